@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every system package Cartonic needs to build, test and run. Idempotent: when everything
+# is present it does nothing (and needs no network).
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ make cmake pkg-config clang-format
+  # Qt 6: Widgets, OpenGL widgets, SVG, image plugins (TIFF), platform plugins
+  qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
+  # OpenGL 1.1 + GLU from Mesa, EGL for headless rendering
+  libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # a display for widget tests when there is none
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,199 @@
+#include "model/project_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cartonic {
+
+namespace {
+
+std::string errnoText() {
+    return std::strerror(errno);
+}
+
+void setWhy(std::string* why, std::string text) {
+    if (why) {
+        *why = std::move(text);
+    }
+}
+
+// Reads until n bytes or end of file; returns the count read, or -1 on error.
+ssize_t readFully(int fd, void* buffer, std::size_t n) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, out + got, n - got);
+        if (r < 0 && errno == EINTR) {
+            continue;
+        }
+        if (r < 0) {
+            return -1;
+        }
+        if (r == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(r);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+bool writeFully(int fd, const void* buffer, std::size_t n) {
+    const auto* in = static_cast<const char*>(buffer);
+    while (n > 0) {
+        const ssize_t w = ::write(fd, in, n);
+        if (w < 0 && errno == EINTR) {
+            continue;
+        }
+        if (w <= 0) {
+            return false;
+        }
+        in += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+void terminatePath(Path& field) {
+    if (!std::memchr(field.data(), 0, field.size())) {
+        const std::string text(field.data(), kPathSize - 1);
+        setPath(field, text);
+    }
+}
+
+float saneScale(float value, float start) {
+    if (!std::isfinite(value)) {
+        return start;
+    }
+    // The smallest scale any editor produces is 0.2 box units x 5.
+    constexpr float kMinScale = 1.0f;
+    return value <= 0.0f ? kMinScale : std::min(value, kMaxBoxScale);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+void sanitizeLoaded(ProjectData& loaded, const ProjectData& live) {
+    for (int k = 0; k < kSlotCount; ++k) {
+        FaceSlot& slot = loaded.faceSlots[k];
+        const FaceSlot& own = live.faceSlots[k];
+        slot.pixels = own.pixels;
+        slot.image = own.image;
+        slot.textureId = own.textureId;
+        slot.displayList = own.displayList;
+        terminatePath(slot.imagePath);
+    }
+    loaded.floorTextureId = live.floorTextureId;
+    loaded.floorPatternTextureId = live.floorPatternTextureId;
+    terminatePath(loaded.backgroundPicturePath);
+    terminatePath(loaded.floorImagePath);
+    if (loaded.selectedFace < 0 || loaded.selectedFace >= kFaceCount) {
+        loaded.selectedFace = 0;
+    }
+    loaded.boxWidth = saneScale(loaded.boxWidth, kStartBoxWidth);
+    loaded.boxDepth = saneScale(loaded.boxDepth, kStartBoxDepth);
+    loaded.boxHeight = saneScale(loaded.boxHeight, kStartBoxHeight);
+}
+
+bool saveProject(const ProjectData& data, const std::string& path, std::string* why) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        setWhy(why, "cannot create a file in " + folderOf(path) + ": " + errnoText());
+        return false;
+    }
+    // mkstemp creates the file 0600; give it the mode a plain create would, or the old file's.
+    struct stat old {};
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    const std::uint8_t magic[4] = {0x33, 0x00, 0xEE, 0xFF};
+    bool ok = writeFully(fd, magic, sizeof magic) && writeFully(fd, &data, sizeof data);
+    std::string failure = ok ? std::string() : "write failed: " + errnoText();
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        failure = "flush failed: " + errnoText();
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        failure = "close failed: " + errnoText();
+    }
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        failure = "cannot replace the file: " + errnoText();
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        setWhy(why, failure);
+    }
+    return ok;
+}
+
+bool loadProject(ProjectData& data, const std::string& path, std::string* why) {
+    // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        setWhy(why, errnoText());
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        setWhy(why, "not a regular file");
+        return false;
+    }
+
+    std::uint8_t magic[4] = {};
+    const ssize_t got = readFully(fd, magic, sizeof magic);
+    const std::uint32_t value = std::uint32_t(magic[0]) | std::uint32_t(magic[1]) << 8 |
+                                std::uint32_t(magic[2]) << 16 | std::uint32_t(magic[3]) << 24;
+    if (got < 0) {
+        setWhy(why, errnoText());
+        ::close(fd);
+        return false;
+    }
+    if (got != 4 || value != kProjectMagic) {
+        setWhy(why, "not a Cartonic project file");
+        ::close(fd);
+        return false;
+    }
+
+    ProjectData loaded = data;
+    const ssize_t body = readFully(fd, &loaded, sizeof loaded);
+    ::close(fd);
+    if (body < 0) {
+        setWhy(why, errnoText());
+        return false;
+    }
+    sanitizeLoaded(loaded, data);
+    data = loaded;
+    return true;
+}
+
+bool saveProject(const std::string& path) {
+    return saveProject(projectData(), path);
+}
+
+bool loadProject(const std::string& path) {
+    return loadProject(projectData(), path);
+}
+
+} // namespace cartonic

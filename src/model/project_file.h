@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/project_data.h"
+
+#include <string>
+
+namespace cartonic {
+
+// Project file (.ctn), 4424 bytes, little-endian:
+//
+//   offset  size  content
+//        0     4  magic 0xFFEE0033 (bytes 33 00 EE FF)
+//        4  4420  the ProjectData record byte for byte (project_data.h), padding, reserved
+//                 words and runtime fields included; text fields with all 260 bytes
+//
+// No version and no checksum. Reading checks the magic only; a shorter file replaces the start of
+// the record and leaves the rest, bytes after 4424 are ignored. What a file cannot be trusted with
+// is neutralised on load: the runtime fields (picture handles, texture and display-list names)
+// keep the live record's values, a selectedFace outside 0..5 becomes 0, a path without a
+// terminator is cut to its first 259 bytes, and box scales outside (0, 50] are brought into range.
+
+inline constexpr std::uint32_t kProjectMagic = 0xFFEE0033u;
+inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
+
+// Writes data to path atomically: a temporary file in the same folder is written, flushed and
+// renamed over the target, so a failure leaves any earlier file as it was. Returns false (and
+// the reason in *why) when any step fails.
+bool saveProject(const ProjectData& data, const std::string& path, std::string* why = nullptr);
+
+// Replaces data from path. Returns false (and the reason in *why) with data untouched when the
+// path is not a readable regular file or does not begin with the magic number.
+bool loadProject(ProjectData& data, const std::string& path, std::string* why = nullptr);
+
+// The same on the live record, projectData().
+bool saveProject(const std::string& path);
+bool loadProject(const std::string& path);
+
+// Brings values a file may carry back within the record's invariants (see above); runtime fields
+// are taken from live.
+void sanitizeLoaded(ProjectData& loaded, const ProjectData& live);
+
+} // namespace cartonic
