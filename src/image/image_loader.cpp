@@ -1,0 +1,136 @@
+#include "image/image_loader.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace cartonic {
+
+namespace {
+
+constexpr int kRgbaBytes = 4;
+constexpr std::int64_t kBytesPerMegabyte = std::int64_t{1} << 20;
+// Qt's own guard against huge decodes, in megabytes: the decoded picture may take at most half
+// of the load budget, the RGBA form the other half.
+constexpr int kReaderAllocationLimitMb =
+    static_cast<int>(kMaxImageLoadBytes / 2 / kBytesPerMegabyte);
+
+bool fail(std::string* why, std::string reason) {
+    if (why) {
+        *why = std::move(reason);
+    }
+    return false;
+}
+
+std::string systemError(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// Bytes the decoded picture of the given format takes.
+std::int64_t decodedBytes(std::int64_t pixels, QImage::Format format) {
+    const int depth = format == QImage::Format_Invalid
+                          ? kRgbaBytes * 8
+                          : QImage::toPixelFormat(format).bitsPerPixel();
+    return pixels * std::max(depth, 8) / 8;
+}
+
+// The picture as RGBA bytes with A = 255 and the source's colour bytes; in place where Qt can
+// (a 32-bit source), so a load holds one buffer.
+void toOpaqueRgba(QImage& picture) {
+    if (picture.hasAlphaChannel()) {
+        // Straight (not premultiplied) colours first, as the file holds them; the alpha bytes are
+        // then overwritten, which RGBX8888 merely relabels.
+        picture.convertTo(QImage::Format_RGBA8888);
+        const int height = picture.height();
+        const int width = picture.width();
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = picture.scanLine(y);
+            for (int x = 0; x < width; ++x) {
+                row[x * kRgbaBytes + 3] = 0xff;
+            }
+        }
+        picture.reinterpretAsFormat(QImage::Format_RGBX8888);
+        return;
+    }
+    picture.convertTo(QImage::Format_RGBX8888);
+}
+
+} // namespace
+
+bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
+    // Only regular files: a FIFO or a device could block the user interface or have side
+    // effects when opened or read. stat first so such a file is never opened at all, fstat
+    // after opening because the name may have been replaced in between.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return fail(why, systemError("cannot open"));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return fail(why, "not a regular file");
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(why, systemError("cannot open"));
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(why, "not a regular file");
+    }
+    if (info.st_size == 0) {
+        ::close(fd);
+        return fail(why, "empty file");
+    }
+
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(why, file.errorString().toStdString());
+    }
+
+    QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
+    // The format comes from the content alone: the name may lie and need not be text.
+    QImageReader reader(&file);
+    // Pictures appear upright as in an image viewer, whatever orientation tag the file carries.
+    reader.setAutoTransform(true);
+
+    const QSize declared = reader.size();
+    if (declared.isValid()) {
+        if (declared.isEmpty()) {
+            return fail(why, "the image has no pixels");
+        }
+        const std::int64_t pixels = std::int64_t{declared.width()} * declared.height();
+        const std::int64_t needed =
+            pixels * kRgbaBytes + decodedBytes(pixels, reader.imageFormat());
+        if (needed > kMaxImageLoadBytes) {
+            return fail(why, "the image is too large");
+        }
+    } else if (!reader.canRead()) {
+        return fail(why, reader.errorString().toStdString());
+    }
+
+    QImage picture;
+    if (!reader.read(&picture) || picture.isNull()) {
+        return fail(why, reader.errorString().toStdString());
+    }
+    if (picture.width() <= 0 || picture.height() <= 0) {
+        return fail(why, "the image has no pixels");
+    }
+    toOpaqueRgba(picture);
+    if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
+        return fail(why, "the image could not be converted");
+    }
+
+    slot.imageWidth = picture.width();
+    slot.imageHeight = picture.height();
+    image.image.swap(picture);
+    return true;
+}
+
+} // namespace cartonic

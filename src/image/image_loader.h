@@ -1,0 +1,25 @@
+#pragma once
+
+// Decoding of image files into a slot's picture: BMP, GIF, JPEG, TIFF, PNG and whatever else the
+// Qt image plugins read.
+
+#include "model/project_data.h"
+#include "model/slot_images.h"
+
+#include <cstdint>
+#include <string>
+
+namespace cartonic {
+
+// Upper bound, in bytes, for the buffers one load may need (the decoded picture and its RGBA
+// form); files declaring more are refused before decoding.
+inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
+
+// Decodes the regular file at path (bytes as given, no text conversion) into image.image as
+// RGBX8888 (alpha 255, top row first) and sets slot.imageWidth/imageHeight. slot.imagePath is
+// the caller's. On failure returns false with the reason in *why and leaves slot and image
+// exactly as they were. No GL context needed; user interface thread.
+bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
+               std::string* why = nullptr);
+
+} // namespace cartonic
