@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace cartonic {
 namespace {
@@ -196,6 +198,40 @@ TEST(Paths, SetPathTruncatesAtACharacterBoundary) {
     Path full;
     full.fill('x');
     EXPECT_EQ(pathText(full).size(), kPathSize) << "an unterminated field is read to its end";
+}
+
+} // namespace
+} // namespace cartonic
+
+#include "model/project_snapshot.h"
+
+namespace cartonic {
+namespace {
+
+TEST(ProjectSnapshot, SeesUserEditsButNotRuntimeFields) {
+    ProjectData d;
+    d.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    const ProjectSnapshot clean = snapshotOf(d);
+
+    ProjectData runtime = d;
+    runtime.faceSlots[Front].textureId = 7;
+    runtime.faceSlots[Front].imageWidth = 640;
+    runtime.faceSlots[kFloorSlot].displayList = 3;
+    runtime.floorTextureId = 9;
+    runtime.floorPatternTextureId = 10;
+    EXPECT_EQ(snapshotOf(runtime), clean) << "building textures is not an edit";
+
+    for (const auto& edit : std::vector<std::function<void(ProjectData&)>>{
+             [](ProjectData& p) { p.boxWidth = 3.0f; },
+             [](ProjectData& p) { p.lightAngle += 0.1f; },
+             [](ProjectData& p) { setPath(p.faceSlots[Back].imagePath, "b.png"); },
+             [](ProjectData& p) { p.faceSlots[Top].diffuseColor[0] = 0.5f; },
+             [](ProjectData& p) { p.showShadow = 0; },
+         }) {
+        ProjectData edited = d;
+        edit(edited);
+        EXPECT_NE(snapshotOf(edited), clean);
+    }
 }
 
 } // namespace

@@ -1,0 +1,49 @@
+#pragma once
+
+// Every command of the main frame by number. The face list, the menus, the toolbar and the
+// accelerators all send these numbers to one dispatch in MainFrame.
+
+namespace cartonic {
+
+enum CommandId : int {
+    // Face selection, sent by the face list; command - SelectTop is the face index.
+    SelectTop = 101,
+    SelectBottom = 102,
+    SelectFront = 103,
+    SelectBack = 104,
+    SelectRight = 105,
+    SelectLeft = 106,
+
+    ShowSceneSettings = 200,
+
+    SaveAsImage = 32773,
+    ModeRotateCamera = 32774,
+    ModeAdjustWidth = 32777,
+    ModeAdjustDepth = 32778,
+    ModeAdjustHeight = 32779,
+    HomePage = 32785,
+    ModeRotateLight = 32788,
+    ChangeSettings = 32790,
+
+    FileNew = 57600,
+    FileOpen = 57601,
+    FileSave = 57603,
+    FileSaveAs = 57604,
+    FilePrint = 57607,
+    EditCopy = 57634,
+    EditCut = 57635,
+    EditPaste = 57637,
+    EditUndo = 57643,
+    AppAbout = 57664,
+    AppExit = 57665,
+    NextPane = 57680,
+    PrevPane = 57681,
+    PaneClose = 57682,
+
+    ViewToolbar = 59392,
+    ViewStatusBar = 59393,
+};
+
+inline constexpr int kFaceCommandCount = 6;
+
+} // namespace cartonic

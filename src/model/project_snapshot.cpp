@@ -1,0 +1,24 @@
+#include "model/project_snapshot.h"
+
+#include <cstring>
+
+namespace cartonic {
+
+ProjectSnapshot snapshotOf(const ProjectData& data) {
+    ProjectData blank = data;
+    for (FaceSlot& slot : blank.faceSlots) {
+        slot.displayList = 0;
+        slot.pixels = 0;
+        slot.image = 0;
+        slot.imageWidth = 0;
+        slot.imageHeight = 0;
+        slot.textureId = 0;
+    }
+    blank.floorTextureId = 0;
+    blank.floorPatternTextureId = 0;
+    ProjectSnapshot snapshot;
+    std::memcpy(snapshot.bytes.data(), &blank, sizeof blank);
+    return snapshot;
+}
+
+} // namespace cartonic
