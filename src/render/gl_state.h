@@ -1,0 +1,23 @@
+#pragma once
+
+// The one-time OpenGL state of a rendering context: the light, the floor pattern texture, the
+// face display lists and the fixed settings every frame relies on. The window view and headless
+// rendering (export, command line, tests) share it.
+
+#include "model/project_data.h"
+
+namespace cartonic {
+
+// The outline's width in pixels.
+inline constexpr float kOutlineLineWidth = 3.0f;
+// Pulls the shadow in front of the coplanar floor.
+inline constexpr float kShadowPolygonOffsetFactor = -2.0f;
+inline constexpr float kShadowPolygonOffsetUnits = -1.0f;
+
+// Sets up a freshly made context for drawFrame: applies the light, builds the floor pattern into
+// data.floorPatternTextureId and the six face lists into the slots' displayList, and sets depth,
+// line width, base material, unpack alignment, texture environment (decal, texturing on) and
+// polygon offset. Run once per context, with it current and after setDimensions.
+void initGLState(ProjectData& data);
+
+} // namespace cartonic

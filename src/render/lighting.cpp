@@ -1,0 +1,53 @@
+#include "render/lighting.h"
+
+#include <GL/gl.h>
+
+namespace cartonic {
+
+void applyLight(ProjectData& data) {
+    data.updateLightPosition();
+
+    // The camera lives in the projection matrix; under an identity model-view the position and
+    // direction are taken as world coordinates. Callers outside a frame may have another matrix
+    // mode selected, so the model-view matrix is chosen here and the mode given back afterwards.
+    GLint matrixMode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glEnable(GL_LIGHT0);
+    glLighti(GL_LIGHT0, GL_SPOT_EXPONENT, data.spotExponent);
+    glLightf(GL_LIGHT0, GL_SPOT_CUTOFF, data.spotCutoff);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, data.lightAmbient.data());
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, data.lightDiffuse.data());
+    glLightfv(GL_LIGHT0, GL_SPECULAR, data.lightSpecular.data());
+    glLightfv(GL_LIGHT0, GL_POSITION, data.lightPosition.data());
+    glLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, data.spotDirection.data());
+    if (data.lightingEnabled != 0) {
+        glEnable(GL_LIGHTING);
+    } else {
+        glDisable(GL_LIGHTING);
+    }
+    glPopMatrix();
+    glMatrixMode(static_cast<GLenum>(matrixMode));
+}
+
+void specifyLightPosition(const ProjectData& data) {
+    glLightfv(GL_LIGHT0, GL_POSITION, data.lightPosition.data());
+}
+
+void applyBaseMaterial() {
+    glMaterialfv(GL_FRONT, GL_AMBIENT, kBaseMaterialAmbient.data());
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, kBaseMaterialDiffuse.data());
+    glMaterialfv(GL_FRONT, GL_SPECULAR, kBaseMaterialSpecular.data());
+    glMaterialfv(GL_FRONT, GL_EMISSION, kBaseMaterialEmission.data());
+    glMaterialf(GL_FRONT, GL_SHININESS, kBaseMaterialShininess);
+}
+
+void applyFaceMaterial(const FaceSlot& slot) {
+    glMaterialfv(GL_FRONT, GL_AMBIENT, slot.ambientColor.data());
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, slot.diffuseColor.data());
+    glMaterialfv(GL_FRONT, GL_SPECULAR, slot.specularColor.data());
+}
+
+} // namespace cartonic

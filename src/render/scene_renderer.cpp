@@ -1,0 +1,289 @@
+#include "render/scene_renderer.h"
+
+#include "render/lighting.h"
+
+#include <GL/gl.h>
+
+namespace cartonic {
+
+namespace {
+
+// The gradient is drawn in a unit orthographic box, at a depth inside its near/far range.
+constexpr double kBackgroundNear = 0.0;
+constexpr double kBackgroundFar = 1.1;
+constexpr float kBackgroundDepth = -1.0f;
+
+// The mirror image is the box scaled by -1 through the floor plane z = 0.
+constexpr float kMirrorScaleZ = -1.0f;
+
+constexpr GLuint kAllStencilBits = ~0u;
+
+void setStencil(GLenum function, int reference, GLenum fail, GLenum depthFail, GLenum depthPass) {
+    glStencilFunc(function, reference, kAllStencilBits);
+    glStencilOp(fail, depthFail, depthPass);
+}
+
+// The state every frame starts from. A toolkit may paint with blending, scissoring or masks of
+// its own between frames; none of it may reach the mask, mirror or floor passes.
+void resetFrameState() {
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_BLEND);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_NORMALIZE);
+    glDisable(GL_COLOR_MATERIAL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
+    glStencilMask(kAllStencilBits);
+}
+
+// The floor quad, with s running along y and t along x.
+void drawFloorQuad(const ProjectData& data) {
+    glPushMatrix();
+    float repeat = kFloorPictureRepeat;
+    if (data.floorTextureEnabled != 0) {
+        if (data.floorTextureId != 0) {
+            glBindTexture(GL_TEXTURE_2D, data.floorTextureId);
+        } else {
+            glBindTexture(GL_TEXTURE_2D, data.floorPatternTextureId);
+            repeat = kFloorPatternRepeat;
+        }
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    const float w = data.floorHalfWidth;
+    const float d = data.floorHalfDepth;
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-w, -d, 0.0f);
+    glTexCoord2f(0.0f, repeat);
+    glVertex3f(w, -d, 0.0f);
+    glTexCoord2f(repeat, repeat);
+    glVertex3f(w, d, 0.0f);
+    glTexCoord2f(repeat, 0.0f);
+    glVertex3f(-w, d, 0.0f);
+    glEnd();
+    glPopMatrix();
+}
+
+// Marks the floor's screen area with kStencilFloorArea (even when the floor is hidden), then
+// draws the box mirrored through the floor, limited to that area.
+void drawMirrorPass(const ProjectData& data) {
+    glDisable(GL_DEPTH_TEST);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glEnable(GL_STENCIL_TEST);
+    setStencil(GL_ALWAYS, kStencilFloorArea, GL_REPLACE, GL_REPLACE, GL_REPLACE);
+    drawFloor(data, true);
+
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+    setStencil(GL_EQUAL, kStencilFloorArea, GL_KEEP, GL_KEEP, GL_KEEP);
+
+    glPushMatrix();
+    glScalef(1.0f, 1.0f, kMirrorScaleZ);
+    // Given under the mirroring transform, the light lights the mirror image from below.
+    specifyLightPosition(data);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    if (data.showReflection != 0) {
+        drawBox(data, true);
+    }
+    glDisable(GL_NORMALIZE);
+    glPopMatrix();
+    specifyLightPosition(data);
+    if (data.showReflection != 0) {
+        glDisable(GL_STENCIL_TEST);
+    }
+}
+
+// Black at half strength, flattened onto the floor, only where the translucent floor marked
+// kStencilShadowTarget; each pixel is then marked kStencilShadowDrawn so overlapping faces'
+// shadows darken it once.
+void drawShadowPass(const ProjectData& data, const Matrix4& shadowMatrix) {
+    setStencil(GL_LESS, kStencilShadowDrawn, GL_REPLACE, GL_REPLACE, GL_REPLACE);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(kShadowColor[0], kShadowColor[1], kShadowColor[2], kShadowAlpha);
+    glEnable(GL_DEPTH_TEST);
+    glPushMatrix();
+    glMultMatrixf(shadowMatrix.data());
+    drawBox(data, false);
+    glPopMatrix();
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_STENCIL_TEST);
+}
+
+} // namespace
+
+void drawFrame(const ProjectData& data) {
+    resetFrameState();
+    glClearColor(data.backgroundColor[0], data.backgroundColor[1], data.backgroundColor[2],
+                 data.backgroundColor[3]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    drawBackground(data);
+    const Matrix4 shadowMatrix = computeShadowMatrix(kFloorPlane, data.lightPosition);
+    glEnable(GL_DEPTH_TEST);
+
+    if (data.showReflection != 0 || data.showShadow != 0) {
+        drawMirrorPass(data);
+    } else if (data.showFloor != 0) {
+        glDisable(GL_LIGHTING);
+        glColor3fv(kFloorColor.data());
+        glDisable(GL_BLEND);
+        drawFloorQuad(data);
+    }
+
+    if (data.showShadow != 0) {
+        glEnable(GL_STENCIL_TEST);
+        setStencil(GL_ALWAYS, kStencilShadowTarget, GL_KEEP, GL_KEEP, GL_REPLACE);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(kFloorColor[0], kFloorColor[1], kFloorColor[2], kTranslucentFloorAlpha);
+    if (data.showFloor != 0) {
+        glDisable(GL_LIGHTING);
+        drawFloorQuad(data);
+    }
+
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    drawBox(data, true);
+
+    if (data.showShadow != 0) {
+        drawShadowPass(data, shadowMatrix);
+    }
+    drawLightMarker(data);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void drawBackground(const ProjectData& data) {
+    if (data.gradientBackground == 0) {
+        return;
+    }
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    glShadeModel(GL_SMOOTH);
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-1.0, 1.0, -1.0, 1.0, kBackgroundNear, kBackgroundFar);
+
+    const Rgba& bottom = data.gradientBottomColor;
+    const Rgba& top = data.gradientTopColor;
+    glBegin(GL_QUADS);
+    glColor3f(bottom[0], bottom[1], bottom[2]);
+    glVertex3f(-1.0f, -1.0f, kBackgroundDepth);
+    glVertex3f(1.0f, -1.0f, kBackgroundDepth);
+    glColor3f(top[0], top[1], top[2]);
+    glVertex3f(1.0f, 1.0f, kBackgroundDepth);
+    glVertex3f(-1.0f, 1.0f, kBackgroundDepth);
+    glEnd();
+
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glDepthMask(GL_TRUE);
+    glEnable(GL_LIGHTING);
+}
+
+void drawFloor(const ProjectData& data, bool force) {
+    if (data.showFloor == 0 && !force) {
+        return;
+    }
+    drawFloorQuad(data);
+}
+
+void drawLightMarker(const ProjectData& data) {
+    if (data.hideOverlays != 0) {
+        return;
+    }
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(data.lightPosition[0], data.lightPosition[1], data.lightPosition[2]);
+    glColor3fv(kLightMarkerColor.data());
+    drawCuboid(-kLightMarkerHalfSide, -kLightMarkerHalfSide, -kLightMarkerHalfSide,
+               kLightMarkerHalfSide, kLightMarkerHalfSide, kLightMarkerHalfSide);
+    glPopMatrix();
+}
+
+void computeShadowMatrix(float out[16], const float plane[4], const float light[4]) {
+    const float d =
+        plane[0] * light[0] + plane[1] * light[1] + plane[2] * light[2] + plane[3] * light[3];
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            const float diagonal = row == column ? d : 0.0f;
+            out[4 * column + row] = diagonal - light[row] * plane[column];
+        }
+    }
+}
+
+Matrix4 computeShadowMatrix(const Plane& plane, const std::array<float, 4>& light) {
+    Matrix4 out{};
+    computeShadowMatrix(out.data(), plane.data(), light.data());
+    return out;
+}
+
+void drawCuboid(float minX, float minY, float minZ, float maxX, float maxY, float maxZ) {
+    struct Corner {
+        float x, y, z;
+    };
+    struct Side {
+        float nx, ny, nz;
+        Corner corners[4]; // counter-clockwise seen from outside
+    };
+    const Side sides[6] = {
+        {0, 0, 1, {{maxX, maxY, maxZ}, {minX, maxY, maxZ}, {minX, minY, maxZ}, {maxX, minY, maxZ}}},
+        {0,
+         0,
+         -1,
+         {{maxX, minY, minZ}, {minX, minY, minZ}, {minX, maxY, minZ}, {maxX, maxY, minZ}}},
+        {-1,
+         0,
+         0,
+         {{minX, minY, maxZ}, {minX, maxY, maxZ}, {minX, maxY, minZ}, {minX, minY, minZ}}},
+        {1, 0, 0, {{maxX, maxY, maxZ}, {maxX, minY, maxZ}, {maxX, minY, minZ}, {maxX, maxY, minZ}}},
+        {0, 1, 0, {{minX, maxY, maxZ}, {maxX, maxY, maxZ}, {maxX, maxY, minZ}, {minX, maxY, minZ}}},
+        {0,
+         -1,
+         0,
+         {{maxX, minY, maxZ}, {minX, minY, maxZ}, {minX, minY, minZ}, {maxX, minY, minZ}}},
+    };
+    constexpr float kCornerTexCoords[4][2] = {{1, 1}, {0, 1}, {0, 0}, {1, 0}};
+    glBegin(GL_QUADS);
+    for (const Side& side : sides) {
+        glNormal3f(side.nx, side.ny, side.nz);
+        for (int k = 0; k < 4; ++k) {
+            glTexCoord2fv(kCornerTexCoords[k]);
+            glVertex3f(side.corners[k].x, side.corners[k].y, side.corners[k].z);
+        }
+    }
+    glEnd();
+}
+
+} // namespace cartonic
