@@ -1,0 +1,51 @@
+#include "image/restore_images.h"
+
+#include "image/image_loader.h"
+
+namespace cartonic {
+
+namespace {
+
+// Loads path into the slot; on failure the slot is left with no picture and texture 0.
+bool restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
+                 const TextureBuilder& build) {
+    if (!path.empty() && loadImage(slot, image, path)) {
+        build(slot, image);
+        return true;
+    }
+    image = SlotImage{};
+    slot.imageWidth = 0;
+    slot.imageHeight = 0;
+    slot.textureId = 0;
+    return false;
+}
+
+} // namespace
+
+std::string resolveAgainst(const std::string& baseDir, const std::string& path) {
+    if (path.empty() || path.front() == '/' || baseDir.empty()) {
+        return path;
+    }
+    return baseDir.back() == '/' ? baseDir + path : baseDir + "/" + path;
+}
+
+std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
+                                              const std::string& baseDir,
+                                              const TextureBuilder& build) {
+    std::vector<std::string> missing;
+    const auto restore = [&](int k, std::string_view stored) {
+        const std::string path(stored);
+        if (!restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build) &&
+            !path.empty()) {
+            missing.push_back(path);
+        }
+    };
+    for (int k = 0; k < kFaceCount; ++k) {
+        restore(k, pathText(data.faceSlots[k].imagePath));
+    }
+    restore(kFloorSlot, pathText(data.floorImagePath));
+    data.floorTextureId = images[kFloorSlot].empty() ? 0 : data.faceSlots[kFloorSlot].textureId;
+    return missing;
+}
+
+} // namespace cartonic

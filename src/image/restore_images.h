@@ -1,0 +1,30 @@
+#pragma once
+
+// After a project file is read: its pictures come back from the paths it stores. The texture
+// names a file carries belong to the run that saved it, so every slot is rebuilt or cleared here.
+
+#include "model/project_data.h"
+#include "model/slot_images.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cartonic {
+
+// Builds a slot's texture from its picture in the right GL context.
+using TextureBuilder = std::function<void(FaceSlot&, const SlotImage&)>;
+
+// Reloads each face's picture from its imagePath and the floor picture (slot 6) from
+// floorImagePath, relative paths taken against baseDir, and builds their textures with build;
+// floorTextureId follows slot 6. A slot without a path, or whose picture cannot be loaded, is
+// cleared (no picture, texture 0; the floor falls back to its pattern) and keeps its path.
+// Returns the paths that could not be loaded, as stored.
+std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
+                                              const std::string& baseDir,
+                                              const TextureBuilder& build);
+
+// path as is when absolute or empty, otherwise baseDir/path.
+std::string resolveAgainst(const std::string& baseDir, const std::string& path);
+
+} // namespace cartonic
