@@ -1,0 +1,59 @@
+#pragma once
+
+// The picture-browsing flow both settings panels share: the open-file dialog with its filters,
+// the wait cursor around decoding, the texture build, and the one failure message. The dialog
+// and the message box sit behind swappable functions so tests never meet a modal window.
+
+#include "model/project_data.h"
+#include "model/slot_images.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace cartonic {
+
+class SceneView;
+
+// The only message a user ever sees for a failed operation.
+inline constexpr const char* kLoadImageFailed = "Load image file failed!";
+
+// One entry of the file type list: the text the user reads and the space-separated patterns it
+// stands for (label "bmp(*.bmp)", patterns "*.bmp").
+struct ImageFileFilter {
+    QString label;
+    QString patterns;
+};
+
+// Asks for an existing image file, starting at initialPath (may be empty), modal to owner's
+// window; the chosen path, or an empty string when cancelled.
+using ImageFileChooser = std::function<QString(
+    QWidget* owner, const QList<ImageFileFilter>& filters, const QString& initialPath)>;
+// Tells the user something with an information icon, an OK button and no caption of its own.
+using InformationMessage = std::function<void(QWidget* owner, const QString& text)>;
+
+// The toolkit's open-file dialog, each filter listed under its label alone.
+QString chooseImageFileWithDialog(QWidget* owner, const QList<ImageFileFilter>& filters,
+                                  const QString& initialPath);
+// The toolkit's information message box, modal to owner.
+void showInformationBox(QWidget* owner, const QString& text);
+
+// Name filters as the toolkit's dialog parses them: "label (patterns)" each. With the dialog's
+// filter details hidden only the label shows, even when the label has parentheses of its own.
+QStringList toolkitNameFilters(const QList<ImageFileFilter>& filters);
+
+// The text of a path field as the user sees it, and back: local 8-bit file name bytes.
+QString pathFieldText(const Path& field);
+std::string pathFieldBytes(const QString& path);
+
+// Decodes path into slot and image under the wait cursor and, on success, builds the slot's
+// texture in the view's GL context. On failure (undecodable file, or a path too long for the
+// record's 260-byte field) returns false with slot, image and texture untouched. The cursor is
+// restored before returning. UI thread.
+bool loadSlotPicture(FaceSlot& slot, SlotImage& image, SceneView& view, const QString& path);
+
+} // namespace cartonic
