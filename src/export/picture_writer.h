@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace cartonic {
+
+struct RgbaPicture;
+
+enum class PictureFormat { Jpeg, Png };
+
+// JPEG quality of exported pictures, 0..100.
+inline constexpr int kExportJpegQuality = 92;
+
+// The format a file name asks for by its extension (.jpg, .jpeg, .png, any case); none otherwise.
+std::optional<PictureFormat> formatForPath(const std::string& path);
+
+// Encodes the picture and writes it to path atomically: a temporary file beside it is renamed
+// over the target only once every byte is written, so a failure leaves no partial file and any
+// earlier file untouched. quality applies to JPEG. Returns false with the reason in *why.
+bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
+                  int quality = kExportJpegQuality, std::string* why = nullptr);
+
+} // namespace cartonic

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "camera/camera.h"
+#include "model/project_data.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cartonic {
+
+// A rendered picture: RGBA bytes, top row first, width x height x 4 with no padding.
+struct RgbaPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// Draws the frame of data as camera sees it into an offscreen target of exactly width x height
+// in the current GL context, which must have had initGLState. The selection outline is left out
+// (showSelection is 0 during the render and 1 afterwards); the camera's aspect is used as it is,
+// so a size of another shape stretches the view's picture. The framebuffer binding and viewport
+// in force before the call are restored. Returns false with the reason in *why when no target of
+// that size can be made.
+bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
+                    RgbaPicture& out, std::string* why = nullptr);
+
+} // namespace cartonic
