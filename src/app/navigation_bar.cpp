@@ -1,0 +1,124 @@
+#include "app/navigation_bar.h"
+
+#include "app/command_ids.h"
+#include "app/face_list.h"
+#include "app/navigation_pager.h"
+#include "model/project_data.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <array>
+
+// The icons are compiled into the static navigation library. A static library's resource
+// initialiser is linked in only when something refers to it, so the bar refers to it here;
+// registering the same resource data again elsewhere is harmless.
+static void initCartonicResources() {
+    Q_INIT_RESOURCE(cartonic);
+}
+
+namespace cartonic {
+
+namespace {
+constexpr int kMinHeaderHeight = 22;
+constexpr int kHeaderPadding = 10;
+
+struct FaceEntry {
+    Face face;
+    CommandId command;
+    const char* icon;
+};
+
+// The list's items in order; command - SelectTop is the face index.
+constexpr std::array<FaceEntry, kFaceCount> kFaceEntries = {{
+    {Top, SelectTop, ":/icons/face_top.svg"},
+    {Bottom, SelectBottom, ":/icons/face_bottom.svg"},
+    {Front, SelectFront, ":/icons/face_front.svg"},
+    {Back, SelectBack, ":/icons/face_back.svg"},
+    {Right, SelectRight, ":/icons/face_right.svg"},
+    {Left, SelectLeft, ":/icons/face_left.svg"},
+}};
+
+// The picture at path drawn kIconSize pixels square for a screen of the given pixel ratio; a
+// transparent picture if the file cannot be read.
+QPixmap renderIcon(const QString& path, qreal pixelRatio) {
+    const int side = FaceList::kIconSize;
+    QPixmap pixmap(QSize(side, side) * pixelRatio);
+    pixmap.setDevicePixelRatio(pixelRatio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(path);
+    if (renderer.isValid()) {
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(0, 0, side, side));
+    }
+    return pixmap;
+}
+} // namespace
+
+NavigationBar::NavigationBar(QWidget* parent) : QFrame(parent), title_(tr("Face Settings")) {
+    initCartonicResources();
+    setObjectName("WTL_BoxFaceMapping");
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setCursor(Qt::ArrowCursor);
+
+    pager_ = new NavigationPager(this);
+    faceList_ = new FaceList(pager_);
+    for (const FaceEntry& entry : kFaceEntries) {
+        const std::string_view name = kFaceNames[entry.face];
+        faceList_->addItem(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
+                           entry.command, renderIcon(entry.icon, devicePixelRatioF()));
+    }
+    // "Top" is the face the project starts with, so selecting it sends nothing.
+    faceList_->setCurrentRow(0);
+    pager_->setChild(faceList_);
+    connect(faceList_, &FaceList::commandRequested, this, &NavigationBar::commandRequested);
+    layoutBand();
+}
+
+QRect NavigationBar::headerRect() const {
+    const QRect contents = contentsRect();
+    const int height = std::max(kMinHeaderHeight, fontMetrics().height() + kHeaderPadding);
+    return QRect(contents.left(), contents.top(), contents.width(), height);
+}
+
+void NavigationBar::layoutBand() {
+    const QRect contents = contentsRect();
+    const QRect header = headerRect();
+    pager_->setGeometry(contents.left(), header.bottom() + 1, contents.width(),
+                        std::max(0, contents.bottom() - header.bottom()));
+}
+
+void NavigationBar::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    layoutBand();
+}
+
+void NavigationBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        layoutBand();
+    }
+    QFrame::changeEvent(event);
+}
+
+void NavigationBar::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(this);
+        painter.fillRect(contentsRect(), palette().color(QPalette::Dark));
+
+        // The band header: a raised push-button face with the title centred on one line.
+        QStyleOptionButton face;
+        face.initFrom(this);
+        face.rect = headerRect();
+        face.state = QStyle::State_Enabled | QStyle::State_Raised;
+        style()->drawControl(QStyle::CE_PushButtonBevel, &face, &painter, this);
+        painter.setPen(palette().color(QPalette::ButtonText));
+        painter.drawText(face.rect, Qt::AlignCenter | Qt::TextSingleLine, title_);
+    }
+    QFrame::paintEvent(event);
+}
+
+} // namespace cartonic

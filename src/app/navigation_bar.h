@@ -1,0 +1,43 @@
+#pragma once
+
+// The left-hand strip of the main window: a band headed "Face Settings" holding the pager with the
+// list of the box's six faces. Choosing a face asks the frame for that face's command.
+
+#include <QFrame>
+
+namespace cartonic {
+
+class FaceList;
+class NavigationPager;
+
+class NavigationBar : public QFrame {
+    Q_OBJECT
+public:
+    explicit NavigationBar(QWidget* parent = nullptr);
+
+    NavigationPager* pager() const { return pager_; }
+    FaceList* faceList() const { return faceList_; }
+
+    QString title() const { return title_; }
+    // The band header across the top of the contents: font height + 10 pixels, at least 22.
+    QRect headerRect() const;
+
+signals:
+    // A face was chosen in the list: its command number, SelectTop .. SelectLeft. Nothing is sent
+    // for the selection of "Top" that the bar starts with.
+    void commandRequested(int command);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void layoutBand();
+
+    NavigationPager* pager_ = nullptr;
+    FaceList* faceList_ = nullptr;
+    QString title_;
+};
+
+} // namespace cartonic
