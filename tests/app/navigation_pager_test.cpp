@@ -130,6 +130,18 @@ private slots:
         QVERIFY(pager_->downButton()->isVisible());
     }
 
+    void arrowButtonLooksPushedWhileHeld() {
+        QAbstractButton* down = pager_->downButton();
+        const QImage released = down->grab().toImage();
+        QTest::mousePress(down, Qt::LeftButton);
+        QVERIFY(down->isDown());
+        const QImage pressed = down->grab().toImage();
+        QTest::mouseRelease(down, Qt::LeftButton);
+        QVERIFY(pressed != released);
+        QCOMPARE(down->grab().toImage(), released);
+        QCOMPARE(pager_->scrollOffset(), NavigationPager::kScrollStep);
+    }
+
     void childGrowingItsFullHeightIsFollowed() {
         pager_->scrollBy(kMaxOffset);
         child_->setFullHeight(kPagerHeight + 60);

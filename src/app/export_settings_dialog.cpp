@@ -1,0 +1,69 @@
+#include "app/export_settings_dialog.h"
+
+#include "panels/dialog_units.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+#include <algorithm>
+
+namespace cartonic {
+
+int exportSideFromText(const QString& text, int previous) {
+    if (text.isEmpty()) {
+        return previous;
+    }
+    long long value = 0;
+    for (const QChar c : text) {
+        if (!c.isDigit() || c.unicode() > '9') {
+            break;
+        }
+        value = std::min<long long>(value * 10 + (c.unicode() - '0'), kMaxExportSide + 1);
+    }
+    return value > 0 && value <= kMaxExportSide ? static_cast<int>(value) : previous;
+}
+
+ExportSettingsDialog::ExportSettingsDialog(int viewWidth, int viewHeight, QWidget* parent)
+    : QDialog(parent), exportWidth_(viewWidth), exportHeight_(viewHeight) {
+    setObjectName("ExportSettingsDialog");
+    setWindowTitle("Export to image settings");
+    const DialogUnits du(*this);
+    setFixedSize(du.x(319), du.y(77));
+
+    auto* group = new QGroupBox("Output image path", this);
+    group->setGeometry(du.rect(7, 7, 305, 44));
+    auto* widthLabel = new QLabel("Width Pixels", this);
+    widthLabel->move(du.x(19), du.y(26));
+    auto* heightLabel = new QLabel("Height Pixels", this);
+    heightLabel->move(du.x(158), du.y(26));
+
+    const auto makeEdit = [&](int id, QRect geometry, int value) {
+        auto* edit = new QLineEdit(QString::number(value), this);
+        edit->setObjectName(QString::number(id));
+        edit->setGeometry(geometry);
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+        return edit;
+    };
+    widthEdit_ = makeEdit(kExportWidthEdit, du.rect(66, 23, 73, 15), viewWidth);
+    heightEdit_ = makeEdit(kExportHeightEdit, du.rect(211, 23, 73, 15), viewHeight);
+
+    auto* ok = new QPushButton("OK", this);
+    ok->setGeometry(du.rect(203, 56, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setGeometry(du.rect(262, 56, 50, 14));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    widthEdit_->setFocus();
+}
+
+void ExportSettingsDialog::done(int result) {
+    exportWidth_ = exportSideFromText(widthEdit_->text(), exportWidth_);
+    exportHeight_ = exportSideFromText(heightEdit_->text(), exportHeight_);
+    QDialog::done(result);
+}
+
+} // namespace cartonic

@@ -1,0 +1,40 @@
+#pragma once
+
+// Asks for the pixel size of an exported picture. Each side is 1 to 2047 pixels; an empty, zero
+// or too large entry silently keeps the view's size for that side.
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace cartonic {
+
+inline constexpr int kMaxExportSide = 2047;
+inline constexpr int kExportWidthEdit = 1020;
+inline constexpr int kExportHeightEdit = 1021;
+
+// The rule for one edit: its leading decimal digits (none give 0) when the text is not empty and
+// the value is 1..2047, otherwise previous.
+int exportSideFromText(const QString& text, int previous);
+
+class ExportSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    ExportSettingsDialog(int viewWidth, int viewHeight, QWidget* parent = nullptr);
+
+    int exportWidth() const { return exportWidth_; }
+    int exportHeight() const { return exportHeight_; }
+    QLineEdit* widthEdit() const { return widthEdit_; }
+    QLineEdit* heightEdit() const { return heightEdit_; }
+
+    // OK, Cancel, Enter, Escape and the close box all take the edits first.
+    void done(int result) override;
+
+private:
+    QLineEdit* widthEdit_;
+    QLineEdit* heightEdit_;
+    int exportWidth_;
+    int exportHeight_;
+};
+
+} // namespace cartonic

@@ -1,0 +1,39 @@
+// cartonic: the desktop application.
+
+#include "app/main_frame.h"
+#include "app/ogl_view.h"
+#include "model/project_data.h"
+#include "model/slot_images.h"
+
+#include <QApplication>
+#include <QSurfaceFormat>
+
+#include <exception>
+#include <iostream>
+
+namespace {
+// The exit code after the main window closed normally.
+constexpr int kNormalExitCode = 1;
+// The exit code when the main window could not be made.
+constexpr int kNoWindowExitCode = 0;
+} // namespace
+
+int main(int argc, char** argv) {
+    Q_INIT_RESOURCE(cartonic);
+    // Before the application object, so every context Qt makes shares the view's format.
+    QSurfaceFormat::setDefaultFormat(cartonic::viewSurfaceFormat());
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Cartonic");
+
+    // The record exists, with its defaults, before any window.
+    cartonic::ProjectData& data = cartonic::projectData();
+    try {
+        cartonic::MainFrame frame(data, cartonic::slotImages());
+        frame.show();
+        QApplication::exec();
+    } catch (const std::exception& e) {
+        std::cerr << "cartonic: " << e.what() << '\n';
+        return kNoWindowExitCode;
+    }
+    return kNormalExitCode;
+}

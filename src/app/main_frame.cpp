@@ -1,0 +1,216 @@
+#include "app/main_frame.h"
+
+#include "app/command_ids.h"
+#include "app/navigation_bar.h"
+#include "app/ogl_view.h"
+#include "app/pane_container.h"
+#include "app/settings_pane.h"
+#include "app/splitters.h"
+#include "app/string_table.h"
+#include "app/toolbar_icons.h"
+#include "panels/face_settings_panel.h"
+#include "panels/scene_settings_panel.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace cartonic {
+
+namespace {
+MainFrame* theFrame = nullptr;
+} // namespace
+
+MainFrame* mainFrame() {
+    return theFrame;
+}
+
+MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
+    : data_(data), images_(images), prompts_(std::move(prompts)) {
+    theFrame = this;
+    setObjectName("MainFrame");
+    setWindowTitle(kAppTitle);
+    setWindowIcon(QIcon(":/icons/cartonic.svg"));
+    resize(kStartWidth, kStartHeight);
+
+    createActions();
+    createMenus();
+    createToolbar();
+    statusBar()->showMessage(kReadyText);
+    createClient();
+
+    faceSelected.add([this] { view_->update(); });
+    faceSelected.add([this] { facePanel_->refreshFromProject(); });
+    sceneSettingsShown.add([this] { scenePanel_->refreshFromProject(); });
+    facePanel_->colorListeners.push_back([this] { view_->update(); });
+
+    // New runs once the event loop starts, after the window has been shown.
+    QTimer::singleShot(0, this, [this] { dispatch(FileNew); });
+    dispatch(ModeRotateCamera);
+}
+
+MainFrame::~MainFrame() {
+    if (theFrame == this) {
+        theFrame = nullptr;
+    }
+}
+
+void MainFrame::addAction(int command, const QString& text, const QKeySequence& shortcut) {
+    auto* action = new QAction(text, this);
+    action->setData(command);
+    action->setIcon(toolbarIcon(command));
+    action->setStatusTip(commandPrompt(command));
+    action->setToolTip(commandTooltip(command));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+    }
+    connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
+    actions_.insert(command, action);
+}
+
+void MainFrame::createActions() {
+    addAction(FileNew, "&New\tCtrl+N", QKeySequence(Qt::CTRL | Qt::Key_N));
+    addAction(FileOpen, "&Open...\tCtrl+O", QKeySequence(Qt::CTRL | Qt::Key_O));
+    addAction(FileSave, "&Save\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S));
+    addAction(FileSaveAs, "Save &As...");
+    addAction(SaveAsImage, "Save As &Image");
+    addAction(AppExit, "E&xit");
+    addAction(EditCopy, "&Copy\tCtrl+C", QKeySequence(Qt::CTRL | Qt::Key_C));
+    addAction(ViewToolbar, "&Toolbar");
+    addAction(ViewStatusBar, "&Status Bar");
+    addAction(HomePage, "&Home page");
+    addAction(AppAbout, "&About Cartonic...");
+    addAction(ModeRotateCamera, commandTooltip(ModeRotateCamera));
+    addAction(ModeAdjustWidth, commandTooltip(ModeAdjustWidth));
+    addAction(ModeAdjustDepth, commandTooltip(ModeAdjustDepth));
+    addAction(ModeAdjustHeight, commandTooltip(ModeAdjustHeight));
+    addAction(ModeRotateLight, commandTooltip(ModeRotateLight));
+    addAction(ChangeSettings, commandPrompt(ChangeSettings));
+
+    for (int command : {ViewToolbar, ViewStatusBar}) {
+        actions_[command]->setCheckable(true);
+        actions_[command]->setChecked(true);
+    }
+    modeGroup_ = new QActionGroup(this);
+    modeGroup_->setExclusive(true);
+    for (int command :
+         {ModeRotateCamera, ModeAdjustWidth, ModeAdjustDepth, ModeAdjustHeight, ModeRotateLight}) {
+        actions_[command]->setCheckable(true);
+        modeGroup_->addAction(actions_[command]);
+    }
+    // The menu shows its own shortcut column from the text after the tab.
+    for (QAction* action : std::as_const(actions_)) {
+        action->setShortcutVisibleInContextMenu(false);
+    }
+}
+
+void MainFrame::createMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(actions_[FileNew]);
+    file->addAction(actions_[FileOpen]);
+    file->addAction(actions_[FileSave]);
+    file->addAction(actions_[FileSaveAs]);
+    file->addAction(actions_[SaveAsImage]);
+    file->addSeparator();
+    file->addAction(actions_[AppExit]);
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->addSeparator();
+    edit->addAction(actions_[EditCopy]);
+    QMenu* viewMenu = menuBar()->addMenu("&View");
+    viewMenu->addAction(actions_[ViewToolbar]);
+    viewMenu->addAction(actions_[ViewStatusBar]);
+    viewMenu->addSeparator();
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction(actions_[HomePage]);
+    help->addSeparator();
+    help->addAction(actions_[AppAbout]);
+}
+
+void MainFrame::createToolbar() {
+    toolbar_ = addToolBar("Toolbar");
+    toolbar_->setObjectName("ToolbarWindow32");
+    toolbar_->setIconSize(QSize(kToolbarIconWidth, kToolbarIconHeight));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->toggleViewAction()->setVisible(false);
+    const int layout[] = {FileNew,          FileOpen,
+                          FileSave,         0,
+                          EditCopy,         0,
+                          ModeRotateCamera, 0,
+                          ModeAdjustWidth,  ModeAdjustDepth,
+                          ModeAdjustHeight, 0,
+                          ModeRotateLight,  0,
+                          ChangeSettings,   0,
+                          AppAbout};
+    for (int command : layout) {
+        if (command == 0) {
+            toolbar_->addSeparator();
+        } else {
+            toolbar_->addAction(actions_[command]);
+        }
+    }
+}
+
+void MainFrame::createClient() {
+    outer_ = new FixedRightSplitter(this);
+    inner_ = new ProportionalSplitter(outer_);
+    settingsContainer_ = new PaneContainer(outer_);
+    navigationPane_ = new PaneContainer(inner_);
+    viewPane_ = new PaneContainer(inner_);
+    navigationPane_->setMinimumWidth(ProportionalSplitter::kMinPaneWidth);
+    viewPane_->setMinimumWidth(ProportionalSplitter::kMinPaneWidth);
+    inner_->setMinimumWidth(FixedRightSplitter::kMinPaneWidth);
+    settingsContainer_->setMinimumWidth(FixedRightSplitter::kMinPaneWidth);
+    outer_->addWidget(inner_);
+    outer_->addWidget(settingsContainer_);
+    outer_->setStretchFactor(0, 1);
+    outer_->setStretchFactor(1, 0);
+    inner_->addWidget(navigationPane_);
+    inner_->addWidget(viewPane_);
+    setCentralWidget(outer_);
+
+    navigation_ = new NavigationBar(navigationPane_);
+    view_ = new OGLView(data_, viewPane_);
+    settingsPane_ = new SettingsPane(settingsContainer_);
+    navigationPane_->setClient(navigation_);
+    viewPane_->setClient(view_);
+    settingsContainer_->setClient(settingsPane_);
+    viewPane_->setCloseButtonVisible(false);
+    for (PaneContainer* pane : {navigationPane_, viewPane_, settingsContainer_}) {
+        connect(pane, &PaneContainer::commandRequested, this, &MainFrame::dispatch);
+    }
+    connect(navigation_, &NavigationBar::commandRequested, this, &MainFrame::dispatch);
+
+    facePanel_ = new FaceSettingsPanel(data_, images_, *view_, settingsPane_);
+    scenePanel_ = new SceneSettingsPanel(data_, images_, *view_, settingsPane_);
+    facePanelIndex_ = settingsPane_->addPanel(facePanel_);
+    scenePanelIndex_ = settingsPane_->addPanel(scenePanel_);
+    settingsPane_->showPanel(facePanelIndex_);
+
+    // The inner bar's proportion is taken against the frame's whole width, before the settings
+    // pane takes its share, as the layout has always been.
+    const int span = std::max(1, width() - inner_->handleWidth());
+    inner_->setProportion(kInnerBarStart * ProportionalSplitter::kProportionScale / span);
+    outer_->setRightPaneWidth(kSettingsPaneWidth);
+}
+
+bool MainFrame::isModified() const {
+    return snapshotOf(data_) != saved_;
+}
+
+void MainFrame::markSaved() {
+    saved_ = snapshotOf(data_);
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    if (mayDiscardChanges()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+} // namespace cartonic

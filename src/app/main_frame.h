@@ -1,0 +1,121 @@
+#pragma once
+
+// The main window: owns every other window, routes every command by number, and keeps the
+// current project path and title.
+
+#include "app/listener_list.h"
+#include "app/user_prompts.h"
+#include "model/project_snapshot.h"
+#include "model/slot_images.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QToolBar;
+
+namespace cartonic {
+
+class FaceSettingsPanel;
+class FixedRightSplitter;
+class NavigationBar;
+class OGLView;
+class PaneContainer;
+class ProportionalSplitter;
+class SceneSettingsPanel;
+class SettingsPane;
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the whole window around data and its pictures. Posts New to itself, so the title
+    // becomes "Untitled project" once the event loop runs.
+    MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts = UserPrompts::standard());
+    ~MainFrame() override;
+
+    // Runs the command with this number; unknown numbers do nothing.
+    void dispatch(int command);
+
+    OGLView& view() { return *view_; }
+    SettingsPane& settingsPane() { return *settingsPane_; }
+    FaceSettingsPanel& facePanel() { return *facePanel_; }
+    SceneSettingsPanel& scenePanel() { return *scenePanel_; }
+    NavigationBar& navigationBar() { return *navigation_; }
+    QToolBar& toolbar() { return *toolbar_; }
+    FixedRightSplitter& outerSplitter() { return *outer_; }
+    ProportionalSplitter& innerSplitter() { return *inner_; }
+    QAction* action(int command) const { return actions_.value(command); }
+    UserPrompts& prompts() { return prompts_; }
+
+    ListenerList faceSelected;
+    ListenerList sceneSettingsShown;
+    int facePanelIndex() const { return facePanelIndex_; }
+    int scenePanelIndex() const { return scenePanelIndex_; }
+
+    const QString& currentPath() const { return currentPath_; }
+    // True when the project differs from what was last opened, saved or made new.
+    bool isModified() const;
+
+    static constexpr int kSettingsPaneWidth = 283;
+    static constexpr int kInnerBarStart = 100;
+    static constexpr int kStartWidth = 1100;
+    static constexpr int kStartHeight = 760;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolbar();
+    void createClient();
+    void addAction(int command, const QString& text, const QKeySequence& shortcut = {});
+
+    void selectFace(int face);
+    void showSceneSettings();
+    void setMouseMode(int command);
+    void newProject();
+    void openProject();
+    bool saveProject();
+    bool saveProjectAs();
+    bool writeProject(const QString& path);
+    void saveAsImage();
+    void openHomePage();
+    void showAbout();
+    void toggleToolbar();
+    void toggleStatusBar();
+    // Asks to save unsaved changes; false when the user cancels what was about to happen.
+    bool mayDiscardChanges();
+    void markSaved();
+    void restorePictures(const QString& projectPath);
+
+    ProjectData& data_;
+    SlotImages& images_;
+    UserPrompts prompts_;
+    QHash<int, QAction*> actions_;
+    QActionGroup* modeGroup_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    FixedRightSplitter* outer_ = nullptr;
+    ProportionalSplitter* inner_ = nullptr;
+    PaneContainer* navigationPane_ = nullptr;
+    PaneContainer* viewPane_ = nullptr;
+    PaneContainer* settingsContainer_ = nullptr;
+    NavigationBar* navigation_ = nullptr;
+    OGLView* view_ = nullptr;
+    SettingsPane* settingsPane_ = nullptr;
+    FaceSettingsPanel* facePanel_ = nullptr;
+    SceneSettingsPanel* scenePanel_ = nullptr;
+    int facePanelIndex_ = -1;
+    int scenePanelIndex_ = -1;
+    QString currentPath_;
+    ProjectSnapshot saved_;
+    bool toolbarVisible_ = true;
+};
+
+// The one main frame of the process; nullptr before it is made and after it is gone.
+MainFrame* mainFrame();
+
+} // namespace cartonic

@@ -1,0 +1,276 @@
+// The main frame's command handlers, one per command number.
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/ogl_view.h"
+#include "app/settings_pane.h"
+#include "app/string_table.h"
+#include "image/restore_images.h"
+#include "model/project_file.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "panels/dialog_units.h"
+
+namespace cartonic {
+
+namespace {
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The user guide that ships beside the executable, or in the source tree for a build tree.
+QString userGuidePath() {
+    const QString beside = QCoreApplication::applicationDirPath() + "/user-guide.html";
+    if (QFileInfo::exists(beside)) {
+        return beside;
+    }
+    return QStringLiteral(CARTONIC_GUIDE_PATH);
+}
+
+} // namespace
+
+void MainFrame::dispatch(int command) {
+    if (command >= SelectTop && command < SelectTop + kFaceCommandCount) {
+        selectFace(command - SelectTop);
+        return;
+    }
+    switch (command) {
+    case ShowSceneSettings:
+        showSceneSettings();
+        break;
+    case ChangeSettings:
+        dispatch(ShowSceneSettings);
+        break;
+    case ModeRotateCamera:
+    case ModeAdjustWidth:
+    case ModeAdjustDepth:
+    case ModeAdjustHeight:
+    case ModeRotateLight:
+        setMouseMode(command);
+        break;
+    case FileNew:
+        if (mayDiscardChanges()) {
+            newProject();
+        }
+        break;
+    case FileOpen:
+        if (mayDiscardChanges()) {
+            openProject();
+        }
+        break;
+    case FileSave:
+        saveProject();
+        break;
+    case FileSaveAs:
+        saveProjectAs();
+        break;
+    case SaveAsImage:
+        saveAsImage();
+        break;
+    case HomePage:
+        openHomePage();
+        break;
+    case AppAbout:
+        showAbout();
+        break;
+    case AppExit:
+        close();
+        break;
+    case ViewToolbar:
+        toggleToolbar();
+        break;
+    case ViewStatusBar:
+        toggleStatusBar();
+        break;
+    default:
+        break; // commands nobody handles, such as Copy, do nothing
+    }
+}
+
+void MainFrame::selectFace(int face) {
+    data_.selectedFace = face;
+    settingsPane_->showPanel(facePanelIndex_);
+    faceSelected.fire();
+}
+
+void MainFrame::showSceneSettings() {
+    settingsPane_->showPanel(scenePanelIndex_);
+    sceneSettingsShown.fire();
+}
+
+void MainFrame::setMouseMode(int command) {
+    static const QHash<int, MouseMode> modes = {
+        {ModeRotateCamera, MouseMode::RotateCamera}, {ModeAdjustWidth, MouseMode::AdjustWidth},
+        {ModeAdjustDepth, MouseMode::AdjustDepth},   {ModeAdjustHeight, MouseMode::AdjustHeight},
+        {ModeRotateLight, MouseMode::RotateLight},
+    };
+    actions_[command]->setChecked(true);
+    view_->setMouseMode(modes.value(command));
+}
+
+bool MainFrame::mayDiscardChanges() {
+    if (!isModified()) {
+        return true;
+    }
+    switch (prompts_.askSaveChanges(this)) {
+    case SaveChoice::Save:
+        return saveProject();
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainFrame::newProject() {
+    resetProject(data_, images_);
+    // The floor picture goes too, so what is seen is what would be saved.
+    data_.floorTextureId = 0;
+    images_[kFloorSlot] = SlotImage{};
+    currentPath_.clear();
+    setWindowTitle(kUntitledTitle);
+    markSaved();
+    view_->requestRedraw();
+    update();
+    settingsPane_->update();
+}
+
+void MainFrame::openProject() {
+    const QString path = prompts_.chooseFile(this, {false, kProjectFilter, kProjectSuffix});
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string why;
+    if (!loadProject(data_, localPath(path), &why)) {
+        // The previous path and title stay, so a later Save cannot overwrite this other file.
+        prompts_.showError(this,
+                           QString("Cannot open the project %1: %2")
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+        return;
+    }
+    currentPath_ = path;
+    setWindowTitle(path);
+    restorePictures(path);
+    markSaved();
+    faceSelected.fire();
+    sceneSettingsShown.fire();
+    view_->requestRedraw();
+}
+
+void MainFrame::restorePictures(const QString& projectPath) {
+    const auto build = [this](FaceSlot& slot, const SlotImage& image) {
+        view_->buildSlotTexture(slot, image);
+    };
+    const std::vector<std::string> missing = restoreProjectImages(
+        data_, images_, localPath(QFileInfo(projectPath).absolutePath()), build);
+    if (missing.empty()) {
+        statusBar()->showMessage(kReadyText);
+        return;
+    }
+    QStringList names;
+    for (const std::string& m : missing) {
+        names << QFile::decodeName(QByteArray::fromStdString(m));
+    }
+    prompts_.showNotice(this,
+                        "These pictures of the project could not be loaded:\n" + names.join('\n'));
+}
+
+bool MainFrame::saveProject() {
+    if (currentPath_.isEmpty()) {
+        return saveProjectAs();
+    }
+    return writeProject(currentPath_);
+}
+
+bool MainFrame::saveProjectAs() {
+    const QString path = prompts_.chooseFile(this, {true, kProjectFilter, kProjectSuffix});
+    if (path.isEmpty()) {
+        return false;
+    }
+    return writeProject(path);
+}
+
+bool MainFrame::writeProject(const QString& path) {
+    std::string why;
+    if (!cartonic::saveProject(data_, localPath(path), &why)) {
+        prompts_.showError(this,
+                           QString("Cannot save the project to %1: %2")
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+        return false;
+    }
+    currentPath_ = path;
+    setWindowTitle(path);
+    markSaved();
+    return true;
+}
+
+void MainFrame::saveAsImage() {
+    const auto size = prompts_.askExportSize(this, {view_->width(), view_->height()});
+    if (!size) {
+        return;
+    }
+    const QString path = prompts_.chooseFile(this, {true, kImageFilter, kImageSuffix});
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string why;
+    if (!view_->exportImage(localPath(path), size->width, size->height, &why)) {
+        prompts_.showError(this,
+                           QString("Cannot save the picture %1: %2")
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+    }
+    view_->update();
+}
+
+void MainFrame::openHomePage() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(userGuidePath()));
+}
+
+void MainFrame::showAbout() {
+    QDialog about(QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    about.setObjectName("AboutDialog");
+    about.setWindowTitle("About");
+    const DialogUnits du(about);
+    about.setFixedSize(du.x(254), du.y(98));
+    auto* group = new QGroupBox(&about);
+    group->setGeometry(du.rect(7, 7, 228, 68));
+    auto* icon = new QLabel(&about);
+    icon->setPixmap(windowIcon().pixmap(32, 32));
+    icon->move(du.x(20), du.y(21));
+    auto* text = new QLabel(kAboutText, &about);
+    text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    text->setGeometry(du.rect(79, 38, 94, 32));
+    auto* ok = new QPushButton("OK", &about);
+    ok->setGeometry(du.rect(185, 77, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
+    about.exec();
+}
+
+void MainFrame::toggleToolbar() {
+    toolbarVisible_ = !toolbarVisible_;
+    toolbar_->setVisible(toolbarVisible_);
+    actions_[ViewToolbar]->setChecked(toolbarVisible_);
+}
+
+void MainFrame::toggleStatusBar() {
+    const bool show = statusBar()->isHidden();
+    statusBar()->setVisible(show);
+    actions_[ViewStatusBar]->setChecked(show);
+}
+
+} // namespace cartonic

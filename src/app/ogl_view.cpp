@@ -1,0 +1,159 @@
+#include "app/ogl_view.h"
+
+#include "export/picture_writer.h"
+#include "image/textures.h"
+#include "render/gl_state.h"
+#include "render/lighting.h"
+#include "render/scene_renderer.h"
+
+#include <QMouseEvent>
+#include <QSurfaceFormat>
+
+#include <GL/gl.h>
+
+namespace cartonic {
+
+namespace {
+constexpr int kDepthBits = 24; // the deepest depth buffer common drivers offer with stencil
+constexpr int kStencilBits = 8;
+} // namespace
+
+QSurfaceFormat viewSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setDepthBufferSize(kDepthBits);
+    format.setStencilBufferSize(kStencilBits);
+    return format;
+}
+
+OGLView::OGLView(ProjectData& data, QWidget* parent) : QOpenGLWidget(parent), data_(data) {
+    setObjectName("OGLView");
+    setWindowTitle("GL3D View");
+    setFormat(viewSurfaceFormat());
+    setCursor(Qt::ArrowCursor);
+    setFocusPolicy(Qt::ClickFocus);
+    camera_.setUpStart();
+    mouse_.applyBoxUnits(data_);
+
+    // A zero-timeout timer runs once the queued input has been handled: the idle point at which
+    // a burst of edits becomes one repaint.
+    idle_.setSingleShot(true);
+    idle_.setInterval(0);
+    connect(&idle_, &QTimer::timeout, this, &OGLView::redrawIfNeeded);
+}
+
+OGLView::~OGLView() = default;
+
+void OGLView::requestRedraw() {
+    needsRedraw_ = 1;
+    if (!idle_.isActive()) {
+        idle_.start();
+    }
+}
+
+void OGLView::redrawIfNeeded() {
+    if (needsRedraw_) {
+        update();
+    }
+}
+
+unsigned OGLView::buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
+    makeCurrent();
+    const unsigned error = cartonic::buildSlotTexture(slot, image);
+    doneCurrent();
+    return error;
+}
+
+void OGLView::applyLight() {
+    makeCurrent();
+    cartonic::applyLight(data_);
+    doneCurrent();
+}
+
+void OGLView::initializeGL() {
+    initGLState(data_);
+    glReady_ = true;
+}
+
+void OGLView::resizeGL(int width, int height) {
+    if (width > 0 && height > 0) {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+}
+
+void OGLView::resizeEvent(QResizeEvent* event) {
+    // Zero sizes (a minimised window) keep the last aspect and viewport.
+    if (event->size().width() > 0 && event->size().height() > 0) {
+        mouse_.resize(event->size().width(), event->size().height(), camera_);
+    }
+    QOpenGLWidget::resizeEvent(event);
+}
+
+void OGLView::paintGL() {
+    camera_.applyProjection();
+    drawFrame(data_);
+    needsRedraw_ = 0;
+    ++paintCount_;
+    emit painted();
+}
+
+bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::string* why) {
+    if (!glReady_) {
+        if (why) {
+            *why = "the view has no OpenGL context";
+        }
+        return false;
+    }
+    makeCurrent();
+    const bool ok = cartonic::renderToBuffer(data_, camera_, width, height, out, why);
+    doneCurrent();
+    needsRedraw_ = 0;
+    return ok;
+}
+
+bool OGLView::exportImage(const std::string& path, int width, int height, std::string* why) {
+    RgbaPicture picture;
+    return renderToBuffer(width, height, picture, why) &&
+           writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality, why);
+}
+
+void OGLView::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        mouse_.leftButtonPressed(p.x(), p.y());
+    } else if (event->button() == Qt::RightButton) {
+        mouse_.rightButtonPressed(p.x(), p.y());
+    }
+}
+
+void OGLView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        mouse_.leftButtonReleased();
+    } else if (event->button() == Qt::RightButton) {
+        mouse_.rightButtonReleased();
+    }
+}
+
+void OGLView::mouseDoubleClickEvent(QMouseEvent*) {
+    // The second press of a double-click starts no drag.
+    mouse_.buttonDoubleClicked();
+}
+
+void OGLView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const DragEffect effect = mouse_.mouseMoved(p.x(), p.y(), camera_, data_);
+    if (effect.lightChanged && glReady_) {
+        applyLight();
+    }
+    if (effect.needsRedraw) {
+        requestRedraw();
+    }
+}
+
+} // namespace cartonic

@@ -1,0 +1,84 @@
+#pragma once
+
+// The live view of the scene: owns the one OpenGL context (and with it every texture and display
+// list), the camera and the mouse state. Edits and drags only mark it for redrawing; it repaints
+// once when the event queue has gone idle.
+
+#include "camera/camera.h"
+#include "camera/mouse_modes.h"
+#include "export/render_to_buffer.h"
+#include "model/project_data.h"
+#include "model/slot_images.h"
+#include "panels/scene_view.h"
+
+#include <QOpenGLWidget>
+#include <QTimer>
+
+#include <string>
+
+namespace cartonic {
+
+class OGLView : public QOpenGLWidget, public SceneView {
+    Q_OBJECT
+public:
+    // Draws data; sets the box to its start size and the camera to its start position.
+    explicit OGLView(ProjectData& data, QWidget* parent = nullptr);
+    ~OGLView() override;
+
+    Camera& camera() override { return camera_; }
+    const Camera& camera() const { return camera_; }
+    MouseModes& mouse() { return mouse_; }
+    MouseMode mouseMode() const { return mouse_.mouseMode; }
+    void setMouseMode(MouseMode mode) { mouse_.mouseMode = mode; }
+
+    // Marks the picture as out of date; the view repaints once the event queue is idle.
+    void requestRedraw() override;
+    bool needsRedraw() const { return needsRedraw_ != 0; }
+    // Number of frames drawn so far.
+    int paintCount() const { return paintCount_; }
+    // True once the GL context exists and its state is set up.
+    bool hasContext() const { return glReady_; }
+
+    // Builds or rebuilds slot's texture from its picture in this view's context; returns the GL
+    // error code (0 when all went well).
+    unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) override;
+    // Loads the record's light into this view's context. Does not repaint.
+    void applyLight() override;
+
+    // Renders the scene without the selection outline at width x height offscreen, in this view's
+    // context and with the camera as it is (aspect included). No repaint happens.
+    bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr);
+    // renderToBuffer, then writes the picture to path as JPEG whatever its extension. A failure
+    // leaves no partial file and returns false with the reason.
+    bool exportImage(const std::string& path, int width, int height, std::string* why = nullptr);
+
+signals:
+    void painted();
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void redrawIfNeeded();
+
+    ProjectData& data_;
+    Camera camera_;
+    MouseModes mouse_;
+    QTimer idle_;
+    int needsRedraw_ = 0;
+    int paintCount_ = 0;
+    bool glReady_ = false;
+};
+
+// The surface format the view asks for: a double-buffered compatibility context with depth and
+// stencil. Set as the application default before the first window is made.
+QSurfaceFormat viewSurfaceFormat();
+
+} // namespace cartonic

@@ -1,0 +1,44 @@
+#pragma once
+
+// A pane with a header strip (etched edge, 3D-face fill, a title that is empty here) above the one
+// window it adopts, and an optional flat close button in the header.
+
+#include <QWidget>
+
+class QToolButton;
+
+namespace cartonic {
+
+class PaneContainer : public QWidget {
+    Q_OBJECT
+public:
+    explicit PaneContainer(QWidget* parent = nullptr);
+
+    // Makes client the window that fills the area below the header.
+    void setClient(QWidget* client);
+    QWidget* client() const { return client_; }
+
+    void setTitle(const QString& title);
+    void setCloseButtonVisible(bool visible);
+    bool closeButtonVisible() const;
+
+    // max(22, font height + 10) pixels.
+    int headerHeight() const;
+
+signals:
+    // The close button's command number; the frame has no handler for it.
+    void commandRequested(int command);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void layoutChildren();
+
+    QWidget* client_ = nullptr;
+    QToolButton* closeButton_ = nullptr;
+    QString title_;
+};
+
+} // namespace cartonic

@@ -1,0 +1,158 @@
+#include "app/toolbar_icons.h"
+
+#include "app/command_ids.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace cartonic {
+
+namespace {
+
+const QColor kInk(40, 40, 40);
+const QColor kPaper(255, 255, 255);
+const QColor kFolder(230, 190, 70);
+const QColor kDisk(60, 90, 170);
+const QColor kBoxSide(120, 160, 210);
+const QColor kArrow(200, 40, 40);
+const QColor kLight(250, 200, 30);
+
+void arrowHead(QPainter& p, QPointF tip, QPointF from) {
+    const QPointF d = tip - from;
+    const double len = std::hypot(d.x(), d.y());
+    const QPointF u = d / len;
+    const QPointF n(-u.y(), u.x());
+    QPainterPath head;
+    head.moveTo(tip);
+    head.lineTo(tip - u * 3.5 + n * 2.5);
+    head.lineTo(tip - u * 3.5 - n * 2.5);
+    head.closeSubpath();
+    p.fillPath(head, p.pen().color());
+}
+
+void doubleArrow(QPainter& p, QPointF a, QPointF b) {
+    p.setPen(QPen(kArrow, 1.5));
+    p.drawLine(a, b);
+    arrowHead(p, a, b);
+    arrowHead(p, b, a);
+}
+
+// A small box in a three-quarter view, the frame of the box-adjusting pictures.
+void smallBox(QPainter& p) {
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(kBoxSide);
+    p.drawPolygon(QPolygonF({{4, 5}, {10, 5}, {10, 13}, {4, 13}}));
+    p.setBrush(kBoxSide.lighter(130));
+    p.drawPolygon(QPolygonF({{4, 5}, {7, 2}, {13, 2}, {10, 5}}));
+    p.setBrush(kBoxSide.darker(120));
+    p.drawPolygon(QPolygonF({{10, 5}, {13, 2}, {13, 10}, {10, 13}}));
+}
+
+void draw(QPainter& p, int command) {
+    switch (command) {
+    case FileNew:
+        p.setPen(kInk);
+        p.setBrush(kPaper);
+        p.drawPolygon(QPolygonF({{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}}));
+        p.drawPolyline(QPolygonF({{10, 1}, {10, 4}, {13, 4}}));
+        break;
+    case FileOpen:
+        p.setPen(kInk);
+        p.setBrush(kFolder.darker(115));
+        p.drawPolygon(QPolygonF({{1, 3}, {6, 3}, {7, 5}, {13, 5}, {13, 13}, {1, 13}}));
+        p.setBrush(kFolder);
+        p.drawPolygon(QPolygonF({{1, 13}, {4, 7}, {15, 7}, {13, 13}}));
+        break;
+    case FileSave:
+        p.setPen(kInk);
+        p.setBrush(kDisk);
+        p.drawRect(QRectF(1.5, 1.5, 12, 12));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(4, 1.5, 7, 5));
+        p.setBrush(kInk);
+        p.drawRect(QRectF(4.5, 9, 6, 4.5));
+        break;
+    case EditCopy:
+        p.setPen(kInk);
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(1.5, 1.5, 8, 9));
+        p.drawRect(QRectF(5.5, 4.5, 8, 9));
+        break;
+    case ModeRotateCamera: {
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kInk);
+        p.drawRect(QRectF(4, 6, 7, 5));
+        p.drawPolygon(QPolygonF({{11, 7.5}, {14, 6}, {14, 11}, {11, 9.5}}));
+        p.setPen(QPen(kArrow, 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(1, 1, 14, 12), 30 * 16, 120 * 16);
+        arrowHead(p, {2.8, 4.6}, {4.5, 2.5});
+        break;
+    }
+    case ModeAdjustWidth:
+        smallBox(p);
+        doubleArrow(p, {1, 14}, {15, 14});
+        break;
+    case ModeAdjustDepth:
+        smallBox(p);
+        doubleArrow(p, {10.5, 14}, {15, 9.5});
+        break;
+    case ModeAdjustHeight:
+        smallBox(p);
+        doubleArrow(p, {2, 1}, {2, 14});
+        break;
+    case ModeRotateLight:
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kLight);
+        p.drawEllipse(QPointF(8, 6), 4, 4);
+        p.setBrush(kInk.lighter(200));
+        p.drawRect(QRectF(6, 10, 4, 3));
+        p.setPen(QPen(kArrow, 1.5));
+        p.drawLine(QPointF(1, 14), QPointF(15, 14));
+        arrowHead(p, {15, 14}, {1, 14});
+        break;
+    case ChangeSettings:
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(150, 150, 160));
+        for (int i = 0; i < 8; ++i) {
+            p.save();
+            p.translate(8, 7.5);
+            p.rotate(45.0 * i);
+            p.drawRect(QRectF(-1.5, -7, 3, 3));
+            p.restore();
+        }
+        p.drawEllipse(QPointF(8, 7.5), 4.5, 4.5);
+        p.setBrush(kPaper);
+        p.drawEllipse(QPointF(8, 7.5), 1.8, 1.8);
+        break;
+    case AppAbout: {
+        p.setPen(kInk);
+        p.setBrush(QColor(70, 120, 200));
+        p.drawEllipse(QRectF(1, 0.5, 14, 14));
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(11);
+        p.setFont(font);
+        p.setPen(kPaper);
+        p.drawText(QRectF(1, 0.5, 14, 14), Qt::AlignCenter, "?");
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+QIcon toolbarIcon(int command) {
+    QPixmap pixmap(kToolbarIconWidth, kToolbarIconHeight);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter, command);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace cartonic

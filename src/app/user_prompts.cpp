@@ -1,0 +1,54 @@
+#include "app/user_prompts.h"
+
+#include "app/export_settings_dialog.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace cartonic {
+
+namespace {
+
+QString runFileDialog(QWidget* parent, const FileRequest& request) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+UserPrompts UserPrompts::standard() {
+    UserPrompts p;
+    p.chooseFile = runFileDialog;
+    p.askSaveChanges = [](QWidget* parent) {
+        const auto answer = QMessageBox::question(
+            parent, QString(), kSaveChangesQuestion,
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return answer == QMessageBox::Save      ? SaveChoice::Save
+               : answer == QMessageBox::Discard ? SaveChoice::Discard
+                                                : SaveChoice::Cancel;
+    };
+    p.showError = [](QWidget* parent, const QString& message) {
+        QMessageBox::warning(parent, QString(), message);
+    };
+    p.askExportSize = [](QWidget* parent, ExportSize viewSize) -> std::optional<ExportSize> {
+        ExportSettingsDialog dialog(viewSize.width, viewSize.height, parent);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return ExportSize{dialog.exportWidth(), dialog.exportHeight()};
+    };
+    p.showNotice = [](QWidget* parent, const QString& message) {
+        QMessageBox::information(parent, QString(), message);
+    };
+    return p;
+}
+
+} // namespace cartonic

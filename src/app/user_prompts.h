@@ -1,0 +1,50 @@
+#pragma once
+
+// Every question the main frame puts to the user, behind one seam so tests can answer them
+// without modal dialogs. The defaults use the platform's dialogs.
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace cartonic {
+
+enum class SaveChoice { Save, Discard, Cancel };
+
+struct ExportSize {
+    int width = 0;
+    int height = 0;
+};
+
+struct FileRequest {
+    bool save = false;
+    QString filter;        // e.g. "Cartonic project file (*.ctn)"
+    QString defaultSuffix; // added to a name typed without an extension
+};
+
+struct UserPrompts {
+    // A path, or "" when the user cancels.
+    std::function<QString(QWidget* parent, const FileRequest& request)> chooseFile;
+    // "Save changes to the project?"
+    std::function<SaveChoice(QWidget* parent)> askSaveChanges;
+    // A failure the user must know about, naming the file.
+    std::function<void(QWidget* parent, const QString& message)> showError;
+    // The export size, starting from the view's size; nothing when cancelled.
+    std::function<std::optional<ExportSize>(QWidget* parent, ExportSize viewSize)> askExportSize;
+    // Non-blocking notice, e.g. pictures a project refers to that could not be found.
+    std::function<void(QWidget* parent, const QString& message)> showNotice;
+
+    // The platform dialogs.
+    static UserPrompts standard();
+};
+
+inline constexpr const char* kProjectFilter = "Cartonic project file (*.ctn)";
+inline constexpr const char* kProjectSuffix = "ctn";
+inline constexpr const char* kImageFilter = "imsge files (*.jpg)";
+inline constexpr const char* kImageSuffix = "jpeg";
+inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";
+
+} // namespace cartonic
