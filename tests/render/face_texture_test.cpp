@@ -1,0 +1,127 @@
+#include "render_fixture.h"
+
+#include "image/textures.h"
+#include "render/lighting.h"
+
+#include <numbers>
+
+namespace cartonic::test {
+namespace {
+
+using FaceTexture = RenderTest;
+
+enum Corner { TL, TR, BL, BR, Unclear };
+const char* const kCornerNames[] = {"top-left", "top-right", "bottom-left", "bottom-right",
+                                    "unclear"};
+
+// Which picture corner a lit (so darkened) texel came from, by its hue.
+Corner classify(const Rgb8& c) {
+    const float top = static_cast<float>(std::max({c.r, c.g, c.b, 1}));
+    const float r = c.r / top, g = c.g / top, b = c.b / top;
+    const std::array<std::array<float, 3>, 4> reference = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1}}};
+    for (int k = 0; k < 4; ++k) {
+        const float d = std::abs(r - reference[k][0]) + std::abs(g - reference[k][1]) +
+                        std::abs(b - reference[k][2]);
+        if (d < 0.6f) {
+            return static_cast<Corner>(k);
+        }
+    }
+    return Unclear;
+}
+
+// Red, green, blue and white corners, as a loaded picture would hold them.
+SlotImage cornerPicture() {
+    SlotImage picture{QImage(2, 2, QImage::Format_RGBX8888)};
+    picture.image.setPixelColor(0, 0, Qt::red);
+    picture.image.setPixelColor(1, 0, Qt::green);
+    picture.image.setPixelColor(0, 1, Qt::blue);
+    picture.image.setPixelColor(1, 1, Qt::white);
+    return picture;
+}
+
+class FrontFace : public RenderTest {
+protected:
+    void SetUp() override {
+        RenderTest::SetUp();
+        plainScene();
+        data.showFloor = 0;
+        ASSERT_EQ(buildSlotTexture(data.faceSlots[Front], cornerPicture()), 0u);
+    }
+
+    // The front face point at texture coordinates (s, t) of its unturned picture.
+    Pixel at(float s, float t) const {
+        return project({-data.boxWidth + 2.0f * data.boxWidth * s, -data.boxDepth,
+                        2.0f * data.boxHeight * (1.0f - t)});
+    }
+
+    // The picture corner seen in each quarter of the face, as seen from outside.
+    std::array<Corner, 4> quarters(const Picture& p) const {
+        return {classify(p.at(at(0.25f, 0.25f))), classify(p.at(at(0.75f, 0.25f))),
+                classify(p.at(at(0.25f, 0.75f))), classify(p.at(at(0.75f, 0.75f)))};
+    }
+};
+
+TEST_F(FrontFace, EachOrientationMovesThePictureCornersToTheirPlace) {
+    struct Case {
+        std::int32_t orientation;
+        std::array<Corner, 4> seen; // in the face's top-left, top-right, bottom-left, bottom-right
+    };
+    const Case cases[] = {
+        {AsLoaded, {TL, TR, BL, BR}}, {MirrorT, {BL, BR, TL, TR}}, {MirrorS, {TR, TL, BR, BL}},
+        {Turn90, {TR, BR, TL, BL}},   {Turn180, {BR, BL, TR, TL}}, {Turn270, {BL, TL, BR, TR}},
+        {9, {TL, TR, BL, BR}},
+    };
+    for (const Case& c : cases) {
+        data.faceSlots[Front].orientation = c.orientation;
+        const std::array<Corner, 4> seen =
+            quarters(render("orientation-" + std::to_string(c.orientation)));
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(seen[k], c.seen[k])
+                << "orientation " << c.orientation << ": the face's " << kCornerNames[k]
+                << " shows the picture's " << kCornerNames[seen[k]] << ", expected "
+                << kCornerNames[c.seen[k]];
+        }
+    }
+}
+
+TEST_F(FrontFace, WithoutItsPictureAFaceShowsItsMaterialColours) {
+    FaceSlot& front = data.faceSlots[Front];
+    front.ambientColor = {0.0f, 0.0f, 1.0f, 1.0f};
+    front.diffuseColor = {0.0f, 0.0f, 1.0f, 1.0f};
+    front.specularColor = {0.0f, 0.0f, 0.0f, 1.0f};
+    const Pixel centre = at(0.5f, 0.5f);
+    const Pixel redQuarter = at(0.25f, 0.25f);
+    auto isBlueMaterial = [](const Rgb8& c) {
+        return c.b > c.r + 50 && c.b > c.g + 50;
+    };
+
+    const Picture shown = render("texture-shown");
+    EXPECT_EQ(classify(shown.at(redQuarter)), TL);
+
+    front.showTexture = 0;
+    const Picture hidden = render("texture-hidden");
+    EXPECT_TRUE(isBlueMaterial(hidden.at(centre))) << hidden.at(centre);
+    EXPECT_TRUE(isBlueMaterial(hidden.at(redQuarter))) << hidden.at(redQuarter);
+
+    front.showTexture = 1;
+    front.textureId = 0;
+    const Picture none = render("no-texture");
+    EXPECT_TRUE(colourNear(none.at(redQuarter), hidden.at(redQuarter), 2));
+}
+
+TEST_F(FrontFace, PictureIsShadedByTheLight) {
+    // Once a picture is built the context modulates textures by the lit colour, so the white
+    // quarter is darker when the light is behind the box.
+    const Pixel whiteQuarter = at(0.75f, 0.75f);
+    const Rgb8 lit = render("light-front").at(whiteQuarter);
+    data.lightAngle += std::numbers::pi_v<float>;
+    applyLight(data);
+    const Rgb8 unlit = render("light-behind").at(whiteQuarter);
+    EXPECT_EQ(classify(lit), BR);
+    EXPECT_EQ(classify(unlit), BR);
+    EXPECT_GT(lit.r + lit.g + lit.b, unlit.r + unlit.g + unlit.b + 60) << lit << " " << unlit;
+}
+
+} // namespace
+} // namespace cartonic::test
