@@ -59,6 +59,8 @@ void ColorButton::paintEvent(QPaintEvent*) {
     if (hasFocus() || popupActive_) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
+        // Some styles hide the focus frame after a mouse click; this button always shows it.
+        focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
         focus.rect = parts.focusRect;
         focus.backgroundColor = palette().color(QPalette::Button);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
