@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 
 class QWidget;
 

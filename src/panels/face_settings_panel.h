@@ -1,0 +1,91 @@
+#pragma once
+
+// The settings page of one box face: its three material colours, the flip or quarter turn of its
+// picture, the picture file and the texture switch. It keeps no copy of what it edits: every
+// control reads and writes faceSlots[selectedFace] of the record directly.
+
+#include "model/project_data.h"
+#include "model/slot_images.h"
+#include "panels/color.h"
+#include "panels/color_notification.h"
+#include "panels/image_browse.h"
+
+#include <QSize>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace cartonic {
+
+class ColorButton;
+class SceneView;
+class TexturePreview;
+
+class FaceSettingsPanel : public QWidget {
+public:
+    // Control numbers, also the controls' object names.
+    enum ControlId : int {
+        kImagePathEdit = 1000,
+        kBrowseButton = 1001,
+        kAmbientButton = 1002,
+        kDiffuseButton = 1003,
+        kSpecularButton = 1004,
+        kPreview = 1005,
+        kShowTextureBox = 1006,
+        kFlipHorizontalRadio = 1014,
+        kFlipVerticalRadio = 1015,
+        kRotate90Radio = 1016,
+        kRotate180Radio = 1017,
+        kRotate270Radio = 1018,
+        kResetRadio = 1019,
+    };
+
+    // Edits data's selected face; images holds the slots' pictures; view builds textures and
+    // repaints. All three outlive the panel. Fills the controls from the record.
+    FaceSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
+                      QWidget* parent = nullptr);
+    ~FaceSettingsPanel() override;
+
+    // Fills every control from faceSlots[selectedFace] and repaints the panel. Call after the
+    // selected face changes.
+    void refreshFromProject();
+
+    // Called in order after a colour button reported a change (the frame adds the view repaint);
+    // the panel itself does not ask the view to redraw for colours.
+    std::vector<std::function<void()>> colorListeners;
+
+    // The file dialog and the failure message, replaceable so tests never block.
+    ImageFileChooser chooseImageFile;
+    InformationMessage showMessage;
+
+    // 188 x 319 dialog units in the panel's font.
+    QSize sizeHint() const override;
+
+private:
+    FaceSlot* selectedSlot();
+    void colorChanged(Rgba FaceSlot::*field, ColorNotification code, Color color);
+    void orientationClicked(int orientation);
+    void showTextureClicked(bool checked);
+    void browseForImage();
+
+    ProjectData& data_;
+    SlotImages& images_;
+    SceneView& view_;
+    ColorButton* ambientButton_ = nullptr;
+    ColorButton* diffuseButton_ = nullptr;
+    ColorButton* specularButton_ = nullptr;
+    QButtonGroup* orientationGroup_ = nullptr;
+    QLineEdit* pathEdit_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    TexturePreview* preview_ = nullptr;
+    QCheckBox* showTextureBox_ = nullptr;
+    QSize dialogSize_;
+};
+
+} // namespace cartonic

@@ -1,0 +1,71 @@
+#include "panels/image_browse.h"
+
+#include "image/image_loader.h"
+#include "panels/scene_view.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace cartonic {
+
+namespace {
+
+// Keeps the wait cursor up for one scope and puts back whatever cursor it covered.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+QStringList toolkitNameFilters(const QList<ImageFileFilter>& filters) {
+    QStringList out;
+    out.reserve(filters.size());
+    for (const ImageFileFilter& filter : filters) {
+        out << filter.label + QStringLiteral(" (") + filter.patterns + QLatin1Char(')');
+    }
+    return out;
+}
+
+QString chooseImageFileWithDialog(QWidget* owner, const QList<ImageFileFilter>& filters,
+                                  const QString& initialPath) {
+    QWidget* window = owner ? owner->window() : nullptr;
+    return QFileDialog::getOpenFileName(window, QString(), initialPath,
+                                        toolkitNameFilters(filters).join(QStringLiteral(";;")),
+                                        nullptr, QFileDialog::HideNameFilterDetails);
+}
+
+void showInformationBox(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Information, QString(), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString pathFieldText(const Path& field) {
+    const std::string_view text = pathText(field);
+    return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::string pathFieldBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool loadSlotPicture(FaceSlot& slot, SlotImage& image, SceneView& view, const QString& path) {
+    const std::string bytes = pathFieldBytes(path);
+    // A path the record cannot hold whole would be saved cut short and point at another file.
+    if (bytes.empty() || bytes.size() >= kPathSize) {
+        return false;
+    }
+    const WaitCursor wait;
+    if (!loadImage(slot, image, bytes)) {
+        return false;
+    }
+    view.buildSlotTexture(slot, image);
+    return true;
+}
+
+} // namespace cartonic

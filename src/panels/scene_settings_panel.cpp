@@ -1,0 +1,251 @@
+#include "panels/scene_settings_panel.h"
+
+#include "panels/color_button.h"
+#include "panels/color_channels.h"
+#include "panels/dialog_units.h"
+#include "panels/panel_widgets.h"
+#include "panels/scene_view.h"
+#include "panels/texture_preview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+#include <algorithm>
+
+namespace cartonic {
+
+namespace {
+
+constexpr int kDialogWidth = 188;
+constexpr int kDialogHeight = 345;
+
+// Each type on its own line of the file type list, as users have always seen them.
+const QList<ImageFileFilter>& floorImageFilters() {
+    static const QList<ImageFileFilter> filters = {
+        {QStringLiteral("bmp(*.bmp)"), QStringLiteral("*.bmp")},
+        {QStringLiteral("gif(*.gif)"), QStringLiteral("*.gif")},
+        {QStringLiteral("Jpeg(*.jpg)"), QStringLiteral("*.jpg")},
+        {QStringLiteral("tiff(*.tif)"), QStringLiteral("*.tif")},
+        {QStringLiteral("png(*.png)"), QStringLiteral("*.png")},
+    };
+    return filters;
+}
+
+QString fovText(int degrees) {
+    return QStringLiteral("Fov ang: %1").arg(degrees);
+}
+
+} // namespace
+
+SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
+                                       QWidget* parent)
+    : QWidget(parent), chooseImageFile(chooseImageFileWithDialog), showMessage(showInformationBox),
+      data_(data), images_(images), view_(view) {
+    setObjectName(QStringLiteral("SceneSettingsPanel"));
+    setWindowTitle(QStringLiteral("Setings"));
+    useApplicationIcon(*this);
+    useDialogFont(*this);
+    const DialogUnits du(*this);
+    dialogSize_ = QSize(du.x(kDialogWidth), du.y(kDialogHeight));
+
+    addGroupBox(*this, QStringLiteral("Light Color"), du.rect(0, 7, 186, 48));
+    addFramedCaption(*this, QStringLiteral("Ambient color"), du.rect(6, 18, 48, 11));
+    ambientButton_ =
+        addColorButton(kAmbientButton, du.rect(5, 33, 48, 15), &ProjectData::lightAmbient, true);
+    addFramedCaption(*this, QStringLiteral("Diffuse color"), du.rect(65, 18, 48, 11));
+    diffuseButton_ =
+        addColorButton(kDiffuseButton, du.rect(66, 33, 48, 15), &ProjectData::lightDiffuse, true);
+    addFramedCaption(*this, QStringLiteral("Specular color"), du.rect(127, 18, 48, 11));
+    specularButton_ = addColorButton(kSpecularButton, du.rect(127, 33, 48, 15),
+                                     &ProjectData::lightSpecular, true);
+    // The light's colours are always real colours; the background ones keep "Automatic".
+    for (ColorButton* button : {ambientButton_, diffuseButton_, specularButton_}) {
+        button->setDefaultText(QString());
+    }
+
+    addGroupBox(*this, QStringLiteral("Background color"), du.rect(0, 60, 186, 57));
+    backgroundButton_ = addColorButton(kBackgroundButton, du.rect(7, 72, 174, 12),
+                                       &ProjectData::backgroundColor, false);
+    gradientBox_ = addCheckBox(kGradientBox, QStringLiteral("Using gradient color backgroud"),
+                               du.rect(7, 87, 174, 9));
+    connect(gradientBox_, &QCheckBox::clicked, this, &SceneSettingsPanel::gradientClicked);
+    gradientTopButton_ = addColorButton(kGradientTopButton, du.rect(7, 100, 73, 12),
+                                        &ProjectData::gradientTopColor, false);
+    auto* arrows = new QLabel(QStringLiteral(">>"), this);
+    arrows->setGeometry(du.rect(90, 99, 9, 8));
+    // Fonts with wide arrow glyphs need more than the nine units; the gap to the next button
+    // has room for them.
+    arrows->resize(std::max(arrows->width(), arrows->sizeHint().width()), arrows->height());
+    gradientBottomButton_ = addColorButton(kGradientBottomButton, du.rect(108, 100, 73, 12),
+                                           &ProjectData::gradientBottomColor, false);
+
+    addGroupBox(*this, QStringLiteral("Floor texture"), du.rect(0, 122, 186, 101));
+    floorPathEdit_ = new QLineEdit(this);
+    nameControl(*floorPathEdit_, kFloorPathEdit);
+    floorPathEdit_->setReadOnly(true);
+    floorPathEdit_->setGeometry(du.rect(6, 135, 156, 12));
+    browseButton_ = new QPushButton(QStringLiteral("..."), this);
+    nameControl(*browseButton_, kBrowseButton);
+    browseButton_->setGeometry(du.rect(162, 134, 17, 12));
+    connect(browseButton_, &QPushButton::clicked, this, &SceneSettingsPanel::browseForFloorImage);
+    // The floor group shows the floor's own picture: showing the selected face's here would
+    // suggest the floor uses it.
+    preview_ =
+        new TexturePreview([this]() -> const QImage* { return &images_[kFloorSlot].image; }, this);
+    nameControl(*preview_, kPreview);
+    preview_->setGeometry(du.rect(7, 150, 174, 55));
+    floorTextureBox_ = addCheckBox(kFloorTextureBox, QStringLiteral("Enable floor texture"),
+                                   du.rect(7, 207, 166, 12));
+    connect(floorTextureBox_, &QCheckBox::clicked, this, &SceneSettingsPanel::floorTextureClicked);
+
+    addGroupBox(*this, QStringLiteral("Camera setting"), du.rect(4, 227, 180, 37));
+    const int fov = static_cast<int>(view_.camera().fov);
+    fovLabel_ = new QLabel(fovText(fov), this);
+    nameControl(*fovLabel_, kFovLabel);
+    fovLabel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    fovLabel_->setGeometry(du.rect(9, 243, 58, 12));
+    fovSlider_ = new QSlider(Qt::Horizontal, this);
+    nameControl(*fovSlider_, kFovSlider);
+    fovSlider_->setTickPosition(QSlider::NoTicks);
+    fovSlider_->setRange(kMinFov, kMaxFov);
+    fovSlider_->setValue(fov);
+    // Tracking reports every step of a drag, so the view follows the thumb.
+    fovSlider_->setTracking(true);
+    fovSlider_->setGeometry(du.rect(70, 240, 110, 17));
+    connect(fovSlider_, &QSlider::valueChanged, this, &SceneSettingsPanel::fovMoved);
+
+    addGroupBox(*this, QStringLiteral("Effection setting"), du.rect(1, 268, 180, 50));
+    showFloorBox_ =
+        addCheckBox(kShowFloorBox, QStringLiteral("Show floor"), du.rect(7, 280, 158, 8));
+    showReflectionBox_ =
+        addCheckBox(kShowReflectionBox, QStringLiteral("Show reflection"), du.rect(7, 292, 158, 8));
+    showShadowBox_ =
+        addCheckBox(kShowShadowBox, QStringLiteral("Show shadow"), du.rect(7, 305, 158, 8));
+    for (QCheckBox* box : {showFloorBox_, showReflectionBox_, showShadowBox_}) {
+        connect(box, &QCheckBox::clicked, this, &SceneSettingsPanel::effectClicked);
+    }
+
+    // Lighting is always on in this program; the switch exists but is never shown.
+    QCheckBox* lighting = addCheckBox(kLightingBox, QStringLiteral("Enable lighting"), QRect());
+    lighting->hide();
+
+    resize(dialogSize_);
+    refreshFromProject();
+}
+
+SceneSettingsPanel::~SceneSettingsPanel() = default;
+
+QSize SceneSettingsPanel::sizeHint() const {
+    return dialogSize_;
+}
+
+ColorButton* SceneSettingsPanel::addColorButton(int id, const QRect& geometry,
+                                                Rgba ProjectData::*field, bool lightColor) {
+    auto* button = new ColorButton(this);
+    nameControl(*button, id);
+    button->setGeometry(geometry);
+    connect(button, &ColorButton::notified, this,
+            [this, field, lightColor](ColorNotification code, Color color) {
+                colorChanged(field, lightColor, code, color);
+            });
+    return button;
+}
+
+QCheckBox* SceneSettingsPanel::addCheckBox(int id, const QString& text, const QRect& geometry) {
+    auto* box = new QCheckBox(text, this);
+    nameControl(*box, id);
+    box->setGeometry(geometry);
+    fitHeight(*box);
+    return box;
+}
+
+void SceneSettingsPanel::refreshFromProject() {
+    ambientButton_->setColor(colorFromChannels(data_.lightAmbient));
+    diffuseButton_->setColor(colorFromChannels(data_.lightDiffuse));
+    specularButton_->setColor(colorFromChannels(data_.lightSpecular));
+    backgroundButton_->setColor(colorFromChannels(data_.backgroundColor));
+    gradientTopButton_->setColor(colorFromChannels(data_.gradientTopColor));
+    gradientBottomButton_->setColor(colorFromChannels(data_.gradientBottomColor));
+    floorPathEdit_->setText(pathFieldText(data_.floorImagePath));
+    floorPathEdit_->setCursorPosition(0);
+    gradientBox_->setChecked(data_.gradientBackground != 0);
+    showFloorBox_->setChecked(data_.showFloor != 0);
+    showReflectionBox_->setChecked(data_.showReflection != 0);
+    showShadowBox_->setChecked(data_.showShadow != 0);
+    floorTextureBox_->setChecked(data_.floorTextureEnabled != 0);
+    enableBackgroundButtons();
+    update();
+    preview_->update();
+}
+
+void SceneSettingsPanel::enableBackgroundButtons() {
+    const bool gradient = data_.gradientBackground != 0;
+    backgroundButton_->setEnabled(!gradient);
+    gradientTopButton_->setEnabled(gradient);
+    gradientBottomButton_->setEnabled(gradient);
+}
+
+void SceneSettingsPanel::colorChanged(Rgba ProjectData::*field, bool lightColor,
+                                      ColorNotification code, Color color) {
+    if (code != ColorNotification::ColorChanged) {
+        return;
+    }
+    writeChannels(data_.*field, color);
+    if (lightColor) {
+        // The light's colours live in GL state as well as in the record.
+        view_.applyLight();
+    }
+    view_.requestRedraw();
+}
+
+void SceneSettingsPanel::gradientClicked(bool checked) {
+    data_.gradientBackground = checked ? 1 : 0;
+    data_.solidBackground = checked ? 0 : 1;
+    enableBackgroundButtons();
+    view_.requestRedraw();
+}
+
+void SceneSettingsPanel::floorTextureClicked(bool checked) {
+    data_.floorTextureEnabled = checked ? 1 : 0;
+    view_.requestRedraw();
+}
+
+void SceneSettingsPanel::effectClicked() {
+    data_.showFloor = showFloorBox_->isChecked() ? 1 : 0;
+    data_.showReflection = showReflectionBox_->isChecked() ? 1 : 0;
+    data_.showShadow = showShadowBox_->isChecked() ? 1 : 0;
+    view_.requestRedraw();
+}
+
+void SceneSettingsPanel::fovMoved(int degrees) {
+    fovLabel_->setText(fovText(degrees));
+    view_.camera().fov = static_cast<float>(degrees);
+    view_.requestRedraw();
+}
+
+void SceneSettingsPanel::browseForFloorImage() {
+    FaceSlot& slot = data_.faceSlots[kFloorSlot];
+    const QString path =
+        chooseImageFile(this, floorImageFilters(), pathFieldText(data_.floorImagePath));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!loadSlotPicture(slot, images_[kFloorSlot], view_, path)) {
+        showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        return;
+    }
+    // The floor keeps its path in the record's floor fields, not in the slot; switching the
+    // floor picture on stays the user's choice.
+    data_.floorTextureId = slot.textureId;
+    setPath(data_.floorImagePath, pathFieldBytes(path));
+    floorPathEdit_->setText(pathFieldText(data_.floorImagePath));
+    floorPathEdit_->setCursorPosition(0);
+    update();
+    preview_->update();
+    view_.requestRedraw();
+}
+
+} // namespace cartonic

@@ -1,0 +1,109 @@
+#pragma once
+
+// The settings page of everything that is not a face: light colours, background colour or
+// gradient, the floor picture and switches, the camera's field of view. It keeps no copy of what
+// it edits: the controls read and write the record directly, and the view's camera for the field
+// of view.
+
+#include "model/project_data.h"
+#include "model/slot_images.h"
+#include "panels/color.h"
+#include "panels/color_notification.h"
+#include "panels/image_browse.h"
+
+#include <QSize>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+namespace cartonic {
+
+class ColorButton;
+class SceneView;
+class TexturePreview;
+
+class SceneSettingsPanel : public QWidget {
+public:
+    // Control numbers, also the controls' object names.
+    enum ControlId : int {
+        kAmbientButton = 1002,
+        kDiffuseButton = 1003,
+        kSpecularButton = 1004,
+        kGradientBox = 1006,
+        kBackgroundButton = 1007,
+        kFloorTextureBox = 1008,
+        kPreview = 1022,
+        kLightingBox = 1023,
+        kGradientTopButton = 1028,
+        kGradientBottomButton = 1029,
+        kFovSlider = 1033,
+        kFovLabel = 1034,
+        kShowFloorBox = 1035,
+        kFloorPathEdit = 1036,
+        kBrowseButton = 1037,
+        kShowReflectionBox = 1038,
+        kShowShadowBox = 1039,
+    };
+
+    // Whole degrees the field-of-view slider offers.
+    static constexpr int kMinFov = 20;
+    static constexpr int kMaxFov = 75;
+
+    // Edits data; images holds the slots' pictures (slot 6 the floor's); view applies the light,
+    // builds textures, repaints and owns the camera. All three outlive the panel. Sets the
+    // slider from the camera's field of view and fills the other controls from the record.
+    SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
+                       QWidget* parent = nullptr);
+    ~SceneSettingsPanel() override;
+
+    // Fills the colour buttons, the floor path and the check boxes from the record and sets which
+    // colour buttons are enabled. Leaves the field of view alone: it is not part of the record.
+    void refreshFromProject();
+
+    // The file dialog and the failure message, replaceable so tests never block.
+    ImageFileChooser chooseImageFile;
+    InformationMessage showMessage;
+
+    // 188 x 345 dialog units in the panel's font.
+    QSize sizeHint() const override;
+
+private:
+    ColorButton* addColorButton(int id, const QRect& geometry, Rgba ProjectData::*field,
+                                bool lightColor);
+    QCheckBox* addCheckBox(int id, const QString& text, const QRect& geometry);
+    void colorChanged(Rgba ProjectData::*field, bool lightColor, ColorNotification code,
+                      Color color);
+    void enableBackgroundButtons();
+    void gradientClicked(bool checked);
+    void floorTextureClicked(bool checked);
+    void effectClicked();
+    void fovMoved(int degrees);
+    void browseForFloorImage();
+
+    ProjectData& data_;
+    SlotImages& images_;
+    SceneView& view_;
+    ColorButton* ambientButton_ = nullptr;
+    ColorButton* diffuseButton_ = nullptr;
+    ColorButton* specularButton_ = nullptr;
+    ColorButton* backgroundButton_ = nullptr;
+    ColorButton* gradientTopButton_ = nullptr;
+    ColorButton* gradientBottomButton_ = nullptr;
+    QCheckBox* gradientBox_ = nullptr;
+    QLineEdit* floorPathEdit_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    TexturePreview* preview_ = nullptr;
+    QCheckBox* floorTextureBox_ = nullptr;
+    QLabel* fovLabel_ = nullptr;
+    QSlider* fovSlider_ = nullptr;
+    QCheckBox* showFloorBox_ = nullptr;
+    QCheckBox* showReflectionBox_ = nullptr;
+    QCheckBox* showShadowBox_ = nullptr;
+    QSize dialogSize_;
+};
+
+} // namespace cartonic
