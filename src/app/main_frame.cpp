@@ -47,8 +47,10 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     sceneSettingsShown.add([this] { scenePanel_->refreshFromProject(); });
     facePanel_->colorListeners.push_back([this] { view_->update(); });
 
-    // New runs once the event loop starts, after the window has been shown.
-    QTimer::singleShot(0, this, [this] { dispatch(FileNew); });
+    // New runs once the event loop starts, after the window has been shown; there is nothing to
+    // save yet, so it asks nothing.
+    markSaved();
+    QTimer::singleShot(0, this, [this] { newProject(); });
     dispatch(ModeRotateCamera);
 }
 

@@ -68,7 +68,8 @@ void FixedRightSplitter::applyRightWidth() {
     }
     const int total = width();
     const int bar = handleWidth();
-    const int left = clampBar(total - bar - rightWidth_, total, bar, kMinPaneWidth);
+    // The bar sits rightWidth_ pixels from the right edge; the pane beside it gets the rest.
+    const int left = clampBar(total - rightWidth_, total, bar, kMinPaneWidth);
     setSizes({left, std::max(0, total - bar - left)});
 }
 

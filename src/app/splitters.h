@@ -13,7 +13,8 @@ class FixedRightSplitter : public QSplitter {
 public:
     explicit FixedRightSplitter(QWidget* parent = nullptr);
 
-    // Puts the bar so the right pane is `width` pixels wide, within the panes' minimums.
+    // Puts the bar `width` pixels from the right edge (the right pane is that minus the bar),
+    // within the panes' minimums; kept on every resize.
     void setRightPaneWidth(int width);
     int rightPaneWidth() const { return rightWidth_; }
 

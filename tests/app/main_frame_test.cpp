@@ -1,0 +1,334 @@
+// The main window as a user meets it: title, face selection, mode buttons, the project commands
+// with their dialogs answered through the prompt seam, their failure cases, unsaved changes,
+// pane layout and the bar toggles.
+
+#include "app/command_ids.h"
+#include "app/face_list.h"
+#include "app/main_frame.h"
+#include "app/navigation_bar.h"
+#include "app/ogl_view.h"
+#include "app/settings_pane.h"
+#include "app/splitters.h"
+#include "model/project_file.h"
+#include "support/temp_dir.h"
+
+#include <QAction>
+#include <QImage>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include <deque>
+
+using namespace cartonic;
+
+namespace {
+
+// Answers the frame's questions from queues the test fills, and records what it was told.
+struct ScriptedPrompts {
+    std::deque<QString> files;
+    std::deque<SaveChoice> saveChoices;
+    QStringList questionsAsked;
+    QStringList errors;
+    QStringList notices;
+    int fileDialogs = 0;
+
+    UserPrompts prompts() {
+        UserPrompts p;
+        p.chooseFile = [this](QWidget*, const FileRequest& request) {
+            ++fileDialogs;
+            questionsAsked << (request.save ? "save:" : "open:") + request.filter;
+            if (files.empty()) {
+                return QString();
+            }
+            QString f = files.front();
+            files.pop_front();
+            return f;
+        };
+        p.askSaveChanges = [this](QWidget*) {
+            questionsAsked << "save changes";
+            SaveChoice c = saveChoices.empty() ? SaveChoice::Cancel : saveChoices.front();
+            if (!saveChoices.empty()) {
+                saveChoices.pop_front();
+            }
+            return c;
+        };
+        p.showError = [this](QWidget*, const QString& m) {
+            errors << m;
+        };
+        p.showNotice = [this](QWidget*, const QString& m) {
+            notices << m;
+        };
+        p.askExportSize = [](QWidget*, ExportSize s) -> std::optional<ExportSize> {
+            return s;
+        };
+        return p;
+    }
+};
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+    ProjectData data_;
+    SlotImages images_;
+    ScriptedPrompts script_;
+    MainFrame* frame_ = nullptr;
+
+    void startFrame() {
+        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame_));
+        QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
+    }
+
+private slots:
+    void init() {
+        data_ = ProjectData();
+        images_ = SlotImages();
+        script_ = ScriptedPrompts();
+        startFrame();
+    }
+    void cleanup() {
+        script_.saveChoices.assign(4, SaveChoice::Discard);
+        delete frame_;
+        frame_ = nullptr;
+    }
+
+    void titleGoesFromAppNameToUntitledProject() {
+        delete frame_;
+        frame_ = new MainFrame(data_, images_, script_.prompts());
+        QCOMPARE(frame_->windowTitle(), QString("Cartonic"));
+        frame_->show();
+        QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
+        QVERIFY(script_.questionsAsked.isEmpty()); // the start-up New never asks
+        QCOMPARE(frame_->statusBar()->currentMessage(), QString("Ready"));
+        QVERIFY(mainFrame() == frame_);
+    }
+
+    void facesAreSelectedFromTheList() {
+        QSignalSpy commands(frame_->navigationBar().faceList(), &FaceList::commandRequested);
+        int refreshed = 0;
+        frame_->faceSelected.add([&] { ++refreshed; });
+        frame_->dispatch(ShowSceneSettings);
+        QCOMPARE(frame_->settingsPane().currentPanel(), frame_->scenePanelIndex());
+
+        FaceList* list = frame_->navigationBar().faceList();
+        QTest::mouseClick(list, Qt::LeftButton, {}, list->itemRect(1).center());
+        QCOMPARE(commands.count(), 1);
+        QCOMPARE(commands.at(0).at(0).toInt(), int(SelectBottom));
+        QCOMPARE(data_.selectedFace, 1);
+        QCOMPARE(frame_->settingsPane().currentPanel(), frame_->facePanelIndex());
+        QCOMPARE(refreshed, 1);
+
+        frame_->dispatch(SelectLeft);
+        QCOMPARE(data_.selectedFace, 5);
+    }
+
+    void modeButtonsFormOneRadioGroup() {
+        QVERIFY(frame_->action(ModeRotateCamera)->isChecked());
+        frame_->action(ModeRotateLight)->trigger();
+        QCOMPARE(frame_->view().mouseMode(), MouseMode::RotateLight);
+        frame_->action(ModeRotateCamera)->trigger();
+        QCOMPARE(frame_->view().mouseMode(), MouseMode::RotateCamera);
+        int checked = 0;
+        for (int c : {ModeRotateCamera, ModeAdjustWidth, ModeAdjustDepth, ModeAdjustHeight,
+                      ModeRotateLight}) {
+            checked += frame_->action(c)->isChecked();
+        }
+        QCOMPARE(checked, 1);
+        frame_->dispatch(ModeAdjustDepth);
+        QCOMPARE(frame_->view().mouseMode(), MouseMode::AdjustDepth);
+        QVERIFY(frame_->action(ModeAdjustDepth)->isChecked());
+    }
+
+    void saveAsksOnceThenWritesToTheSamePath() {
+        test::TempDir dir;
+        const QString path = q(dir.file("first.ctn"));
+        data_.showShadow = 0;
+        QVERIFY(frame_->isModified());
+        script_.files = {path};
+        frame_->dispatch(FileSave);
+        QCOMPARE(script_.fileDialogs, 1);
+        QCOMPARE(frame_->windowTitle(), path);
+        QCOMPARE(frame_->currentPath(), path);
+        QVERIFY(!frame_->isModified());
+
+        data_.showFloor = 0;
+        frame_->dispatch(FileSave);
+        QCOMPARE(script_.fileDialogs, 1);
+        ProjectData reread;
+        QVERIFY(loadProject(reread, path.toStdString()));
+        QCOMPARE(reread.showFloor, 0);
+        QCOMPARE(reread.showShadow, 0);
+    }
+
+    void failedOpenKeepsThePathAndTellsTheUser() {
+        test::TempDir dir;
+        const QString good = q(dir.file("good.ctn"));
+        script_.files = {good};
+        frame_->dispatch(FileSaveAs);
+        test::writeBytes(dir.file("bad.ctn"), {'x', 'y', 'z', 'w', '!'});
+        data_.selectedFace = 2;
+        const ProjectData before = data_;
+
+        script_.files = {q(dir.file("bad.ctn"))};
+        script_.saveChoices = {SaveChoice::Discard};
+        frame_->dispatch(FileOpen);
+        QCOMPARE(script_.errors.size(), 1);
+        QVERIFY(script_.errors[0].contains("bad.ctn"));
+        QCOMPARE(frame_->currentPath(), good);
+        QCOMPARE(frame_->windowTitle(), good);
+        QCOMPARE(std::memcmp(&before, &data_, sizeof data_), 0);
+    }
+
+    void failedSaveTellsTheUserAndKeepsTheOldFile() {
+        test::TempDir dir;
+        const QString path = q(dir.file("keep.ctn"));
+        script_.files = {path};
+        frame_->dispatch(FileSaveAs);
+        const auto original = test::readBytes(path.toStdString());
+
+        data_.boxWidth = 7.0f;
+        script_.files = {q(dir.file("missing-folder/x.ctn"))};
+        frame_->dispatch(FileSaveAs);
+        QCOMPARE(script_.errors.size(), 1);
+        QVERIFY(script_.errors[0].contains("x.ctn"));
+        QCOMPARE(frame_->currentPath(), path); // a failed save does not adopt the new path
+        QVERIFY(frame_->isModified());
+        QCOMPARE(test::readBytes(path.toStdString()), original);
+    }
+
+    void unsavedChangesAreAskedAbout() {
+        frame_->dispatch(FileNew);
+        QVERIFY(script_.questionsAsked.isEmpty()); // nothing changed, nothing asked
+
+        data_.lightAngle += 1.0f;
+        script_.saveChoices = {SaveChoice::Cancel};
+        frame_->dispatch(FileNew);
+        QCOMPARE(script_.questionsAsked, QStringList{"save changes"});
+        QCOMPARE(data_.lightAngle, 276.0f); // cancel keeps the project
+
+        script_.saveChoices = {SaveChoice::Cancel};
+        frame_->close();
+        QVERIFY(frame_->isVisible()); // cancel keeps the window open
+
+        script_.saveChoices = {SaveChoice::Discard};
+        frame_->dispatch(FileNew);
+        QCOMPARE(data_.lightAngle, 275.0f);
+        QVERIFY(!frame_->isModified());
+
+        // Camera moves are not edits.
+        frame_->view().camera().yaw(0.5f);
+        QVERIFY(!frame_->isModified());
+    }
+
+    void savingFromThePromptWritesTheProject() {
+        test::TempDir dir;
+        data_.showReflection = 0;
+        script_.saveChoices = {SaveChoice::Save};
+        script_.files = {q(dir.file("kept.ctn"))};
+        frame_->dispatch(FileNew);
+        ProjectData reread;
+        QVERIFY(loadProject(reread, dir.file("kept.ctn")));
+        QCOMPARE(reread.showReflection, 0);
+        QCOMPARE(data_.showReflection, 1); // then New went ahead
+    }
+
+    void openRestoresPicturesAndReportsMissingOnes() {
+        test::TempDir dir;
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QVERIFY(picture.save(q(dir.file("front.png"))));
+        QVERIFY(picture.save(q(dir.file("floor.png"))));
+
+        ProjectData saved;
+        saved.setDimensions(3.0f, 1.0f, 4.0f);
+        setPath(saved.faceSlots[Front].imagePath, dir.file("front.png"));
+        setPath(saved.faceSlots[Back].imagePath, "gone.png");
+        setPath(saved.floorImagePath, "floor.png");
+        saved.faceSlots[Front].textureId = 4242; // a name from another run
+        QVERIFY(saveProject(saved, dir.file("p.ctn")));
+
+        script_.files = {q(dir.file("p.ctn"))};
+        frame_->dispatch(FileOpen);
+        QVERIFY(script_.errors.isEmpty());
+        QCOMPARE(data_.boxWidth, 3.0f);
+        QVERIFY(!images_[Front].empty());
+        QVERIFY(data_.faceSlots[Front].textureId != 0);
+        QVERIFY(data_.faceSlots[Front].textureId != 4242u);
+        QVERIFY(images_[Back].empty());
+        QCOMPARE(data_.faceSlots[Back].textureId, 0u);
+        QCOMPARE(pathText(data_.faceSlots[Back].imagePath), std::string_view("gone.png"));
+        QVERIFY(data_.floorTextureId != 0);
+        QCOMPARE(script_.notices.size(), 1);
+        QVERIFY(script_.notices[0].contains("gone.png"));
+        QVERIFY(!frame_->isModified()); // restoring pictures is not an edit
+
+        // New forgets the floor picture as well as the faces'.
+        frame_->dispatch(FileNew);
+        QCOMPARE(data_.floorTextureId, 0u);
+        QVERIFY(images_[kFloorSlot].empty());
+        QCOMPARE(data_.faceSlots[Front].textureId, 0u);
+    }
+
+    void paneLayoutKeepsTheSettingsWidth() {
+        frame_->resize(1000, 600);
+        QTest::qWait(20);
+        FixedRightSplitter& outer = frame_->outerSplitter();
+        const int settings = outer.sizes().at(1);
+        QCOMPARE(settings + outer.handleWidth(), MainFrame::kSettingsPaneWidth);
+        QVERIFY(frame_->innerSplitter().sizes().at(0) >= ProportionalSplitter::kMinPaneWidth);
+        frame_->resize(1300, 600);
+        QTest::qWait(20);
+        QCOMPARE(outer.sizes().at(1), settings);
+        QVERIFY(frame_->innerSplitter().sizes().at(0) >= ProportionalSplitter::kMinPaneWidth);
+
+        frame_->innerSplitter().centreBar();
+        const QList<int> halves = frame_->innerSplitter().sizes();
+        QVERIFY(std::abs(halves.at(0) - halves.at(1)) <= frame_->innerSplitter().handleWidth());
+    }
+
+    void toolbarAndStatusBarToggle() {
+        frame_->dispatch(ViewToolbar);
+        QVERIFY(frame_->toolbar().isHidden());
+        QVERIFY(!frame_->action(ViewToolbar)->isChecked());
+        frame_->dispatch(ViewToolbar);
+        QVERIFY(!frame_->toolbar().isHidden());
+        frame_->dispatch(ViewStatusBar);
+        QVERIFY(frame_->statusBar()->isHidden());
+        QVERIFY(!frame_->action(ViewStatusBar)->isChecked());
+        frame_->dispatch(ViewStatusBar);
+        QVERIFY(!frame_->statusBar()->isHidden());
+    }
+
+    void toolbarTooltipsAndPromptsComeFromTheStringTable() {
+        QCOMPARE(frame_->action(ModeAdjustWidth)->toolTip(), QString("Adjust Box's width"));
+        QCOMPARE(frame_->action(ModeAdjustWidth)->statusTip(), QString("Adjust box's width"));
+        QCOMPARE(frame_->action(AppExit)->statusTip(),
+                 QString("Quit the application; prompts to save documents"));
+        QCOMPARE(frame_->action(SaveAsImage)->statusTip(), QString());
+    }
+
+    void saveAsImageWritesThePicture() {
+        test::TempDir dir;
+        script_.files = {q(dir.file("shot.jpg"))};
+        frame_->dispatch(SaveAsImage);
+        QVERIFY(script_.errors.isEmpty());
+        const QImage shot(q(dir.file("shot.jpg")));
+        QCOMPARE(shot.size(), frame_->view().size());
+
+        script_.files = {}; // cancel the file dialog: nothing is written
+        frame_->dispatch(SaveAsImage);
+        QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files).size(), 1);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "main_frame_test.moc"
