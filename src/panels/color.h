@@ -22,6 +22,7 @@ constexpr Color rgbColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue
     return Color{red} | (Color{green} << kGreenShift) | (Color{blue} << kBlueShift);
 }
 
+// One 0..255 channel of a colour.
 constexpr int colorRed(Color c) {
     return static_cast<int>(c & kChannelMask);
 }
