@@ -192,11 +192,16 @@ void MainFrame::createClient() {
     scenePanelIndex_ = settingsPane_->addPanel(scenePanel_);
     settingsPane_->showPanel(facePanelIndex_);
 
-    // The inner bar's proportion is taken against the frame's whole width, before the settings
-    // pane takes its share, as the layout has always been.
-    const int span = std::max(1, width() - inner_->handleWidth());
+    // The panels are laid out in dialog units of the toolkit's font; where that font is wider
+    // than the one the 283 pixels were chosen for, the pane widens so no control is cut off.
+    const int panelWidth =
+        std::max(facePanel_->sizeHint().width(), scenePanel_->sizeHint().width());
+    const int settingsWidth = std::max(kSettingsPaneWidth, panelWidth + outer_->handleWidth() + 2);
+    outer_->setRightPaneWidth(settingsWidth);
+    // The navigation pane starts 100 pixels wide, measured in the part left of the settings
+    // pane, so the face icons and their frames show whole.
+    const int span = std::max(1, width() - settingsWidth - inner_->handleWidth());
     inner_->setProportion(kInnerBarStart * ProportionalSplitter::kProportionScale / span);
-    outer_->setRightPaneWidth(kSettingsPaneWidth);
 }
 
 bool MainFrame::isModified() const {
