@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Starts the application, or without a display says what was built.
+# Starts the application; without a display, renders the sample project to a file instead.
 set -euo pipefail
 build=${1:-build}
-if [ -x "$build/src/app/cartonic" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/src/app/cartonic"
 fi
-echo "Built: $build/src/cli/cartonic-render"
-"$build/src/cli/cartonic-render" --help | head -3
+mkdir -p "$root/out"
+project="$root/examples/sample.ctn"
+args=()
+[ -f "$project" ] && args=("$project")
+out="$root/out/sample.jpg"
+"$build/src/cli/cartonic-render" "${args[@]}" -o "$out" --size 1200x900
+echo "No display: rendered ${args[0]:-the default project} to $out"
