@@ -10,8 +10,8 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
   # OpenGL 1.1 + GLU from Mesa, EGL for headless rendering
   libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests and benchmarks (djpeg and cjpeg are the benchmarks' reference codec)
+  libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs
   # a display for widget tests when there is none
   xvfb xauth
 )
