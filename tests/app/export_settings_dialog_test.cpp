@@ -1,0 +1,65 @@
+// The export size dialog: the preset from the view, the 1..2047 rule with its silent fallback,
+// and every way of closing it taking the edits.
+
+#include "app/export_settings_dialog.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace cartonic;
+
+class ExportSettingsDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sideRule() {
+        QCOMPARE(exportSideFromText("640", 800), 640);
+        QCOMPARE(exportSideFromText("2047", 800), 2047);
+        QCOMPARE(exportSideFromText("2048", 800), 800);
+        QCOMPARE(exportSideFromText("4000", 800), 800);
+        QCOMPARE(exportSideFromText("0", 800), 800);
+        QCOMPARE(exportSideFromText("", 800), 800);
+        QCOMPARE(exportSideFromText("12ab", 800), 12); // leading digits count
+        QCOMPARE(exportSideFromText("ab", 800), 800);
+        QCOMPARE(exportSideFromText("99999999999999999999999", 800), 800);
+    }
+
+    void presetFromTheViewAndOkKeepsIt() {
+        ExportSettingsDialog dialog(800, 600);
+        QCOMPARE(dialog.windowTitle(), QString("Export to image settings"));
+        QCOMPARE(dialog.widthEdit()->text(), QString("800"));
+        QCOMPARE(dialog.heightEdit()->text(), QString("600"));
+        QCOMPARE(dialog.widthEdit()->objectName(), QString("1020"));
+        dialog.show();
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.exportWidth(), 800);
+        QCOMPARE(dialog.exportHeight(), 600);
+    }
+
+    void editsAreTakenOrFallBack() {
+        ExportSettingsDialog dialog(800, 600);
+        dialog.show();
+        dialog.widthEdit()->setText("4000");
+        dialog.heightEdit()->clear();
+        QTest::keyClicks(dialog.heightEdit(), "x4z00"); // only digits are accepted
+        QCOMPARE(dialog.heightEdit()->text(), QString("400"));
+        dialog.findChildren<QPushButton*>().first()->click(); // OK
+        QCOMPARE(dialog.exportWidth(), 800);
+        QCOMPARE(dialog.exportHeight(), 400);
+    }
+
+    void cancelAndEscapeStillTakeTheEdits() {
+        ExportSettingsDialog dialog(800, 600);
+        dialog.show();
+        dialog.widthEdit()->setText("300");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.exportWidth(), 300);
+        QCOMPARE(dialog.exportHeight(), 600);
+    }
+};
+
+QTEST_MAIN(ExportSettingsDialogTest)
+#include "export_settings_dialog_test.moc"

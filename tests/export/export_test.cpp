@@ -1,0 +1,135 @@
+// Rendering at a chosen size and writing the picture: exact sizes, orientation, no selection
+// outline, atomic writing.
+
+#include "export/headless_renderer.h"
+#include "export/picture_writer.h"
+#include "gl/offscreen_target.h"
+#include "render/scene_renderer.h"
+#include "support/temp_dir.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace cartonic {
+namespace {
+
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+        std::string why;
+        renderer_ = HeadlessRenderer::create(data_, &why);
+        ASSERT_TRUE(renderer_) << why;
+        camera_ = Camera::startUp();
+        camera_.setViewSize(800, 600);
+    }
+
+    ProjectData data_;
+    Camera camera_;
+    std::unique_ptr<HeadlessRenderer> renderer_;
+};
+
+int redPixels(const RgbaPicture& p) {
+    int n = 0;
+    for (std::size_t i = 0; i < p.rgba.size(); i += 4) {
+        n += p.rgba[i] > 200 && p.rgba[i + 1] < 60 && p.rgba[i + 2] < 60;
+    }
+    return n;
+}
+
+TEST_F(ExportTest, RendersExactlyTheRequestedSize) {
+    for (const auto& [w, h] : {std::pair{1, 1}, {400, 400}, {2047, 2047}, {4000, 300}}) {
+        RgbaPicture picture;
+        std::string why;
+        ASSERT_TRUE(renderer_->render(camera_, w, h, picture, &why)) << why;
+        EXPECT_EQ(picture.width, w);
+        EXPECT_EQ(picture.height, h);
+        EXPECT_EQ(picture.rgba.size(), std::size_t(w) * h * 4);
+    }
+}
+
+TEST_F(ExportTest, PictureIsUprightAndHasNoOutline) {
+    data_.selectedFace = Front;
+    RgbaPicture exported;
+    ASSERT_TRUE(renderer_->render(camera_, 320, 240, exported));
+    EXPECT_EQ(data_.showSelection, 1) << "the outline comes back for the view";
+
+    // The top-left pixel is the gradient's top colour, the bottom-left its bottom colour.
+    const auto near = [](std::uint8_t v, float f) {
+        return std::abs(v - f * 255.0f) <= 3.0f;
+    };
+    EXPECT_TRUE(near(exported.rgba[1], 0.3f) && near(exported.rgba[2], 0.2f));
+    const std::size_t bottomLeft = std::size_t(239) * 320 * 4;
+    EXPECT_GT(exported.rgba[bottomLeft + 2], exported.rgba[2]) << "bottom is the lighter teal";
+
+    // The same frame drawn with the outline has red pixels the export has not.
+    auto target = gl::OffscreenTarget::create(320, 240, nullptr);
+    ASSERT_TRUE(target);
+    camera_.applyProjection();
+    drawFrame(data_);
+    RgbaPicture outlined{320, 240, target->readRgba()};
+    target.reset();
+    EXPECT_GT(redPixels(outlined), redPixels(exported) + 100);
+}
+
+TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {
+    test::TempDir dir;
+    RgbaPicture picture;
+    ASSERT_TRUE(renderer_->render(camera_, 640, 360, picture));
+    ASSERT_TRUE(writePicture(dir.file("cover.png"), picture, PictureFormat::Png));
+    // Whatever the name says, the format asked for is what is written.
+    ASSERT_TRUE(writePicture(dir.file("cover.png.jpeg"), picture, PictureFormat::Jpeg));
+    const QImage png(QString::fromStdString(dir.file("cover.png")));
+    const QImage jpeg(QString::fromStdString(dir.file("cover.png.jpeg")));
+    EXPECT_EQ(png.size(), QSize(640, 360));
+    EXPECT_EQ(jpeg.size(), QSize(640, 360));
+    EXPECT_EQ(test::readBytes(dir.file("cover.png.jpeg")).at(0), char(0xFF)) << "JPEG data";
+    EXPECT_EQ(png.pixelColor(0, 0).green(), picture.rgba[1]);
+}
+
+TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
+    test::TempDir dir;
+    RgbaPicture picture;
+    ASSERT_TRUE(renderer_->render(camera_, 64, 48, picture));
+    std::string why;
+    EXPECT_FALSE(writePicture(dir.file("missing/x.jpg"), picture, PictureFormat::Jpeg, 90, &why));
+    EXPECT_FALSE(why.empty());
+
+    // An existing picture survives a failed write over it.
+    const std::string keep = dir.file("keep.jpg");
+    ASSERT_TRUE(writePicture(keep, picture, PictureFormat::Jpeg));
+    const auto before = test::readBytes(keep);
+    RgbaPicture broken = picture;
+    broken.rgba.resize(10);
+    EXPECT_FALSE(writePicture(keep, broken, PictureFormat::Jpeg, 90, &why));
+    EXPECT_EQ(test::readBytes(keep), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    EXPECT_FALSE(renderer_->render(camera_, 0, 10, picture, &why));
+}
+
+TEST(PictureFormat, FollowsTheExtension) {
+    EXPECT_EQ(formatForPath("a/b.JPG"), PictureFormat::Jpeg);
+    EXPECT_EQ(formatForPath("b.jpeg"), PictureFormat::Jpeg);
+    EXPECT_EQ(formatForPath("b.Png"), PictureFormat::Png);
+    EXPECT_EQ(formatForPath("b.tif"), std::nullopt);
+    EXPECT_EQ(formatForPath("dir.png/file"), std::nullopt);
+    EXPECT_EQ(formatForPath("noext"), std::nullopt);
+}
+
+} // namespace
+} // namespace cartonic
+
+int main(int argc, char** argv) {
+    // Image codecs are Qt plugins, loaded once an application object exists.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
