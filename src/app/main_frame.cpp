@@ -13,6 +13,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -39,7 +40,10 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     createActions();
     createMenus();
     createToolbar();
-    statusBar()->showMessage(kReadyText);
+    // The status bar's normal part; menu prompts cover it while shown and it comes back after.
+    auto* ready = new QLabel(kReadyText, statusBar());
+    ready->setObjectName("ReadyText");
+    statusBar()->addWidget(ready, 1);
     createClient();
 
     faceSelected.add([this] { view_->update(); });

@@ -7,6 +7,8 @@
 #include "app/string_table.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
+#include "panels/face_settings_panel.h"
+#include "panels/scene_settings_panel.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -144,9 +146,10 @@ void MainFrame::newProject() {
     currentPath_.clear();
     setWindowTitle(kUntitledTitle);
     markSaved();
+    // The panels show the defaults at once rather than the values of the project just dropped.
+    facePanel_->refreshFromProject();
+    scenePanel_->refreshFromProject();
     view_->requestRedraw();
-    update();
-    settingsPane_->update();
 }
 
 void MainFrame::openProject() {
@@ -178,7 +181,6 @@ void MainFrame::restorePictures(const QString& projectPath) {
     const std::vector<std::string> missing = restoreProjectImages(
         data_, images_, localPath(QFileInfo(projectPath).absolutePath()), build);
     if (missing.empty()) {
-        statusBar()->showMessage(kReadyText);
         return;
     }
     QStringList names;

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QImage>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -108,7 +109,7 @@ private slots:
         frame_->show();
         QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
         QVERIFY(script_.questionsAsked.isEmpty()); // the start-up New never asks
-        QCOMPARE(frame_->statusBar()->currentMessage(), QString("Ready"));
+        QCOMPARE(frame_->statusBar()->findChild<QLabel*>("ReadyText")->text(), QString("Ready"));
         QVERIFY(mainFrame() == frame_);
     }
 
