@@ -18,7 +18,22 @@ constexpr int kNormalExitCode = 1;
 constexpr int kNoWindowExitCode = 0;
 } // namespace
 
+namespace {
+
+// Qt ends the process with an abort when it cannot reach a display; say so plainly instead.
+bool hasDisplay() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (!hasDisplay()) {
+        std::cerr << "cartonic: no display to open the window on; cartonic-render renders "
+                     "projects without one\n";
+        return kNoWindowExitCode;
+    }
     Q_INIT_RESOURCE(cartonic);
     // Before the application object, so every context Qt makes shares the view's format.
     QSurfaceFormat::setDefaultFormat(cartonic::viewSurfaceFormat());
