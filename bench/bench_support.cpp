@@ -1,0 +1,126 @@
+#include "bench_support.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace cartonic::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::vector<char*> argvOf(const std::vector<std::string>& argv) {
+    std::vector<char*> out;
+    for (const std::string& a : argv) {
+        out.push_back(const_cast<char*>(a.c_str()));
+    }
+    out.push_back(nullptr);
+    return out;
+}
+
+bool exitedWell(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+std::string inputDir() {
+    const char* dir = std::getenv("CARTONIC_BENCH_DIR");
+    if (!dir || !*dir) {
+        std::fprintf(stderr, "CARTONIC_BENCH_DIR is not set: run scripts/bench.sh, which makes "
+                             "the inputs and sets it\n");
+        std::exit(2);
+    }
+    return dir;
+}
+
+std::string inputPath(const std::string& name) {
+    return inputDir() + "/" + name;
+}
+
+double runTimed(const std::vector<std::string>& argv) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args = argvOf(argv);
+    const Clock::time_point start = Clock::now();
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1.0;
+    }
+    const bool ok = exitedWell(pid);
+    const double seconds = secondsSince(start);
+    return ok ? seconds : -1.0;
+}
+
+double runUntilFirstOutput(const std::vector<std::string>& argv) {
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        return -1.0;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    std::vector<char*> args = argvOf(argv);
+    const Clock::time_point start = Clock::now();
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    if (spawned != 0) {
+        ::close(pipeEnds[0]);
+        return -1.0;
+    }
+    char byte = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(pipeEnds[0], &byte, 1);
+    } while (got < 0 && errno == EINTR);
+    const double seconds = secondsSince(start);
+    ::close(pipeEnds[0]);
+    const bool ok = exitedWell(pid);
+    return ok && got == 1 ? seconds : -1.0;
+}
+
+long long residentBytes() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) {
+        return -1;
+    }
+    long long size = 0;
+    long long resident = -1;
+    if (std::fscanf(statm, "%lld %lld", &size, &resident) != 2) {
+        resident = -1;
+    }
+    std::fclose(statm);
+    return resident < 0 ? -1 : resident * ::sysconf(_SC_PAGESIZE);
+}
+
+double processCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return t.tv_sec + t.tv_usec / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+} // namespace cartonic::bench

@@ -1,0 +1,32 @@
+#pragma once
+
+// Helpers shared by the benchmark programs: the inputs scripts/bench.sh made, child processes
+// timed from outside, and the process's own resident memory and CPU time.
+
+#include <string>
+#include <vector>
+
+namespace cartonic::bench {
+
+// The folder holding the generated inputs: $CARTONIC_BENCH_DIR, which scripts/bench.sh sets.
+// Exits with a message when it is not set, so a program run by hand says what it lacks.
+std::string inputDir();
+// inputDir() + "/" + name.
+std::string inputPath(const std::string& name);
+
+// Runs argv (argv[0] looked up in PATH) with its output to /dev/null and waits for it. Returns
+// the wall-clock seconds from spawning to its exit, or a negative number when it could not run
+// or exited with a failure.
+double runTimed(const std::vector<std::string>& argv);
+
+// Runs argv and waits until it writes its first byte to standard output. Returns the wall-clock
+// seconds from spawning to that byte (negative on failure); the child is then waited for
+// outside the measured span.
+double runUntilFirstOutput(const std::vector<std::string>& argv);
+
+// Resident memory of this process in bytes (the kernel's current count, not the peak).
+long long residentBytes();
+// CPU seconds used so far by this process, all threads, user plus system.
+double processCpuSeconds();
+
+} // namespace cartonic::bench
