@@ -1,5 +1,8 @@
 #pragma once
 
+#include "export/picture_writer.h"
+#include "model/project_data.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -7,15 +10,43 @@
 
 namespace cartonic {
 
+inline constexpr int kMaxRenderSide = 8192;
+inline constexpr int kDefaultRenderWidth = 800;
+inline constexpr int kDefaultRenderHeight = 600;
+inline constexpr int kMinJpegQuality = 1;
+inline constexpr int kMaxJpegQuality = 100;
+// Field of view in degrees: the range of the scene panel's slider.
+inline constexpr float kMinRenderFov = 20.0f;
+inline constexpr float kMaxRenderFov = 75.0f;
+// A path field holds this many bytes of text before its terminator.
+inline constexpr std::size_t kMaxStoredPath = kPathSize - 1;
+
+// A picture named on the command line for one slot: 0..5 a face, kFloorSlot the floor.
+struct PictureChoice {
+    int slot = 0;
+    std::string path; // as given, relative to the working directory unless absolute
+
+    bool operator==(const PictureChoice&) const = default;
+};
+
 // What one run of cartonic-render is asked to do, as parsed from its command line.
 struct RenderOptions {
-    std::optional<std::string> project;      // start from defaults when absent
+    std::optional<std::string> project;      // start from the start-up project when absent
     std::optional<std::array<float, 3>> box; // box scales, each in (0, 50]
+    std::vector<PictureChoice> pictures;     // one per slot at most, in slot order
+    std::array<std::optional<int>, kFaceCount> orientations; // Orientation values, by face
     std::optional<std::string> save;
     bool print = false;
-    std::optional<std::string> output; // picture to render; .jpg/.jpeg or .png
-    int width = 800;
-    int height = 600;
+    std::optional<std::string> output; // picture to render
+    PictureFormat outputFormat = PictureFormat::Jpeg;
+    int width = kDefaultRenderWidth;
+    int height = kDefaultRenderHeight;
+    int quality = kExportJpegQuality;
+    // Camera changes from the start-up camera, applied in this order.
+    std::optional<float> fov;   // degrees, kMinRenderFov..kMaxRenderFov
+    std::optional<float> yaw;   // radians
+    std::optional<float> pitch; // radians
+    std::optional<float> zoom;  // world units towards the target
     bool help = false;
 };
 
@@ -24,12 +55,13 @@ struct ParseResult {
     std::string error; // non-empty: a usage error, to be reported with exit status 2
 };
 
-// Parses argv[1..]; never exits or prints.
+// Parses argv[1..]; never exits, prints or touches a file.
 ParseResult parseRenderOptions(const std::vector<std::string>& args);
+
+// The slot of a face name ("Top" .. "Left", any case), or -1.
+int faceSlotForName(std::string_view name);
 
 // The --help text.
 std::string renderUsage();
-
-inline constexpr int kMaxRenderSide = 8192;
 
 } // namespace cartonic

@@ -1,32 +1,158 @@
-// End-to-end tests of the built cartonic-render binary.
+// End-to-end tests of the built cartonic-render binary: what it writes, what it prints and how
+// it fails. Every run here has no display: the variables that would name one are cleared.
 
+#include "camera/camera.h"
+#include "cli/render_options.h"
 #include "model/project_file.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
+#include <QDir>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <set>
 
 namespace cartonic {
 namespace {
 
+using test::ProcessResult;
 using test::runProcess;
 using test::TempDir;
 
 const std::string kBin = CARTONIC_RENDER_BIN;
 
-QJsonObject printed(const std::vector<std::string>& args) {
+[[maybe_unused]] const bool kNoDisplay = [] {
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    return true;
+}();
+
+constexpr int kProbeWidth = 400;
+constexpr int kProbeHeight = 300;
+const std::string kProbeSize = "400x300";
+
+// Centres of the start-up box's faces in world units (box scales 2.5, 1.25, 5).
+constexpr Vec3 kFrontCentre = {0.0f, -kStartBoxDepth, kStartBoxHeight};
+constexpr Vec3 kBackCentre = {0.0f, kStartBoxDepth, kStartBoxHeight};
+constexpr Vec3 kLeftCentre = {kStartBoxWidth, 0.0f, kStartBoxHeight};
+constexpr Vec3 kTopCentre = {0.0f, 0.0f, 2.0f * kStartBoxHeight};
+
+QImage readPicture(const std::string& path) {
+    return QImage(QString::fromStdString(path));
+}
+
+// The one pure colour a lit picture of one pure colour still shows. The light is white and the
+// materials grey, so lighting only changes the brightness: 'r', 'g', 'b', 'y' (red and green),
+// 'm' (red and blue), 'c' (green and blue), 'w'; '?' when too dark to tell.
+char hue(QRgb c) {
+    const int m = std::max({qRed(c), qGreen(c), qBlue(c)});
+    if (m < 40) {
+        return '?';
+    }
+    const int bits =
+        (qRed(c) * 2 > m ? 1 : 0) | (qGreen(c) * 2 > m ? 2 : 0) | (qBlue(c) * 2 > m ? 4 : 0);
+    return "?rgybmcw"[bits];
+}
+
+// Where a world point lands in a picture of camera's view.
+QPoint project(const Camera& camera, const Vec3& p, int width, int height) {
+    const std::array<float, 16> m = camera.projectionMatrix();
+    float clip[4];
+    for (int row = 0; row < 4; ++row) {
+        clip[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+    }
+    return {static_cast<int>(std::floor((clip[0] / clip[3] + 1.0f) * 0.5f * width)),
+            static_cast<int>(std::floor((1.0f - clip[1] / clip[3]) * 0.5f * height))};
+}
+
+Camera startUpCamera(int width = kProbeWidth, int height = kProbeHeight) {
+    Camera camera = Camera::startUp();
+    camera.setViewSize(width, height);
+    return camera;
+}
+
+char hueAt(const QImage& picture, const Camera& camera, const Vec3& p) {
+    const QPoint at = project(camera, p, picture.width(), picture.height());
+    EXPECT_TRUE(picture.rect().contains(at)) << at.x() << "," << at.y();
+    return hue(picture.pixel(at));
+}
+
+// Pixels of one hue and their bounding box.
+struct HueArea {
+    int count = 0;
+    QRect bounds;
+};
+
+HueArea areaOf(const QImage& picture, char wanted) {
+    HueArea area;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (hue(picture.pixel(x, y)) == wanted) {
+                ++area.count;
+                area.bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return area;
+}
+
+// Writes a picture of one colour (or two: the top half and the bottom half).
+std::string solidPicture(const TempDir& dir, const std::string& name, QRgb top, QRgb bottom = 0) {
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(top);
+    if (bottom != 0) {
+        for (int y = 8; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                picture.setPixel(x, y, bottom);
+            }
+        }
+    }
+    const std::string path = dir.file(name);
+    EXPECT_TRUE(picture.save(QString::fromStdString(path)));
+    return path;
+}
+
+// Runs with the options and -o out; the picture read back, null when none was written.
+QImage renderTo(const std::string& out, std::vector<std::string> args,
+                const std::string& workingDir = {}) {
+    args.insert(args.end(), {"-o", out});
+    const ProcessResult r = runProcess(kBin, args, workingDir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    return readPicture(workingDir.empty() || out.starts_with('/') ? out : workingDir + "/" + out);
+}
+
+QJsonObject printed(const std::vector<std::string>& args, const std::string& workingDir = {}) {
     std::vector<std::string> all = args;
     all.push_back("--print");
-    const auto r = runProcess(kBin, all);
+    const auto r = runProcess(kBin, all, workingDir);
     EXPECT_EQ(r.status, 0) << r.err;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
     return doc.object();
+}
+
+QString storedFacePath(const QJsonObject& project, int slot) {
+    return project["faceSlots"].toArray()[slot].toObject()["imagePath"].toString();
+}
+
+std::set<std::string> filesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 TEST(RenderCli, SavesTheStartUpProject) {
@@ -62,42 +188,334 @@ TEST(RenderCli, PrintsEveryFieldUnderItsName) {
     EXPECT_EQ(front["normal"].toArray()[1].toDouble(), -1.0);
 }
 
-TEST(RenderCli, BoxOptionChangesTheProjectAndSurvivesASave) {
+TEST(RenderCli, WritesExactlyTheSizeAskedAsPngOrJpeg) {
+    TempDir dir;
+    struct Case {
+        std::string name;
+        std::string size;
+        int width, height;
+        const char* format;
+    };
+    for (const Case& c : std::vector<Case>{{"a.png", "1x1", 1, 1, "png"},
+                                           {"b.jpg", "7x3", 7, 3, "jpeg"},
+                                           {"c.JPEG", "333x1000", 333, 1000, "jpeg"},
+                                           {"d.Png", "8192x1", 8192, 1, "png"},
+                                           {"e.jpeg", "1x8192", 1, 8192, "jpeg"}}) {
+        const auto r = runProcess(kBin, {"-o", dir.file(c.name), "--size", c.size});
+        ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
+        QImageReader reader(QString::fromStdString(dir.file(c.name)));
+        // The content decides, not the name: a JPEG is a JPEG whatever the case of .jpg.
+        reader.setDecideFormatFromContent(true);
+        EXPECT_EQ(reader.format().toStdString(), c.format) << c.name;
+        EXPECT_EQ(reader.size(), QSize(c.width, c.height)) << c.name;
+        EXPECT_FALSE(reader.read().isNull()) << c.name;
+    }
+    EXPECT_EQ(readPicture(dir.file("a.png")).size(), QSize(1, 1));
+}
+
+TEST(RenderCli, RendersTheLargestPictureWithReplacedFaces) {
+    TempDir dir;
+    const std::string red = solidPicture(dir, "red.png", qRgb(255, 0, 0));
+    const std::string out = dir.file("big.jpg");
+    const auto r = runProcess(kBin, {"--face", "front=" + red, "-o", out, "--size", "8192x8192"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage picture = readPicture(out);
+    ASSERT_EQ(picture.size(), QSize(kMaxRenderSide, kMaxRenderSide));
+    EXPECT_EQ(hueAt(picture, startUpCamera(kMaxRenderSide, kMaxRenderSide), kFrontCentre), 'r');
+}
+
+TEST(RenderCli, FacePicturesLandWhereTheStartUpCameraSeesThem) {
+    TempDir dir;
+    const QImage picture =
+        renderTo(dir.file("faces.png"),
+                 {"--face", "FRONT=" + solidPicture(dir, "red.png", qRgb(255, 0, 0)), "--face",
+                  "left=" + solidPicture(dir, "blue.png", qRgb(0, 0, 255)), "--face",
+                  "Top=" + solidPicture(dir, "green.png", qRgb(0, 255, 0)), "--size", kProbeSize});
+    ASSERT_EQ(picture.size(), QSize(kProbeWidth, kProbeHeight));
+    const Camera camera = startUpCamera();
+    EXPECT_EQ(hueAt(picture, camera, kFrontCentre), 'r');
+    // "Left" is the face on +x, which the camera at (9, -9, 9) sees on the right.
+    EXPECT_EQ(hueAt(picture, camera, kLeftCentre), 'b');
+    // The eye (z = 9) is below the top (z = 10): the top's picture shows nowhere.
+    EXPECT_EQ(areaOf(picture, 'g').count, 0);
+
+    // Turned half a turn, the picture's red top half goes to the bottom of the face.
+    const std::string halves = solidPicture(dir, "halves.png", qRgb(255, 0, 0), qRgb(0, 0, 255));
+    const Vec3 upperFront = {0.0f, -kStartBoxDepth, 1.6f * kStartBoxHeight};
+    const QImage asLoaded =
+        renderTo(dir.file("o0.png"), {"--face", "front=" + halves, "--size", kProbeSize});
+    EXPECT_EQ(hueAt(asLoaded, camera, upperFront), 'r');
+    const QImage turned =
+        renderTo(dir.file("o4.png"),
+                 {"--face", "front=" + halves, "--orientation", "front=4", "--size", kProbeSize});
+    EXPECT_EQ(hueAt(turned, camera, upperFront), 'b');
+}
+
+TEST(RenderCli, BoxOptionChangesThePrintedProjectAndTheSilhouette) {
     TempDir dir;
     EXPECT_EQ(printed({"--box", "3,4,6"})["boxDepth"].toDouble(), 4.0);
-
     const std::string saved = dir.file("box.ctn");
     ASSERT_EQ(runProcess(kBin, {"--box", "3,4,6", "--save", saved}).status, 0);
     const QJsonObject reread = printed({saved});
     EXPECT_EQ(reread["boxWidth"].toDouble(), 3.0);
     EXPECT_EQ(reread["boxHeight"].toDouble(), 6.0);
+
+    std::vector<std::string> magenta;
+    const std::string picture = solidPicture(dir, "m.png", qRgb(255, 0, 255));
+    for (std::string_view face : kFaceNames) {
+        magenta.insert(magenta.end(), {"--face", std::string(face) + "=" + picture});
+    }
+    magenta.insert(magenta.end(), {"--size", kProbeSize});
+    const auto silhouette = [&](const std::string& name, std::vector<std::string> extra) {
+        extra.insert(extra.end(), magenta.begin(), magenta.end());
+        return areaOf(renderTo(dir.file(name), extra), 'm');
+    };
+    const HueArea start = silhouette("start.png", {});
+    const HueArea wide = silhouette("wide.png", {"--box", "5,1.25,5"});
+    const HueArea low = silhouette("low.png", {"--box", "2.5,1.25,2"});
+    ASSERT_GT(start.count, 0);
+    EXPECT_GT(wide.bounds.width(), start.bounds.width() + 20);
+    EXPECT_GT(wide.count, start.count);
+    EXPECT_LT(low.bounds.height(), start.bounds.height() - 20);
+    EXPECT_LT(low.count, start.count);
 }
 
-TEST(RenderCli, ReportsErrorsWithTheirStatus) {
+TEST(RenderCli, CameraOptionsMoveTheStartUpCamera) {
+    TempDir dir;
+    // The box's colours are none of the scene's greens, cyans and greys.
+    const std::vector<std::pair<std::string, QRgb>> colours = {
+        {"top", qRgb(255, 0, 255)},  {"bottom", qRgb(255, 0, 255)}, {"front", qRgb(255, 0, 0)},
+        {"back", qRgb(255, 255, 0)}, {"right", qRgb(255, 255, 0)},  {"left", qRgb(0, 0, 255)}};
+    std::vector<std::string> faces = {"--size", kProbeSize};
+    for (const auto& [face, colour] : colours) {
+        faces.insert(faces.end(),
+                     {"--face", face + "=" + solidPicture(dir, face + ".png", colour)});
+    }
+    const auto shot = [&](const std::string& name, std::vector<std::string> camera) {
+        camera.insert(camera.end(), faces.begin(), faces.end());
+        return renderTo(dir.file(name), camera);
+    };
+    const auto boxPixels = [](const QImage& picture) {
+        int n = 0;
+        for (char h : std::string("rbym")) {
+            n += areaOf(picture, h).count;
+        }
+        return n;
+    };
+    const QImage start = shot("start.png", {});
+    const int startPixels = boxPixels(start);
+
+    // A quarter turn counter-clockwise seen from above takes the eye to (9, 9, 9): the back
+    // face comes into view where the front was.
+    Camera turned = startUpCamera();
+    turned.yaw(1.5707964f);
+    const QImage yawed = shot("yaw.png", {"--yaw", "1.5707964"});
+    EXPECT_EQ(hueAt(yawed, turned, kBackCentre), 'y');
+    EXPECT_EQ(hueAt(yawed, turned, kLeftCentre), 'b');
+
+    // Raised, the camera sees more of the top.
+    Camera raised = startUpCamera();
+    raised.pitch(0.6f);
+    const QImage pitched = shot("pitch.png", {"--pitch", "0.6"});
+    EXPECT_EQ(areaOf(start, 'm').count, 0);
+    EXPECT_EQ(hueAt(pitched, raised, kTopCentre), 'm');
+
+    // Closer or with a narrower lens the box fills more of the picture, and less the other way.
+    EXPECT_GT(boxPixels(shot("in.png", {"--zoom", "4"})), startPixels * 5 / 4);
+    EXPECT_LT(boxPixels(shot("out.png", {"--zoom", "-6"})), startPixels * 3 / 4);
+    EXPECT_GT(boxPixels(shot("narrow.png", {"--fov", "30"})), startPixels * 5 / 4);
+    EXPECT_LT(boxPixels(shot("wide.png", {"--fov", "75"})), startPixels * 3 / 4);
+}
+
+TEST(RenderCli, FloorPictureShowsWhenTheProjectTexturesTheFloor) {
+    TempDir dir;
+    const std::string red = solidPicture(dir, "red.png", qRgb(255, 0, 0));
+    const std::string blue = solidPicture(dir, "blue.png", qRgb(0, 0, 255));
+    // Lower left: floor, away from the box, its mirror image and its shadow. The floor is lit
+    // and translucent, so its picture tints it rather than shows pure.
+    const QPoint floorPixel(20, 290);
+    const auto floorColour = [&](const std::vector<std::string>& project,
+                                 const std::string& floor) {
+        std::vector<std::string> args = project;
+        args.insert(args.end(), {"--floor", floor, "--size", kProbeSize});
+        return renderTo(dir.file("floor.png"), args).pixel(floorPixel);
+    };
+    const QRgb onRed = floorColour({}, red);
+    const QRgb onBlue = floorColour({}, blue);
+    EXPECT_GT(qRed(onRed), qRed(onBlue) + 40);
+    EXPECT_LT(qBlue(onRed) + 40, qBlue(onBlue));
+
+    // A project with floor texturing off keeps it off.
+    ProjectData plain;
+    plain.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    plain.floorTextureEnabled = 0;
+    const std::string project = dir.file("plain.ctn");
+    ASSERT_TRUE(saveProject(plain, project));
+    EXPECT_EQ(floorColour({project}, red), floorColour({project}, blue));
+    const QJsonObject printedPlain = printed({project, "--floor", red});
+    EXPECT_EQ(printedPlain["floorTextureEnabled"].toInt(), 0);
+    EXPECT_EQ(printedPlain["floorImagePath"].toString().toStdString(), red);
+}
+
+TEST(RenderCli, JpegQualityIsTheExportsUnlessGiven) {
+    TempDir dir;
+    const auto size = [&](const std::string& name, std::vector<std::string> args) {
+        args.insert(args.end(), {"-o", dir.file(name)});
+        EXPECT_EQ(runProcess(kBin, args).status, 0);
+        return test::readBytes(dir.file(name)).size();
+    };
+    const std::size_t standard = size("d.jpg", {});
+    EXPECT_EQ(size("92.jpg", {"--quality", "92"}), standard);
+    EXPECT_LT(size("10.jpg", {"--quality", "10"}), standard);
+    EXPECT_GT(size("100.jpg", {"--quality", "100"}), standard);
+}
+
+TEST(RenderCli, ProjectsFindTheirPicturesFromAnyWorkingDirectory) {
+    TempDir dir;
+    QDir(QString::fromStdString(dir.path())).mkpath("product/art");
+    QDir(QString::fromStdString(dir.path())).mkpath("elsewhere");
+    solidPicture(dir, "product/art/front.png", qRgb(255, 0, 0));
+    solidPicture(dir, "floor.png", qRgb(255, 0, 0));
+
+    // Named relative to the working directory, stored relative to the saved project.
+    auto r = runProcess(kBin,
+                        {"--face", "front=product/art/front.png", "--floor", "floor.png", "--save",
+                         "product/p.ctn"},
+                        dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    QJsonObject saved = printed({"product/p.ctn"}, dir.path());
+    EXPECT_EQ(storedFacePath(saved, Front), "art/front.png");
+    EXPECT_EQ(saved["floorImagePath"].toString(), "../floor.png");
+
+    const Camera camera = startUpCamera();
+    const QImage fromElsewhere =
+        renderTo("shot.png", {"../product/p.ctn", "--size", kProbeSize}, dir.file("elsewhere"));
+    EXPECT_EQ(hueAt(fromElsewhere, camera, kFrontCentre), 'r');
+
+    // A copy saved in another folder still finds the pictures the original stored.
+    r = runProcess(kBin, {"product/p.ctn", "--save", "elsewhere/copy.ctn"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    saved = printed({dir.file("elsewhere/copy.ctn")});
+    EXPECT_EQ(storedFacePath(saved, Front), "../product/art/front.png");
+    const QImage copy =
+        renderTo(dir.file("copy.png"), {dir.file("elsewhere/copy.ctn"), "--size", kProbeSize}, "/");
+    EXPECT_EQ(hueAt(copy, camera, kFrontCentre), 'r');
+}
+
+TEST(RenderCli, AMissingProjectPictureIsOnlyAWarning) {
+    TempDir dir;
+    const std::string gone = solidPicture(dir, "gone.png", qRgb(255, 0, 0));
+    ASSERT_EQ(runProcess(kBin, {"--face", "front=" + gone, "--save", dir.file("p.ctn")}).status, 0);
+    std::filesystem::remove(gone);
+
+    const std::string out = dir.file("shot.png");
+    auto r = runProcess(kBin, {dir.file("p.ctn"), "-o", out, "--size", kProbeSize});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "cartonic-render: warning: cannot load picture " + gone + " of " +
+                         dir.file("p.ctn") + "\n");
+    EXPECT_NE(hueAt(readPicture(out), startUpCamera(), kFrontCentre), 'r');
+
+    // Replaced on the command line, the missing picture is not looked for.
+    const std::string blue = solidPicture(dir, "blue.png", qRgb(0, 0, 255));
+    const QImage replaced =
+        renderTo(out, {dir.file("p.ctn"), "--face", "front=" + blue, "--size", kProbeSize});
+    EXPECT_EQ(hueAt(replaced, startUpCamera(), kFrontCentre), 'b');
+}
+
+TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
     TempDir dir;
     test::writeBytes(dir.file("bad.ctn"), {'n', 'o', 'p', 'e', '!'});
+    test::writeBytes(dir.file("text.png"), {'t', 'e', 'x', 't'});
+    test::writeBytes(dir.file("plain-file"), {'x'});
+    const std::string red = solidPicture(dir, "red.png", qRgb(255, 0, 0));
+    // An earlier picture under the output's name must survive every failure.
+    test::writeBytes(dir.file("out.png"), {'o', 'l', 'd'});
+    const std::set<std::string> inputs = filesIn(dir.path());
+    const std::string out = dir.file("out.png");
 
-    auto r = runProcess(kBin, {dir.file("bad.ctn"), "--print"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("bad.ctn"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("not a Cartonic project"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, "");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{dir.file("bad.ctn"), "-o", out}, 1, dir.file("bad.ctn") + ": not a Cartonic project"},
+        {{dir.file("missing.ctn"), "-o", out}, 1, dir.file("missing.ctn") + ": "},
+        {{dir.path(), "-o", out}, 1, dir.path() + ": "},
+        {{"--face", "front=" + dir.file("text.png"), "-o", out, "--save", dir.file("new.ctn")},
+         1,
+         "cannot load picture " + dir.file("text.png") + ": "},
+        {{"--face", "back=" + dir.file("none.png"), "-o", out},
+         1,
+         "cannot load picture " + dir.file("none.png") + ": "},
+        {{"--floor", dir.file("text.png"), "-o", out}, 1, "cannot load picture "},
+        {{"-o", dir.file("no/such/dir/shot.png")}, 1, dir.file("no/such/dir/shot.png") + ": "},
+        {{"-o", dir.file("plain-file/shot.jpg")}, 1, dir.file("plain-file/shot.jpg") + ": "},
+        {{"--save", dir.file("no/such/dir/p.ctn")}, 1, dir.file("no/such/dir/p.ctn") + ": "},
+        {{"--size", "0x5", "-o", out}, 2, "--size wants"},
+        {{"-o", dir.file("shot.gif")}, 2, "-o wants a file name ending in .jpg, .jpeg or .png"},
+        {{"--face", "side=" + red}, 2, "--face wants NAME=IMAGE"},
+        {{"--fov", "90"}, 2, "--fov wants degrees from 20 to 75"},
+        {{"--orientation", "front=9"}, 2, "--orientation wants"},
+        {{"--quality", "0", "-o", out}, 2, "--quality wants"},
+        {{"--yaw"}, 2, "--yaw needs a value"},
+        {{"--colour", "red"}, 2, "unknown option --colour"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = runProcess(kBin, c.args);
+        const std::string label = ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.status, c.status) << label << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << label;
+        EXPECT_EQ(r.err.rfind("cartonic-render: " + c.message, 0), 0u) << label << "\n" << r.err;
+        const auto lines = std::count(r.err.begin(), r.err.end(), '\n');
+        EXPECT_EQ(lines, c.status == 1 ? 1 : 2) << label << "\n" << r.err;
+        if (c.status == 2) {
+            EXPECT_NE(r.err.find("Try 'cartonic-render --help'."), std::string::npos);
+        }
+        EXPECT_EQ(filesIn(dir.path()), inputs) << label;
+        EXPECT_EQ(test::readBytes(out), (std::vector<char>{'o', 'l', 'd'})) << label;
+    }
 
-    r = runProcess(kBin, {dir.file("missing.ctn")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("missing.ctn"), std::string::npos);
+    const ProcessResult help = runProcess(kBin, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_NE(help.out.find("--orientation NAME=N"), std::string::npos);
+}
 
-    r = runProcess(kBin, {"--save", dir.file("no/such/dir/out.ctn")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("out.ctn"), std::string::npos);
+TEST(RenderCli, ParallelRunsShareNothing) {
+    TempDir dir;
+    constexpr int kRuns = 8;
+    const std::string red = solidPicture(dir, "red.png", qRgb(255, 0, 0));
+    ASSERT_EQ(runProcess(kBin, {"--face", "front=" + red, "--save", dir.file("p.ctn")}).status, 0);
+    const std::set<std::string> inputs = filesIn(dir.path());
 
-    r = runProcess(kBin, {"--box", "1,2"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--box"), std::string::npos);
-
-    r = runProcess(kBin, {"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("--print"), std::string::npos);
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        auto process = std::make_unique<QProcess>();
+        const std::string ext = i % 2 == 0 ? ".png" : ".jpg";
+        process->start(QString::fromStdString(kBin),
+                       {QString::fromStdString(dir.file("p.ctn")), "-o",
+                        QString::fromStdString(dir.file("shot" + std::to_string(i) + ext)),
+                        "--size", "320x240", "--yaw", QString::number(0.5 * i), "--save",
+                        QString::fromStdString(dir.file("copy" + std::to_string(i) + ".ctn"))});
+        runs.push_back(std::move(process));
+    }
+    std::set<std::vector<char>> pictures;
+    std::set<std::string> expected = inputs;
+    for (int i = 0; i < kRuns; ++i) {
+        QProcess& process = *runs[i];
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        const std::string name = "shot" + std::to_string(i) + (i % 2 == 0 ? ".png" : ".jpg");
+        expected.insert({name, "copy" + std::to_string(i) + ".ctn"});
+        EXPECT_EQ(readPicture(dir.file(name)).size(), QSize(320, 240)) << name;
+        pictures.insert(test::readBytes(dir.file(name)));
+        EXPECT_EQ(test::readBytes(dir.file("copy" + std::to_string(i) + ".ctn")).size(),
+                  kProjectFileSize);
+    }
+    EXPECT_EQ(pictures.size(), static_cast<std::size_t>(kRuns)); // every view its own
+    EXPECT_EQ(filesIn(dir.path()), expected);                    // and no temporary file left over
 }
 
 } // namespace

@@ -6,41 +6,127 @@ namespace cartonic {
 namespace {
 
 TEST(RenderOptions, ParsesEveryOption) {
-    const ParseResult r = parseRenderOptions({"in.ctn", "--box", "1,2.5,50", "--save", "out.ctn",
-                                              "--print", "-o", "x.png", "--size", "2047x1"});
+    const ParseResult r =
+        parseRenderOptions({"in.ctn",       "--box",   "1,2.5,50",  "--save",        "out.ctn",
+                            "--print",      "-o",      "x.PNG",     "--size",        "2047x1",
+                            "--quality",    "35",      "--face",    "front=f.png",   "--face",
+                            "LEFT=a=b.jpg", "--floor", "floor.bmp", "--orientation", "back=4",
+                            "--fov",        "20",      "--yaw",     "-0.5",          "--pitch",
+                            "+0.25",        "--zoom",  "-3"});
     ASSERT_EQ(r.error, "");
-    EXPECT_EQ(r.options.project, "in.ctn");
-    EXPECT_EQ(r.options.box, (std::array<float, 3>{1.0f, 2.5f, 50.0f}));
-    EXPECT_EQ(r.options.save, "out.ctn");
-    EXPECT_TRUE(r.options.print);
-    EXPECT_EQ(r.options.output, "x.png");
-    EXPECT_EQ(r.options.width, 2047);
-    EXPECT_EQ(r.options.height, 1);
+    const RenderOptions& o = r.options;
+    EXPECT_EQ(o.project, "in.ctn");
+    EXPECT_EQ(o.box, (std::array<float, 3>{1.0f, 2.5f, 50.0f}));
+    EXPECT_EQ(o.save, "out.ctn");
+    EXPECT_TRUE(o.print);
+    EXPECT_EQ(o.output, "x.PNG");
+    EXPECT_EQ(o.outputFormat, PictureFormat::Png);
+    EXPECT_EQ(o.width, 2047);
+    EXPECT_EQ(o.height, 1);
+    EXPECT_EQ(o.quality, 35);
+    // In slot order whatever the order given; the path is everything after the first '='.
+    EXPECT_EQ(o.pictures, (std::vector<PictureChoice>{
+                              {Front, "f.png"}, {Left, "a=b.jpg"}, {kFloorSlot, "floor.bmp"}}));
+    EXPECT_EQ(o.orientations[Back], Turn180);
+    EXPECT_FALSE(o.orientations[Front]);
+    EXPECT_EQ(o.fov, 20.0f);
+    EXPECT_EQ(o.yaw, -0.5f);
+    EXPECT_EQ(o.pitch, 0.25f);
+    EXPECT_EQ(o.zoom, -3.0f);
+    EXPECT_FALSE(o.help);
 
-    const ParseResult defaults = parseRenderOptions({});
-    EXPECT_EQ(defaults.error, "");
-    EXPECT_FALSE(defaults.options.project);
-    EXPECT_EQ(defaults.options.width, 800);
-    EXPECT_EQ(defaults.options.height, 600);
+    const RenderOptions defaults = parseRenderOptions({}).options;
+    EXPECT_FALSE(defaults.project);
+    EXPECT_EQ(defaults.width, kDefaultRenderWidth);
+    EXPECT_EQ(defaults.height, kDefaultRenderHeight);
+    EXPECT_EQ(defaults.quality, kExportJpegQuality);
+    EXPECT_TRUE(defaults.pictures.empty());
+    EXPECT_FALSE(defaults.fov || defaults.yaw || defaults.pitch || defaults.zoom);
 }
 
-TEST(RenderOptions, RejectsMalformedValues) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--box"},
-             {"--box", "1,2"},
-             {"--box", "1,2,3,4"},
-             {"--box", "0,1,1"},
-             {"--box", "1,1,50.5"},
-             {"--box", "1,nan,1"},
-             {"--box", "1,,1"},
-             {"--size", "0x10"},
-             {"--size", "8193x10"},
-             {"--size", "10"},
-             {"--size", "10x"},
-             {"--frobnicate"},
-             {"a.ctn", "b.ctn"},
+TEST(RenderOptions, LaterChoicesAndInlineValues) {
+    // The later picture for a face wins; face names take any case; --name=value works.
+    const ParseResult r =
+        parseRenderOptions({"--face=Top=a.png", "--face", "tOp=b.png", "--size=8192x8192",
+                            "--output=o.jpeg", "--", "-odd.ctn"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.pictures, (std::vector<PictureChoice>{{Top, "b.png"}}));
+    EXPECT_EQ(r.options.width, kMaxRenderSide);
+    EXPECT_EQ(r.options.outputFormat, PictureFormat::Jpeg);
+    EXPECT_EQ(r.options.project, "-odd.ctn"); // after "--" nothing is an option
+
+    for (std::string_view name : kFaceNames) {
+        EXPECT_EQ(kFaceNames[faceSlotForName(name)], name);
+    }
+    EXPECT_EQ(faceSlotForName("FRONT"), Front);
+    EXPECT_EQ(faceSlotForName("Fron"), -1);
+    EXPECT_EQ(faceSlotForName(""), -1);
+}
+
+TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
+    const std::string longPath(kMaxStoredPath + 1, 'p');
+    struct Case {
+        std::vector<std::string> args;
+        std::string mentions;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--box"}, "--box needs a value"},
+             {{"--box", "1,2"}, "--box"},
+             {{"--box", "1,2,3,4"}, "--box"},
+             {{"--box", "0,1,1"}, "--box"},
+             {{"--box", "1,1,50.5"}, "--box"},
+             {{"--box", "1,nan,1"}, "--box"},
+             {{"--box", "1,,1"}, "--box"},
+             {{"--size", "0x10"}, "--size"},
+             {{"--size", "8193x10"}, "--size"},
+             {{"--size", "10"}, "--size"},
+             {{"--size", "10x"}, "--size"},
+             {{"--size", "-5x10"}, "--size"},
+             {{"-o", "shot.gif"}, "-o"},
+             {{"-o", "shot"}, "-o"},
+             {{"-o", "dir.png/shot"}, "-o"},
+             {{"--quality", "0"}, "--quality"},
+             {{"--quality", "101"}, "--quality"},
+             {{"--quality", "high"}, "--quality"},
+             {{"--face", "front"}, "--face"},
+             {{"--face", "front="}, "--face"},
+             {{"--face", "side=x.png"}, "--face"},
+             {{"--face", "front=" + longPath}, "--face"},
+             {{"--floor", ""}, "--floor"},
+             {{"--orientation", "front=6"}, "--orientation"},
+             {{"--orientation", "front=-1"}, "--orientation"},
+             {{"--orientation", "front"}, "--orientation"},
+             {{"--orientation", "floor=1"}, "--orientation"},
+             {{"--fov", "19.9"}, "--fov"},
+             {{"--fov", "75.5"}, "--fov"},
+             {{"--yaw", "inf"}, "--yaw"},
+             {{"--pitch", "1rad"}, "--pitch"},
+             {{"--zoom", ""}, "--zoom"},
+             {{"--print=yes"}, "--print takes no value"},
+             {{"--frobnicate"}, "unknown option --frobnicate"},
+             {{"--frobnicate", "x"}, "unknown option --frobnicate"},
+             {{"a.ctn", "b.ctn"}, "more than one project"},
          }) {
-        EXPECT_NE(parseRenderOptions(args).error, "") << ::testing::PrintToString(args);
+        const std::string error = parseRenderOptions(c.args).error;
+        EXPECT_NE(error.find(c.mentions), std::string::npos)
+            << ::testing::PrintToString(c.args) << " gave: " << error;
+    }
+}
+
+TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
+    const std::string usage = renderUsage();
+    for (const char* option :
+         {"-o, --output", "--size WxH", "--quality N", "--face NAME=IMAGE", "--floor IMAGE",
+          "--box W,D,H", "--orientation NAME=N", "--fov DEG", "--yaw RAD", "--pitch RAD",
+          "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+    for (const std::string& fact :
+         {"default " + std::to_string(kExportJpegQuality),
+          "default " + std::to_string(kDefaultRenderWidth) + "x" +
+              std::to_string(kDefaultRenderHeight),
+          "1 to " + std::to_string(kMaxRenderSide), std::string("20 to 75 degrees")}) {
+        EXPECT_NE(usage.find(fact), std::string::npos) << fact;
     }
 }
 

@@ -1,0 +1,78 @@
+#include "cli/picture_paths.h"
+
+#include <filesystem>
+
+namespace cartonic {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder in one spelling: normal, without a trailing separator.
+fs::path folderPath(const std::string& folder) {
+    fs::path normal = fs::path(folder).lexically_normal();
+    if (!normal.has_filename() && normal != normal.root_path()) {
+        normal = normal.parent_path();
+    }
+    return normal;
+}
+
+} // namespace
+
+std::string workingFolder() {
+    return absoluteFolderOf("x");
+}
+
+std::string absoluteFolderOf(const std::string& filePath) {
+    fs::path folder = fs::path(filePath).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(folder, ec);
+    // Without a working directory there is nothing to anchor to; keep what was given.
+    return (ec ? folder : absolute).lexically_normal().string();
+}
+
+std::string rebasePath(const std::string& path, const std::string& baseDir,
+                       const std::string& saveDir) {
+    const fs::path given(path);
+    if (path.empty() || given.is_absolute()) {
+        return path;
+    }
+    const fs::path base = folderPath(baseDir);
+    const fs::path save = folderPath(saveDir);
+    if (base == save) {
+        return path;
+    }
+    const fs::path rebased = (base / given).lexically_normal().lexically_relative(save);
+    // No relative way there (another root): the absolute path still finds the file.
+    return rebased.empty() ? (base / given).lexically_normal().string() : rebased.string();
+}
+
+bool rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std::string& saveDir,
+                        std::string* tooLong) {
+    const auto field = [&data](int k) -> Path& {
+        return k == kFloorSlot ? data.floorImagePath : data.faceSlots[k].imagePath;
+    };
+    std::array<std::string, kSlotCount> rebased;
+    for (int k = 0; k < kSlotCount; ++k) {
+        const std::string stored(pathText(field(k)));
+        rebased[k] = rebasePath(stored, bases[k], saveDir);
+        if (rebased[k].size() >= kPathSize) {
+            if (tooLong) {
+                *tooLong = rebased[k];
+            }
+            return false;
+        }
+    }
+    for (int k = 0; k < kSlotCount; ++k) {
+        // Unchanged fields keep every byte, whatever follows their terminator.
+        if (rebased[k] != pathText(field(k))) {
+            setPath(field(k), rebased[k]);
+        }
+    }
+    return true;
+}
+
+} // namespace cartonic

@@ -1,0 +1,189 @@
+#include "cli/render_job.h"
+
+#include "cli/picture_paths.h"
+#include "cli/project_json.h"
+#include "export/headless_renderer.h"
+#include "export/picture_writer.h"
+#include "image/image_loader.h"
+#include "image/restore_images.h"
+#include "model/project_file.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace cartonic {
+
+namespace {
+
+constexpr std::string_view kProgram = "cartonic-render: ";
+
+bool fail(std::string* why, std::string reason) {
+    if (why) {
+        *why = std::move(reason);
+    }
+    return false;
+}
+
+// Messages are one line each, whatever a library put in its reason.
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+Path& picturePathField(ProjectData& data, int slot) {
+    return slot == kFloorSlot ? data.floorImagePath : data.faceSlots[slot].imagePath;
+}
+
+// The folder the project's stored relative paths are taken against, as Open takes them.
+std::string projectFolder(const RenderOptions& options) {
+    return options.project ? absoluteFolderOf(*options.project) : workingFolder();
+}
+
+} // namespace
+
+Camera cameraFor(const RenderOptions& options) {
+    Camera camera = Camera::startUp();
+    if (options.fov) {
+        camera.fov = *options.fov;
+    }
+    if (options.yaw) {
+        camera.yaw(*options.yaw);
+    }
+    if (options.pitch) {
+        camera.pitch(*options.pitch);
+    }
+    if (options.zoom) {
+        camera.dolly(*options.zoom);
+    }
+    camera.setViewSize(options.width, options.height);
+    return camera;
+}
+
+void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
+    if (options.box) {
+        data.setDimensions((*options.box)[0], (*options.box)[1], (*options.box)[2]);
+    }
+    for (int k = 0; k < kFaceCount; ++k) {
+        if (options.orientations[k]) {
+            data.faceSlots[k].orientation = *options.orientations[k];
+        }
+    }
+}
+
+bool loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
+                        std::string* why) {
+    out.clear();
+    for (const PictureChoice& choice : options.pictures) {
+        LoadedPicture picture;
+        picture.slot = choice.slot;
+        picture.path = choice.path;
+        FaceSlot scratch{};
+        std::string reason;
+        if (!loadImage(scratch, picture.image, choice.path, &reason)) {
+            return fail(why, "cannot load picture " + choice.path + ": " + reason);
+        }
+        picture.width = scratch.imageWidth;
+        picture.height = scratch.imageHeight;
+        out.push_back(std::move(picture));
+    }
+    return true;
+}
+
+void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images) {
+    for (LoadedPicture& picture : pictures) {
+        FaceSlot& slot = data.faceSlots[picture.slot];
+        images[picture.slot] = std::move(picture.image);
+        slot.imageWidth = picture.width;
+        slot.imageHeight = picture.height;
+        setPath(picturePathField(data, picture.slot), picture.path);
+    }
+}
+
+int RenderJob::run(std::ostream& out, std::ostream& err) {
+    const auto error = [&err](const std::string& message) {
+        err << kProgram << oneLine(message) << '\n';
+        return 1;
+    };
+    std::string why;
+    // As the application has the record once its view exists.
+    data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    if (options_.project && !loadProject(data_, *options_.project, &why)) {
+        return error(*options_.project + ": " + why);
+    }
+    applyRecordOptions(options_, data_);
+    // Pictures named on the command line are checked before anything is drawn or written.
+    std::vector<LoadedPicture> chosen;
+    if (!loadChosenPictures(options_, chosen, &why)) {
+        return error(why);
+    }
+    if (options_.output) {
+        if (!render(chosen, err, &why)) {
+            return error(why);
+        }
+    } else {
+        placePictures(chosen, data_, images_);
+    }
+    if (options_.save && !save(&why)) {
+        return error(*options_.save + ": " + why);
+    }
+    if (options_.print) {
+        out << projectToJson(data_);
+    }
+    return 0;
+}
+
+bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
+    auto renderer = HeadlessRenderer::create(data_, why);
+    if (!renderer) {
+        return false;
+    }
+    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
+        renderer->buildSlotTexture(slot, image);
+    };
+    if (options_.project) {
+        // A slot the command line fills is not looked for under the project's path.
+        for (const LoadedPicture& picture : chosen) {
+            setPath(picturePathField(data_, picture.slot), "");
+        }
+        for (const std::string& missing :
+             restoreProjectImages(data_, images_, projectFolder(options_), build)) {
+            err << kProgram << "warning: cannot load picture " << oneLine(missing) << " of "
+                << oneLine(*options_.project) << '\n';
+        }
+    }
+    placePictures(chosen, data_, images_);
+    for (const LoadedPicture& picture : chosen) {
+        build(data_.faceSlots[picture.slot], images_[picture.slot]);
+        if (picture.slot == kFloorSlot) {
+            data_.floorTextureId = data_.faceSlots[kFloorSlot].textureId;
+        }
+    }
+
+    RgbaPicture rendered;
+    if (!renderer->render(cameraFor(options_), options_.width, options_.height, rendered, why)) {
+        return false;
+    }
+    const std::string& output = *options_.output;
+    std::string reason;
+    if (!writePicture(output, rendered, options_.outputFormat, options_.quality, &reason)) {
+        return fail(why, output + ": " + reason);
+    }
+    return true;
+}
+
+bool RenderJob::save(std::string* why) const {
+    PictureBases bases;
+    bases.fill(projectFolder(options_));
+    const std::string workingDir = workingFolder();
+    for (const PictureChoice& choice : options_.pictures) {
+        bases[choice.slot] = workingDir;
+    }
+    ProjectData saved = data_;
+    std::string tooLong;
+    if (!rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save), &tooLong)) {
+        return fail(why, "picture path too long to store in a project: " + tooLong);
+    }
+    return saveProject(saved, *options_.save, why);
+}
+
+} // namespace cartonic

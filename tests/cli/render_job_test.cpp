@@ -1,0 +1,152 @@
+// The steps of a cartonic-render run that need no GL context: camera, record changes, pictures
+// from the command line and the paths a saved project stores.
+
+#include "cli/picture_paths.h"
+#include "cli/render_job.h"
+#include "support/temp_dir.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace cartonic {
+namespace {
+
+RenderOptions parsed(const std::vector<std::string>& args) {
+    const ParseResult r = parseRenderOptions(args);
+    EXPECT_EQ(r.error, "");
+    return r.options;
+}
+
+void expectSameCamera(const Camera& a, const Camera& b) {
+    EXPECT_EQ(a.eye, b.eye);
+    EXPECT_EQ(a.target, b.target);
+    EXPECT_EQ(a.fov, b.fov);
+    EXPECT_EQ(a.aspect, b.aspect);
+    EXPECT_EQ(a.projectionMatrix(), b.projectionMatrix());
+}
+
+TEST(RenderJob, CameraTakesTheOptionsInTheirOrderFromTheStartUpCamera) {
+    const Camera plain = cameraFor(parsed({"--size", "400x200"}));
+    Camera expected = Camera::startUp();
+    expected.setViewSize(400, 200);
+    expectSameCamera(plain, expected);
+    EXPECT_EQ(plain.aspect, 2.0f);
+
+    // Given in any order on the command line, applied as fov, yaw, pitch, zoom: a pitch before
+    // the yaw would leave the eye elsewhere.
+    const Camera moved = cameraFor(
+        parsed({"--zoom", "2", "--pitch", "0.3", "--yaw", "1.2", "--fov", "60", "--size", "9x3"}));
+    expected = Camera::startUp();
+    expected.fov = 60.0f;
+    expected.yaw(1.2f);
+    expected.pitch(0.3f);
+    expected.dolly(2.0f);
+    expected.setViewSize(9, 3);
+    expectSameCamera(moved, expected);
+
+    Camera otherOrder = Camera::startUp();
+    otherOrder.pitch(0.3f);
+    otherOrder.yaw(1.2f);
+    EXPECT_NE(moved.eye, otherOrder.eye);
+}
+
+TEST(RenderJob, RecordOptionsChangeOnlyWhatTheyName) {
+    ProjectData data;
+    data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    data.faceSlots[Top].orientation = Turn90;
+    const ProjectData before = data;
+
+    applyRecordOptions(parsed({}), data);
+    EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0);
+
+    applyRecordOptions(parsed({"--box", "3,4,6", "--orientation", "left=2"}), data);
+    EXPECT_EQ(data.boxWidth, 3.0f);
+    EXPECT_EQ(data.boxDepth, 4.0f);
+    EXPECT_EQ(data.boxHeight, 6.0f);
+    EXPECT_EQ(data.faceSlots[Left].orientation, MirrorS);
+    EXPECT_EQ(data.faceSlots[Top].orientation, Turn90);
+    EXPECT_EQ(data.faceSlots[Front].orientation, AsLoaded);
+}
+
+TEST(RenderJob, PicturesFromTheCommandLineLoadBeforeTheyArePlaced) {
+    test::TempDir dir;
+    QImage red(6, 4, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(red.save(QString::fromStdString(dir.file("red.png"))));
+    test::writeBytes(dir.file("text.png"), {'n', 'o', 't'});
+
+    std::vector<LoadedPicture> loaded;
+    std::string why;
+    ASSERT_TRUE(loadChosenPictures(
+        parsed({"--face", "back=" + dir.file("red.png"), "--floor", dir.file("red.png")}), loaded,
+        &why))
+        << why;
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0].slot, Back);
+    EXPECT_EQ(loaded[0].width, 6);
+    EXPECT_EQ(loaded[0].height, 4);
+
+    ProjectData data;
+    data.floorTextureEnabled = 0;
+    data.floorTextureId = 0;
+    SlotImages images;
+    placePictures(loaded, data, images);
+    EXPECT_EQ(pathText(data.faceSlots[Back].imagePath), dir.file("red.png"));
+    EXPECT_EQ(data.faceSlots[Back].imageWidth, 6);
+    EXPECT_EQ(images[Back].image.pixel(0, 0), qRgb(255, 0, 0));
+    // The floor's path lives in the record's floor field; its switch stays the project's.
+    EXPECT_EQ(pathText(data.floorImagePath), dir.file("red.png"));
+    EXPECT_EQ(pathText(data.faceSlots[kFloorSlot].imagePath), "");
+    EXPECT_FALSE(images[kFloorSlot].empty());
+    EXPECT_EQ(data.floorTextureEnabled, 0);
+    EXPECT_TRUE(images[Front].empty());
+
+    for (const std::string& bad : {dir.file("text.png"), dir.file("missing.png"), dir.path()}) {
+        EXPECT_FALSE(loadChosenPictures(
+            parsed({"--face", "top=" + dir.file("red.png"), "--face", "front=" + bad}), loaded,
+            &why));
+        EXPECT_EQ(why.rfind("cannot load picture " + bad + ": ", 0), 0u) << why;
+    }
+}
+
+TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {
+    // Absolute and empty paths stay; the same folder keeps the text exactly.
+    EXPECT_EQ(rebasePath("/pics/a.png", "/work", "/elsewhere"), "/pics/a.png");
+    EXPECT_EQ(rebasePath("", "/work", "/elsewhere"), "");
+    EXPECT_EQ(rebasePath("./art//a.png", "/work/p", "/work/p/"), "./art//a.png");
+    // Otherwise relative to the saved project's folder, climbing out where needed.
+    EXPECT_EQ(rebasePath("examples/art/a.png", "/repo", "/repo/examples"), "art/a.png");
+    EXPECT_EQ(rebasePath("art/a.png", "/repo/examples", "/tmp/out"),
+              "../../repo/examples/art/a.png");
+    EXPECT_EQ(rebasePath("../shared/a.png", "/repo/p", "/repo/q/r"), "../../shared/a.png");
+
+    EXPECT_EQ(absoluteFolderOf("x.ctn"), workingFolder());
+    EXPECT_EQ(absoluteFolderOf("/a/b/../c/x.ctn"), "/a/c");
+
+    ProjectData data;
+    setPath(data.faceSlots[Front].imagePath, "art/front.png");
+    setPath(data.faceSlots[Top].imagePath, "/abs/top.png");
+    setPath(data.floorImagePath, "floor.png");
+    PictureBases bases;
+    bases.fill("/repo/examples");
+    bases[kFloorSlot] = "/repo";
+    ASSERT_TRUE(rebasePicturePaths(data, bases, "/repo/examples"));
+    EXPECT_EQ(pathText(data.faceSlots[Front].imagePath), "art/front.png");
+    EXPECT_EQ(pathText(data.faceSlots[Top].imagePath), "/abs/top.png");
+    EXPECT_EQ(pathText(data.floorImagePath), "../floor.png");
+
+    // A path that would no longer fit its field is refused, and nothing is rewritten.
+    const ProjectData before = data;
+    PictureBases deep;
+    deep.fill("/" + std::string(kPathSize, 'd'));
+    std::string tooLong;
+    EXPECT_FALSE(rebasePicturePaths(data, deep, "/repo/examples", &tooLong));
+    EXPECT_GE(tooLong.size(), kPathSize);
+    EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0);
+}
+
+} // namespace
+} // namespace cartonic
