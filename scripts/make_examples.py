@@ -450,6 +450,9 @@ def main():
     args = [str(render.resolve())]
     for name, (file_name, _) in FACES.items():
         args += ["--face", f"{name}=examples/art/{file_name}"]
+    # The top picture's upper edge lies along the box's front edge, so seen from in front and
+    # above it would show mirrored top to bottom; mirrored once more it reads the right way.
+    args += ["--orientation", "Top=1"]
     args += ["--floor", "examples/art/floor.png", "--save", "examples/sample.ctn"]
     subprocess.run(args, cwd=ROOT, check=True)
     print(f"wrote {EXAMPLES / 'sample.ctn'}")
