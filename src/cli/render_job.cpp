@@ -147,7 +147,7 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         }
         for (const std::string& missing :
              restoreProjectImages(data_, images_, projectFolder(options_), build)) {
-            err << kProgram << "warning: cannot load picture " << oneLine(missing) << " of "
+            err << kProgram << "warning: cannot load picture " << oneLine(missing) << " named in "
                 << oneLine(*options_.project) << '\n';
         }
     }

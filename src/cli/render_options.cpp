@@ -213,8 +213,8 @@ private:
             }
         } else if (name == "--orientation") {
             int slot = -1;
-            std::string_view number;
-            if (splitFaceAssignment(v, slot, number) && parseInt(number, n) && n >= AsLoaded &&
+            std::string_view digits;
+            if (splitFaceAssignment(v, slot, digits) && parseInt(digits, n) && n >= AsLoaded &&
                 n <= Turn270) {
                 o().orientations[slot] = n;
             } else {
@@ -281,7 +281,8 @@ Output:
 
 Project:
       --face NAME=IMAGE  put IMAGE on face NAME: Top, Bottom, Front, Back, Right or Left,
-                         in any case; may be given once per face
+                         in any case; repeat it for more faces (for one face, the
+                         last given counts)
       --floor IMAGE      use IMAGE as the floor picture (shown when the project has floor
                          texturing on, as the default project has)
       --box W,D,H        box scales (half width, half depth, half height), each in (0, 50]

@@ -411,7 +411,7 @@ TEST(RenderCli, AMissingProjectPictureIsOnlyAWarning) {
     const std::string out = dir.file("shot.png");
     auto r = runProcess(kBin, {dir.file("p.ctn"), "-o", out, "--size", kProbeSize});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "cartonic-render: warning: cannot load picture " + gone + " of " +
+    EXPECT_EQ(r.err, "cartonic-render: warning: cannot load picture " + gone + " named in " +
                          dir.file("p.ctn") + "\n");
     EXPECT_NE(hueAt(readPicture(out), startUpCamera(), kFrontCentre), 'r');
 
