@@ -8,6 +8,8 @@ packages=(
   g++ make cmake pkg-config clang-format
   # Qt 6: Widgets, OpenGL widgets, SVG, image plugins (TIFF), platform plugins
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
+  # libjpeg-turbo: JPEG photographs decoded straight into the slot format
+  libjpeg-dev
   # OpenGL 1.1 + GLU from Mesa, EGL for headless rendering
   libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
   # tests and benchmarks (djpeg and cjpeg are the benchmarks' reference codec)

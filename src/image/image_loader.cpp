@@ -1,5 +1,7 @@
 #include "image/image_loader.h"
 
+#include "image/jpeg_decoder.h"
+
 #include <QFile>
 #include <QImageReader>
 
@@ -115,14 +117,22 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         return fail(why, reader.errorString().toStdString());
     }
 
+    // Upright JPEG files, photographs mostly, decode straight into the final format; every other
+    // file, and a JPEG that decoder declines, takes the reader.
     QImage picture;
-    if (!reader.read(&picture) || picture.isNull()) {
-        return fail(why, reader.errorString().toStdString());
+    if (declared.isValid() && reader.format() == "jpeg" &&
+        reader.transformation() == QImageIOHandler::TransformationNone) {
+        picture = decodeJpegRgbx(file.handle());
     }
-    if (picture.width() <= 0 || picture.height() <= 0) {
-        return fail(why, "the image has no pixels");
+    if (picture.isNull()) {
+        if (!reader.read(&picture) || picture.isNull()) {
+            return fail(why, reader.errorString().toStdString());
+        }
+        if (picture.width() <= 0 || picture.height() <= 0) {
+            return fail(why, "the image has no pixels");
+        }
+        toOpaqueRgba(picture);
     }
-    toOpaqueRgba(picture);
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
         return fail(why, "the image could not be converted");
     }

@@ -1,0 +1,19 @@
+#pragma once
+
+// JPEG photographs decoded straight into the slot's pixel format. The general reader decodes a
+// JPEG to 24-bit rows, widens them to 32 bits and then needs a further pass to reorder the bytes
+// into RGBA; here the decoder writes R, G, B, 255 into the final buffer in one pass, with the
+// decoder's default (accurate) settings, so the pixels are the ones the general reader gives.
+
+#include <QImage>
+
+namespace cartonic {
+
+// Decodes the JPEG in the open regular file fd (read with pread from offset 0; the file offset is
+// left alone) into a new RGBX8888 picture. Handles grey and colour (YCbCr or RGB) files; returns a
+// null image for any other kind, and when the decoder reports an error, so the caller can take the
+// general road, which then decides and words the outcome. The caller has bounded the picture's
+// size. Large pictures get a buffer of their own mapping, released with the last copy of the image.
+QImage decodeJpegRgbx(int fd);
+
+} // namespace cartonic
