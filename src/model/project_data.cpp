@@ -107,11 +107,25 @@ ProjectData& projectData() {
 }
 
 void setPath(Path& field, std::string_view text) {
+    constexpr std::size_t kMaxCharacterBytes = 4; // the longest UTF-8 sequence
+    const auto byte = [&text](std::size_t i) {
+        return static_cast<unsigned char>(text[i]);
+    };
+    const auto continues = [&](std::size_t i) {
+        return (byte(i) & 0xC0) == 0x80;
+    };
     std::size_t n = std::min(text.size(), kPathSize - 1);
-    if (n < text.size()) {
-        // Step back over UTF-8 continuation bytes so the cut falls between characters.
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) {
-            --n;
+    if (n < text.size() && continues(n)) {
+        // The cut falls inside a character: move it back to the character's first byte, which is
+        // at most three bytes before. Bytes that are not UTF-8 have no first byte there and are
+        // cut where they are, so a long non-UTF-8 path loses no more than it must.
+        for (std::size_t back = 1; back < kMaxCharacterBytes && back <= n; ++back) {
+            if (!continues(n - back)) {
+                if (byte(n - back) >= 0xC0) {
+                    n -= back;
+                }
+                break;
+            }
         }
     }
     field.fill(0);

@@ -42,10 +42,12 @@ ssize_t readFully(int fd, void* buffer, std::size_t n) {
     return static_cast<ssize_t>(got);
 }
 
+SaveWriteFunction saveWrite = ::write;
+
 bool writeFully(int fd, const void* buffer, std::size_t n) {
     const auto* in = static_cast<const char*>(buffer);
     while (n > 0) {
-        const ssize_t w = ::write(fd, in, n);
+        const ssize_t w = saveWrite(fd, in, n);
         if (w < 0 && errno == EINTR) {
             continue;
         }
@@ -60,7 +62,8 @@ bool writeFully(int fd, const void* buffer, std::size_t n) {
 
 void terminatePath(Path& field) {
     if (!std::memchr(field.data(), 0, field.size())) {
-        const std::string text(field.data(), kPathSize - 1);
+        // All 260 bytes, so the cut can see whether it would split a character.
+        const std::string text(field.data(), kPathSize);
         setPath(field, text);
     }
 }
@@ -106,7 +109,18 @@ void sanitizeLoaded(ProjectData& loaded, const ProjectData& live) {
     loaded.boxHeight = saneScale(loaded.boxHeight, kStartBoxHeight);
 }
 
+void setSaveWriteFunction(SaveWriteFunction write) {
+    saveWrite = write ? write : ::write;
+}
+
 bool saveProject(const ProjectData& data, const std::string& path, std::string* why) {
+    // Replacing by rename needs no write permission on the file itself; a write-protected
+    // project is kept as its owner meant.
+    if (::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        setWhy(why, "the file is write-protected: " + errnoText());
+        return false;
+    }
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {

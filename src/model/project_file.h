@@ -3,6 +3,7 @@
 #include "model/project_data.h"
 
 #include <string>
+#include <sys/types.h>
 
 namespace cartonic {
 
@@ -23,9 +24,15 @@ inline constexpr std::uint32_t kProjectMagic = 0xFFEE0033u;
 inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
 
 // Writes data to path atomically: a temporary file in the same folder is written, flushed and
-// renamed over the target, so a failure leaves any earlier file as it was. Returns false (and
-// the reason in *why) when any step fails.
+// renamed over the target, so a failure (or the process dying) leaves any earlier file as it
+// was. Returns false (and the reason in *why) when any step fails, and when path names a file
+// the user may not write to.
 bool saveProject(const ProjectData& data, const std::string& path, std::string* why = nullptr);
+
+// Test seam: the call that writes a save's bytes, ::write unless replaced, so tests can make a
+// save fail as a full disk would. nullptr puts ::write back.
+using SaveWriteFunction = ssize_t (*)(int fd, const void* buffer, std::size_t n);
+void setSaveWriteFunction(SaveWriteFunction write);
 
 // Replaces data from path. Returns false (and the reason in *why) with data untouched when the
 // path is not a readable regular file or does not begin with the magic number.
