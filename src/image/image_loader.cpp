@@ -1,6 +1,7 @@
 #include "image/image_loader.h"
 
 #include "image/jpeg_decoder.h"
+#include "image/picture_completeness.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -29,6 +30,14 @@ bool fail(std::string* why, std::string reason) {
         *why = std::move(reason);
     }
     return false;
+}
+
+// Qt's reason, or a plain one where Qt has none to give.
+std::string readerError(const QImageReader& reader) {
+    if (reader.error() == QImageReader::UnknownError) {
+        return "the file is damaged or not a picture";
+    }
+    return reader.errorString().toStdString();
 }
 
 std::string systemError(const char* what) {
@@ -89,6 +98,10 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         ::close(fd);
         return fail(why, "empty file");
     }
+    if (!pictureDataComplete(fd, info.st_size, why)) {
+        ::close(fd);
+        return false;
+    }
 
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -108,13 +121,14 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
             return fail(why, "the image has no pixels");
         }
         const std::int64_t pixels = std::int64_t{declared.width()} * declared.height();
-        const std::int64_t needed =
-            pixels * kRgbaBytes + decodedBytes(pixels, reader.imageFormat());
-        if (needed > kMaxImageLoadBytes) {
+        // The pixel count is bounded first: a header may declare up to 2^62 pixels, and the byte
+        // counts of so many would overflow.
+        if (pixels > kMaxImageLoadBytes / kRgbaBytes ||
+            pixels * kRgbaBytes + decodedBytes(pixels, reader.imageFormat()) > kMaxImageLoadBytes) {
             return fail(why, "the image is too large");
         }
     } else if (!reader.canRead()) {
-        return fail(why, reader.errorString().toStdString());
+        return fail(why, readerError(reader));
     }
 
     // Upright JPEG files, photographs mostly, decode straight into the final format; every other
@@ -126,7 +140,7 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
     }
     if (picture.isNull()) {
         if (!reader.read(&picture) || picture.isNull()) {
-            return fail(why, reader.errorString().toStdString());
+            return fail(why, readerError(reader));
         }
         if (picture.width() <= 0 || picture.height() <= 0) {
             return fail(why, "the image has no pixels");

@@ -1,0 +1,307 @@
+#include "image/picture_completeness.h"
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <unistd.h>
+#include <vector>
+
+namespace cartonic {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr const char* kCutShort = "the file ends before the picture does";
+
+// Sequential reads of a file through pread, a chunk at a time.
+class ByteSource {
+public:
+    ByteSource(int fd, std::int64_t size) : fd_(fd), size_(size), chunk_(kChunkBytes) {}
+
+    // errno of a failed read, 0 when every read worked.
+    int error() const { return error_; }
+
+    // The next byte, or -1 at the end of the file (or on a read error).
+    int get() {
+        if (at_ == length_ && !fill()) {
+            return -1;
+        }
+        return chunk_[at_++];
+    }
+
+    bool read(std::uint8_t* out, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const int b = get();
+            if (b < 0) {
+                return false;
+            }
+            out[i] = static_cast<std::uint8_t>(b);
+        }
+        return true;
+    }
+
+    // Moves n bytes on; false when the file ends first.
+    bool skip(std::int64_t n) {
+        const std::int64_t target = position() + n;
+        if (n < 0 || target > size_) {
+            return false;
+        }
+        const auto ahead = static_cast<std::int64_t>(length_ - at_);
+        if (n <= ahead) {
+            at_ += static_cast<std::size_t>(n);
+        } else {
+            start_ = target;
+            at_ = length_ = 0;
+        }
+        return true;
+    }
+
+    // Moves on to the next byte equal to value without taking it; false when there is none.
+    bool seekTo(std::uint8_t value) {
+        for (;;) {
+            if (at_ == length_ && !fill()) {
+                return false;
+            }
+            const void* hit = std::memchr(chunk_.data() + at_, value, length_ - at_);
+            if (hit) {
+                at_ =
+                    static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - chunk_.data());
+                return true;
+            }
+            at_ = length_;
+        }
+    }
+
+private:
+    std::int64_t position() const { return start_ + static_cast<std::int64_t>(at_); }
+
+    bool fill() {
+        start_ += static_cast<std::int64_t>(length_);
+        at_ = length_ = 0;
+        if (start_ >= size_ || error_ != 0) {
+            return false;
+        }
+        ssize_t got;
+        do {
+            got = ::pread(fd_, chunk_.data(), chunk_.size(), start_);
+        } while (got < 0 && errno == EINTR);
+        if (got <= 0) {
+            error_ = got < 0 ? errno : 0;
+            return false;
+        }
+        length_ = static_cast<std::size_t>(got);
+        return true;
+    }
+
+    int fd_;
+    std::int64_t size_;
+    std::vector<std::uint8_t> chunk_;
+    std::int64_t start_ = 0; // file offset of chunk_[0]
+    std::size_t at_ = 0;
+    std::size_t length_ = 0;
+    int error_ = 0;
+};
+
+std::uint32_t le16(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
+}
+std::uint32_t le32(const std::uint8_t* p) {
+    return le16(p) | le16(p + 2) << 16;
+}
+
+bool cutShort(std::string* why) {
+    if (why) {
+        *why = kCutShort;
+    }
+    return false;
+}
+
+// Rows of an uncompressed bitmap are read straight into the picture; the file must hold them all.
+bool bmpComplete(ByteSource& in, std::int64_t size, std::string* why) {
+    constexpr std::size_t kFileHeader = 14, kCoreHeader = 12, kInfoHeader = 40;
+    std::uint8_t h[kFileHeader + kInfoHeader] = {};
+    if (!in.read(h, kFileHeader + 4)) {
+        return cutShort(why);
+    }
+    const std::int64_t dataAt = le32(h + 10);
+    const std::uint32_t headerSize = le32(h + kFileHeader);
+    std::int64_t width = 0, height = 0;
+    std::uint32_t bits = 0, compression = 0;
+    if (headerSize == kCoreHeader) {
+        if (!in.read(h + kFileHeader + 4, kCoreHeader - 4)) {
+            return cutShort(why);
+        }
+        width = le16(h + 18);
+        height = le16(h + 20);
+        bits = le16(h + 24);
+    } else if (headerSize >= kInfoHeader) {
+        if (!in.read(h + kFileHeader + 4, kInfoHeader - 4)) {
+            return cutShort(why);
+        }
+        width = static_cast<std::int32_t>(le32(h + 18));
+        height = static_cast<std::int32_t>(le32(h + 22));
+        bits = le16(h + 28);
+        compression = le32(h + 30);
+    } else {
+        return true; // a header the decoder refuses by itself
+    }
+    constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields) {
+        return true;
+    }
+    width = width < 0 ? -width : width;
+    height = height < 0 ? -height : height;
+    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+    if (height > 0 && rowBytes > (std::numeric_limits<std::int64_t>::max() - dataAt) / height) {
+        return cutShort(why);
+    }
+    return size >= dataAt + rowBytes * height || cutShort(why);
+}
+
+// A chain of GIF sub-blocks up to its empty terminator.
+bool gifSubBlocks(ByteSource& in) {
+    for (;;) {
+        const int n = in.get();
+        if (n <= 0) {
+            return n == 0;
+        }
+        if (!in.skip(n)) {
+            return false;
+        }
+    }
+}
+
+// Only the first picture is shown, so the walk ends with its data.
+bool gifComplete(ByteSource& in, std::string* why) {
+    constexpr std::size_t kScreen = 13, kDescriptor = 9;
+    constexpr int kTableFlag = 0x80, kExtension = 0x21, kImage = 0x2C;
+    std::uint8_t screen[kScreen];
+    if (!in.read(screen, kScreen)) {
+        return cutShort(why);
+    }
+    const auto tableBytes = [](std::uint8_t flags) {
+        return 3 << ((flags & 7) + 1);
+    };
+    if ((screen[10] & kTableFlag) && !in.skip(tableBytes(screen[10]))) {
+        return cutShort(why);
+    }
+    for (;;) {
+        const int block = in.get();
+        if (block == kExtension) {
+            if (in.get() < 0 || !gifSubBlocks(in)) {
+                return cutShort(why);
+            }
+        } else if (block == kImage) {
+            std::uint8_t d[kDescriptor];
+            if (!in.read(d, kDescriptor) || ((d[8] & kTableFlag) && !in.skip(tableBytes(d[8]))) ||
+                in.get() < 0 || !gifSubBlocks(in)) {
+                return cutShort(why);
+            }
+            return true;
+        } else if (block < 0) {
+            return cutShort(why);
+        } else {
+            return true; // a trailer or a stray byte: the decoder's call
+        }
+    }
+}
+
+bool isRestartMarker(int m) {
+    constexpr int kRst0 = 0xD0, kRst7 = 0xD7;
+    return m >= kRst0 && m <= kRst7;
+}
+
+bool isStandAloneMarker(int m) {
+    constexpr int kSoi = 0xD8, kTem = 0x01;
+    return m == kSoi || m == kTem || isRestartMarker(m);
+}
+
+// Marker segments by their lengths, scans by looking for the marker that ends them (an FF in
+// coded data is followed by 00, and restart markers sit inside scans), up to end of image.
+bool jpegComplete(ByteSource& in, std::string* why) {
+    constexpr int kFill = 0xFF, kEoi = 0xD9, kSos = 0xDA;
+    int pending = -1;
+    for (;;) {
+        int m = pending;
+        pending = -1;
+        if (m < 0) {
+            // Bytes before a marker are tolerated, as decoders do.
+            if (!in.seekTo(kFill)) {
+                return cutShort(why);
+            }
+            in.get();
+            do {
+                m = in.get();
+            } while (m == kFill);
+            if (m < 0) {
+                return cutShort(why);
+            }
+            if (m == 0) {
+                continue;
+            }
+        }
+        if (m == kEoi) {
+            return true;
+        }
+        if (isStandAloneMarker(m)) {
+            continue;
+        }
+        std::uint8_t length[2];
+        if (!in.read(length, 2)) {
+            return cutShort(why);
+        }
+        const int segment = length[0] << 8 | length[1];
+        if (segment < 2) {
+            return true; // malformed: the decoder's call
+        }
+        if (!in.skip(segment - 2)) {
+            return cutShort(why);
+        }
+        while (m == kSos && pending < 0) {
+            if (!in.seekTo(kFill)) {
+                return cutShort(why);
+            }
+            in.get();
+            int next;
+            do {
+                next = in.get();
+            } while (next == kFill);
+            if (next < 0) {
+                return cutShort(why);
+            }
+            if (next != 0 && !isRestartMarker(next)) {
+                pending = next;
+            }
+        }
+    }
+}
+
+} // namespace
+
+bool pictureDataComplete(int fd, std::int64_t size, std::string* why) {
+    std::uint8_t magic[4] = {};
+    ssize_t got;
+    do {
+        got = ::pread(fd, magic, sizeof magic, 0);
+    } while (got < 0 && errno == EINTR);
+    ByteSource in(fd, size);
+    bool complete = true;
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') {
+        complete = bmpComplete(in, size, why);
+    } else if (got == 4 && std::memcmp(magic, "GIF8", 4) == 0) {
+        complete = gifComplete(in, why);
+    } else if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) {
+        in.skip(2);
+        complete = jpegComplete(in, why);
+    }
+    const int error = got < 0 ? errno : in.error();
+    if (error != 0) {
+        if (why) {
+            *why = std::string("cannot read: ") + std::strerror(error);
+        }
+        return false;
+    }
+    return complete;
+}
+
+} // namespace cartonic

@@ -1,0 +1,23 @@
+#pragma once
+
+// Telling a cut-off picture file before it is decoded. Some decoders accept a file that ends
+// early and hand back a picture whose missing part is grey, black or, for an uncompressed BMP,
+// whatever the allocator left in the buffer; a file that stops short is refused instead.
+//
+// What is checked, by the file's first bytes:
+//   BMP  (BM)        uncompressed and bit-field pictures: the file holds every row the header
+//                    declares (run-length pictures are filled by their decoder).
+//   GIF  (GIF8)      the blocks up to the end of the first picture's data are all present.
+//   JPEG (FF D8 FF)  the marker segments and scans run on to the end-of-image marker.
+// PNG and TIFF decoders refuse short files themselves, and other files pass unchecked.
+
+#include <cstdint>
+#include <string>
+
+namespace cartonic {
+
+// Reads the open regular file fd of size bytes with pread (the file offset is left alone).
+// False, with the reason in *why, when the picture data is cut short or unreadable.
+bool pictureDataComplete(int fd, std::int64_t size, std::string* why = nullptr);
+
+} // namespace cartonic

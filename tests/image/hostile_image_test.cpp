@@ -1,0 +1,316 @@
+// Picture files as they may arrive from anywhere, in each format the loader must read: cut short,
+// declaring absurd or empty sizes, damaged at random, unreadable, under very long names. Each is
+// either refused with a reason, leaving the slot and its picture exactly as they were, or loaded
+// whole; and memory stays within the load budget whatever a header claims.
+
+#include "image/image_loader.h"
+#include "support/forked.h"
+#include "support/picture_files.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <sys/mman.h>
+#include <sys/stat.h>
+
+namespace cartonic {
+namespace {
+
+using test::Bytes;
+using test::formatName;
+using test::kPictureFormats;
+using test::PictureFormat;
+using test::TempDir;
+
+// The decoders' complaints about these files are expected; they would bury the test's output.
+class QuietDecoders : public testing::Environment {
+public:
+    void SetUp() override {
+        previous_ = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (!QByteArray(context.category).startsWith("qt.gui.imageio")) {
+                    previous_(type, context, message);
+                }
+            });
+    }
+
+private:
+    static inline QtMessageHandler previous_ = nullptr;
+};
+const testing::Environment* const kQuiet = testing::AddGlobalTestEnvironment(new QuietDecoders);
+
+// A slot that already shows a picture, as when the user picks a second one.
+struct Held {
+    FaceSlot slot{};
+    SlotImage image;
+    Held() {
+        slot.imageWidth = 3;
+        slot.imageHeight = 2;
+        slot.textureId = 7;
+        setPath(slot.imagePath, "earlier.png");
+        image.image = QImage(3, 2, QImage::Format_RGBX8888);
+        image.image.fill(qRgb(10, 20, 30));
+    }
+};
+
+// Loads path into a held slot; expects a refusal that leaves everything as it was. Returns the
+// reason.
+std::string expectRefused(const std::string& path) {
+    Held held;
+    const FaceSlot before = held.slot;
+    const qint64 key = held.image.image.cacheKey();
+    std::string why;
+    EXPECT_FALSE(loadImage(held.slot, held.image, path, &why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(std::memcmp(&held.slot, &before, sizeof before), 0) << "the slot is untouched";
+    EXPECT_EQ(held.image.image.cacheKey(), key) << "the picture is untouched";
+    return why;
+}
+
+// A loaded picture as the rest of the program relies on it.
+void expectWhole(const Held& held) {
+    const QImage& p = held.image.image;
+    ASSERT_EQ(p.format(), QImage::Format_RGBX8888);
+    EXPECT_EQ(held.slot.imageWidth, p.width());
+    EXPECT_EQ(held.slot.imageHeight, p.height());
+    EXPECT_EQ(p.bytesPerLine(), p.width() * 4);
+    EXPECT_LE(p.sizeInBytes(), kMaxImageLoadBytes);
+    for (qsizetype at = 3; at < p.sizeInBytes(); at += 4) {
+        ASSERT_EQ(held.image.pixels()[at], 0xff);
+    }
+}
+
+TEST(HostileImage, CutShortPicturesOfEveryFormatAreRefused) {
+    TempDir dir;
+    const QImage picture = test::noisePicture(48, 40);
+    struct Whole {
+        std::string name;
+        Bytes bytes;
+    };
+    std::vector<Whole> files;
+    for (PictureFormat f : kPictureFormats) {
+        files.push_back({formatName(f), test::encodePicture(picture, f)});
+    }
+    files.push_back({"interlaced gif", test::encodeGif(picture, true)});
+    files.push_back({"lzw tiff", test::encodePicture(picture, PictureFormat::Tiff, 90, 1)});
+
+    for (const Whole& whole : files) {
+        SCOPED_TRACE(whole.name);
+        ASSERT_FALSE(whole.bytes.empty());
+        const std::string path = dir.file("picture");
+        test::writeBytes(path, whole.bytes);
+        Held control;
+        ASSERT_TRUE(loadImage(control.slot, control.image, path)) << "the whole file loads";
+
+        for (double kept : {0.02, 0.1, 0.25, 0.5, 0.75, 0.9, 0.97}) {
+            SCOPED_TRACE(kept);
+            const auto n = static_cast<std::ptrdiff_t>(whole.bytes.size() * kept);
+            test::writeBytes(path, Bytes(whole.bytes.begin(), whole.bytes.begin() + n));
+            expectRefused(path);
+        }
+    }
+    // Where the last bytes carry pixels or the end marker, one byte short is short.
+    for (PictureFormat f : {PictureFormat::Bmp, PictureFormat::Jpeg}) {
+        Bytes bytes = test::encodePicture(picture, f);
+        bytes.pop_back();
+        test::writeBytes(dir.file("one-short"), bytes);
+        EXPECT_EQ(expectRefused(dir.file("one-short")), "the file ends before the picture does")
+            << formatName(f);
+    }
+}
+
+constexpr const char* kTooLarge = "the image is too large";
+constexpr const char* kCutShort = "the file ends before the picture does";
+constexpr const char* kDamaged = "the file is damaged or not a picture";
+
+struct Declared {
+    PictureFormat format;
+    std::uint32_t width, height;
+    const char* why; // the refusal expected, before any pixel is decoded
+};
+
+// Runs a load of path in a child and reports whether it was refused, why, and how much the
+// child's resident memory grew at its peak.
+struct BoundedLoad {
+    bool refused = false;
+    std::string why;
+    long growthKb = 0;
+};
+
+BoundedLoad loadInChild(const std::string& path) {
+    struct Shared {
+        int refused;
+        long growthKb;
+        char why[200];
+    };
+    void* map =
+        ::mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    auto* shared = static_cast<Shared*>(map);
+    const test::ChildResult child = test::runForked([&] {
+        const long start = test::currentRssKb();
+        Held held;
+        std::string why;
+        shared->refused = !loadImage(held.slot, held.image, path, &why);
+        std::strncpy(shared->why, why.c_str(), sizeof shared->why - 1);
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        shared->growthKb = usage.ru_maxrss - start;
+        return 0;
+    });
+    BoundedLoad result{shared->refused != 0, shared->why, shared->growthKb};
+    EXPECT_EQ(child.status, 0) << "the load ended the process";
+    ::munmap(map, sizeof(Shared));
+    return result;
+}
+
+TEST(HostileImage, AbsurdDeclaredSizesAreRefusedBeforeDecoding) {
+    TempDir dir;
+    const std::uint32_t huge = 100000, half = 1u << 30;
+    const Declared cases[] = {
+        {PictureFormat::Png, huge, huge, kTooLarge},
+        {PictureFormat::Png, half, half, kDamaged}, // past the PNG decoder's own limits
+        {PictureFormat::Png, 1, 300000000, kDamaged},
+        {PictureFormat::Tiff, huge, huge, kTooLarge},
+        {PictureFormat::Tiff, half, half, kTooLarge},
+        {PictureFormat::Tiff, 300000000, 1, kTooLarge},
+        {PictureFormat::Bmp, huge, huge, kCutShort},
+        {PictureFormat::Bmp, half, half, kCutShort},
+        {PictureFormat::Bmp, 40000, 40000, kCutShort},
+        {PictureFormat::Gif, 65535, 65535, kTooLarge},
+        {PictureFormat::Gif, 40000, 30000, kTooLarge},
+        {PictureFormat::Jpeg, 65000, 65000, kTooLarge},
+        {PictureFormat::Jpeg, 40000, 30000, kTooLarge},
+    };
+    for (const Declared& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << formatName(c.format) << " " << c.width << " x " << c.height);
+        const std::string path = dir.file("bomb");
+        test::writeBytes(path, test::fileDeclaring(c.format, c.width, c.height));
+        expectRefused(path);
+        // The same in a child, to see the memory the refusal took.
+        const BoundedLoad load = loadInChild(path);
+        EXPECT_TRUE(load.refused);
+        EXPECT_EQ(load.why, c.why);
+        EXPECT_LT(load.growthKb, 32 * 1024);
+    }
+}
+
+TEST(HostileImage, SizesWithinTheBudgetStayWithinIt) {
+    // A 200-byte GIF declaring 8000 x 8000 pixels: a picture that size is allowed, so it loads
+    // (its undeclared pixels black), and what it takes stays under the load budget.
+    TempDir dir;
+    const std::string path = dir.file("big.gif");
+    test::writeBytes(path, test::fileDeclaring(PictureFormat::Gif, 8000, 8000));
+    const BoundedLoad load = loadInChild(path);
+    EXPECT_FALSE(load.refused) << load.why;
+    EXPECT_LT(load.growthKb, kMaxImageLoadBytes / 1024 + 64 * 1024);
+}
+
+TEST(HostileImage, EmptyPicturesAreRefused) {
+    TempDir dir;
+    for (PictureFormat f : kPictureFormats) {
+        for (auto [w, h] : {std::pair{0u, 5u}, std::pair{5u, 0u}, std::pair{0u, 0u}}) {
+            SCOPED_TRACE(testing::Message() << formatName(f) << " " << w << " x " << h);
+            test::writeBytes(dir.file("empty"), test::fileDeclaring(f, w, h));
+            expectRefused(dir.file("empty"));
+        }
+    }
+}
+
+TEST(HostileImage, DamagedPicturesAreRefusedOrLoadedWhole) {
+    TempDir dir;
+    const std::string path = dir.file("damaged");
+    std::mt19937 random(1234);
+    const auto below = [&random](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    int refused = 0, loaded = 0;
+    for (PictureFormat f : kPictureFormats) {
+        SCOPED_TRACE(formatName(f));
+        const Bytes whole = test::encodePicture(test::noisePicture(24, 16), f);
+        for (int trial = 0; trial < 120; ++trial) {
+            Bytes bytes = whole;
+            if (trial < 20) {
+                // The format's first bytes, then noise.
+                bytes.resize(8 + below(3000));
+                for (std::size_t i = 8; i < bytes.size(); ++i) {
+                    bytes[i] = static_cast<char>(below(256));
+                }
+            } else {
+                for (std::size_t n = 1 + below(12); n > 0; --n) {
+                    bytes[below(bytes.size())] = static_cast<char>(below(256));
+                }
+            }
+            test::writeBytes(path, bytes);
+            Held held;
+            const FaceSlot before = held.slot;
+            const qint64 key = held.image.image.cacheKey();
+            std::string why;
+            if (loadImage(held.slot, held.image, path, &why)) {
+                ++loaded;
+                expectWhole(held);
+            } else {
+                ++refused;
+                EXPECT_FALSE(why.empty());
+                EXPECT_EQ(std::memcmp(&held.slot, &before, sizeof before), 0);
+                EXPECT_EQ(held.image.image.cacheKey(), key);
+            }
+            if (HasFailure()) {
+                test::writeBytes("hostile-image-failure", bytes);
+                FAIL() << "trial " << trial << " kept as hostile-image-failure";
+            }
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(loaded, 0);
+}
+
+TEST(HostileImage, UnreadablePictureIsRefused) {
+    TempDir dir;
+    const std::string path = dir.file("locked.png");
+    test::writeBytes(path, test::encodePicture(test::noisePicture(4, 4), PictureFormat::Png));
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    // Root reads anything, so the refusal is tried as a user without rights to the file.
+    const bool root = ::geteuid() == 0;
+    const test::ChildResult result = test::runForked([&] {
+        if (root && !test::becomeNobody()) {
+            return 77;
+        }
+        Held held;
+        std::string why;
+        const bool refused = !loadImage(held.slot, held.image, path, &why);
+        return refused && why.find(std::strerror(EACCES)) != std::string::npos ? 0 : 1;
+    });
+    if (result.status == 77) {
+        GTEST_SKIP() << "cannot switch to an unprivileged user";
+    }
+    EXPECT_EQ(result.status, 0) << "refused with \"Permission denied\"";
+}
+
+TEST(HostileImage, LongPathsLoadUpToTheSystemsLimit) {
+    TempDir dir;
+    std::string folder = dir.path();
+    for (int i = 0; i < 5; ++i) {
+        folder += "/" + std::string(100, 'd') + "\xc3\xa9\xe4";
+        std::filesystem::create_directory(folder);
+    }
+    const std::string path = folder + "/picture.bmp";
+    ASSERT_GT(path.size(), kPathSize);
+    test::writeBytes(path, test::encodePicture(test::noisePicture(5, 3), PictureFormat::Bmp));
+    Held held;
+    std::string why;
+    ASSERT_TRUE(loadImage(held.slot, held.image, path, &why)) << why;
+    EXPECT_EQ(held.slot.imageWidth, 5);
+
+    // Longer than any path the system opens: refused, nothing overflows.
+    const std::string endless = dir.path() + "/" + std::string(5000, 'x') + ".png";
+    EXPECT_NE(expectRefused(endless).find(std::strerror(ENAMETOOLONG)), std::string::npos);
+}
+
+} // namespace
+} // namespace cartonic
