@@ -1,0 +1,136 @@
+// Writes the seed corpora of the fuzz targets: OUT/project/ with project files, and OUT/<format>/
+// with small well-formed pictures of each format in the pixel formats and options its writer has,
+// plus minimal files declaring modest sizes. Small files keep the fuzzers fast.
+
+#include "model/project_file.h"
+#include "support/picture_files.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImageWriter>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+using namespace cartonic;
+using namespace cartonic::test;
+
+namespace {
+
+int written = 0;
+
+void put(const std::filesystem::path& path, const Bytes& bytes) {
+    if (bytes.empty()) {
+        std::fprintf(stderr, "make_corpus: nothing for %s\n", path.c_str());
+        return;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ++written;
+}
+
+Bytes projectBytes(const ProjectData& d) {
+    Bytes bytes(kProjectFileSize);
+    const std::uint32_t magic = kProjectMagic; // this platform is little-endian
+    std::memcpy(bytes.data(), &magic, sizeof magic);
+    std::memcpy(bytes.data() + sizeof magic, &d, sizeof d);
+    return bytes;
+}
+
+void projects(const std::filesystem::path& dir) {
+    ProjectData d;
+    d.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    put(dir / "default.ctn", projectBytes(d));
+
+    ProjectData edited = d;
+    edited.setDimensions(7.5f, 0.5f, 30.0f);
+    edited.selectedFace = Left;
+    edited.faceSlots[Front].orientation = Turn270;
+    setPath(edited.faceSlots[Top].imagePath, "/pictures/top.png");
+    setPath(edited.faceSlots[Back].imagePath, std::string(300, 'b'));
+    setPath(edited.floorImagePath, "Bilder/Fu\xc3\x9f"
+                                   "boden \xe2\x82\xac.jpg");
+    edited.hideOverlays = 1;
+    edited.spotExponent = 100;
+    put(dir / "edited.ctn", projectBytes(edited));
+
+    const Bytes whole = projectBytes(d);
+    put(dir / "magic-only.ctn", Bytes(whole.begin(), whole.begin() + 4));
+    put(dir / "boxonly.ctn", Bytes(whole.begin(), whole.begin() + 16));
+    put(dir / "half.ctn", Bytes(whole.begin(), whole.begin() + 2200));
+    Bytes longer = whole;
+    longer.insert(longer.end(), 64, 'z');
+    put(dir / "trailing.ctn", longer);
+}
+
+void pictures(const std::filesystem::path& root) {
+    struct Variant {
+        const char* name;
+        QImage picture;
+    };
+    const QImage noise = noisePicture(16, 12);
+    QImage alpha = noisePicture(9, 7, QImage::Format_ARGB32);
+    alpha.setPixel(0, 0, qRgba(200, 100, 50, 0));
+    const Variant variants[] = {
+        {"rgb", noise},
+        {"one", noisePicture(1, 1)},
+        {"odd", noisePicture(13, 5)},
+        {"alpha", alpha},
+        {"grey", noise.convertToFormat(QImage::Format_Grayscale8)},
+        {"indexed", noise.convertToFormat(QImage::Format_Indexed8)},
+        {"mono", noise.convertToFormat(QImage::Format_Mono)},
+        {"rgb16", noise.convertToFormat(QImage::Format_RGB16)},
+        {"deep", noise.convertToFormat(QImage::Format_RGBA64)},
+    };
+    for (PictureFormat format : kPictureFormats) {
+        const std::filesystem::path dir = root / formatName(format);
+        std::filesystem::create_directories(dir);
+        for (const Variant& v : variants) {
+            put(dir / (std::string(v.name) + "." + formatName(format)),
+                encodePicture(v.picture, format));
+        }
+        put(dir / (std::string("declared.") + formatName(format)), fileDeclaring(format, 40, 30));
+    }
+
+    // Options only some writers have.
+    put(root / "gif" / "interlaced.gif", encodeGif(noisePicture(10, 19), true));
+    put(root / "jpeg" / "low.jpeg", encodePicture(noise, PictureFormat::Jpeg, 5));
+    put(root / "tiff" / "lzw.tiff", encodePicture(noise, PictureFormat::Tiff, 90, 1));
+    const auto withWriter = [&](const char* format, const char* name, auto configure) {
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        configure(writer);
+        if (writer.write(noise)) {
+            put(root / format / name, Bytes(data.begin(), data.end()));
+        }
+    };
+    withWriter("jpeg", "progressive.jpeg",
+               [](QImageWriter& w) { w.setProgressiveScanWrite(true); });
+    withWriter("jpeg", "optimised.jpeg", [](QImageWriter& w) { w.setOptimizedWrite(true); });
+    withWriter("jpeg", "turned.jpeg", [](QImageWriter& w) {
+        w.setTransformation(QImageIOHandler::TransformationRotate90);
+    });
+    withWriter("tiff", "turned.tiff",
+               [](QImageWriter& w) { w.setTransformation(QImageIOHandler::TransformationMirror); });
+    withWriter("png", "text.png", [](QImageWriter& w) { w.setText("Title", "box"); });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_corpus OUTDIR\n");
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    const std::filesystem::path out = argv[1];
+    std::filesystem::create_directories(out / "project");
+    projects(out / "project");
+    pictures(out);
+    std::printf("make_corpus: %d seed files in %s\n", written, out.c_str());
+    return 0;
+}
