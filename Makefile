@@ -1,8 +1,10 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
+# The non-GUI suites again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run clean format
+.PHONY: all deps configure build sanitize-build test run clean format
 
 all: build
 
@@ -15,8 +17,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-test: build
-	@scripts/run-tests.sh $(BUILD)
+sanitize-build: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCARTONIC_SANITIZE=ON \
+	  -DCARTONIC_GUI=OFF -DCARTONIC_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+
+test: build sanitize-build
+	@scripts/run-tests.sh $(BUILD) $(SANITIZE_BUILD)
 
 run: build
 	@scripts/run.sh $(BUILD)
@@ -25,4 +32,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
