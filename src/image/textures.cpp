@@ -1,9 +1,11 @@
 #include "image/textures.h"
 
+#include "image/picture_reduction.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <vector>
+#include <memory>
 
 namespace cartonic {
 
@@ -63,12 +65,13 @@ unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
         glTexImage2D(GL_TEXTURE_2D, 0, kRgbaComponents, 0, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      nullptr);
     } else if (size.width != width || size.height != height) {
-        std::vector<std::uint8_t> reduced(static_cast<std::size_t>(size.width) * size.height *
-                                          kRgbaBytes);
-        gluScaleImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, image.pixels(), size.width,
-                      size.height, GL_UNSIGNED_BYTE, reduced.data());
+        // GLU's own box filter, byte for byte, without its 16-bit copy of the whole picture.
+        // Every byte is written, so the buffer is not zeroed first.
+        const std::unique_ptr<std::uint8_t[]> reduced(
+            new std::uint8_t[static_cast<std::size_t>(size.width) * size.height * kRgbaBytes]);
+        scaleRgbaPicture(image.pixels(), width, height, reduced.get(), size.width, size.height);
         gluBuild2DMipmaps(GL_TEXTURE_2D, kRgbaComponents, size.width, size.height, GL_RGBA,
-                          GL_UNSIGNED_BYTE, reduced.data());
+                          GL_UNSIGNED_BYTE, reduced.get());
     } else {
         gluBuild2DMipmaps(GL_TEXTURE_2D, kRgbaComponents, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
                           image.pixels());
