@@ -1,5 +1,6 @@
 #include "export/picture_writer.h"
 
+#include "export/jpeg_encoder.h"
 #include "export/render_to_buffer.h"
 
 #include <QFile>
@@ -13,6 +14,15 @@
 namespace cartonic {
 
 namespace {
+
+// What the general JPEG writer makes of the quality it is given, and of a picture's density.
+constexpr int kWriterDefaultQuality = 75;
+constexpr int kMaxQuality = 100;
+constexpr double kInchesPerMetre = 0.0254;
+
+int dotsPerInch(int dotsPerMetre) {
+    return std::max(1, qRound(dotsPerMetre * kInchesPerMetre));
+}
 
 std::string lowerExtension(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -59,13 +69,24 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
     if (!file.open(QIODevice::WriteOnly)) {
         return fail(file.errorString());
     }
-    QImageWriter writer(&file, format == PictureFormat::Jpeg ? "jpeg" : "png");
-    if (format == PictureFormat::Jpeg) {
-        writer.setQuality(quality);
-    }
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return fail("cannot encode the picture: " + writer.errorString());
+    if (format == PictureFormat::Jpeg && hasJpegEncoder()) {
+        // Straight from the rows, with the settings the general writer would use: the same file.
+        std::string reason;
+        const int clamped = quality < 0 ? kWriterDefaultQuality : std::min(quality, kMaxQuality);
+        if (!encodeJpeg(picture, clamped, dotsPerInch(image.dotsPerMeterX()),
+                        dotsPerInch(image.dotsPerMeterY()), file, &reason)) {
+            file.cancelWriting();
+            return fail(QString::fromStdString(reason));
+        }
+    } else {
+        QImageWriter writer(&file, format == PictureFormat::Jpeg ? "jpeg" : "png");
+        if (format == PictureFormat::Jpeg) {
+            writer.setQuality(quality);
+        }
+        if (!writer.write(image)) {
+            file.cancelWriting();
+            return fail("cannot encode the picture: " + writer.errorString());
+        }
     }
     if (!file.commit()) {
         return fail(file.errorString());

@@ -7,8 +7,10 @@
 #include "render/scene_renderer.h"
 #include "support/temp_dir.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,36 @@ TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
               1);
 
     EXPECT_FALSE(renderer_->render(camera_, 0, 10, picture, &why));
+}
+
+TEST(PictureWriter, JpegFilesAreTheGeneralWritersByteForByte) {
+    // The straight encoder must write exactly what Qt's JPEG writer writes for the same picture,
+    // quality (its default and clamping included) and density.
+    test::TempDir dir;
+    std::uint32_t seed = 3;
+    for (const QSize size : {QSize(1, 1), QSize(17, 9), QSize(301, 203)}) {
+        RgbaPicture picture{size.width(), size.height(), {}};
+        picture.rgba.resize(std::size_t(size.width()) * size.height() * 4);
+        for (std::size_t i = 0; i < picture.rgba.size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            picture.rgba[i] = static_cast<std::uint8_t>((i / 4 % 97) * 2 + (seed >> 29));
+        }
+        const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
+                           QImage::Format_RGBX8888);
+        for (const int quality : {-1, 0, 50, 92, 100, 150}) {
+            SCOPED_TRACE(::testing::Message()
+                         << size.width() << " x " << size.height() << ", quality " << quality);
+            const std::string path = dir.file("straight.jpg");
+            ASSERT_TRUE(writePicture(path, picture, PictureFormat::Jpeg, quality));
+            QBuffer general;
+            general.open(QIODevice::WriteOnly);
+            QImageWriter writer(&general, "jpeg");
+            writer.setQuality(quality);
+            ASSERT_TRUE(writer.write(image));
+            const std::vector<char> expected(general.data().begin(), general.data().end());
+            EXPECT_TRUE(test::readBytes(path) == expected);
+        }
+    }
 }
 
 TEST(PictureFormat, FollowsTheExtension) {
