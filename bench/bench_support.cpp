@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -39,6 +41,45 @@ bool exitedWell(pid_t pid) {
 }
 
 } // namespace
+
+double timed(const std::function<bool()>& work) {
+    const Clock::time_point start = Clock::now();
+    const bool ok = work();
+    const double seconds = secondsSince(start);
+    return ok ? seconds : -1.0;
+}
+
+void timePairs(benchmark::State& state, const std::function<double()>& figure,
+               const std::function<double()>& reference) {
+    double figureTotal = 0.0;
+    double referenceTotal = 0.0;
+    bool figureFirst = true;
+    for (auto _ : state) {
+        double f = 0.0;
+        double r = 0.0;
+        if (figureFirst) {
+            f = figure();
+            r = reference();
+        } else {
+            r = reference();
+            f = figure();
+        }
+        figureFirst = !figureFirst;
+        if (f < 0 || r < 0) {
+            state.SkipWithError(f < 0 ? "the figure's run failed" : "the reference's run failed");
+            return;
+        }
+        state.SetIterationTime(f);
+        figureTotal += f;
+        referenceTotal += r;
+    }
+    const auto perIteration = [&state](double seconds) {
+        return benchmark::Counter(seconds * 1e3, benchmark::Counter::kAvgIterations);
+    };
+    state.counters["figure_ms"] = perIteration(figureTotal);
+    state.counters["reference_ms"] = perIteration(referenceTotal);
+    state.counters["ratio"] = referenceTotal > 0 ? figureTotal / referenceTotal : 0.0;
+}
 
 std::string inputDir() {
     const char* dir = std::getenv("CARTONIC_BENCH_DIR");

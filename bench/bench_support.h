@@ -3,10 +3,26 @@
 // Helpers shared by the benchmark programs: the inputs scripts/bench.sh made, child processes
 // timed from outside, and the process's own resident memory and CPU time.
 
+#include <functional>
 #include <string>
 #include <vector>
 
+namespace benchmark {
+class State;
+} // namespace benchmark
+
 namespace cartonic::bench {
+
+// Seconds of wall-clock time one call of work takes; negative when work returns false.
+double timed(const std::function<bool()>& work);
+
+// Measures a figure against its reference in pairs: each iteration runs both once, in turns
+// first, so a busy moment of the machine falls on both sides of the ratio. Each function returns
+// its seconds, or a negative number on failure, which ends the benchmark with an error. The
+// iteration time is the figure's; the counters are figure_ms, reference_ms (means) and ratio
+// (their quotient).
+void timePairs(benchmark::State& state, const std::function<double()>& figure,
+               const std::function<double()>& reference);
 
 // The folder holding the generated inputs: $CARTONIC_BENCH_DIR, which scripts/bench.sh sets.
 // Exits with a message when it is not set, so a program run by hand says what it lacks.

@@ -1,6 +1,9 @@
 // One frame of the default scene at 1280 x 800 against the same frame with reflection and
-// shadow off. Each frame is finished (glFinish) so the rasteriser's work is inside the time.
-// The allocations counter counts C++ allocations per frame: a frame should make none.
+// shadow off, in pairs (see timePairs). Each frame is finished (glFinish) so the rasteriser's
+// work is inside the time. The allocations counter counts C++ allocations per pair of frames:
+// a frame should make none.
+
+#include "bench_support.h"
 
 #include "export/headless_renderer.h"
 #include "gl/offscreen_target.h"
@@ -40,7 +43,7 @@ constexpr int kFrameWidth = 1280;
 constexpr int kFrameHeight = 800;
 constexpr int kWarmUpFrames = 10;
 
-void frames(benchmark::State& state, bool effects) {
+void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
     ProjectData data;
     data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     std::string why;
@@ -50,39 +53,31 @@ void frames(benchmark::State& state, bool effects) {
         state.SkipWithError(why.c_str());
         return;
     }
-    if (!effects) {
-        data.showReflection = 0;
-        data.showShadow = 0;
-    }
     Camera camera = Camera::startUp();
     camera.setViewSize(kFrameWidth, kFrameHeight);
-    const auto drawOne = [&] {
-        camera.applyProjection();
-        drawFrame(data);
-        glFinish();
+    const auto frameSeconds = [&](bool effects) {
+        data.showReflection = effects ? 1 : 0;
+        data.showShadow = effects ? 1 : 0;
+        return bench::timed([&] {
+            camera.applyProjection();
+            drawFrame(data);
+            glFinish();
+            return true;
+        });
     };
     // The driver compiles its state variants over the first frames; that is not a frame's cost.
     for (int i = 0; i < kWarmUpFrames; ++i) {
-        drawOne();
+        frameSeconds(i % 2 == 0);
     }
     const long long before = allocations.load();
-    for (auto _ : state) {
-        drawOne();
-    }
+    bench::timePairs(
+        state, [&] { return frameSeconds(true); }, [&] { return frameSeconds(false); });
     state.counters["allocations"] =
         benchmark::Counter(double(allocations.load() - before), benchmark::Counter::kAvgIterations);
 }
 
-void BM_Frame(benchmark::State& state) {
-    frames(state, true);
-}
-void BM_FrameWithoutEffects(benchmark::State& state) {
-    frames(state, false);
-}
-
 } // namespace
 
-BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FrameWithoutEffects)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FrameVsFrameWithoutEffects)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();

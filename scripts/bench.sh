@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures Cartonic's performance figures, each as a ratio against a reference measured in the
-# same run on the same data (medians over repetitions; absolute times mean little on a shared
-# machine). Prints one line per figure, `name: ratio (target)`, and exits 1 when a target is
-# missed. Not part of `make test`.
+# same run on the same data: figure and reference alternate within each repetition, and the
+# median over the repetitions is taken (absolute times mean little on a shared machine). Prints
+# one line per figure, `name: ratio (target)`, and exits 1 when a target is missed; the times
+# behind each ratio go to standard error. Not part of `make test`.
 #
 #   scripts/bench.sh [build-dir]     default build-dir: build-bench (configured as Release if new)
 #   CARTONIC_BENCH_REPETITIONS=n     repetitions per benchmark (default 7)
@@ -36,8 +37,8 @@ if [ -z "${DISPLAY:-}" ]; then
   display=(xvfb-run -a -s "-screen 0 1600x1200x24")
 fi
 
-# run PROGRAM [ARGS...]: the program's benchmarks, repetitions interleaved at random so a busy
-# moment of the machine does not fall on one side of a ratio; medians land in $work/PROGRAM.csv.
+# run PROGRAM [WRAPPER...]: the program's benchmarks, repetitions in random order; the medians of
+# their counters land in $work/PROGRAM.csv.
 run() {
   local program=$1
   shift
@@ -50,27 +51,31 @@ run() {
   }
 }
 
-# median PROGRAM BENCHMARK [COLUMN]: the median of a benchmark's time (real or manual, both in
-# the real_time column, in the unit the benchmark reports) or of one of its counters; nothing
-# when the program reported none.
+# median PROGRAM BENCHMARK COUNTER: the median over the repetitions of one of a benchmark's
+# counters; nothing when the program reported none.
 median() {
-  awk -F, -v name="\"$2/" -v column="${3:-real_time}" '
+  awk -F, -v name="\"$2/" -v column="$3" '
     NR == 1 { for (i = 1; i <= NF; i++) { h = $i; gsub(/"/, "", h); at[h] = i } next }
     index($1, name) == 1 && $1 ~ /_median"$/ && (column in at) { print $at[column]; found = 1 }
-    END { if (!found) exit 1 }' "$work/$1.csv" || echo "bench: no median for $2 in $1" >&2
+    END { if (!found) exit 1 }' "$work/$1.csv" || echo "bench: no median of $3 for $2 in $1" >&2
 }
 
 missed=0
-# figure NAME NUMERATOR DENOMINATOR TARGET: prints the ratio and remembers a miss; a figure that
-# could not be measured counts as missed. The two medians go to standard error.
+# figure NAME RATIO TARGET [DETAIL]: prints the ratio and remembers a miss; a figure that could
+# not be measured counts as missed. DETAIL goes to standard error.
 figure() {
   local line
-  line=$(awk -v n="$2" -v d="$3" -v t="$4" -v name="$1" 'BEGIN {
-    if (n == "" || d == "" || d + 0 <= 0) { printf "%s: n/a (<= %s)  NOT MEASURED\n", name, t; exit 1 }
-    r = n / d; printf "%s: %.2f (<= %s)%s\n", name, r, t, (r <= t ? "" : "  MISSED"); exit (r <= t ? 0 : 1) }') ||
+  line=$(awk -v r="$2" -v t="$3" -v name="$1" 'BEGIN {
+    if (r == "") { printf "%s: n/a (<= %s)  NOT MEASURED\n", name, t; exit 1 }
+    printf "%s: %.2f (<= %s)%s\n", name, r, t, (r <= t ? "" : "  MISSED"); exit (r <= t ? 0 : 1) }') ||
     missed=1
   echo "$line"
-  echo "    $2 / $3" >&2
+  [ -z "${4:-}" ] || echo "    $4" >&2
+}
+
+# pair PROGRAM BENCHMARK: the medians of a paired benchmark's two sides, for the record.
+pair() {
+  echo "$(median "$1" "$2" figure_ms) ms against $(median "$1" "$2" reference_ms) ms"
 }
 
 run bench_load
@@ -80,30 +85,32 @@ run bench_drag "${display[@]}"
 run bench_start "${display[@]}"
 
 # Memory in a fresh process each time: the load's extra resident bytes.
-for _ in $(seq "$reps"); do
-  "$bin/bench_load_memory" "$work/photo.jpg" >>"$work/memory.txt"
-done
-memory_median=$(sort -n "$work/memory.txt" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-
+memory_median() {
+  for _ in $(seq "$reps"); do
+    "$bin/bench_load_memory" "$1" | awk '{ print $1 }'
+  done | sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'
+}
 rgba_bytes=24000000 # the 3000 x 2000 picture's RGBA buffer
-load=$(median bench_load BM_LoadImageJpeg)
-export_whole=$(median bench_export BM_Export)
-render_reference=$(median bench_export BM_OffscreenRenderReference)
-encode_reference=$(median bench_export BM_CjpegReference)
-reference=""
-if [ -n "$render_reference" ] && [ -n "$encode_reference" ]; then
-  reference=$(awk -v a="$render_reference" -v b="$encode_reference" 'BEGIN { print a + b }')
-fi
+jpeg_memory=$(memory_median "$work/photo.jpg")
+png_memory=$(memory_median "$work/photo.png")
+ratio_of() { [ -n "$1" ] && awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
 
-figure load_jpeg_vs_djpeg "$load" "$(median bench_load BM_DjpegReference)" 1.2
-figure load_memory_vs_rgba "$memory_median" "$rgba_bytes" 1.15
-figure slot_texture_vs_load "$(median bench_load BM_BuildSlotTexture)" "$load" 0.3
-figure export_vs_render_cjpeg "$export_whole" "$reference" 1.3
-figure frame_vs_no_effects "$(median bench_frame BM_Frame)" \
-  "$(median bench_frame BM_FrameWithoutEffects)" 2.5
-figure drag_cpu_vs_paints "$(median bench_drag BM_Drag cpu_over_paints)" 1 1.3
-figure drag_paints_vs_idle "$(median bench_drag BM_Drag paints_over_idle)" 1 1
-figure startup_vs_minimal \
-  "$(median bench_start BM_StartCartonic)" \
-  "$(median bench_start BM_StartMinimal)" 1.5
+figure load_jpeg_vs_djpeg "$(median bench_load BM_LoadVsDjpeg ratio)" 1.2 \
+  "$(pair bench_load BM_LoadVsDjpeg)"
+figure load_memory_vs_rgba "$(ratio_of "$jpeg_memory" "$rgba_bytes")" 1.15 \
+  "$jpeg_memory bytes against $rgba_bytes"
+figure load_memory_png_vs_rgba "$(ratio_of "$png_memory" "$rgba_bytes")" 1.15 \
+  "$png_memory bytes against $rgba_bytes"
+figure slot_texture_vs_load "$(median bench_load BM_TextureVsLoad ratio)" 0.3 \
+  "$(pair bench_load BM_TextureVsLoad)"
+figure export_vs_render_cjpeg "$(median bench_export BM_ExportVsRenderAndCjpeg ratio)" 1.3 \
+  "$(pair bench_export BM_ExportVsRenderAndCjpeg)"
+figure frame_vs_no_effects "$(median bench_frame BM_FrameVsFrameWithoutEffects ratio)" 2.5 \
+  "$(pair bench_frame BM_FrameVsFrameWithoutEffects); C++ allocations per pair of frames: $(median bench_frame BM_FrameVsFrameWithoutEffects allocations)"
+figure drag_cpu_vs_paints "$(median bench_drag BM_Drag cpu_over_paints)" 1.3 \
+  "$(median bench_drag BM_Drag paints) paints in the drag"
+figure drag_paints_vs_idle "$(median bench_drag BM_Drag paints_over_idle)" 1 \
+  "$(median bench_drag BM_Drag paints) paints, $(median bench_drag BM_Drag idle_passes) idle passes"
+figure startup_vs_minimal "$(median bench_start BM_StartCartonicVsMinimal ratio)" 1.5 \
+  "$(pair bench_start BM_StartCartonicVsMinimal)"
 exit "$missed"
