@@ -2,7 +2,32 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace cartonic {
+
+namespace {
+
+// OpenGL takes spot exponents 0..128 and cut-offs 0..90 or exactly 180, and ignores the call
+// (raising GL_INVALID_VALUE) otherwise. No editor leaves that range, but a project file can
+// carry anything, so the light gets the nearest value it accepts instead of keeping the last.
+constexpr int kMaxSpotExponent = 128;
+constexpr float kMaxSpotCutoff = 90.0f;
+constexpr float kUniformSpotCutoff = 180.0f;
+
+GLint glSpotExponent(std::int32_t exponent) {
+    return std::clamp(exponent, 0, kMaxSpotExponent);
+}
+
+GLfloat glSpotCutoff(float cutoff) {
+    if (cutoff == kUniformSpotCutoff || std::isnan(cutoff)) {
+        return kUniformSpotCutoff;
+    }
+    return std::clamp(cutoff, 0.0f, kMaxSpotCutoff);
+}
+
+} // namespace
 
 void applyLight(ProjectData& data) {
     data.updateLightPosition();
@@ -16,8 +41,8 @@ void applyLight(ProjectData& data) {
     glPushMatrix();
     glLoadIdentity();
     glEnable(GL_LIGHT0);
-    glLighti(GL_LIGHT0, GL_SPOT_EXPONENT, data.spotExponent);
-    glLightf(GL_LIGHT0, GL_SPOT_CUTOFF, data.spotCutoff);
+    glLighti(GL_LIGHT0, GL_SPOT_EXPONENT, glSpotExponent(data.spotExponent));
+    glLightf(GL_LIGHT0, GL_SPOT_CUTOFF, glSpotCutoff(data.spotCutoff));
     glLightfv(GL_LIGHT0, GL_AMBIENT, data.lightAmbient.data());
     glLightfv(GL_LIGHT0, GL_DIFFUSE, data.lightDiffuse.data());
     glLightfv(GL_LIGHT0, GL_SPECULAR, data.lightSpecular.data());
