@@ -6,14 +6,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace cartonic::fuzz {
 
 // Replaces the contents of one in-memory file with the input; returns a path that opens it.
 const std::string& inputAsFile(const std::uint8_t* data, std::size_t size);
 
-// Silences Qt's and the decoders' warnings, which would otherwise flood the log.
+// Silences Qt's and the decoders' warnings, which would otherwise flood the log, and turns each
+// distinct one into a feature (see noteFeature).
 void quietMessages();
+
+// The picture decoders are libraries built without coverage instrumentation, so the fuzzer
+// cannot see which of their paths an input takes. What it can see stands in: each distinct
+// message a decoder gives and each distinct outcome becomes an extra coverage feature, so inputs
+// that reach new ones are kept and mutated further.
+void noteFeature(std::string_view key);
 
 [[noreturn]] void broken(const char* what, const char* file, int line);
 

@@ -6,6 +6,7 @@
 #include "fuzz_support.h"
 #include "image/image_loader.h"
 
+#include <bit>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -77,7 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FaceSlot slotBefore = held.slot;
     const qint64 pictureBefore = held.image.image.cacheKey();
     std::string why;
-    if (!loadImage(held.slot, held.image, path, &why)) {
+    const bool loaded = loadImage(held.slot, held.image, path, &why);
+    const QImage& got = held.image.image;
+    fuzz::noteFeature(loaded ? "loaded " + std::to_string(std::bit_width(unsigned(got.width()))) +
+                                   "x" + std::to_string(std::bit_width(unsigned(got.height())))
+                             : "refused " + why);
+    if (!loaded) {
         FUZZ_REQUIRE(!why.empty());
         FUZZ_REQUIRE(std::memcmp(&held.slot, &slotBefore, sizeof slotBefore) == 0);
         FUZZ_REQUIRE(held.image.image.cacheKey() == pictureBefore);

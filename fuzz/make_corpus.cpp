@@ -1,6 +1,7 @@
-// Writes the seed corpora of the fuzz targets: OUT/project/ with project files, and OUT/<format>/
-// with small well-formed pictures of each format in the pixel formats and options its writer has,
-// plus minimal files declaring modest sizes. Small files keep the fuzzers fast.
+// Writes the seed corpora of the fuzz targets: OUT/project/ and OUT/render/ with project files,
+// and OUT/<format>/ with small well-formed pictures of each format in the pixel formats and
+// options its writer has, plus minimal files declaring modest sizes. Small files keep the
+// fuzzers fast.
 
 #include "model/project_file.h"
 #include "support/picture_files.h"
@@ -128,8 +129,11 @@ int main(int argc, char** argv) {
     }
     QCoreApplication app(argc, argv);
     const std::filesystem::path out = argv[1];
-    std::filesystem::create_directories(out / "project");
-    projects(out / "project");
+    // The project files seed both the loader's target and the one that draws what it loaded.
+    for (const char* target : {"project", "render"}) {
+        std::filesystem::create_directories(out / target);
+        projects(out / target);
+    }
     pictures(out);
     std::printf("make_corpus: %d seed files in %s\n", written, out.c_str());
     return 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (fuzz/, clang + libFuzzer + ASan/UBSan) and runs each for SECONDS:
-#   scripts/fuzz.sh SECONDS [target...]     targets: project bmp gif jpeg tiff png (default: all)
+#   scripts/fuzz.sh SECONDS [target...]
+# targets: project, render (a loaded project drawn headless), bmp gif jpeg tiff png; default all.
 # The corpus each run grows is kept in build-fuzz/corpus/<target>/ for the next run; the inputs
 # of past findings (fuzz/regressions/<target>/) are replayed first. An input that breaks
 # something is written to build-fuzz/findings/<target>/ and fails the script.
@@ -8,7 +9,7 @@ set -euo pipefail
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(project bmp gif jpeg tiff png)
+[ ${#targets[@]} -eq 0 ] && targets=(project render bmp gif jpeg tiff png)
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
@@ -43,8 +44,9 @@ for t in "${targets[@]}"; do
   status=0
   # A picture may use the whole load budget (1 GiB), no single allocation may go past it, and
   # stderr is closed so the decoders' chatter stays out of the log (reports still reach it).
+  # Seeds stay in the corpus even when they add no coverage of ours: they reach the decoders.
   "$build/fuzz_$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=3072 \
-    -malloc_limit_mb=1100 -close_fd_mask=2 -print_final_stats=1 \
+    -malloc_limit_mb=1100 -close_fd_mask=2 -keep_seed=1 -print_final_stats=1 \
     -artifact_prefix="$findings/" "$corpus" "$build/seeds/$t" \
     $([ -d "$root/fuzz/regressions/$t" ] && echo "$root/fuzz/regressions/$t") >"$log" 2>&1 ||
     status=$?

@@ -1,0 +1,76 @@
+// Any bytes, opened as a project file into a record whose OpenGL state is set up, then drawn the
+// way the view draws after a load and a light drag: the light applied, a whole frame rendered.
+// Neither may crash, trip a sanitizer or leave an OpenGL error.
+
+#include "camera/camera.h"
+#include "fuzz_support.h"
+#include "gl/headless_context.h"
+#include "gl/offscreen_target.h"
+#include "model/project_file.h"
+#include "render/gl_state.h"
+#include "render/lighting.h"
+#include "render/scene_renderer.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+using namespace cartonic;
+
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+
+struct Scene {
+    std::unique_ptr<gl::HeadlessContext> context;
+    std::unique_ptr<gl::OffscreenTarget> target;
+    ProjectData start;
+    Camera camera = Camera::startUp();
+};
+
+Scene& scene() {
+    static Scene s = [] {
+        Scene made;
+        std::string error;
+        made.context = gl::HeadlessContext::create(&error);
+        if (made.context) {
+            made.target = gl::OffscreenTarget::create(kWidth, kHeight, &error);
+        }
+        if (!made.target) {
+            std::fprintf(stderr, "no headless OpenGL: %s\n", error.c_str());
+            std::abort();
+        }
+        made.start.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+        initGLState(made.start);
+        made.camera.setViewSize(kWidth, kHeight);
+        return made;
+    }();
+    return s;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::quietMessages();
+    scene();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Scene& s = scene();
+    ProjectData& live = projectData();
+    live = s.start;
+    loadProject(live, fuzz::inputAsFile(data, size));
+
+    applyLight(live);
+    s.camera.applyProjection();
+    drawFrame(live);
+    const GLenum error = glGetError();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    FUZZ_REQUIRE(error == GL_NO_ERROR);
+    return 0;
+}
