@@ -1,0 +1,311 @@
+// The main window facing hostile files and failing saves, as the user meets them: a save that
+// fails on a full disk is reported naming the file and loses nothing, not even when it was asked
+// for before New; a project that cannot be opened is reported and leaves record, title and
+// picture as they were; a project with values no editor makes opens within the invariants and
+// draws without OpenGL errors; pictures that cannot be loaded leave the face and floor as they
+// were, with the one failure message.
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/ogl_view.h"
+#include "model/project_file.h"
+#include "panels/face_settings_panel.h"
+#include "panels/scene_settings_panel.h"
+#include "support/picture_files.h"
+#include "support/temp_dir.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QTest>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+using namespace cartonic;
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// A write that fails as a full disk does after the first few bytes.
+ssize_t diskFullWrite(int fd, const void* buffer, std::size_t n) {
+    constexpr std::size_t kRoomLeft = 100;
+    if (n > kRoomLeft) {
+        return ::write(fd, buffer, kRoomLeft);
+    }
+    errno = ENOSPC;
+    return -1;
+}
+
+struct DiskFull {
+    DiskFull() { setSaveWriteFunction(diskFullWrite); }
+    ~DiskFull() { setSaveWriteFunction(nullptr); }
+};
+
+bool same(const ProjectData& a, const ProjectData& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+class HostileFrameTest : public QObject {
+    Q_OBJECT
+
+    ProjectData data_;
+    SlotImages images_;
+    MainFrame* frame_ = nullptr;
+    std::deque<QString> files_;
+    std::deque<SaveChoice> choices_;
+    QStringList errors_;
+    QStringList messages_;
+    int glErrors_ = 0;
+
+    UserPrompts prompts() {
+        UserPrompts p;
+        p.chooseFile = [this](QWidget*, const FileRequest&) {
+            QString f = files_.empty() ? QString() : files_.front();
+            if (!files_.empty()) {
+                files_.pop_front();
+            }
+            return f;
+        };
+        p.askSaveChanges = [this](QWidget*) {
+            SaveChoice c = choices_.empty() ? SaveChoice::Cancel : choices_.front();
+            if (!choices_.empty()) {
+                choices_.pop_front();
+            }
+            return c;
+        };
+        p.showError = [this](QWidget*, const QString& m) {
+            errors_ << m;
+        };
+        p.showNotice = [this](QWidget*, const QString& m) {
+            messages_ << m;
+        };
+        p.askExportSize = [](QWidget*, ExportSize s) -> std::optional<ExportSize> {
+            return s;
+        };
+        return p;
+    }
+
+    // Lets the idle redraw run; true when the view painted meanwhile.
+    bool repainted() {
+        const int before = frame_->view().paintCount();
+        QTest::qWait(60);
+        return frame_->view().paintCount() != before;
+    }
+
+private slots:
+    void init() {
+        data_ = ProjectData();
+        images_ = SlotImages();
+        files_.clear();
+        choices_.clear();
+        errors_.clear();
+        messages_.clear();
+        glErrors_ = 0;
+        frame_ = new MainFrame(data_, images_, prompts());
+        frame_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame_));
+        QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
+        connect(&frame_->view(), &OGLView::painted, this, [this] {
+            while (glGetError() != GL_NO_ERROR) {
+                ++glErrors_;
+            }
+        });
+        const auto message = [this](QWidget*, const QString& m) {
+            messages_ << m;
+        };
+        frame_->facePanel().showMessage = message;
+        frame_->scenePanel().showMessage = message;
+    }
+
+    void cleanup() {
+        choices_.assign(4, SaveChoice::Discard);
+        delete frame_;
+        frame_ = nullptr;
+    }
+
+    void saveOnAFullDiskIsReportedAndLosesNothing() {
+        test::TempDir dir;
+        const QString path = q(dir.file("box.ctn"));
+        files_ = {path};
+        frame_->dispatch(FileSaveAs);
+        QVERIFY(errors_.isEmpty());
+        const auto saved = test::readBytes(path.toStdString());
+
+        data_.showShadow = 0;
+        {
+            const DiskFull full;
+            frame_->dispatch(FileSave);
+            QCOMPARE(errors_.size(), 1);
+            QVERIFY2(errors_[0].contains(path), qPrintable(errors_[0]));
+            QVERIFY2(errors_[0].contains(std::strerror(ENOSPC)), qPrintable(errors_[0]));
+            QVERIFY(frame_->isModified());
+
+            // Saving when asked before New fails the same way: New does not go ahead.
+            choices_ = {SaveChoice::Save};
+            frame_->dispatch(FileNew);
+            QCOMPARE(errors_.size(), 2);
+            QCOMPARE(data_.showShadow, 0);
+            QVERIFY(frame_->isModified());
+        }
+        QCOMPARE(test::readBytes(path.toStdString()), saved);
+        QCOMPARE(frame_->currentPath(), path);
+        QCOMPARE(frame_->windowTitle(), path);
+        QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files), QStringList{"box.ctn"});
+
+        frame_->dispatch(FileSave); // room again
+        QCOMPARE(errors_.size(), 2);
+        QVERIFY(!frame_->isModified());
+    }
+
+    void projectsThatCannotBeOpenedChangeNothing() {
+        test::TempDir dir;
+        const QString current = q(dir.file("current.ctn"));
+        data_.selectedFace = Back;
+        files_ = {current};
+        frame_->dispatch(FileSaveAs);
+        QTest::qWait(60); // the save's repaint
+
+        std::mt19937 noise(5);
+        test::Bytes random(5000);
+        for (char& c : random) {
+            c = static_cast<char>(noise());
+        }
+        test::writeBytes(dir.file("random.ctn"), random);
+        test::writeBytes(dir.file("picture.ctn"),
+                         test::encodePicture(test::noisePicture(8, 8), test::PictureFormat::Png));
+        test::writeBytes(dir.file("short.ctn"), {0x33, 0x00});
+        ::mkfifo(dir.file("pipe.ctn").c_str(), 0600);
+        std::filesystem::create_directory(dir.file("folder.ctn"));
+
+        const ProjectData before = data_;
+        int expectedErrors = 0;
+        for (const char* name :
+             {"random.ctn", "picture.ctn", "short.ctn", "pipe.ctn", "folder.ctn", "gone.ctn"}) {
+            files_ = {q(dir.file(name))};
+            frame_->dispatch(FileOpen);
+            ++expectedErrors;
+            QCOMPARE(errors_.size(), expectedErrors);
+            QVERIFY2(errors_.back().contains(name), qPrintable(errors_.back()));
+            QVERIFY2(same(data_, before), name);
+            QCOMPARE(frame_->windowTitle(), current);
+            QCOMPARE(frame_->currentPath(), current);
+            QVERIFY2(!repainted(), name); // the picture on screen stays as it was
+        }
+    }
+
+    void projectWithOddValuesOpensWithinTheInvariants() {
+        test::TempDir dir;
+        ProjectData odd;
+        odd.setDimensions(3.0f, 2.0f, 4.0f);
+        odd.selectedFace = -7;
+        odd.boxWidth = std::nanf("");
+        odd.boxDepth = -1.0f;
+        odd.boxHeight = 1e30f;
+        odd.faceSlots[Top].imagePath.fill('p');
+        odd.spotExponent = 5000;
+        odd.spotCutoff = -30.0f;
+        odd.lightAngle = std::numeric_limits<float>::infinity();
+        odd.faceSlots[Left].orientation = 99;
+        QVERIFY(saveProject(odd, dir.file("odd.ctn")));
+
+        files_ = {q(dir.file("odd.ctn"))};
+        frame_->dispatch(FileOpen);
+        QVERIFY(errors_.isEmpty());
+        QCOMPARE(data_.selectedFace, 0);
+        for (float s : {data_.boxWidth, data_.boxDepth, data_.boxHeight}) {
+            QVERIFY(std::isfinite(s) && s > 0.0f && s <= kMaxBoxScale);
+        }
+        QVERIFY(std::memchr(data_.faceSlots[Top].imagePath.data(), 0, kPathSize));
+        // The light takes the file's values at the next light drag.
+        frame_->dispatch(ModeRotateLight);
+        OGLView& view = frame_->view();
+        const int paints = view.paintCount();
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseMove(&view, QPoint(90, 70));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(90, 70));
+        QTRY_VERIFY(view.paintCount() > paints);
+        QCOMPARE(glErrors_, 0);
+    }
+
+    void picturesThatCannotBeLoadedLeaveFaceAndFloorAlone() {
+        test::TempDir dir;
+        const QImage picture = test::noisePicture(16, 12);
+        test::writeBytes(dir.file("good.png"),
+                         test::encodePicture(picture, test::PictureFormat::Png));
+        test::Bytes cut = test::encodePicture(picture, test::PictureFormat::Bmp);
+        cut.resize(cut.size() - 10);
+        test::writeBytes(dir.file("cut.bmp"), cut);
+        test::writeBytes(dir.file("bomb.gif"),
+                         test::fileDeclaring(test::PictureFormat::Gif, 65535, 65535));
+        test::writeBytes(dir.file("bomb.png"),
+                         test::fileDeclaring(test::PictureFormat::Png, 100000, 100000));
+        std::filesystem::create_directory(dir.file("folder.jpg"));
+        std::string longName = dir.path();
+        while (longName.size() < kPathSize + 20) {
+            longName += "/" + std::string(60, 'd');
+            std::filesystem::create_directory(longName);
+        }
+        longName += "/far.png";
+        test::writeBytes(longName, test::encodePicture(picture, test::PictureFormat::Png));
+
+        FaceSettingsPanel& face = frame_->facePanel();
+        SceneSettingsPanel& scene = frame_->scenePanel();
+        QString chosen;
+        const auto choose = [&chosen](QWidget*, const QList<ImageFileFilter>&, const QString&) {
+            return chosen;
+        };
+        face.chooseImageFile = choose;
+        scene.chooseImageFile = choose;
+        const auto browse = [](QWidget& panel, int id) {
+            QTest::mouseClick(panel.findChild<QAbstractButton*>(QString::number(id)),
+                              Qt::LeftButton);
+        };
+
+        frame_->dispatch(SelectFront);
+        chosen = q(dir.file("good.png"));
+        browse(face, FaceSettingsPanel::kBrowseButton);
+        frame_->dispatch(ShowSceneSettings);
+        browse(scene, SceneSettingsPanel::kBrowseButton);
+        QVERIFY(messages_.isEmpty());
+        const FaceSlot frontBefore = data_.faceSlots[Front];
+        const FaceSlot floorBefore = data_.faceSlots[kFloorSlot];
+        const qint64 frontPicture = images_[Front].image.cacheKey();
+        const qint64 floorPicture = images_[kFloorSlot].image.cacheKey();
+        const std::uint32_t floorTexture = data_.floorTextureId;
+        QVERIFY(frontBefore.textureId != 0 && floorTexture != 0);
+
+        int expected = 0;
+        for (const QString& bad :
+             {q(dir.file("cut.bmp")), q(dir.file("bomb.gif")), q(dir.file("bomb.png")),
+              q(dir.file("folder.jpg")), q(dir.file("gone.tif")), q(longName)}) {
+            chosen = bad;
+            frame_->dispatch(SelectFront);
+            browse(face, FaceSettingsPanel::kBrowseButton);
+            frame_->dispatch(ShowSceneSettings);
+            browse(scene, SceneSettingsPanel::kBrowseButton);
+            expected += 2;
+            QCOMPARE(messages_.size(), expected);
+            QCOMPARE(messages_.back(), QString("Load image file failed!"));
+            QVERIFY2(std::memcmp(&data_.faceSlots[Front], &frontBefore, sizeof frontBefore) == 0,
+                     qPrintable(bad));
+            QVERIFY(std::memcmp(&data_.faceSlots[kFloorSlot], &floorBefore, sizeof floorBefore) ==
+                    0);
+            QCOMPARE(images_[Front].image.cacheKey(), frontPicture);
+            QCOMPARE(images_[kFloorSlot].image.cacheKey(), floorPicture);
+            QCOMPARE(data_.floorTextureId, floorTexture);
+        }
+    }
+};
+
+QTEST_MAIN(HostileFrameTest)
+#include "hostile_frame_test.moc"
