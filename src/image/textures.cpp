@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace cartonic {
@@ -15,6 +16,81 @@ constexpr GLint kRgbaComponents = 4;
 constexpr GLint kRgbComponents = 3;
 constexpr int kRgbaBytes = 4;
 constexpr int kRgbBytes = 3;
+
+// The power of two nearest to side, a tie going up, as GLU chooses level 0's sides, but no
+// larger than the implementation's largest texture.
+int nearestPowerOfTwo(int side, int largest) {
+    int below = 1;
+    while (below * 2 <= side) {
+        below *= 2;
+    }
+    int chosen = side - below >= 2 * below - side ? 2 * below : below;
+    while (chosen > largest && chosen > 1) {
+        chosen /= 2;
+    }
+    return chosen;
+}
+
+std::size_t rgbaBytes(int width, int height) {
+    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * kRgbaBytes;
+}
+
+// Uploads the width x height picture reduced to size, at GLU's power-of-two sides, with its
+// whole mipmap chain. The costly part, the reduction of a large picture, is one integer pass;
+// the reduced picture takes the same road to the power-of-two sides, and the chain is plain 2 x 2
+// means. Sides GLU would enlarge are left to GLU, which interpolates in a way of its own.
+void uploadMipmapChain(const std::uint8_t* pixels, int width, int height, TextureSize size) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const int levelWidth = nearestPowerOfTwo(size.width, largest);
+    const int levelHeight = nearestPowerOfTwo(size.height, largest);
+    const bool reduced = size.width != width || size.height != height;
+    const bool rescaled = levelWidth != size.width || levelHeight != size.height;
+    const bool enlarged = levelWidth > size.width || levelHeight > size.height;
+
+    // One scratch buffer: the reduced picture, level 0, and two levels after it in turn (each
+    // level is at most half its predecessor, so level 1's room holds every odd level).
+    const std::size_t reducedBytes = reduced ? rgbaBytes(size.width, size.height) : 0;
+    const std::size_t level0Bytes = rescaled ? rgbaBytes(levelWidth, levelHeight) : 0;
+    const std::size_t level1Bytes =
+        rgbaBytes(std::max(1, levelWidth / 2), std::max(1, levelHeight / 2));
+    const std::unique_ptr<std::uint8_t[]> scratch(
+        new std::uint8_t[reducedBytes + level0Bytes + 2 * level1Bytes]);
+    std::uint8_t* const reducedAt = scratch.get();
+    std::uint8_t* const level0At = reducedAt + reducedBytes;
+    std::uint8_t* const oddAt = level0At + level0Bytes;
+    std::uint8_t* const evenAt = oddAt + level1Bytes;
+
+    const std::uint8_t* level = pixels;
+    if (reduced) {
+        averageRgbaPicture(pixels, width, height, reducedAt, size.width, size.height);
+        level = reducedAt;
+    }
+    if (enlarged) {
+        // GLU enlarges by interpolation of its own; it alone gives those texels.
+        gluBuild2DMipmaps(GL_TEXTURE_2D, kRgbaComponents, size.width, size.height, GL_RGBA,
+                          GL_UNSIGNED_BYTE, level);
+        return;
+    }
+    if (rescaled) {
+        averageRgbaPicture(level, size.width, size.height, level0At, levelWidth, levelHeight);
+        level = level0At;
+    }
+    int w = levelWidth;
+    int h = levelHeight;
+    for (GLint index = 0;; ++index) {
+        glTexImage2D(GL_TEXTURE_2D, index, kRgbaComponents, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     level);
+        if (w == 1 && h == 1) {
+            break;
+        }
+        std::uint8_t* next = index % 2 == 0 ? oddAt : evenAt;
+        halveRgbaLevel(level, w, h, next);
+        level = next;
+        w = std::max(1, w / 2);
+        h = std::max(1, h / 2);
+    }
+}
 
 bool isRgbaBuffer(const QImage& image) {
     const QImage::Format format = image.format();
@@ -64,17 +140,8 @@ unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
         // an empty level 0 makes the texture incomplete, so the face draws untextured.
         glTexImage2D(GL_TEXTURE_2D, 0, kRgbaComponents, 0, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      nullptr);
-    } else if (size.width != width || size.height != height) {
-        // GLU's own box filter, byte for byte, without its 16-bit copy of the whole picture.
-        // Every byte is written, so the buffer is not zeroed first.
-        const std::unique_ptr<std::uint8_t[]> reduced(
-            new std::uint8_t[static_cast<std::size_t>(size.width) * size.height * kRgbaBytes]);
-        scaleRgbaPicture(image.pixels(), width, height, reduced.get(), size.width, size.height);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, kRgbaComponents, size.width, size.height, GL_RGBA,
-                          GL_UNSIGNED_BYTE, reduced.get());
     } else {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, kRgbaComponents, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
-                          image.pixels());
+        uploadMipmapChain(image.pixels(), width, height, size);
     }
 
     // The mipmap levels exist but plain linear minification ignores them.
