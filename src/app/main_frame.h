@@ -12,6 +12,7 @@
 #include <QMainWindow>
 
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -91,6 +92,9 @@ private:
     bool mayDiscardChanges();
     void markSaved();
     void restorePictures(const QString& projectPath);
+    // Deletes the textures among before (texture names the record held) that no field of the
+    // record refers to any more, so New and Open do not pile up unreachable textures.
+    void releaseDroppedTextures(const std::vector<unsigned>& before);
 
     ProjectData& data_;
     SlotImages& images_;

@@ -25,9 +25,23 @@
 
 #include "panels/dialog_units.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace cartonic {
 
 namespace {
+
+// Every texture name a field of the record holds (0 for none included).
+std::vector<unsigned> textureNames(const ProjectData& data) {
+    std::vector<unsigned> names;
+    for (const FaceSlot& slot : data.faceSlots) {
+        names.push_back(slot.textureId);
+    }
+    names.push_back(data.floorTextureId);
+    names.push_back(data.floorPatternTextureId);
+    return names;
+}
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -139,10 +153,12 @@ bool MainFrame::mayDiscardChanges() {
 }
 
 void MainFrame::newProject() {
+    const std::vector<unsigned> before = textureNames(data_);
     resetProject(data_, images_);
     // The floor picture goes too, so what is seen is what would be saved.
     data_.floorTextureId = 0;
     images_[kFloorSlot] = SlotImage{};
+    releaseDroppedTextures(before);
     currentPath_.clear();
     setWindowTitle(kUntitledTitle);
     markSaved();
@@ -167,7 +183,10 @@ void MainFrame::openProject() {
     }
     currentPath_ = path;
     setWindowTitle(path);
+    // The load kept the record's texture names; the pictures that do not come back drop theirs.
+    const std::vector<unsigned> before = textureNames(data_);
     restorePictures(path);
+    releaseDroppedTextures(before);
     markSaved();
     faceSelected.fire();
     sceneSettingsShown.fire();
@@ -189,6 +208,18 @@ void MainFrame::restorePictures(const QString& projectPath) {
     }
     prompts_.showNotice(this,
                         "These pictures of the project could not be loaded:\n" + names.join('\n'));
+}
+
+void MainFrame::releaseDroppedTextures(const std::vector<unsigned>& before) {
+    const std::vector<unsigned> now = textureNames(data_);
+    std::vector<unsigned> dropped;
+    for (unsigned name : before) {
+        if (name != 0 && std::find(now.begin(), now.end(), name) == now.end() &&
+            std::find(dropped.begin(), dropped.end(), name) == dropped.end()) {
+            dropped.push_back(name);
+        }
+    }
+    view_->deleteTextures(dropped);
 }
 
 bool MainFrame::saveProject() {

@@ -69,6 +69,15 @@ unsigned OGLView::buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     return error;
 }
 
+void OGLView::deleteTextures(const std::vector<unsigned>& names) {
+    if (!glReady_ || names.empty()) {
+        return;
+    }
+    makeCurrent();
+    glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
+    doneCurrent();
+}
+
 void OGLView::applyLight() {
     makeCurrent();
     cartonic::applyLight(data_);

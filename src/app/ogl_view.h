@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <string>
+#include <vector>
 
 namespace cartonic {
 
@@ -42,6 +43,9 @@ public:
     // Builds or rebuilds slot's texture from its picture in this view's context; returns the GL
     // error code (0 when all went well).
     unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) override;
+    // Deletes the named textures in this view's context (names of 0 are skipped); they must
+    // be ones no field of the record refers to any more.
+    void deleteTextures(const std::vector<unsigned>& names);
     // Loads the record's light into this view's context. Does not repaint.
     void applyLight() override;
 
