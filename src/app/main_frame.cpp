@@ -36,8 +36,6 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     setWindowTitle(kAppTitle);
     setWindowIcon(QIcon(":/icons/cartonic.svg"));
     resize(kStartWidth, kStartHeight);
-    // The face icons are drawn beside the building of the actions, menus and toolbar.
-    NavigationBar::prepareIcons(devicePixelRatioF());
 
     createActions();
     createMenus();

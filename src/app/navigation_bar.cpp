@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <array>
-#include <future>
 
 // The icons are compiled into the static navigation library. A static library's resource
 // initialiser is linked in only when something refers to it, so the bar refers to it here;
@@ -44,61 +43,21 @@ constexpr std::array<FaceEntry, kFaceCount> kFaceEntries = {{
     {Left, SelectLeft, ":/icons/face_left.svg"},
 }};
 
-using FaceIcons = std::array<QImage, kFaceCount>;
-
 // The picture at path drawn kIconSize pixels square for a screen of the given pixel ratio; a
-// transparent picture if the file cannot be read. Safe on any thread.
-QImage renderIcon(const QString& path, qreal pixelRatio) {
+// transparent picture if the file cannot be read.
+QPixmap renderIcon(const QString& path, qreal pixelRatio) {
     const int side = FaceList::kIconSize;
-    QImage image(QSize(side, side) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(pixelRatio);
-    image.fill(Qt::transparent);
+    QPixmap pixmap(QSize(side, side) * pixelRatio);
+    pixmap.setDevicePixelRatio(pixelRatio);
+    pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(path);
     if (renderer.isValid()) {
-        QPainter painter(&image);
+        QPainter painter(&pixmap);
         renderer.render(&painter, QRectF(0, 0, side, side));
     }
-    return image;
-}
-
-FaceIcons renderIcons(qreal pixelRatio) {
-    FaceIcons icons;
-    for (std::size_t i = 0; i < kFaceEntries.size(); ++i) {
-        icons[i] = renderIcon(kFaceEntries[i].icon, pixelRatio);
-    }
-    return icons;
-}
-
-struct PreparedIcons {
-    qreal pixelRatio = 0;
-    std::future<FaceIcons> icons;
-};
-
-PreparedIcons& preparedIcons() {
-    static PreparedIcons prepared;
-    return prepared;
-}
-
-// The prepared icons when they were drawn for pixelRatio, else freshly drawn ones.
-FaceIcons takeIcons(qreal pixelRatio) {
-    PreparedIcons& prepared = preparedIcons();
-    if (prepared.icons.valid()) {
-        FaceIcons icons = prepared.icons.get();
-        if (prepared.pixelRatio == pixelRatio) {
-            return icons;
-        }
-    }
-    return renderIcons(pixelRatio);
+    return pixmap;
 }
 } // namespace
-
-void NavigationBar::prepareIcons(qreal pixelRatio) {
-    initCartonicResources();
-    PreparedIcons& prepared = preparedIcons();
-    prepared.pixelRatio = pixelRatio;
-    prepared.icons =
-        std::async(std::launch::async, [pixelRatio] { return renderIcons(pixelRatio); });
-}
 
 NavigationBar::NavigationBar(QWidget* parent) : QFrame(parent), title_(tr("Face Settings")) {
     initCartonicResources();
@@ -108,12 +67,10 @@ NavigationBar::NavigationBar(QWidget* parent) : QFrame(parent), title_(tr("Face 
 
     pager_ = new NavigationPager(this);
     faceList_ = new FaceList(pager_);
-    const FaceIcons icons = takeIcons(devicePixelRatioF());
-    for (std::size_t i = 0; i < kFaceEntries.size(); ++i) {
-        const FaceEntry& entry = kFaceEntries[i];
+    for (const FaceEntry& entry : kFaceEntries) {
         const std::string_view name = kFaceNames[entry.face];
         faceList_->addItem(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
-                           entry.command, QPixmap::fromImage(icons[i]));
+                           entry.command, renderIcon(entry.icon, devicePixelRatioF()));
     }
     // "Top" is the face the project starts with, so selecting it sends nothing.
     faceList_->setCurrentRow(0);

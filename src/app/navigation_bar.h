@@ -15,11 +15,6 @@ class NavigationBar : public QFrame {
 public:
     explicit NavigationBar(QWidget* parent = nullptr);
 
-    // Starts drawing the face icons for a screen of pixelRatio on a worker thread, so the rest
-    // of the window is built meanwhile; the next bar made takes them. Main thread, application
-    // object alive.
-    static void prepareIcons(qreal pixelRatio);
-
     NavigationPager* pager() const { return pager_; }
     FaceList* faceList() const { return faceList_; }
 

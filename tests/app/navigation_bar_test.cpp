@@ -96,20 +96,6 @@ private slots:
         }
     }
 
-    void iconsDrawnAheadEqualTheOnesDrawnInPlace() {
-        // Drawn ahead for the bar's own screen, and for another pixel ratio, which the bar must
-        // not take.
-        for (qreal ratio : {bar_->devicePixelRatioF(), bar_->devicePixelRatioF() + 1}) {
-            NavigationBar::prepareIcons(ratio);
-            NavigationBar ahead;
-            for (int i = 0; i < list_->count(); ++i) {
-                const QPixmap pixmap = ahead.faceList()->itemImage(i);
-                QCOMPARE(pixmap.devicePixelRatio(), list_->itemImage(i).devicePixelRatio());
-                QCOMPARE(pixmap.toImage(), list_->itemImage(i).toImage());
-            }
-        }
-    }
-
     void itemHeightIsIconInsetsCaptionAndEight() {
         const int lineHeight = list_->fontMetrics().height();
         const int fixedPart = FaceList::kIconSize + 2 * 5 + 8;
