@@ -1,8 +1,9 @@
 #pragma once
 
-// OpenGL textures of the record: a slot's picture reduced to at most maxTextureSide a side with a
-// GLU mipmap chain, and the built-in 16 x 16 floor pattern. Textures are never deleted; they end
-// with the context that made them.
+// OpenGL textures of the record: a slot's picture reduced to at most maxTextureSide a side, then to
+// the power-of-two sides GLU would choose, with its whole mipmap chain; and the built-in 16 x 16
+// floor pattern. Slot textures end with the context that made them, or when New or Open drops
+// the picture they showed.
 
 #include "model/project_data.h"
 #include "model/slot_images.h"
@@ -13,7 +14,8 @@
 
 namespace cartonic {
 
-// Longest side, in pixels, of the picture handed to GLU; bounds texture memory and mipmap time.
+// Longest side, in pixels, of the picture reduced and uploaded with its mipmap chain; bounds
+// texture memory and mipmap time.
 inline constexpr int maxTextureSide = 512;
 
 // The floor tile, row 0 (texture row t = 0) first, one character per texel from s = 0:
