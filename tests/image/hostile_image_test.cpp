@@ -8,6 +8,9 @@
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -56,6 +59,8 @@ struct Held {
         image.image.fill(qRgb(10, 20, 30));
     }
 };
+
+constexpr const char* kCutShortText = "the file ends before the picture does";
 
 // Loads path into a held slot; expects a refusal that leaves everything as it was. Returns the
 // reason.
@@ -118,13 +123,69 @@ TEST(HostileImage, CutShortPicturesOfEveryFormatAreRefused) {
         Bytes bytes = test::encodePicture(picture, f);
         bytes.pop_back();
         test::writeBytes(dir.file("one-short"), bytes);
-        EXPECT_EQ(expectRefused(dir.file("one-short")), "the file ends before the picture does")
-            << formatName(f);
+        EXPECT_EQ(expectRefused(dir.file("one-short")), kCutShortText) << formatName(f);
+    }
+}
+
+// The cut-off check refuses only what is short: whole files laid out in less common ways load.
+TEST(HostileImage, WholeFilesOfUnusualLayoutStillLoad) {
+    TempDir dir;
+    const QImage picture = test::noisePicture(24, 16);
+    const test::Bytes jpeg = test::encodePicture(picture, PictureFormat::Jpeg);
+    const auto loads = [&dir](const test::Bytes& bytes) {
+        test::writeBytes(dir.file("unusual"), bytes);
+        Held held;
+        std::string why;
+        const bool ok = loadImage(held.slot, held.image, dir.file("unusual"), &why);
+        return ok ? std::string("loaded") : why;
+    };
+
+    // Data after the end-of-image marker, as some cameras append, markers included.
+    test::Bytes trailing = jpeg;
+    trailing.insert(trailing.end(), {'\xff', '\xd8', '\xff', '\xe1', 0, 0, 'x'});
+    trailing.insert(trailing.end(), 500, '\0');
+    EXPECT_EQ(loads(trailing), "loaded") << "bytes after the JPEG";
+
+    // A complete thumbnail JPEG inside an APP1 segment: its end marker is not the picture's.
+    const test::Bytes thumbnail =
+        test::encodePicture(test::noisePicture(4, 4), PictureFormat::Jpeg);
+    test::Bytes withThumbnail = {jpeg[0], jpeg[1], '\xff', '\xe1'};
+    const std::size_t segment = thumbnail.size() + 2;
+    withThumbnail.push_back(static_cast<char>(segment >> 8));
+    withThumbnail.push_back(static_cast<char>(segment & 0xff));
+    withThumbnail.insert(withThumbnail.end(), thumbnail.begin(), thumbnail.end());
+    withThumbnail.insert(withThumbnail.end(), jpeg.begin() + 2, jpeg.end());
+    EXPECT_EQ(loads(withThumbnail), "loaded") << "a thumbnail inside";
+    withThumbnail.resize(withThumbnail.size() - jpeg.size() / 3);
+    EXPECT_EQ(loads(withThumbnail), kCutShortText) << "cut, with a whole thumbnail before";
+
+    // A GIF whose second frame is cut: only the first is shown, and it is whole.
+    test::Bytes twoFrames = test::encodeGif(picture);
+    twoFrames.pop_back(); // the trailer
+    const test::Bytes frame = test::encodeGif(picture);
+    const std::size_t imageBlock = 6 + 7 + 3 * 256;
+    twoFrames.insert(twoFrames.end(), frame.begin() + static_cast<std::ptrdiff_t>(imageBlock),
+                     frame.begin() + static_cast<std::ptrdiff_t>(imageBlock + 40));
+    EXPECT_EQ(loads(twoFrames), "loaded") << "second GIF frame cut";
+
+    // Bytes after a BMP's last row.
+    test::Bytes bmp = test::encodePicture(picture, PictureFormat::Bmp);
+    bmp.insert(bmp.end(), 64, 'z');
+    EXPECT_EQ(loads(bmp), "loaded") << "bytes after the BMP";
+
+    for (const char* option : {"progressive", "optimised"}) {
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(std::string(option) == "progressive");
+        writer.setOptimizedWrite(std::string(option) == "optimised");
+        ASSERT_TRUE(writer.write(picture));
+        EXPECT_EQ(loads(test::Bytes(data.begin(), data.end())), "loaded") << option;
     }
 }
 
 constexpr const char* kTooLarge = "the image is too large";
-constexpr const char* kCutShort = "the file ends before the picture does";
 constexpr const char* kDamaged = "the file is damaged or not a picture";
 
 struct Declared {
@@ -177,9 +238,9 @@ TEST(HostileImage, AbsurdDeclaredSizesAreRefusedBeforeDecoding) {
         {PictureFormat::Tiff, huge, huge, kTooLarge},
         {PictureFormat::Tiff, half, half, kTooLarge},
         {PictureFormat::Tiff, 300000000, 1, kTooLarge},
-        {PictureFormat::Bmp, huge, huge, kCutShort},
-        {PictureFormat::Bmp, half, half, kCutShort},
-        {PictureFormat::Bmp, 40000, 40000, kCutShort},
+        {PictureFormat::Bmp, huge, huge, kCutShortText},
+        {PictureFormat::Bmp, half, half, kCutShortText},
+        {PictureFormat::Bmp, 40000, 40000, kCutShortText},
         {PictureFormat::Gif, 65535, 65535, kTooLarge},
         {PictureFormat::Gif, 40000, 30000, kTooLarge},
         {PictureFormat::Jpeg, 65000, 65000, kTooLarge},
