@@ -16,6 +16,8 @@ ProjectSnapshot snapshotOf(const ProjectData& data) {
     }
     blank.floorTextureId = 0;
     blank.floorPatternTextureId = 0;
+    // Which face the panel edits is where the user is looking, not an edit.
+    blank.selectedFace = 0;
     ProjectSnapshot snapshot;
     std::memcpy(snapshot.bytes.data(), &blank, sizeof blank);
     return snapshot;

@@ -130,6 +130,7 @@ private slots:
 
         frame_->dispatch(SelectLeft);
         QCOMPARE(data_.selectedFace, 5);
+        QVERIFY(!frame_->isModified()); // looking at another face changes nothing
     }
 
     void modeButtonsFormOneRadioGroup() {

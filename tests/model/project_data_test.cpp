@@ -220,6 +220,8 @@ TEST(ProjectSnapshot, SeesUserEditsButNotRuntimeFields) {
     runtime.floorTextureId = 9;
     runtime.floorPatternTextureId = 10;
     EXPECT_EQ(snapshotOf(runtime), clean) << "building textures is not an edit";
+    runtime.selectedFace = Back;
+    EXPECT_EQ(snapshotOf(runtime), clean) << "choosing a face is not an edit";
 
     for (const auto& edit : std::vector<std::function<void(ProjectData&)>>{
              [](ProjectData& p) { p.boxWidth = 3.0f; },
