@@ -1,7 +1,9 @@
 // The main frame's command handlers, one per command number.
 
 #include "app/command_ids.h"
+#include "app/face_list.h"
 #include "app/main_frame.h"
+#include "app/navigation_bar.h"
 #include "app/ogl_view.h"
 #include "app/settings_pane.h"
 #include "app/string_table.h"
@@ -188,6 +190,8 @@ void MainFrame::openProject() {
     restorePictures(path);
     releaseDroppedTextures(before);
     markSaved();
+    // The face list shows the face the project selects, without sending a command.
+    navigation_->faceList()->setCurrentRow(data_.selectedFace);
     faceSelected.fire();
     sceneSettingsShown.fire();
     view_->requestRedraw();

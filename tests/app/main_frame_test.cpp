@@ -258,9 +258,11 @@ private slots:
         saved.faceSlots[Front].textureId = 4242; // a name from another run
         QVERIFY(saveProject(saved, dir.file("p.ctn")));
 
+        frame_->dispatch(SelectBack); // the project selects Top: the list follows it
         script_.files = {q(dir.file("p.ctn"))};
         frame_->dispatch(FileOpen);
         QVERIFY(script_.errors.isEmpty());
+        QCOMPARE(frame_->navigationBar().faceList()->currentRow(), int(Top));
         QCOMPARE(data_.boxWidth, 3.0f);
         QVERIFY(!images_[Front].empty());
         QVERIFY(data_.faceSlots[Front].textureId != 0);
