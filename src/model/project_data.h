@@ -124,6 +124,10 @@ struct ProjectData {
     }
 };
 
+// Copies the fields that only mean something inside the running program: each slot's picture
+// handles, texture and display-list names, and the two floor texture names.
+void copyRuntimeFields(ProjectData& to, const ProjectData& from);
+
 // The one live project record of the process.
 ProjectData& projectData();
 

@@ -88,17 +88,10 @@ std::string folderOf(const std::string& path) {
 } // namespace
 
 void sanitizeLoaded(ProjectData& loaded, const ProjectData& live) {
-    for (int k = 0; k < kSlotCount; ++k) {
-        FaceSlot& slot = loaded.faceSlots[k];
-        const FaceSlot& own = live.faceSlots[k];
-        slot.pixels = own.pixels;
-        slot.image = own.image;
-        slot.textureId = own.textureId;
-        slot.displayList = own.displayList;
+    copyRuntimeFields(loaded, live);
+    for (FaceSlot& slot : loaded.faceSlots) {
         terminatePath(slot.imagePath);
     }
-    loaded.floorTextureId = live.floorTextureId;
-    loaded.floorPatternTextureId = live.floorPatternTextureId;
     terminatePath(loaded.backgroundPicturePath);
     terminatePath(loaded.floorImagePath);
     if (loaded.selectedFace < 0 || loaded.selectedFace >= kFaceCount) {
