@@ -2,6 +2,7 @@
 // writing one byte to standard output at the view's first painted frame and ending there. The
 // application itself carries no hook for this; bench_start times it from outside.
 
+#include "app/app_style.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
 #include "model/project_data.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QSurfaceFormat::setDefaultFormat(cartonic::viewSurfaceFormat());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Cartonic");
+    cartonic::installAppStyle();
     cartonic::ProjectData& data = cartonic::projectData();
     cartonic::MainFrame frame(data, cartonic::slotImages());
     QObject::connect(&frame.view(), &cartonic::OGLView::painted, [] {

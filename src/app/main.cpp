@@ -1,5 +1,6 @@
 // cartonic: the desktop application.
 
+#include "app/app_style.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
 #include "model/project_data.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     QSurfaceFormat::setDefaultFormat(cartonic::viewSurfaceFormat());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Cartonic");
+    cartonic::installAppStyle();
 
     // The record exists, with its defaults, before any window.
     cartonic::ProjectData& data = cartonic::projectData();
