@@ -3,6 +3,7 @@
 #include "gl/headless_context.h"
 #include "gl/offscreen_target.h"
 #include "image/picture_reduction.h"
+#include "support/glu_box_filter.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,7 +1,8 @@
-// The texture reduction must give GLU's bytes exactly, on every road through it: the windowed
-// one, the general one (boxes wider than the picture, enlargement), and the exact halving.
+// The texture tests' reference box filter must give GLU's bytes exactly, on every road through
+// it: the windowed one, the general one (boxes wider than the picture, enlargement), and the
+// exact halving.
 
-#include "image/picture_reduction.h"
+#include "support/glu_box_filter.h"
 
 #include "gl/headless_context.h"
 
@@ -25,7 +26,7 @@ std::vector<std::uint8_t> noise(int width, int height, std::uint32_t seed) {
     return bytes;
 }
 
-TEST(PictureReduction, GivesGluScaleImagesBytesExactly) {
+TEST(GluBoxFilter, GivesGluScaleImagesBytesExactly) {
     std::string error;
     auto context = gl::HeadlessContext::create(&error); // GLU reads the pixel store modes
     ASSERT_TRUE(context) << error;
