@@ -130,12 +130,18 @@ void draw(QPainter& p, int command) {
         p.setPen(kInk);
         p.setBrush(QColor(70, 120, 200));
         p.drawEllipse(QRectF(1, 0.5, 14, 14));
-        QFont font = p.font();
-        font.setBold(true);
-        font.setPixelSize(11);
-        p.setFont(font);
-        p.setPen(kPaper);
-        p.drawText(QRectF(1, 0.5, 14, 14), Qt::AlignCenter, "?");
+        // The question mark is drawn, not set in a font: no font need be loaded for it, and it
+        // looks the same whatever fonts the system has.
+        QPainterPath hook;
+        hook.arcMoveTo(QRectF(5.4, 2.6, 5.2, 5.0), 160);
+        hook.arcTo(QRectF(5.4, 2.6, 5.2, 5.0), 160, -230);
+        hook.lineTo(8.0, 9.0);
+        p.setPen(QPen(kPaper, 1.8, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(hook);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kPaper);
+        p.drawEllipse(QPointF(8.0, 11.6), 1.1, 1.1);
         break;
     }
     default:
