@@ -8,6 +8,7 @@
 #include "app/splitters.h"
 #include "app/string_table.h"
 #include "app/toolbar_icons.h"
+#include "panels/application_icon.h"
 #include "panels/face_settings_panel.h"
 #include "panels/scene_settings_panel.h"
 
@@ -34,7 +35,7 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     theFrame = this;
     setObjectName("MainFrame");
     setWindowTitle(kAppTitle);
-    setWindowIcon(QIcon(":/icons/cartonic.svg"));
+    setWindowIcon(applicationIcon({kSmallIconSide, kLargeIconSide}));
     resize(kStartWidth, kStartHeight);
 
     createActions();

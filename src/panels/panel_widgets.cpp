@@ -1,6 +1,7 @@
 #include "panels/panel_widgets.h"
 
-#include <QFile>
+#include "panels/application_icon.h"
+
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -47,9 +48,9 @@ void useDialogFont(QWidget& panel) {
 void useApplicationIcon(QWidget& panel) {
     // The icon comes with the application's resources; a panel built without them (in a test)
     // simply has none.
-    const QString path = QStringLiteral(":/icons/cartonic.svg");
-    if (QFile::exists(path)) {
-        panel.setWindowIcon(QIcon(path));
+    const QIcon icon = applicationIcon({kSmallIconSide});
+    if (!icon.isNull()) {
+        panel.setWindowIcon(icon);
     }
 }
 

@@ -1,11 +1,13 @@
-// The application's style: its drawn standard pictures, and a start-up that loads no image format
-// plugin (the toolkit's standard pictures would load every one of them).
+// The application's style and icons: its drawn standard pictures, and a start-up that loads no
+// image format or icon engine plugin (the toolkit's standard pictures would load every image
+// plugin, an SVG window icon the SVG icon engine).
 
 #include "app/app_style.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
+#include "panels/application_icon.h"
 
 #include <QFile>
 #include <QImage>
@@ -19,15 +21,15 @@ using namespace cartonic;
 
 namespace {
 
-// The image format plugins this process has loaded, from its memory map.
-QStringList loadedImagePlugins() {
+// The image format and icon engine plugins this process has loaded, from its memory map.
+QStringList loadedPicturePlugins() {
     QFile maps("/proc/self/maps");
     if (!maps.open(QIODevice::ReadOnly)) {
         return {"(no /proc/self/maps)"};
     }
     QStringList plugins;
     for (const QByteArray& line : maps.readAll().split('\n')) {
-        if (line.contains("/imageformats/")) {
+        if (line.contains("/imageformats/") || line.contains("/iconengines/")) {
             const QString path = QString::fromUtf8(line.mid(line.indexOf('/')));
             if (!plugins.contains(path)) {
                 plugins << path;
@@ -64,7 +66,7 @@ private slots:
         installAppStyle();
     }
 
-    void theWindowComesUpWithoutImagePlugins() {
+    void theWindowComesUpWithoutPicturePlugins() {
         ProjectData& data = projectData();
         MainFrame frame(data, slotImages());
         QSignalSpy painted(&frame.view(), &OGLView::painted);
@@ -72,7 +74,23 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QTRY_VERIFY(painted.count() > 0);
         QCoreApplication::processEvents(); // the New that runs once the loop starts
-        QCOMPARE(loadedImagePlugins(), QStringList());
+        QCOMPARE(loadedPicturePlugins(), QStringList());
+        // The window and its panels still have the application's icon.
+        const QList<QSize> sizes = frame.windowIcon().availableSizes();
+        for (int side : {kSmallIconSide, kLargeIconSide}) {
+            QVERIFY(sizes.contains(QSize(side, side)));
+        }
+        const QImage icon = frame.windowIcon().pixmap(32, 32).toImage();
+        QVERIFY(icon.pixelColor(16, 16).alpha() > 0);
+        const auto panels = frame.findChildren<QWidget*>(QString(), Qt::FindChildrenRecursively);
+        const auto facePanel = std::find_if(panels.begin(), panels.end(), [](QWidget* w) {
+            return w->windowTitle() == "Dialog View";
+        });
+        QVERIFY(facePanel != panels.end());
+        QVERIFY((*facePanel)
+                    ->windowIcon()
+                    .availableSizes()
+                    .contains(QSize(kSmallIconSide, kSmallIconSide)));
     }
 
     void drawsTheStandardPicturesTheWindowUses() {
