@@ -101,7 +101,7 @@ void narrowColumns(const std::uint32_t* sum, const std::vector<Span>& columns, i
             if (s.last != s.first) {
                 total += std::uint64_t{last[c]} * static_cast<std::uint64_t>(s.lastWeight);
             }
-            // Widened to 16 bits, rounded, and narrowed by its top byte, as the exact filter does,
+            // Widened to 16 bits, rounded, and narrowed by its top byte, as GLU's box filter does,
             // so the two differ by rounding only.
             const auto wide = static_cast<std::uint32_t>(static_cast<double>(total) * toWide + 0.5);
             out[x * kChannels + static_cast<std::size_t>(c)] =
