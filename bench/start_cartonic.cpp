@@ -2,23 +2,20 @@
 // writing one byte to standard output at the view's first painted frame and ending there. The
 // application itself carries no hook for this; bench_start times it from outside.
 
-#include "app/app_style.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
+#include "app/startup.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
 #include <QApplication>
-#include <QSurfaceFormat>
 
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    Q_INIT_RESOURCE(cartonic);
-    QSurfaceFormat::setDefaultFormat(cartonic::viewSurfaceFormat());
+    cartonic::prepareToolkit();
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Cartonic");
-    cartonic::installAppStyle();
+    cartonic::setUpApplication();
     cartonic::ProjectData& data = cartonic::projectData();
     cartonic::MainFrame frame(data, cartonic::slotImages());
     QObject::connect(&frame.view(), &cartonic::OGLView::painted, [] {

@@ -2,6 +2,9 @@
 
 #include <QProxyStyle>
 
+#include <array>
+#include <cstddef>
+
 namespace cartonic {
 
 // The toolkit's own style, except for the few standard pictures the window needs before its
@@ -10,17 +13,14 @@ namespace cartonic {
 // every image format plugin installed: several libraries the start-up does not otherwise need.
 class AppStyle : public QProxyStyle {
 public:
-    AppStyle();
-
     QIcon standardIcon(StandardPixmap picture, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 
+    enum class Picture { OverflowRight, OverflowLeft, OverflowDown, Close, Count };
+
 private:
     // Drawn on first use; the style lives as long as the application, unlike a static.
-    mutable QIcon overflowRight_;
-    mutable QIcon overflowLeft_;
-    mutable QIcon overflowDown_;
-    mutable QIcon close_;
+    mutable std::array<QIcon, static_cast<std::size_t>(Picture::Count)> drawn_;
 };
 
 // Makes AppStyle the application's style. Call once, after the QApplication exists.

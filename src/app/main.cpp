@@ -1,13 +1,11 @@
 // cartonic: the desktop application.
 
-#include "app/app_style.h"
 #include "app/main_frame.h"
-#include "app/ogl_view.h"
+#include "app/startup.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
 #include <QApplication>
-#include <QSurfaceFormat>
 
 #include <exception>
 #include <iostream>
@@ -35,12 +33,9 @@ int main(int argc, char** argv) {
                      "projects without one\n";
         return kNoWindowExitCode;
     }
-    Q_INIT_RESOURCE(cartonic);
-    // Before the application object, so every context Qt makes shares the view's format.
-    QSurfaceFormat::setDefaultFormat(cartonic::viewSurfaceFormat());
+    cartonic::prepareToolkit();
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Cartonic");
-    cartonic::installAppStyle();
+    cartonic::setUpApplication();
 
     // The record exists, with its defaults, before any window.
     cartonic::ProjectData& data = cartonic::projectData();

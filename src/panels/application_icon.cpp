@@ -11,12 +11,17 @@ QIcon applicationIcon(std::initializer_list<int> sides) {
     if (!renderer.isValid()) {
         return QIcon();
     }
+    return paintedIcon(sides, [&renderer](QPainter& painter, int) { renderer.render(&painter); });
+}
+
+QIcon paintedIcon(std::initializer_list<int> sides,
+                  const std::function<void(QPainter& painter, int side)>& paint) {
     QIcon icon;
     for (int side : sides) {
         QPixmap pixmap(side, side);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        renderer.render(&painter);
+        paint(painter, side);
         painter.end();
         icon.addPixmap(pixmap);
     }
