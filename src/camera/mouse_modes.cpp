@@ -37,24 +37,20 @@ void MouseModes::leftButtonPressed(int x, int y) {
     leftButtonDown = 1;
     lastMouseX = x;
     lastMouseY = y;
-    mouseCaptured = true;
 }
 
 void MouseModes::rightButtonPressed(int x, int y) {
     rightButtonDown = 1;
     lastMouseX = x;
     lastMouseY = y;
-    mouseCaptured = true;
 }
 
 void MouseModes::leftButtonReleased() {
     leftButtonDown = 0;
-    mouseCaptured = false;
 }
 
 void MouseModes::rightButtonReleased() {
     rightButtonDown = 0;
-    mouseCaptured = false;
 }
 
 DragEffect MouseModes::mouseMoved(int x, int y, Camera& camera, ProjectData& data) {
@@ -108,20 +104,32 @@ DragEffect MouseModes::turnCamera(int dx, int dy, Camera& camera) const {
 }
 
 DragEffect MouseModes::stretchBox(int dx, int dy, ProjectData& data) {
+    // The record's sizes are the truth: a project opened since the last drag must not snap back
+    // to the sizes dragged before it. The two sides not being dragged are passed on untouched,
+    // not through units and back, so they keep every bit.
+    boxUnitWidth = data.boxWidth / kBoxUnitScale;
+    boxUnitDepth = data.boxDepth / kBoxUnitScale;
+    boxUnitHeight = data.boxHeight / kBoxUnitScale;
+    float width = data.boxWidth;
+    float depth = data.boxDepth;
+    float height = data.boxHeight;
     switch (mouseMode) {
     case MouseMode::AdjustWidth:
         boxUnitWidth = limitBoxUnit(boxUnitWidth + perView(dx, clientWidth));
+        width = kBoxUnitScale * boxUnitWidth;
         break;
     case MouseMode::AdjustDepth:
         boxUnitDepth = limitBoxUnit(boxUnitDepth + perView(dy, clientHeight));
+        depth = kBoxUnitScale * boxUnitDepth;
         break;
     case MouseMode::AdjustHeight:
         boxUnitHeight = limitBoxUnit(boxUnitHeight + perView(dy, clientHeight));
+        height = kBoxUnitScale * boxUnitHeight;
         break;
     default:
         break;
     }
-    applyBoxUnits(data);
+    data.setDimensions(width, depth, height);
     return {.needsRedraw = true};
 }
 

@@ -48,14 +48,11 @@ public:
     std::int32_t lastMouseY = 0;
     std::int32_t clientWidth = 0; // from the last size
     std::int32_t clientHeight = 0;
-    // The view's own working copy of the box size in drag units; nothing copies the record's
-    // dimensions back, so after a file is opened the next stretch resets all three from these.
+    // The box size in drag units. Each stretch step takes them from the record first, so a
+    // size that New, Open or anything else wrote is where the next drag starts.
     float boxUnitWidth = kStartBoxUnitWidth;
     float boxUnitDepth = kStartBoxUnitDepth;
     float boxUnitHeight = kStartBoxUnitHeight;
-    // True from a press to the next release of either button: the view should hold the mouse
-    // grab exactly while this is set.
-    bool mouseCaptured = false;
 
     // Calls setDimensions with all three drag units times 5 (at view creation: 2.5, 1.25, 5.0).
     void applyBoxUnits(ProjectData& data) const;
@@ -63,10 +60,11 @@ public:
     // Stores the client size in pixels and gives the camera its aspect.
     void resize(int width, int height, Camera& camera);
 
-    // Button presses at client pixel (x, y); each starts that button's drag and takes capture.
+    // Button presses at client pixel (x, y); each starts that button's drag. The view keeps
+    // receiving moves until every button is up (the toolkit's implicit grab).
     void leftButtonPressed(int x, int y);
     void rightButtonPressed(int x, int y);
-    // Each ends its own button's drag and releases capture even while the other is down.
+    // Each ends its own button's drag even while the other is down.
     void leftButtonReleased();
     void rightButtonReleased();
     // The second press of a double-click of either button: it starts no drag. The view must not

@@ -45,7 +45,6 @@ TEST(MouseModes, ButtonsAreTrackedEachByItself) {
 
     view.mouse.leftButtonPressed(100, 100);
     view.mouse.rightButtonPressed(120, 130);
-    EXPECT_TRUE(view.mouse.mouseCaptured);
     EXPECT_EQ(view.mouse.lastMouseX, 120);
     EXPECT_EQ(view.mouse.lastMouseY, 130);
 
@@ -54,9 +53,8 @@ TEST(MouseModes, ButtonsAreTrackedEachByItself) {
     EXPECT_NE(view.camera.rotation, before.rotation);
     EXPECT_EQ(view.mouse.lastMouseX, 110);
 
-    // Releasing the right button lets the capture go while the left drag goes on.
+    // Releasing the right button leaves the left drag going on.
     view.mouse.rightButtonReleased();
-    EXPECT_FALSE(view.mouse.mouseCaptured);
     EXPECT_EQ(view.mouse.leftButtonDown, 1);
     EXPECT_TRUE(view.move(100, 130).needsRedraw);
 
@@ -125,7 +123,7 @@ TEST(MouseModes, BoxStretchWorksInUnitsAndLimitsBothEnds) {
     EXPECT_EQ(view.data->boxDepth, 1.0f);
 
     // 0.25 - 0.1 = 0.15 lies between 0 and the minimum and is kept: a depth of 0.75.
-    view.mouse.boxUnitDepth = 0.25f;
+    view.data->boxDepth = 1.25f;
     EXPECT_TRUE(view.move(10, 14).needsRedraw);
     EXPECT_NEAR(view.mouse.boxUnitDepth, 0.15f, 1e-6f);
     EXPECT_NEAR(view.data->boxDepth, 0.75f, 1e-5f);
@@ -140,16 +138,18 @@ TEST(MouseModes, BoxStretchWorksInUnitsAndLimitsBothEnds) {
     view.move(10, -300);
     EXPECT_EQ(view.data->boxHeight, 50.0f);
 
-    // Width follows leftward movement only; a vertical move still sets all three and repaints.
+    // Width follows leftward movement only.
     view.mouse.mouseMode = MouseMode::AdjustWidth;
     view.move(-40, -300);
     EXPECT_NEAR(view.data->boxWidth, 5.0f * (0.5f + 0.5f), 1e-5f);
-    view.data->boxWidth = 1.0f; // as if another project had been opened
-    view.data->boxDepth = 9.0f;
-    EXPECT_TRUE(view.move(-40, 0).needsRedraw);
-    EXPECT_NEAR(view.data->boxWidth, 5.0f, 1e-5f) << "the record is set from the drag units again";
-    EXPECT_NEAR(view.data->boxDepth, 0.75f, 1e-5f);
-    EXPECT_EQ(view.data->boxHeight, 50.0f);
+
+    // Sizes another project brought are where the drag goes on from; the other two sides keep
+    // every bit.
+    view.data->setDimensions(1.0f, 9.1f, 7.3f);
+    EXPECT_TRUE(view.move(-50, 0).needsRedraw); // 10 pixels left: +0.1 unit
+    EXPECT_NEAR(view.data->boxWidth, 5.0f * (0.2f + 0.1f), 1e-5f);
+    EXPECT_EQ(view.data->boxDepth, 9.1f);
+    EXPECT_EQ(view.data->boxHeight, 7.3f);
 }
 
 TEST(MouseModes, LightMoveIsPerPixelAndUnlimited) {
