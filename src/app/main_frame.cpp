@@ -14,6 +14,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -23,7 +24,19 @@
 namespace cartonic {
 
 namespace {
+
 MainFrame* theFrame = nullptr;
+
+// Keeps a toolbar button from showing a tooltip. The toolkit falls back to the button's text
+// when a command's string has no tooltip part; such a button is meant to have none.
+class NoTooltip : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ToolTip; }
+};
+
 } // namespace
 
 MainFrame* mainFrame() {
@@ -38,13 +51,13 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     setWindowIcon(applicationIcon({kSmallIconSide, kLargeIconSide}));
     resize(kStartWidth, kStartHeight);
 
+    // The status bar's normal part; menu prompts cover it while shown and it comes back after.
+    readyText_ = new QLabel(kReadyText, statusBar());
+    readyText_->setObjectName("ReadyText");
+    statusBar()->addWidget(readyText_, 1);
     createActions();
     createMenus();
     createToolbar();
-    // The status bar's normal part; menu prompts cover it while shown and it comes back after.
-    auto* ready = new QLabel(kReadyText, statusBar());
-    ready->setObjectName("ReadyText");
-    statusBar()->addWidget(ready, 1);
     createClient();
 
     faceSelected.add([this] { view_->update(); });
@@ -134,6 +147,22 @@ void MainFrame::createMenus() {
     help->addAction(actions_[HomePage]);
     help->addSeparator();
     help->addAction(actions_[AppAbout]);
+
+    for (QMenu* menu : {file, edit, viewMenu, help}) {
+        // The Edit menu opens with a separator and the View menu ends with one; both show.
+        menu->setSeparatorsCollapsible(false);
+        connect(menu, &QMenu::hovered, this, &MainFrame::showMenuPrompt);
+        connect(menu, &QMenu::aboutToHide, readyText_, &QWidget::show);
+    }
+}
+
+void MainFrame::showMenuPrompt(QAction* action) {
+    // The toolkit takes an empty prompt to mean "show the normal part", so an item without a
+    // prompt would leave "Ready" showing; hiding it shows the empty prompt the item has.
+    if (action->statusTip().isEmpty()) {
+        statusBar()->clearMessage();
+        readyText_->hide();
+    }
 }
 
 void MainFrame::createToolbar() {
@@ -157,6 +186,10 @@ void MainFrame::createToolbar() {
             toolbar_->addSeparator();
         } else {
             toolbar_->addAction(actions_[command]);
+            if (commandTooltip(command).isEmpty()) {
+                toolbar_->widgetForAction(actions_[command])
+                    ->installEventFilter(new NoTooltip(toolbar_));
+            }
         }
     }
 }
@@ -186,6 +219,8 @@ void MainFrame::createClient() {
     viewPane_->setClient(view_);
     settingsContainer_->setClient(settingsPane_);
     viewPane_->setCloseButtonVisible(false);
+    viewPane_->setClientEdge(true);
+    settingsContainer_->setClientEdge(true);
     for (PaneContainer* pane : {navigationPane_, viewPane_, settingsContainer_}) {
         connect(pane, &PaneContainer::commandRequested, this, &MainFrame::dispatch);
     }
@@ -201,7 +236,8 @@ void MainFrame::createClient() {
     // than the one the 283 pixels were chosen for, the pane widens so no control is cut off.
     const int panelWidth =
         std::max(facePanel_->sizeHint().width(), scenePanel_->sizeHint().width());
-    const int settingsWidth = std::max(kSettingsPaneWidth, panelWidth + outer_->handleWidth() + 2);
+    const int settingsWidth = std::max(kSettingsPaneWidth, panelWidth + outer_->handleWidth() + 2 +
+                                                               2 * PaneContainer::kClientEdge);
     outer_->setRightPaneWidth(settingsWidth);
     // The navigation pane starts 100 pixels wide, measured in the part left of the settings
     // pane, so the face icons and their frames show whole.

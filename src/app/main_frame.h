@@ -16,6 +16,7 @@
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QToolBar;
 
 namespace cartonic {
@@ -74,6 +75,7 @@ private:
     void createToolbar();
     void createClient();
     void addAction(int command, const QString& text, const QKeySequence& shortcut = {});
+    void showMenuPrompt(QAction* action);
 
     void selectFace(int face);
     void showSceneSettings();
@@ -102,6 +104,7 @@ private:
     QHash<int, QAction*> actions_;
     QActionGroup* modeGroup_ = nullptr;
     QToolBar* toolbar_ = nullptr;
+    QLabel* readyText_ = nullptr; // the status bar's normal part
     FixedRightSplitter* outer_ = nullptr;
     ProportionalSplitter* inner_ = nullptr;
     PaneContainer* navigationPane_ = nullptr;

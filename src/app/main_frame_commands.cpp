@@ -167,6 +167,8 @@ void MainFrame::newProject() {
     // The panels show the defaults at once rather than the values of the project just dropped.
     facePanel_->refreshFromProject();
     scenePanel_->refreshFromProject();
+    // The light lives in the GL context, not in the frame drawn from the record.
+    view_->applyLight();
     view_->requestRedraw();
 }
 
@@ -194,6 +196,7 @@ void MainFrame::openProject() {
     navigation_->faceList()->setCurrentRow(data_.selectedFace);
     faceSelected.fire();
     sceneSettingsShown.fire();
+    view_->applyLight();
     view_->requestRedraw();
 }
 
@@ -256,7 +259,11 @@ bool MainFrame::writeProject(const QString& path) {
 }
 
 void MainFrame::saveAsImage() {
-    const auto size = prompts_.askExportSize(this, {view_->width(), view_->height()});
+    // The view's size in the pixels it is drawn in: on a scaled screen those are more than its
+    // size in the toolkit's units, and the export should match what is seen.
+    const qreal ratio = view_->devicePixelRatioF();
+    const auto size = prompts_.askExportSize(
+        this, {qRound(view_->width() * ratio), qRound(view_->height() * ratio)});
     if (!size) {
         return;
     }

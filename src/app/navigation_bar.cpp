@@ -26,6 +26,8 @@ namespace cartonic {
 namespace {
 constexpr int kMinHeaderHeight = 22;
 constexpr int kHeaderPadding = 10;
+constexpr int kGripperMargin = 3; // from the header's edges
+constexpr int kGripperWidth = 4;
 
 struct FaceEntry {
     Face face;
@@ -85,6 +87,12 @@ QRect NavigationBar::headerRect() const {
     return QRect(contents.left(), contents.top(), contents.width(), height);
 }
 
+QRect NavigationBar::gripperRect() const {
+    const QRect header = headerRect();
+    return QRect(header.left() + kGripperMargin, header.top() + kGripperMargin, kGripperWidth,
+                 header.height() - 2 * kGripperMargin);
+}
+
 void NavigationBar::layoutBand() {
     const QRect contents = contentsRect();
     const QRect header = headerRect();
@@ -115,6 +123,12 @@ void NavigationBar::paintEvent(QPaintEvent* event) {
         face.rect = headerRect();
         face.state = QStyle::State_Enabled | QStyle::State_Raised;
         style()->drawControl(QStyle::CE_PushButtonBevel, &face, &painter, this);
+        // A band always shows its gripper, though nothing can be dragged by it.
+        QStyleOption gripper;
+        gripper.initFrom(this);
+        gripper.rect = gripperRect();
+        gripper.state = QStyle::State_Enabled | QStyle::State_Horizontal;
+        style()->drawPrimitive(QStyle::PE_IndicatorToolBarHandle, &gripper, &painter, this);
         painter.setPen(palette().color(QPalette::ButtonText));
         painter.drawText(face.rect, Qt::AlignCenter | Qt::TextSingleLine, title_);
     }

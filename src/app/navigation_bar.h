@@ -21,6 +21,8 @@ public:
     QString title() const { return title_; }
     // The band header across the top of the contents: font height + 10 pixels, at least 22.
     QRect headerRect() const;
+    // The band's gripper: a vertical strip at the left end of the header.
+    QRect gripperRect() const;
 
 signals:
     // A face was chosen in the list: its command number, SelectTop .. SelectLeft. Nothing is sent

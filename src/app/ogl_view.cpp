@@ -79,6 +79,10 @@ void OGLView::deleteTextures(const std::vector<unsigned>& names) {
 }
 
 void OGLView::applyLight() {
+    // Before the context exists there is nothing to load into; initializeGL loads the light.
+    if (!glReady_) {
+        return;
+    }
     makeCurrent();
     cartonic::applyLight(data_);
     doneCurrent();

@@ -46,7 +46,7 @@ public:
     // Deletes the named textures in this view's context (names of 0 are skipped); they must
     // be ones no field of the record refers to any more.
     void deleteTextures(const std::vector<unsigned>& names);
-    // Loads the record's light into this view's context. Does not repaint.
+    // Loads the record's light into this view's context, if it has one yet. Does not repaint.
     void applyLight() override;
 
     // Renders the scene without the selection outline at width x height offscreen, in this view's

@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QToolButton>
+#include <qdrawutil.h>
 
 #include <algorithm>
 
@@ -53,6 +54,12 @@ bool PaneContainer::closeButtonVisible() const {
     return !closeButton_->isHidden();
 }
 
+void PaneContainer::setClientEdge(bool on) {
+    clientEdge_ = on;
+    layoutChildren();
+    update();
+}
+
 int PaneContainer::headerHeight() const {
     return std::max(kMinHeaderHeight, fontMetrics().height() + kHeaderPadding);
 }
@@ -66,13 +73,19 @@ void PaneContainer::layoutChildren() {
     const int header = headerHeight();
     closeButton_->setGeometry(width() - kCloseFromRight, kCloseFromTop, kCloseWidth, kCloseHeight);
     if (client_) {
-        client_->setGeometry(0, header, width(), std::max(0, height() - header));
+        const int edge = clientEdge_ ? kClientEdge : 0;
+        client_->setGeometry(edge, header + edge, std::max(0, width() - 2 * edge),
+                             std::max(0, height() - header - 2 * edge));
     }
 }
 
 void PaneContainer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect header(0, 0, width(), headerHeight());
+    if (clientEdge_) {
+        qDrawWinPanel(&painter, QRect(0, header.height(), width(), height() - header.height()),
+                      palette(), true);
+    }
     painter.fillRect(header, palette().button());
     // Etched edge on the left, top and right: a dark line with a light one inside it.
     painter.setPen(palette().color(QPalette::Dark));

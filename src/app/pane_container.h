@@ -21,6 +21,10 @@ public:
     void setTitle(const QString& title);
     void setCloseButtonVisible(bool visible);
     bool closeButtonVisible() const;
+    // A sunken edge, kClientEdge pixels wide, around the adopted window.
+    void setClientEdge(bool on);
+
+    static constexpr int kClientEdge = 2;
 
     // max(22, font height + 10) pixels.
     int headerHeight() const;
@@ -39,6 +43,7 @@ private:
     QWidget* client_ = nullptr;
     QToolButton* closeButton_ = nullptr;
     QString title_;
+    bool clientEdge_ = false;
 };
 
 } // namespace cartonic

@@ -49,7 +49,8 @@ void smallBox(QPainter& p) {
     p.drawPolygon(QPolygonF({{10, 5}, {13, 2}, {13, 10}, {10, 13}}));
 }
 
-void draw(QPainter& p, int command) {
+// Draws the command's picture; false for a command that has none.
+bool draw(QPainter& p, int command) {
     switch (command) {
     case FileNew:
         p.setPen(kInk);
@@ -145,8 +146,9 @@ void draw(QPainter& p, int command) {
         break;
     }
     default:
-        break;
+        return false;
     }
+    return true;
 }
 
 } // namespace
@@ -156,9 +158,11 @@ QIcon toolbarIcon(int command) {
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    draw(painter, command);
+    const bool drawn = draw(painter, command);
     painter.end();
-    return QIcon(pixmap);
+    // A checkable menu item with an icon shows the icon sunken in place of its tick, so a command
+    // with no picture gets no icon at all, not a blank one.
+    return drawn ? QIcon(pixmap) : QIcon();
 }
 
 } // namespace cartonic

@@ -7,18 +7,24 @@
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
+#include "app/pane_container.h"
 #include "app/settings_pane.h"
 #include "app/splitters.h"
 #include "model/project_file.h"
+#include "support/run_process.h"
 #include "support/temp_dir.h"
 
 #include <QAction>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QToolTip>
 
 #include <deque>
 
@@ -34,6 +40,8 @@ struct ScriptedPrompts {
     QStringList errors;
     QStringList notices;
     int fileDialogs = 0;
+    ExportSize proposedSize;
+    std::optional<ExportSize> exportSize; // the proposal when unset
 
     UserPrompts prompts() {
         UserPrompts p;
@@ -61,8 +69,9 @@ struct ScriptedPrompts {
         p.showNotice = [this](QWidget*, const QString& m) {
             notices << m;
         };
-        p.askExportSize = [](QWidget*, ExportSize s) -> std::optional<ExportSize> {
-            return s;
+        p.askExportSize = [this](QWidget*, ExportSize s) -> std::optional<ExportSize> {
+            proposedSize = s;
+            return exportSize ? *exportSize : s;
         };
         return p;
     }
@@ -70,6 +79,35 @@ struct ScriptedPrompts {
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// Mean difference per channel, 0 to 255, of two pictures brought to one small size: what a
+// viewer would call the same picture stays within a few levels, whatever the encoding.
+double pictureDifference(const QImage& a, const QImage& b) {
+    const QSize size(32, 32);
+    const QImage x = a.convertToFormat(QImage::Format_RGB32)
+                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32)
+                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double sum = 0;
+    for (int row = 0; row < size.height(); ++row) {
+        for (int col = 0; col < size.width(); ++col) {
+            const QRgb p = x.pixel(col, row);
+            const QRgb r = y.pixel(col, row);
+            sum += std::abs(qRed(p) - qRed(r)) + std::abs(qGreen(p) - qGreen(r)) +
+                   std::abs(qBlue(p) - qBlue(r));
+        }
+    }
+    return sum / (3.0 * size.width() * size.height());
+}
+
+QMenu* menuTitled(QMenuBar* bar, const QString& title) {
+    for (QAction* a : bar->actions()) {
+        if (a->text() == title) {
+            return a->menu();
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -319,6 +357,191 @@ private slots:
         QCOMPARE(frame_->action(AppExit)->statusTip(),
                  QString("Quit the application; prompts to save documents"));
         QCOMPARE(frame_->action(SaveAsImage)->statusTip(), QString());
+    }
+
+    void menusShowTicksEmptyPromptsAndEverySeparator() {
+        // A checkable item with an icon shows the icon in place of its tick.
+        for (int command : {ViewToolbar, ViewStatusBar, SaveAsImage, FileSaveAs, HomePage}) {
+            QVERIFY2(frame_->action(command)->icon().isNull(),
+                     qPrintable(QString::number(command)));
+        }
+        QVERIFY(!frame_->action(FileNew)->icon().isNull());
+
+        QMenu* edit = menuTitled(frame_->menuBar(), "&Edit");
+        QMenu* view = menuTitled(frame_->menuBar(), "&View");
+        for (QMenu* menu : {edit, view}) {
+            menu->popup(frame_->mapToGlobal(QPoint(40, 40)));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            QAction* separator = menu == edit ? menu->actions().first() : menu->actions().last();
+            QVERIFY(separator->isSeparator());
+            QVERIFY(menu->actionGeometry(separator).height() > 0);
+            menu->hide();
+        }
+
+        QMenu* file = menuTitled(frame_->menuBar(), "&File");
+        file->popup(frame_->mapToGlobal(QPoint(40, 40)));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        const auto hover = [&](int command) {
+            QTest::mouseMove(file, file->actionGeometry(frame_->action(command)).center());
+        };
+        auto* ready = frame_->statusBar()->findChild<QLabel*>("ReadyText");
+        hover(FileSave);
+        QTRY_COMPARE(frame_->statusBar()->currentMessage(), QString("Save the active document"));
+        hover(SaveAsImage);
+        QTRY_COMPARE(frame_->statusBar()->currentMessage(), QString());
+        QVERIFY(ready->isHidden());
+        hover(FileOpen);
+        QTRY_COMPARE(frame_->statusBar()->currentMessage(), QString("Open an existing document"));
+        file->hide();
+        QTRY_VERIFY(ready->isVisible());
+        QCOMPARE(frame_->statusBar()->currentMessage(), QString());
+    }
+
+    void onlyButtonsWithATooltipTextShowOne() {
+        const auto tooltipOf = [&](int command) {
+            QWidget* button = frame_->toolbar().widgetForAction(frame_->action(command));
+            QHelpEvent event(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+            QApplication::sendEvent(button, &event);
+            const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+            QToolTip::hideText();
+            return shown;
+        };
+        QCOMPARE(tooltipOf(ChangeSettings), QString());
+        QCOMPARE(tooltipOf(FileNew), QString("New"));
+    }
+
+    void panesHaveSunkenEdgesAndTheBandAGripper() {
+        for (QWidget* client : {static_cast<QWidget*>(&frame_->view()),
+                                static_cast<QWidget*>(&frame_->settingsPane())}) {
+            auto* pane = qobject_cast<PaneContainer*>(client->parentWidget());
+            QVERIFY(pane);
+            const QRect below(0, pane->headerHeight(), pane->width(),
+                              pane->height() - pane->headerHeight());
+            const int edge = PaneContainer::kClientEdge;
+            QCOMPARE(client->geometry(), below.adjusted(edge, edge, -edge, -edge));
+        }
+        NavigationBar& bar = frame_->navigationBar();
+        const QRect gripper = bar.gripperRect();
+        QVERIFY(bar.headerRect().contains(gripper));
+        QVERIFY(gripper.height() > gripper.width());
+        // Something is drawn there: the strip is not all one colour.
+        const QImage shot = bar.grab(gripper).toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                colours.insert(shot.pixel(x, y));
+            }
+        }
+        QVERIFY(colours.size() > 1);
+    }
+
+    // Also run on a screen scaled by 2.
+    void exportProposesTheViewsDevicePixels() {
+        test::TempDir dir;
+        script_.files = {q(dir.file("shot.jpg"))};
+        frame_->dispatch(SaveAsImage);
+        const qreal ratio = frame_->view().devicePixelRatioF();
+        const QSize device(qRound(frame_->view().width() * ratio),
+                           qRound(frame_->view().height() * ratio));
+        QCOMPARE(QSize(script_.proposedSize.width, script_.proposedSize.height), device);
+        QCOMPARE(QImage(q(dir.file("shot.jpg"))).size(), device);
+    }
+
+    void exportIsJpegOfTheWholeViewStretched() {
+        frame_->resize(900, 500);
+        data_.selectedFace = -1; // no outline in the view, so view and picture can be compared
+        frame_->view().requestRedraw();
+        QTest::qWait(50);
+        const QImage seen = frame_->view().grabFramebuffer();
+        QVERIFY(seen.width() > seen.height() + 50);
+
+        test::TempDir dir;
+        script_.files = {q(dir.file("cover.png"))};
+        script_.exportSize = ExportSize{160, 160};
+        frame_->dispatch(SaveAsImage);
+        QVERIFY(script_.errors.isEmpty());
+        const auto bytes = test::readBytes(dir.file("cover.png"));
+        QVERIFY(bytes.size() > 3);
+        QCOMPARE(QByteArray(bytes.data(), 2), QByteArray("\xFF\xD8")); // JPEG, whatever the name
+        const QImage picture =
+            QImage::fromData(QByteArray(bytes.data(), qsizetype(bytes.size())), "JPEG");
+        QCOMPARE(picture.size(), QSize(160, 160));
+        QVERIFY2(pictureDifference(picture, seen) < 4.0,
+                 qPrintable(QString::number(pictureDifference(picture, seen))));
+    }
+
+    void openedLightShowsInTheViewTheExportAndTheRenderer() {
+        test::TempDir dir;
+        ProjectData white;
+        ProjectData red;
+        for (auto* colour : {&red.lightAmbient, &red.lightDiffuse, &red.lightSpecular}) {
+            *colour = {1.0f, 0.0f, 0.0f, 1.0f};
+        }
+        red.spotCutoff = 30.0f;
+        red.lightAngle = 1.0f;
+        for (ProjectData* p : {&white, &red}) {
+            p->setDimensions(4.0f, 4.0f, 3.0f); // a box that fills much of the view
+        }
+        QVERIFY(saveProject(white, dir.file("white.ctn")));
+        QVERIFY(saveProject(red, dir.file("red.ctn")));
+
+        const auto openAndLook = [&](const char* name) {
+            script_.files = {q(dir.file(name))};
+            script_.saveChoices = {SaveChoice::Discard};
+            frame_->dispatch(FileOpen);
+            data_.selectedFace = -1;
+            frame_->view().requestRedraw();
+            QTest::qWait(50);
+            return frame_->view().grabFramebuffer();
+        };
+        const QImage whiteSeen = openAndLook("white.ctn");
+        const QImage redSeen = openAndLook("red.ctn");
+
+        QVERIFY2(pictureDifference(whiteSeen, redSeen) > 20.0,
+                 qPrintable(QString::number(pictureDifference(whiteSeen, redSeen))));
+
+        script_.files = {q(dir.file("exported.jpg"))};
+        frame_->dispatch(SaveAsImage);
+        const QImage exported(q(dir.file("exported.jpg")));
+
+        const std::string size =
+            std::to_string(redSeen.width()) + "x" + std::to_string(redSeen.height());
+        const test::ProcessResult run =
+            test::runProcess(CARTONIC_RENDER_BIN,
+                             {dir.file("red.ctn"), "-o", dir.file("rendered.png"), "--size", size});
+        QCOMPARE(run.status, 0);
+        const QImage rendered(q(dir.file("rendered.png")));
+
+        QVERIFY2(pictureDifference(redSeen, exported) < 3.0,
+                 qPrintable(QString::number(pictureDifference(redSeen, exported))));
+        QVERIFY2(pictureDifference(redSeen, rendered) < 3.0,
+                 qPrintable(QString::number(pictureDifference(redSeen, rendered))));
+
+        // New brings the default light back; it keeps the box's size.
+        frame_->dispatch(FileNew);
+        data_.selectedFace = -1;
+        frame_->view().requestRedraw();
+        QTest::qWait(50);
+        QVERIFY(pictureDifference(frame_->view().grabFramebuffer(), whiteSeen) < 1.0);
+    }
+
+    void stretchingAfterOpenKeepsTheOpenedSides() {
+        test::TempDir dir;
+        ProjectData saved;
+        saved.setDimensions(3.0f, 1.0f, 4.0f);
+        QVERIFY(saveProject(saved, dir.file("p.ctn")));
+        script_.files = {q(dir.file("p.ctn"))};
+        frame_->dispatch(FileOpen);
+
+        frame_->dispatch(ModeAdjustHeight);
+        OGLView& view = frame_->view();
+        const QPoint middle = view.rect().center();
+        QTest::mousePress(&view, Qt::LeftButton, {}, middle);
+        QTest::mouseMove(&view, middle - QPoint(0, 20));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, middle - QPoint(0, 20));
+        QVERIFY(data_.boxHeight > 4.0f);
+        QCOMPARE(data_.boxWidth, 3.0f);
+        QCOMPARE(data_.boxDepth, 1.0f);
     }
 
     void saveAsImageWritesThePicture() {
