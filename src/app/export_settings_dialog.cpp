@@ -61,8 +61,23 @@ ExportSettingsDialog::ExportSettingsDialog(int viewWidth, int viewHeight, QWidge
 }
 
 void ExportSettingsDialog::done(int result) {
-    exportWidth_ = exportSideFromText(widthEdit_->text(), exportWidth_);
-    exportHeight_ = exportSideFromText(heightEdit_->text(), exportHeight_);
+    QStringList notes;
+    const auto take = [&notes](const QLineEdit& edit, const char* side, int& value) {
+        constexpr int kNotTaken = -1;
+        const int taken = exportSideFromText(edit.text(), kNotTaken);
+        if (taken != kNotTaken) {
+            value = taken;
+            return;
+        }
+        const QString entry = edit.text().isEmpty()
+                                  ? QString("No %1 was given").arg(side)
+                                  : QString("A %1 of %2 is not 1 to %3 pixels")
+                                        .arg(side, edit.text(), QString::number(kMaxExportSide));
+        notes << QString("%1, so the view's %2, %3, was used.").arg(entry, side).arg(value);
+    };
+    take(*widthEdit_, "width", exportWidth_);
+    take(*heightEdit_, "height", exportHeight_);
+    fallbackNote_ = notes.join(' ');
     QDialog::done(result);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Asks for the pixel size of an exported picture. Each side is 1 to 2047 pixels; an empty, zero
-// or too large entry silently keeps the view's size for that side.
+// or too large entry keeps the view's size for that side, and fallbackNote says so.
 
 #include <QDialog>
 
@@ -24,6 +24,9 @@ public:
 
     int exportWidth() const { return exportWidth_; }
     int exportHeight() const { return exportHeight_; }
+    // Once closed: which sides kept the view's size and why, one sentence each; "" when both
+    // entries were taken.
+    QString fallbackNote() const { return fallbackNote_; }
     QLineEdit* widthEdit() const { return widthEdit_; }
     QLineEdit* heightEdit() const { return heightEdit_; }
 
@@ -35,6 +38,7 @@ private:
     QLineEdit* heightEdit_;
     int exportWidth_;
     int exportHeight_;
+    QString fallbackNote_;
 };
 
 } // namespace cartonic

@@ -263,7 +263,7 @@ void MainFrame::saveAsImage() {
     // size in the toolkit's units, and the export should match what is seen.
     const qreal ratio = view_->devicePixelRatioF();
     const auto size = prompts_.askExportSize(
-        this, {qRound(view_->width() * ratio), qRound(view_->height() * ratio)});
+        this, {qRound(view_->width() * ratio), qRound(view_->height() * ratio), {}});
     if (!size) {
         return;
     }
@@ -276,6 +276,12 @@ void MainFrame::saveAsImage() {
         prompts_.showError(this,
                            QString("Cannot save the picture %1: %2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+    } else if (!size->fallbackNote.isEmpty()) {
+        // A size the user did not type is not kept silent.
+        statusBar()->showMessage(QString("Saved a %1 x %2 picture. %3")
+                                     .arg(size->width)
+                                     .arg(size->height)
+                                     .arg(size->fallbackNote));
     }
     view_->update();
 }

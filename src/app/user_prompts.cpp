@@ -43,7 +43,7 @@ UserPrompts UserPrompts::standard() {
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return ExportSize{dialog.exportWidth(), dialog.exportHeight()};
+        return ExportSize{dialog.exportWidth(), dialog.exportHeight(), dialog.fallbackNote()};
     };
     p.showNotice = [](QWidget* parent, const QString& message) {
         QMessageBox::information(parent, QString(), message);

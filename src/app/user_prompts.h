@@ -17,6 +17,7 @@ enum class SaveChoice { Save, Discard, Cancel };
 struct ExportSize {
     int width = 0;
     int height = 0;
+    QString fallbackNote; // which sides kept the view's size and why; "" when none did
 };
 
 struct FileRequest {

@@ -48,6 +48,30 @@ private slots:
         dialog.findChildren<QPushButton*>().first()->click(); // OK
         QCOMPARE(dialog.exportWidth(), 800);
         QCOMPARE(dialog.exportHeight(), 400);
+        QCOMPARE(dialog.fallbackNote(),
+                 QString("A width of 4000 is not 1 to 2047 pixels, so the view's width, 800, "
+                         "was used."));
+    }
+
+    void fallbackNoteNamesEverySideThatFellBack() {
+        const struct {
+            const char* width;
+            const char* height;
+            const char* note;
+        } cases[] = {
+            {"300", "200", ""},
+            {"", "200", "No width was given, so the view's width, 800, was used."},
+            {"0", "9999",
+             "A width of 0 is not 1 to 2047 pixels, so the view's width, 800, was used. "
+             "A height of 9999 is not 1 to 2047 pixels, so the view's height, 600, was used."},
+        };
+        for (const auto& c : cases) {
+            ExportSettingsDialog dialog(800, 600);
+            dialog.widthEdit()->setText(c.width);
+            dialog.heightEdit()->setText(c.height);
+            dialog.accept();
+            QCOMPARE(dialog.fallbackNote(), QString(c.note));
+        }
     }
 
     void cancelAndEscapeStillTakeTheEdits() {

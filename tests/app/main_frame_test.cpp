@@ -457,7 +457,7 @@ private slots:
 
         test::TempDir dir;
         script_.files = {q(dir.file("cover.png"))};
-        script_.exportSize = ExportSize{160, 160};
+        script_.exportSize = ExportSize{160, 160, {}};
         frame_->dispatch(SaveAsImage);
         QVERIFY(script_.errors.isEmpty());
         const auto bytes = test::readBytes(dir.file("cover.png"));
@@ -552,9 +552,16 @@ private slots:
         const QImage shot(q(dir.file("shot.jpg")));
         QCOMPARE(shot.size(), frame_->view().size());
 
+        // A side that fell back to the view's is reported with the size used.
+        script_.files = {q(dir.file("wide.jpg"))};
+        script_.exportSize = ExportSize{320, frame_->view().height(), "No height was given."};
+        frame_->dispatch(SaveAsImage);
+        QVERIFY(frame_->statusBar()->currentMessage().contains(
+            QString("320 x %1 picture. No height was given.").arg(frame_->view().height())));
+
         script_.files = {}; // cancel the file dialog: nothing is written
         frame_->dispatch(SaveAsImage);
-        QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files).size(), 2);
     }
 };
 

@@ -183,7 +183,7 @@ class MonkeyTest : public QObject {
             if (chance(20)) {
                 return std::nullopt;
             }
-            return ExportSize{1 + below(320), 1 + below(240)};
+            return ExportSize{1 + below(320), 1 + below(240), {}};
         };
         return p;
     }
