@@ -7,22 +7,40 @@
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 
 namespace {
+
 // The exit code after the main window closed normally.
 constexpr int kNormalExitCode = 1;
 // The exit code when the main window could not be made.
 constexpr int kNoWindowExitCode = 0;
-} // namespace
+// The exit code when there is no display to show a window on, or it cannot be reached: a failure,
+// which scripts must be able to tell from a normal end.
+constexpr int kNoDisplayExitCode = 2;
 
-namespace {
-
-// Qt ends the process with an abort when it cannot reach a display; say so plainly instead.
 bool hasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
            qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+// While the toolkit connects to the display: it reports an unreachable display with a warning and
+// then ends the process with an abort and a core dump. The first warning is kept as the reason,
+// and the abort becomes one line and kNoDisplayExitCode. Messages of a start that goes well are
+// passed on afterwards.
+QStringList startMessages;
+
+void startMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtFatalMsg) {
+        startMessages << message;
+        return;
+    }
+    const QString reason = startMessages.isEmpty() ? message : startMessages.first();
+    std::cerr << "cartonic: cannot open the window: "
+              << reason.section('\n', 0, 0).toLocal8Bit().constData() << '\n';
+    std::_Exit(kNoDisplayExitCode);
 }
 
 } // namespace
@@ -31,10 +49,15 @@ int main(int argc, char** argv) {
     if (!hasDisplay()) {
         std::cerr << "cartonic: no display to open the window on; cartonic-render renders "
                      "projects without one\n";
-        return kNoWindowExitCode;
+        return kNoDisplayExitCode;
     }
     cartonic::prepareToolkit();
+    const QtMessageHandler defaultHandler = qInstallMessageHandler(startMessageHandler);
     QApplication app(argc, argv);
+    qInstallMessageHandler(defaultHandler);
+    for (const QString& message : std::as_const(startMessages)) {
+        qWarning().noquote() << message;
+    }
     cartonic::setUpApplication();
 
     // The record exists, with its defaults, before any window.
