@@ -28,10 +28,11 @@ std::string absoluteFolderOf(const std::string& filePath) {
     if (folder.empty()) {
         folder = ".";
     }
+    // Through the real folders: "link/.." is where the link's target's parent is, not here.
     std::error_code ec;
-    const fs::path absolute = fs::absolute(folder, ec);
+    const fs::path real = fs::weakly_canonical(fs::absolute(folder, ec), ec);
     // Without a working directory there is nothing to anchor to; keep what was given.
-    return (ec ? folder : absolute).lexically_normal().string();
+    return (ec ? folder.lexically_normal() : real).string();
 }
 
 std::string rebasePath(const std::string& path, const std::string& baseDir,
@@ -45,9 +46,25 @@ std::string rebasePath(const std::string& path, const std::string& baseDir,
     if (base == save) {
         return path;
     }
-    const fs::path rebased = (base / given).lexically_normal().lexically_relative(save);
-    // No relative way there (another root): the absolute path still finds the file.
-    return rebased.empty() ? (base / given).lexically_normal().string() : rebased.string();
+    // Between real paths, so every ".." climbs where the file system climbs. What does not
+    // exist yet is taken as written.
+    std::error_code ec;
+    fs::path target = fs::weakly_canonical(base / given, ec);
+    if (ec) {
+        target = (base / given).lexically_normal();
+    }
+    fs::path realSave = fs::weakly_canonical(save, ec);
+    if (ec) {
+        realSave = save;
+    }
+    const fs::path rebased = target.lexically_relative(realSave);
+    // No relative way there (another root, or one that reaches another file): the absolute
+    // path still finds the picture.
+    if (rebased.empty() ||
+        (fs::exists(target, ec) && !fs::equivalent(realSave / rebased, target, ec))) {
+        return target.string();
+    }
+    return rebased.string();
 }
 
 bool rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std::string& saveDir,

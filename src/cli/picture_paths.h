@@ -19,12 +19,14 @@ using PictureBases = std::array<std::string, kSlotCount>;
 // The working directory, absolute.
 std::string workingFolder();
 
-// The absolute, lexically normal folder of a file path (the working directory for a bare name).
+// The absolute folder of a file path with its links resolved (the working directory for a bare
+// name); parts that do not exist are taken lexically.
 std::string absoluteFolderOf(const std::string& filePath);
 
 // path, taken against baseDir, as a path to store in a project that lives in saveDir (both
 // absolute). Empty and absolute paths are kept; a relative path keeps its text when the two
-// folders are the same and is otherwise made relative to saveDir, with ".." where needed.
+// folders are the same and is otherwise made relative to saveDir between the real folders, with
+// ".." where needed, or made absolute when no relative path reaches the picture.
 std::string rebasePath(const std::string& path, const std::string& baseDir,
                        const std::string& saveDir);
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace cartonic {
 namespace {
@@ -113,6 +114,7 @@ TEST(RenderJob, PicturesFromTheCommandLineLoadBeforeTheyArePlaced) {
 }
 
 TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {
+    namespace fs = std::filesystem;
     // Absolute and empty paths stay; the same folder keeps the text exactly.
     EXPECT_EQ(rebasePath("/pics/a.png", "/work", "/elsewhere"), "/pics/a.png");
     EXPECT_EQ(rebasePath("", "/work", "/elsewhere"), "");
@@ -125,6 +127,18 @@ TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {
 
     EXPECT_EQ(absoluteFolderOf("x.ctn"), workingFolder());
     EXPECT_EQ(absoluteFolderOf("/a/b/../c/x.ctn"), "/a/c");
+
+    // Through a linked folder, ".." climbs from the link's target, as the file system does.
+    test::TempDir dir;
+    fs::create_directories(dir.file("real/pics"));
+    fs::create_directories(dir.file("out"));
+    fs::create_directory_symlink(dir.file("real/pics"), dir.file("link"));
+    test::writeBytes(dir.file("real/pic.png"), {'x'});
+    const std::string stored = rebasePath("link/../pic.png", dir.path(), dir.file("out"));
+    EXPECT_TRUE(fs::equivalent(fs::path(dir.file("out")) / stored, dir.file("real/pic.png")))
+        << stored;
+    EXPECT_EQ(absoluteFolderOf(dir.file("link/../x.ctn")),
+              fs::canonical(dir.file("real")).string());
 
     ProjectData data;
     setPath(data.faceSlots[Front].imagePath, "art/front.png");
