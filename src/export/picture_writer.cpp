@@ -2,6 +2,7 @@
 
 #include "export/jpeg_encoder.h"
 #include "export/render_to_buffer.h"
+#include "model/save_target.h"
 
 #include <QFile>
 #include <QImage>
@@ -65,7 +66,13 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
     const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
                        QImage::Format_RGBX8888);
 
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    // Resolved here rather than by QSaveFile, which would create the missing file a dangling
+    // link names and rename over a FIFO or a device.
+    const std::optional<std::string> target = resolveSaveTarget(path, why);
+    if (!target) {
+        return false;
+    }
+    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(*target)));
     if (!file.open(QIODevice::WriteOnly)) {
         return fail(file.errorString());
     }

@@ -1,5 +1,7 @@
 #include "model/project_file.h"
 
+#include "model/save_target.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -77,14 +79,6 @@ float saneScale(float value, float start) {
     return value <= 0.0f ? kMinScale : std::min(value, kMaxBoxScale);
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 void sanitizeLoaded(ProjectData& loaded, const ProjectData& live) {
@@ -106,7 +100,12 @@ void setSaveWriteFunction(SaveWriteFunction write) {
     saveWrite = write ? write : ::write;
 }
 
-bool saveProject(const ProjectData& data, const std::string& path, std::string* why) {
+bool saveProject(const ProjectData& data, const std::string& requested, std::string* why) {
+    const std::optional<std::string> target = resolveSaveTarget(requested, why);
+    if (!target) {
+        return false;
+    }
+    const std::string& path = *target;
     // Replacing by rename needs no write permission on the file itself; a write-protected
     // project is kept as its owner meant.
     if (::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&

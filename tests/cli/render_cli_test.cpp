@@ -196,6 +196,9 @@ TEST(RenderCli, WritesExactlyTheSizeAskedAsPngOrJpeg) {
         int width, height;
         const char* format;
     };
+    // The first through a symbolic link: the picture replaces the file it leads to.
+    test::writeBytes(dir.file("real.png"), {'o', 'l', 'd'});
+    std::filesystem::create_symlink("real.png", dir.file("a.png"));
     for (const Case& c : std::vector<Case>{{"a.png", "1x1", 1, 1, "png"},
                                            {"b.jpg", "7x3", 7, 3, "jpeg"},
                                            {"c.JPEG", "333x1000", 333, 1000, "jpeg"},
@@ -210,7 +213,8 @@ TEST(RenderCli, WritesExactlyTheSizeAskedAsPngOrJpeg) {
         EXPECT_EQ(reader.size(), QSize(c.width, c.height)) << c.name;
         EXPECT_FALSE(reader.read().isNull()) << c.name;
     }
-    EXPECT_EQ(readPicture(dir.file("a.png")).size(), QSize(1, 1));
+    EXPECT_EQ(readPicture(dir.file("real.png")).size(), QSize(1, 1));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("a.png")));
 }
 
 TEST(RenderCli, RendersTheLargestPictureWithReplacedFaces) {

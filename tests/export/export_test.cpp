@@ -1,5 +1,5 @@
 // Rendering at a chosen size and writing the picture: exact sizes, orientation, no selection
-// outline, atomic writing.
+// outline, atomic writing, through symbolic links and never over what is not a file.
 
 #include "export/headless_renderer.h"
 #include "export/picture_writer.h"
@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace cartonic {
 namespace {
@@ -144,6 +145,38 @@ TEST(PictureWriter, JpegFilesAreTheGeneralWritersByteForByte) {
             EXPECT_TRUE(test::readBytes(path) == expected);
         }
     }
+}
+
+TEST(PictureWriter, WritesThroughLinksAndReplacesNothingButAFile) {
+    // The same rule as a project save, with the same reasons (model/save_target.h).
+    test::TempDir dir;
+    const RgbaPicture picture{2, 1, {255, 0, 0, 255, 0, 0, 255, 255}};
+    test::writeBytes(dir.file("real.png"), {'o', 'l', 'd'});
+    ASSERT_EQ(::chmod(dir.file("real.png").c_str(), 0640), 0);
+    std::filesystem::create_symlink("real.png", dir.file("shot.png"));
+    ASSERT_TRUE(writePicture(dir.file("shot.png"), picture, PictureFormat::Png));
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("shot.png")), "real.png");
+    EXPECT_EQ(QImage(QString::fromStdString(dir.file("real.png"))).size(), QSize(2, 1));
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("real.png").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    ASSERT_EQ(::mkfifo(dir.file("fifo.jpg").c_str(), 0600), 0);
+    std::filesystem::create_symlink("missing.jpg", dir.file("dangling.jpg"));
+    const auto before = std::distance(std::filesystem::directory_iterator(dir.path()),
+                                      std::filesystem::directory_iterator());
+    for (const auto& [name, reason] :
+         {std::pair<std::string, std::string>{"fifo.jpg", "it is a FIFO (named pipe), not a file"},
+          {"dangling.jpg",
+           "it is a symbolic link to a missing file: " + dir.file("missing.jpg")}}) {
+        std::string why;
+        EXPECT_FALSE(writePicture(dir.file(name), picture, PictureFormat::Jpeg, 90, &why));
+        EXPECT_EQ(why, reason);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              before);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.file("fifo.jpg")));
 }
 
 TEST(PictureFormat, FollowsTheExtension) {

@@ -1,8 +1,8 @@
 // Saving when things go wrong: writes that fail part-way, a file system that is full or read-only,
-// a folder or file the user may not write, and the process killed at any moment of a save. In
-// every trial the file at the path stays the previous project byte for byte (or, once a save has
-// completed, is the new one whole), the save says it failed and why, and no temporary file is
-// left behind by a save that returned.
+// a folder or file the user may not write, the process killed at any moment of a save, and paths
+// that are symbolic links or not files at all. In every trial the file at the path stays the
+// previous project byte for byte (or, once a save has completed, is the new one whole), the save
+// says it failed and why, and no temporary file is left behind by a save that returned.
 
 #include "model/project_file.h"
 #include "support/forked.h"
@@ -19,6 +19,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 
@@ -237,6 +238,71 @@ TEST(SaveFault, ReadOnlyFolderAndWriteProtectedFileAreNotOverwritten) {
     EXPECT_EQ(entries(lockedFolder), std::vector<std::string>{"keep.ctn"});
     EXPECT_EQ(entries(openFolder), std::vector<std::string>{"keep.ctn"});
     ::chmod(lockedFolder.c_str(), 0755);
+}
+
+TEST(SaveFault, ALinkIsFollowedAndTheFileItLeadsToReplaced) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("real"));
+    const std::string target = dir.file("real/keep.ctn");
+    ASSERT_TRUE(saveProject(record(2.0f), target));
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const Bytes previous = readBytes(target);
+    // A chain: a relative link, read from its own folder, to an absolute link to the file.
+    std::filesystem::create_symlink(target, dir.file("real/absolute.ctn"));
+    std::filesystem::create_symlink("real/absolute.ctn", dir.file("link.ctn"));
+    const std::string link = dir.file("link.ctn");
+    const std::vector<std::string> real = {"absolute.ctn", "keep.ctn"};
+
+    {
+        WriteFault full(100, 7, ENOSPC);
+        EXPECT_FALSE(saveProject(record(3.0f), link));
+        EXPECT_EQ(readBytes(target), previous);
+    }
+    ASSERT_TRUE(saveProject(record(3.0f), link));
+    EXPECT_EQ(readBytes(target), fileOf(record(3.0f)));
+    EXPECT_EQ(std::filesystem::read_symlink(link), "real/absolute.ctn");
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("real/absolute.ctn")), target);
+    EXPECT_EQ(entries(dir.file("real")), real);
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(SaveFault, WhatLeadsToNoFileOrToNoRegularFileIsNeverReplaced) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo.ctn").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.ctn"));
+    std::filesystem::create_symlink("missing.ctn", dir.file("dangling.ctn"));
+    std::filesystem::create_symlink(dir.file("fifo.ctn"), dir.file("to-fifo.ctn"));
+    std::filesystem::create_symlink("loop.ctn", dir.file("loop.ctn"));
+    struct Case {
+        std::string name;
+        std::string why;
+    };
+    std::vector<Case> cases = {
+        {"fifo.ctn", "it is a FIFO (named pipe), not a file"},
+        {"folder.ctn", "it is a folder, not a file"},
+        {"dangling.ctn", "it is a symbolic link to a missing file: " + dir.file("missing.ctn")},
+        {"to-fifo.ctn",
+         "it is a symbolic link to a FIFO (named pipe), not a file: " + dir.file("fifo.ctn")},
+        {"loop.ctn",
+         "it is a symbolic link that leads to no file: " + std::string(strerror(ELOOP))},
+    };
+    // A device of its own, where this system lets the test make one (the null device's numbers).
+    if (::mknod(dir.file("null.ctn").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        cases.push_back({"null.ctn", "it is a device, not a file"});
+    }
+    const std::vector<std::string> before = entries(dir.path());
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_FALSE(saveProject(record(3.0f), dir.file(c.name), &why)) << c.name;
+        EXPECT_EQ(why, c.why);
+    }
+    EXPECT_EQ(entries(dir.path()), before) << "nothing created, nothing left";
+    struct stat info {};
+    ASSERT_EQ(::lstat(dir.file("fifo.ctn").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling.ctn")));
 }
 
 // Starts a child that saves a and b to path by turns until it is killed.
