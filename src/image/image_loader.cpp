@@ -98,7 +98,8 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         ::close(fd);
         return fail(why, "empty file");
     }
-    if (!pictureDataComplete(fd, info.st_size, why)) {
+    bool endMarkerMissing = false;
+    if (!pictureDataComplete(fd, info.st_size, why, &endMarkerMissing)) {
         ::close(fd);
         return false;
     }
@@ -136,9 +137,14 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
     QImage picture;
     if (declared.isValid() && reader.format() == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
-        picture = decodeJpegRgbx(file.handle());
+        picture = decodeJpegRgbx(file.handle(), endMarkerMissing);
     }
     if (picture.isNull()) {
+        // The reader would fill a scan cut short with grey: a JPEG without its end marker is
+        // read only once the decoder has found every scan whole.
+        if (endMarkerMissing && !jpegScanDataWhole(file.handle())) {
+            return fail(why, kPictureCutShort);
+        }
         if (!reader.read(&picture) || picture.isNull()) {
             return fail(why, readerError(reader));
         }

@@ -14,15 +14,9 @@
 
 namespace cartonic {
 
-// Without libjpeg-turbo's extended colour spaces every JPEG takes the general reader.
-#ifdef JCS_EXTENSIONS
-
 namespace {
 
-constexpr int kRgbaBytes = 4;
 constexpr std::size_t kReadChunkBytes = 64 * 1024;
-// Transparent huge pages: a 24 MB picture then faults in 12 pages instead of 6000.
-constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 
 struct Decoder {
     jpeg_decompress_struct info{};
@@ -57,7 +51,8 @@ boolean fillInputBuffer(j_decompress_ptr info) {
         got = ::pread(d.fd, d.buffer, sizeof d.buffer, d.offset);
     } while (got < 0 && errno == EINTR);
     if (got <= 0) {
-        // The data stops short: end the picture here, and let the general reader judge it.
+        // The data stops short: end the picture here. Whether anything is missing shows in the
+        // warnings: a scan whose data ran out warns, a file lacking only its end marker does not.
         d.endedEarly = true;
         d.buffer[0] = 0xFF;
         d.buffer[1] = JPEG_EOI;
@@ -85,8 +80,8 @@ void skipInputData(j_decompress_ptr info, long count) {
     d.source.bytes_in_buffer = 0;
 }
 
-// The three steps that may end in the decoder's error longjmp. They hold no object with a
-// destructor, which the jump would skip; each returns false when the decoder failed.
+// The steps that may end in the decoder's error longjmp. They hold no object with a destructor,
+// which the jump would skip; each returns false when the decoder failed.
 bool create(Decoder& d) {
     if (setjmp(d.failed)) {
         return false;
@@ -94,6 +89,41 @@ bool create(Decoder& d) {
     jpeg_create_decompress(&d.info);
     return true;
 }
+
+// A decoder reading fd from its start; false when it could not be created (nothing to destroy).
+bool start(Decoder& d, int fd) {
+    d.fd = fd;
+    d.info.err = jpeg_std_error(&d.errors);
+    d.errors.error_exit = onError;
+    d.errors.output_message = onMessage;
+    d.info.client_data = &d;
+    if (!create(d)) {
+        return false;
+    }
+    d.source.init_source = initSource;
+    d.source.fill_input_buffer = fillInputBuffer;
+    d.source.skip_input_data = skipInputData;
+    d.source.resync_to_restart = jpeg_resync_to_restart;
+    d.source.term_source = termSource;
+    d.info.src = &d.source;
+    return true;
+}
+
+// Entropy-decodes every scan without turning the coefficients into pixels.
+bool readCoefficients(Decoder& d) {
+    if (setjmp(d.failed)) {
+        return false;
+    }
+    return jpeg_read_header(&d.info, TRUE) == JPEG_HEADER_OK &&
+           jpeg_read_coefficients(&d.info) != nullptr;
+}
+
+// Without libjpeg-turbo's extended colour spaces every JPEG takes the general reader.
+#ifdef JCS_EXTENSIONS
+
+constexpr int kRgbaBytes = 4;
+// Transparent huge pages: a 24 MB picture then faults in 12 pages instead of 6000.
+constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 
 bool readHeader(Decoder& d) {
     if (setjmp(d.failed)) {
@@ -164,26 +194,18 @@ QImage newPicture(int width, int height) {
     return picture;
 }
 
+#endif
+
 } // namespace
 
-QImage decodeJpegRgbx(int fd) {
+#ifdef JCS_EXTENSIONS
+
+QImage decodeJpegRgbx(int fd, bool endMarkerMissing) {
     // Not value-initialised: the read buffer needs no zeroing.
     std::unique_ptr<Decoder> d(new Decoder);
-    d->fd = fd;
-    d->info.err = jpeg_std_error(&d->errors);
-    d->errors.error_exit = onError;
-    d->errors.output_message = onMessage;
-    d->info.client_data = d.get();
-    if (!create(*d)) {
+    if (!start(*d, fd)) {
         return QImage();
     }
-    d->source.init_source = initSource;
-    d->source.fill_input_buffer = fillInputBuffer;
-    d->source.skip_input_data = skipInputData;
-    d->source.resync_to_restart = jpeg_resync_to_restart;
-    d->source.term_source = termSource;
-    d->info.src = &d->source;
-
     QImage picture;
     if (readHeader(*d)) {
         picture = newPicture(static_cast<int>(d->info.output_width),
@@ -195,8 +217,10 @@ QImage decodeJpegRgbx(int fd) {
         for (std::size_t y = 0; y < rows.size(); ++y) {
             rows[y] = bits + y * static_cast<std::size_t>(picture.bytesPerLine());
         }
-        // Anything the decoder only warned about is left to the general reader as well.
-        if (!readRows(*d, rows.data()) || d->errors.num_warnings != 0 || d->endedEarly) {
+        // Anything the decoder only warned about is left to the general reader as well, and so
+        // is a file stopping short that was not expected to.
+        if (!readRows(*d, rows.data()) || d->errors.num_warnings != 0 ||
+            (d->endedEarly && !endMarkerMissing)) {
             picture = QImage();
         }
     }
@@ -206,10 +230,20 @@ QImage decodeJpegRgbx(int fd) {
 
 #else
 
-QImage decodeJpegRgbx(int) {
+QImage decodeJpegRgbx(int, bool) {
     return QImage();
 }
 
 #endif
+
+bool jpegScanDataWhole(int fd) {
+    std::unique_ptr<Decoder> d(new Decoder);
+    if (!start(*d, fd)) {
+        return false;
+    }
+    const bool whole = readCoefficients(*d) && d->errors.num_warnings == 0;
+    jpeg_destroy_decompress(&d->info);
+    return whole;
+}
 
 } // namespace cartonic

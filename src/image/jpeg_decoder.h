@@ -14,6 +14,14 @@ namespace cartonic {
 // null image for any other kind, and when the decoder reports an error, so the caller can take the
 // general road, which then decides and words the outcome. The caller has bounded the picture's
 // size. Large pictures get a buffer of their own mapping, released with the last copy of the image.
-QImage decodeJpegRgbx(int fd);
+// A file that stops short is declined too, unless endMarkerMissing says the caller expects it
+// (pictureDataComplete found every scan present but no end marker): then it decodes when the
+// decoder read every scan whole.
+QImage decodeJpegRgbx(int fd, bool endMarkerMissing = false);
+
+// Whether the decoder reads every scan of the JPEG in fd (pread, as above) to its end: no scan's
+// data runs out or is damaged. A missing end marker, after the last scan, is not held against it.
+// Reads the coefficients only, for any colour space, without making pixels.
+bool jpegScanDataWhole(int fd);
 
 } // namespace cartonic

@@ -1,9 +1,11 @@
 #include "image/picture_completeness.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace cartonic {
@@ -11,7 +13,6 @@ namespace cartonic {
 namespace {
 
 constexpr std::size_t kChunkBytes = 64 * 1024;
-constexpr const char* kCutShort = "the file ends before the picture does";
 
 // Sequential reads of a file through pread, a chunk at a time.
 class ByteSource {
@@ -111,7 +112,7 @@ std::uint32_t le32(const std::uint8_t* p) {
 
 bool cutShort(std::string* why) {
     if (why) {
-        *why = kCutShort;
+        *why = kPictureCutShort;
     }
     return false;
 }
@@ -216,10 +217,84 @@ bool isStandAloneMarker(int m) {
     return m == kSoi || m == kTem || isRestartMarker(m);
 }
 
+// Which coefficients of which components the scans read so far carry to their last bit. A
+// sequential scan carries all 64 of its components; a progressive one its band (Ss to Se), and
+// that to the last bit only when it is the band's final refinement (Al = 0).
+class ScanCoverage {
+public:
+    // The frame header's marker and payload: precision, height, width, component count, then
+    // three bytes per component, its identifier first.
+    void frame(int marker, const std::vector<std::uint8_t>& p) {
+        constexpr int kSof2 = 0xC2, kSof6 = 0xC6, kSof10 = 0xCA, kSof14 = 0xCE;
+        progressive_ = marker == kSof2 || marker == kSof6 || marker == kSof10 || marker == kSof14;
+        components_.clear();
+        constexpr std::size_t kCountAt = 5, kBytesPerComponent = 3;
+        const std::size_t count = p.size() > kCountAt ? p[kCountAt] : 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t at = kCountAt + 1 + k * kBytesPerComponent;
+            if (at < p.size()) {
+                components_.push_back({p[at], 0});
+            }
+        }
+    }
+
+    // The scan header's payload: component count, two bytes per component (its identifier
+    // first), then Ss, Se, and Ah and Al in one byte.
+    void scan(const std::vector<std::uint8_t>& p) {
+        const std::size_t count = p.empty() ? 0 : p[0];
+        const std::size_t bandAt = 1 + 2 * count;
+        if (p.size() < bandAt + 3) {
+            return; // malformed: the decoder's call
+        }
+        constexpr int kLastCoefficient = 63, kAlMask = 0x0F;
+        const int ss = p[bandAt];
+        const int se = std::min<int>(p[bandAt + 1], kLastCoefficient);
+        const bool lastBit = (p[bandAt + 2] & kAlMask) == 0;
+        std::uint64_t band = 0;
+        if (!progressive_) {
+            band = kAllCoefficients;
+        } else if (lastBit && ss <= se) {
+            band = (kAllCoefficients >> (kLastCoefficient - se)) & (kAllCoefficients << ss);
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            for (auto& [id, carried] : components_) {
+                if (id == p[1 + 2 * k]) {
+                    carried |= band;
+                }
+            }
+        }
+    }
+
+    bool everyCoefficient() const {
+        return !components_.empty() &&
+               std::all_of(components_.begin(), components_.end(),
+                           [](const auto& c) { return c.second == kAllCoefficients; });
+    }
+
+private:
+    static constexpr std::uint64_t kAllCoefficients = ~std::uint64_t{0};
+    bool progressive_ = false;
+    std::vector<std::pair<int, std::uint64_t>> components_;
+};
+
+bool isFrameMarker(int m) {
+    constexpr int kSof0 = 0xC0, kSof15 = 0xCF, kDht = 0xC4, kJpg = 0xC8, kDac = 0xCC;
+    return m >= kSof0 && m <= kSof15 && m != kDht && m != kJpg && m != kDac;
+}
+
 // Marker segments by their lengths, scans by looking for the marker that ends them (an FF in
-// coded data is followed by 00, and restart markers sit inside scans), up to end of image.
-bool jpegComplete(ByteSource& in, std::string* why) {
+// coded data is followed by 00, and restart markers sit inside scans), up to end of image. The
+// file may stop inside its last scan only once the scans carry every coefficient.
+bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing) {
     constexpr int kFill = 0xFF, kEoi = 0xD9, kSos = 0xDA;
+    ScanCoverage coverage;
+    const auto stopsInScan = [&] {
+        if (endMarkerMissing && coverage.everyCoefficient()) {
+            *endMarkerMissing = true;
+            return true;
+        }
+        return cutShort(why);
+    };
     int pending = -1;
     for (;;) {
         int m = pending;
@@ -254,12 +329,22 @@ bool jpegComplete(ByteSource& in, std::string* why) {
         if (segment < 2) {
             return true; // malformed: the decoder's call
         }
-        if (!in.skip(segment - 2)) {
+        if (m == kSos || isFrameMarker(m)) {
+            std::vector<std::uint8_t> payload(static_cast<std::size_t>(segment - 2));
+            if (!in.read(payload.data(), payload.size())) {
+                return cutShort(why);
+            }
+            if (m == kSos) {
+                coverage.scan(payload);
+            } else {
+                coverage.frame(m, payload);
+            }
+        } else if (!in.skip(segment - 2)) {
             return cutShort(why);
         }
         while (m == kSos && pending < 0) {
             if (!in.seekTo(kFill)) {
-                return cutShort(why);
+                return stopsInScan();
             }
             in.get();
             int next;
@@ -267,7 +352,7 @@ bool jpegComplete(ByteSource& in, std::string* why) {
                 next = in.get();
             } while (next == kFill);
             if (next < 0) {
-                return cutShort(why);
+                return stopsInScan();
             }
             if (next != 0 && !isRestartMarker(next)) {
                 pending = next;
@@ -278,7 +363,10 @@ bool jpegComplete(ByteSource& in, std::string* why) {
 
 } // namespace
 
-bool pictureDataComplete(int fd, std::int64_t size, std::string* why) {
+bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endMarkerMissing) {
+    if (endMarkerMissing) {
+        *endMarkerMissing = false;
+    }
     std::uint8_t magic[4] = {};
     ssize_t got;
     do {
@@ -292,7 +380,7 @@ bool pictureDataComplete(int fd, std::int64_t size, std::string* why) {
         complete = gifComplete(in, why);
     } else if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) {
         in.skip(2);
-        complete = jpegComplete(in, why);
+        complete = jpegComplete(in, why, endMarkerMissing);
     }
     const int error = got < 0 ? errno : in.error();
     if (error != 0) {

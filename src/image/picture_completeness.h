@@ -8,7 +8,9 @@
 //   BMP  (BM)        uncompressed and bit-field pictures: the file holds every row the header
 //                    declares (run-length pictures are filled by their decoder).
 //   GIF  (GIF8)      the blocks up to the end of the first picture's data are all present.
-//   JPEG (FF D8 FF)  the marker segments and scans run on to the end-of-image marker.
+//   JPEG (FF D8 FF)  the marker segments and scans run on to the end-of-image marker; or the
+//                    file stops inside a scan after scans that between them carry every
+//                    coefficient of every component, as a file lacking only its end marker does.
 // PNG and TIFF decoders refuse short files themselves, and other files pass unchecked.
 
 #include <cstdint>
@@ -16,8 +18,17 @@
 
 namespace cartonic {
 
+// The reason given for a picture file that stops short.
+inline constexpr const char* kPictureCutShort = "the file ends before the picture does";
+
 // Reads the open regular file fd of size bytes with pread (the file offset is left alone).
 // False, with the reason in *why, when the picture data is cut short or unreadable.
-bool pictureDataComplete(int fd, std::int64_t size, std::string* why = nullptr);
+//
+// A JPEG that stops inside its last scan may lack only its end marker, which viewers do without,
+// or may be cut inside that scan's data, which only decoding tells apart. With endMarkerMissing,
+// such a file passes with *endMarkerMissing set, and the caller must have the decoder confirm
+// the scan (jpegScanDataWhole); without it, the file counts as cut short.
+bool pictureDataComplete(int fd, std::int64_t size, std::string* why = nullptr,
+                         bool* endMarkerMissing = nullptr);
 
 } // namespace cartonic

@@ -118,13 +118,12 @@ TEST(HostileImage, CutShortPicturesOfEveryFormatAreRefused) {
             expectRefused(path);
         }
     }
-    // Where the last bytes carry pixels or the end marker, one byte short is short.
-    for (PictureFormat f : {PictureFormat::Bmp, PictureFormat::Jpeg}) {
-        Bytes bytes = test::encodePicture(picture, f);
-        bytes.pop_back();
-        test::writeBytes(dir.file("one-short"), bytes);
-        EXPECT_EQ(expectRefused(dir.file("one-short")), kCutShortText) << formatName(f);
-    }
+    // Where the last bytes carry pixels, one byte short is short. (A JPEG's last two bytes are its
+    // end marker, which viewers do without: the decoder's tests load JPEG files lacking it.)
+    Bytes bmp = test::encodePicture(picture, PictureFormat::Bmp);
+    bmp.pop_back();
+    test::writeBytes(dir.file("one-short"), bmp);
+    EXPECT_EQ(expectRefused(dir.file("one-short")), kCutShortText);
 }
 
 // The cut-off check refuses only what is short: whole files laid out in less common ways load.

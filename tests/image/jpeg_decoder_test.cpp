@@ -1,8 +1,10 @@
 // The straight JPEG decoder must give exactly the pixels of the general reader for every kind of
-// file it takes, and decline the rest so that the general reader handles them.
+// file it takes, and decline the rest so that the general reader handles them. A file lacking
+// only its end marker loads whole by either road; one cut inside its scans loads by neither.
 
 #include "image/image_loader.h"
 #include "image/jpeg_decoder.h"
+#include "image/picture_completeness.h"
 
 #include "support/temp_dir.h"
 
@@ -240,6 +242,75 @@ TEST(JpegDecoder, TurnedPicturesStillComeUpright) {
     EXPECT_EQ(slot.imageWidth, 48);
     EXPECT_EQ(slot.imageHeight, 64);
     EXPECT_TRUE(samePixels(image.image, decodeGeneral(path)));
+}
+
+// Where each scan's coded data starts and where the marker that ends it stands.
+struct Scan {
+    std::size_t start, end;
+};
+
+std::vector<Scan> scansOf(const std::vector<std::uint8_t>& jpeg) {
+    constexpr std::uint8_t kFill = 0xFF, kSos = 0xDA, kRst0 = 0xD0, kRst7 = 0xD7;
+    std::vector<Scan> scans;
+    for (std::size_t i = 0; i + 3 < jpeg.size(); ++i) {
+        if (jpeg[i] != kFill || jpeg[i + 1] != kSos) {
+            continue;
+        }
+        Scan scan{i + 2 + (std::size_t{jpeg[i + 2]} << 8 | jpeg[i + 3]), jpeg.size()};
+        for (std::size_t k = scan.start; k + 1 < jpeg.size(); ++k) {
+            const std::uint8_t next = jpeg[k + 1];
+            if (jpeg[k] == kFill && next != 0 && (next < kRst0 || next > kRst7)) {
+                scan.end = k;
+                break;
+            }
+        }
+        scans.push_back(scan);
+        i = scan.end;
+    }
+    return scans;
+}
+
+TEST(JpegDecoder, OnlyTheEndMarkerMayBeMissing) {
+    TempDir dir;
+    // The straight decoder's codings, and two that take the general reader.
+    const Coding codings[] = {
+        {"4:2:0"},
+        {"progressive", 2, 2, JCS_YCbCr, true},
+        {"restart markers", 2, 2, JCS_YCbCr, false, 1},
+        {"cmyk", 1, 1, JCS_CMYK},
+        {"turned", 2, 2, JCS_YCbCr, false, 0, 6},
+    };
+    const auto load = [&dir](const std::vector<std::uint8_t>& bytes, std::string* why) {
+        FaceSlot slot{};
+        SlotImage image;
+        return loadImage(slot, image, writeJpeg(dir, "picture.jpg", bytes), why) ? image.image
+                                                                                 : QImage();
+    };
+    for (const Coding& coding : codings) {
+        SCOPED_TRACE(coding.name);
+        const std::vector<std::uint8_t> whole = encode(photo(64, 48), coding);
+        std::string why;
+        const QImage expected = load(whole, &why);
+        ASSERT_FALSE(expected.isNull()) << why;
+        for (const std::size_t missing : {1, 2}) {
+            const QImage unended = load({whole.begin(), whole.end() - missing}, &why);
+            EXPECT_TRUE(samePixels(unended, expected)) << missing << " bytes missing: " << why;
+        }
+
+        // Cut inside the last scan's data; and, with several scans, right after a whole scan
+        // but before the last.
+        const std::vector<Scan> scans = scansOf(whole);
+        ASSERT_FALSE(scans.empty());
+        std::vector<std::size_t> cuts = {(scans.back().start + scans.back().end) / 2};
+        if (scans.size() > 1) {
+            cuts.push_back(scans[scans.size() - 2].end);
+        }
+        for (const std::size_t kept : cuts) {
+            SCOPED_TRACE(kept);
+            EXPECT_TRUE(load({whole.begin(), whole.begin() + kept}, &why).isNull());
+            EXPECT_EQ(why, kPictureCutShort);
+        }
+    }
 }
 
 } // namespace
