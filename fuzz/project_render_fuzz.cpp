@@ -4,6 +4,7 @@
 
 #include "camera/camera.h"
 #include "fuzz_support.h"
+#include "gl/gl_errors.h"
 #include "gl/headless_context.h"
 #include "gl/offscreen_target.h"
 #include "model/project_file.h"
@@ -69,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.camera.applyProjection();
     drawFrame(live);
     const GLenum error = glGetError();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    gl::clearPendingErrors();
     FUZZ_REQUIRE(error == GL_NO_ERROR);
     return 0;
 }

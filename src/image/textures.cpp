@@ -1,5 +1,6 @@
 #include "image/textures.h"
 
+#include "gl/gl_errors.h"
 #include "image/picture_reduction.h"
 
 #include <GL/gl.h>
@@ -129,8 +130,7 @@ unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
         glGenTextures(1, &name);
         slot.textureId = name;
     }
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    gl::clearPendingErrors();
     glBindTexture(GL_TEXTURE_2D, slot.textureId);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 

@@ -1,5 +1,6 @@
 #include "render/gl_state.h"
 
+#include "gl/gl_errors.h"
 #include "image/textures.h"
 #include "render/face_lists.h"
 #include "render/lighting.h"
@@ -10,16 +11,12 @@ namespace cartonic {
 
 namespace {
 
-// An implementation keeps at most one flag per kind of error; this bounds the drain in case a
-// lost context keeps answering with an error.
-constexpr int kMaxPendingErrors = 16;
 constexpr GLint kUnpackAlignment = 1;
 
 } // namespace
 
 void initGLState(ProjectData& data) {
-    for (int k = 0; k < kMaxPendingErrors && glGetError() != GL_NO_ERROR; ++k) {
-    }
+    gl::clearPendingErrors();
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_LIGHT0);
     applyLight(data);
