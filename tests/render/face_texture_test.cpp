@@ -123,5 +123,68 @@ TEST_F(FrontFace, PictureIsShadedByTheLight) {
     EXPECT_GT(lit.r + lit.g + lit.b, unlit.r + unlit.g + unlit.b + 60) << lit << " " << unlit;
 }
 
+// Where each face's picture lies, as the unit box's texture coordinates lay it: the face's centre
+// on the unit box, and the directions in which the picture's left-to-right (s) and top-to-bottom
+// (t) run. Side faces show their pictures upright from outside, and so does the bottom seen from
+// below with the front edge farthest; the top, seen from above with the front edge nearest,
+// shows its picture mirrored top to bottom (its top row along the front edge), as stored
+// projects have it.
+struct FaceLayout {
+    Face face;
+    Vec3f centre;
+    Vec3f right;
+    Vec3f down;
+};
+constexpr FaceLayout kFaceLayouts[] = {
+    {Top, {0, 0, 2}, {1, 0, 0}, {0, 1, 0}},      {Bottom, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+    {Front, {0, -1, 1}, {1, 0, 0}, {0, 0, -1}},  {Back, {0, 1, 1}, {-1, 0, 0}, {0, 0, -1}},
+    {Right, {-1, 0, 1}, {0, -1, 0}, {0, 0, -1}}, {Left, {1, 0, 1}, {0, 1, 0}, {0, 0, -1}},
+};
+
+TEST_F(FaceTexture, EachFaceShowsItsPictureAsItsTextureCoordinatesLayIt) {
+    plainScene();
+    data.showFloor = 0;
+    FaceSlot built{};
+    ASSERT_EQ(buildSlotTexture(built, cornerPicture()), 0u);
+    constexpr Vec3f kUnitBoxMiddle = {0, 0, 1};
+    constexpr float kViewDistance = 15.0f;
+    const auto world = [this](const Vec3f& unit) {
+        return Vec3f{unit[0] * data.boxWidth, unit[1] * data.boxDepth, unit[2] * data.boxHeight};
+    };
+
+    for (const FaceLayout& f : kFaceLayouts) {
+        const std::string name(kFaceNames[f.face]);
+        for (int k = 0; k < kFaceCount; ++k) {
+            data.faceSlots[k].textureId = k == f.face ? built.textureId : 0;
+        }
+        // Straight in front of the face, outside the box.
+        const Vec3f centre = world(f.centre);
+        camera = Camera{};
+        camera.upVector = kStartUpVector;
+        camera.moveBy(centre[0] + kViewDistance * (f.centre[0] - kUnitBoxMiddle[0]),
+                      centre[1] + kViewDistance * (f.centre[1] - kUnitBoxMiddle[1]),
+                      centre[2] + kViewDistance * (f.centre[2] - kUnitBoxMiddle[2]));
+        camera.lookAt(centre[0], centre[1], centre[2]);
+        camera.setViewSize(kPictureWidth, kPictureHeight);
+        const Picture picture = render(name);
+
+        constexpr std::array<std::pair<float, float>, 4> kQuarters = {
+            {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.25f, 0.75f}, {0.75f, 0.75f}}};
+        for (std::size_t k = 0; k < kQuarters.size(); ++k) {
+            const auto [s, t] = kQuarters[k];
+            Vec3f unit{};
+            for (int axis = 0; axis < 3; ++axis) {
+                unit[axis] =
+                    f.centre[axis] + (2 * s - 1) * f.right[axis] + (2 * t - 1) * f.down[axis];
+            }
+            const Pixel at = project(world(unit));
+            ASSERT_TRUE(at.inside) << name << " " << at;
+            EXPECT_EQ(classify(picture.at(at)), static_cast<Corner>(k))
+                << name << ": its " << kCornerNames[k] << " quarter shows "
+                << kCornerNames[classify(picture.at(at))] << " " << picture.at(at);
+        }
+    }
+}
+
 } // namespace
 } // namespace cartonic::test
