@@ -34,6 +34,7 @@ enum CommandId : int {
     EditCut = 57635,
     EditPaste = 57637,
     EditUndo = 57643,
+    EditRedo = 57644,
     AppAbout = 57664,
     AppExit = 57665,
     NextPane = 57680,

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/command_ids.h"
+#include "app/edit_history.h"
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
 #include "app/pane_container.h"
@@ -13,6 +14,7 @@
 #include "panels/scene_settings_panel.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
@@ -64,6 +66,7 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     faceSelected.add([this] { facePanel_->refreshFromProject(); });
     sceneSettingsShown.add([this] { scenePanel_->refreshFromProject(); });
     facePanel_->colorListeners.push_back([this] { view_->update(); });
+    createHistory();
 
     // New runs once the event loop starts, after the window has been shown; there is nothing to
     // save yet, so it asks nothing.
@@ -72,7 +75,66 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     dispatch(ModeRotateCamera);
 }
 
+void MainFrame::createHistory() {
+    EditHistory::Hooks hooks;
+    hooks.pictureRestored = [this](int slot) {
+        FaceSlot& face = data_.faceSlots[static_cast<std::size_t>(slot)];
+        const SlotImage& image = images_[static_cast<std::size_t>(slot)];
+        if (image.empty()) {
+            view_->deleteTextures({face.textureId});
+            face.textureId = 0;
+        } else {
+            view_->buildSlotTexture(face, image);
+        }
+        if (slot == kFloorSlot) {
+            data_.floorTextureId = face.textureId;
+        }
+    };
+    hooks.restored = [this] {
+        facePanel_->refreshFromProject();
+        scenePanel_->refreshFromProject();
+        scenePanel_->showFieldOfView();
+        view_->applyLight();
+        view_->requestRedraw();
+    };
+    history_ = new EditHistory(data_, images_, view_->camera(), std::move(hooks), this);
+    qApp->installEventFilter(history_);
+
+    // Every edit asks the view for a new picture; the check runs once the input is handled.
+    commitTimer_ = new QTimer(this);
+    commitTimer_->setSingleShot(true);
+    commitTimer_->setInterval(0);
+    connect(commitTimer_, &QTimer::timeout, history_, &EditHistory::commit);
+    connect(view_, &OGLView::redrawRequested, this, &MainFrame::scheduleCommit);
+    facePanel_->colorListeners.push_back([this] { scheduleCommit(); });
+
+    QUndoStack* stack = &history_->stack();
+    const auto follow = [this](int command, const QString& verb, const QString& keys,
+                               const QString& step, bool enabled) {
+        QAction* action = actions_[command];
+        action->setEnabled(enabled);
+        action->setText(step.isEmpty() ? QString("&%1\t%2").arg(verb, keys)
+                                       : QString("&%1 %2\t%3").arg(verb, step, keys));
+    };
+    const auto update = [stack, follow] {
+        follow(EditUndo, "Undo", "Ctrl+Z", stack->undoText(), stack->canUndo());
+        follow(EditRedo, "Redo", "Ctrl+Y", stack->redoText(), stack->canRedo());
+    };
+    connect(stack, &QUndoStack::indexChanged, this, update);
+    connect(stack, &QUndoStack::cleanChanged, this, update);
+    update();
+}
+
+void MainFrame::scheduleCommit() {
+    if (!commitTimer_->isActive()) {
+        commitTimer_->start();
+    }
+}
+
 MainFrame::~MainFrame() {
+    // Its stack tells the Edit menu's actions about its last change as it goes; they go before
+    // the window's children do.
+    delete history_;
     if (theFrame == this) {
         theFrame = nullptr;
     }
@@ -98,6 +160,8 @@ void MainFrame::createActions() {
     addAction(FileSaveAs, "Save &As...");
     addAction(SaveAsImage, "Save As &Image");
     addAction(AppExit, "E&xit");
+    addAction(EditUndo, "&Undo\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addAction(EditRedo, "&Redo\tCtrl+Y", QKeySequence(Qt::CTRL | Qt::Key_Y));
     addAction(EditCopy, "&Copy\tCtrl+C", QKeySequence(Qt::CTRL | Qt::Key_C));
     addAction(ViewToolbar, "&Toolbar");
     addAction(ViewStatusBar, "&Status Bar");
@@ -110,6 +174,13 @@ void MainFrame::createActions() {
     addAction(ModeRotateLight, commandTooltip(ModeRotateLight));
     addAction(ChangeSettings, commandPrompt(ChangeSettings));
 
+    // The second keys of the accelerator table, and the other common redo.
+    actions_[EditUndo]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    actions_[EditRedo]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    actions_[EditCopy]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     for (int command : {ViewToolbar, ViewStatusBar}) {
         actions_[command]->setCheckable(true);
         actions_[command]->setChecked(true);
@@ -137,6 +208,8 @@ void MainFrame::createMenus() {
     file->addSeparator();
     file->addAction(actions_[AppExit]);
     QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->addAction(actions_[EditUndo]);
+    edit->addAction(actions_[EditRedo]);
     edit->addSeparator();
     edit->addAction(actions_[EditCopy]);
     QMenu* viewMenu = menuBar()->addMenu("&View");

@@ -17,10 +17,12 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QTimer;
 class QToolBar;
 
 namespace cartonic {
 
+class EditHistory;
 class FaceSettingsPanel;
 class FixedRightSplitter;
 class NavigationBar;
@@ -51,6 +53,7 @@ public:
     ProportionalSplitter& innerSplitter() { return *inner_; }
     QAction* action(int command) const { return actions_.value(command); }
     UserPrompts& prompts() { return prompts_; }
+    EditHistory& history() { return *history_; }
 
     ListenerList faceSelected;
     ListenerList sceneSettingsShown;
@@ -76,6 +79,9 @@ private:
     void createClient();
     void addAction(int command, const QString& text, const QKeySequence& shortcut = {});
     void showMenuPrompt(QAction* action);
+    void createHistory();
+    // Makes whatever the last input changed one undo step, once the event queue is idle.
+    void scheduleCommit();
 
     void selectFace(int face);
     void showSceneSettings();
@@ -105,6 +111,8 @@ private:
     QActionGroup* modeGroup_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QLabel* readyText_ = nullptr; // the status bar's normal part
+    EditHistory* history_ = nullptr;
+    QTimer* commitTimer_ = nullptr;
     FixedRightSplitter* outer_ = nullptr;
     ProportionalSplitter* inner_ = nullptr;
     PaneContainer* navigationPane_ = nullptr;

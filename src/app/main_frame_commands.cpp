@@ -1,6 +1,7 @@
 // The main frame's command handlers, one per command number.
 
 #include "app/command_ids.h"
+#include "app/edit_history.h"
 #include "app/face_list.h"
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
@@ -107,6 +108,12 @@ void MainFrame::dispatch(int command) {
     case AppExit:
         close();
         break;
+    case EditUndo:
+        history_->stack().undo();
+        break;
+    case EditRedo:
+        history_->stack().redo();
+        break;
     case ViewToolbar:
         toggleToolbar();
         break;
@@ -170,6 +177,7 @@ void MainFrame::newProject() {
     // The light lives in the GL context, not in the frame drawn from the record.
     view_->applyLight();
     view_->requestRedraw();
+    history_->reset();
 }
 
 void MainFrame::openProject() {
@@ -198,6 +206,7 @@ void MainFrame::openProject() {
     sceneSettingsShown.fire();
     view_->applyLight();
     view_->requestRedraw();
+    history_->reset();
 }
 
 void MainFrame::restorePictures(const QString& projectPath) {

@@ -54,6 +54,7 @@ void OGLView::requestRedraw() {
     if (!idle_.isActive()) {
         idle_.start();
     }
+    emit redrawRequested();
 }
 
 void OGLView::redrawIfNeeded() {

@@ -58,6 +58,8 @@ public:
 
 signals:
     void painted();
+    // Something asked for a new picture: an edit, a drag step or a camera move.
+    void redrawRequested();
 
 protected:
     void initializeGL() override;

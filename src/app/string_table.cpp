@@ -9,7 +9,7 @@ namespace cartonic {
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 16> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 19> kStrings = {{
     {ModeRotateCamera, "Rotate camera.\nRotate camera"},
     {ModeAdjustWidth, "Adjust box's width\nAdjust Box's width"},
     {ModeAdjustDepth, "Adjust box's depth\nAdjust Box's depth"},
@@ -22,6 +22,9 @@ constexpr std::array<std::pair<int, const char*>, 16> kStrings = {{
     {FileSave, "Save the active document\nSave"},
     {FileSaveAs, "Save the active document with a new name\nSave As"},
     {EditCopy, "Copy the selection and put it on the Clipboard\nCopy"},
+    {EditPaste, "Insert Clipboard contents\nPaste"},
+    {EditUndo, "Undo the last action\nUndo"},
+    {EditRedo, "Redo the previously undone action\nRedo"},
     {AppAbout, "Display program information, version number and copyright\nAbout"},
     {AppExit, "Quit the application; prompts to save documents\nExit"},
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 
 #include <algorithm>
@@ -179,6 +180,15 @@ void SceneSettingsPanel::refreshFromProject() {
     enableBackgroundButtons();
     update();
     preview_->update();
+}
+
+void SceneSettingsPanel::showFieldOfView() {
+    // Showing the camera's value is no edit of its own.
+    {
+        const QSignalBlocker quiet(fovSlider_);
+        fovSlider_->setValue(static_cast<int>(view_.camera().fov));
+    }
+    fovLabel_->setText(fovText(fovSlider_->value()));
 }
 
 void SceneSettingsPanel::enableBackgroundButtons() {

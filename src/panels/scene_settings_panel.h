@@ -63,6 +63,9 @@ public:
     // Fills the colour buttons, the floor path and the check boxes from the record and sets which
     // colour buttons are enabled. Leaves the field of view alone: it is not part of the record.
     void refreshFromProject();
+    // Sets the field-of-view slider and its label from the view's camera, which an undo may
+    // have changed behind the panel's back. Sends nothing to the view.
+    void showFieldOfView();
 
     // The file dialog and the failure message, replaceable so tests never block.
     ImageFileChooser chooseImageFile;

@@ -10,6 +10,7 @@
 #include "app/pane_container.h"
 #include "app/settings_pane.h"
 #include "app/splitters.h"
+#include "frame_test_support.h"
 #include "model/project_file.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -32,74 +33,9 @@ using namespace cartonic;
 
 namespace {
 
-// Answers the frame's questions from queues the test fills, and records what it was told.
-struct ScriptedPrompts {
-    std::deque<QString> files;
-    std::deque<SaveChoice> saveChoices;
-    QStringList questionsAsked;
-    QStringList errors;
-    QStringList notices;
-    int fileDialogs = 0;
-    ExportSize proposedSize;
-    std::optional<ExportSize> exportSize; // the proposal when unset
-
-    UserPrompts prompts() {
-        UserPrompts p;
-        p.chooseFile = [this](QWidget*, const FileRequest& request) {
-            ++fileDialogs;
-            questionsAsked << (request.save ? "save:" : "open:") + request.filter;
-            if (files.empty()) {
-                return QString();
-            }
-            QString f = files.front();
-            files.pop_front();
-            return f;
-        };
-        p.askSaveChanges = [this](QWidget*) {
-            questionsAsked << "save changes";
-            SaveChoice c = saveChoices.empty() ? SaveChoice::Cancel : saveChoices.front();
-            if (!saveChoices.empty()) {
-                saveChoices.pop_front();
-            }
-            return c;
-        };
-        p.showError = [this](QWidget*, const QString& m) {
-            errors << m;
-        };
-        p.showNotice = [this](QWidget*, const QString& m) {
-            notices << m;
-        };
-        p.askExportSize = [this](QWidget*, ExportSize s) -> std::optional<ExportSize> {
-            proposedSize = s;
-            return exportSize ? *exportSize : s;
-        };
-        return p;
-    }
-};
-
-QString q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-// Mean difference per channel, 0 to 255, of two pictures brought to one small size: what a
-// viewer would call the same picture stays within a few levels, whatever the encoding.
-double pictureDifference(const QImage& a, const QImage& b) {
-    const QSize size(32, 32);
-    const QImage x = a.convertToFormat(QImage::Format_RGB32)
-                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32)
-                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    double sum = 0;
-    for (int row = 0; row < size.height(); ++row) {
-        for (int col = 0; col < size.width(); ++col) {
-            const QRgb p = x.pixel(col, row);
-            const QRgb r = y.pixel(col, row);
-            sum += std::abs(qRed(p) - qRed(r)) + std::abs(qGreen(p) - qGreen(r)) +
-                   std::abs(qBlue(p) - qBlue(r));
-        }
-    }
-    return sum / (3.0 * size.width() * size.height());
-}
+using test::pictureDifference;
+using test::q;
+using test::ScriptedPrompts;
 
 QMenu* menuTitled(QMenuBar* bar, const QString& title) {
     for (QAction* a : bar->actions()) {
@@ -360,7 +296,8 @@ private slots:
     }
 
     void menusShowTicksEmptyPromptsAndEverySeparator() {
-        // A checkable item with an icon shows the icon in place of its tick.
+        // A checkable item with an icon shows the icon in place of its tick. The separators at
+        // the ends of Edit's own items and of View's show.
         for (int command : {ViewToolbar, ViewStatusBar, SaveAsImage, FileSaveAs, HomePage}) {
             QVERIFY2(frame_->action(command)->icon().isNull(),
                      qPrintable(QString::number(command)));
@@ -372,7 +309,9 @@ private slots:
         for (QMenu* menu : {edit, view}) {
             menu->popup(frame_->mapToGlobal(QPoint(40, 40)));
             QVERIFY(QTest::qWaitForWindowExposed(menu));
-            QAction* separator = menu == edit ? menu->actions().first() : menu->actions().last();
+            const QList<QAction*> items = menu->actions();
+            QAction* separator =
+                menu == edit ? items.at(items.indexOf(frame_->action(EditCopy)) - 1) : items.last();
             QVERIFY(separator->isSeparator());
             QVERIFY(menu->actionGeometry(separator).height() > 0);
             menu->hide();

@@ -1,0 +1,87 @@
+#pragma once
+
+// What the main window's tests share: answers to the frame's questions from queues the test
+// fills, and a way to compare two pictures as a person would.
+
+#include "app/user_prompts.h"
+
+#include <QImage>
+#include <QStringList>
+
+#include <cmath>
+#include <deque>
+#include <optional>
+#include <string>
+
+namespace cartonic::test {
+
+// Answers the frame's questions from queues the test fills, and records what it was told.
+struct ScriptedPrompts {
+    std::deque<QString> files;
+    std::deque<SaveChoice> saveChoices;
+    QStringList questionsAsked;
+    QStringList errors;
+    QStringList notices;
+    int fileDialogs = 0;
+    ExportSize proposedSize;
+    std::optional<ExportSize> exportSize; // the proposal when unset
+
+    UserPrompts prompts() {
+        UserPrompts p;
+        p.chooseFile = [this](QWidget*, const FileRequest& request) {
+            ++fileDialogs;
+            questionsAsked << (request.save ? "save:" : "open:") + request.filter;
+            if (files.empty()) {
+                return QString();
+            }
+            QString f = files.front();
+            files.pop_front();
+            return f;
+        };
+        p.askSaveChanges = [this](QWidget*) {
+            questionsAsked << "save changes";
+            SaveChoice c = saveChoices.empty() ? SaveChoice::Cancel : saveChoices.front();
+            if (!saveChoices.empty()) {
+                saveChoices.pop_front();
+            }
+            return c;
+        };
+        p.showError = [this](QWidget*, const QString& m) {
+            errors << m;
+        };
+        p.showNotice = [this](QWidget*, const QString& m) {
+            notices << m;
+        };
+        p.askExportSize = [this](QWidget*, ExportSize s) -> std::optional<ExportSize> {
+            proposedSize = s;
+            return exportSize ? *exportSize : s;
+        };
+        return p;
+    }
+};
+
+inline QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Mean difference per channel, 0 to 255, of two pictures brought to one small size: what a
+// viewer would call the same picture stays within a few levels, whatever the encoding.
+inline double pictureDifference(const QImage& a, const QImage& b) {
+    const QSize size(32, 32);
+    const QImage x = a.convertToFormat(QImage::Format_RGB32)
+                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32)
+                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double sum = 0;
+    for (int row = 0; row < size.height(); ++row) {
+        for (int col = 0; col < size.width(); ++col) {
+            const QRgb p = x.pixel(col, row);
+            const QRgb r = y.pixel(col, row);
+            sum += std::abs(qRed(p) - qRed(r)) + std::abs(qGreen(p) - qGreen(r)) +
+                   std::abs(qBlue(p) - qBlue(r));
+        }
+    }
+    return sum / (3.0 * size.width() * size.height());
+}
+
+} // namespace cartonic::test
