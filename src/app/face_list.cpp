@@ -1,7 +1,12 @@
 #include "app/face_list.h"
 
+#include "panels/image_browse.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -65,6 +70,7 @@ FaceList::FaceList(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted in paintEvent, so the background need not be erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAcceptDrops(true);
 }
 
 void FaceList::addItem(const QString& text, int command, const QPixmap& image) {
@@ -219,6 +225,47 @@ void FaceList::mouseMoveEvent(QMouseEvent* event) {
 void FaceList::leaveEvent(QEvent* event) {
     setHotItem(-1);
     QWidget::leaveEvent(event);
+}
+
+int FaceList::trackDrop(const QDropEvent& event) {
+    const QString path = localFileOf(*event.mimeData());
+    const int index =
+        path.isEmpty() || isProjectFileName(path) ? -1 : itemAtHotSpot(event.position().toPoint());
+    setHotItem(index);
+    return index;
+}
+
+void FaceList::dragEnterEvent(QDragEnterEvent* event) {
+    const QString path = localFileOf(*event->mimeData());
+    if (path.isEmpty() || isProjectFileName(path)) {
+        event->ignore(); // a project goes on to the window, which opens it
+        return;
+    }
+    event->acceptProposedAction();
+    trackDrop(*event);
+}
+
+void FaceList::dragMoveEvent(QDragMoveEvent* event) {
+    if (trackDrop(*event) >= 0) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void FaceList::dragLeaveEvent(QDragLeaveEvent*) {
+    setHotItem(-1);
+}
+
+void FaceList::dropEvent(QDropEvent* event) {
+    const int index = trackDrop(*event);
+    setHotItem(-1);
+    if (index < 0) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit pictureDropped(itemCommand(index), localFileOf(*event->mimeData()));
 }
 
 void FaceList::keyPressEvent(QKeyEvent* event) {

@@ -49,6 +49,8 @@ public:
 signals:
     // A click on an item or a selection key chose the item with this command number.
     void commandRequested(int command);
+    // A picture file was dropped on the item with this command number.
+    void pictureDropped(int command, const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,6 +59,10 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct Item {
@@ -72,6 +78,8 @@ private:
     void setHotItem(int index);
     void choose(int index);
     void updateItem(int index);
+    // The item a dragged picture would land on at pos (lit as under the pointer), or -1.
+    int trackDrop(const QDropEvent& event);
 
     std::vector<Item> items_;
     int currentRow_ = -1;

@@ -163,6 +163,7 @@ void MainFrame::createActions() {
     addAction(EditUndo, "&Undo\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z));
     addAction(EditRedo, "&Redo\tCtrl+Y", QKeySequence(Qt::CTRL | Qt::Key_Y));
     addAction(EditCopy, "&Copy\tCtrl+C", QKeySequence(Qt::CTRL | Qt::Key_C));
+    addAction(EditPaste, "&Paste\tCtrl+V", QKeySequence(Qt::CTRL | Qt::Key_V));
     addAction(ViewToolbar, "&Toolbar");
     addAction(ViewStatusBar, "&Status Bar");
     addAction(HomePage, "&Home page");
@@ -181,6 +182,8 @@ void MainFrame::createActions() {
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     actions_[EditCopy]->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    actions_[EditPaste]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     for (int command : {ViewToolbar, ViewStatusBar}) {
         actions_[command]->setCheckable(true);
         actions_[command]->setChecked(true);
@@ -212,6 +215,7 @@ void MainFrame::createMenus() {
     edit->addAction(actions_[EditRedo]);
     edit->addSeparator();
     edit->addAction(actions_[EditCopy]);
+    edit->addAction(actions_[EditPaste]);
     QMenu* viewMenu = menuBar()->addMenu("&View");
     viewMenu->addAction(actions_[ViewToolbar]);
     viewMenu->addAction(actions_[ViewStatusBar]);
@@ -298,6 +302,12 @@ void MainFrame::createClient() {
         connect(pane, &PaneContainer::commandRequested, this, &MainFrame::dispatch);
     }
     connect(navigation_, &NavigationBar::commandRequested, this, &MainFrame::dispatch);
+    connect(
+        navigation_, &NavigationBar::pictureDropped, this,
+        [this](int command, const QString& path) { dropPictureOnFace(command - SelectTop, path); });
+    connect(view_, &OGLView::pictureDropped, this, &MainFrame::dropPictureOnFace);
+    // A project dropped anywhere on the window opens.
+    setAcceptDrops(true);
 
     facePanel_ = new FaceSettingsPanel(data_, images_, *view_, settingsPane_);
     scenePanel_ = new SceneSettingsPanel(data_, images_, *view_, settingsPane_);

@@ -71,6 +71,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createActions();
@@ -88,10 +90,19 @@ private:
     void setMouseMode(int command);
     void newProject();
     void openProject();
+    // Opens the project at path (after the dialog, a drop or a recent entry); false when it
+    // cannot be read, with the user told and the project as it was.
+    bool openProjectFile(const QString& path);
     bool saveProject();
     bool saveProjectAs();
     bool writeProject(const QString& path);
     void saveAsImage();
+    void copyPicture();
+    void pastePicture();
+    // Selects face and puts the picture file at path on it; tells the user when it cannot.
+    void dropPictureOnFace(int face, const QString& path);
+    // The view's size in the pixels it is drawn in.
+    QSize viewPixelSize() const;
     void openHomePage();
     void showAbout();
     void toggleToolbar();

@@ -6,23 +6,30 @@
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
+#include "app/pasted_pictures.h"
 #include "app/settings_pane.h"
 #include "app/string_table.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
 #include "panels/face_settings_panel.h"
+#include "panels/image_browse.h"
 #include "panels/scene_settings_panel.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -99,6 +106,12 @@ void MainFrame::dispatch(int command) {
     case SaveAsImage:
         saveAsImage();
         break;
+    case EditCopy:
+        copyPicture();
+        break;
+    case EditPaste:
+        pastePicture();
+        break;
     case HomePage:
         openHomePage();
         break;
@@ -121,7 +134,7 @@ void MainFrame::dispatch(int command) {
         toggleStatusBar();
         break;
     default:
-        break; // commands nobody handles, such as Copy, do nothing
+        break; // commands nobody handles, such as Cut, do nothing
     }
 }
 
@@ -182,16 +195,19 @@ void MainFrame::newProject() {
 
 void MainFrame::openProject() {
     const QString path = prompts_.chooseFile(this, {false, kProjectFilter, kProjectSuffix});
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        openProjectFile(path);
     }
+}
+
+bool MainFrame::openProjectFile(const QString& path) {
     std::string why;
     if (!loadProject(data_, localPath(path), &why)) {
         // The previous path and title stay, so a later Save cannot overwrite this other file.
         prompts_.showError(this,
                            QString("Cannot open the project %1: %2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
-        return;
+        return false;
     }
     currentPath_ = path;
     setWindowTitle(path);
@@ -207,6 +223,7 @@ void MainFrame::openProject() {
     view_->applyLight();
     view_->requestRedraw();
     history_->reset();
+    return true;
 }
 
 void MainFrame::restorePictures(const QString& projectPath) {
@@ -267,12 +284,16 @@ bool MainFrame::writeProject(const QString& path) {
     return true;
 }
 
-void MainFrame::saveAsImage() {
-    // The view's size in the pixels it is drawn in: on a scaled screen those are more than its
-    // size in the toolkit's units, and the export should match what is seen.
+QSize MainFrame::viewPixelSize() const {
+    // On a scaled screen the view has more pixels than its size in the toolkit's units, and a
+    // picture of it should match what is seen.
     const qreal ratio = view_->devicePixelRatioF();
-    const auto size = prompts_.askExportSize(
-        this, {qRound(view_->width() * ratio), qRound(view_->height() * ratio), {}});
+    return {qRound(view_->width() * ratio), qRound(view_->height() * ratio)};
+}
+
+void MainFrame::saveAsImage() {
+    const QSize proposed = viewPixelSize();
+    const auto size = prompts_.askExportSize(this, {proposed.width(), proposed.height(), {}});
     if (!size) {
         return;
     }
@@ -293,6 +314,90 @@ void MainFrame::saveAsImage() {
                                      .arg(size->fallbackNote));
     }
     view_->update();
+}
+
+void MainFrame::copyPicture() {
+    const QSize size = viewPixelSize();
+    RgbaPicture picture;
+    std::string why;
+    if (!view_->renderToBuffer(size.width(), size.height(), picture, &why)) {
+        statusBar()->showMessage("Cannot copy the picture: " + QString::fromStdString(why));
+        return;
+    }
+    const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
+                       QImage::Format_RGBX8888);
+    // The clipboard keeps its own copy; the buffer goes with this function.
+    QGuiApplication::clipboard()->setImage(image.copy());
+    statusBar()->showMessage(
+        QString("Copied a %1 x %2 picture of the view.").arg(size.width()).arg(size.height()));
+    view_->update();
+}
+
+void MainFrame::pastePicture() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QString path = mime ? localFileOf(*mime) : QString();
+    if (path.isEmpty() && mime && mime->hasImage()) {
+        QString why;
+        path = storePastedPicture(qvariant_cast<QImage>(mime->imageData()), &why);
+        if (path.isEmpty()) {
+            statusBar()->showMessage("Cannot keep the pasted picture: " + why);
+            return;
+        }
+    }
+    if (path.isEmpty() || isProjectFileName(path)) {
+        statusBar()->showMessage("The clipboard holds no picture to paste.");
+        return;
+    }
+    // On the floor while the scene's settings show, else on the selected face.
+    const bool onFloor = settingsPane_->currentPanel() == scenePanelIndex_;
+    const bool loaded =
+        onFloor ? scenePanel_->loadFloorPicture(path) : facePanel_->loadPicture(path);
+    const QString name = QFileInfo(path).fileName();
+    if (!loaded) {
+        statusBar()->showMessage(
+            QString("Cannot paste %1: it is no picture that can be loaded.").arg(name));
+        return;
+    }
+    const QString target =
+        onFloor ? QString("the floor")
+                : QString("the %1 face")
+                      .arg(QString::fromLatin1(
+                          kFaceNames[static_cast<std::size_t>(data_.selectedFace)].data()));
+    statusBar()->showMessage(QString("Pasted %1 on %2.").arg(name, target));
+}
+
+void MainFrame::dropPictureOnFace(int face, const QString& path) {
+    if (face < 0 || face >= kFaceCount) {
+        return;
+    }
+    navigation_->faceList()->setCurrentRow(face);
+    dispatch(SelectTop + face);
+    if (!facePanel_->loadPicture(path)) {
+        facePanel_->showMessage(facePanel_, QString::fromLatin1(kLoadImageFailed));
+    }
+}
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (isProjectFileName(localFileOf(*event->mimeData()))) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainFrame::dropEvent(QDropEvent* event) {
+    const QString path = localFileOf(*event->mimeData());
+    if (!isProjectFileName(path)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The drop is over before any question is asked, so the dragging program is not held up.
+    QTimer::singleShot(0, this, [this, path] {
+        if (mayDiscardChanges()) {
+            openProjectFile(path);
+        }
+    });
 }
 
 void MainFrame::openHomePage() {

@@ -78,6 +78,7 @@ NavigationBar::NavigationBar(QWidget* parent) : QFrame(parent), title_(tr("Face 
     faceList_->setCurrentRow(0);
     pager_->setChild(faceList_);
     connect(faceList_, &FaceList::commandRequested, this, &NavigationBar::commandRequested);
+    connect(faceList_, &FaceList::pictureDropped, this, &NavigationBar::pictureDropped);
     layoutBand();
 }
 

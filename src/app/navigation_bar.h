@@ -28,6 +28,8 @@ signals:
     // A face was chosen in the list: its command number, SelectTop .. SelectLeft. Nothing is sent
     // for the selection of "Top" that the bar starts with.
     void commandRequested(int command);
+    // A picture file was dropped on the face with this command number.
+    void pictureDropped(int command, const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,11 +1,14 @@
 #include "app/ogl_view.h"
 
+#include "camera/face_picking.h"
 #include "export/picture_writer.h"
 #include "image/textures.h"
+#include "panels/image_browse.h"
 #include "render/gl_state.h"
 #include "render/lighting.h"
 #include "render/scene_renderer.h"
 
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSurfaceFormat>
 
@@ -37,6 +40,7 @@ OGLView::OGLView(ProjectData& data, QWidget* parent) : QOpenGLWidget(parent), da
     setFormat(viewSurfaceFormat());
     setCursor(Qt::ArrowCursor);
     setFocusPolicy(Qt::ClickFocus);
+    setAcceptDrops(true);
     camera_.setUpStart();
     mouse_.applyBoxUnits(data_);
 
@@ -111,7 +115,18 @@ void OGLView::resizeEvent(QResizeEvent* event) {
 
 void OGLView::paintGL() {
     camera_.applyProjection();
-    drawFrame(data_);
+    if (dropFace_ >= 0) {
+        // While a picture is dragged over the box, the outline shows where it would land.
+        const int selected = data_.selectedFace;
+        const int showSelection = data_.showSelection;
+        data_.selectedFace = dropFace_;
+        data_.showSelection = 1;
+        drawFrame(data_);
+        data_.selectedFace = selected;
+        data_.showSelection = showSelection;
+    } else {
+        drawFrame(data_);
+    }
     needsRedraw_ = 0;
     ++paintCount_;
     emit painted();
@@ -168,6 +183,57 @@ void OGLView::mouseMoveEvent(QMouseEvent* event) {
     if (effect.needsRedraw) {
         requestRedraw();
     }
+}
+
+int OGLView::trackDrop(const QMimeData& mime, QPointF pos) {
+    const QString path = localFileOf(mime);
+    // Projects are for the window to open; elsewhere on the view there is no face to take it.
+    const int face = path.isEmpty() || isProjectFileName(path)
+                         ? -1
+                         : faceAtPixel(camera_, data_, pos.x(), pos.y(), width(), height());
+    setDropFace(face);
+    return face;
+}
+
+void OGLView::setDropFace(int face) {
+    if (face != dropFace_) {
+        dropFace_ = face;
+        update();
+    }
+}
+
+void OGLView::dragEnterEvent(QDragEnterEvent* event) {
+    const QString path = localFileOf(*event->mimeData());
+    if (path.isEmpty() || isProjectFileName(path)) {
+        event->ignore();
+        return;
+    }
+    // Taken whatever is under the pointer now; each move then says whether it may land there.
+    event->acceptProposedAction();
+    trackDrop(*event->mimeData(), event->position());
+}
+
+void OGLView::dragMoveEvent(QDragMoveEvent* event) {
+    if (trackDrop(*event->mimeData(), event->position()) >= 0) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void OGLView::dragLeaveEvent(QDragLeaveEvent*) {
+    setDropFace(-1);
+}
+
+void OGLView::dropEvent(QDropEvent* event) {
+    const int face = trackDrop(*event->mimeData(), event->position());
+    setDropFace(-1);
+    if (face < 0) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit pictureDropped(face, localFileOf(*event->mimeData()));
 }
 
 } // namespace cartonic

@@ -14,6 +14,8 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
+class QMimeData;
+
 #include <string>
 #include <vector>
 
@@ -56,8 +58,14 @@ public:
     // leaves no partial file and returns false with the reason.
     bool exportImage(const std::string& path, int width, int height, std::string* why = nullptr);
 
+    // The face a picture dragged over the view would land on, outlined while the drag is over
+    // it; -1 for none.
+    int dropFace() const { return dropFace_; }
+
 signals:
     void painted();
+    // A picture file was dropped on a face of the box (0..5).
+    void pictureDropped(int face, const QString& path);
     // Something asked for a new picture: an edit, a drag step or a camera move.
     void redrawRequested();
 
@@ -70,9 +78,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void redrawIfNeeded();
+    // The face under pos for the picture a drag carries, or -1; shows it outlined.
+    int trackDrop(const QMimeData& mime, QPointF pos);
+    void setDropFace(int face);
 
     ProjectData& data_;
     Camera camera_;
@@ -80,6 +95,7 @@ private:
     QTimer idle_;
     int needsRedraw_ = 0;
     int paintCount_ = 0;
+    int dropFace_ = -1;
     bool glReady_ = false;
 };
 

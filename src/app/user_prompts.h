@@ -3,6 +3,8 @@
 // Every question the main frame puts to the user, behind one seam so tests can answer them
 // without modal dialogs. The defaults use the platform's dialogs.
 
+#include "model/project_file.h"
+
 #include <QString>
 
 #include <functional>
@@ -43,7 +45,7 @@ struct UserPrompts {
 };
 
 inline constexpr const char* kProjectFilter = "Cartonic project file (*.ctn)";
-inline constexpr const char* kProjectSuffix = "ctn";
+inline constexpr const char* kProjectSuffix = kProjectFileSuffix;
 inline constexpr const char* kImageFilter = "imsge files (*.jpg)";
 inline constexpr const char* kImageSuffix = "jpeg";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";

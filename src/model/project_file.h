@@ -21,6 +21,7 @@ namespace cartonic {
 // terminator is cut to its first 259 bytes, and box scales outside (0, 50] are brought into range.
 
 inline constexpr std::uint32_t kProjectMagic = 0xFFEE0033u;
+inline constexpr const char* kProjectFileSuffix = "ctn"; // without the dot
 inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
 
 // Writes data to path atomically: a temporary file in the same folder is written, flushed and

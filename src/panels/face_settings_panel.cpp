@@ -110,6 +110,11 @@ FaceSettingsPanel::FaceSettingsPanel(ProjectData& data, SlotImages& images, Scen
         this);
     nameControl(*preview_, kPreview);
     preview_->setGeometry(du.rect(7, 142, 174, 117));
+    preview_->pictureDropped = [this](const QString& path) {
+        if (!loadPicture(path)) {
+            showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        }
+    };
 
     showTextureBox_ = new QCheckBox(QStringLiteral("Show texture mapping"), this);
     nameControl(*showTextureBox_, kShowTextureBox);
@@ -194,16 +199,27 @@ void FaceSettingsPanel::browseForImage() {
     if (path.isEmpty()) {
         return;
     }
-    if (!loadSlotPicture(*slot, image, view_, path)) {
+    if (!loadPicture(*slot, image, path)) {
         showMessage(this, QString::fromLatin1(kLoadImageFailed));
-        return;
     }
-    setPath(slot->imagePath, pathFieldBytes(path));
-    pathEdit_->setText(pathFieldText(slot->imagePath));
+}
+
+bool FaceSettingsPanel::loadPicture(const QString& path) {
+    FaceSlot* slot = selectedSlot();
+    return slot && loadPicture(*slot, images_[static_cast<std::size_t>(data_.selectedFace)], path);
+}
+
+bool FaceSettingsPanel::loadPicture(FaceSlot& slot, SlotImage& image, const QString& path) {
+    if (!loadSlotPicture(slot, image, view_, path)) {
+        return false;
+    }
+    setPath(slot.imagePath, pathFieldBytes(path));
+    pathEdit_->setText(pathFieldText(slot.imagePath));
     pathEdit_->setCursorPosition(0);
     update();
     preview_->update();
     view_.requestRedraw();
+    return true;
 }
 
 } // namespace cartonic

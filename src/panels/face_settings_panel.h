@@ -64,6 +64,10 @@ public:
     ImageFileChooser chooseImageFile;
     InformationMessage showMessage;
 
+    // Puts the picture file at path on the selected face, as the "..." button does after its
+    // dialog; false, with nothing changed and nothing shown, when it cannot be loaded.
+    bool loadPicture(const QString& path);
+
     // 188 x 319 dialog units in the panel's font.
     QSize sizeHint() const override;
 
@@ -73,6 +77,7 @@ private:
     void orientationClicked(int orientation);
     void showTextureClicked(bool checked);
     void browseForImage();
+    bool loadPicture(FaceSlot& slot, SlotImage& image, const QString& path);
 
     ProjectData& data_;
     SlotImages& images_;

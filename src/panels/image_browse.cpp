@@ -1,12 +1,16 @@
 #include "panels/image_browse.h"
 
 #include "image/image_loader.h"
+#include "model/project_file.h"
 #include "panels/scene_view.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 
 namespace cartonic {
 
@@ -52,6 +56,28 @@ QString pathFieldText(const Path& field) {
 
 std::string pathFieldBytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QString localFileOf(const QMimeData& mime) {
+    for (const QUrl& url : mime.urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    if (!mime.hasText()) {
+        return {};
+    }
+    const QString text = mime.text().trimmed();
+    const QUrl url(text);
+    if (url.isLocalFile()) {
+        return url.toLocalFile();
+    }
+    return !text.isEmpty() && !text.contains('\n') && QFileInfo(text).isFile() ? text : QString();
+}
+
+bool isProjectFileName(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String(kProjectFileSuffix),
+                                            Qt::CaseInsensitive) == 0;
 }
 
 bool loadSlotPicture(FaceSlot& slot, SlotImage& image, SceneView& view, const QString& path) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+class QMimeData;
 class QWidget;
 
 namespace cartonic {
@@ -50,6 +51,12 @@ QStringList toolkitNameFilters(const QList<ImageFileFilter>& filters);
 // The text of a path field as the user sees it, and back: local 8-bit file name bytes.
 QString pathFieldText(const Path& field);
 std::string pathFieldBytes(const QString& path);
+
+// The one local file a drag or the clipboard carries: its first local file URL, else its text
+// when that is a file: URL or the path of an existing file. "" when it carries none.
+QString localFileOf(const QMimeData& mime);
+// True for a name a project file has; such a file is opened, never put on a face.
+bool isProjectFileName(const QString& path);
 
 // Decodes path into slot and image under the wait cursor and, on success, builds the slot's
 // texture in the view's GL context. On failure (undecodable file, or a path too long for the

@@ -98,6 +98,11 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
         new TexturePreview([this]() -> const QImage* { return &images_[kFloorSlot].image; }, this);
     nameControl(*preview_, kPreview);
     preview_->setGeometry(du.rect(7, 150, 174, 55));
+    preview_->pictureDropped = [this](const QString& path) {
+        if (!loadFloorPicture(path)) {
+            showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        }
+    };
     floorTextureBox_ = addCheckBox(kFloorTextureBox, QStringLiteral("Enable floor texture"),
                                    du.rect(7, 207, 166, 12));
     connect(floorTextureBox_, &QCheckBox::clicked, this, &SceneSettingsPanel::floorTextureClicked);
@@ -237,15 +242,20 @@ void SceneSettingsPanel::fovMoved(int degrees) {
 }
 
 void SceneSettingsPanel::browseForFloorImage() {
-    FaceSlot& slot = data_.faceSlots[kFloorSlot];
     const QString path =
         chooseImageFile(this, floorImageFilters(), pathFieldText(data_.floorImagePath));
     if (path.isEmpty()) {
         return;
     }
-    if (!loadSlotPicture(slot, images_[kFloorSlot], view_, path)) {
+    if (!loadFloorPicture(path)) {
         showMessage(this, QString::fromLatin1(kLoadImageFailed));
-        return;
+    }
+}
+
+bool SceneSettingsPanel::loadFloorPicture(const QString& path) {
+    FaceSlot& slot = data_.faceSlots[kFloorSlot];
+    if (!loadSlotPicture(slot, images_[kFloorSlot], view_, path)) {
+        return false;
     }
     // The floor keeps its path in the record's floor fields, not in the slot; switching the
     // floor picture on stays the user's choice.
@@ -256,6 +266,7 @@ void SceneSettingsPanel::browseForFloorImage() {
     update();
     preview_->update();
     view_.requestRedraw();
+    return true;
 }
 
 } // namespace cartonic

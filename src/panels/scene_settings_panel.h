@@ -66,6 +66,9 @@ public:
     // Sets the field-of-view slider and its label from the view's camera, which an undo may
     // have changed behind the panel's back. Sends nothing to the view.
     void showFieldOfView();
+    // Puts the picture file at path on the floor, as the "..." button does after its dialog;
+    // false, with nothing changed and nothing shown, when it cannot be loaded.
+    bool loadFloorPicture(const QString& path);
 
     // The file dialog and the failure message, replaceable so tests never block.
     ImageFileChooser chooseImageFile;

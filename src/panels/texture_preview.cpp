@@ -1,5 +1,10 @@
 #include "panels/texture_preview.h"
 
+#include "panels/image_browse.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPainter>
 
 #include <utility>
@@ -10,6 +15,35 @@ TexturePreview::TexturePreview(ImageSource source, QWidget* parent)
     : QWidget(parent), source_(std::move(source)) {
     setObjectName(QStringLiteral("TexturePreview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAcceptDrops(true);
+}
+
+namespace {
+
+// The picture file a drag carries; projects are left to the window, which opens them.
+QString droppedPicture(const QMimeData& mime) {
+    const QString path = localFileOf(mime);
+    return isProjectFileName(path) ? QString() : path;
+}
+
+} // namespace
+
+void TexturePreview::dragEnterEvent(QDragEnterEvent* event) {
+    if (pictureDropped && !droppedPicture(*event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TexturePreview::dropEvent(QDropEvent* event) {
+    const QString path = droppedPicture(*event->mimeData());
+    if (!pictureDropped || path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    pictureDropped(path);
 }
 
 void TexturePreview::paintEvent(QPaintEvent*) {

@@ -23,8 +23,13 @@ public:
 
     explicit TexturePreview(ImageSource source, QWidget* parent = nullptr);
 
+    // A picture file dropped on the control; none set, nothing can be dropped.
+    std::function<void(const QString& path)> pictureDropped;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     ImageSource source_;

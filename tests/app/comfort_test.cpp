@@ -1,11 +1,16 @@
 // What makes the window comfortable to work in, beyond its commands: undo and redo of every kind
-// of edit.
+// of edit, copying the picture, pasting and dropping pictures and projects.
 
 #include "app/command_ids.h"
 #include "app/edit_history.h"
+#include "app/face_list.h"
 #include "app/main_frame.h"
+#include "app/navigation_bar.h"
 #include "app/ogl_view.h"
+#include "app/pasted_pictures.h"
+#include "camera/face_picking.h"
 #include "frame_test_support.h"
+#include "model/project_file.h"
 #include "model/project_snapshot.h"
 #include "panels/face_settings_panel.h"
 #include "panels/scene_settings_panel.h"
@@ -13,9 +18,15 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
+#include <QUrl>
 
 #include <functional>
 
@@ -84,7 +95,41 @@ class ComfortTest : public QObject {
         return path;
     }
 
+    // Drags the file at path over widget to pos and lets go there; true when it was taken.
+    static bool dropFile(QWidget& widget, const QString& path, QPoint pos) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&widget, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDragMoveEvent move(pos, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&widget, &move);
+        QDropEvent drop(pos, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&widget, &drop);
+        return drop.isAccepted();
+    }
+
+    // A pixel of the view that shows face.
+    QPoint pixelOf(int face) const {
+        const OGLView& view = frame_->view();
+        for (int y = 0; y < view.height(); y += 4) {
+            for (int x = 0; x < view.width(); x += 4) {
+                if (faceAtPixel(view.camera(), data_, x, y, view.width(), view.height()) == face) {
+                    return {x, y};
+                }
+            }
+        }
+        return {-1, -1};
+    }
+
 private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(pastedPicturesFolder()).removeRecursively();
+    }
+
     void init() {
         data_ = ProjectData();
         images_ = SlotImages();
@@ -216,6 +261,122 @@ private slots:
         frame_->dispatch(FileNew);
         QVERIFY(!undo->isEnabled());
         QVERIFY(!redo->isEnabled());
+    }
+
+    void copyPutsTheViewOnTheClipboardWithoutItsOutline() {
+        const auto reds = [](const QImage& image) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    count += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+                }
+            }
+            return count;
+        };
+        frame_->dispatch(SelectFront);
+        frame_->view().requestRedraw();
+        QTest::qWait(50);
+        QVERIFY(reds(frame_->view().grabFramebuffer()) > 20); // the outline shows in the view
+
+        frame_->dispatch(EditCopy);
+        const QImage copied = QGuiApplication::clipboard()->image();
+        const qreal ratio = frame_->view().devicePixelRatioF();
+        QCOMPARE(copied.size(), frame_->view().size() * ratio);
+        QCOMPARE(reds(copied), 0);
+    }
+
+    void pasteTakesFilesAndPicturesAndRefusesTheRest() {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        QUndoStack& stack = frame_->history().stack();
+        const QString red = picture("red.png", Qt::red);
+
+        // A file named on the clipboard, on the selected face.
+        frame_->dispatch(SelectBack);
+        clipboard->setText(QUrl::fromLocalFile(red).toString());
+        newGesture();
+        frame_->dispatch(EditPaste);
+        QCOMPARE(pathText(data_.faceSlots[Back].imagePath), red.toStdString());
+        QTRY_COMPARE(stack.count(), 1);
+
+        // A picture without a file, on the floor while the scene's settings show: written once.
+        QImage blue(6, 4, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        frame_->dispatch(ShowSceneSettings);
+        for (int i = 0; i < 2; ++i) {
+            clipboard->setImage(blue);
+            newGesture();
+            frame_->dispatch(EditPaste);
+        }
+        const QString floor = QString::fromStdString(std::string(pathText(data_.floorImagePath)));
+        QVERIFY2(floor.startsWith(pastedPicturesFolder()), qPrintable(floor));
+        QCOMPARE(QDir(pastedPicturesFolder()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(images_[kFloorSlot].image.size(), blue.size());
+        QTRY_COMPARE(stack.count(), 2); // the same picture again changes nothing
+
+        // Nothing usable: a message, no change, no step.
+        const Seen before = seen();
+        for (const QString& text : {QString("hello"), q(dir_.file("missing.png"))}) {
+            clipboard->setText(text);
+            newGesture();
+            frame_->dispatch(EditPaste);
+            QVERIFY(frame_->statusBar()->currentMessage().contains("no picture"));
+        }
+        test::writeBytes(dir_.file("notes.png"), {'n', 'o'});
+        clipboard->setText(q(dir_.file("notes.png")));
+        frame_->dispatch(EditPaste);
+        QVERIFY(frame_->statusBar()->currentMessage().contains("Cannot paste notes.png"));
+        QTest::qWait(20);
+        QVERIFY(seen() == before);
+        QCOMPARE(stack.count(), 2);
+    }
+
+    void dropsPutPicturesWhereTheyLandAndOpenProjects() {
+        QStringList messages;
+        frame_->facePanel().showMessage = [&](QWidget*, const QString& m) {
+            messages << m;
+        };
+        const QString red = picture("red.png", Qt::red);
+        OGLView& view = frame_->view();
+
+        // On a face of the box in the view: outlined while over it, then that face's picture.
+        const QPoint front = pixelOf(Front);
+        QVERIFY(front.x() >= 0);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(red)});
+        QDragEnterEvent enter(front, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&view, &enter);
+        QCOMPARE(view.dropFace(), int(Front));
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(&view, &leave);
+        QCOMPARE(view.dropFace(), -1);
+        QVERIFY(dropFile(view, red, front));
+        QCOMPARE(data_.selectedFace, int(Front));
+        QCOMPARE(frame_->navigationBar().faceList()->currentRow(), int(Front));
+        QCOMPARE(pathText(data_.faceSlots[Front].imagePath), red.toStdString());
+        QVERIFY(!dropFile(view, red, {2, 2})); // the sky takes nothing
+
+        // On a face's icon in the face list.
+        FaceList* list = frame_->navigationBar().faceList();
+        QVERIFY(dropFile(*list, red, list->itemRect(Right).center()));
+        QCOMPARE(pathText(data_.faceSlots[Right].imagePath), red.toStdString());
+
+        // A file that is no picture: the usual message, nothing changed.
+        test::writeBytes(dir_.file("notes.txt"), {'n', 'o'});
+        QVERIFY(dropFile(view, q(dir_.file("notes.txt")), pixelOf(Left)));
+        QCOMPARE(messages, QStringList{"Load image file failed!"});
+        QVERIFY(images_[Left].empty());
+
+        // A project, anywhere on the window: it opens after the question about changes.
+        ProjectData saved;
+        saved.setDimensions(3.0f, 1.0f, 2.0f);
+        QVERIFY(saveProject(saved, dir_.file("dropped.ctn")));
+        script_.saveChoices = {SaveChoice::Discard};
+        QVERIFY(dropFile(view, q(dir_.file("dropped.ctn")), front)); // the view passes it on
+        QCOMPARE(view.dropFace(), -1);
+        QTRY_COMPARE(frame_->windowTitle(), q(dir_.file("dropped.ctn")));
+        QCOMPARE(script_.questionsAsked, QStringList{"save changes"});
+        QCOMPARE(data_.boxWidth, 3.0f);
     }
 };
 

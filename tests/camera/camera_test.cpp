@@ -1,8 +1,11 @@
 #include "camera/camera.h"
+#include "camera/face_picking.h"
+#include "model/box_geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace cartonic {
 namespace {
@@ -170,6 +173,52 @@ TEST(Camera, ProjectionIsTheFullAngleFrustumThenTheView) {
     EXPECT_NEAR(clip[0] / clip[3], 0.0f, 1e-5f);
     EXPECT_NEAR(clip[1] / clip[3], 0.0f, 1e-5f);
     EXPECT_NEAR(clip[3], length(minus(start.target, start.eye)), 1e-4f);
+}
+
+TEST(FacePicking, ThePixelOfAFacesMiddleNamesThatFace) {
+    auto data = std::make_unique<ProjectData>();
+    data->setDimensions(2.0f, 1.5f, 3.0f);
+    constexpr int kWidth = 400;
+    constexpr int kHeight = 300;
+    Camera front = Camera::startUp();
+    front.setViewSize(kWidth, kHeight);
+    Camera back = front;
+    back.yaw(3.14159265f);
+    Camera below = front;
+    below.pitch(-1.2f); // under the floor, looking up
+
+    std::array<bool, kFaceCount> seen{};
+    for (const Camera* camera : {&front, &back, &below}) {
+        const std::array<float, 16> m = camera->projectionMatrix();
+        for (int k = 0; k < kFaceCount; ++k) {
+            const FaceGeometry& face = kUnitBox[static_cast<std::size_t>(k)];
+            std::array<float, 3> centre{};
+            for (const FaceVertex& v : face.corners) {
+                centre[0] += v.x * data->boxWidth / 4;
+                centre[1] += v.y * data->boxDepth / 4;
+                centre[2] += v.z * data->boxHeight / 4;
+            }
+            float towardsEye = 0;
+            for (int a = 0; a < 3; ++a) {
+                towardsEye += face.normal[a] * (camera->eye[a] - centre[a]);
+            }
+            if (towardsEye <= 0) {
+                continue; // turned away from this camera
+            }
+            std::array<float, 4> clip{};
+            for (int row = 0; row < 4; ++row) {
+                clip[row] = m[row] * centre[0] + m[4 + row] * centre[1] + m[8 + row] * centre[2] +
+                            m[12 + row];
+            }
+            const double x = (clip[0] / clip[3] + 1) / 2 * kWidth;
+            const double y = (1 - clip[1] / clip[3]) / 2 * kHeight;
+            EXPECT_EQ(faceAtPixel(*camera, *data, x, y, kWidth, kHeight), k) << k;
+            seen[static_cast<std::size_t>(k)] = true;
+        }
+    }
+    EXPECT_EQ(seen, (std::array<bool, kFaceCount>{true, true, true, true, true, true}));
+    EXPECT_EQ(faceAtPixel(front, *data, 2, 2, kWidth, kHeight), -1) << "sky";
+    EXPECT_EQ(faceAtPixel(front, *data, 2, 2, 0, 0), -1);
 }
 
 } // namespace
