@@ -73,7 +73,8 @@ void ExportSettingsDialog::done(int result) {
                                   ? QString("No %1 was given").arg(side)
                                   : QString("A %1 of %2 is not 1 to %3 pixels")
                                         .arg(side, edit.text(), QString::number(kMaxExportSide));
-        notes << QString("%1, so the view's %2, %3, was used.").arg(entry, side).arg(value);
+        notes
+            << QString("%1, so the %2 it started with, %3, was used.").arg(entry, side).arg(value);
     };
     take(*widthEdit_, "width", exportWidth_);
     take(*heightEdit_, "height", exportHeight_);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Asks for the pixel size of an exported picture. Each side is 1 to 2047 pixels; an empty, zero
-// or too large entry keeps the view's size for that side, and fallbackNote says so.
+// or too large entry keeps the size the dialog started with (the view's, or the last picture's)
+// for that side, and fallbackNote says so.
 
 #include <QDialog>
 
@@ -24,8 +25,8 @@ public:
 
     int exportWidth() const { return exportWidth_; }
     int exportHeight() const { return exportHeight_; }
-    // Once closed: which sides kept the view's size and why, one sentence each; "" when both
-    // entries were taken.
+    // Once closed: which sides kept the size they started with and why, one sentence each; "" when
+    // both entries were taken.
     QString fallbackNote() const { return fallbackNote_; }
     QLineEdit* widthEdit() const { return widthEdit_; }
     QLineEdit* heightEdit() const { return heightEdit_; }

@@ -6,6 +6,8 @@
 #include "model/slot_images.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QSettings>
 
 #include <cstdlib>
 #include <exception>
@@ -60,10 +62,22 @@ int main(int argc, char** argv) {
     }
     cartonic::setUpApplication();
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Makes pictures of a product box.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("project", "A project (.ctn) to open.", "[project]");
+    parser.process(app);
+
     // The record exists, with its defaults, before any window.
     cartonic::ProjectData& data = cartonic::projectData();
+    // What the window remembers between runs: its layout, recent projects, the last export.
+    QSettings settings;
     try {
-        cartonic::MainFrame frame(data, cartonic::slotImages());
+        cartonic::MainFrame frame(data, cartonic::slotImages(), cartonic::UserPrompts::standard(),
+                                  &settings);
+        if (!parser.positionalArguments().isEmpty()) {
+            frame.openAtStart(parser.positionalArguments().constFirst());
+        }
         frame.show();
         QApplication::exec();
     } catch (const std::exception& e) {

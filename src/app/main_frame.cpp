@@ -19,6 +19,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -45,8 +46,9 @@ MainFrame* mainFrame() {
     return theFrame;
 }
 
-MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
-    : data_(data), images_(images), prompts_(std::move(prompts)) {
+MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
+                     QSettings* settings)
+    : data_(data), images_(images), prompts_(std::move(prompts)), settings_(settings) {
     theFrame = this;
     setObjectName("MainFrame");
     setWindowTitle(kAppTitle);
@@ -61,6 +63,7 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts)
     createMenus();
     createToolbar();
     createClient();
+    restoreLayout();
 
     faceSelected.add([this] { view_->update(); });
     faceSelected.add([this] { facePanel_->refreshFromProject(); });
@@ -208,6 +211,9 @@ void MainFrame::createMenus() {
     file->addAction(actions_[FileSave]);
     file->addAction(actions_[FileSaveAs]);
     file->addAction(actions_[SaveAsImage]);
+    recentMenu_ = file->addMenu("Recent &Projects");
+    recentMenu_->setObjectName("RecentProjects");
+    rebuildRecentMenu();
     file->addSeparator();
     file->addAction(actions_[AppExit]);
     QMenu* edit = menuBar()->addMenu("&Edit");
@@ -338,6 +344,7 @@ void MainFrame::markSaved() {
 
 void MainFrame::closeEvent(QCloseEvent* event) {
     if (mayDiscardChanges()) {
+        rememberLayout();
         event->accept();
     } else {
         event->ignore();

@@ -17,6 +17,8 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QMenu;
+class QSettings;
 class QTimer;
 class QToolBar;
 
@@ -36,12 +38,23 @@ class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
     // Builds the whole window around data and its pictures. Posts New to itself, so the title
-    // becomes "Untitled project" once the event loop runs.
-    MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts = UserPrompts::standard());
+    // becomes "Untitled project" once the event loop runs. With settings, the window remembers
+    // its layout, the recent projects and the last export there between runs; without, it
+    // keeps nothing. settings outlives the frame.
+    MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts = UserPrompts::standard(),
+              QSettings* settings = nullptr);
     ~MainFrame() override;
 
     // Runs the command with this number; unknown numbers do nothing.
     void dispatch(int command);
+
+    // Opens the project at path once the event loop runs, after the start-up New: the project
+    // named on the command line.
+    void openAtStart(const QString& path);
+
+    // The File menu's recent projects, the most recent first.
+    QStringList recentProjects() const;
+    QMenu* recentMenu() const { return recentMenu_; }
 
     OGLView& view() { return *view_; }
     SettingsPane& settingsPane() { return *settingsPane_; }
@@ -110,6 +123,12 @@ private:
     // Asks to save unsaved changes; false when the user cancels what was about to happen.
     bool mayDiscardChanges();
     void markSaved();
+    // A project was opened or saved at path: it heads the recent list.
+    void rememberProject(const QString& path);
+    void rebuildRecentMenu();
+    void openRecent(const QString& path);
+    void restoreLayout();
+    void rememberLayout();
     void restorePictures(const QString& projectPath);
     // Deletes the textures among before (texture names the record held) that no field of the
     // record refers to any more, so New and Open do not pile up unreachable textures.
@@ -123,6 +142,8 @@ private:
     QToolBar* toolbar_ = nullptr;
     QLabel* readyText_ = nullptr; // the status bar's normal part
     EditHistory* history_ = nullptr;
+    QSettings* settings_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     QTimer* commitTimer_ = nullptr;
     FixedRightSplitter* outer_ = nullptr;
     ProportionalSplitter* inner_ = nullptr;

@@ -2,12 +2,15 @@
 
 #include "app/command_ids.h"
 #include "app/edit_history.h"
+#include "app/export_settings_dialog.h"
 #include "app/face_list.h"
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
 #include "app/pasted_pictures.h"
+#include "app/recent_projects.h"
 #include "app/settings_pane.h"
+#include "app/splitters.h"
 #include "app/string_table.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
@@ -26,8 +29,10 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -52,6 +57,13 @@ std::vector<unsigned> textureNames(const ProjectData& data) {
     names.push_back(data.floorPatternTextureId);
     return names;
 }
+
+// Where the window keeps what it remembers between runs.
+constexpr const char* kRecentProjectsKey = "recentProjects";
+constexpr const char* kWindowGeometryKey = "window/geometry";
+constexpr const char* kNavigationProportionKey = "window/navigationProportion";
+constexpr const char* kLastExportSizeKey = "export/size";
+constexpr const char* kLastExportFolderKey = "export/folder";
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -194,7 +206,7 @@ void MainFrame::newProject() {
 }
 
 void MainFrame::openProject() {
-    const QString path = prompts_.chooseFile(this, {false, kProjectFilter, kProjectSuffix});
+    const QString path = prompts_.chooseFile(this, {false, kProjectFilter, kProjectSuffix, {}});
     if (!path.isEmpty()) {
         openProjectFile(path);
     }
@@ -223,6 +235,7 @@ bool MainFrame::openProjectFile(const QString& path) {
     view_->applyLight();
     view_->requestRedraw();
     history_->reset();
+    rememberProject(path);
     return true;
 }
 
@@ -263,7 +276,7 @@ bool MainFrame::saveProject() {
 }
 
 bool MainFrame::saveProjectAs() {
-    const QString path = prompts_.chooseFile(this, {true, kProjectFilter, kProjectSuffix});
+    const QString path = prompts_.chooseFile(this, {true, kProjectFilter, kProjectSuffix, {}});
     if (path.isEmpty()) {
         return false;
     }
@@ -281,6 +294,7 @@ bool MainFrame::writeProject(const QString& path) {
     currentPath_ = path;
     setWindowTitle(path);
     markSaved();
+    rememberProject(path);
     return true;
 }
 
@@ -292,28 +306,45 @@ QSize MainFrame::viewPixelSize() const {
 }
 
 void MainFrame::saveAsImage() {
-    const QSize proposed = viewPixelSize();
+    // The size and folder of the last picture, where remembered; else the view's size.
+    QSize proposed = viewPixelSize();
+    QString folder;
+    if (settings_) {
+        const QSize last = settings_->value(kLastExportSizeKey).toSize();
+        if (last.width() >= 1 && last.width() <= kMaxExportSide && last.height() >= 1 &&
+            last.height() <= kMaxExportSide) {
+            proposed = last;
+        }
+        folder = settings_->value(kLastExportFolderKey).toString();
+    }
     const auto size = prompts_.askExportSize(this, {proposed.width(), proposed.height(), {}});
     if (!size) {
         return;
     }
-    const QString path = prompts_.chooseFile(this, {true, kImageFilter, kImageSuffix});
+    const QString path = prompts_.chooseFile(this, {true, kImageFilter, kImageSuffix, folder});
     if (path.isEmpty()) {
         return;
     }
     std::string why;
-    if (!view_->exportImage(localPath(path), size->width, size->height, &why)) {
+    const bool written = view_->exportImage(localPath(path), size->width, size->height, &why);
+    view_->update();
+    if (!written) {
         prompts_.showError(this,
                            QString("Cannot save the picture %1: %2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
-    } else if (!size->fallbackNote.isEmpty()) {
+        return;
+    }
+    if (settings_) {
+        settings_->setValue(kLastExportSizeKey, QSize(size->width, size->height));
+        settings_->setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
+    }
+    if (!size->fallbackNote.isEmpty()) {
         // A size the user did not type is not kept silent.
         statusBar()->showMessage(QString("Saved a %1 x %2 picture. %3")
                                      .arg(size->width)
                                      .arg(size->height)
                                      .arg(size->fallbackNote));
     }
-    view_->update();
 }
 
 void MainFrame::copyPicture() {
@@ -398,6 +429,75 @@ void MainFrame::dropEvent(QDropEvent* event) {
             openProjectFile(path);
         }
     });
+}
+
+void MainFrame::openAtStart(const QString& path) {
+    // Queued behind the start-up New, which would otherwise replace the project again.
+    QTimer::singleShot(0, this, [this, path] { openProjectFile(path); });
+}
+
+QStringList MainFrame::recentProjects() const {
+    return settings_ ? settings_->value(kRecentProjectsKey).toStringList() : QStringList();
+}
+
+void MainFrame::rememberProject(const QString& path) {
+    if (!settings_) {
+        return;
+    }
+    settings_->setValue(kRecentProjectsKey, withRecentProject(recentProjects(), path));
+    rebuildRecentMenu();
+}
+
+void MainFrame::rebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = recentProjects();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent.at(i);
+        // "&1" to "&8": a key for each entry. Ampersands in names are doubled to show as such.
+        QString label = QDir::toNativeSeparators(path);
+        label.replace('&', "&&");
+        QAction* entry = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(label));
+        entry->setData(path);
+        connect(entry, &QAction::triggered, this, [this, path] { openRecent(path); });
+    }
+    recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void MainFrame::openRecent(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        settings_->setValue(kRecentProjectsKey, withoutProject(recentProjects(), path));
+        rebuildRecentMenu();
+        prompts_.showError(this, QString("The project %1 is no longer there; it has been taken "
+                                         "off the list of recent projects.")
+                                     .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (mayDiscardChanges()) {
+        openProjectFile(path);
+    }
+}
+
+void MainFrame::restoreLayout() {
+    if (!settings_) {
+        return;
+    }
+    // The first run keeps the start layout; later runs the one the window was closed with.
+    if (settings_->contains(kWindowGeometryKey)) {
+        restoreGeometry(settings_->value(kWindowGeometryKey).toByteArray());
+    }
+    bool ok = false;
+    const int proportion = settings_->value(kNavigationProportionKey).toInt(&ok);
+    if (ok && proportion > 0 && proportion < ProportionalSplitter::kProportionScale) {
+        inner_->setProportion(proportion);
+    }
+}
+
+void MainFrame::rememberLayout() {
+    if (!settings_) {
+        return;
+    }
+    settings_->setValue(kWindowGeometryKey, saveGeometry());
+    settings_->setValue(kNavigationProportionKey, inner_->proportion());
 }
 
 void MainFrame::openHomePage() {

@@ -15,6 +15,9 @@ QString runFileDialog(QWidget* parent, const FileRequest& request) {
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.folder.isEmpty()) {
+        dialog.setDirectory(request.folder);
+    }
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};

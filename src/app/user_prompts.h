@@ -26,6 +26,7 @@ struct FileRequest {
     bool save = false;
     QString filter;        // e.g. "Cartonic project file (*.ctn)"
     QString defaultSuffix; // added to a name typed without an extension
+    QString folder;        // where the dialog starts; "" for the toolkit's choice
 };
 
 struct UserPrompts {
@@ -35,7 +36,8 @@ struct UserPrompts {
     std::function<SaveChoice(QWidget* parent)> askSaveChanges;
     // A failure the user must know about, naming the file.
     std::function<void(QWidget* parent, const QString& message)> showError;
-    // The export size, starting from the view's size; nothing when cancelled.
+    // The export size, starting from the size given (the view's, or the last picture's);
+    // nothing when cancelled.
     std::function<std::optional<ExportSize>(QWidget* parent, ExportSize viewSize)> askExportSize;
     // Non-blocking notice, e.g. pictures a project refers to that could not be found.
     std::function<void(QWidget* parent, const QString& message)> showNotice;

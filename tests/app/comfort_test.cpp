@@ -1,5 +1,6 @@
 // What makes the window comfortable to work in, beyond its commands: undo and redo of every kind
-// of edit, copying the picture, pasting and dropping pictures and projects.
+// of edit, copying the picture, pasting and dropping pictures and projects, and what the window
+// remembers between runs.
 
 #include "app/command_ids.h"
 #include "app/edit_history.h"
@@ -8,6 +9,8 @@
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
 #include "app/pasted_pictures.h"
+#include "app/recent_projects.h"
+#include "app/splitters.h"
 #include "camera/face_picking.h"
 #include "frame_test_support.h"
 #include "model/project_file.h"
@@ -21,7 +24,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -377,6 +382,93 @@ private slots:
         QTRY_COMPARE(frame_->windowTitle(), q(dir_.file("dropped.ctn")));
         QCOMPARE(script_.questionsAsked, QStringList{"save changes"});
         QCOMPARE(data_.boxWidth, 3.0f);
+    }
+
+    void recentListPutsTheLatestFirstAndKeepsEight() {
+        QStringList list;
+        for (int i = 0; i < 10; ++i) {
+            list = withRecentProject(list, QString("/p/%1.ctn").arg(i));
+        }
+        QCOMPARE(list.size(), kMaxRecentProjects);
+        QCOMPARE(list.first(), QString("/p/9.ctn"));
+        QCOMPARE(list.last(), QString("/p/2.ctn"));
+        list = withRecentProject(list, "/p/x/../5.ctn"); // the same file, spelt otherwise
+        QCOMPARE(list.first(), QString("/p/5.ctn"));
+        QCOMPARE(list.count("/p/5.ctn"), 1);
+        QCOMPARE(withoutProject(list, "/p/5.ctn").size(), kMaxRecentProjects - 1);
+    }
+
+    void projectsLayoutAndExportsAreRememberedBetweenRuns() {
+        QSettings settings(q(dir_.file("settings.ini")), QSettings::IniFormat);
+        const auto startFrame = [&] {
+            delete frame_;
+            frame_ = new MainFrame(data_, images_, script_.prompts(), &settings);
+            frame_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(frame_));
+            QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
+        };
+        startFrame();
+        QVERIFY(!frame_->recentMenu()->isEnabled());
+
+        // Saved and opened projects, the latest first.
+        const QString first = q(dir_.file("first.ctn"));
+        const QString second = q(dir_.file("second.ctn"));
+        script_.files = {first, second};
+        frame_->dispatch(FileSaveAs);
+        frame_->dispatch(FileSaveAs);
+        script_.files = {first};
+        frame_->dispatch(FileOpen);
+        QCOMPARE(frame_->recentProjects(), (QStringList{first, second}));
+        const QList<QAction*> entries = frame_->recentMenu()->actions();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(1)->text(), "&2 " + second);
+
+        // A project that has gone is taken off the list when chosen.
+        QFile::remove(second);
+        entries.at(1)->trigger();
+        QCOMPARE(script_.errors.size(), 1);
+        QVERIFY(script_.errors.first().contains("no longer there"));
+        QCOMPARE(frame_->recentProjects(), QStringList{first});
+
+        // The window's layout and the last picture's size and folder.
+        frame_->resize(930, 610);
+        frame_->innerSplitter().setProportion(2500);
+        QDir(q(dir_.path())).mkdir("shots");
+        script_.files = {q(dir_.file("shots/a.jpg"))};
+        script_.exportSize = ExportSize{300, 200, {}};
+        frame_->dispatch(SaveAsImage);
+        QVERIFY(script_.errors.size() == 1);
+        QVERIFY(frame_->close());
+
+        script_.exportSize.reset();
+        startFrame();
+        QCOMPARE(frame_->size(), QSize(930, 610));
+        QCOMPARE(frame_->innerSplitter().proportion(), 2500);
+        QCOMPARE(frame_->recentProjects(), QStringList{first});
+        script_.files = {};
+        frame_->dispatch(SaveAsImage);
+        QCOMPARE(QSize(script_.proposedSize.width, script_.proposedSize.height), QSize(300, 200));
+        QCOMPARE(script_.lastFolder, q(dir_.file("shots")));
+    }
+
+    void aProjectNamedAtStartOpensAfterNew() {
+        ProjectData saved;
+        saved.setDimensions(4.0f, 1.0f, 2.0f);
+        QVERIFY(saveProject(saved, dir_.file("start.ctn")));
+        delete frame_;
+        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_->openAtStart(q(dir_.file("start.ctn")));
+        frame_->show();
+        QTRY_COMPARE(frame_->windowTitle(), q(dir_.file("start.ctn")));
+        QCOMPARE(data_.boxWidth, 4.0f);
+
+        // A bad one: the usual message, and the untitled project stays.
+        delete frame_;
+        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_->openAtStart(q(dir_.file("missing.ctn")));
+        frame_->show();
+        QTRY_COMPARE(script_.errors.size(), 1);
+        QCOMPARE(frame_->windowTitle(), QString("Untitled project"));
     }
 };
 

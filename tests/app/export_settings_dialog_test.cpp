@@ -49,7 +49,7 @@ private slots:
         QCOMPARE(dialog.exportWidth(), 800);
         QCOMPARE(dialog.exportHeight(), 400);
         QCOMPARE(dialog.fallbackNote(),
-                 QString("A width of 4000 is not 1 to 2047 pixels, so the view's width, 800, "
+                 QString("A width of 4000 is not 1 to 2047 pixels, so the width it started with, 800, "
                          "was used."));
     }
 
@@ -60,10 +60,10 @@ private slots:
             const char* note;
         } cases[] = {
             {"300", "200", ""},
-            {"", "200", "No width was given, so the view's width, 800, was used."},
+            {"", "200", "No width was given, so the width it started with, 800, was used."},
             {"0", "9999",
-             "A width of 0 is not 1 to 2047 pixels, so the view's width, 800, was used. "
-             "A height of 9999 is not 1 to 2047 pixels, so the view's height, 600, was used."},
+             "A width of 0 is not 1 to 2047 pixels, so the width it started with, 800, was used. "
+             "A height of 9999 is not 1 to 2047 pixels, so the height it started with, 600, was used."},
         };
         for (const auto& c : cases) {
             ExportSettingsDialog dialog(800, 600);

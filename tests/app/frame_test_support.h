@@ -23,6 +23,7 @@ struct ScriptedPrompts {
     QStringList errors;
     QStringList notices;
     int fileDialogs = 0;
+    QString lastFolder; // where the last file dialog was to start
     ExportSize proposedSize;
     std::optional<ExportSize> exportSize; // the proposal when unset
 
@@ -30,6 +31,7 @@ struct ScriptedPrompts {
         UserPrompts p;
         p.chooseFile = [this](QWidget*, const FileRequest& request) {
             ++fileDialogs;
+            lastFolder = request.folder;
             questionsAsked << (request.save ? "save:" : "open:") + request.filter;
             if (files.empty()) {
                 return QString();
