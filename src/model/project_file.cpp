@@ -1,6 +1,6 @@
 #include "model/project_file.h"
 
-#include "model/save_target.h"
+#include "model/replacement_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -100,57 +100,18 @@ void setSaveWriteFunction(SaveWriteFunction write) {
     saveWrite = write ? write : ::write;
 }
 
-bool saveProject(const ProjectData& data, const std::string& requested, std::string* why) {
-    const std::optional<std::string> target = resolveSaveTarget(requested, why);
-    if (!target) {
+bool saveProject(const ProjectData& data, const std::string& path, std::string* why) {
+    ReplacementFile file;
+    if (!file.open(path, why)) {
         return false;
     }
-    const std::string& path = *target;
-    // Replacing by rename needs no write permission on the file itself; a write-protected
-    // project is kept as its owner meant.
-    if (::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&
-        ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-        setWhy(why, "the file is write-protected: " + errnoText());
-        return false;
-    }
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        setWhy(why, "cannot create a file in " + folderOf(path) + ": " + errnoText());
-        return false;
-    }
-    // mkstemp creates the file 0600; give it the mode a plain create would, or the old file's.
-    struct stat old {};
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
-
     const std::uint8_t magic[4] = {0x33, 0x00, 0xEE, 0xFF};
-    bool ok = writeFully(fd, magic, sizeof magic) && writeFully(fd, &data, sizeof data);
-    std::string failure = ok ? std::string() : "write failed: " + errnoText();
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        failure = "flush failed: " + errnoText();
+    if (!writeFully(file.handle(), magic, sizeof magic) ||
+        !writeFully(file.handle(), &data, sizeof data)) {
+        setWhy(why, "write failed: " + errnoText());
+        return false;
     }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        failure = "close failed: " + errnoText();
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        failure = "cannot replace the file: " + errnoText();
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        setWhy(why, failure);
-    }
-    return ok;
+    return file.commit(why);
 }
 
 bool loadProject(ProjectData& data, const std::string& path, std::string* why) {

@@ -24,11 +24,11 @@ inline constexpr std::uint32_t kProjectMagic = 0xFFEE0033u;
 inline constexpr const char* kProjectFileSuffix = "ctn"; // without the dot
 inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
 
-// Writes data to path atomically: a temporary file in the same folder is written, flushed and
-// renamed over the target, so a failure (or the process dying) leaves any earlier file as it
-// was. A symbolic link is followed and the file it leads to replaced (save_target.h). Returns
-// false (and the reason in *why) when any step fails, when path names a file the user may not
-// write to, and when it leads to no file or to what is not a regular file.
+// Writes data to path atomically (replacement_file.h): a failure, or the process dying, leaves
+// any earlier file as it was and no other file behind. A symbolic link is followed and the file
+// it leads to replaced (save_target.h). Returns false (and the reason in *why) when any step
+// fails, when path names a file the user may not write to, and when it leads to no file or to
+// what is not a regular file.
 bool saveProject(const ProjectData& data, const std::string& path, std::string* why = nullptr);
 
 // Test seam: the call that writes a save's bytes, ::write unless replaced, so tests can make a

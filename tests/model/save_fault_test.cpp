@@ -2,7 +2,8 @@
 // a folder or file the user may not write, the process killed at any moment of a save, and paths
 // that are symbolic links or not files at all. In every trial the file at the path stays the
 // previous project byte for byte (or, once a save has completed, is the new one whole), the save
-// says it failed and why, and no temporary file is left behind by a save that returned.
+// says it failed and why, and no temporary file is left behind, even by a save cut off while
+// writing.
 
 #include "model/project_file.h"
 #include "support/forked.h"
@@ -54,14 +55,19 @@ std::vector<std::string> entries(const std::string& folder) {
     return names;
 }
 
-// A write that lets budget bytes through, at most chunk per call, and then fails with error.
+// A write that lets budget bytes through, at most chunk per call, and then fails with error,
+// or kills the process when error is kKilled.
 struct WriteFault {
+    static constexpr int kKilled = 0;
     static inline std::size_t budget = 0;
     static inline std::size_t chunk = 0;
     static inline int error = 0;
 
     static ssize_t write(int fd, const void* buffer, std::size_t n) {
         if (budget == 0) {
+            if (error == kKilled) {
+                ::raise(SIGKILL);
+            }
             errno = error;
             return -1;
         }
@@ -109,6 +115,23 @@ TEST(SaveFault, WriteFailingAtAnyPointKeepsThePreviousFile) {
     WriteFault enough(kProjectFileSize, 7, ENOSPC);
     ASSERT_TRUE(saveProject(next, path));
     EXPECT_EQ(readBytes(path), fileOf(next));
+}
+
+TEST(SaveFault, ASaveKilledWhileWritingLeavesNothingBehind) {
+    TempDir dir;
+    const std::string path = dir.file("keep.ctn");
+    ASSERT_TRUE(saveProject(record(2.0f), path));
+    const Bytes previous = readBytes(path);
+    for (std::size_t written : {std::size_t{0}, std::size_t{2048}}) {
+        const test::ChildResult result = test::runForked([&] {
+            WriteFault killed(written, kProjectFileSize, WriteFault::kKilled);
+            saveProject(record(3.0f), path);
+            return 0;
+        });
+        ASSERT_EQ(result.status, 128 + SIGKILL) << written;
+        EXPECT_EQ(readBytes(path), previous) << written;
+        EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"keep.ctn"}) << written;
+    }
 }
 
 TEST(SaveFault, FileSizeLimitKeepsThePreviousFile) {
@@ -327,30 +350,35 @@ TEST(SaveFault, KillingTheProcessMidSaveLeavesOneWholeProject) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> delayUs(0, 12000);
 
-    constexpr int kTrials = 40;
+    constexpr int kTrials = 30;
     int sawA = 0, sawB = 0, leftovers = 0;
-    for (int trial = 0; trial < kTrials; ++trial) {
-        const pid_t pid = startSaving(path, a, b);
-        ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        ::kill(pid, SIGKILL);
-        ASSERT_EQ(test::waitForChild(pid).status, 128 + SIGKILL);
+    // A signal that can wait does so until a save is complete, so it leaves nothing. SIGKILL
+    // cannot: between the new file's taking a temporary name and its rename over the project
+    // it leaves that name, and nowhere else.
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        for (int trial = 0; trial < kTrials; ++trial) {
+            const pid_t pid = startSaving(path, a, b);
+            ASSERT_GT(pid, 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+            ::kill(pid, signal);
+            ASSERT_EQ(test::waitForChild(pid).status, 128 + signal);
 
-        const Bytes now = readBytes(path);
-        ASSERT_TRUE(now == fileA || now == fileB)
-            << "trial " << trial << ": " << now.size() << " bytes, neither project whole";
-        (now == fileA ? sawA : sawB)++;
-        // A save cut off leaves its temporary file; it never stands at the project's path.
-        for (const std::string& name : entries(dir.path())) {
-            if (name != "keep.ctn") {
-                ASSERT_EQ(name.rfind("keep.ctn.", 0), 0u) << name;
-                std::filesystem::remove(dir.file(name));
-                ++leftovers;
+            const Bytes now = readBytes(path);
+            ASSERT_TRUE(now == fileA || now == fileB)
+                << "trial " << trial << ": " << now.size() << " bytes, neither project whole";
+            (now == fileA ? sawA : sawB)++;
+            for (const std::string& name : entries(dir.path())) {
+                if (name != "keep.ctn") {
+                    ASSERT_EQ(signal, SIGKILL) << "left " << name;
+                    ASSERT_EQ(name.rfind(".cartonic-", 0), 0u) << name;
+                    std::filesystem::remove(dir.file(name));
+                    ++leftovers;
+                }
             }
         }
     }
     RecordProperty("whole_old_or_new", testing::PrintToString(std::pair{sawA, sawB}));
-    RecordProperty("temporary_files_left", leftovers);
+    RecordProperty("temporary_files_left_by_sigkill", leftovers);
 
     // The very first save of a project, killed: no file or the whole file.
     for (int trial = 0; trial < 10; ++trial) {

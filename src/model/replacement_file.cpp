@@ -1,0 +1,217 @@
+#include "model/replacement_file.h"
+
+#include "model/save_target.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cartonic {
+
+namespace {
+
+// What any program asks for when it creates a file; the umask takes its share.
+constexpr mode_t kNewFileMode = 0666;
+// A file that will take an existing file's mode is its writer's alone until it has it.
+constexpr mode_t kPrivateMode = 0600;
+constexpr mode_t kPermissionBits = 07777;
+// Short whatever the target's name, so a temporary fits wherever the target does.
+constexpr std::string_view kTemporaryPrefix = ".cartonic-";
+constexpr int kTemporaryRandomChars = 8;
+constexpr std::string_view kNameChars =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+// Clashes are one in 62^8 each; this many in a row means something else is wrong.
+constexpr int kTemporaryNameTries = 100;
+
+bool fail(std::string* why, std::string reason) {
+    if (why) {
+        *why = std::move(reason);
+    }
+    return false;
+}
+
+std::string errnoText(int error = errno) {
+    return std::strerror(error);
+}
+
+std::string temporaryName() {
+    thread_local std::mt19937_64 engine{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kNameChars.size() - 1);
+    std::string name(kTemporaryPrefix);
+    for (int i = 0; i < kTemporaryRandomChars; ++i) {
+        name += kNameChars[pick(engine)];
+    }
+    return name;
+}
+
+// Files without a name are given one through their entry under /proc; without it mounted they
+// could never be kept.
+bool canNameUnnamedFiles() {
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    return procMounted;
+}
+
+// Errors from an O_TMPFILE open that mean the file system (or kernel) cannot make such a file.
+bool noUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+} // namespace
+
+ReplacementFile::~ReplacementFile() {
+    discard();
+}
+
+bool ReplacementFile::open(const std::string& path, std::string* why) {
+    discard();
+    const std::optional<std::string> target = resolveSaveTarget(path, why);
+    if (!target) {
+        return false;
+    }
+    folderPath_ = folderOf(*target);
+    const auto slash = target->rfind('/');
+    name_ = slash == std::string::npos ? *target : target->substr(slash + 1);
+    if (name_.empty()) {
+        return fail(why, "the path names a folder, not a file");
+    }
+    const auto cannotCreate = [&](int error) {
+        const std::string reason =
+            "cannot create a file in " + folderPath_ + ": " + errnoText(error);
+        discard();
+        return fail(why, reason);
+    };
+    // Every later call goes through this folder by name, so the new file lands beside the old
+    // one even if the folder's path changes meanwhile.
+    folder_ = ::open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) {
+        return cannotCreate(errno);
+    }
+
+    bool replacing = false;
+    struct stat old {};
+    if (::fstatat(folder_, name_.c_str(), &old, 0) == 0) {
+        // Replacing by rename needs no write permission on the file itself; a write-protected
+        // file is kept as its owner meant.
+        if (::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0) {
+            const std::string reason = "the file is write-protected: " + errnoText();
+            discard();
+            return fail(why, reason);
+        }
+        replacing = true;
+    }
+
+    const mode_t createMode = replacing ? kPrivateMode : kNewFileMode;
+    if (canNameUnnamedFiles()) {
+        fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+        if (fd_ < 0 && !noUnnamedFiles(errno)) {
+            return cannotCreate(errno);
+        }
+    }
+    for (int tries = 0; fd_ < 0 && tries < kTemporaryNameTries; ++tries) {
+        const std::string candidate = temporaryName();
+        fd_ = ::openat(folder_, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                       createMode);
+        if (fd_ >= 0) {
+            temporary_ = candidate;
+        } else if (errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd_ < 0) {
+        return cannotCreate(errno);
+    }
+    // Not every file system keeps modes (FAT has none); there the file gets what it can have,
+    // as a plain create would.
+    if (replacing) {
+        ::fchmod(fd_, old.st_mode & kPermissionBits);
+    }
+    return true;
+}
+
+bool ReplacementFile::commit(std::string* why) {
+    if (fd_ < 0) {
+        return fail(why, "no file is being written");
+    }
+    bool ok = true;
+    std::string reason;
+    if (::fsync(fd_) != 0) {
+        ok = false;
+        reason = "flush failed: " + errnoText();
+    } else if (temporary_.empty()) {
+        ok = publishUnnamed(&reason);
+    } else {
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0) {
+            ok = false;
+            reason = "close failed: " + errnoText();
+        } else if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) {
+            ok = false;
+            reason = "cannot replace the file: " + errnoText();
+        } else {
+            temporary_.clear();
+        }
+    }
+    // An unnamed file is closed only once it has its name (closing would drop it); its bytes
+    // are on disk by then, so what close could still report is no reason to undo the save.
+    discard();
+    return ok || fail(why, reason);
+}
+
+bool ReplacementFile::publishUnnamed(std::string* why) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    const auto link = [&](const std::string& name) {
+        return ::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    };
+    if (link(name_)) {
+        return true;
+    }
+    if (errno != EEXIST) {
+        return fail(why, "cannot create the file: " + errnoText());
+    }
+    // Nothing replaces a file with one that has no name: the new file takes a temporary name
+    // and is renamed over the old one. Signals that would end the process wait until both steps
+    // are done, so an interrupted run leaves no temporary; only SIGKILL, which cannot wait,
+    // between these two calls can.
+    sigset_t all{}, previous{};
+    ::sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+    std::string temporary;
+    bool linked = false;
+    for (int tries = 0; !linked && tries < kTemporaryNameTries; ++tries) {
+        temporary = temporaryName();
+        linked = link(temporary);
+        if (!linked && errno != EEXIST) {
+            break;
+        }
+    }
+    bool ok = linked && ::renameat(folder_, temporary.c_str(), folder_, name_.c_str()) == 0;
+    const int error = errno;
+    if (linked && !ok) {
+        ::unlinkat(folder_, temporary.c_str(), 0);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ok || fail(why, "cannot replace the file: " + errnoText(error));
+}
+
+void ReplacementFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    if (!temporary_.empty()) {
+        ::unlinkat(folder_, temporary_.c_str(), 0);
+    }
+    if (folder_ >= 0) {
+        ::close(folder_);
+    }
+    fd_ = -1;
+    folder_ = -1;
+    temporary_.clear();
+}
+
+} // namespace cartonic

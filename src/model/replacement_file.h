@@ -1,0 +1,52 @@
+#pragma once
+
+// Writing a file whole or not at all, for project saves and exported pictures alike. The new
+// content goes into a file that has no name yet, in the folder of the file it replaces; only
+// once every byte is on disk does it take the target's name. A write that fails, or a process
+// that dies while writing, leaves the old file as it was and nothing else in the folder: the
+// kernel drops a file without a name when it is closed. File systems that cannot make one get
+// a named temporary instead, which a kill while writing can leave behind.
+//
+// Paths are bytes as given, never decoded as text, and the temporary's name, when one is
+// needed, is short whatever the target's length, so any name the file system takes works.
+
+#include <string>
+
+namespace cartonic {
+
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Starts the file that will replace path. A symbolic link is followed and the file at its
+    // end replaced (save_target.h). False, with a one-line reason in *why, when path leads to no
+    // file or to what is not a regular file, when the file exists and the user may not write
+    // it, and when no file can be made in its folder.
+    bool open(const std::string& path, std::string* why = nullptr);
+
+    // The new file, open for writing; -1 when not open.
+    int handle() const { return fd_; }
+
+    // Flushes the new file to disk and gives it the target's name, with the old file's mode
+    // (or a new file's, from the umask). False, with the reason in *why, the old file intact and
+    // the new one dropped, when any step fails.
+    bool commit(std::string* why = nullptr);
+
+    // Drops the new file; the target stays as it was. What destruction does to an uncommitted
+    // file.
+    void discard();
+
+private:
+    bool publishUnnamed(std::string* why);
+
+    int folder_ = -1; // the target's folder, for every call by name
+    int fd_ = -1;
+    std::string folderPath_; // for messages
+    std::string name_;       // the target's name within folder_
+    std::string temporary_;  // the named temporary, on file systems without unnamed files
+};
+
+} // namespace cartonic
