@@ -2,12 +2,11 @@
 
 #include "export/jpeg_encoder.h"
 #include "export/render_to_buffer.h"
-#include "model/save_target.h"
+#include "model/replacement_file.h"
 
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cctype>
@@ -37,6 +36,42 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+bool fail(std::string* why, std::string reason) {
+    if (why) {
+        *why = std::move(reason);
+    }
+    return false;
+}
+
+bool wholePicture(const RgbaPicture& picture) {
+    return picture.width >= 1 && picture.height >= 1 &&
+           picture.rgba.size() == static_cast<std::size_t>(picture.width) * picture.height * 4;
+}
+
+// Encodes the picture onto device.
+bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality, QIODevice& device,
+                   std::string* why) {
+    // Wraps the pixels without copying; the alpha channel carries nothing for either format.
+    const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
+                       QImage::Format_RGBX8888);
+    std::string reason;
+    bool ok = false;
+    if (format == PictureFormat::Jpeg && hasJpegEncoder()) {
+        // Straight from the rows, with the settings the general writer would use: the same file.
+        const int clamped = quality < 0 ? kWriterDefaultQuality : std::min(quality, kMaxQuality);
+        ok = encodeJpeg(picture, clamped, dotsPerInch(image.dotsPerMeterX()),
+                        dotsPerInch(image.dotsPerMeterY()), device, &reason);
+    } else {
+        QImageWriter writer(&device, format == PictureFormat::Jpeg ? "jpeg" : "png");
+        if (format == PictureFormat::Jpeg) {
+            writer.setQuality(quality);
+        }
+        ok = writer.write(image);
+        reason = "cannot encode the picture: " + writer.errorString().toStdString();
+    }
+    return ok || fail(why, reason);
+}
+
 } // namespace
 
 std::optional<PictureFormat> formatForPath(const std::string& path) {
@@ -52,53 +87,26 @@ std::optional<PictureFormat> formatForPath(const std::string& path) {
 
 bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
                   int quality, std::string* why) {
-    const auto fail = [why](const QString& reason) {
-        if (why) {
-            *why = reason.toStdString();
-        }
-        return false;
-    };
-    if (picture.width < 1 || picture.height < 1 ||
-        picture.rgba.size() != static_cast<std::size_t>(picture.width) * picture.height * 4) {
-        return fail("nothing to write");
+    if (!wholePicture(picture)) {
+        return fail(why, "nothing to write");
     }
-    // Wraps the pixels without copying; the alpha channel carries nothing for either format.
-    const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
-                       QImage::Format_RGBX8888);
-
-    // Resolved here rather than by QSaveFile, which would create the missing file a dangling
-    // link names and rename over a FIFO or a device.
-    const std::optional<std::string> target = resolveSaveTarget(path, why);
-    if (!target) {
+    // By the path's bytes: Qt would take a file name as text, and one that is not UTF-8 would
+    // come back as the name of another file.
+    ReplacementFile file;
+    if (!file.open(path, why)) {
         return false;
     }
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(*target)));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
+    QFile device;
+    if (!device.open(file.handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+        return fail(why, device.errorString().toStdString());
     }
-    if (format == PictureFormat::Jpeg && hasJpegEncoder()) {
-        // Straight from the rows, with the settings the general writer would use: the same file.
-        std::string reason;
-        const int clamped = quality < 0 ? kWriterDefaultQuality : std::min(quality, kMaxQuality);
-        if (!encodeJpeg(picture, clamped, dotsPerInch(image.dotsPerMeterX()),
-                        dotsPerInch(image.dotsPerMeterY()), file, &reason)) {
-            file.cancelWriting();
-            return fail(QString::fromStdString(reason));
-        }
-    } else {
-        QImageWriter writer(&file, format == PictureFormat::Jpeg ? "jpeg" : "png");
-        if (format == PictureFormat::Jpeg) {
-            writer.setQuality(quality);
-        }
-        if (!writer.write(image)) {
-            file.cancelWriting();
-            return fail("cannot encode the picture: " + writer.errorString());
-        }
+    if (!encodePicture(picture, format, quality, device, why)) {
+        return false;
     }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    if (!device.flush()) {
+        return fail(why, "write failed: " + device.errorString().toStdString());
     }
-    return true;
+    return file.commit(why);
 }
 
 } // namespace cartonic

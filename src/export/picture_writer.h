@@ -15,11 +15,10 @@ inline constexpr int kExportJpegQuality = 92;
 // The format a file name asks for by its extension (.jpg, .jpeg, .png, any case); none otherwise.
 std::optional<PictureFormat> formatForPath(const std::string& path);
 
-// Encodes the picture and writes it to path atomically: a temporary file beside it is renamed
-// over the target only once every byte is written, so a failure leaves no partial file and any
-// earlier file untouched. A symbolic link is followed and the file it leads to replaced, as a
-// project save does (model/save_target.h). quality applies to JPEG. Returns false with the
-// reason in *why.
+// Encodes the picture and writes it to path (its bytes as given) atomically, as a project save
+// does (model/replacement_file.h): a failure, or the process dying, leaves no partial file and
+// any earlier file untouched. A symbolic link is followed and the file it leads to replaced.
+// quality applies to JPEG. Returns false with the reason in *why.
 bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
                   int quality = kExportJpegQuality, std::string* why = nullptr);
 

@@ -426,6 +426,48 @@ TEST(RenderCli, AMissingProjectPictureIsOnlyAWarning) {
     EXPECT_EQ(hueAt(replaced, startUpCamera(), kFrontCentre), 'b');
 }
 
+TEST(RenderCli, NamesThatAreNotUtf8AreUsedByteForByte) {
+    // Every name given holds a byte that is not UTF-8. Taken as text and back, it would name the
+    // file beside it with U+FFFD in its place; those hold neither a picture nor a project, so
+    // reading one fails and writing one shows.
+    TempDir dir;
+    const std::string given = "\xe9", replaced = "\xef\xbf\xbd";
+    const std::vector<char> decoy = {'d', 'e', 'c', 'o', 'y'};
+    const auto named = [&](const std::string& stem, const std::string& mark) {
+        return dir.file(stem + mark + (stem.ends_with("project") ? ".ctn" : ".png"));
+    };
+    const std::vector<std::string> stems = {"project", "front", "floor", "shot", "saved-project"};
+    for (const std::string& stem : stems) {
+        test::writeBytes(named(stem, replaced), decoy);
+    }
+    std::filesystem::rename(solidPicture(dir, "red.png", qRgb(255, 0, 0)), named("front", given));
+    std::filesystem::copy_file(named("front", given), named("floor", given));
+
+    ProcessResult r = test::runProcessBytes(
+        kBin, {"--face", "front=" + named("front", given), "--save", named("project", given)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = test::runProcessBytes(kBin, {named("project", given), "--floor", named("floor", given),
+                                     "-o", named("shot", given), "--size", kProbeSize, "--save",
+                                     named("saved-project", given)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "the project's own picture was found";
+
+    std::set<std::string> expected;
+    for (const std::string& stem : stems) {
+        EXPECT_EQ(test::readBytes(named(stem, replaced)), decoy) << stem;
+        expected.insert({std::filesystem::path(named(stem, replaced)).filename(),
+                         std::filesystem::path(named(stem, given)).filename()});
+    }
+    EXPECT_EQ(filesIn(dir.path()), expected);
+    const std::vector<char> shot = test::readBytes(named("shot", given));
+    const QImage picture = QImage::fromData(QByteArray(shot.data(), qsizetype(shot.size())));
+    EXPECT_EQ(hueAt(picture, startUpCamera(), kFrontCentre), 'r');
+    ProjectData saved;
+    ASSERT_TRUE(loadProject(saved, named("saved-project", given)));
+    EXPECT_EQ(pathText(saved.faceSlots[Front].imagePath), named("front", given));
+    EXPECT_EQ(pathText(saved.floorImagePath), named("floor", given));
+}
+
 TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
     TempDir dir;
     test::writeBytes(dir.file("bad.ctn"), {'n', 'o', 'p', 'e', '!'});

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 
 namespace cartonic {
@@ -177,6 +178,23 @@ TEST(PictureWriter, WritesThroughLinksAndReplacesNothingButAFile) {
                             std::filesystem::directory_iterator()),
               before);
     EXPECT_TRUE(std::filesystem::is_fifo(dir.file("fifo.jpg")));
+}
+
+TEST(PictureWriter, WritesTheNameGivenByteForByte) {
+    // Not UTF-8: taken as text and back, the name would be the neighbour's, with U+FFFD.
+    test::TempDir dir;
+    const RgbaPicture picture{1, 1, {0, 0, 255, 255}};
+    const std::string given = "victim\xe9.png", neighbour = "victim\xef\xbf\xbd.png";
+    test::writeBytes(dir.file(neighbour), {'o', 'l', 'd'});
+    std::string why;
+    ASSERT_TRUE(writePicture(dir.file(given), picture, PictureFormat::Png, 0, &why)) << why;
+    EXPECT_EQ(test::readBytes(dir.file(neighbour)), (std::vector<char>{'o', 'l', 'd'}));
+    EXPECT_EQ(test::readBytes(dir.file(given)).at(1), 'P');
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.insert(entry.path().filename());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{given, neighbour}));
 }
 
 TEST(PictureFormat, FollowsTheExtension) {
