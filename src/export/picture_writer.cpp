@@ -4,12 +4,14 @@
 #include "export/render_to_buffer.h"
 #include "model/replacement_file.h"
 
-#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace cartonic {
 
@@ -36,6 +38,42 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+// Writes straight to a file descriptor and keeps the system's reason when a write fails: QFile
+// loses it when a write is cut short part-way through (a full disk, a file size limit) and says
+// "Unknown error".
+class DescriptorDevice : public QIODevice {
+public:
+    explicit DescriptorDevice(int fd) : fd_(fd) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    bool failed() const { return error_ != 0; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 n) override {
+        qint64 done = 0;
+        while (done < n) {
+            const ssize_t w = ::write(fd_, data + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) {
+                continue;
+            }
+            if (w <= 0) {
+                // A write of nothing with no error would loop for ever; the disk is full then.
+                error_ = w < 0 ? errno : ENOSPC;
+                setErrorString(QString::fromLocal8Bit(std::strerror(error_)));
+                return -1;
+            }
+            done += w;
+        }
+        return done;
+    }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
 bool fail(std::string* why, std::string reason) {
     if (why) {
         *why = std::move(reason);
@@ -48,9 +86,10 @@ bool wholePicture(const RgbaPicture& picture) {
            picture.rgba.size() == static_cast<std::size_t>(picture.width) * picture.height * 4;
 }
 
-// Encodes the picture onto device.
-bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality, QIODevice& device,
-                   std::string* why) {
+// Encodes the picture onto device. A failed write is reported with the system's reason, which
+// the general writer would replace with its own.
+bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality,
+                   DescriptorDevice& device, std::string* why) {
     // Wraps the pixels without copying; the alpha channel carries nothing for either format.
     const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
                        QImage::Format_RGBX8888);
@@ -68,6 +107,9 @@ bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality
         }
         ok = writer.write(image);
         reason = "cannot encode the picture: " + writer.errorString().toStdString();
+    }
+    if (!ok && device.failed()) {
+        reason = "write failed: " + device.errorString().toStdString();
     }
     return ok || fail(why, reason);
 }
@@ -96,17 +138,8 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
     if (!file.open(path, why)) {
         return false;
     }
-    QFile device;
-    if (!device.open(file.handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
-        return fail(why, device.errorString().toStdString());
-    }
-    if (!encodePicture(picture, format, quality, device, why)) {
-        return false;
-    }
-    if (!device.flush()) {
-        return fail(why, "write failed: " + device.errorString().toStdString());
-    }
-    return file.commit(why);
+    DescriptorDevice device(file.handle());
+    return encodePicture(picture, format, quality, device, why) && file.commit(why);
 }
 
 } // namespace cartonic

@@ -5,6 +5,7 @@
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
 #include "render/scene_renderer.h"
+#include "support/forked.h"
 #include "support/temp_dir.h"
 
 #include <QBuffer>
@@ -14,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -36,6 +40,9 @@ protected:
     Camera camera_;
     std::unique_ptr<HeadlessRenderer> renderer_;
 };
+
+// Smaller than any picture the tests encode.
+constexpr rlim_t kSmallFileLimit = 100;
 
 int redPixels(const RgbaPicture& p) {
     int n = 0;
@@ -116,6 +123,23 @@ TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
               1);
 
     EXPECT_FALSE(renderer_->render(camera_, 0, 10, picture, &why));
+
+    // A write the system refuses part-way is reported with the system's reason, for either
+    // encoder, and leaves the earlier picture.
+    for (const PictureFormat format : {PictureFormat::Png, PictureFormat::Jpeg}) {
+        const test::ChildResult result = test::runForked([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{kSmallFileLimit, kSmallFileLimit};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            std::string reason;
+            if (writePicture(keep, picture, format, 90, &reason)) {
+                return 1;
+            }
+            return reason.find(std::strerror(EFBIG)) != std::string::npos ? 0 : 2;
+        });
+        EXPECT_EQ(result.status, 0) << "1: it claimed success, 2: the reason was not given";
+        EXPECT_EQ(test::readBytes(keep), before);
+    }
 }
 
 TEST(PictureWriter, JpegFilesAreTheGeneralWritersByteForByte) {
@@ -180,21 +204,26 @@ TEST(PictureWriter, WritesThroughLinksAndReplacesNothingButAFile) {
     EXPECT_TRUE(std::filesystem::is_fifo(dir.file("fifo.jpg")));
 }
 
-TEST(PictureWriter, WritesTheNameGivenByteForByte) {
-    // Not UTF-8: taken as text and back, the name would be the neighbour's, with U+FFFD.
+TEST(PictureWriter, WritesAnyNameTheFileSystemTakes) {
     test::TempDir dir;
     const RgbaPicture picture{1, 1, {0, 0, 255, 255}};
+    // Not UTF-8: taken as text and back, the name would be the neighbour's, with U+FFFD.
     const std::string given = "victim\xe9.png", neighbour = "victim\xef\xbf\xbd.png";
+    // As long as a name may be, written new and then over itself: a temporary name made longer
+    // than the target's would not fit.
+    const std::string longest = std::string(NAME_MAX - 4, 'n') + ".png";
     test::writeBytes(dir.file(neighbour), {'o', 'l', 'd'});
-    std::string why;
-    ASSERT_TRUE(writePicture(dir.file(given), picture, PictureFormat::Png, 0, &why)) << why;
+    for (const std::string& name : {given, longest, longest}) {
+        std::string why;
+        EXPECT_TRUE(writePicture(dir.file(name), picture, PictureFormat::Png, 0, &why)) << why;
+        EXPECT_EQ(test::readBytes(dir.file(name)).at(1), 'P');
+    }
     EXPECT_EQ(test::readBytes(dir.file(neighbour)), (std::vector<char>{'o', 'l', 'd'}));
-    EXPECT_EQ(test::readBytes(dir.file(given)).at(1), 'P');
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         names.insert(entry.path().filename());
     }
-    EXPECT_EQ(names, (std::set<std::string>{given, neighbour}));
+    EXPECT_EQ(names, (std::set<std::string>{given, neighbour, longest}));
 }
 
 TEST(PictureFormat, FollowsTheExtension) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
@@ -303,14 +304,20 @@ TEST(HostileProject, AnyFileNameWorks) {
         folder += "/" + std::string(60, 'd') + "\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\xa6";
         std::filesystem::create_directory(folder);
     }
-    for (const std::string& path : {dir.file("projekt\xe4\xff\x80.ctn"), folder + "/box.ctn"}) {
-        ProjectData saved = liveRecord();
-        saved.boxHeight = 7.0f;
-        std::string why;
-        ASSERT_TRUE(saveProject(saved, path, &why)) << why;
-        ProjectData live = liveRecord();
-        ASSERT_TRUE(loadProject(live, path, &why)) << why;
-        EXPECT_EQ(live.boxHeight, 7.0f);
+    // And a name as long as a name may be: a temporary name longer than it would not fit.
+    const std::string longest = dir.file(std::string(NAME_MAX - 4, 'n') + ".ctn");
+    for (const std::string& path :
+         {dir.file("projekt\xe4\xff\x80.ctn"), folder + "/box.ctn", longest}) {
+        // Saved new, then over the first save.
+        for (const float height : {7.0f, 8.0f}) {
+            ProjectData saved = liveRecord();
+            saved.boxHeight = height;
+            std::string why;
+            ASSERT_TRUE(saveProject(saved, path, &why)) << why;
+            ProjectData live = liveRecord();
+            ASSERT_TRUE(loadProject(live, path, &why)) << why;
+            EXPECT_EQ(live.boxHeight, height);
+        }
     }
 }
 
