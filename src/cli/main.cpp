@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <iostream>
 
 using namespace cartonic;
@@ -25,6 +26,9 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that closes the pipe of -o - early is a failed write, reported as any other,
+    // rather than a silent death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
     qtDefaultHandler = qInstallMessageHandler(quietQtMessages);
     // Only for the image codec plugins, which Qt finds through the application object. No
     // platform plugin is loaded, so there is never a display to look for.

@@ -10,12 +10,14 @@
 
 #include <algorithm>
 #include <ostream>
+#include <unistd.h>
 
 namespace cartonic {
 
 namespace {
 
 constexpr std::string_view kProgram = "cartonic-render: ";
+constexpr std::string_view kStandardOutputName = "standard output";
 
 bool fail(std::string* why, std::string reason) {
     if (why) {
@@ -105,6 +107,11 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
         return 1;
     };
     std::string why;
+    // Checked before any work: a picture's bytes would scramble the terminal.
+    if (options_.pictureToStandardOutput() && ::isatty(STDOUT_FILENO)) {
+        return error(std::string(kStandardOutputName) +
+                     " is a terminal: redirect it to a file or a pipe for -o -");
+    }
     // As the application has the record once its view exists.
     data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     if (options_.project && !loadProject(data_, *options_.project, &why)) {
@@ -163,8 +170,13 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
     if (!renderer->render(cameraFor(options_), options_.width, options_.height, rendered, why)) {
         return false;
     }
-    const std::string& output = *options_.output;
     std::string reason;
+    if (options_.pictureToStandardOutput()) {
+        return writePictureToDescriptor(STDOUT_FILENO, rendered, options_.outputFormat,
+                                        options_.quality, &reason) ||
+               fail(why, std::string(kStandardOutputName) + ": " + reason);
+    }
+    const std::string& output = *options_.output;
     if (!writePicture(output, rendered, options_.outputFormat, options_.quality, &reason)) {
         return fail(why, output + ": " + reason);
     }

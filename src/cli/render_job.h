@@ -50,7 +50,8 @@ public:
 
     // Does what the options ask. Returns the exit status: 0, or 1 after one error line on err.
     // Warnings (pictures a project names that cannot be loaded) go to err as well; --print
-    // writes to out. Makes a headless GL context only when a picture is to be rendered.
+    // writes to out, -o - to the standard output descriptor, which then must not be a terminal.
+    // Makes a headless GL context only when a picture is to be rendered.
     int run(std::ostream& out, std::ostream& err);
 
 private:

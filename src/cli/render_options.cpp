@@ -81,6 +81,10 @@ std::string number(float value) {
 const std::string kPathTooLong =
     "an image path of at most " + std::to_string(kMaxStoredPath) + " bytes";
 
+std::string formatName(PictureFormat format) {
+    return format == PictureFormat::Png ? "png" : "jpeg";
+}
+
 std::string faceNameList() {
     std::string names;
     for (std::string_view name : kFaceNames) {
@@ -107,19 +111,35 @@ public:
             }
         }
         if (result_.error.empty() && o().output) {
-            const auto format = formatForPath(*o().output);
-            if (format) {
-                o().outputFormat = *format;
-            } else {
-                result_.error =
-                    "-o wants a file name ending in .jpg, .jpeg or .png: " + *o().output;
-            }
+            chooseOutputFormat();
         }
         return result_;
     }
 
 private:
     RenderOptions& o() { return result_.options; }
+
+    // --format where given, else what the file's name says; standard output has its own default.
+    void chooseOutputFormat() {
+        const std::string& output = *o().output;
+        if (o().pictureToStandardOutput()) {
+            o().outputFormat = o().format.value_or(kStandardOutputFormat);
+            if (o().print) {
+                result_.error = "--print and -o - both write to standard output";
+            }
+            return;
+        }
+        const std::optional<PictureFormat> named = formatForPath(output);
+        if (named && o().format && *named != *o().format) {
+            // A PNG file named .jpg misleads whatever opens it by its name.
+            result_.error = "--format " + formatName(*o().format) + " does not match -o " + output;
+        } else if (named || o().format) {
+            o().outputFormat = named ? *named : *o().format;
+        } else {
+            result_.error =
+                "-o wants a file name ending in .jpg, .jpeg or .png, or --format: " + output;
+        }
+    }
 
     void positional(const std::string& arg) {
         if (o().project) {
@@ -173,6 +193,14 @@ private:
             return;
         } else if (name == "-o" || name == "--output") {
             o().output = v;
+        } else if (name == "--format") {
+            if (v == "png") {
+                o().format = PictureFormat::Png;
+            } else if (v == "jpeg" || v == "jpg") {
+                o().format = PictureFormat::Jpeg;
+            } else {
+                bad("png or jpeg");
+            }
         } else if (name == "--save") {
             o().save = v;
         } else if (name == "--size") {
@@ -236,9 +264,9 @@ private:
         }
     }
 
-    static constexpr std::array<std::string_view, 13> kValueOptions = {
-        "-o",      "--output",      "--save", "--size", "--quality", "--box", "--face",
-        "--floor", "--orientation", "--fov",  "--yaw",  "--pitch",   "--zoom"};
+    static constexpr std::array<std::string_view, 14> kValueOptions = {
+        "-o",     "--output", "--format",      "--save", "--size", "--quality", "--box",
+        "--face", "--floor",  "--orientation", "--fov",  "--yaw",  "--pitch",   "--zoom"};
 
     const std::vector<std::string>& args_;
     std::size_t i_ = 0;
@@ -273,7 +301,11 @@ The pictures a project names are loaded from their stored paths, relative ones f
 project file's folder; a picture that cannot be loaded is left off with a warning.
 
 Output:
-  -o, --output FILE      render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png
+  -o, --output FILE      render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png;
+                         with FILE -, the picture goes to standard output (PNG unless
+                         --format says otherwise) and nothing else is printed there
+      --format png|jpeg  the picture's format, for a FILE named otherwise or for -; a FILE
+                         named .png, .jpg or .jpeg must agree with it
       --size WxH         picture size, 1 to 8192 pixels a side (default 800x600); the view
                          is as wide as the picture, so no shape stretches it
       --quality N        JPEG quality 1 to 100 (default 92, as the application's export);
@@ -317,6 +349,7 @@ Examples:
   cartonic-render product.ctn -o shot.jpg --size 1600x1200
   cartonic-render product.ctn --face front=v2/front.png -o shot-v2.png --yaw 0.4 --zoom 2
   ls *.ctn | xargs -P4 -I{} cartonic-render {} -o {}.jpg --size 2000x2000
+  cartonic-render product.ctn -o - --format jpeg | ssh web 'cat > shots/product.jpg'
 )";
 }
 

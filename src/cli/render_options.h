@@ -18,6 +18,10 @@ inline constexpr int kMaxJpegQuality = 100;
 // Field of view in degrees: the range of the scene panel's slider.
 inline constexpr float kMinRenderFov = 20.0f;
 inline constexpr float kMaxRenderFov = 75.0f;
+// -o's name for standard output, and the format written there unless --format names one:
+// lossless, and read by whatever reads pictures, so a pipe loses nothing by default.
+inline constexpr std::string_view kStandardOutput = "-";
+inline constexpr PictureFormat kStandardOutputFormat = PictureFormat::Png;
 // A path field holds this many bytes of text before its terminator.
 inline constexpr std::size_t kMaxStoredPath = kPathSize - 1;
 
@@ -37,8 +41,9 @@ struct RenderOptions {
     std::array<std::optional<int>, kFaceCount> orientations; // Orientation values, by face
     std::optional<std::string> save;
     bool print = false;
-    std::optional<std::string> output; // picture to render
-    PictureFormat outputFormat = PictureFormat::Jpeg;
+    std::optional<std::string> output;   // picture to render; kStandardOutput for standard output
+    std::optional<PictureFormat> format; // as --format names it
+    PictureFormat outputFormat = PictureFormat::Jpeg; // --format's, or as output's name says
     int width = kDefaultRenderWidth;
     int height = kDefaultRenderHeight;
     int quality = kExportJpegQuality;
@@ -48,6 +53,8 @@ struct RenderOptions {
     std::optional<float> pitch; // radians
     std::optional<float> zoom;  // world units towards the target
     bool help = false;
+
+    bool pictureToStandardOutput() const { return output == kStandardOutput; }
 };
 
 struct ParseResult {

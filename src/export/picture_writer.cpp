@@ -4,6 +4,7 @@
 #include "export/render_to_buffer.h"
 #include "model/replacement_file.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 
@@ -48,6 +49,7 @@ public:
     }
     bool isSequential() const override { return true; }
     bool failed() const { return error_ != 0; }
+    std::string failure() const { return "write failed: " + errorString().toStdString(); }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -86,10 +88,9 @@ bool wholePicture(const RgbaPicture& picture) {
            picture.rgba.size() == static_cast<std::size_t>(picture.width) * picture.height * 4;
 }
 
-// Encodes the picture onto device. A failed write is reported with the system's reason, which
-// the general writer would replace with its own.
-bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality,
-                   DescriptorDevice& device, std::string* why) {
+// Encodes the picture onto device.
+bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality, QIODevice& device,
+                   std::string* why) {
     // Wraps the pixels without copying; the alpha channel carries nothing for either format.
     const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
                        QImage::Format_RGBX8888);
@@ -107,9 +108,6 @@ bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality
         }
         ok = writer.write(image);
         reason = "cannot encode the picture: " + writer.errorString().toStdString();
-    }
-    if (!ok && device.failed()) {
-        reason = "write failed: " + device.errorString().toStdString();
     }
     return ok || fail(why, reason);
 }
@@ -139,7 +137,28 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
         return false;
     }
     DescriptorDevice device(file.handle());
-    return encodePicture(picture, format, quality, device, why) && file.commit(why);
+    if (!encodePicture(picture, format, quality, device, why)) {
+        // The system's reason for a failed write, which the general writer replaces with its own.
+        if (device.failed()) {
+            fail(why, device.failure());
+        }
+        return false;
+    }
+    return file.commit(why);
+}
+
+bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format, int quality,
+                              std::string* why) {
+    if (!wholePicture(picture)) {
+        return fail(why, "nothing to write");
+    }
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!encodePicture(picture, format, quality, encoded, why)) {
+        return false;
+    }
+    DescriptorDevice device(fd);
+    return device.write(encoded.data()) == encoded.data().size() || fail(why, device.failure());
 }
 
 } // namespace cartonic

@@ -22,4 +22,11 @@ std::optional<PictureFormat> formatForPath(const std::string& path);
 bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
                   int quality = kExportJpegQuality, std::string* why = nullptr);
 
+// Encodes the picture and writes it to fd, an open descriptor such as standard output. The
+// whole picture is encoded before the first byte is written, so one that cannot be encoded
+// writes nothing; a write that fails part-way leaves what went before (a pipe cannot take it
+// back). Returns false with the reason in *why.
+bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
+                              int quality = kExportJpegQuality, std::string* why = nullptr);
+
 } // namespace cartonic

@@ -19,8 +19,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
+#include <unistd.h>
 
 namespace cartonic {
 namespace {
@@ -424,6 +428,53 @@ TEST(RenderCli, AMissingProjectPictureIsOnlyAWarning) {
     const QImage replaced =
         renderTo(out, {dir.file("p.ctn"), "--face", "front=" + blue, "--size", kProbeSize});
     EXPECT_EQ(hueAt(replaced, startUpCamera(), kFrontCentre), 'b');
+}
+
+TEST(RenderCli, DashWritesThePictureAloneToStandardOutput) {
+    // The bytes on standard output are those -o FILE writes, PNG unless --format says otherwise;
+    // a save on the same run prints nothing there.
+    TempDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{}, "shot.png"},
+             {{"--format", "jpeg", "--save", dir.file("p.ctn")}, "shot.jpg"},
+         }) {
+        std::vector<std::string> args = {"--size", "64x48"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ASSERT_EQ(renderTo(dir.file(c.file), args).size(), QSize(64, 48));
+        args.insert(args.end(), {"-o", "-"});
+        const ProcessResult r = runProcess(kBin, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const std::vector<char> file = test::readBytes(dir.file(c.file));
+        EXPECT_TRUE(r.out == std::string(file.begin(), file.end())) << c.file;
+    }
+    EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"p.ctn", "shot.png", "shot.jpg"}));
+
+    // A terminal is refused before any work; a reader that has gone is a failed write.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0) {
+        const int screen = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+        ASSERT_GE(screen, 0);
+        const ProcessResult r = test::runProcessBytes(kBin, {"-o", "-", "--size", "8x8"}, screen);
+        ::close(screen);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err.rfind("cartonic-render: standard output is a terminal", 0), 0u) << r.err;
+    }
+    if (terminal >= 0) {
+        ::close(terminal);
+    }
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    ::close(pipe[0]);
+    const ProcessResult r = test::runProcessBytes(kBin, {"-o", "-", "--size", "8x8"}, pipe[1]);
+    ::close(pipe[1]);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "cartonic-render: standard output: write failed: " +
+                         std::string(std::strerror(EPIPE)) + "\n");
 }
 
 TEST(RenderCli, NamesThatAreNotUtf8AreUsedByteForByte) {

@@ -63,6 +63,27 @@ TEST(RenderOptions, LaterChoicesAndInlineValues) {
     EXPECT_EQ(faceSlotForName(""), -1);
 }
 
+TEST(RenderOptions, FormatIsTheOptionsOrTheNamesAndPngOnStandardOutput) {
+    struct Case {
+        std::vector<std::string> args;
+        PictureFormat format;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"-o", "-"}, PictureFormat::Png},
+             {{"-o", "-", "--format", "jpeg"}, PictureFormat::Jpeg},
+             {{"--format=jpg", "--output=-"}, PictureFormat::Jpeg},
+             {{"-o", "shot.img", "--format", "png"}, PictureFormat::Png},
+             {{"-o", "shot.JPG", "--format", "jpeg"}, PictureFormat::Jpeg},
+             {{"-o", "shot.png"}, PictureFormat::Png},
+         }) {
+        const ParseResult r = parseRenderOptions(c.args);
+        EXPECT_EQ(r.error, "") << ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.options.outputFormat, c.format) << ::testing::PrintToString(c.args);
+    }
+    EXPECT_TRUE(parseRenderOptions({"-o", "-"}).options.pictureToStandardOutput());
+    EXPECT_FALSE(parseRenderOptions({"-o", "./-"}).options.pictureToStandardOutput());
+}
+
 TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
     const std::string longPath(kMaxStoredPath + 1, 'p');
     struct Case {
@@ -85,6 +106,9 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"-o", "shot.gif"}, "-o"},
              {{"-o", "shot"}, "-o"},
              {{"-o", "dir.png/shot"}, "-o"},
+             {{"-o", "shot", "--format", "gif"}, "--format wants png or jpeg"},
+             {{"-o", "shot.jpg", "--format", "png"}, "--format png does not match -o shot.jpg"},
+             {{"--print", "-o", "-"}, "--print and -o - both write to standard output"},
              {{"--quality", "0"}, "--quality"},
              {{"--quality", "101"}, "--quality"},
              {{"--quality", "high"}, "--quality"},
@@ -116,9 +140,9 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
 TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
     const std::string usage = renderUsage();
     for (const char* option :
-         {"-o, --output", "--size WxH", "--quality N", "--face NAME=IMAGE", "--floor IMAGE",
-          "--box W,D,H", "--orientation NAME=N", "--fov DEG", "--yaw RAD", "--pitch RAD",
-          "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help"}) {
+         {"-o, --output", "--format png|jpeg", "--size WxH", "--quality N", "--face NAME=IMAGE",
+          "--floor IMAGE", "--box W,D,H", "--orientation NAME=N", "--fov DEG", "--yaw RAD",
+          "--pitch RAD", "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     for (const std::string& fact :

@@ -43,9 +43,11 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
 }
 
 // The same with every argument handed over byte for byte: QProcess takes arguments as text, and
-// one that is not UTF-8 would reach the program changed. Standard input is empty.
+// one that is not UTF-8 would reach the program changed. Standard input is empty; standard
+// output is captured, or is the descriptor standardOutput (a terminal, a pipe) when one is given.
 inline ProcessResult runProcessBytes(const std::string& program,
-                                     const std::vector<std::string>& args) {
+                                     const std::vector<std::string>& args,
+                                     int standardOutput = -1) {
     const TempDir capture;
     const std::string out = capture.file("out"), err = capture.file("err");
     std::vector<std::string> all = {program};
@@ -58,7 +60,11 @@ inline ProcessResult runProcessBytes(const std::string& program,
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (standardOutput >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, standardOutput, 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
     ProcessResult r;
     pid_t pid = 0;
