@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs
   # a display for widget tests when there is none
   xvfb xauth
+  # checks of the desktop entry and the project type an installation adds
+  desktop-file-utils shared-mime-info
 )
 
 missing=()

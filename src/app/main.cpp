@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     // The record exists, with its defaults, before any window.
     cartonic::ProjectData& data = cartonic::projectData();
     // What the window remembers between runs: its layout, recent projects, the last export.
-    QSettings settings;
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Cartonic", "cartonic");
     try {
         cartonic::MainFrame frame(data, cartonic::slotImages(), cartonic::UserPrompts::standard(),
                                   &settings);

@@ -69,11 +69,15 @@ std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// The user guide that ships beside the executable, or in the source tree for a build tree.
+// The user guide beside the executable (a build tree), in the documentation folder of an
+// installed program, or in the source tree.
 QString userGuidePath() {
-    const QString beside = QCoreApplication::applicationDirPath() + "/user-guide.html";
-    if (QFileInfo::exists(beside)) {
-        return beside;
+    const QString folder = QCoreApplication::applicationDirPath();
+    for (const QString& path : {folder + "/user-guide.html",
+                                folder + "/" + QStringLiteral(CARTONIC_INSTALLED_GUIDE)}) {
+        if (QFileInfo::exists(path)) {
+            return QFileInfo(path).absoluteFilePath();
+        }
     }
     return QStringLiteral(CARTONIC_GUIDE_PATH);
 }
