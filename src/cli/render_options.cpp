@@ -85,6 +85,16 @@ std::string formatName(PictureFormat format) {
     return format == PictureFormat::Png ? "png" : "jpeg";
 }
 
+// A number into field; what the value wants when it is none.
+std::string parseOptionalFloat(const std::string& value, std::optional<float>& field) {
+    float f = 0.0f;
+    if (!parseFloat(value, f)) {
+        return "a number";
+    }
+    field = f;
+    return {};
+}
+
 std::string faceNameList() {
     std::string names;
     for (std::string_view name : kFaceNames) {
@@ -92,6 +102,233 @@ std::string faceNameList() {
         names += name;
     }
     return names;
+}
+
+// What an option's value wants, for the message "--name wants WANTS: VALUE"; "" when it was
+// taken.
+using Apply = std::string (*)(RenderOptions& o, const std::string& value);
+
+// One command-line option: the parser, --help and the README's option list all come from here.
+struct OptionSpec {
+    std::string_view shortName; // "-o", or "" for none
+    std::string_view longName;  // "--output"
+    std::string_view argument;  // "FILE"; "" for a switch, which takes no value
+    std::string_view help;      // lines for --help, the first beside the name
+    Apply apply;
+};
+
+struct OptionGroup {
+    std::string_view heading;
+    std::vector<OptionSpec> options;
+};
+
+std::string wantsNumberFrom(float low, float high, std::string_view unit) {
+    return std::string(unit) + " from " + number(low) + " to " + number(high);
+}
+
+const std::vector<OptionGroup>& optionGroups() {
+    static const std::vector<OptionGroup> groups = {
+        {"Output:",
+         {
+             {"-o", "--output", "FILE",
+              "render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png;\n"
+              "with FILE -, the picture goes to standard output (PNG unless\n"
+              "--format says otherwise) and nothing else is printed there",
+              [](RenderOptions& o, const std::string& v) {
+                  o.output = v;
+                  return std::string();
+              }},
+             {"", "--format", "png|jpeg",
+              "the picture's format, for a FILE named otherwise or for -; a FILE\n"
+              "named .png, .jpg or .jpeg must agree with it",
+              [](RenderOptions& o, const std::string& v) {
+                  if (v == "png") {
+                      o.format = PictureFormat::Png;
+                  } else if (v == "jpeg" || v == "jpg") {
+                      o.format = PictureFormat::Jpeg;
+                  } else {
+                      return std::string("png or jpeg");
+                  }
+                  return std::string();
+              }},
+             {"", "--size", "WxH",
+              "picture size, 1 to 8192 pixels a side (default 800x600); the view\n"
+              "is as wide as the picture, so no shape stretches it",
+              [](RenderOptions& o, const std::string& v) {
+                  return parseSize(v, o.width, o.height)
+                             ? std::string()
+                             : "WxH, each from 1 to " + std::to_string(kMaxRenderSide);
+              }},
+             {"", "--quality", "N",
+              "JPEG quality 1 to 100 (default 92, as the application's export);\n"
+              "PNG ignores it",
+              [](RenderOptions& o, const std::string& v) {
+                  int n = 0;
+                  if (parseInt(v, n) && n >= kMinJpegQuality && n <= kMaxJpegQuality) {
+                      o.quality = n;
+                      return std::string();
+                  }
+                  return "a whole number from " + std::to_string(kMinJpegQuality) + " to " +
+                         std::to_string(kMaxJpegQuality);
+              }},
+         }},
+        {"Project:",
+         {
+             {"", "--face", "NAME=IMAGE",
+              "put IMAGE on face NAME: Top, Bottom, Front, Back, Right or Left,\n"
+              "in any case; repeat it for more faces (for one face, the\n"
+              "last given counts)",
+              [](RenderOptions& o, const std::string& v) {
+                  int slot = -1;
+                  std::string_view path;
+                  if (!splitFaceAssignment(v, slot, path) || path.empty()) {
+                      return "NAME=IMAGE with NAME one of " + faceNameList();
+                  }
+                  if (path.size() > kMaxStoredPath) {
+                      return kPathTooLong;
+                  }
+                  choosePicture(o.pictures, slot, std::string(path));
+                  return std::string();
+              }},
+             {"", "--floor", "IMAGE",
+              "use IMAGE as the floor picture (shown when the project has floor\n"
+              "texturing on, as the default project has)",
+              [](RenderOptions& o, const std::string& v) {
+                  if (v.empty()) {
+                      return std::string("an image file");
+                  }
+                  if (v.size() > kMaxStoredPath) {
+                      return kPathTooLong;
+                  }
+                  choosePicture(o.pictures, kFloorSlot, v);
+                  return std::string();
+              }},
+             {"", "--box", "W,D,H",
+              "box scales (half width, half depth, half height), each in (0, 50]",
+              [](RenderOptions& o, const std::string& v) {
+                  std::array<float, 3> box{};
+                  if (!parseBox(v, box)) {
+                      return "W,D,H, each greater than 0 and at most " + number(kMaxBoxScale);
+                  }
+                  o.box = box;
+                  return std::string();
+              }},
+             {"", "--orientation", "NAME=N",
+              "lay face NAME's picture: 0 as loaded, 1 mirror top to bottom,\n"
+              "2 mirror left to right, 3 turn 90, 4 turn 180, 5 turn 270 degrees",
+              [](RenderOptions& o, const std::string& v) {
+                  int slot = -1;
+                  int n = 0;
+                  std::string_view digits;
+                  if (splitFaceAssignment(v, slot, digits) && parseInt(digits, n) &&
+                      n >= AsLoaded && n <= Turn270) {
+                      o.orientations[static_cast<std::size_t>(slot)] = n;
+                      return std::string();
+                  }
+                  return "NAME=N with NAME one of " + faceNameList() + " and N from " +
+                         std::to_string(AsLoaded) + " to " + std::to_string(Turn270);
+              }},
+         }},
+        {"Camera, changed from where the application starts it (eye at 9,-9,9 looking at 0,0,5),\n"
+         "in this order:",
+         {
+             {"", "--fov", "DEG", "field of view, 20 to 75 degrees (default 45)",
+              [](RenderOptions& o, const std::string& v) {
+                  float f = 0.0f;
+                  if (parseFloat(v, f) && f >= kMinRenderFov && f <= kMaxRenderFov) {
+                      o.fov = f;
+                      return std::string();
+                  }
+                  return wantsNumberFrom(kMinRenderFov, kMaxRenderFov, "degrees");
+              }},
+             {"", "--yaw", "RAD",
+              "orbit around the box's vertical axis, radians, positive turns\n"
+              "counter-clockwise seen from above",
+              [](RenderOptions& o, const std::string& v) {
+                  return parseOptionalFloat(v, o.yaw);
+              }},
+             {"", "--pitch", "RAD", "orbit up (positive) or down over the box, radians",
+              [](RenderOptions& o, const std::string& v) {
+                  return parseOptionalFloat(v, o.pitch);
+              }},
+             {"", "--zoom", "UNITS",
+              "move the eye towards the target by UNITS world units (negative moves\n"
+              "away); the eye starts about 13.3 units from the target",
+              [](RenderOptions& o, const std::string& v) {
+                  return parseOptionalFloat(v, o.zoom);
+              }},
+         }},
+        {"Files and text:",
+         {
+             {"", "--save", "OUT.ctn",
+              "write the project, with the changes above, to OUT.ctn. Picture paths\n"
+              "given relative to the working directory, and relative paths stored in\n"
+              "PROJECT, are rewritten relative to OUT.ctn's folder so the saved\n"
+              "project finds its pictures; absolute paths are kept as they are",
+              [](RenderOptions& o, const std::string& v) {
+                  o.save = v;
+                  return std::string();
+              }},
+             {"", "--print", "", "write the project record as JSON on standard output",
+              [](RenderOptions& o, const std::string&) {
+                  o.print = true;
+                  return std::string();
+              }},
+             {"-h", "--help", "", "show this text",
+              [](RenderOptions& o, const std::string&) {
+                  o.help = true;
+                  return std::string();
+              }},
+         }},
+    };
+    return groups;
+}
+
+const OptionSpec* findOption(std::string_view name) {
+    for (const OptionGroup& group : optionGroups()) {
+        for (const OptionSpec& option : group.options) {
+            if (name == option.longName ||
+                (!option.shortName.empty() && name == option.shortName)) {
+                return &option;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Edits between a and b: insertions, deletions and substitutions, one each.
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The long option a mistyped name most likely meant, or "" when none is close.
+std::string_view closestOption(std::string_view name) {
+    constexpr std::size_t kMostEdits = 2;
+    std::string_view best;
+    std::size_t bestDistance = kMostEdits + 1;
+    for (const OptionGroup& group : optionGroups()) {
+        for (const OptionSpec& option : group.options) {
+            const std::size_t d = editDistance(name, option.longName);
+            if (d < bestDistance) {
+                best = option.longName;
+                bestDistance = d;
+            }
+        }
+    }
+    return best;
 }
 
 class Parser {
@@ -157,121 +394,69 @@ private:
             name = arg.substr(0, eq);
             inlineValue = arg.substr(eq + 1);
         }
-        const auto flag = [&](bool& field) {
+        const OptionSpec* spec = findOption(name);
+        if (!spec) {
+            const std::string_view closest = closestOption(name);
+            result_.error = "unknown option " + name +
+                            (closest.empty() ? "" : "; did you mean " + std::string(closest) + "?");
+            return;
+        }
+        std::string value;
+        if (spec->argument.empty()) {
             if (inlineValue) {
                 result_.error = name + " takes no value";
-            } else {
-                field = true;
+                return;
             }
-        };
-        std::string v;
-        const auto value = [&]() {
-            if (inlineValue) {
-                v = *inlineValue;
-                return true;
-            }
-            if (i_ + 1 >= args_.size()) {
-                result_.error = name + " needs a value";
-                return false;
-            }
-            v = args_[++i_];
-            return true;
-        };
-        const auto bad = [&](const std::string& wants) {
-            result_.error = name + " wants " + wants + ": " + v;
-        };
-        float f = 0.0f;
-        int n = 0;
-        if (name == "-h" || name == "--help") {
-            flag(o().help);
-        } else if (name == "--print") {
-            flag(o().print);
-        } else if (std::find(kValueOptions.begin(), kValueOptions.end(), name) ==
-                   kValueOptions.end()) {
-            result_.error = "unknown option " + name;
-        } else if (!value()) {
+        } else if (inlineValue) {
+            value = *inlineValue;
+        } else if (i_ + 1 < args_.size()) {
+            value = args_[++i_];
+        } else {
+            result_.error = name + " needs a value";
             return;
-        } else if (name == "-o" || name == "--output") {
-            o().output = v;
-        } else if (name == "--format") {
-            if (v == "png") {
-                o().format = PictureFormat::Png;
-            } else if (v == "jpeg" || v == "jpg") {
-                o().format = PictureFormat::Jpeg;
-            } else {
-                bad("png or jpeg");
-            }
-        } else if (name == "--save") {
-            o().save = v;
-        } else if (name == "--size") {
-            if (!parseSize(v, o().width, o().height)) {
-                bad("WxH, each from 1 to " + std::to_string(kMaxRenderSide));
-            }
-        } else if (name == "--quality") {
-            if (parseInt(v, n) && n >= kMinJpegQuality && n <= kMaxJpegQuality) {
-                o().quality = n;
-            } else {
-                bad("a whole number from " + std::to_string(kMinJpegQuality) + " to " +
-                    std::to_string(kMaxJpegQuality));
-            }
-        } else if (name == "--box") {
-            std::array<float, 3> box{};
-            if (parseBox(v, box)) {
-                o().box = box;
-            } else {
-                bad("W,D,H, each greater than 0 and at most " + number(kMaxBoxScale));
-            }
-        } else if (name == "--face") {
-            int slot = -1;
-            std::string_view path;
-            if (!splitFaceAssignment(v, slot, path) || path.empty()) {
-                bad("NAME=IMAGE with NAME one of " + faceNameList());
-            } else if (path.size() > kMaxStoredPath) {
-                bad(kPathTooLong);
-            } else {
-                choosePicture(o().pictures, slot, std::string(path));
-            }
-        } else if (name == "--floor") {
-            if (v.empty()) {
-                bad("an image file");
-            } else if (v.size() > kMaxStoredPath) {
-                bad(kPathTooLong);
-            } else {
-                choosePicture(o().pictures, kFloorSlot, v);
-            }
-        } else if (name == "--orientation") {
-            int slot = -1;
-            std::string_view digits;
-            if (splitFaceAssignment(v, slot, digits) && parseInt(digits, n) && n >= AsLoaded &&
-                n <= Turn270) {
-                o().orientations[slot] = n;
-            } else {
-                bad("NAME=N with NAME one of " + faceNameList() + " and N from " +
-                    std::to_string(AsLoaded) + " to " + std::to_string(Turn270));
-            }
-        } else if (name == "--fov") {
-            if (parseFloat(v, f) && f >= kMinRenderFov && f <= kMaxRenderFov) {
-                o().fov = f;
-            } else {
-                bad("degrees from " + number(kMinRenderFov) + " to " + number(kMaxRenderFov));
-            }
-        } else if (name == "--yaw" || name == "--pitch" || name == "--zoom") {
-            if (!parseFloat(v, f)) {
-                bad("a number");
-            } else {
-                (name == "--yaw" ? o().yaw : name == "--pitch" ? o().pitch : o().zoom) = f;
-            }
+        }
+        const std::string wants = spec->apply(o(), value);
+        if (!wants.empty()) {
+            result_.error = name + " wants " + wants + ": " + value;
         }
     }
-
-    static constexpr std::array<std::string_view, 14> kValueOptions = {
-        "-o",     "--output", "--format",      "--save", "--size", "--quality", "--box",
-        "--face", "--floor",  "--orientation", "--fov",  "--yaw",  "--pitch",   "--zoom"};
 
     const std::vector<std::string>& args_;
     std::size_t i_ = 0;
     ParseResult result_;
 };
+
+// The usage line of one option, and its help lines beside and below it.
+constexpr std::size_t kHelpColumn = 25;
+
+std::string optionHelp(const OptionSpec& option) {
+    std::string left =
+        option.shortName.empty() ? "      " : "  " + std::string(option.shortName) + ", ";
+    left += option.longName;
+    if (!option.argument.empty()) {
+        left += " " + std::string(option.argument);
+    }
+    std::string text;
+    std::string_view help = option.help;
+    bool first = true;
+    while (!help.empty() || first) {
+        const auto nl = help.find('\n');
+        const std::string_view line = help.substr(0, nl);
+        if (first) {
+            // Beside the name when it leaves room, else on a line of its own below it.
+            text += left;
+            text += left.size() + 2 <= kHelpColumn ? std::string(kHelpColumn - left.size(), ' ')
+                                                   : "\n" + std::string(kHelpColumn, ' ');
+        } else {
+            text += std::string(kHelpColumn, ' ');
+        }
+        text += line;
+        text += '\n';
+        help = nl == std::string_view::npos ? std::string_view() : help.substr(nl + 1);
+        first = false;
+    }
+    return text;
+}
 
 } // namespace
 
@@ -292,6 +477,23 @@ ParseResult parseRenderOptions(const std::vector<std::string>& args) {
     return Parser(args).run();
 }
 
+namespace {
+
+// Every option by group, as --help lists them.
+std::string renderOptionList() {
+    std::string text;
+    for (const OptionGroup& group : optionGroups()) {
+        text += text.empty() ? "" : "\n";
+        text += std::string(group.heading) + "\n";
+        for (const OptionSpec& option : group.options) {
+            text += optionHelp(option);
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 std::string renderUsage() {
     return R"(Usage: cartonic-render [PROJECT.ctn] [options]
 
@@ -300,45 +502,8 @@ Without PROJECT the project starts as the application starts: default settings, 
 The pictures a project names are loaded from their stored paths, relative ones from the
 project file's folder; a picture that cannot be loaded is left off with a warning.
 
-Output:
-  -o, --output FILE      render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png;
-                         with FILE -, the picture goes to standard output (PNG unless
-                         --format says otherwise) and nothing else is printed there
-      --format png|jpeg  the picture's format, for a FILE named otherwise or for -; a FILE
-                         named .png, .jpg or .jpeg must agree with it
-      --size WxH         picture size, 1 to 8192 pixels a side (default 800x600); the view
-                         is as wide as the picture, so no shape stretches it
-      --quality N        JPEG quality 1 to 100 (default 92, as the application's export);
-                         PNG ignores it
-
-Project:
-      --face NAME=IMAGE  put IMAGE on face NAME: Top, Bottom, Front, Back, Right or Left,
-                         in any case; repeat it for more faces (for one face, the
-                         last given counts)
-      --floor IMAGE      use IMAGE as the floor picture (shown when the project has floor
-                         texturing on, as the default project has)
-      --box W,D,H        box scales (half width, half depth, half height), each in (0, 50]
-      --orientation NAME=N
-                         lay face NAME's picture: 0 as loaded, 1 mirror top to bottom,
-                         2 mirror left to right, 3 turn 90, 4 turn 180, 5 turn 270 degrees
-
-Camera, changed from where the application starts it (eye at 9,-9,9 looking at 0,0,5),
-in this order:
-      --fov DEG          field of view, 20 to 75 degrees (default 45)
-      --yaw RAD          orbit around the box's vertical axis, radians, positive turns
-                         counter-clockwise seen from above
-      --pitch RAD        orbit up (positive) or down over the box, radians
-      --zoom UNITS       move the eye towards the target by UNITS world units (negative moves
-                         away); the eye starts about 13.3 units from the target
-
-Files and text:
-      --save OUT.ctn     write the project, with the changes above, to OUT.ctn. Picture paths
-                         given relative to the working directory, and relative paths stored in
-                         PROJECT, are rewritten relative to OUT.ctn's folder so the saved
-                         project finds its pictures; absolute paths are kept as they are
-      --print            write the project record as JSON on standard output
-  -h, --help             show this text
-
+)" + renderOptionList() +
+           R"(
 Long options also take their value as --name=value. Files are only written once complete:
 an error leaves no partial picture or project behind.
 

@@ -129,6 +129,8 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--print=yes"}, "--print takes no value"},
              {{"--frobnicate"}, "unknown option --frobnicate"},
              {{"--frobnicate", "x"}, "unknown option --frobnicate"},
+             {{"--sizee", "3x3"}, "unknown option --sizee; did you mean --size?"},
+             {{"--Quality=9"}, "did you mean --quality?"},
              {{"a.ctn", "b.ctn"}, "more than one project"},
          }) {
         const std::string error = parseRenderOptions(c.args).error;
