@@ -14,6 +14,8 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
   # tests and benchmarks (djpeg and cjpeg are the benchmarks' reference codec)
   libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs
+  # JSON for --print, read and written by a library
+  nlohmann-json3-dev
   # a display for widget tests when there is none
   xvfb xauth
   # checks of the desktop entry and the project type an installation adds

@@ -192,6 +192,16 @@ TEST(RenderCli, PrintsEveryFieldUnderItsName) {
     EXPECT_EQ(front["normal"].toArray()[1].toDouble(), -1.0);
 }
 
+TEST(RenderCli, PrintOfTheSampleIsAsItWas) {
+    // Written once by the earlier hand-made writer: names, order and numbers must not move.
+    const std::string source = CARTONIC_SOURCE_DIR;
+    const auto r = runProcess(kBin, {source + "/examples/sample.ctn", "--print"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<char> expected =
+        test::readBytes(source + "/tests/cli/data/sample-print.json");
+    EXPECT_EQ(r.out, std::string(expected.begin(), expected.end()));
+}
+
 TEST(RenderCli, WritesExactlyTheSizeAskedAsPngOrJpeg) {
     TempDir dir;
     struct Case {

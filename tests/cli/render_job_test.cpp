@@ -2,15 +2,18 @@
 // from the command line and the paths a saved project stores.
 
 #include "cli/picture_paths.h"
+#include "cli/project_json.h"
 #include "cli/render_job.h"
 #include "support/temp_dir.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 namespace cartonic {
 namespace {
@@ -160,6 +163,51 @@ TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {
     EXPECT_FALSE(rebasePicturePaths(data, deep, "/repo/examples", &tooLong));
     EXPECT_GE(tooLong.size(), kPathSize);
     EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0);
+}
+
+TEST(ProjectJson, EveryFloatOfARandomRecordReadsBackAsItself) {
+    std::mt19937 random(20261208);
+    std::uniform_real_distribution<float> anyFloat(-1e6f, 1e6f);
+    std::uniform_int_distribution<int> small(-3, 3);
+    for (int round = 0; round < 20; ++round) {
+        auto d = std::make_unique<ProjectData>();
+        // Whole numbers, fractions, tiny and huge values, and the odd non-number.
+        const auto pick = [&]() -> float {
+            switch (small(random)) {
+            case -3:
+                return static_cast<float>(small(random));
+            case -2:
+                return anyFloat(random) * 1e-30f;
+            case -1:
+                return anyFloat(random) * 1e30f;
+            case 3:
+                return std::numeric_limits<float>::quiet_NaN();
+            default:
+                return anyFloat(random);
+            }
+        };
+        d->boxWidth = pick();
+        d->lightAngle = pick();
+        d->spotCutoff = pick();
+        for (float& c : d->faceSlots[Back].specularColor) {
+            c = pick();
+        }
+        d->faceSlots[Left].vertices[2].t = pick();
+
+        const auto json = nlohmann::json::parse(projectToJson(*d));
+        const auto same = [](const nlohmann::json& value, float expected) {
+            return std::isnan(expected) ? value.is_null() : value.get<float>() == expected;
+        };
+        EXPECT_TRUE(same(json["boxWidth"], d->boxWidth)) << json["boxWidth"];
+        EXPECT_TRUE(same(json["lightAngle"], d->lightAngle)) << json["lightAngle"];
+        EXPECT_TRUE(same(json["spotCutoff"], d->spotCutoff)) << json["spotCutoff"];
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_TRUE(same(json["faceSlots"][Back]["specularColor"][i],
+                             d->faceSlots[Back].specularColor[static_cast<std::size_t>(i)]));
+        }
+        EXPECT_TRUE(
+            same(json["faceSlots"][Left]["vertices"][2]["t"], d->faceSlots[Left].vertices[2].t));
+    }
 }
 
 } // namespace
