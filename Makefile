@@ -4,7 +4,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build sanitize-build test run clean format
+.PHONY: all deps configure build sanitize-build test run clean format tidy
 
 all: build
 
@@ -23,6 +23,7 @@ sanitize-build: deps
 	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 
 test: build sanitize-build
+	@scripts/check-style.sh
 	@scripts/run-tests.sh $(BUILD) $(SANITIZE_BUILD)
 
 run: build
@@ -30,6 +31,11 @@ run: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# clang-tidy over src/ with .clang-tidy's checks; minutes, so not part of test.
+tidy: build
+	@run-clang-tidy -quiet -p $(BUILD) -j$(JOBS) '$(CURDIR)/src/.*\.cpp$$' 2>/dev/null | \
+	  grep -E 'warning:|error:' && exit 1 || echo "tidy: clean"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  # toolchain
-  g++ make cmake pkg-config clang-format
+  # toolchain, and the checks of format and spelling that make test runs
+  g++ make cmake pkg-config clang-format clang-tidy codespell
   # Qt 6: Widgets, OpenGL widgets, SVG, image plugins (TIFF), platform plugins
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
   # libjpeg-turbo: JPEG photographs decoded straight into the slot format

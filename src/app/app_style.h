@@ -13,7 +13,7 @@ namespace cartonic {
 // every image format plugin installed: several libraries the start-up does not otherwise need.
 class AppStyle : public QProxyStyle {
 public:
-    QIcon standardIcon(StandardPixmap picture, const QStyleOption* option = nullptr,
+    QIcon standardIcon(StandardPixmap standard, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 
     enum class Picture { OverflowRight, OverflowLeft, OverflowDown, Close, Count };

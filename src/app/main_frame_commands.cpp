@@ -14,6 +14,7 @@
 #include "app/string_table.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
+#include "panels/dialog_units.h"
 #include "panels/face_settings_panel.h"
 #include "panels/image_browse.h"
 #include "panels/scene_settings_panel.h"
@@ -37,8 +38,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-
-#include "panels/dialog_units.h"
 
 #include <algorithm>
 #include <vector>
@@ -73,8 +72,8 @@ std::string localPath(const QString& path) {
 // installed program, or in the source tree.
 QString userGuidePath() {
     const QString folder = QCoreApplication::applicationDirPath();
-    for (const QString& path : {folder + "/user-guide.html",
-                                folder + "/" + QStringLiteral(CARTONIC_INSTALLED_GUIDE)}) {
+    for (const QString& path :
+         {folder + "/user-guide.html", folder + "/" + QStringLiteral(CARTONIC_INSTALLED_GUIDE)}) {
         if (QFileInfo::exists(path)) {
             return QFileInfo(path).absoluteFilePath();
         }
@@ -456,7 +455,7 @@ void MainFrame::rebuildRecentMenu() {
     recentMenu_->clear();
     const QStringList recent = recentProjects();
     for (int i = 0; i < recent.size(); ++i) {
-        const QString path = recent.at(i);
+        const QString& path = recent.at(i);
         // "&1" to "&8": a key for each entry. Ampersands in names are doubled to show as such.
         QString label = QDir::toNativeSeparators(path);
         label.replace('&', "&&");

@@ -37,7 +37,7 @@ QString storePastedPicture(const QImage& image, QString* why) {
     }
     const QString name =
         QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + ".png";
-    const QString path = folder + '/' + name;
+    QString path = folder + '/' + name;
     if (QFileInfo(path).size() == bytes.size()) {
         return path;
     }

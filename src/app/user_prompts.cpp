@@ -41,7 +41,7 @@ UserPrompts UserPrompts::standard() {
     p.showError = [](QWidget* parent, const QString& message) {
         QMessageBox::warning(parent, QString(), message);
     };
-    p.askExportSize = [](QWidget* parent, ExportSize viewSize) -> std::optional<ExportSize> {
+    p.askExportSize = [](QWidget* parent, const ExportSize& viewSize) -> std::optional<ExportSize> {
         ExportSettingsDialog dialog(viewSize.width, viewSize.height, parent);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;

@@ -39,7 +39,7 @@ bool hasExtension(const char* list, const char* name) {
 } // namespace
 
 std::unique_ptr<HeadlessContext> HeadlessContext::create(std::string* error) {
-    const auto fail = [error](std::string why) -> std::unique_ptr<HeadlessContext> {
+    const auto fail = [error](const std::string& why) -> std::unique_ptr<HeadlessContext> {
         if (error) {
             *error = "no headless OpenGL context: " + why;
         }

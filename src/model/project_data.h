@@ -5,6 +5,7 @@
 // fixed offset and the whole record is exactly 4420 bytes; the static_asserts below pin it.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -145,6 +146,8 @@ void setPath(Path& field, std::string_view text);
 // The text of a path field up to its terminator (or all 260 bytes when there is none).
 std::string_view pathText(const Path& field);
 
+// The record's memory is the file's bytes, which are little-endian.
+static_assert(std::endian::native == std::endian::little);
 static_assert(sizeof(FaceVertex) == 24);
 static_assert(sizeof(FaceSlot) == 524);
 static_assert(sizeof(ProjectData) == 4420);

@@ -86,8 +86,14 @@ std::optional<std::string> resolveSaveTarget(const std::string& path, std::strin
         }
         if (!S_ISLNK(info.st_mode)) {
             const std::string kind = kindOf(info.st_mode);
-            return refuse(why, links == 0 ? "it is " + kind + ", not a file"
-                                          : kLinkTo + kind + ", not a file: " + at);
+            std::string reason = links == 0 ? "it is " : kLinkTo;
+            reason += kind;
+            reason += ", not a file";
+            if (links > 0) {
+                reason += ": ";
+                reason += at;
+            }
+            return refuse(why, std::move(reason));
         }
         if (links == kMaxLinksFollowed) {
             return refuse(why, "it is a symbolic link that leads to no file: " +

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cmath>
+
 namespace cartonic {
 
 class DialogUnits {
@@ -19,8 +21,8 @@ public:
           baseY_(metrics.height()) {}
     explicit DialogUnits(const QWidget& widget) : DialogUnits(widget.fontMetrics()) {}
 
-    int x(int units) const { return static_cast<int>(units * baseX_ / 4.0 + 0.5); }
-    int y(int units) const { return static_cast<int>(units * baseY_ / 8.0 + 0.5); }
+    int x(int units) const { return static_cast<int>(std::lround(units * baseX_ / 4.0)); }
+    int y(int units) const { return static_cast<int>(std::lround(units * baseY_ / 8.0)); }
     QRect rect(int left, int top, int width, int height) const {
         return {x(left), y(top), x(width), y(height)};
     }

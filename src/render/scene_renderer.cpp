@@ -273,23 +273,17 @@ void drawCuboid(float minX, float minY, float minZ, float maxX, float maxY, floa
         float nx, ny, nz;
         Corner corners[4]; // counter-clockwise seen from outside
     };
+    // One side a row: its normal, then its corners.
+    // clang-format off
     const Side sides[6] = {
-        {0, 0, 1, {{maxX, maxY, maxZ}, {minX, maxY, maxZ}, {minX, minY, maxZ}, {maxX, minY, maxZ}}},
-        {0,
-         0,
-         -1,
-         {{maxX, minY, minZ}, {minX, minY, minZ}, {minX, maxY, minZ}, {maxX, maxY, minZ}}},
-        {-1,
-         0,
-         0,
-         {{minX, minY, maxZ}, {minX, maxY, maxZ}, {minX, maxY, minZ}, {minX, minY, minZ}}},
-        {1, 0, 0, {{maxX, maxY, maxZ}, {maxX, minY, maxZ}, {maxX, minY, minZ}, {maxX, maxY, minZ}}},
-        {0, 1, 0, {{minX, maxY, maxZ}, {maxX, maxY, maxZ}, {maxX, maxY, minZ}, {minX, maxY, minZ}}},
-        {0,
-         -1,
-         0,
-         {{maxX, minY, maxZ}, {minX, minY, maxZ}, {minX, minY, minZ}, {maxX, minY, minZ}}},
+        { 0,  0,  1, {{maxX, maxY, maxZ}, {minX, maxY, maxZ}, {minX, minY, maxZ}, {maxX, minY, maxZ}}},
+        { 0,  0, -1, {{maxX, minY, minZ}, {minX, minY, minZ}, {minX, maxY, minZ}, {maxX, maxY, minZ}}},
+        {-1,  0,  0, {{minX, minY, maxZ}, {minX, maxY, maxZ}, {minX, maxY, minZ}, {minX, minY, minZ}}},
+        { 1,  0,  0, {{maxX, maxY, maxZ}, {maxX, minY, maxZ}, {maxX, minY, minZ}, {maxX, maxY, minZ}}},
+        { 0,  1,  0, {{minX, maxY, maxZ}, {maxX, maxY, maxZ}, {maxX, maxY, minZ}, {minX, maxY, minZ}}},
+        { 0, -1,  0, {{maxX, minY, maxZ}, {minX, minY, maxZ}, {minX, minY, minZ}, {maxX, minY, minZ}}},
     };
+    // clang-format on
     constexpr float kCornerTexCoords[4][2] = {{1, 1}, {0, 1}, {0, 0}, {1, 0}};
     glBegin(GL_QUADS);
     for (const Side& side : sides) {

@@ -48,9 +48,10 @@ private slots:
         dialog.findChildren<QPushButton*>().first()->click(); // OK
         QCOMPARE(dialog.exportWidth(), 800);
         QCOMPARE(dialog.exportHeight(), 400);
-        QCOMPARE(dialog.fallbackNote(),
-                 QString("A width of 4000 is not 1 to 2047 pixels, so the width it started with, 800, "
-                         "was used."));
+        QCOMPARE(
+            dialog.fallbackNote(),
+            QString("A width of 4000 is not 1 to 2047 pixels, so the width it started with, 800, "
+                    "was used."));
     }
 
     void fallbackNoteNamesEverySideThatFellBack() {
@@ -63,7 +64,8 @@ private slots:
             {"", "200", "No width was given, so the width it started with, 800, was used."},
             {"0", "9999",
              "A width of 0 is not 1 to 2047 pixels, so the width it started with, 800, was used. "
-             "A height of 9999 is not 1 to 2047 pixels, so the height it started with, 600, was used."},
+             "A height of 9999 is not 1 to 2047 pixels, so the height it started with, 600, was "
+             "used."},
         };
         for (const auto& c : cases) {
             ExportSettingsDialog dialog(800, 600);
