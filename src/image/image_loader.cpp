@@ -145,6 +145,16 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         if (endMarkerMissing && !jpegScanDataWhole(file.handle())) {
             return fail(why, kPictureCutShort);
         }
+        // Some decoders leave pixels unwritten (a run-length BMP skips some on purpose); they
+        // decode into this zeroed picture, so those pixels are colour 0 and not what the
+        // allocator left. Up to 32 bits a pixel only: a decoder that allocates its own picture
+        // instead then still keeps the load within its budget.
+        const QImage::Format format = reader.imageFormat();
+        if (declared.isValid() && format != QImage::Format_Invalid &&
+            QImage::toPixelFormat(format).bitsPerPixel() <= kRgbaBytes * 8) {
+            picture = QImage(declared, format);
+            picture.fill(0);
+        }
         if (!reader.read(&picture) || picture.isNull()) {
             return fail(why, readerError(reader));
         }

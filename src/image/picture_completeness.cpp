@@ -73,6 +73,16 @@ public:
         }
     }
 
+    // Goes to offset; false when the file ends first.
+    bool seek(std::int64_t offset) {
+        if (offset < 0 || offset > size_) {
+            return false;
+        }
+        start_ = offset;
+        at_ = length_ = 0;
+        return true;
+    }
+
 private:
     std::int64_t position() const { return start_ + static_cast<std::int64_t>(at_); }
 
@@ -117,6 +127,46 @@ bool cutShort(std::string* why) {
     return false;
 }
 
+// A run-length stream reaches its end-of-bitmap mark, or its last row, before the file ends. The
+// decoder writes into a zeroed picture, so pixels a stream skips on purpose (a delta, an early end
+// of line or of bitmap) are defined; only a stream that simply stops is refused. The walk stops
+// where the picture ends, as the decoder does, whatever follows.
+bool rleComplete(ByteSource& in, std::int64_t width, std::int64_t height, bool fourBit) {
+    constexpr int kEscape = 0, kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2;
+    std::int64_t x = 0, y = 0;
+    while (y < height && !(y == height - 1 && x >= width)) {
+        const int count = in.get();
+        const int value = in.get();
+        if (value < 0) {
+            return false;
+        }
+        if (count != kEscape) {
+            x += count;
+        } else if (value == kEndOfLine) {
+            x = 0;
+            ++y;
+        } else if (value == kEndOfBitmap) {
+            return true;
+        } else if (value == kDelta) {
+            const int dx = in.get();
+            const int dy = in.get();
+            if (dx < 0 || dy < 0) {
+                return false;
+            }
+            x += dx;
+            y += dy;
+        } else {
+            // Absolute mode: value pixels, packed two to a byte in RLE4, padded to whole words.
+            const std::int64_t bytes = fourBit ? (value + 1) / 2 : value;
+            if (!in.skip(bytes + bytes % 2)) {
+                return false;
+            }
+            x += value;
+        }
+    }
+    return true;
+}
+
 // Rows of an uncompressed bitmap are read straight into the picture; the file must hold them all.
 bool bmpComplete(ByteSource& in, std::int64_t size, std::string* why) {
     constexpr std::size_t kFileHeader = 14, kCoreHeader = 12, kInfoHeader = 40;
@@ -146,12 +196,18 @@ bool bmpComplete(ByteSource& in, std::int64_t size, std::string* why) {
     } else {
         return true; // a header the decoder refuses by itself
     }
-    constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    width = width < 0 ? -width : width;
+    height = height < 0 ? -height : height;
+    constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression == kRle8 || compression == kRle4) {
+        if (!in.seek(dataAt)) {
+            return cutShort(why);
+        }
+        return rleComplete(in, width, height, compression == kRle4) || cutShort(why);
+    }
     if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields) {
         return true;
     }
-    width = width < 0 ? -width : width;
-    height = height < 0 ? -height : height;
     const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
     if (height > 0 && rowBytes > (std::numeric_limits<std::int64_t>::max() - dataAt) / height) {
         return cutShort(why);

@@ -6,7 +6,8 @@
 //
 // What is checked, by the file's first bytes:
 //   BMP  (BM)        uncompressed and bit-field pictures: the file holds every row the header
-//                    declares (run-length pictures are filled by their decoder).
+//                    declares; run-length pictures: the runs reach the end-of-bitmap mark or
+//                    the last row before the file ends.
 //   GIF  (GIF8)      the blocks up to the end of the first picture's data are all present.
 //   JPEG (FF D8 FF)  the marker segments and scans run on to the end-of-image marker; or the
 //                    file stops inside a scan after scans that between them carry every

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <malloc.h>
 #include <random>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -193,24 +194,31 @@ struct Declared {
     const char* why; // the refusal expected, before any pixel is decoded
 };
 
-// Runs a load of path in a child and reports whether it was refused, why, and how much the
-// child's resident memory grew at its peak.
+// Runs a load of path in a child and reports whether it was refused, why, how much the child's
+// resident memory grew at its peak, and a digest of the picture loaded. With perturb, the child's
+// allocator hands out memory filled with a byte of that value's making, so pixels a decoder never
+// wrote differ from run to run.
 struct BoundedLoad {
     bool refused = false;
     std::string why;
     long growthKb = 0;
+    std::uint64_t digest = 0;
 };
 
-BoundedLoad loadInChild(const std::string& path) {
+BoundedLoad loadInChild(const std::string& path, int perturb = 0) {
     struct Shared {
         int refused;
         long growthKb;
+        std::uint64_t digest;
         char why[200];
     };
     void* map =
         ::mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     auto* shared = static_cast<Shared*>(map);
     const test::ChildResult child = test::runForked([&] {
+        if (perturb != 0) {
+            ::mallopt(M_PERTURB, perturb);
+        }
         const long start = test::currentRssKb();
         Held held;
         std::string why;
@@ -219,9 +227,13 @@ BoundedLoad loadInChild(const std::string& path) {
         rusage usage{};
         ::getrusage(RUSAGE_SELF, &usage);
         shared->growthKb = usage.ru_maxrss - start;
+        const QImage& p = held.image.image;
+        const QByteArray bytes(reinterpret_cast<const char*>(p.constBits()), p.sizeInBytes());
+        shared->digest =
+            qHash(bytes) ^ (std::uint64_t(p.width()) << 32 | std::uint32_t(p.height()));
         return 0;
     });
-    BoundedLoad result{shared->refused != 0, shared->why, shared->growthKb};
+    BoundedLoad result{shared->refused != 0, shared->why, shared->growthKb, shared->digest};
     EXPECT_EQ(child.status, 0) << "the load ended the process";
     ::munmap(map, sizeof(Shared));
     return result;
@@ -268,6 +280,58 @@ TEST(HostileImage, SizesWithinTheBudgetStayWithinIt) {
     const BoundedLoad load = loadInChild(path);
     EXPECT_FALSE(load.refused) << load.why;
     EXPECT_LT(load.growthKb, kMaxImageLoadBytes / 1024 + 64 * 1024);
+}
+
+// Run-length BMPs leave pixels to the decoder: those a stream skips on purpose come out the same
+// on every run, and a stream that stops before the picture ends is refused.
+TEST(HostileImage, RunLengthBitmapsLoadTheSameEveryTimeOrNotAtAll) {
+    TempDir dir;
+    constexpr std::uint32_t kSide = 16;
+    constexpr char kEndOfLine[] = {0, 0}, kEndOfBitmap[] = {0, 1};
+    Bytes rows; // every row a run of its own colour
+    for (std::uint32_t y = 0; y < kSide; ++y) {
+        rows.insert(rows.end(), {char(kSide), char(y + 1)});
+        rows.insert(rows.end(), std::begin(kEndOfLine), std::end(kEndOfLine));
+    }
+    const auto with = [](Bytes bytes, std::initializer_list<char> more) {
+        bytes.insert(bytes.end(), more);
+        return bytes;
+    };
+    const Bytes whole = with(rows, {kEndOfBitmap[0], kEndOfBitmap[1]});
+    const Bytes threeRows(rows.begin(), rows.begin() + 12);
+    struct Case {
+        const char* name;
+        int bits;
+        Bytes data;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"whole", 8, whole, true},
+        {"whole, without an end-of-bitmap mark", 8, rows, true},
+        {"an early end of bitmap", 8, with({4, 7}, {0, 1}), true},
+        {"a delta over pixels, then the end", 8, with({0, 2, 5, 9, 3, 2}, {0, 1}), true},
+        {"an absolute run", 8, with({0, 3, 1, 2, 3, 0}, {0, 1}), true},
+        {"a short end of line", 4, with({6, 0x12}, {0, 0, 0, 1}), true},
+        {"no data at all", 8, {}, false},
+        {"cut after three rows", 8, threeRows, false},
+        {"cut after three rows", 4, threeRows, false},
+        {"cut inside an absolute run", 8, with(threeRows, {0, 9, 1, 2, 3}), false},
+        {"cut inside a delta", 8, with(threeRows, {0, 2, 5}), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "RLE" << c.bits << ": " << c.name);
+        const std::string path = dir.file("rle.bmp");
+        test::writeBytes(path, test::rleBmp(kSide, kSide, c.bits, c.data));
+        const BoundedLoad first = loadInChild(path, 0x11);
+        const BoundedLoad second = loadInChild(path, 0x77);
+        EXPECT_EQ(first.refused, !c.loads) << first.why;
+        EXPECT_EQ(second.refused, first.refused);
+        if (c.loads) {
+            EXPECT_EQ(first.digest, second.digest) << "pixels the stream never set";
+        } else {
+            EXPECT_EQ(first.why, kCutShortText);
+        }
+    }
 }
 
 TEST(HostileImage, EmptyPicturesAreRefused) {

@@ -196,6 +196,35 @@ inline QImage noisePicture(int width, int height, QImage::Format format = QImage
     return picture.convertToFormat(format);
 }
 
+// A run-length BMP (RLE8 when bits is 8, RLE4 when 4) of width x height whose pixel data is
+// exactly data: runs and escapes as given, however short. Every palette entry a distinct colour.
+inline Bytes rleBmp(std::uint32_t width, std::uint32_t height, int bits, const Bytes& data) {
+    using namespace detail;
+    constexpr std::uint32_t kFileHeader = 14, kInfoHeader = 40, kRle8 = 1, kRle4 = 2;
+    const std::uint32_t colours = 1u << bits;
+    const std::uint32_t dataAt = kFileHeader + kInfoHeader + 4 * colours;
+    Bytes out = {'B', 'M'};
+    putLe32(out, dataAt + static_cast<std::uint32_t>(data.size()));
+    putLe32(out, 0);
+    putLe32(out, dataAt);
+    putLe32(out, kInfoHeader);
+    putLe32(out, width);
+    putLe32(out, height);
+    putLe16(out, 1);
+    putLe16(out, static_cast<std::uint32_t>(bits));
+    putLe32(out, bits == 8 ? kRle8 : kRle4);
+    putLe32(out, static_cast<std::uint32_t>(data.size()));
+    putLe32(out, 2835);
+    putLe32(out, 2835);
+    putLe32(out, colours);
+    putLe32(out, 0);
+    for (std::uint32_t i = 0; i < colours; ++i) {
+        putLe32(out, (i * 0x9e3779b9u) >> 8); // blue, green, red, 0
+    }
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
 // The smallest file of format whose header declares width x height pixels (8-bit RGB or
 // palette) and that carries at most a token of pixel data. Valid checksums throughout, so only
 // the declared size can make a reader refuse it.
