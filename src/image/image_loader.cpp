@@ -3,7 +3,7 @@
 #include "image/jpeg_decoder.h"
 #include "image/picture_completeness.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QImageReader>
 
 #include <algorithm>
@@ -40,6 +40,11 @@ std::string readerError(const QImageReader& reader) {
     return reader.errorString().toStdString();
 }
 
+// A size for messages, rounded up so that a size over a limit never reads as the limit.
+std::string megabytes(std::int64_t bytes) {
+    return std::to_string((bytes + kBytesPerMegabyte - 1) / kBytesPerMegabyte) + " MB";
+}
+
 std::string systemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
@@ -73,6 +78,56 @@ void toOpaqueRgba(QImage& picture) {
     picture.convertTo(QImage::Format_RGBX8888);
 }
 
+// The file's bytes up to where its picture ends, for the reader: some decoders read on to the end
+// of the file (the GIF reader does, past its first picture), which is no work of theirs when the
+// rest is a hole of many gigabytes. Owns fd; reads with pread.
+class PictureBytes : public QIODevice {
+public:
+    PictureBytes(int fd, qint64 end) : fd_(fd), end_(end) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    ~PictureBytes() override {
+        close();
+        ::close(fd_);
+    }
+    PictureBytes(const PictureBytes&) = delete;
+    PictureBytes& operator=(const PictureBytes&) = delete;
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return end_; }
+    bool seek(qint64 to) override {
+        if (to < 0 || to > end_ || !QIODevice::seek(to)) {
+            return false;
+        }
+        at_ = to;
+        return true;
+    }
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        const qint64 n = std::min(most, end_ - at_);
+        if (n <= 0) {
+            return 0;
+        }
+        ssize_t got;
+        do {
+            got = ::pread(fd_, data, static_cast<std::size_t>(n), at_);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
+            return -1;
+        }
+        at_ += got;
+        return got;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    int fd_;
+    qint64 end_;
+    qint64 at_ = 0;
+};
+
 } // namespace
 
 bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
@@ -98,17 +153,21 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         ::close(fd);
         return fail(why, "empty file");
     }
+    // Nothing is read of a file larger than the load may hold: scanning or decoding it could take
+    // minutes, even when it is a header and a hole that takes no disk.
+    if (info.st_size > kMaxImageLoadBytes) {
+        ::close(fd);
+        return fail(why, "the file is too large: " + megabytes(info.st_size) + " (at most " +
+                             megabytes(kMaxImageLoadBytes) + ")");
+    }
     bool endMarkerMissing = false;
-    if (!pictureDataComplete(fd, info.st_size, why, &endMarkerMissing)) {
+    std::int64_t pictureEnd = info.st_size;
+    if (!pictureDataComplete(fd, info.st_size, why, &endMarkerMissing, &pictureEnd)) {
         ::close(fd);
         return false;
     }
 
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(why, file.errorString().toStdString());
-    }
+    PictureBytes file(fd, pictureEnd);
 
     QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
     // The format comes from the content alone: the name may lie and need not be text.
@@ -137,12 +196,12 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
     QImage picture;
     if (declared.isValid() && reader.format() == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
-        picture = decodeJpegRgbx(file.handle(), endMarkerMissing);
+        picture = decodeJpegRgbx(fd, endMarkerMissing);
     }
     if (picture.isNull()) {
         // The reader would fill a scan cut short with grey: a JPEG without its end marker is
         // read only once the decoder has found every scan whole.
-        if (endMarkerMissing && !jpegScanDataWhole(file.handle())) {
+        if (endMarkerMissing && !jpegScanDataWhole(fd)) {
             return fail(why, kPictureCutShort);
         }
         // Some decoders leave pixels unwritten (a run-length BMP skips some on purpose); they

@@ -12,7 +12,7 @@
 namespace cartonic {
 
 // Upper bound, in bytes, for the buffers one load may need (the decoded picture and its RGBA
-// form); files declaring more are refused before decoding.
+// form); files declaring more are refused before decoding, and larger files before reading.
 inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 
 // Decodes the regular file at path (bytes as given, no text conversion) into image.image as

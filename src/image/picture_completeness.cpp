@@ -58,9 +58,10 @@ public:
     }
 
     // Moves on to the next byte equal to value without taking it; false when there is none.
+    // value is never 0: holes in a sparse file read as zeros, so they are stepped over unread.
     bool seekTo(std::uint8_t value) {
         for (;;) {
-            if (at_ == length_ && !fill()) {
+            if (at_ == length_ && !fillAt(nextData(start_ + static_cast<std::int64_t>(length_)))) {
                 return false;
             }
             const void* hit = std::memchr(chunk_.data() + at_, value, length_ - at_);
@@ -83,11 +84,14 @@ public:
         return true;
     }
 
-private:
+    // Offset of the next byte.
     std::int64_t position() const { return start_ + static_cast<std::int64_t>(at_); }
 
-    bool fill() {
-        start_ += static_cast<std::int64_t>(length_);
+private:
+    bool fill() { return fillAt(start_ + static_cast<std::int64_t>(length_)); }
+
+    bool fillAt(std::int64_t offset) {
+        start_ = offset;
         at_ = length_ = 0;
         if (start_ >= size_ || error_ != 0) {
             return false;
@@ -102,6 +106,19 @@ private:
         }
         length_ = static_cast<std::size_t>(got);
         return true;
+    }
+
+    // The first offset from offset on that is not in a hole: the end of the file when only a
+    // hole follows, offset itself where the system cannot tell. The file offset is put back.
+    std::int64_t nextData(std::int64_t offset) const {
+        const off_t kept = ::lseek(fd_, 0, SEEK_CUR);
+        const off_t data = ::lseek(fd_, offset, SEEK_DATA);
+        const int error = errno;
+        ::lseek(fd_, kept, SEEK_SET);
+        if (data < 0) {
+            return error == ENXIO ? size_ : offset;
+        }
+        return std::max<std::int64_t>(offset, data);
     }
 
     int fd_;
@@ -123,6 +140,13 @@ std::uint32_t le32(const std::uint8_t* p) {
 bool cutShort(std::string* why) {
     if (why) {
         *why = kPictureCutShort;
+    }
+    return false;
+}
+
+bool runsOn(std::string* why) {
+    if (why) {
+        *why = kPictureRunsOn;
     }
     return false;
 }
@@ -228,8 +252,8 @@ bool gifSubBlocks(ByteSource& in) {
     }
 }
 
-// Only the first picture is shown, so the walk ends with its data.
-bool gifComplete(ByteSource& in, std::string* why) {
+// Only the first picture is shown, so the walk ends with its data, and so does the picture.
+bool gifComplete(ByteSource& in, std::string* why, std::int64_t& end) {
     constexpr std::size_t kScreen = 13, kDescriptor = 9;
     constexpr int kTableFlag = 0x80, kExtension = 0x21, kImage = 0x2C;
     std::uint8_t screen[kScreen];
@@ -254,11 +278,14 @@ bool gifComplete(ByteSource& in, std::string* why) {
                 in.get() < 0 || !gifSubBlocks(in)) {
                 return cutShort(why);
             }
+            end = in.position();
             return true;
         } else if (block < 0) {
             return cutShort(why);
         } else {
-            return true; // a trailer or a stray byte: the decoder's call
+            // A trailer or a stray byte: the decoder's call, which it makes without reading on.
+            end = in.position();
+            return true;
         }
     }
 }
@@ -286,13 +313,40 @@ public:
         components_.clear();
         constexpr std::size_t kCountAt = 5, kBytesPerComponent = 3;
         const std::size_t count = p.size() > kCountAt ? p[kCountAt] : 0;
+        int widest = 1, tallest = 1, blocksPerUnit = 0;
         for (std::size_t k = 0; k < count; ++k) {
             const std::size_t at = kCountAt + 1 + k * kBytesPerComponent;
             if (at < p.size()) {
                 components_.push_back({p[at], 0});
             }
+            if (at + 1 < p.size()) {
+                const int across = p[at + 1] >> 4, down = p[at + 1] & 0x0F;
+                widest = std::max(widest, across);
+                tallest = std::max(tallest, down);
+                blocksPerUnit += across * down;
+            }
+        }
+        // A height of 0 comes later (in a DNL segment): no bound then.
+        longestScan_ = std::numeric_limits<std::int64_t>::max();
+        constexpr std::size_t kWidthAt = 3;
+        if (p.size() > kCountAt) {
+            const std::int64_t height = p[1] << 8 | p[2],
+                               width = p[kWidthAt] << 8 | p[kWidthAt + 1];
+            constexpr int kBlockSide = 8;
+            const std::int64_t units =
+                (width + kBlockSide * widest - 1) / (kBlockSide * widest) *
+                ((height + kBlockSide * tallest - 1) / (kBlockSide * tallest));
+            if (height > 0) {
+                longestScan_ =
+                    units * blocksPerUnit *
+                        (kCoefficients * kLongestCoefficientBytes + kRestartMarkerBytes) +
+                    kScanSlackBytes;
+            }
         }
     }
+
+    // The most bytes one scan of the frame can take, whatever its coding.
+    std::int64_t longestScan() const { return longestScan_; }
 
     // The scan header's payload: component count, two bytes per component (its identifier
     // first), then Ss, Se, and Ah and Al in one byte.
@@ -329,6 +383,13 @@ public:
 
 private:
     static constexpr std::uint64_t kAllCoefficients = ~std::uint64_t{0};
+    static constexpr int kCoefficients = 64;
+    // A code of up to 16 bits and a magnitude of up to 16 per coefficient, every byte of them
+    // possibly an FF stuffed with a 00: far beyond what any encoder writes.
+    static constexpr std::int64_t kLongestCoefficientBytes = 8;
+    static constexpr std::int64_t kRestartMarkerBytes = 2; // at most one per block
+    static constexpr std::int64_t kScanSlackBytes = 4096;  // padding and fill bytes
+    std::int64_t longestScan_ = std::numeric_limits<std::int64_t>::max();
     bool progressive_ = false;
     std::vector<std::pair<int, std::uint64_t>> components_;
 };
@@ -341,7 +402,7 @@ bool isFrameMarker(int m) {
 // Marker segments by their lengths, scans by looking for the marker that ends them (an FF in
 // coded data is followed by 00, and restart markers sit inside scans), up to end of image. The
 // file may stop inside its last scan only once the scans carry every coefficient.
-bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing) {
+bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std::int64_t& end) {
     constexpr int kFill = 0xFF, kEoi = 0xD9, kSos = 0xDA;
     ScanCoverage coverage;
     const auto stopsInScan = [&] {
@@ -372,6 +433,7 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing) {
             }
         }
         if (m == kEoi) {
+            end = in.position();
             return true;
         }
         if (isStandAloneMarker(m)) {
@@ -398,9 +460,18 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing) {
         } else if (!in.skip(segment - 2)) {
             return cutShort(why);
         }
+        // A scan runs to the next marker, or to the end of a file lacking its end marker; one
+        // longer than the frame's pictures can code is not a scan but whatever follows it.
+        const std::int64_t scanStart = in.position();
+        const auto overlong = [&] {
+            return in.position() - scanStart > coverage.longestScan();
+        };
         while (m == kSos && pending < 0) {
             if (!in.seekTo(kFill)) {
-                return stopsInScan();
+                return overlong() ? runsOn(why) : stopsInScan();
+            }
+            if (overlong()) {
+                return runsOn(why);
             }
             in.get();
             int next;
@@ -408,7 +479,7 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing) {
                 next = in.get();
             } while (next == kFill);
             if (next < 0) {
-                return stopsInScan();
+                return overlong() ? runsOn(why) : stopsInScan();
             }
             if (next != 0 && !isRestartMarker(next)) {
                 pending = next;
@@ -419,10 +490,12 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing) {
 
 } // namespace
 
-bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endMarkerMissing) {
+bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endMarkerMissing,
+                         std::int64_t* pictureEnd) {
     if (endMarkerMissing) {
         *endMarkerMissing = false;
     }
+    std::int64_t end = size;
     std::uint8_t magic[4] = {};
     ssize_t got;
     do {
@@ -433,10 +506,10 @@ bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endM
     if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') {
         complete = bmpComplete(in, size, why);
     } else if (got == 4 && std::memcmp(magic, "GIF8", 4) == 0) {
-        complete = gifComplete(in, why);
+        complete = gifComplete(in, why, end);
     } else if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) {
         in.skip(2);
-        complete = jpegComplete(in, why, endMarkerMissing);
+        complete = jpegComplete(in, why, endMarkerMissing, end);
     }
     const int error = got < 0 ? errno : in.error();
     if (error != 0) {
@@ -444,6 +517,9 @@ bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endM
             *why = std::string("cannot read: ") + std::strerror(error);
         }
         return false;
+    }
+    if (pictureEnd) {
+        *pictureEnd = end;
     }
     return complete;
 }

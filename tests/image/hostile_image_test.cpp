@@ -4,6 +4,7 @@
 // whole; and memory stays within the load budget whatever a header claims.
 
 #include "image/image_loader.h"
+#include "image/picture_completeness.h"
 #include "support/forked.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
@@ -20,6 +21,7 @@
 #include <random>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace cartonic {
 namespace {
@@ -186,6 +188,7 @@ TEST(HostileImage, WholeFilesOfUnusualLayoutStillLoad) {
 }
 
 constexpr const char* kTooLarge = "the image is too large";
+constexpr const char* kFileTooLarge = "the file is too large";
 constexpr const char* kDamaged = "the file is damaged or not a picture";
 
 struct Declared {
@@ -268,6 +271,46 @@ TEST(HostileImage, AbsurdDeclaredSizesAreRefusedBeforeDecoding) {
         EXPECT_TRUE(load.refused);
         EXPECT_EQ(load.why, c.why);
         EXPECT_LT(load.growthKb, 32 * 1024);
+    }
+}
+
+// A header and then a hole: such a file takes no disk, and reading it through would take minutes.
+// Over the load budget it is refused unread; under it, nothing reads past the picture or past what
+// its header can need.
+TEST(HostileImage, HolesAfterAHeaderAreNotRead) {
+    TempDir dir;
+    constexpr std::int64_t kGiB = std::int64_t{1} << 30;
+    constexpr std::int64_t kBeyond = 64 * kGiB, kWithin = kMaxImageLoadBytes - 1;
+    const QImage picture = test::noisePicture(16, 16);
+    const Bytes jpeg = test::encodePicture(picture, PictureFormat::Jpeg);
+    const Bytes gif = test::encodeGif(picture);
+    struct Case {
+        const char* name;
+        Bytes head;
+        std::int64_t size;
+        const char* outcome; // the reason's start ("" for any), or "loaded"
+    };
+    std::vector<Case> cases;
+    for (PictureFormat f : kPictureFormats) {
+        cases.push_back({formatName(f), test::fileDeclaring(f, 8, 8), kBeyond, kFileTooLarge});
+    }
+    cases.push_back({"JPEG signature", {'\xff', '\xd8', '\xff'}, kWithin, kCutShortText});
+    cases.push_back({"JPEG lacking its end marker", Bytes(jpeg.begin(), jpeg.end() - 2), kWithin,
+                     kPictureRunsOn});
+    cases.push_back({"GIF screen only", Bytes(gif.begin(), gif.begin() + 13), kWithin, ""});
+    cases.push_back({"whole GIF", gif, kWithin, "loaded"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << " in " << c.size << " bytes");
+        const std::string path = dir.file("holey");
+        test::writeBytes(path, c.head);
+        if (::truncate(path.c_str(), c.size) != 0) {
+            GTEST_SKIP() << "no sparse file of " << c.size << " bytes here";
+        }
+        Held held;
+        std::string why;
+        const bool loaded = loadImage(held.slot, held.image, path, &why);
+        EXPECT_EQ(loaded ? std::string("loaded") : why.substr(0, std::strlen(c.outcome)), c.outcome)
+            << why;
     }
 }
 
