@@ -103,15 +103,18 @@ bool isRgbaBuffer(const QImage& image) {
 
 TextureSize textureUploadSize(int width, int height) {
     // 64-bit intermediates: a side times 512 overflows int for pictures wider than ~4 million.
+    // The short side keeps at least one texel: a 4097 x 1 picture is still a stripe of colour.
+    const auto shortSide = [](int side, int longSide) {
+        return std::max(1, static_cast<int>(std::int64_t{side} * maxTextureSide / longSide));
+    };
     if (width > height) {
         if (width > maxTextureSide) {
-            return {maxTextureSide,
-                    static_cast<int>(std::int64_t{height} * maxTextureSide / width)};
+            return {maxTextureSide, shortSide(height, width)};
         }
         return {width, height};
     }
     if (height > maxTextureSide) {
-        return {static_cast<int>(std::int64_t{width} * maxTextureSide / height), maxTextureSide};
+        return {shortSide(width, height), maxTextureSide};
     }
     return {width, height};
 }
@@ -134,15 +137,7 @@ unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     glBindTexture(GL_TEXTURE_2D, slot.textureId);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
-    const TextureSize size = textureUploadSize(width, height);
-    if (size.width == 0 || size.height == 0) {
-        // GLU refuses an empty picture and would leave a reused name showing the previous one;
-        // an empty level 0 makes the texture incomplete, so the face draws untextured.
-        glTexImage2D(GL_TEXTURE_2D, 0, kRgbaComponents, 0, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     nullptr);
-    } else {
-        uploadMipmapChain(image.pixels(), width, height, size);
-    }
+    uploadMipmapChain(image.pixels(), width, height, textureUploadSize(width, height));
 
     // The mipmap levels exist but plain linear minification ignores them.
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);

@@ -36,8 +36,8 @@ struct TextureSize {
     int height;
 };
 
-// The size a width x height picture is uploaded at: the longer side capped at maxTextureSide,
-// the other scaled with truncating integer arithmetic (so it may become 0). Pure.
+// The size a width x height picture (both at least 1) is uploaded at: the longer side capped at
+// maxTextureSide, the other scaled with truncating integer arithmetic but never below 1. Pure.
 TextureSize textureUploadSize(int width, int height);
 
 // Builds or re-specifies slot.textureId from image (the slot's RGBA picture): creates the name

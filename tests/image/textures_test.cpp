@@ -24,13 +24,28 @@ TEST(TextureUploadSize, CapsTheLongerSideWithTruncation) {
     };
     for (const Case& c :
          {Case{1024, 768, 512, 384}, Case{768, 1024, 384, 512}, Case{600, 600, 512, 512},
-          Case{512, 300, 512, 300}, Case{512, 512, 512, 512}, Case{513, 1, 512, 0},
-          Case{5000, 1, 512, 0}, Case{1, 1, 1, 1}, Case{1000, 999, 512, 511},
+          Case{512, 300, 512, 300}, Case{512, 512, 512, 512}, Case{513, 1, 512, 1},
+          Case{5000, 1, 512, 1}, Case{1, 1, 1, 1}, Case{1000, 999, 512, 511},
           Case{3000000, 2000000, 512, 341}}) {
         const TextureSize size = textureUploadSize(c.width, c.height);
         EXPECT_EQ(size.width, c.wantWidth) << c.width << "x" << c.height;
         EXPECT_EQ(size.height, c.wantHeight) << c.width << "x" << c.height;
     }
+}
+
+struct Level {
+    GLint width = 0, height = 0;
+    std::vector<std::uint8_t> texels;
+};
+
+Level readLevel(GLint level) {
+    Level result;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &result.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &result.height);
+    result.texels.resize(static_cast<std::size_t>(result.width) * result.height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, result.texels.data());
+    return result;
 }
 
 class TexturesGl : public ::testing::Test {
@@ -117,15 +132,31 @@ TEST_F(TexturesGl, SlotTextureKeepsItsNameAndUploadsThePictureAsLoaded) {
     EXPECT_EQ(levelSize(GL_TEXTURE_HEIGHT), 128);
 }
 
-TEST_F(TexturesGl, PictureThatVanishesUnderTheCapLeavesNoImage) {
+TEST_F(TexturesGl, ThinPicturesKeepATexelAcrossAndTheirColour) {
     FaceSlot slot{};
     ASSERT_EQ(buildSlotTexture(slot, picture(8, 8)), static_cast<unsigned>(GL_NO_ERROR));
     const GLuint name = slot.textureId;
-    // 513 x 1 becomes 512 x 0: the earlier picture must not linger under the reused name.
-    buildSlotTexture(slot, picture(513, 1));
-    EXPECT_EQ(slot.textureId, name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH) * levelSize(GL_TEXTURE_HEIGHT), 0);
+    const std::uint8_t colour[4] = {200, 40, 90, 255};
+    struct Case {
+        int width, height;
+    };
+    for (const Case& c : {Case{513, 1}, Case{1, 513}, Case{4097, 1}, Case{2, 1025}, Case{65535, 1},
+                          Case{1, 65535}}) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        SlotImage thin;
+        thin.image = QImage(c.width, c.height, QImage::Format_RGBX8888);
+        thin.image.fill(QColor(colour[0], colour[1], colour[2]));
+        // The name is reused: the earlier picture must not linger under it either.
+        ASSERT_EQ(buildSlotTexture(slot, thin), static_cast<unsigned>(GL_NO_ERROR));
+        EXPECT_EQ(slot.textureId, name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        const Level level = readLevel(0);
+        ASSERT_GE(level.width, 1);
+        ASSERT_GE(level.height, 1);
+        for (std::size_t i = 0; i < level.texels.size(); ++i) {
+            ASSERT_EQ(level.texels[i], colour[i % 4]) << "texel " << i / 4;
+        }
+    }
 }
 
 TEST_F(TexturesGl, SlotWithoutPictureIsLeftAlone) {
@@ -192,21 +223,6 @@ SlotImage photograph(int width, int height) {
         }
     }
     return image;
-}
-
-struct Level {
-    GLint width = 0, height = 0;
-    std::vector<std::uint8_t> texels;
-};
-
-Level readLevel(GLint level) {
-    Level result;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &result.width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &result.height);
-    result.texels.resize(static_cast<std::size_t>(result.width) * result.height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, result.texels.data());
-    return result;
 }
 
 // The texture GLU builds from the picture: the exact box filter down to the upload size, then
