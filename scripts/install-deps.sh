@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs
   # JSON for --print, read and written by a library
   nlohmann-json3-dev
+  # zlib: the tests write very large, very compressible pictures a row at a time
+  zlib1g-dev
   # a display for widget tests when there is none
   xvfb xauth
   # checks of the desktop entry and the project type an installation adds

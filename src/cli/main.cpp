@@ -1,6 +1,7 @@
 // cartonic-render: the command-line shell over the core libraries, for scripts and servers
 // without a display.
 
+#include "cli/printable_text.h"
 #include "cli/render_job.h"
 #include "cli/render_options.h"
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const ParseResult parsed = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        std::cerr << "cartonic-render: " << parsed.error << "\nTry 'cartonic-render --help'.\n";
+        std::cerr << "cartonic-render: " << printable(parsed.error)
+                  << "\nTry 'cartonic-render --help'.\n";
         return 2;
     }
     if (parsed.options.help) {

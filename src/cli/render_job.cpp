@@ -1,6 +1,7 @@
 #include "cli/render_job.h"
 
 #include "cli/picture_paths.h"
+#include "cli/printable_text.h"
 #include "cli/project_json.h"
 #include "export/headless_renderer.h"
 #include "export/picture_writer.h"
@@ -8,7 +9,6 @@
 #include "image/restore_images.h"
 #include "model/project_file.h"
 
-#include <algorithm>
 #include <ostream>
 #include <unistd.h>
 
@@ -24,12 +24,6 @@ bool fail(std::string* why, std::string reason) {
         *why = std::move(reason);
     }
     return false;
-}
-
-// Messages are one line each, whatever a library put in its reason.
-std::string oneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
 }
 
 Path& picturePathField(ProjectData& data, int slot) {
@@ -103,7 +97,8 @@ void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, Slot
 
 int RenderJob::run(std::ostream& out, std::ostream& err) {
     const auto error = [&err](const std::string& message) {
-        err << kProgram << oneLine(message) << '\n';
+        // One line each, whatever a path or a library's reason holds.
+        err << kProgram << printable(message) << '\n';
         return 1;
     };
     std::string why;
@@ -152,10 +147,14 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         for (const LoadedPicture& picture : chosen) {
             setPath(picturePathField(data_, picture.slot), "");
         }
-        for (const std::string& missing :
-             restoreProjectImages(data_, images_, projectFolder(options_), build)) {
-            err << kProgram << "warning: cannot load picture " << oneLine(missing) << " named in "
-                << oneLine(*options_.project) << '\n';
+        std::vector<std::string> reasons;
+        const std::vector<std::string> missing =
+            restoreProjectImages(data_, images_, projectFolder(options_), build, &reasons);
+        for (std::size_t i = 0; i < missing.size(); ++i) {
+            err << kProgram
+                << printable("warning: cannot load picture " + missing[i] + " named in " +
+                             *options_.project + ": " + reasons[i])
+                << '\n';
         }
     }
     placePictures(chosen, data_, images_);

@@ -1,5 +1,6 @@
 #include "image/image_loader.h"
 
+#include "image/decoder_messages.h"
 #include "image/jpeg_decoder.h"
 #include "image/picture_completeness.h"
 
@@ -20,10 +21,10 @@ namespace {
 
 constexpr int kRgbaBytes = 4;
 constexpr std::int64_t kBytesPerMegabyte = std::int64_t{1} << 20;
-// Qt's own guard against huge decodes, in megabytes: the decoded picture may take at most half
-// of the load budget, the RGBA form the other half.
-constexpr int kReaderAllocationLimitMb =
-    static_cast<int>(kMaxImageLoadBytes / 2 / kBytesPerMegabyte);
+// Qt's own guard against huge decodes, in megabytes. It counts at least four bytes a pixel
+// whatever the format, so below the budget it would refuse pictures the budget allows (a large
+// greyscale one); at the budget it only ever agrees with the rule here (withinBudget).
+constexpr int kReaderAllocationLimitMb = static_cast<int>(kMaxImageLoadBytes / kBytesPerMegabyte);
 
 bool fail(std::string* why, std::string reason) {
     if (why) {
@@ -32,12 +33,14 @@ bool fail(std::string* why, std::string reason) {
     return false;
 }
 
-// Qt's reason, or a plain one where Qt has none to give.
-std::string readerError(const QImageReader& reader) {
-    if (reader.error() == QImageReader::UnknownError) {
-        return "the file is damaged or not a picture";
-    }
-    return reader.errorString().toStdString();
+// Qt's reason, or a plain one where Qt has none to give; with the first thing the decoder said,
+// which is often the more telling.
+std::string readerError(const QImageReader& reader, const DecoderMessages& said) {
+    const std::string reason = reader.error() == QImageReader::UnknownError
+                                   ? "the file is damaged or not a picture"
+                                   : reader.errorString().toStdString();
+    const std::string first = said.first();
+    return first.empty() ? reason : reason + " (" + first + ")";
 }
 
 // A size for messages, rounded up so that a size over a limit never reads as the limit.
@@ -55,6 +58,21 @@ std::int64_t decodedBytes(std::int64_t pixels, QImage::Format format) {
                           ? kRgbaBytes * 8
                           : QImage::toPixelFormat(format).bitsPerPixel();
     return pixels * std::max(depth, 8) / 8;
+}
+
+// The one rule on size: the decoded picture and its RGBA form fit the load budget together.
+// Otherwise false, with the reason in *why.
+bool withinBudget(QSize size, QImage::Format format, std::string* why) {
+    const std::int64_t pixels = std::int64_t{size.width()} * size.height();
+    // The pixel count is bounded first: a header may declare up to 2^62 pixels, and the byte
+    // counts of so many would overflow.
+    if (pixels <= kMaxImageLoadBytes / kRgbaBytes &&
+        pixels * kRgbaBytes + decodedBytes(pixels, format) <= kMaxImageLoadBytes) {
+        return true;
+    }
+    return fail(why, "the image is too large: " + std::to_string(size.width()) + " x " +
+                         std::to_string(size.height()) + " pixels, more than " +
+                         megabytes(kMaxImageLoadBytes) + " to load");
 }
 
 // The picture as RGBA bytes with A = 255 and the source's colour bytes; in place where Qt can
@@ -170,6 +188,7 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
     PictureBytes file(fd, pictureEnd);
 
     QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
+    const DecoderMessages said;
     // The format comes from the content alone: the name may lie and need not be text.
     QImageReader reader(&file);
     // Pictures appear upright as in an image viewer, whatever orientation tag the file carries.
@@ -180,15 +199,11 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         if (declared.isEmpty()) {
             return fail(why, "the image has no pixels");
         }
-        const std::int64_t pixels = std::int64_t{declared.width()} * declared.height();
-        // The pixel count is bounded first: a header may declare up to 2^62 pixels, and the byte
-        // counts of so many would overflow.
-        if (pixels > kMaxImageLoadBytes / kRgbaBytes ||
-            pixels * kRgbaBytes + decodedBytes(pixels, reader.imageFormat()) > kMaxImageLoadBytes) {
-            return fail(why, "the image is too large");
+        if (!withinBudget(declared, reader.imageFormat(), why)) {
+            return false;
         }
     } else if (!reader.canRead()) {
-        return fail(why, readerError(reader));
+        return fail(why, readerError(reader, said));
     }
 
     // Upright JPEG files, photographs mostly, decode straight into the final format; every other
@@ -215,10 +230,15 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
             picture.fill(0);
         }
         if (!reader.read(&picture) || picture.isNull()) {
-            return fail(why, readerError(reader));
+            return fail(why, readerError(reader, said));
         }
         if (picture.width() <= 0 || picture.height() <= 0) {
             return fail(why, "the image has no pixels");
+        }
+        // Where the header gave no size, the decoded picture answers to the same rule before
+        // its RGBA form is made.
+        if (!withinBudget(picture.size(), picture.format(), why)) {
+            return false;
         }
         toOpaqueRgba(picture);
     }

@@ -6,10 +6,11 @@ namespace cartonic {
 
 namespace {
 
-// Loads path into the slot; on failure the slot is left with no picture and texture 0.
+// Loads path into the slot; on failure the slot is left with no picture and texture 0, and the
+// reason is in *why.
 bool restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
-                 const TextureBuilder& build) {
-    if (!path.empty() && loadImage(slot, image, path)) {
+                 const TextureBuilder& build, std::string* why) {
+    if (!path.empty() && loadImage(slot, image, path, why)) {
         build(slot, image);
         return true;
     }
@@ -31,13 +32,22 @@ std::string resolveAgainst(const std::string& baseDir, const std::string& path) 
 
 std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
                                               const std::string& baseDir,
-                                              const TextureBuilder& build) {
+                                              const TextureBuilder& build,
+                                              std::vector<std::string>* reasons) {
     std::vector<std::string> missing;
+    if (reasons) {
+        reasons->clear();
+    }
     const auto restore = [&](int k, std::string_view stored) {
         const std::string path(stored);
-        if (!restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build) &&
+        std::string why;
+        if (!restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build,
+                         &why) &&
             !path.empty()) {
             missing.push_back(path);
+            if (reasons) {
+                reasons->push_back(why);
+            }
         }
     };
     for (int k = 0; k < kFaceCount; ++k) {

@@ -19,10 +19,12 @@ using TextureBuilder = std::function<void(FaceSlot&, const SlotImage&)>;
 // floorImagePath, relative paths taken against baseDir, and builds their textures with build;
 // floorTextureId follows slot 6. A slot without a path, or whose picture cannot be loaded, is
 // cleared (no picture, texture 0; the floor falls back to its pattern) and keeps its path.
-// Returns the paths that could not be loaded, as stored.
+// Returns the paths that could not be loaded, as stored, and in *reasons the loader's reason for
+// each, in the same order.
 std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
                                               const std::string& baseDir,
-                                              const TextureBuilder& build);
+                                              const TextureBuilder& build,
+                                              std::vector<std::string>* reasons = nullptr);
 
 // path as is when absolute or empty, otherwise baseDir/path.
 std::string resolveAgainst(const std::string& baseDir, const std::string& path);

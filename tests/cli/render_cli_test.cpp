@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -430,7 +431,7 @@ TEST(RenderCli, AMissingProjectPictureIsOnlyAWarning) {
     auto r = runProcess(kBin, {dir.file("p.ctn"), "-o", out, "--size", kProbeSize});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "cartonic-render: warning: cannot load picture " + gone + " named in " +
-                         dir.file("p.ctn") + "\n");
+                         dir.file("p.ctn") + ": cannot open: " + std::strerror(ENOENT) + "\n");
     EXPECT_NE(hueAt(readPicture(out), startUpCamera(), kFrontCentre), 'r');
 
     // Replaced on the command line, the missing picture is not looked for.
@@ -567,6 +568,11 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
         {{"--quality", "0", "-o", out}, 2, "--quality wants"},
         {{"--yaw"}, 2, "--yaw needs a value"},
         {{"--colour", "red"}, 2, "unknown option --colour"},
+        // Names are echoed with their control characters escaped, never obeyed.
+        {{"--face", "front=" + dir.file("two\nlines\x1b[2J.png"), "-o", out},
+         1,
+         "cannot load picture " + dir.file("two\\nlines\\x1b[2J.png") + ": "},
+        {{"--colour\r\x7f"}, 2, "unknown option --colour\\r\\x7f\n"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = runProcess(kBin, c.args);

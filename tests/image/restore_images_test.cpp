@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace cartonic {
 namespace {
 
@@ -30,9 +33,12 @@ TEST(RestoreImages, ReloadsWhatItFindsAndClearsTheRest) {
         EXPECT_FALSE(image.empty());
         slot.textureId = 100 + built++;
     };
-    const auto missing = restoreProjectImages(data, images, dir.path(), build);
+    std::vector<std::string> reasons;
+    const auto missing = restoreProjectImages(data, images, dir.path(), build, &reasons);
 
     ASSERT_EQ(missing, std::vector<std::string>{dir.file("gone.png")});
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_NE(reasons[0].find(std::strerror(ENOENT)), std::string::npos) << reasons[0];
     EXPECT_EQ(built, 2);
     EXPECT_EQ(data.faceSlots[Front].imageWidth, 4);
     EXPECT_NE(data.faceSlots[Front].textureId, 0u);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 namespace cartonic::test {
 
 using Bytes = std::vector<char>;
@@ -194,6 +196,39 @@ inline QImage noisePicture(int width, int height, QImage::Format format = QImage
         }
     }
     return picture.convertToFormat(format);
+}
+
+// A greyscale PNG of width x height pixels of one value, compressed a row at a time: a picture
+// of a hundred megapixels costs a row of memory and a file of some hundred kilobytes.
+inline Bytes greyPng(std::uint32_t width, std::uint32_t height, std::uint8_t value) {
+    using namespace detail;
+    Bytes out = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    Bytes header;
+    putBe32(header, width);
+    putBe32(header, height);
+    header.insert(header.end(), {8, 0, 0, 0, 0}); // 8-bit grey
+    pngChunk(out, "IHDR", header);
+    std::vector<Bytef> row(width + 1, value);
+    row[0] = 0; // no filter
+    Bytes data;
+    z_stream z{};
+    deflateInit(&z, Z_BEST_SPEED);
+    Bytef chunk[1 << 16];
+    for (std::uint32_t y = 0; y <= height; ++y) {
+        const bool last = y == height;
+        z.next_in = last ? nullptr : row.data();
+        z.avail_in = last ? 0 : static_cast<uInt>(row.size());
+        do {
+            z.next_out = chunk;
+            z.avail_out = sizeof chunk;
+            deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            data.insert(data.end(), chunk, chunk + (sizeof chunk - z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    pngChunk(out, "IDAT", data);
+    pngChunk(out, "IEND", {});
+    return out;
 }
 
 // A run-length BMP (RLE8 when bits is 8, RLE4 when 4) of width x height whose pixel data is
