@@ -317,7 +317,7 @@ public:
         for (std::size_t k = 0; k < count; ++k) {
             const std::size_t at = kCountAt + 1 + k * kBytesPerComponent;
             if (at < p.size()) {
-                components_.push_back({p[at], 0});
+                components_.emplace_back(p[at], 0);
             }
             if (at + 1 < p.size()) {
                 const int across = p[at + 1] >> 4, down = p[at + 1] & 0x0F;

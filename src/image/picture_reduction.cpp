@@ -102,8 +102,9 @@ void narrowColumns(const std::uint32_t* sum, const std::vector<Span>& columns, i
                 total += std::uint64_t{last[c]} * static_cast<std::uint64_t>(s.lastWeight);
             }
             // Widened to 16 bits, rounded, and narrowed by its top byte, as GLU's box filter does,
-            // so the two differ by rounding only.
-            const auto wide = static_cast<std::uint32_t>(static_cast<double>(total) * toWide + 0.5);
+            // so the two differ by rounding only. Never negative, so adding a half rounds.
+            const auto wide = static_cast<std::uint32_t>(
+                static_cast<double>(total) * toWide + 0.5); // NOLINT(bugprone-incorrect-roundings)
             out[x * kChannels + static_cast<std::size_t>(c)] =
                 static_cast<std::uint8_t>(std::min<std::uint32_t>(wide, 0xffff) >> kNarrowBits);
         }
