@@ -43,6 +43,18 @@ void BM_LoadVsDjpeg(benchmark::State& state) {
         });
 }
 
+// A camera's 6000 x 4000 photograph into a slot, which keeps it at its texture size, against
+// decoding the whole of it.
+void BM_LargeLoadVsDjpeg(benchmark::State& state) {
+    const std::string path = bench::inputPath("large.jpg");
+    loadSeconds(bench::inputPath("tiny.jpg"));
+    bench::timePairs(
+        state, [&path] { return loadSeconds(path); },
+        [&path] {
+            return bench::runTimed({"djpeg", "-ppm", "-outfile", "/dev/null", path});
+        });
+}
+
 void BM_TextureVsLoad(benchmark::State& state) {
     std::string why;
     auto context = gl::HeadlessContext::create(&why);
@@ -68,6 +80,7 @@ void BM_TextureVsLoad(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_LoadVsDjpeg)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_LargeLoadVsDjpeg)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_TextureVsLoad)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();

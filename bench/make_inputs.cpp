@@ -1,6 +1,7 @@
 // bench_make_inputs DIR: writes the benchmark pictures into DIR: photo.ppm and photo.png, a
 // 3000 x 2000 photograph-like picture (smooth gradients with a little grain, so JPEG and PNG
-// work as hard as on a real photo), and tiny.ppm, 16 x 16, for warming the codec up.
+// work as hard as on a real photo), large.ppm, the same at 6000 x 4000, grey.png, a flat
+// 11000 x 11000 greyscale picture, and tiny.ppm, 16 x 16, for warming the codec up.
 // scripts/bench.sh turns the PPM files into JPEG with the reference encoder.
 
 #include <QImage>
@@ -16,6 +17,13 @@ namespace {
 constexpr int kPhotoWidth = 3000;
 constexpr int kPhotoHeight = 2000;
 constexpr int kTinySide = 16;
+// A camera's photograph, for the slot load that decodes at a fraction of the size.
+constexpr int kLargeWidth = 6000;
+constexpr int kLargeHeight = 4000;
+// A scan-sized greyscale picture that compresses to almost nothing: what a project of such
+// pictures holds in memory, not on disk.
+constexpr int kGreySide = 11000;
+constexpr int kGreyLevel = 128;
 constexpr int kGrain = 12; // peak-to-peak noise in levels
 
 QImage photo(int width, int height) {
@@ -54,8 +62,12 @@ int main(int argc, char** argv) {
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     const QImage big = photo(kPhotoWidth, kPhotoHeight);
+    QImage grey(kGreySide, kGreySide, QImage::Format_Grayscale8);
+    grey.fill(qRgb(kGreyLevel, kGreyLevel, kGreyLevel));
     const bool ok = big.save(dir + "/photo.ppm", "PPM") && big.save(dir + "/photo.png", "PNG") &&
-                    photo(kTinySide, kTinySide).save(dir + "/tiny.ppm", "PPM");
+                    photo(kTinySide, kTinySide).save(dir + "/tiny.ppm", "PPM") &&
+                    photo(kLargeWidth, kLargeHeight).save(dir + "/large.ppm", "PPM") &&
+                    grey.save(dir + "/grey.png", "PNG");
     if (!ok) {
         std::fprintf(stderr, "%s: cannot write the pictures into %s\n", argv[0], argv[1]);
         return 1;

@@ -18,7 +18,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 programs=(bench_make_inputs bench_load bench_load_memory bench_export bench_frame bench_drag
-  bench_start)
+  bench_start cartonic-render)
 cmake --build "$build" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 bin="$build/bench"
 
@@ -29,6 +29,7 @@ export CARTONIC_BENCH_DIR=$work
 # Inputs: a 3000 x 2000 photograph-like picture as PNG and (through the reference encoder) JPEG.
 "$bin/bench_make_inputs" "$work"
 cjpeg -quality 90 -outfile "$work/photo.jpg" "$work/photo.ppm"
+cjpeg -quality 90 -outfile "$work/large.jpg" "$work/large.ppm"
 cjpeg -outfile "$work/tiny.jpg" "$work/tiny.ppm"
 
 # The view and start-up figures need a display; without one they get a virtual X server.
@@ -101,6 +102,20 @@ figure load_memory_vs_rgba "$(ratio_of "$jpeg_memory" "$rgba_bytes")" 1.15 \
   "$jpeg_memory bytes against $rgba_bytes"
 figure load_memory_png_vs_rgba "$(ratio_of "$png_memory" "$rgba_bytes")" 1.15 \
   "$png_memory bytes against $rgba_bytes"
+figure load_large_jpeg_vs_djpeg "$(median bench_load BM_LargeLoadVsDjpeg ratio)" 0.5 \
+  "$(pair bench_load BM_LargeLoadVsDjpeg)"
+# Seven scan-sized pictures on a project's faces and floor against none: what they add at the
+# peak, in units of one picture's RGBA bytes (each slot keeps its texture-sized copy only).
+peak_kb() { /usr/bin/time -f %M "$build/src/cli/cartonic-render" "$@" --size 64x64 \
+  -o "$work/peak.png" 2>&1 >/dev/null | tail -1; }
+grey=$work/grey.png
+empty_kb=$(peak_kb)
+seven_kb=$(peak_kb --face top="$grey" --face bottom="$grey" --face front="$grey" \
+  --face back="$grey" --face right="$grey" --face left="$grey" --floor "$grey")
+grey_rgba=$((11000 * 11000 * 4))
+figure seven_pictures_peak_vs_rgba \
+  "$(awk -v s="$seven_kb" -v e="$empty_kb" -v r="$grey_rgba" 'BEGIN { print (s - e) * 1024 / r }')" \
+  1.5 "peak $seven_kb KB with seven 11000 x 11000 pictures, $empty_kb KB with none"
 figure slot_texture_vs_load "$(median bench_load BM_TextureVsLoad ratio)" 0.3 \
   "$(pair bench_load BM_TextureVsLoad)"
 figure export_vs_render_cjpeg "$(median bench_export BM_ExportVsRenderAndCjpeg ratio)" 1.3 \

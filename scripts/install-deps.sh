@@ -13,7 +13,7 @@ packages=(
   # OpenGL 1.1 + GLU from Mesa, EGL for headless rendering
   libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
   # tests and benchmarks (djpeg and cjpeg are the benchmarks' reference codec)
-  libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs
+  libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs time
   # JSON for --print, read and written by a library
   nlohmann-json3-dev
   # zlib: the tests write very large, very compressible pictures a row at a time

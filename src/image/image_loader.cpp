@@ -3,6 +3,8 @@
 #include "image/decoder_messages.h"
 #include "image/jpeg_decoder.h"
 #include "image/picture_completeness.h"
+#include "image/picture_reduction.h"
+#include "image/textures.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -146,6 +148,20 @@ private:
     qint64 at_ = 0;
 };
 
+// picture (packed RGBX8888) brought down to size by area averaging; itself when it is that size.
+QImage reducedTo(const QImage& picture, TextureSize size) {
+    if (picture.width() == size.width && picture.height() == size.height) {
+        return picture;
+    }
+    QImage reduced(size.width, size.height, QImage::Format_RGBX8888);
+    if (reduced.isNull()) {
+        return reduced;
+    }
+    averageRgbaPicture(picture.constBits(), picture.width(), picture.height(), reduced.bits(),
+                       size.width, size.height);
+    return reduced;
+}
+
 } // namespace
 
 bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
@@ -209,9 +225,12 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
     // Upright JPEG files, photographs mostly, decode straight into the final format; every other
     // file, and a JPEG that decoder declines, takes the reader.
     QImage picture;
+    QSize full; // the file's own size, which the slot records
     if (declared.isValid() && reader.format() == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
-        picture = decodeJpegRgbx(fd, endMarkerMissing);
+        const TextureSize target = textureUploadSize(declared.width(), declared.height());
+        picture = decodeJpegRgbx(fd, endMarkerMissing, QSize(target.width, target.height));
+        full = declared;
     }
     if (picture.isNull()) {
         // The reader would fill a scan cut short with grey: a JPEG without its end marker is
@@ -241,13 +260,19 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
             return false;
         }
         toOpaqueRgba(picture);
+        full = picture.size();
     }
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
         return fail(why, "the image could not be converted");
     }
+    // The full picture goes as soon as its reduced copy is made.
+    picture = reducedTo(picture, textureUploadSize(full.width(), full.height()));
+    if (picture.isNull()) {
+        return fail(why, "no memory for the reduced picture");
+    }
 
-    slot.imageWidth = picture.width();
-    slot.imageHeight = picture.height();
+    slot.imageWidth = full.width();
+    slot.imageHeight = full.height();
     image.image.swap(picture);
     return true;
 }

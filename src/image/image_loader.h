@@ -16,9 +16,11 @@ namespace cartonic {
 inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 
 // Decodes the regular file at path (bytes as given, no text conversion) into image.image as
-// RGBX8888 (alpha 255, top row first) and sets slot.imageWidth/imageHeight. slot.imagePath is
-// the caller's. On failure returns false with the reason in *why and leaves slot and image
-// exactly as they were. No GL context needed; user interface thread.
+// RGBX8888 (alpha 255, top row first), reduced to its texture size (textureUploadSize): all the
+// view and the previews need of it, so a slot never holds a large picture. slot.imageWidth and
+// imageHeight get the file's own size. slot.imagePath is the caller's. On failure returns false
+// with the reason in *why and leaves slot and image exactly as they were. No GL context needed;
+// user interface thread.
 bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
                std::string* why = nullptr);
 

@@ -17,7 +17,10 @@ namespace cartonic {
 // A file that stops short is declined too, unless endMarkerMissing says the caller expects it
 // (pictureDataComplete found every scan present but no end marker): then it decodes when the
 // decoder read every scan whole.
-QImage decodeJpegRgbx(int fd, bool endMarkerMissing = false);
+// With a target, the decoder's own scaling makes the picture the smallest it can that is still at
+// least target on both sides (an eighth, a quarter or a half of the file's size, or all of it),
+// which costs a fraction of a full decode and of its memory.
+QImage decodeJpegRgbx(int fd, bool endMarkerMissing = false, QSize target = QSize());
 
 // Whether the decoder reads every scan of the JPEG in fd (pread, as above) to its end: no scan's
 // data runs out or is damaged. A missing end marker, after the last scan, is not held against it.

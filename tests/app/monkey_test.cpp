@@ -13,6 +13,7 @@
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
+#include "image/textures.h"
 #include "model/project_file.h"
 #include "panels/color_button.h"
 #include "panels/face_settings_panel.h"
@@ -400,8 +401,10 @@ class MonkeyTest : public QObject {
                 why = QString("slot %1 path unterminated").arg(k);
             }
             const QImage& picture = images_[k].image;
+            const TextureSize kept =
+                textureUploadSize(std::max(1, slot.imageWidth), std::max(1, slot.imageHeight));
             if (!picture.isNull() &&
-                (picture.width() != slot.imageWidth || picture.height() != slot.imageHeight ||
+                (picture.width() != kept.width || picture.height() != kept.height ||
                  picture.format() != QImage::Format_RGBX8888)) {
                 why = QString("slot %1 picture and size disagree").arg(k);
             }

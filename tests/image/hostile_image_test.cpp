@@ -5,6 +5,7 @@
 
 #include "image/image_loader.h"
 #include "image/picture_completeness.h"
+#include "image/textures.h"
 #include "support/forked.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
@@ -85,8 +86,10 @@ std::string expectRefused(const std::string& path) {
 void expectWhole(const Held& held) {
     const QImage& p = held.image.image;
     ASSERT_EQ(p.format(), QImage::Format_RGBX8888);
-    EXPECT_EQ(held.slot.imageWidth, p.width());
-    EXPECT_EQ(held.slot.imageHeight, p.height());
+    // The slot records the file's size and keeps the picture at its texture size.
+    const TextureSize kept = textureUploadSize(held.slot.imageWidth, held.slot.imageHeight);
+    EXPECT_EQ(kept.width, p.width());
+    EXPECT_EQ(kept.height, p.height());
     EXPECT_EQ(p.bytesPerLine(), p.width() * 4);
     EXPECT_LE(p.sizeInBytes(), kMaxImageLoadBytes);
     for (qsizetype at = 3; at < p.sizeInBytes(); at += 4) {

@@ -1,4 +1,6 @@
 #include "image/image_loader.h"
+#include "image/picture_reduction.h"
+#include "image/textures.h"
 
 #include "support/temp_dir.h"
 
@@ -207,6 +209,39 @@ TEST(ImageLoader, DecodesEveryOfferedFormatTopRowFirst) {
         expectNear(rgbaAt(image, 28, 3), kTopRight, c.tolerance, "top right");
         expectNear(rgbaAt(image, 3, 12), kBottomLeft, c.tolerance, "bottom left");
         expectNear(rgbaAt(image, 31, 15), kBottomRight, c.tolerance, "last pixel");
+    }
+}
+
+TEST(ImageLoader, SlotsKeepTheirPictureAtTextureSizeAndRecordTheFilesSize) {
+    // A large picture is kept as its texture is made from it: reduced once at load, it gives the
+    // texels the full picture gave. A JPEG is decoded at a fraction of its size by the decoder
+    // itself, which shades within a few levels of reducing the whole.
+    TempDir dir;
+    const QImage picture = quadrants(1400, 700);
+    const TextureSize kept = textureUploadSize(1400, 700);
+    QImage full = picture.convertToFormat(QImage::Format_RGBX8888);
+    QImage expected(kept.width, kept.height, QImage::Format_RGBX8888);
+    averageRgbaPicture(full.constBits(), full.width(), full.height(), expected.bits(), kept.width,
+                       kept.height);
+    for (const auto& [format, tolerance] : {std::pair{"png", 0}, std::pair{"jpg", 12}}) {
+        SCOPED_TRACE(format);
+        const std::string path = dir.file(std::string("large.") + format);
+        ASSERT_TRUE(writePicture(picture, path, format));
+        FaceSlot slot{};
+        SlotImage image;
+        std::string why;
+        ASSERT_TRUE(loadImage(slot, image, path, &why)) << why;
+        EXPECT_EQ(slot.imageWidth, 1400);
+        EXPECT_EQ(slot.imageHeight, 700);
+        ASSERT_EQ(image.image.size(), QSize(kept.width, kept.height));
+        for (const QPoint at : {QPoint(10, 10), QPoint(kept.width - 10, 10),
+                                QPoint(10, kept.height - 10), QPoint(kept.width / 3, 100)}) {
+            const QRgb got = image.image.pixel(at);
+            const QRgb want = expected.pixel(at);
+            EXPECT_LE(std::abs(qRed(got) - qRed(want)), tolerance) << at.x() << "," << at.y();
+            EXPECT_LE(std::abs(qGreen(got) - qGreen(want)), tolerance);
+            EXPECT_LE(std::abs(qBlue(got) - qBlue(want)), tolerance);
+        }
     }
 }
 
