@@ -5,7 +5,7 @@
 
 #include "fuzz_support.h"
 #include "image/image_loader.h"
-#include "image/textures.h"
+#include "image/picture_reduction.h"
 
 #include <bit>
 #include <cstring>

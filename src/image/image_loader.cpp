@@ -4,7 +4,6 @@
 #include "image/jpeg_decoder.h"
 #include "image/picture_completeness.h"
 #include "image/picture_reduction.h"
-#include "image/textures.h"
 
 #include <QIODevice>
 #include <QImageReader>

@@ -286,4 +286,22 @@ void halveRgbaLevel(const std::uint8_t* in, int inWidth, int inHeight, std::uint
     }
 }
 
+TextureSize textureUploadSize(int width, int height) {
+    // 64-bit intermediates: a side times 512 overflows int for pictures wider than ~4 million.
+    // The short side keeps at least one texel: a 4097 x 1 picture is still a stripe of colour.
+    const auto shortSide = [](int side, int longSide) {
+        return std::max(1, static_cast<int>(std::int64_t{side} * maxTextureSide / longSide));
+    };
+    if (width > height) {
+        if (width > maxTextureSide) {
+            return {maxTextureSide, shortSide(height, width)};
+        }
+        return {width, height};
+    }
+    if (height > maxTextureSide) {
+        return {shortSide(width, height), maxTextureSide};
+    }
+    return {width, height};
+}
+
 } // namespace cartonic

@@ -1,10 +1,25 @@
 #pragma once
 
 // Reductions of a slot's packed RGBA picture to its texture size and down its mipmap chain.
+// Pure: no OpenGL.
 
 #include <cstdint>
 
 namespace cartonic {
+
+// Longest side, in pixels, of the picture a slot keeps and its texture is uploaded from, with its
+// mipmap chain; bounds texture memory, mipmap time and the memory of loaded pictures.
+inline constexpr int maxTextureSide = 512;
+
+struct TextureSize {
+    int width;
+    int height;
+};
+
+// The size a width x height picture (both at least 1) is kept and uploaded at: the longer side
+// capped at maxTextureSide, the other scaled with truncating integer arithmetic but never below 1.
+// Pure.
+TextureSize textureUploadSize(int width, int height);
 
 // Reduces in (inWidth x inHeight, rows of 4 x inWidth bytes) to out (outWidth x outHeight,
 // packed likewise; neither side larger than in's) by exact area averaging in integer arithmetic,

@@ -5,6 +5,7 @@
 // floor pattern. Slot textures end with the context that made them, or when New or Open drops
 // the picture they showed.
 
+#include "image/picture_reduction.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
@@ -13,10 +14,6 @@
 #include <string_view>
 
 namespace cartonic {
-
-// Longest side, in pixels, of the picture reduced and uploaded with its mipmap chain; bounds
-// texture memory and mipmap time.
-inline constexpr int maxTextureSide = 512;
 
 // The floor tile, row 0 (texture row t = 0) first, one character per texel from s = 0:
 // kFloorPatternGreen texels are 'x', kFloorPatternGrey texels are '.'.
@@ -30,15 +27,6 @@ inline constexpr std::array<std::string_view, kFloorPatternSide> kFloorPatternRo
 inline constexpr char kFloorPatternRingTexel = 'x';
 inline constexpr std::array<std::uint8_t, 3> kFloorPatternGreen = {31, 143, 31};
 inline constexpr std::array<std::uint8_t, 3> kFloorPatternGrey = {170, 170, 170};
-
-struct TextureSize {
-    int width;
-    int height;
-};
-
-// The size a width x height picture (both at least 1) is uploaded at: the longer side capped at
-// maxTextureSide, the other scaled with truncating integer arithmetic but never below 1. Pure.
-TextureSize textureUploadSize(int width, int height);
 
 // Builds or re-specifies slot.textureId from image (the slot's RGBA picture): creates the name
 // when textureId is 0, else reuses it. The caller makes the view's (or the headless renderer's)
