@@ -18,7 +18,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 programs=(bench_make_inputs bench_load bench_load_memory bench_export bench_frame bench_drag
-  bench_start cartonic-render)
+  bench_start cartonic-render cartonic)
 cmake --build "$build" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 bin="$build/bench"
 
@@ -116,6 +116,20 @@ grey_rgba=$((11000 * 11000 * 4))
 figure seven_pictures_peak_vs_rgba \
   "$(awk -v s="$seven_kb" -v e="$empty_kb" -v r="$grey_rgba" 'BEGIN { print (s - e) * 1024 / r }')" \
   1.5 "peak $seven_kb KB with seven 11000 x 11000 pictures, $empty_kb KB with none"
+# The same in the application: the project opened at start, the window left for a few seconds
+# (long enough to load and draw), then ended.
+"$build/src/cli/cartonic-render" --face top="$grey" --face bottom="$grey" --face front="$grey" \
+  --face back="$grey" --face right="$grey" --face left="$grey" --floor "$grey" \
+  --save "$work/seven.ctn" >/dev/null
+gui_peak_kb() { "${display[@]}" /usr/bin/time -f %M timeout -s INT "$gui_seconds" \
+  "$build/src/app/cartonic" "$@" 2>&1 >/dev/null | tail -1 || true; }
+gui_seconds=${CARTONIC_BENCH_GUI_SECONDS:-15}
+gui_empty_kb=$(gui_peak_kb)
+gui_seven_kb=$(gui_peak_kb "$work/seven.ctn")
+figure seven_pictures_gui_peak_vs_rgba \
+  "$(awk -v s="$gui_seven_kb" -v e="$gui_empty_kb" -v r="$grey_rgba" \
+    'BEGIN { print (s - e) * 1024 / r }')" \
+  1.5 "peak $gui_seven_kb KB with seven 11000 x 11000 pictures, $gui_empty_kb KB with none"
 figure slot_texture_vs_load "$(median bench_load BM_TextureVsLoad ratio)" 0.3 \
   "$(pair bench_load BM_TextureVsLoad)"
 figure export_vs_render_cjpeg "$(median bench_export BM_ExportVsRenderAndCjpeg ratio)" 1.3 \
