@@ -178,6 +178,11 @@ void drawFrame(const ProjectData& data) {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
+    if (data.showShadow != 0) {
+        // The box hides the floor it stands in front of, and its shadow must not land there: the
+        // shadow's pull towards the eye would otherwise darken a seam along the box's base.
+        setStencil(GL_ALWAYS, kStencilCleared, GL_KEEP, GL_KEEP, GL_REPLACE);
+    }
     drawBox(data, true);
 
     if (data.showShadow != 0) {

@@ -32,6 +32,7 @@ inline constexpr float kShadowAlpha = 0.5f;
 
 // Stencil values: 0 after the clear; the floor's screen area; covered by the translucent floor
 // (where a shadow may land); a shadow fragment already drawn (so each pixel darkens once).
+inline constexpr int kStencilCleared = 0;
 inline constexpr int kStencilFloorArea = 1;
 inline constexpr int kStencilShadowDrawn = 2;
 inline constexpr int kStencilShadowTarget = 3;
