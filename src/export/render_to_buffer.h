@@ -16,13 +16,28 @@ struct RgbaPicture {
     std::vector<std::uint8_t> rgba;
 };
 
+// Samples a pixel: one is the aliased picture; smooth pictures, the export's default, take
+// kSmoothSamples (or as many as the context offers, when fewer).
+inline constexpr int kAliasedSamples = 1;
+inline constexpr int kSmoothSamples = 4;
+
+// How a picture is rendered, beyond its size and camera.
+struct RenderSettings {
+    int samples = kSmoothSamples; // clamped to what the context offers
+};
+
 // Draws the frame of data as camera sees it into an offscreen target of exactly width x height
 // in the current GL context, which must have had initGLState. The selection outline is left out
 // (showSelection is 0 during the render and 1 afterwards); the camera's aspect is used as it is,
 // so a size of another shape stretches the view's picture. The framebuffer binding and viewport
 // in force before the call are restored. Returns false with the reason in *why when no target of
 // that size can be made.
+//
+// The frame is drawn in tiles of a bounded number of samples each, read into the picture as they
+// are done: a large or many-sampled picture costs its own bytes and one tile's, not a whole
+// multisampled frame.
 bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
-                    RgbaPicture& out, std::string* why = nullptr);
+                    RgbaPicture& out, std::string* why = nullptr,
+                    const RenderSettings& settings = {});
 
 } // namespace cartonic

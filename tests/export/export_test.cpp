@@ -6,6 +6,7 @@
 #include "gl/offscreen_target.h"
 #include "render/scene_renderer.h"
 #include "support/forked.h"
+#include "support/picture_quality.h"
 #include "support/temp_dir.h"
 
 #include <QBuffer>
@@ -85,6 +86,52 @@ TEST_F(ExportTest, PictureIsUprightAndHasNoOutline) {
     RgbaPicture outlined{320, 240, target->readRgba()};
     target.reset();
     EXPECT_GT(redPixels(outlined), redPixels(exported) + 100);
+}
+
+TEST_F(ExportTest, TilesJoinIntoTheFrameDrawnWhole) {
+    // A picture larger than a tile is drawn in several; seams or shifted tiles would show.
+    constexpr int kSide = 1500;
+    RgbaPicture tiled;
+    ASSERT_TRUE(
+        renderer_->render(camera_, kSide, kSide, tiled, nullptr, RenderSettings{kAliasedSamples}));
+    auto target = gl::OffscreenTarget::create(kSide, kSide, nullptr);
+    ASSERT_TRUE(target);
+    data_.showSelection = 0;
+    camera_.applyProjection();
+    drawFrame(data_);
+    data_.showSelection = 1;
+    const std::vector<std::uint8_t> whole = target->readRgba();
+    target.reset();
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < whole.size(); i += 4) {
+        differing += std::abs(whole[i] - tiled.rgba[i]) > 2 ||
+                     std::abs(whole[i + 1] - tiled.rgba[i + 1]) > 2;
+    }
+    EXPECT_LT(differing, whole.size() / 4 / 1000);
+}
+
+TEST_F(ExportTest, SmoothEdgesComeCloserToTheIdealPicture) {
+    // Against the frame drawn at 8 times the size and averaged down: near the shapes' edges the
+    // smooth picture, drawn in one multisampled pass or in several, errs far less than the
+    // aliased one; away from them (mirror, shadow, floor) all agree. The floor's pattern is left
+    // off: multisampling smooths shapes, not what a texture holds.
+    data_.floorTextureEnabled = 0;
+    constexpr int kW = 120;
+    constexpr int kH = 90;
+    constexpr int kFactor = 8;
+    const auto render = [&](int w, int h, int samples) {
+        RgbaPicture picture;
+        EXPECT_TRUE(renderer_->render(camera_, w, h, picture, nullptr, RenderSettings{samples}));
+        return picture;
+    };
+    const test::RgbPlane ideal = test::boxReduced(render(kW * kFactor, kH * kFactor, 1), kFactor);
+    const double aliased = test::edgeError(render(kW, kH, kAliasedSamples), ideal);
+    for (const int samples : {kSmoothSamples, 16}) {
+        SCOPED_TRACE(samples);
+        const RgbaPicture smooth = render(kW, kH, samples);
+        EXPECT_LT(test::edgeError(smooth, ideal), 0.5 * aliased);
+        EXPECT_LT(test::meanError(smooth, ideal), 1.5);
+    }
 }
 
 TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {
