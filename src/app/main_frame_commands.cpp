@@ -308,6 +308,23 @@ QSize MainFrame::viewPixelSize() const {
     return {qRound(view_->width() * ratio), qRound(view_->height() * ratio)};
 }
 
+SlotPictures MainFrame::exportPictures() const {
+    // Relative paths are the project folder's, as Open resolves them.
+    const std::string folder =
+        currentPath_.isEmpty() ? std::string() : localPath(QFileInfo(currentPath_).absolutePath());
+    return {&images_, storedPicturePaths(data_, folder)};
+}
+
+void MainFrame::reportPicture(const QString& done, const std::vector<std::string>& notes) {
+    QStringList text{done};
+    for (const std::string& note : notes) {
+        QString sentence = QFile::decodeName(QByteArray::fromStdString(note));
+        sentence[0] = sentence[0].toUpper();
+        text << sentence + ".";
+    }
+    statusBar()->showMessage(text.join(' '));
+}
+
 void MainFrame::saveAsImage() {
     // The size and folder of the last picture, where remembered; else the view's size.
     QSize proposed = viewPixelSize();
@@ -329,7 +346,13 @@ void MainFrame::saveAsImage() {
         return;
     }
     std::string why;
-    const bool written = view_->exportImage(localPath(path), size->width, size->height, &why);
+    const SlotPictures pictures = exportPictures();
+    std::vector<std::string> notes;
+    RenderSettings settings;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
+    const bool written =
+        view_->exportImage(localPath(path), size->width, size->height, &why, settings);
     view_->update();
     if (!written) {
         prompts_.showError(this,
@@ -341,12 +364,14 @@ void MainFrame::saveAsImage() {
         settings_->setValue(kLastExportSizeKey, QSize(size->width, size->height));
         settings_->setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
     }
-    if (!size->fallbackNote.isEmpty()) {
-        // A size the user did not type is not kept silent.
-        statusBar()->showMessage(QString("Saved a %1 x %2 picture. %3")
-                                     .arg(size->width)
-                                     .arg(size->height)
-                                     .arg(size->fallbackNote));
+    if (!size->fallbackNote.isEmpty() || !notes.empty()) {
+        // A size the user did not type, or a picture not drawn from its file, is not kept silent.
+        reportPicture(QString("Saved a %1 x %2 picture. %3")
+                          .arg(size->width)
+                          .arg(size->height)
+                          .arg(size->fallbackNote)
+                          .trimmed(),
+                      notes);
     }
 }
 
@@ -354,7 +379,12 @@ void MainFrame::copyPicture() {
     const QSize size = viewPixelSize();
     RgbaPicture picture;
     std::string why;
-    if (!view_->renderToBuffer(size.width(), size.height(), picture, &why)) {
+    const SlotPictures pictures = exportPictures();
+    std::vector<std::string> notes;
+    RenderSettings settings;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
+    if (!view_->renderToBuffer(size.width(), size.height(), picture, &why, settings)) {
         statusBar()->showMessage("Cannot copy the picture: " + QString::fromStdString(why));
         return;
     }
@@ -362,8 +392,9 @@ void MainFrame::copyPicture() {
                        QImage::Format_RGBX8888);
     // The clipboard keeps its own copy; the buffer goes with this function.
     QGuiApplication::clipboard()->setImage(image.copy());
-    statusBar()->showMessage(
-        QString("Copied a %1 x %2 picture of the view.").arg(size.width()).arg(size.height()));
+    reportPicture(
+        QString("Copied a %1 x %2 picture of the view.").arg(size.width()).arg(size.height()),
+        notes);
     view_->update();
 }
 

@@ -132,7 +132,8 @@ void OGLView::paintGL() {
     emit painted();
 }
 
-bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::string* why) {
+bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::string* why,
+                             const RenderSettings& settings) {
     if (!glReady_) {
         if (why) {
             *why = "the view has no OpenGL context";
@@ -140,15 +141,16 @@ bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::strin
         return false;
     }
     makeCurrent();
-    const bool ok = cartonic::renderToBuffer(data_, camera_, width, height, out, why);
+    const bool ok = cartonic::renderToBuffer(data_, camera_, width, height, out, why, settings);
     doneCurrent();
     needsRedraw_ = 0;
     return ok;
 }
 
-bool OGLView::exportImage(const std::string& path, int width, int height, std::string* why) {
+bool OGLView::exportImage(const std::string& path, int width, int height, std::string* why,
+                          const RenderSettings& settings) {
     RgbaPicture picture;
-    return renderToBuffer(width, height, picture, why) &&
+    return renderToBuffer(width, height, picture, why, settings) &&
            writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality, why);
 }
 

@@ -52,11 +52,13 @@ public:
     void applyLight() override;
 
     // Renders the scene without the selection outline at width x height offscreen, in this view's
-    // context and with the camera as it is (aspect included). No repaint happens.
-    bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr);
+    // context and with the camera as it is (aspect included), as settings say. No repaint happens.
+    bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr,
+                        const RenderSettings& settings = {});
     // renderToBuffer, then writes the picture to path as JPEG whatever its extension. A failure
     // leaves no partial file and returns false with the reason.
-    bool exportImage(const std::string& path, int width, int height, std::string* why = nullptr);
+    bool exportImage(const std::string& path, int width, int height, std::string* why = nullptr,
+                     const RenderSettings& settings = {});
 
     // The face a picture dragged over the view would land on, outlined while the drag is over
     // it; -1 for none.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace cartonic {
 
@@ -169,8 +170,13 @@ bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int heig
                     0);
 
     data.showSelection = 0;
+    std::optional<ExportTextures> textures;
+    if (settings.pictures) {
+        textures.emplace(data, *settings.pictures, camera, width, height, settings.notes);
+    }
     TiledRender render(data, camera, out, std::max(settings.samples, 1));
     const bool ok = render.run(why);
+    textures.reset();
     data.showSelection = 1;
     glGetError(); // a failed draw shows in the picture; there is nothing more to do about it
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/camera.h"
+#include "export/export_textures.h"
 #include "model/project_data.h"
 
 #include <cstdint>
@@ -23,7 +24,12 @@ inline constexpr int kSmoothSamples = 4;
 
 // How a picture is rendered, beyond its size and camera.
 struct RenderSettings {
-    int samples = kSmoothSamples; // clamped to what the context offers
+    int samples = kSmoothSamples;
+    // With pictures, the faces and the floor are drawn from textures built for this picture
+    // (ExportTextures); without, from the record's own. What could not be done as asked (a
+    // picture file gone) is said in *notes, one sentence each.
+    const SlotPictures* pictures = nullptr;
+    std::vector<std::string>* notes = nullptr;
 };
 
 // Draws the frame of data as camera sees it into an offscreen target of exactly width x height

@@ -3,6 +3,7 @@
 // pane layout and the bar toggles.
 
 #include "app/command_ids.h"
+#include "app/export_settings_dialog.h"
 #include "app/face_list.h"
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
@@ -12,6 +13,7 @@
 #include "app/splitters.h"
 #include "frame_test_support.h"
 #include "model/project_file.h"
+#include "panels/face_settings_panel.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -501,6 +503,25 @@ private slots:
         script_.files = {}; // cancel the file dialog: nothing is written
         frame_->dispatch(SaveAsImage);
         QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files).size(), 2);
+    }
+
+    void exportWithAPictureFileGoneSaysSo() {
+        // The export draws the face from the picture's file; gone, the kept copy serves.
+        test::TempDir dir;
+        QImage big(1024, 1024, QImage::Format_RGB32);
+        big.fill(qRgb(200, 30, 30));
+        QVERIFY(big.save(q(dir.file("front.png"))));
+        frame_->dispatch(SelectTop + static_cast<int>(Front));
+        QVERIFY(frame_->facePanel().loadPicture(q(dir.file("front.png"))));
+        data_.setDimensions(4.0f, 4.0f, 3.0f);
+        QVERIFY(QFile::remove(q(dir.file("front.png"))));
+        script_.files = {q(dir.file("shot.jpg"))};
+        script_.exportSize = ExportSize{kMaxExportSide, kMaxExportSide, {}};
+        frame_->dispatch(SaveAsImage);
+        QVERIFY(script_.errors.isEmpty());
+        const QString message = frame_->statusBar()->currentMessage();
+        QVERIFY2(message.contains("front.png again") && message.contains("kept copy"),
+                 qPrintable(message));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "export/headless_renderer.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
+#include "image/image_loader.h"
 #include "render/scene_renderer.h"
 #include "support/forked.h"
 #include "support/picture_quality.h"
@@ -132,6 +133,76 @@ TEST_F(ExportTest, SmoothEdgesComeCloserToTheIdealPicture) {
         EXPECT_LT(test::edgeError(smooth, ideal), 0.5 * aliased);
         EXPECT_LT(test::meanError(smooth, ideal), 1.5);
     }
+}
+
+// A picture of 2-pixel stripes on the front face, which the slot keeps at a quarter of its size:
+// grey.
+class FacePictureExport : public ExportTest {
+protected:
+    void SetUp() override {
+        ExportTest::SetUp();
+        data_.setDimensions(1.0f, 1.0f, 1.0f);
+        data_.hideOverlays = 1;
+        ASSERT_TRUE(
+            test::stripes(kPictureSide, kPictureSide, 2).save(QString::fromStdString(path_)));
+        ASSERT_TRUE(loadImage(data_.faceSlots[Front], images_[Front], path_));
+        renderer_->buildSlotTexture(data_.faceSlots[Front], images_[Front]);
+        pictures_.kept = &images_;
+        pictures_.paths[Front] = path_;
+    }
+
+    // The output square with the face a little larger than it, so every picture pixel can show.
+    RgbaPicture render(const SlotPictures* pictures, std::vector<std::string>* notes = nullptr) {
+        RenderSettings settings;
+        settings.pictures = pictures;
+        settings.notes = notes;
+        RgbaPicture picture;
+        EXPECT_TRUE(renderer_->render(test::facingFront(1.1f), kPictureSide, kPictureSide, picture,
+                                      nullptr, settings));
+        return picture;
+    }
+
+    double middleContrast(const RgbaPicture& p) {
+        return test::stripeContrast(p, kPictureSide * 3 / 8, kPictureSide * 3 / 8, kPictureSide / 4,
+                                    kPictureSide / 4);
+    }
+
+    static constexpr int kPictureSide = 2048;
+    test::TempDir dir_;
+    std::string path_ = dir_.file("stripes.png");
+    SlotImages images_;
+    SlotPictures pictures_;
+};
+
+TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
+    const unsigned viewTexture = data_.faceSlots[Front].textureId;
+    EXPECT_LT(middleContrast(render(nullptr)), 0.1) << "the kept copy has lost the stripes";
+    EXPECT_GT(middleContrast(render(&pictures_)), 0.5);
+    EXPECT_EQ(data_.faceSlots[Front].textureId, viewTexture) << "the record's texture is back";
+
+    // No more texels than the output needs, and within the budget however many faces show it.
+    for (int k = 0; k < kFaceCount; ++k) {
+        images_[k] = images_[Front];
+        data_.faceSlots[k].imageWidth = data_.faceSlots[k].imageHeight = kPictureSide;
+        renderer_->buildSlotTexture(data_.faceSlots[k], images_[k]);
+        pictures_.paths[k] = path_;
+    }
+    for (const int side : {kPictureSide / 2, 64}) {
+        const ExportTextures textures(data_, pictures_, test::facingFront(1.1f), side, side,
+                                      nullptr);
+        EXPECT_GT(textures.bytes(), 0u);
+        EXPECT_LE(textures.bytes(), kExportTextureBudget * side * side * 4);
+    }
+}
+
+TEST_F(FacePictureExport, AGoneFileLeavesTheKeptCopyAndANote) {
+    std::filesystem::remove(path_);
+    std::vector<std::string> notes;
+    const RgbaPicture picture = render(&pictures_, &notes);
+    EXPECT_LT(middleContrast(picture), 0.1);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find(path_), std::string::npos) << notes[0];
+    EXPECT_NE(notes[0].find("512 x 512"), std::string::npos) << notes[0];
 }
 
 TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {

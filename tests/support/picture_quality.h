@@ -4,7 +4,10 @@
 // (at full size): how far its edges lie from an ideal picture's, the contrast of fine stripes,
 // and straight-alpha compositing.
 
+#include "camera/camera.h"
 #include "export/render_to_buffer.h"
+
+#include <QImage>
 
 #include <algorithm>
 #include <cmath>
@@ -132,6 +135,32 @@ inline double stripeContrast(const RgbaPicture& picture, int x, int y, int w, in
         high += values[values.size() - 1 - i];
     }
     return high + low == 0.0 ? 0.0 : (high - low) / (high + low);
+}
+
+// Vertical black and white stripes, each stripe pixels wide, starting with black.
+inline QImage stripes(int width, int height, int stripe) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            row[x] = (x / stripe) % 2 == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        }
+    }
+    return picture;
+}
+
+// A camera looking straight at the front face of a box of half sides 1 (x from -1 to 1, z from 0
+// to 2, at y = -1) for a square picture, from where the face's height is fill times the
+// picture's.
+inline Camera facingFront(float fill) {
+    Camera camera;
+    camera.upVector = kStartUpVector;
+    // The lens sees a height of tan(fov) at unit distance; the face is 2 high.
+    const float distance = 2.0f / (fill * std::tan(camera.fov * 3.14159265f / 180.0f));
+    camera.moveBy(0.0f, -1.0f - distance, 1.0f);
+    camera.lookAt(0.0f, 0.0f, 1.0f);
+    camera.setViewSize(1, 1);
+    return camera;
 }
 
 } // namespace cartonic::test
