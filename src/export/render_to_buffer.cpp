@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,14 +59,29 @@ void applyShiftedProjection(const Camera& camera, float dx, float dy, int width,
     glMatrixMode(GL_MODELVIEW);
 }
 
+// The backdrops a transparent picture is worked out from.
+constexpr Rgb kBlack = {0.0f, 0.0f, 0.0f};
+constexpr Rgb kWhite = {1.0f, 1.0f, 1.0f};
+constexpr double kFullSixteen = 65535.0;
+constexpr double kFullEight = 255.0;
+
+std::uint8_t toByte(double unit) {
+    return static_cast<std::uint8_t>(std::lround(std::clamp(unit, 0.0, 1.0) * kFullEight));
+}
+
 // Draws a picture tile by tile. More samples a pixel than the context's multisampling gives are
 // had in passes, each shifted a fraction of a pixel along the diagonal, and averaged: with a
 // pattern whose samples sit in distinct rows and columns (as the usual ones do), the passes'
 // samples then fill the rows and columns between.
+//
+// A transparent picture is drawn over black and over white (drawFrame's backdrop), in 16 bits a
+// channel: a pixel p over backdrop c is a x + (1 - a) c, so the difference gives its opacity a and
+// the picture over black its colour x.
 class TiledRender {
 public:
-    TiledRender(ProjectData& data, const Camera& camera, RgbaPicture& out, int samples)
-        : data_(data), camera_(camera), out_(out) {
+    TiledRender(ProjectData& data, const Camera& camera, RgbaPicture& out, int samples,
+                bool transparent)
+        : data_(data), camera_(camera), out_(out), transparent_(transparent) {
         const int most = gl::OffscreenTarget::maxSamples();
         perPass_ = std::min(samples, most);
         passes_ = (samples + perPass_ - 1) / perPass_;
@@ -74,13 +90,20 @@ public:
     bool run(std::string* why) {
         const TileSize tile = tileSize(out_.width, out_.height, perPass_);
         std::string error;
-        target_ = gl::OffscreenTarget::create(tile.width, tile.height, &error, perPass_);
+        target_ = gl::OffscreenTarget::create(tile.width, tile.height, &error, perPass_,
+                                              transparent_ ? gl::ColourBits::Sixteen
+                                                           : gl::ColourBits::Eight);
         if (!target_) {
             return fail(why, error);
         }
-        if (passes_ > 1) {
-            pass_.resize(static_cast<std::size_t>(tile.width) * tile.height * kRgbaBytes);
-            sums_.resize(pass_.size());
+        const std::size_t values = static_cast<std::size_t>(tile.width) * tile.height * kRgbaBytes;
+        if (transparent_) {
+            wide_.resize(values);
+        } else if (passes_ > 1) {
+            narrow_.resize(values);
+        }
+        if (transparent_ || passes_ > 1) {
+            sums_.resize(values * (transparent_ ? 2 : 1));
         }
         // Tiles in OpenGL's rows, from the bottom of the picture.
         for (int y = 0; y < out_.height; y += tile.height) {
@@ -90,11 +113,12 @@ public:
             }
         }
         target_.reset();
+        out_.transparent = transparent_;
         return true;
     }
 
 private:
-    void drawPass(int x, int y, int pass) {
+    void drawPass(int x, int y, int pass, const Rgb* backdrop) {
         target_->bind();
         glViewport(-x, -y, out_.width, out_.height);
         glMatrixMode(GL_MODELVIEW);
@@ -104,7 +128,7 @@ private:
                          : (static_cast<float>(pass) - 0.5f * static_cast<float>(passes_ - 1)) /
                                static_cast<float>(passes_ * perPass_);
         applyShiftedProjection(camera_, shift, shift, out_.width, out_.height);
-        drawFrame(data_);
+        drawFrame(data_, backdrop);
     }
 
     // The tile's top-left pixel in the picture.
@@ -113,29 +137,60 @@ private:
         return out_.rgba.data() + (topRow * static_cast<std::size_t>(out_.width) + x) * kRgbaBytes;
     }
 
-    void drawTile(int x, int y, int w, int h) {
-        if (passes_ == 1) {
-            drawPass(x, y, 0);
-            target_->readBlock(0, 0, w, h, pictureAt(x, y, h), out_.width, true);
-            return;
-        }
-        const std::size_t bytes = static_cast<std::size_t>(w) * h * kRgbaBytes;
-        std::fill(sums_.begin(), sums_.begin() + static_cast<std::ptrdiff_t>(bytes), 0);
+    // Every pass of the tile over backdrop, read and added into sums.
+    void addPasses(int x, int y, int w, int h, const Rgb* backdrop, std::uint32_t* sums) {
+        const std::size_t values = static_cast<std::size_t>(w) * h * kRgbaBytes;
+        std::fill(sums, sums + values, 0u);
         for (int pass = 0; pass < passes_; ++pass) {
-            drawPass(x, y, pass);
-            target_->readBlock(0, 0, w, h, pass_.data(), w, true);
-            for (std::size_t i = 0; i < bytes; ++i) {
-                sums_[i] = static_cast<std::uint16_t>(sums_[i] + pass_[i]);
+            drawPass(x, y, pass, backdrop);
+            if (transparent_) {
+                target_->readBlock(0, 0, w, h, wide_.data(), w, true);
+                std::transform(sums, sums + values, wide_.begin(), sums, std::plus<>());
+            } else {
+                target_->readBlock(0, 0, w, h, narrow_.data(), w, true);
+                std::transform(sums, sums + values, narrow_.begin(), sums, std::plus<>());
             }
         }
-        const std::size_t row = static_cast<std::size_t>(w) * kRgbaBytes;
+    }
+
+    void drawTile(int x, int y, int w, int h) {
         std::uint8_t* at = pictureAt(x, y, h);
-        const unsigned half = static_cast<unsigned>(passes_) / 2;
+        if (!transparent_ && passes_ == 1) {
+            drawPass(x, y, 0, nullptr);
+            target_->readBlock(0, 0, w, h, at, out_.width, true);
+            return;
+        }
+        const std::size_t values = static_cast<std::size_t>(w) * h * kRgbaBytes;
+        std::uint32_t* overBlack = sums_.data();
+        std::uint32_t* overWhite = sums_.data() + values;
+        addPasses(x, y, w, h, transparent_ ? &kBlack : nullptr, overBlack);
+        if (transparent_) {
+            addPasses(x, y, w, h, &kWhite, overWhite);
+        }
+        const double full = (transparent_ ? kFullSixteen : kFullEight) * passes_;
         for (int r = 0; r < h; ++r) {
-            const std::uint16_t* sum = sums_.data() + static_cast<std::size_t>(r) * row;
             std::uint8_t* to = at + static_cast<std::size_t>(r) * out_.width * kRgbaBytes;
-            for (std::size_t i = 0; i < row; ++i) {
-                to[i] = static_cast<std::uint8_t>((sum[i] + half) / static_cast<unsigned>(passes_));
+            const std::size_t first = static_cast<std::size_t>(r) * w * kRgbaBytes;
+            for (int c = 0; c < w; ++c) {
+                const std::size_t i = first + static_cast<std::size_t>(c) * kRgbaBytes;
+                std::uint8_t* pixel = to + static_cast<std::size_t>(c) * kRgbaBytes;
+                if (!transparent_) {
+                    for (int k = 0; k < kRgbaBytes; ++k) {
+                        pixel[k] = toByte(overBlack[i + k] / full);
+                    }
+                    continue;
+                }
+                double seeThrough = 0.0;
+                for (int k = 0; k < 3; ++k) {
+                    seeThrough += (static_cast<double>(overWhite[i + k]) - overBlack[i + k]) / full;
+                }
+                pixel[3] = toByte(1.0 - seeThrough / 3.0);
+                // Divided by the opacity as written, so that the colour times it is exactly the
+                // picture over black before rounding.
+                const double opacity = pixel[3] / kFullEight;
+                for (int k = 0; k < 3; ++k) {
+                    pixel[k] = opacity == 0.0 ? 0 : toByte(overBlack[i + k] / full / opacity);
+                }
             }
         }
     }
@@ -143,11 +198,13 @@ private:
     ProjectData& data_;
     const Camera& camera_;
     RgbaPicture& out_;
+    bool transparent_ = false;
     int perPass_ = 1;
     int passes_ = 1;
     std::unique_ptr<gl::OffscreenTarget> target_;
-    std::vector<std::uint8_t> pass_;
-    std::vector<std::uint16_t> sums_;
+    std::vector<std::uint8_t> narrow_;
+    std::vector<std::uint16_t> wide_;
+    std::vector<std::uint32_t> sums_;
 };
 
 } // namespace
@@ -174,7 +231,7 @@ bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int heig
     if (settings.pictures) {
         textures.emplace(data, *settings.pictures, camera, width, height, settings.notes);
     }
-    TiledRender render(data, camera, out, std::max(settings.samples, 1));
+    TiledRender render(data, camera, out, std::max(settings.samples, 1), settings.transparent);
     const bool ok = render.run(why);
     textures.reset();
     data.showSelection = 1;

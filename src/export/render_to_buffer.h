@@ -10,11 +10,14 @@
 
 namespace cartonic {
 
-// A rendered picture: RGBA bytes, top row first, width x height x 4 with no padding.
+// A rendered picture: RGBA bytes, top row first, width x height x 4 with no padding. Opaque
+// unless transparent says otherwise; then the alpha bytes are the opacity and the colours are
+// straight (not multiplied by it).
 struct RgbaPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba;
+    bool transparent = false;
 };
 
 // Samples a pixel: one is the aliased picture; smooth pictures, the export's default, take
@@ -25,6 +28,9 @@ inline constexpr int kSmoothSamples = 4;
 // How a picture is rendered, beyond its size and camera.
 struct RenderSettings {
     int samples = kSmoothSamples;
+    // Background and floor see-through: the box, its reflection and its shadow are what the
+    // picture holds, each as opaque as it covers what is behind it.
+    bool transparent = false;
     // With pictures, the faces and the floor are drawn from textures built for this picture
     // (ExportTextures); without, from the record's own. What could not be done as asked (a
     // picture file gone) is said in *notes, one sentence each.

@@ -45,7 +45,12 @@ inline constexpr Rgb kLightMarkerColor = {1.0f, 0.0f, 0.0f};
 // depth and stencil, the one-time state of initGLState, and the camera's projection loaded.
 // Sets the state its passes rely on itself (blending, stencil, masks), so state left behind by a
 // toolkit does not leak in; never binds a framebuffer.
-void drawFrame(const ProjectData& data);
+//
+// With a backdrop, the background is that solid colour and the floor is drawn in it, untextured:
+// the scene as it shows over that colour when background and floor are see-through. Every pixel
+// is then an affine function of the backdrop with the same slope in each channel (one minus the
+// pixel's opacity), which is what a transparent picture is worked out from.
+void drawFrame(const ProjectData& data, const Rgb* backdrop = nullptr);
 
 // The vertical two-colour gradient behind the scene, when data.gradientBackground is on. Ends
 // with depth writes and lighting on, depth testing, texturing, stencil and blending off.

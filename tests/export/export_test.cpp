@@ -205,6 +205,58 @@ TEST_F(FacePictureExport, AGoneFileLeavesTheKeptCopyAndANote) {
     EXPECT_NE(notes[0].find("512 x 512"), std::string::npos) << notes[0];
 }
 
+TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
+    // Background and floor see-through, the box opaque, its reflection and shadow partly so:
+    // the written picture laid over C is the frame drawn with background and floor in C.
+    constexpr int kW = 200;
+    constexpr int kH = 150;
+    camera_.setViewSize(kW, kH);
+    RenderSettings settings;
+    settings.transparent = true;
+    RgbaPicture picture;
+    ASSERT_TRUE(renderer_->render(camera_, kW, kH, picture, nullptr, settings));
+    test::TempDir dir;
+    ASSERT_TRUE(writePicture(dir.file("cut-out.png"), picture, PictureFormat::Png));
+    const QImage png = QImage(QString::fromStdString(dir.file("cut-out.png")))
+                           .convertToFormat(QImage::Format_RGBA8888);
+    ASSERT_EQ(png.size(), QSize(kW, kH));
+
+    int opaque = 0, partial = 0, clear = 0;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            const int a = qAlpha(png.pixel(x, y));
+            (a == 255 ? opaque : a == 0 ? clear : partial)++;
+        }
+    }
+    EXPECT_GT(opaque, kW * kH / 20) << "the box";
+    EXPECT_GT(clear, kW * kH / 5) << "background and floor";
+    EXPECT_GT(partial, kW * kH / 20) << "reflection, shadow and smooth edges";
+
+    for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.35f, 0.6f, 0.8f}}) {
+        auto target = gl::OffscreenTarget::create(kW, kH, nullptr, kSmoothSamples);
+        ASSERT_TRUE(target);
+        data_.showSelection = 0;
+        camera_.applyProjection();
+        drawFrame(data_, &backdrop);
+        data_.showSelection = 1;
+        const std::vector<std::uint8_t> expected = target->readRgba();
+        target.reset();
+        int worst = 0;
+        for (int y = 0; y < kH; ++y) {
+            const auto* row = png.constScanLine(y);
+            for (int x = 0; x < kW; ++x) {
+                const double a = row[x * 4 + 3] / 255.0;
+                for (int c = 0; c < 3; ++c) {
+                    const double over = a * row[x * 4 + c] + (1 - a) * backdrop[c] * 255;
+                    const int e = expected[(static_cast<std::size_t>(y) * kW + x) * 4 + c];
+                    worst = std::max(worst, static_cast<int>(std::lround(std::abs(over - e))));
+                }
+            }
+        }
+        EXPECT_LE(worst, 3) << backdrop[0] << ", " << backdrop[1] << ", " << backdrop[2];
+    }
+}
+
 TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {
     test::TempDir dir;
     RgbaPicture picture;
