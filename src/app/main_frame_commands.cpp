@@ -341,10 +341,17 @@ void MainFrame::saveAsImage() {
     if (!size) {
         return;
     }
-    const QString path = prompts_.chooseFile(this, {true, kImageFilter, kImageSuffix, folder});
+    QString chosenFilter;
+    const QString path =
+        prompts_.chooseFile(this, {true, QString(kImageFilter) + ";;" + kPngImageFilter,
+                                   kImageSuffix, folder, &chosenFilter});
     if (path.isEmpty()) {
         return;
     }
+    // The name's extension when it names a format, else the filter chosen.
+    const PictureFormat format =
+        formatForPath(localPath(path))
+            .value_or(chosenFilter == kPngImageFilter ? PictureFormat::Png : PictureFormat::Jpeg);
     std::string why;
     const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
@@ -352,7 +359,7 @@ void MainFrame::saveAsImage() {
     settings.pictures = &pictures;
     settings.notes = &notes;
     const bool written =
-        view_->exportImage(localPath(path), size->width, size->height, &why, settings);
+        view_->exportImage(localPath(path), size->width, size->height, format, &why, settings);
     view_->update();
     if (!written) {
         prompts_.showError(this,

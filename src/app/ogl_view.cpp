@@ -147,11 +147,11 @@ bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::strin
     return ok;
 }
 
-bool OGLView::exportImage(const std::string& path, int width, int height, std::string* why,
-                          const RenderSettings& settings) {
+bool OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
+                          std::string* why, const RenderSettings& settings) {
     RgbaPicture picture;
     return renderToBuffer(width, height, picture, why, settings) &&
-           writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality, why);
+           writePicture(path, picture, format, kExportJpegQuality, why);
 }
 
 void OGLView::mousePressEvent(QMouseEvent* event) {

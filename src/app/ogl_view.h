@@ -6,6 +6,7 @@
 
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
+#include "export/picture_writer.h"
 #include "export/render_to_buffer.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
@@ -55,10 +56,10 @@ public:
     // context and with the camera as it is (aspect included), as settings say. No repaint happens.
     bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr,
                         const RenderSettings& settings = {});
-    // renderToBuffer, then writes the picture to path as JPEG whatever its extension. A failure
-    // leaves no partial file and returns false with the reason.
-    bool exportImage(const std::string& path, int width, int height, std::string* why = nullptr,
-                     const RenderSettings& settings = {});
+    // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
+    // and returns false with the reason.
+    bool exportImage(const std::string& path, int width, int height, PictureFormat format,
+                     std::string* why = nullptr, const RenderSettings& settings = {});
 
     // The face a picture dragged over the view would land on, outlined while the drag is over
     // it; -1 for none.

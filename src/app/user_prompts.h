@@ -24,9 +24,10 @@ struct ExportSize {
 
 struct FileRequest {
     bool save = false;
-    QString filter;        // e.g. "Cartonic project file (*.ctn)"
-    QString defaultSuffix; // added to a name typed without an extension
+    QString filter;        // e.g. "Cartonic project file (*.ctn)"; several are split by ";;"
+    QString defaultSuffix; // added to a name typed without an extension (first filter's)
     QString folder;        // where the dialog starts; "" for the toolkit's choice
+    QString* chosenFilter = nullptr; // when given, receives the filter the user left chosen
 };
 
 struct UserPrompts {
@@ -50,6 +51,7 @@ inline constexpr const char* kProjectFilter = "Cartonic project file (*.ctn)";
 inline constexpr const char* kProjectSuffix = kProjectFileSuffix;
 inline constexpr const char* kImageFilter = "imsge files (*.jpg)";
 inline constexpr const char* kImageSuffix = "jpeg";
+inline constexpr const char* kPngImageFilter = "PNG image (*.png)";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";
 
 } // namespace cartonic

@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(QImage(q(dir.file("shot.jpg"))).size(), device);
     }
 
-    void exportIsJpegOfTheWholeViewStretched() {
+    void exportIsOfTheWholeViewStretchedAsTheNameOrFilterSays() {
         frame_->resize(900, 500);
         data_.selectedFace = -1; // no outline in the view, so view and picture can be compared
         frame_->view().requestRedraw();
@@ -396,19 +396,34 @@ private slots:
         const QImage seen = frame_->view().grabFramebuffer();
         QVERIFY(seen.width() > seen.height() + 50);
 
+        // A name ending in .png, in any case, or the PNG filter chosen writes PNG; a name of
+        // another format's keeps it, and any other name gets JPEG.
+        struct Case {
+            const char* name;
+            const char* filter;
+            const char* format;
+        };
         test::TempDir dir;
-        script_.files = {q(dir.file("cover.png"))};
-        script_.exportSize = ExportSize{160, 160, {}};
-        frame_->dispatch(SaveAsImage);
-        QVERIFY(script_.errors.isEmpty());
-        const auto bytes = test::readBytes(dir.file("cover.png"));
-        QVERIFY(bytes.size() > 3);
-        QCOMPARE(QByteArray(bytes.data(), 2), QByteArray("\xFF\xD8")); // JPEG, whatever the name
-        const QImage picture =
-            QImage::fromData(QByteArray(bytes.data(), qsizetype(bytes.size())), "JPEG");
-        QCOMPARE(picture.size(), QSize(160, 160));
-        QVERIFY2(pictureDifference(picture, seen) < 4.0,
-                 qPrintable(QString::number(pictureDifference(picture, seen))));
+        for (const Case& c :
+             {Case{"cover.png", kImageFilter, "PNG"}, Case{"cover.PnG", kImageFilter, "PNG"},
+              Case{"cover", kPngImageFilter, "PNG"}, Case{"cover.jpg", kPngImageFilter, "JPEG"},
+              Case{"cover.img", kImageFilter, "JPEG"}}) {
+            script_.files = {q(dir.file(c.name))};
+            script_.chosenFilter = c.filter;
+            script_.exportSize = ExportSize{160, 160, {}};
+            frame_->dispatch(SaveAsImage);
+            QVERIFY(script_.errors.isEmpty());
+            QVERIFY(script_.questionsAsked.last().endsWith(
+                QString("%1;;%2").arg(kImageFilter, kPngImageFilter)));
+            const auto bytes = test::readBytes(dir.file(c.name));
+            const QByteArray data(bytes.data(), qsizetype(bytes.size()));
+            const QByteArray magic = QByteArray(c.format) == "PNG" ? "\x89PNG" : "\xFF\xD8";
+            QVERIFY2(data.startsWith(magic), c.name);
+            const QImage picture = QImage::fromData(data, c.format);
+            QCOMPARE(picture.size(), QSize(160, 160));
+            QVERIFY2(pictureDifference(picture, seen) < 4.0,
+                     qPrintable(QString::number(pictureDifference(picture, seen))));
+        }
     }
 
     void openedLightShowsInTheViewTheExportAndTheRenderer() {
