@@ -125,6 +125,9 @@ private:
     void showAbout();
     void toggleToolbar();
     void toggleStatusBar();
+    void toggleSmoothEdges();
+    // The view's smooth edges as last chosen (on when nothing is remembered).
+    void restoreSmoothEdges();
     // Asks to save unsaved changes; false when the user cancels what was about to happen.
     bool mayDiscardChanges();
     void markSaved();

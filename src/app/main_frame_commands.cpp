@@ -63,6 +63,9 @@ constexpr const char* kWindowGeometryKey = "window/geometry";
 constexpr const char* kNavigationProportionKey = "window/navigationProportion";
 constexpr const char* kLastExportSizeKey = "export/size";
 constexpr const char* kLastExportFolderKey = "export/folder";
+constexpr const char* kExportSmoothEdgesKey = "export/smoothEdges";
+constexpr const char* kExportTransparentKey = "export/transparent";
+constexpr const char* kViewSmoothEdgesKey = "view/smoothEdges";
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -147,6 +150,9 @@ void MainFrame::dispatch(int command) {
         break;
     case ViewStatusBar:
         toggleStatusBar();
+        break;
+    case ViewSmoothEdges:
+        toggleSmoothEdges();
         break;
     default:
         break; // commands nobody handles, such as Cut, do nothing
@@ -329,6 +335,7 @@ void MainFrame::saveAsImage() {
     // The size and folder of the last picture, where remembered; else the view's size.
     QSize proposed = viewPixelSize();
     QString folder;
+    ExportSize choices;
     if (settings_) {
         const QSize last = settings_->value(kLastExportSizeKey).toSize();
         if (last.width() >= 1 && last.width() <= kMaxExportSide && last.height() >= 1 &&
@@ -336,8 +343,12 @@ void MainFrame::saveAsImage() {
             proposed = last;
         }
         folder = settings_->value(kLastExportFolderKey).toString();
+        choices.smoothEdges = settings_->value(kExportSmoothEdgesKey, true).toBool();
+        choices.transparent = settings_->value(kExportTransparentKey, false).toBool();
     }
-    const auto size = prompts_.askExportSize(this, {proposed.width(), proposed.height(), {}});
+    choices.width = proposed.width();
+    choices.height = proposed.height();
+    const auto size = prompts_.askExportSize(this, choices);
     if (!size) {
         return;
     }
@@ -358,6 +369,11 @@ void MainFrame::saveAsImage() {
     RenderSettings settings;
     settings.pictures = &pictures;
     settings.notes = &notes;
+    settings.samples = size->smoothEdges ? kSmoothSamples : kAliasedSamples;
+    settings.transparent = size->transparent && format == PictureFormat::Png;
+    if (size->transparent && format != PictureFormat::Png) {
+        notes.push_back("a JPEG picture has no transparency, so its background is drawn");
+    }
     const bool written =
         view_->exportImage(localPath(path), size->width, size->height, format, &why, settings);
     view_->update();
@@ -370,6 +386,8 @@ void MainFrame::saveAsImage() {
     if (settings_) {
         settings_->setValue(kLastExportSizeKey, QSize(size->width, size->height));
         settings_->setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
+        settings_->setValue(kExportSmoothEdgesKey, size->smoothEdges);
+        settings_->setValue(kExportTransparentKey, size->transparent);
     }
     if (!size->fallbackNote.isEmpty() || !notes.empty()) {
         // A size the user did not type, or a picture not drawn from its file, is not kept silent.
@@ -391,6 +409,8 @@ void MainFrame::copyPicture() {
     RenderSettings settings;
     settings.pictures = &pictures;
     settings.notes = &notes;
+    // A copy is the view as seen: smooth as the view is.
+    settings.samples = view_->smoothEdges() ? kSmoothSamples : kAliasedSamples;
     if (!view_->renderToBuffer(size.width(), size.height(), picture, &why, settings)) {
         statusBar()->showMessage("Cannot copy the picture: " + QString::fromStdString(why));
         return;
@@ -570,6 +590,21 @@ void MainFrame::toggleToolbar() {
     toolbarVisible_ = !toolbarVisible_;
     toolbar_->setVisible(toolbarVisible_);
     actions_[ViewToolbar]->setChecked(toolbarVisible_);
+}
+
+void MainFrame::toggleSmoothEdges() {
+    const bool on = !view_->smoothEdges();
+    view_->setSmoothEdges(on);
+    actions_[ViewSmoothEdges]->setChecked(on);
+    if (settings_) {
+        settings_->setValue(kViewSmoothEdgesKey, on);
+    }
+}
+
+void MainFrame::restoreSmoothEdges() {
+    const bool on = !settings_ || settings_->value(kViewSmoothEdgesKey, true).toBool();
+    view_->setSmoothEdges(on);
+    actions_[ViewSmoothEdges]->setChecked(on);
 }
 
 void MainFrame::toggleStatusBar() {

@@ -31,6 +31,8 @@ QSurfaceFormat viewSurfaceFormat() {
     format.setBlueBufferSize(8);
     format.setDepthBufferSize(kDepthBits);
     format.setStencilBufferSize(kStencilBits);
+    // The samples are the surface's for good; smooth edges are then switched frame by frame.
+    format.setSamples(kSmoothSamples);
     return format;
 }
 
@@ -113,7 +115,23 @@ void OGLView::resizeEvent(QResizeEvent* event) {
     QOpenGLWidget::resizeEvent(event);
 }
 
+void OGLView::setSmoothEdges(bool on) {
+    smoothEdges_ = on;
+    update();
+}
+
 void OGLView::paintGL() {
+    GLint samples = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    if (samples != surfaceSamples_) {
+        surfaceSamples_ = samples;
+        emit smoothEdgesOffered(samples > 1);
+    }
+    if (smoothEdges_) {
+        glEnable(GL_MULTISAMPLE);
+    } else {
+        glDisable(GL_MULTISAMPLE);
+    }
     camera_.applyProjection();
     if (dropFace_ >= 0) {
         // While a picture is dragged over the box, the outline shows where it would land.

@@ -52,6 +52,11 @@ public:
     // Loads the record's light into this view's context, if it has one yet. Does not repaint.
     void applyLight() override;
 
+    // Whether frames are drawn with smooth edges, when the surface has the samples for it (see
+    // smoothEdgesOffered). On by default; changing it repaints.
+    bool smoothEdges() const { return smoothEdges_; }
+    void setSmoothEdges(bool on);
+
     // Renders the scene without the selection outline at width x height offscreen, in this view's
     // context and with the camera as it is (aspect included), as settings say. No repaint happens.
     bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr,
@@ -71,6 +76,9 @@ signals:
     void pictureDropped(int face, const QString& path);
     // Something asked for a new picture: an edit, a drag step or a camera move.
     void redrawRequested();
+    // Whether the surface the view draws into has samples for smooth edges; sent with the first
+    // frame and whenever that changes.
+    void smoothEdgesOffered(bool offered);
 
 protected:
     void initializeGL() override;
@@ -100,10 +108,13 @@ private:
     int paintCount_ = 0;
     int dropFace_ = -1;
     bool glReady_ = false;
+    bool smoothEdges_ = true;
+    int surfaceSamples_ = -1; // unknown until the first frame
 };
 
-// The surface format the view asks for: a double-buffered compatibility context with depth and
-// stencil. Set as the application default before the first window is made.
+// The surface format the view asks for: a double-buffered compatibility context with depth,
+// stencil and the samples of smooth edges. Set as the application default before the first
+// window is made.
 QSurfaceFormat viewSurfaceFormat();
 
 } // namespace cartonic

@@ -58,10 +58,13 @@ UserPrompts UserPrompts::standard() {
     };
     p.askExportSize = [](QWidget* parent, const ExportSize& viewSize) -> std::optional<ExportSize> {
         ExportSettingsDialog dialog(viewSize.width, viewSize.height, parent);
+        dialog.setSmoothEdges(viewSize.smoothEdges);
+        dialog.setTransparent(viewSize.transparent);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return ExportSize{dialog.exportWidth(), dialog.exportHeight(), dialog.fallbackNote()};
+        return ExportSize{dialog.exportWidth(), dialog.exportHeight(), dialog.fallbackNote(),
+                          dialog.smoothEdges(), dialog.transparent()};
     };
     p.showNotice = [](QWidget* parent, const QString& message) {
         QMessageBox::information(parent, QString(), message);

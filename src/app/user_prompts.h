@@ -20,6 +20,8 @@ struct ExportSize {
     int width = 0;
     int height = 0;
     QString fallbackNote; // which sides kept the view's size and why; "" when none did
+    bool smoothEdges = true;
+    bool transparent = false; // a PNG picture's background and floor see-through
 };
 
 struct FileRequest {
@@ -37,8 +39,8 @@ struct UserPrompts {
     std::function<SaveChoice(QWidget* parent)> askSaveChanges;
     // A failure the user must know about, naming the file.
     std::function<void(QWidget* parent, const QString& message)> showError;
-    // The export size, starting from the size given (the view's, or the last picture's);
-    // nothing when cancelled.
+    // The export size and drawing choices, starting from those given (the view's size, or the
+    // last picture's, and the last choices); nothing when cancelled.
     std::function<std::optional<ExportSize>(QWidget* parent, ExportSize viewSize)> askExportSize;
     // Non-blocking notice, e.g. pictures a project refers to that could not be found.
     std::function<void(QWidget* parent, const QString& message)> showNotice;

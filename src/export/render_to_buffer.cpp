@@ -231,8 +231,14 @@ bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int heig
     if (settings.pictures) {
         textures.emplace(data, *settings.pictures, camera, width, height, settings.notes);
     }
+    // The view switches multisampling off for aliased frames; the picture has its own samples.
+    const GLboolean multisampling = glIsEnabled(GL_MULTISAMPLE);
+    glEnable(GL_MULTISAMPLE);
     TiledRender render(data, camera, out, std::max(settings.samples, 1), settings.transparent);
     const bool ok = render.run(why);
+    if (!multisampling) {
+        glDisable(GL_MULTISAMPLE);
+    }
     textures.reset();
     data.showSelection = 1;
     glGetError(); // a failed draw shows in the picture; there is nothing more to do about it

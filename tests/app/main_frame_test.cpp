@@ -18,6 +18,8 @@
 #include "support/temp_dir.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
@@ -30,6 +32,7 @@
 #include <QToolTip>
 
 #include <deque>
+#include <set>
 
 using namespace cartonic;
 
@@ -518,6 +521,78 @@ private slots:
         script_.files = {}; // cancel the file dialog: nothing is written
         frame_->dispatch(SaveAsImage);
         QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files).size(), 2);
+    }
+
+    void smoothEdgesSwitchTheViewAndItsCopy() {
+        QMenu* view = menuTitled(frame_->menuBar(), "&View");
+        QVERIFY(view->actions().contains(frame_->action(ViewSmoothEdges)));
+        QVERIFY(frame_->action(ViewSmoothEdges)->isChecked());
+        QTRY_VERIFY(frame_->action(ViewSmoothEdges)->isEnabled()); // the surface has samples
+        data_.selectedFace = -1;
+        const auto looks = [&] {
+            frame_->view().requestRedraw();
+            QTest::qWait(50);
+            return frame_->view().grabFramebuffer();
+        };
+        const auto copied = [&] {
+            frame_->dispatch(EditCopy);
+            return QGuiApplication::clipboard()->image();
+        };
+        const QImage smooth = looks();
+        const QImage smoothCopy = copied();
+        frame_->dispatch(ViewSmoothEdges);
+        QVERIFY(!frame_->action(ViewSmoothEdges)->isChecked());
+        const QImage aliased = looks();
+        const QImage aliasedCopy = copied();
+        // Only the edges change, and the copy changes with the view.
+        // Only the edges change, and the copy changes with the view.
+        const auto changedShare = [](const QImage& a, const QImage& b) {
+            const QImage x = a.convertToFormat(QImage::Format_RGB32);
+            const QImage y = b.convertToFormat(QImage::Format_RGB32);
+            int changed = 0;
+            for (int row = 0; row < x.height(); ++row) {
+                for (int col = 0; col < x.width(); ++col) {
+                    const QRgb p = x.pixel(col, row);
+                    const QRgb r = y.pixel(col, row);
+                    changed +=
+                        std::max({std::abs(qRed(p) - qRed(r)), std::abs(qGreen(p) - qGreen(r)),
+                                  std::abs(qBlue(p) - qBlue(r))}) > 8;
+                }
+            }
+            return double(changed) / (x.width() * x.height());
+        };
+        const double changed = changedShare(smooth, aliased);
+        QVERIFY2(changed > 0.001 && changed < 0.05, qPrintable(QString::number(changed)));
+        QVERIFY(changedShare(smoothCopy, aliasedCopy) > 0.001);
+        QVERIFY(pictureDifference(aliasedCopy, aliased) < 1.0);
+    }
+
+    void exportDrawsAsTheDialogChose() {
+        test::TempDir dir;
+        const auto exported = [&](const char* name, bool smooth, bool transparent) {
+            script_.files = {q(dir.file(name))};
+            script_.exportSize = ExportSize{200, 150, {}, smooth, transparent};
+            frame_->dispatch(SaveAsImage);
+            return QImage(q(dir.file(name))).convertToFormat(QImage::Format_RGBA8888);
+        };
+        const auto alphas = [](const QImage& picture) {
+            std::set<int> seen;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x) {
+                    seen.insert(qAlpha(picture.pixel(x, y)));
+                }
+            }
+            return seen;
+        };
+        const QImage cutOut = exported("cut-out.png", true, true);
+        QVERIFY(alphas(cutOut).count(0) && alphas(cutOut).count(255) && alphas(cutOut).size() > 10);
+        QCOMPARE(alphas(exported("opaque.png", true, false)), std::set<int>{255});
+        QVERIFY(pictureDifference(exported("smooth.png", true, false),
+                                  exported("aliased.png", false, false)) > 0.05);
+        // JPEG has no transparency: the background is drawn and the user is told.
+        QCOMPARE(alphas(exported("cut-out.jpg", true, true)), std::set<int>{255});
+        QVERIFY(frame_->statusBar()->currentMessage().contains("no transparency"));
+        QVERIFY(script_.errors.isEmpty());
     }
 
     void exportWithAPictureFileGoneSaysSo() {
