@@ -173,6 +173,8 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
     }
     std::vector<std::string> notes;
     RenderSettings settings;
+    settings.samples = options_.samples;
+    settings.transparent = options_.transparent;
     settings.pictures = &pictures;
     settings.notes = &notes;
     RgbaPicture rendered;
