@@ -256,7 +256,10 @@ TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera
         }
     }
     const auto texels = [](double perUnit) {
-        return static_cast<int>(std::clamp(std::ceil(perUnit), 1.0, double(1 << 30)));
+        // A record of any numbers may give any density; none that is not a number counts.
+        return std::isnan(perUnit)
+                   ? 1
+                   : static_cast<int>(std::clamp(std::ceil(perUnit), 1.0, double(1 << 30)));
     };
     return {texels(perS), texels(perT)};
 }
@@ -287,8 +290,10 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
     if (static_cast<double>(total) > budget) {
         const double scale = std::sqrt(budget / static_cast<double>(total));
         for (TextureSize& size : sizes) {
-            size = {std::max(1, static_cast<int>(size.width * scale)),
-                    std::max(1, static_cast<int>(size.height * scale))};
+            if (size.width != 0) {
+                size = {std::max(1, static_cast<int>(size.width * scale)),
+                        std::max(1, static_cast<int>(size.height * scale))};
+            }
         }
     }
 
