@@ -2,6 +2,7 @@
 
 #include "camera/face_picking.h"
 #include "export/picture_writer.h"
+#include "gl/offscreen_target.h"
 #include "image/textures.h"
 #include "panels/image_browse.h"
 #include "render/gl_state.h"
@@ -10,6 +11,7 @@
 
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QSurfaceFormat>
 
 #include <GL/gl.h>
@@ -31,8 +33,6 @@ QSurfaceFormat viewSurfaceFormat() {
     format.setBlueBufferSize(8);
     format.setDepthBufferSize(kDepthBits);
     format.setStencilBufferSize(kStencilBits);
-    // The samples are the surface's for good; smooth edges are then switched frame by frame.
-    format.setSamples(kSmoothSamples);
     return format;
 }
 
@@ -53,7 +53,9 @@ OGLView::OGLView(ProjectData& data, QWidget* parent) : QOpenGLWidget(parent), da
     connect(&idle_, &QTimer::timeout, this, &OGLView::redrawIfNeeded);
 }
 
-OGLView::~OGLView() = default;
+OGLView::~OGLView() {
+    releaseSampled();
+}
 
 void OGLView::requestRedraw() {
     needsRedraw_ = 1;
@@ -98,6 +100,12 @@ void OGLView::applyLight() {
 void OGLView::initializeGL() {
     initGLState(data_);
     glReady_ = true;
+    // The multisampled target goes with the context (a view moved to another window gets a new
+    // one).
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseSampled,
+            Qt::UniqueConnection);
+    offersSmoothEdges_ = gl::OffscreenTarget::maxSamples() > 1;
+    emit smoothEdgesOffered(offersSmoothEdges_);
 }
 
 void OGLView::resizeGL(int width, int height) {
@@ -120,17 +128,31 @@ void OGLView::setSmoothEdges(bool on) {
     update();
 }
 
-void OGLView::paintGL() {
-    GLint samples = 0;
-    glGetIntegerv(GL_SAMPLES, &samples);
-    if (samples != surfaceSamples_) {
-        surfaceSamples_ = samples;
-        emit smoothEdgesOffered(samples > 1);
+void OGLView::releaseSampled() {
+    if (sampled_) {
+        makeCurrent();
+        sampled_.reset();
+        doneCurrent();
     }
-    if (smoothEdges_) {
-        glEnable(GL_MULTISAMPLE);
+}
+
+void OGLView::paintGL() {
+    // The first frame is drawn aliased and the smooth one follows at once: the driver builds its
+    // multisampled passes for that one, and the window need not wait for them to show.
+    const bool smooth = smoothEdges_ && offersSmoothEdges_ && paintCount_ > 0;
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (smooth) {
+        if (!sampled_ || sampled_->width() != viewport[2] || sampled_->height() != viewport[3]) {
+            sampled_.reset();
+            sampled_ =
+                gl::OffscreenTarget::create(viewport[2], viewport[3], nullptr, kSmoothSamples);
+        }
+        if (sampled_) {
+            sampled_->bind();
+        }
     } else {
-        glDisable(GL_MULTISAMPLE);
+        sampled_.reset(); // its memory is the surface's four times over
     }
     camera_.applyProjection();
     if (dropFace_ >= 0) {
@@ -145,8 +167,13 @@ void OGLView::paintGL() {
     } else {
         drawFrame(data_);
     }
+    if (smooth && sampled_) {
+        sampled_->resolveInto(defaultFramebufferObject());
+    }
     needsRedraw_ = 0;
-    ++paintCount_;
+    if (paintCount_++ == 0 && smoothEdges_ && offersSmoothEdges_) {
+        QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
+    }
     emit painted();
 }
 

@@ -17,6 +17,11 @@
 
 class QMimeData;
 
+namespace cartonic::gl {
+class OffscreenTarget;
+} // namespace cartonic::gl
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,7 +57,7 @@ public:
     // Loads the record's light into this view's context, if it has one yet. Does not repaint.
     void applyLight() override;
 
-    // Whether frames are drawn with smooth edges, when the surface has the samples for it (see
+    // Whether frames are drawn with smooth edges, when the driver offers the samples (see
     // smoothEdgesOffered). On by default; changing it repaints.
     bool smoothEdges() const { return smoothEdges_; }
     void setSmoothEdges(bool on);
@@ -76,8 +81,7 @@ signals:
     void pictureDropped(int face, const QString& path);
     // Something asked for a new picture: an edit, a drag step or a camera move.
     void redrawRequested();
-    // Whether the surface the view draws into has samples for smooth edges; sent with the first
-    // frame and whenever that changes.
+    // Whether the driver offers the samples smooth edges take; sent when the context is made.
     void smoothEdgesOffered(bool offered);
 
 protected:
@@ -96,6 +100,8 @@ protected:
 
 private:
     void redrawIfNeeded();
+    // Deletes the multisampled target with the view's context current.
+    void releaseSampled();
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
     int trackDrop(const QMimeData& mime, QPointF pos);
     void setDropFace(int face);
@@ -109,12 +115,14 @@ private:
     int dropFace_ = -1;
     bool glReady_ = false;
     bool smoothEdges_ = true;
-    int surfaceSamples_ = -1; // unknown until the first frame
+    bool offersSmoothEdges_ = false;
+    // Smooth frames are drawn here and resolved into the widget's own, single-sampled buffer, so
+    // switching them off leaves no multisampling cost behind.
+    std::unique_ptr<gl::OffscreenTarget> sampled_;
 };
 
-// The surface format the view asks for: a double-buffered compatibility context with depth,
-// stencil and the samples of smooth edges. Set as the application default before the first
-// window is made.
+// The surface format the view asks for: a double-buffered compatibility context with depth and
+// stencil. Set as the application default before the first window is made.
 QSurfaceFormat viewSurfaceFormat();
 
 } // namespace cartonic

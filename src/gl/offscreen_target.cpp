@@ -118,6 +118,14 @@ void OffscreenTarget::resolve(int x, int y, int w, int h) const {
     glBlitFramebuffer(x, y, x + w, y + h, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
+void OffscreenTarget::resolveInto(std::uint32_t framebuffer) const {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+    glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+}
+
 void OffscreenTarget::readBlock(int x, int y, int w, int h, void* out, int rowPixels,
                                 bool topFirst) const {
     GLuint source = framebuffer_;

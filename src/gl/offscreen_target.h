@@ -50,6 +50,10 @@ public:
     // width x height x 4 bytes with no padding.
     std::vector<std::uint8_t> readRgba() const;
 
+    // Copies the colour buffer, its samples resolved, into the same-sized framebuffer named, and
+    // leaves that one bound for drawing: to show a multisampled frame in a window's buffer.
+    void resolveInto(std::uint32_t framebuffer) const;
+
     // Reads the w x h block whose bottom-left pixel is (x, y), in OpenGL's rows (bottom up), as
     // RGBA of 8 bits (ColourBits::Eight) or 16 bits a channel into out, rows rowPixels pixels
     // apart; with topFirst the block's top row comes first. Leaves the target bound for drawing.
