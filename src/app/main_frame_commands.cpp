@@ -372,7 +372,7 @@ void MainFrame::saveAsImage() {
     settings.samples = size->smoothEdges ? kSmoothSamples : kAliasedSamples;
     settings.transparent = size->transparent && format == PictureFormat::Png;
     if (size->transparent && format != PictureFormat::Png) {
-        notes.push_back("a JPEG picture has no transparency, so its background is drawn");
+        notes.emplace_back("a JPEG picture has no transparency, so its background is drawn");
     }
     const bool written =
         view_->exportImage(localPath(path), size->width, size->height, format, &why, settings);
