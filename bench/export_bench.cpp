@@ -1,7 +1,8 @@
 // Exporting a 2047 x 2047 picture whole (render, read back, turn upright, encode, write) against
 // its reference: an offscreen render of the same frame read back as OpenGL gives it, plus the
-// reference encoder (cjpeg) on the same pixels at the same quality. Wall-clock time in pairs
-// (see timePairs).
+// reference encoder (cjpeg) on the same pixels at the same quality; both aliased, so the figure is
+// the export's own work. Then the smooth export, the default, against the aliased one. Wall-clock
+// time in pairs (see timePairs).
 
 #include "bench_support.h"
 
@@ -43,10 +44,11 @@ Scene& scene() {
 }
 
 // The whole export, as the view's exportImage does it: render, read back, encode, write.
-double exportSeconds(Scene& s, const std::string& path) {
+double exportSeconds(Scene& s, const std::string& path, int samples) {
     return bench::timed([&] {
         RgbaPicture picture;
-        return s.renderer->render(s.camera, kExportSide, kExportSide, picture) &&
+        return s.renderer->render(s.camera, kExportSide, kExportSide, picture, nullptr,
+                                  RenderSettings{samples}) &&
                writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality);
     });
 }
@@ -77,7 +79,8 @@ void BM_ExportVsRenderAndCjpeg(benchmark::State& state) {
     }
     // The reference encoder's input: the same pixels as the export encodes, as a PPM file.
     RgbaPicture picture;
-    s.renderer->render(s.camera, kExportSide, kExportSide, picture, &s.why);
+    s.renderer->render(s.camera, kExportSide, kExportSide, picture, &s.why,
+                       RenderSettings{kAliasedSamples});
     const std::string ppm = bench::inputPath("export.ppm");
     const QImage image(picture.rgba.data(), kExportSide, kExportSide, kExportSide * 4,
                        QImage::Format_RGBX8888);
@@ -90,7 +93,7 @@ void BM_ExportVsRenderAndCjpeg(benchmark::State& state) {
     const std::string reference = bench::inputPath("export-reference.jpg");
     std::vector<std::uint8_t> pixels(std::size_t{kExportSide} * kExportSide * 4);
     bench::timePairs(
-        state, [&] { return exportSeconds(s, path); },
+        state, [&] { return exportSeconds(s, path, kAliasedSamples); },
         [&] {
             const double render = renderSeconds(s, pixels);
             const double encode =
@@ -99,8 +102,21 @@ void BM_ExportVsRenderAndCjpeg(benchmark::State& state) {
         });
 }
 
+void BM_SmoothExportVsAliased(benchmark::State& state) {
+    Scene& s = scene();
+    if (!s.renderer) {
+        state.SkipWithError(s.why.c_str());
+        return;
+    }
+    const std::string path = bench::inputPath("export.jpg");
+    bench::timePairs(
+        state, [&] { return exportSeconds(s, path, kSmoothSamples); },
+        [&] { return exportSeconds(s, path, kAliasedSamples); });
+}
+
 } // namespace
 
 BENCHMARK(BM_ExportVsRenderAndCjpeg)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_SmoothExportVsAliased)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();

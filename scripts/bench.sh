@@ -18,7 +18,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 programs=(bench_make_inputs bench_load bench_load_memory bench_export bench_frame bench_drag
-  bench_start cartonic-render cartonic)
+  bench_start bench_quality cartonic-render cartonic)
 cmake --build "$build" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 bin="$build/bench"
 
@@ -72,6 +72,27 @@ figure() {
     missed=1
   echo "$line"
   [ -z "${4:-}" ] || echo "    $4" >&2
+}
+
+# figure_at_least NAME VALUE TARGET [DETAIL]: as figure, for a figure that must reach its target.
+figure_at_least() {
+  local line
+  line=$(awk -v r="$2" -v t="$3" -v name="$1" 'BEGIN {
+    if (r == "") { printf "%s: n/a (>= %s)  NOT MEASURED\n", name, t; exit 1 }
+    printf "%s: %.2f (>= %s)%s\n", name, r, t, (r >= t ? "" : "  MISSED"); exit (r >= t ? 0 : 1) }') ||
+    missed=1
+  echo "$line"
+  [ -z "${4:-}" ] || echo "    $4" >&2
+}
+
+# quality MODE NAME: one figure of bench_quality MODE (run once per mode, into $work/MODE.txt).
+quality() {
+  [ -f "$work/quality-$1.txt" ] || "$bin/bench_quality" "$1" >"$work/quality-$1.txt" \
+    2>"$work/quality-$1.log" || {
+    echo "bench: bench_quality $1 failed:" >&2
+    cat "$work/quality-$1.log" >&2
+  }
+  awk -v name="$2" '$1 == name { print $2 }' "$work/quality-$1.txt"
 }
 
 # pair PROGRAM BENCHMARK: the medians of a paired benchmark's two sides, for the record.
@@ -136,6 +157,23 @@ figure export_vs_render_cjpeg "$(median bench_export BM_ExportVsRenderAndCjpeg r
   "$(pair bench_export BM_ExportVsRenderAndCjpeg)"
 figure frame_vs_no_effects "$(median bench_frame BM_FrameVsFrameWithoutEffects ratio)" 2.5 \
   "$(pair bench_frame BM_FrameVsFrameWithoutEffects); C++ allocations per pair of frames: $(median bench_frame BM_FrameVsFrameWithoutEffects allocations)"
+figure smooth_frame_vs_aliased "$(median bench_frame BM_SmoothFrameVsAliased ratio)" 2.5 \
+  "$(pair bench_frame BM_SmoothFrameVsAliased)"
+figure smooth_export_vs_aliased "$(median bench_export BM_SmoothExportVsAliased ratio)" 2.0 \
+  "$(pair bench_export BM_SmoothExportVsAliased)"
+# Picture quality: smooth edges against an 8 times larger picture averaged down, the stripes of
+# a 2048-pixel picture on a face 4096 pixels across, transparency laid over colours.
+figure edge_error_ratio_sample "$(quality edges edge_error_ratio_sample)" 0.25 \
+  "$(grep '^edge_error_ratio_sample' "$work/quality-edges.log")"
+figure edge_error_ratio_default "$(quality edges edge_error_ratio_default)" 0.25 \
+  "$(grep '^edge_error_ratio_default' "$work/quality-edges.log")"
+figure_at_least stripe_contrast "$(quality stripes stripe_contrast)" 0.5 \
+  "with the view's textures: $(quality stripes stripe_contrast_kept)"
+figure stripes_peak_vs_budget "$(quality stripes stripes_peak_vs_budget)" 1 \
+  "$(grep '^stripes:' "$work/quality-stripes.log"); budget 2.5 x output + picture"
+figure export_texture_vs_output "$(quality stripes export_texture_vs_output)" 2
+figure composite_error_max "$(quality composite composite_error_max)" 3 \
+  "of 255, over black, white and grey"
 camera_drag=BM_Drag/1 # MouseMode::RotateCamera, the view's start mode
 light_drag=BM_Drag/5  # MouseMode::RotateLight, which also loads the light into GL on each move
 figure drag_cpu_vs_paints "$(median bench_drag $camera_drag cpu_over_paints)" 1.3 \

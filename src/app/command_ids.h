@@ -24,6 +24,7 @@ enum CommandId : int {
     HomePage = 32785,
     ModeRotateLight = 32788,
     ChangeSettings = 32790,
+    ViewSmoothEdges = 32791,
 
     FileNew = 57600,
     FileOpen = 57601,

@@ -2,6 +2,7 @@
 
 #include "panels/dialog_units.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,9 @@ ExportSettingsDialog::ExportSettingsDialog(int viewWidth, int viewHeight, QWidge
     setObjectName("ExportSettingsDialog");
     setWindowTitle("Export to image settings");
     const DialogUnits du(*this);
-    setFixedSize(du.x(319), du.y(77));
+    // Taller than the size alone needs: the drawing choices sit under the size, left of the
+    // buttons, which stay where they were.
+    setFixedSize(du.x(319), du.y(84));
 
     auto* group = new QGroupBox("Output image path", this);
     group->setGeometry(du.rect(7, 7, 305, 44));
@@ -50,6 +53,12 @@ ExportSettingsDialog::ExportSettingsDialog(int viewWidth, int viewHeight, QWidge
     widthEdit_ = makeEdit(kExportWidthEdit, du.rect(66, 23, 73, 15), viewWidth);
     heightEdit_ = makeEdit(kExportHeightEdit, du.rect(211, 23, 73, 15), viewHeight);
 
+    smoothEdgesBox_ = new QCheckBox("&Smooth edges", this);
+    smoothEdgesBox_->setGeometry(du.rect(9, 55, 180, 10));
+    smoothEdgesBox_->setChecked(true);
+    transparentBox_ = new QCheckBox("&Transparent background (PNG pictures only)", this);
+    transparentBox_->setGeometry(du.rect(9, 68, 190, 10));
+
     auto* ok = new QPushButton("OK", this);
     ok->setGeometry(du.rect(203, 56, 50, 14));
     ok->setDefault(true);
@@ -58,6 +67,22 @@ ExportSettingsDialog::ExportSettingsDialog(int viewWidth, int viewHeight, QWidge
     cancel->setGeometry(du.rect(262, 56, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     widthEdit_->setFocus();
+}
+
+bool ExportSettingsDialog::smoothEdges() const {
+    return smoothEdgesBox_->isChecked();
+}
+
+void ExportSettingsDialog::setSmoothEdges(bool on) {
+    smoothEdgesBox_->setChecked(on);
+}
+
+bool ExportSettingsDialog::transparent() const {
+    return transparentBox_->isChecked();
+}
+
+void ExportSettingsDialog::setTransparent(bool on) {
+    transparentBox_->setChecked(on);
 }
 
 void ExportSettingsDialog::done(int result) {

@@ -1,11 +1,13 @@
 #pragma once
 
-// Asks for the pixel size of an exported picture. Each side is 1 to 2047 pixels; an empty, zero
-// or too large entry keeps the size the dialog started with (the view's, or the last picture's)
-// for that side, and fallbackNote says so.
+// Asks for the pixel size of an exported picture, and how it is drawn. Each side is 1 to 2047
+// pixels; an empty, zero or too large entry keeps the size the dialog started with (the view's,
+// or the last picture's) for that side, and fallbackNote says so. Below the size: smooth edges,
+// and a transparent background, which a PNG picture can have and a JPEG cannot.
 
 #include <QDialog>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace cartonic {
@@ -30,6 +32,13 @@ public:
     QString fallbackNote() const { return fallbackNote_; }
     QLineEdit* widthEdit() const { return widthEdit_; }
     QLineEdit* heightEdit() const { return heightEdit_; }
+    QCheckBox* smoothEdgesBox() const { return smoothEdgesBox_; }
+    QCheckBox* transparentBox() const { return transparentBox_; }
+    // The check boxes, set before the dialog runs and read after.
+    bool smoothEdges() const;
+    void setSmoothEdges(bool on);
+    bool transparent() const;
+    void setTransparent(bool on);
 
     // OK, Cancel, Enter, Escape and the close box all take the edits first.
     void done(int result) override;
@@ -37,6 +46,8 @@ public:
 private:
     QLineEdit* widthEdit_;
     QLineEdit* heightEdit_;
+    QCheckBox* smoothEdgesBox_;
+    QCheckBox* transparentBox_;
     int exportWidth_;
     int exportHeight_;
     QString fallbackNote_;

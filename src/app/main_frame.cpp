@@ -64,6 +64,7 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
     createToolbar();
     createClient();
     restoreLayout();
+    restoreSmoothEdges();
 
     faceSelected.add([this] { view_->update(); });
     faceSelected.add([this] { facePanel_->refreshFromProject(); });
@@ -169,6 +170,7 @@ void MainFrame::createActions() {
     addAction(EditPaste, "&Paste\tCtrl+V", QKeySequence(Qt::CTRL | Qt::Key_V));
     addAction(ViewToolbar, "&Toolbar");
     addAction(ViewStatusBar, "&Status Bar");
+    addAction(ViewSmoothEdges, "Smooth &Edges");
     addAction(HomePage, "&Home page");
     addAction(AppAbout, "&About Cartonic...");
     addAction(ModeRotateCamera, commandTooltip(ModeRotateCamera));
@@ -187,7 +189,7 @@ void MainFrame::createActions() {
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     actions_[EditPaste]->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    for (int command : {ViewToolbar, ViewStatusBar}) {
+    for (int command : {ViewToolbar, ViewStatusBar, ViewSmoothEdges}) {
         actions_[command]->setCheckable(true);
         actions_[command]->setChecked(true);
     }
@@ -225,6 +227,7 @@ void MainFrame::createMenus() {
     QMenu* viewMenu = menuBar()->addMenu("&View");
     viewMenu->addAction(actions_[ViewToolbar]);
     viewMenu->addAction(actions_[ViewStatusBar]);
+    viewMenu->addAction(actions_[ViewSmoothEdges]);
     viewMenu->addSeparator();
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction(actions_[HomePage]);
@@ -312,6 +315,8 @@ void MainFrame::createClient() {
         navigation_, &NavigationBar::pictureDropped, this,
         [this](int command, const QString& path) { dropPictureOnFace(command - SelectTop, path); });
     connect(view_, &OGLView::pictureDropped, this, &MainFrame::dropPictureOnFace);
+    // Smooth edges can be switched only on a surface with the samples for them.
+    connect(view_, &OGLView::smoothEdgesOffered, actions_[ViewSmoothEdges], &QAction::setEnabled);
     // A project dropped anywhere on the window opens.
     setAcceptDrops(true);
 

@@ -5,6 +5,7 @@
 
 #include "app/listener_list.h"
 #include "app/user_prompts.h"
+#include "export/export_textures.h"
 #include "model/project_snapshot.h"
 #include "model/slot_images.h"
 
@@ -116,10 +117,17 @@ private:
     void dropPictureOnFace(int face, const QString& path);
     // The view's size in the pixels it is drawn in.
     QSize viewPixelSize() const;
+    // What pictures of the view are drawn from: the slots' pictures and the files they came from.
+    SlotPictures exportPictures() const;
+    // The status bar's line after a picture of the view was made: done, then the notes.
+    void reportPicture(const QString& done, const std::vector<std::string>& notes);
     void openHomePage();
     void showAbout();
     void toggleToolbar();
     void toggleStatusBar();
+    void toggleSmoothEdges();
+    // The view's smooth edges as last chosen (on when nothing is remembered).
+    void restoreSmoothEdges();
     // Asks to save unsaved changes; false when the user cancels what was about to happen.
     bool mayDiscardChanges();
     void markSaved();

@@ -63,6 +63,9 @@ constexpr const char* kWindowGeometryKey = "window/geometry";
 constexpr const char* kNavigationProportionKey = "window/navigationProportion";
 constexpr const char* kLastExportSizeKey = "export/size";
 constexpr const char* kLastExportFolderKey = "export/folder";
+constexpr const char* kExportSmoothEdgesKey = "export/smoothEdges";
+constexpr const char* kExportTransparentKey = "export/transparent";
+constexpr const char* kViewSmoothEdgesKey = "view/smoothEdges";
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -147,6 +150,9 @@ void MainFrame::dispatch(int command) {
         break;
     case ViewStatusBar:
         toggleStatusBar();
+        break;
+    case ViewSmoothEdges:
+        toggleSmoothEdges();
         break;
     default:
         break; // commands nobody handles, such as Cut, do nothing
@@ -308,10 +314,28 @@ QSize MainFrame::viewPixelSize() const {
     return {qRound(view_->width() * ratio), qRound(view_->height() * ratio)};
 }
 
+SlotPictures MainFrame::exportPictures() const {
+    // Relative paths are the project folder's, as Open resolves them.
+    const std::string folder =
+        currentPath_.isEmpty() ? std::string() : localPath(QFileInfo(currentPath_).absolutePath());
+    return {&images_, storedPicturePaths(data_, folder)};
+}
+
+void MainFrame::reportPicture(const QString& done, const std::vector<std::string>& notes) {
+    QStringList text{done};
+    for (const std::string& note : notes) {
+        QString sentence = QFile::decodeName(QByteArray::fromStdString(note));
+        sentence[0] = sentence[0].toUpper();
+        text << sentence + ".";
+    }
+    statusBar()->showMessage(text.join(' '));
+}
+
 void MainFrame::saveAsImage() {
     // The size and folder of the last picture, where remembered; else the view's size.
     QSize proposed = viewPixelSize();
     QString folder;
+    ExportSize choices;
     if (settings_) {
         const QSize last = settings_->value(kLastExportSizeKey).toSize();
         if (last.width() >= 1 && last.width() <= kMaxExportSide && last.height() >= 1 &&
@@ -319,17 +343,39 @@ void MainFrame::saveAsImage() {
             proposed = last;
         }
         folder = settings_->value(kLastExportFolderKey).toString();
+        choices.smoothEdges = settings_->value(kExportSmoothEdgesKey, true).toBool();
+        choices.transparent = settings_->value(kExportTransparentKey, false).toBool();
     }
-    const auto size = prompts_.askExportSize(this, {proposed.width(), proposed.height(), {}});
+    choices.width = proposed.width();
+    choices.height = proposed.height();
+    const auto size = prompts_.askExportSize(this, choices);
     if (!size) {
         return;
     }
-    const QString path = prompts_.chooseFile(this, {true, kImageFilter, kImageSuffix, folder});
+    QString chosenFilter;
+    const QString path =
+        prompts_.chooseFile(this, {true, QString(kImageFilter) + ";;" + kPngImageFilter,
+                                   kImageSuffix, folder, &chosenFilter});
     if (path.isEmpty()) {
         return;
     }
+    // The name's extension when it names a format, else the filter chosen.
+    const PictureFormat format =
+        formatForPath(localPath(path))
+            .value_or(chosenFilter == kPngImageFilter ? PictureFormat::Png : PictureFormat::Jpeg);
     std::string why;
-    const bool written = view_->exportImage(localPath(path), size->width, size->height, &why);
+    const SlotPictures pictures = exportPictures();
+    std::vector<std::string> notes;
+    RenderSettings settings;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
+    settings.samples = size->smoothEdges ? kSmoothSamples : kAliasedSamples;
+    settings.transparent = size->transparent && format == PictureFormat::Png;
+    if (size->transparent && format != PictureFormat::Png) {
+        notes.emplace_back("a JPEG picture has no transparency, so its background is drawn");
+    }
+    const bool written =
+        view_->exportImage(localPath(path), size->width, size->height, format, &why, settings);
     view_->update();
     if (!written) {
         prompts_.showError(this,
@@ -340,13 +386,17 @@ void MainFrame::saveAsImage() {
     if (settings_) {
         settings_->setValue(kLastExportSizeKey, QSize(size->width, size->height));
         settings_->setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
+        settings_->setValue(kExportSmoothEdgesKey, size->smoothEdges);
+        settings_->setValue(kExportTransparentKey, size->transparent);
     }
-    if (!size->fallbackNote.isEmpty()) {
-        // A size the user did not type is not kept silent.
-        statusBar()->showMessage(QString("Saved a %1 x %2 picture. %3")
-                                     .arg(size->width)
-                                     .arg(size->height)
-                                     .arg(size->fallbackNote));
+    if (!size->fallbackNote.isEmpty() || !notes.empty()) {
+        // A size the user did not type, or a picture not drawn from its file, is not kept silent.
+        reportPicture(QString("Saved a %1 x %2 picture. %3")
+                          .arg(size->width)
+                          .arg(size->height)
+                          .arg(size->fallbackNote)
+                          .trimmed(),
+                      notes);
     }
 }
 
@@ -354,7 +404,14 @@ void MainFrame::copyPicture() {
     const QSize size = viewPixelSize();
     RgbaPicture picture;
     std::string why;
-    if (!view_->renderToBuffer(size.width(), size.height(), picture, &why)) {
+    const SlotPictures pictures = exportPictures();
+    std::vector<std::string> notes;
+    RenderSettings settings;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
+    // A copy is the view as seen: smooth as the view is.
+    settings.samples = view_->smoothEdges() ? kSmoothSamples : kAliasedSamples;
+    if (!view_->renderToBuffer(size.width(), size.height(), picture, &why, settings)) {
         statusBar()->showMessage("Cannot copy the picture: " + QString::fromStdString(why));
         return;
     }
@@ -362,8 +419,9 @@ void MainFrame::copyPicture() {
                        QImage::Format_RGBX8888);
     // The clipboard keeps its own copy; the buffer goes with this function.
     QGuiApplication::clipboard()->setImage(image.copy());
-    statusBar()->showMessage(
-        QString("Copied a %1 x %2 picture of the view.").arg(size.width()).arg(size.height()));
+    reportPicture(
+        QString("Copied a %1 x %2 picture of the view.").arg(size.width()).arg(size.height()),
+        notes);
     view_->update();
 }
 
@@ -532,6 +590,21 @@ void MainFrame::toggleToolbar() {
     toolbarVisible_ = !toolbarVisible_;
     toolbar_->setVisible(toolbarVisible_);
     actions_[ViewToolbar]->setChecked(toolbarVisible_);
+}
+
+void MainFrame::toggleSmoothEdges() {
+    const bool on = !view_->smoothEdges();
+    view_->setSmoothEdges(on);
+    actions_[ViewSmoothEdges]->setChecked(on);
+    if (settings_) {
+        settings_->setValue(kViewSmoothEdgesKey, on);
+    }
+}
+
+void MainFrame::restoreSmoothEdges() {
+    const bool on = !settings_ || settings_->value(kViewSmoothEdgesKey, true).toBool();
+    view_->setSmoothEdges(on);
+    actions_[ViewSmoothEdges]->setChecked(on);
 }
 
 void MainFrame::toggleStatusBar() {

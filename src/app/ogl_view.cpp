@@ -2,6 +2,7 @@
 
 #include "camera/face_picking.h"
 #include "export/picture_writer.h"
+#include "gl/offscreen_target.h"
 #include "image/textures.h"
 #include "panels/image_browse.h"
 #include "render/gl_state.h"
@@ -10,6 +11,7 @@
 
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QSurfaceFormat>
 
 #include <GL/gl.h>
@@ -51,7 +53,9 @@ OGLView::OGLView(ProjectData& data, QWidget* parent) : QOpenGLWidget(parent), da
     connect(&idle_, &QTimer::timeout, this, &OGLView::redrawIfNeeded);
 }
 
-OGLView::~OGLView() = default;
+OGLView::~OGLView() {
+    releaseSampled();
+}
 
 void OGLView::requestRedraw() {
     needsRedraw_ = 1;
@@ -96,6 +100,12 @@ void OGLView::applyLight() {
 void OGLView::initializeGL() {
     initGLState(data_);
     glReady_ = true;
+    // The multisampled target goes with the context (a view moved to another window gets a new
+    // one).
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseSampled,
+            Qt::UniqueConnection);
+    offersSmoothEdges_ = gl::OffscreenTarget::maxSamples() > 1;
+    emit smoothEdgesOffered(offersSmoothEdges_);
 }
 
 void OGLView::resizeGL(int width, int height) {
@@ -113,7 +123,37 @@ void OGLView::resizeEvent(QResizeEvent* event) {
     QOpenGLWidget::resizeEvent(event);
 }
 
+void OGLView::setSmoothEdges(bool on) {
+    smoothEdges_ = on;
+    update();
+}
+
+void OGLView::releaseSampled() {
+    if (sampled_) {
+        makeCurrent();
+        sampled_.reset();
+        doneCurrent();
+    }
+}
+
 void OGLView::paintGL() {
+    // The first frame is drawn aliased and the smooth one follows at once: the driver builds its
+    // multisampled passes for that one, and the window need not wait for them to show.
+    const bool smooth = smoothEdges_ && offersSmoothEdges_ && paintCount_ > 0;
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (smooth) {
+        if (!sampled_ || sampled_->width() != viewport[2] || sampled_->height() != viewport[3]) {
+            sampled_.reset();
+            sampled_ =
+                gl::OffscreenTarget::create(viewport[2], viewport[3], nullptr, kSmoothSamples);
+        }
+        if (sampled_) {
+            sampled_->bind();
+        }
+    } else {
+        sampled_.reset(); // its memory is the surface's four times over
+    }
     camera_.applyProjection();
     if (dropFace_ >= 0) {
         // While a picture is dragged over the box, the outline shows where it would land.
@@ -127,12 +167,18 @@ void OGLView::paintGL() {
     } else {
         drawFrame(data_);
     }
+    if (smooth && sampled_) {
+        sampled_->resolveInto(defaultFramebufferObject());
+    }
     needsRedraw_ = 0;
-    ++paintCount_;
+    if (paintCount_++ == 0 && smoothEdges_ && offersSmoothEdges_) {
+        QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
+    }
     emit painted();
 }
 
-bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::string* why) {
+bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::string* why,
+                             const RenderSettings& settings) {
     if (!glReady_) {
         if (why) {
             *why = "the view has no OpenGL context";
@@ -140,16 +186,17 @@ bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::strin
         return false;
     }
     makeCurrent();
-    const bool ok = cartonic::renderToBuffer(data_, camera_, width, height, out, why);
+    const bool ok = cartonic::renderToBuffer(data_, camera_, width, height, out, why, settings);
     doneCurrent();
     needsRedraw_ = 0;
     return ok;
 }
 
-bool OGLView::exportImage(const std::string& path, int width, int height, std::string* why) {
+bool OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
+                          std::string* why, const RenderSettings& settings) {
     RgbaPicture picture;
-    return renderToBuffer(width, height, picture, why) &&
-           writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality, why);
+    return renderToBuffer(width, height, picture, why, settings) &&
+           writePicture(path, picture, format, kExportJpegQuality, why);
 }
 
 void OGLView::mousePressEvent(QMouseEvent* event) {

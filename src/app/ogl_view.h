@@ -6,6 +6,7 @@
 
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
+#include "export/picture_writer.h"
 #include "export/render_to_buffer.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
@@ -16,6 +17,11 @@
 
 class QMimeData;
 
+namespace cartonic::gl {
+class OffscreenTarget;
+} // namespace cartonic::gl
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,12 +57,19 @@ public:
     // Loads the record's light into this view's context, if it has one yet. Does not repaint.
     void applyLight() override;
 
+    // Whether frames are drawn with smooth edges, when the driver offers the samples (see
+    // smoothEdgesOffered). On by default; changing it repaints.
+    bool smoothEdges() const { return smoothEdges_; }
+    void setSmoothEdges(bool on);
+
     // Renders the scene without the selection outline at width x height offscreen, in this view's
-    // context and with the camera as it is (aspect included). No repaint happens.
-    bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr);
-    // renderToBuffer, then writes the picture to path as JPEG whatever its extension. A failure
-    // leaves no partial file and returns false with the reason.
-    bool exportImage(const std::string& path, int width, int height, std::string* why = nullptr);
+    // context and with the camera as it is (aspect included), as settings say. No repaint happens.
+    bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr,
+                        const RenderSettings& settings = {});
+    // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
+    // and returns false with the reason.
+    bool exportImage(const std::string& path, int width, int height, PictureFormat format,
+                     std::string* why = nullptr, const RenderSettings& settings = {});
 
     // The face a picture dragged over the view would land on, outlined while the drag is over
     // it; -1 for none.
@@ -68,6 +81,8 @@ signals:
     void pictureDropped(int face, const QString& path);
     // Something asked for a new picture: an edit, a drag step or a camera move.
     void redrawRequested();
+    // Whether the driver offers the samples smooth edges take; sent when the context is made.
+    void smoothEdgesOffered(bool offered);
 
 protected:
     void initializeGL() override;
@@ -85,6 +100,8 @@ protected:
 
 private:
     void redrawIfNeeded();
+    // Deletes the multisampled target with the view's context current.
+    void releaseSampled();
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
     int trackDrop(const QMimeData& mime, QPointF pos);
     void setDropFace(int face);
@@ -97,6 +114,11 @@ private:
     int paintCount_ = 0;
     int dropFace_ = -1;
     bool glReady_ = false;
+    bool smoothEdges_ = true;
+    bool offersSmoothEdges_ = false;
+    // Smooth frames are drawn here and resolved into the widget's own, single-sampled buffer, so
+    // switching them off leaves no multisampling cost behind.
+    std::unique_ptr<gl::OffscreenTarget> sampled_;
 };
 
 // The surface format the view asks for: a double-buffered compatibility context with depth and

@@ -9,7 +9,7 @@ namespace cartonic {
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 19> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 20> kStrings = {{
     {ModeRotateCamera, "Rotate camera.\nRotate camera"},
     {ModeAdjustWidth, "Adjust box's width\nAdjust Box's width"},
     {ModeAdjustDepth, "Adjust box's depth\nAdjust Box's depth"},
@@ -29,6 +29,7 @@ constexpr std::array<std::pair<int, const char*>, 19> kStrings = {{
     {AppExit, "Quit the application; prompts to save documents\nExit"},
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+    {ViewSmoothEdges, "Draw the view with smooth edges\nSmooth Edges"},
 }};
 
 } // namespace

@@ -4,10 +4,17 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace cartonic {
 
 namespace {
+
+// The extension a filter's pattern names: "png" for "PNG image (*.png)"; "" for none.
+QString suffixOf(const QString& filter) {
+    const QRegularExpressionMatch match = QRegularExpression(R"(\(\*\.(\w+)\))").match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
 
 QString runFileDialog(QWidget* parent, const FileRequest& request) {
     QFileDialog dialog(parent);
@@ -15,12 +22,20 @@ QString runFileDialog(QWidget* parent, const FileRequest& request) {
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension gets the chosen filter's.
+    const QString first = dialog.nameFilters().value(0);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+        dialog.setDefaultSuffix(chosen == first ? request.defaultSuffix : suffixOf(chosen));
+    });
     if (!request.folder.isEmpty()) {
         dialog.setDirectory(request.folder);
     }
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
+    }
+    if (request.chosenFilter) {
+        *request.chosenFilter = dialog.selectedNameFilter();
     }
     return dialog.selectedFiles().constFirst();
 }
@@ -43,10 +58,13 @@ UserPrompts UserPrompts::standard() {
     };
     p.askExportSize = [](QWidget* parent, const ExportSize& viewSize) -> std::optional<ExportSize> {
         ExportSettingsDialog dialog(viewSize.width, viewSize.height, parent);
+        dialog.setSmoothEdges(viewSize.smoothEdges);
+        dialog.setTransparent(viewSize.transparent);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return ExportSize{dialog.exportWidth(), dialog.exportHeight(), dialog.fallbackNote()};
+        return ExportSize{dialog.exportWidth(), dialog.exportHeight(), dialog.fallbackNote(),
+                          dialog.smoothEdges(), dialog.transparent()};
     };
     p.showNotice = [](QWidget* parent, const QString& message) {
         QMessageBox::information(parent, QString(), message);

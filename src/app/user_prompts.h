@@ -20,13 +20,16 @@ struct ExportSize {
     int width = 0;
     int height = 0;
     QString fallbackNote; // which sides kept the view's size and why; "" when none did
+    bool smoothEdges = true;
+    bool transparent = false; // a PNG picture's background and floor see-through
 };
 
 struct FileRequest {
     bool save = false;
-    QString filter;        // e.g. "Cartonic project file (*.ctn)"
-    QString defaultSuffix; // added to a name typed without an extension
+    QString filter;        // e.g. "Cartonic project file (*.ctn)"; several are split by ";;"
+    QString defaultSuffix; // added to a name typed without an extension (first filter's)
     QString folder;        // where the dialog starts; "" for the toolkit's choice
+    QString* chosenFilter = nullptr; // when given, receives the filter the user left chosen
 };
 
 struct UserPrompts {
@@ -36,8 +39,8 @@ struct UserPrompts {
     std::function<SaveChoice(QWidget* parent)> askSaveChanges;
     // A failure the user must know about, naming the file.
     std::function<void(QWidget* parent, const QString& message)> showError;
-    // The export size, starting from the size given (the view's, or the last picture's);
-    // nothing when cancelled.
+    // The export size and drawing choices, starting from those given (the view's size, or the
+    // last picture's, and the last choices); nothing when cancelled.
     std::function<std::optional<ExportSize>(QWidget* parent, ExportSize viewSize)> askExportSize;
     // Non-blocking notice, e.g. pictures a project refers to that could not be found.
     std::function<void(QWidget* parent, const QString& message)> showNotice;
@@ -50,6 +53,7 @@ inline constexpr const char* kProjectFilter = "Cartonic project file (*.ctn)";
 inline constexpr const char* kProjectSuffix = kProjectFileSuffix;
 inline constexpr const char* kImageFilter = "imsge files (*.jpg)";
 inline constexpr const char* kImageSuffix = "jpeg";
+inline constexpr const char* kPngImageFilter = "PNG image (*.png)";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";
 
 } // namespace cartonic

@@ -165,9 +165,25 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         }
     }
 
+    // The export's textures come from the files: a project's relative paths from its folder,
+    // the command line's as given.
+    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_))};
+    for (const LoadedPicture& picture : chosen) {
+        pictures.paths[picture.slot] = picture.path;
+    }
+    std::vector<std::string> notes;
+    RenderSettings settings;
+    settings.samples = options_.samples;
+    settings.transparent = options_.transparent;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
     RgbaPicture rendered;
-    if (!renderer->render(cameraFor(options_), options_.width, options_.height, rendered, why)) {
+    if (!renderer->render(cameraFor(options_), options_.width, options_.height, rendered, why,
+                          settings)) {
         return false;
+    }
+    for (const std::string& note : notes) {
+        err << kProgram << printable("warning: " + note) << '\n';
     }
     std::string reason;
     if (options_.pictureToStandardOutput()) {

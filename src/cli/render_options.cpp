@@ -171,6 +171,26 @@ const std::vector<OptionGroup>& optionGroups() {
                   return "a whole number from " + std::to_string(kMinJpegQuality) + " to " +
                          std::to_string(kMaxJpegQuality);
               }},
+             {"", "--samples", "N",
+              "samples a pixel for smooth edges: 1 (aliased), 2, 4, 8 or 16\n"
+              "(default 4, as the application's export); more than the driver\n"
+              "takes at once are drawn in shifted passes",
+              [](RenderOptions& o, const std::string& v) {
+                  int n = 0;
+                  if (parseInt(v, n) && std::find(kSampleChoices.begin(), kSampleChoices.end(),
+                                                  n) != kSampleChoices.end()) {
+                      o.samples = n;
+                      return std::string();
+                  }
+                  return std::string("1, 2, 4, 8 or 16");
+              }},
+             {"", "--transparent", "",
+              "a PNG picture whose background and floor are see-through; the box,\n"
+              "its reflection and its shadow keep their opacity",
+              [](RenderOptions& o, const std::string&) {
+                  o.transparent = true;
+                  return std::string();
+              }},
          }},
         {"Project:",
          {
@@ -349,6 +369,11 @@ public:
         }
         if (result_.error.empty() && o().output) {
             chooseOutputFormat();
+        }
+        if (result_.error.empty() && o().transparent &&
+            (!o().output || o().outputFormat != PictureFormat::Png)) {
+            // A JPEG has no transparency to give.
+            result_.error = "--transparent needs a PNG picture (-o FILE.png, or --format png)";
         }
         return result_;
     }

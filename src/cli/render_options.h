@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/picture_writer.h"
+#include "export/render_to_buffer.h"
 #include "model/project_data.h"
 
 #include <array>
@@ -22,6 +23,8 @@ inline constexpr float kMaxRenderFov = 75.0f;
 // lossless, and read by whatever reads pictures, so a pipe loses nothing by default.
 inline constexpr std::string_view kStandardOutput = "-";
 inline constexpr PictureFormat kStandardOutputFormat = PictureFormat::Png;
+// --samples' values: 1 is the aliased picture, the default the application export's smooth one.
+inline constexpr std::array<int, 5> kSampleChoices = {1, 2, 4, 8, 16};
 // A path field holds this many bytes of text before its terminator.
 inline constexpr std::size_t kMaxStoredPath = kPathSize - 1;
 
@@ -47,6 +50,8 @@ struct RenderOptions {
     int width = kDefaultRenderWidth;
     int height = kDefaultRenderHeight;
     int quality = kExportJpegQuality;
+    int samples = kSmoothSamples; // one of kSampleChoices
+    bool transparent = false;     // PNG output only
     // Camera changes from the start-up camera, applied in this order.
     std::optional<float> fov;   // degrees, kMinRenderFov..kMaxRenderFov
     std::optional<float> yaw;   // radians

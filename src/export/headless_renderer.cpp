@@ -21,9 +21,9 @@ void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) 
 }
 
 bool HeadlessRenderer::render(const Camera& camera, int width, int height, RgbaPicture& out,
-                              std::string* why) {
+                              std::string* why, const RenderSettings& settings) {
     context_->makeCurrent();
-    return renderToBuffer(data_, camera, width, height, out, why);
+    return renderToBuffer(data_, camera, width, height, out, why, settings);
 }
 
 } // namespace cartonic

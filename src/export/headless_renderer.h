@@ -23,7 +23,7 @@ public:
 
     // The frame as camera sees it, width x height, without the selection outline.
     bool render(const Camera& camera, int width, int height, RgbaPicture& out,
-                std::string* why = nullptr);
+                std::string* why = nullptr, const RenderSettings& settings = {});
 
 private:
     explicit HeadlessRenderer(ProjectData& data) : data_(data) {}

@@ -91,9 +91,11 @@ bool wholePicture(const RgbaPicture& picture) {
 // Encodes the picture onto device.
 bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality, QIODevice& device,
                    std::string* why) {
-    // Wraps the pixels without copying; the alpha channel carries nothing for either format.
+    // Wraps the pixels without copying; the alpha channel carries nothing unless the picture is
+    // transparent, and JPEG has none.
+    const bool alpha = picture.transparent && format == PictureFormat::Png;
     const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
-                       QImage::Format_RGBX8888);
+                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
     std::string reason;
     bool ok = false;
     if (format == PictureFormat::Jpeg && hasJpegEncoder()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/camera.h"
+#include "export/export_textures.h"
 #include "model/project_data.h"
 
 #include <cstdint>
@@ -9,11 +10,32 @@
 
 namespace cartonic {
 
-// A rendered picture: RGBA bytes, top row first, width x height x 4 with no padding.
+// A rendered picture: RGBA bytes, top row first, width x height x 4 with no padding. Opaque
+// unless transparent says otherwise; then the alpha bytes are the opacity and the colours are
+// straight (not multiplied by it).
 struct RgbaPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba;
+    bool transparent = false;
+};
+
+// Samples a pixel: one is the aliased picture; smooth pictures, the export's default, take
+// kSmoothSamples (or as many as the context offers, when fewer).
+inline constexpr int kAliasedSamples = 1;
+inline constexpr int kSmoothSamples = 4;
+
+// How a picture is rendered, beyond its size and camera.
+struct RenderSettings {
+    int samples = kSmoothSamples;
+    // Background and floor see-through: the box, its reflection and its shadow are what the
+    // picture holds, each as opaque as it covers what is behind it.
+    bool transparent = false;
+    // With pictures, the faces and the floor are drawn from textures built for this picture
+    // (ExportTextures); without, from the record's own. What could not be done as asked (a
+    // picture file gone) is said in *notes, one sentence each.
+    const SlotPictures* pictures = nullptr;
+    std::vector<std::string>* notes = nullptr;
 };
 
 // Draws the frame of data as camera sees it into an offscreen target of exactly width x height
@@ -22,7 +44,12 @@ struct RgbaPicture {
 // so a size of another shape stretches the view's picture. The framebuffer binding and viewport
 // in force before the call are restored. Returns false with the reason in *why when no target of
 // that size can be made.
+//
+// The frame is drawn in tiles of a bounded number of samples each, read into the picture as they
+// are done: a large or many-sampled picture costs its own bytes and one tile's, not a whole
+// multisampled frame.
 bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
-                    RgbaPicture& out, std::string* why = nullptr);
+                    RgbaPicture& out, std::string* why = nullptr,
+                    const RenderSettings& settings = {});
 
 } // namespace cartonic

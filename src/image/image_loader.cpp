@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -161,9 +162,10 @@ QImage reducedTo(const QImage& picture, TextureSize size) {
     return reduced;
 }
 
-} // namespace
-
-bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
+// The picture of the file at path, brought to sizeFor(the file's own size) by area averaging, in
+// picture; the file's own size in *full.
+bool decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
+                   QImage& result, QSize& full, std::string* why) {
     // Only regular files: a FIFO or a device could block the user interface or have side
     // effects when opened or read. stat first so such a file is never opened at all, fstat
     // after opening because the name may have been replaced in between.
@@ -224,10 +226,9 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
     // Upright JPEG files, photographs mostly, decode straight into the final format; every other
     // file, and a JPEG that decoder declines, takes the reader.
     QImage picture;
-    QSize full; // the file's own size, which the slot records
     if (declared.isValid() && reader.format() == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
-        const TextureSize target = textureUploadSize(declared.width(), declared.height());
+        const TextureSize target = sizeFor(declared.width(), declared.height());
         picture = decodeJpegRgbx(fd, endMarkerMissing, QSize(target.width, target.height));
         full = declared;
     }
@@ -265,15 +266,38 @@ bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::s
         return fail(why, "the image could not be converted");
     }
     // The full picture goes as soon as its reduced copy is made.
-    picture = reducedTo(picture, textureUploadSize(full.width(), full.height()));
+    picture = reducedTo(picture, sizeFor(full.width(), full.height()));
     if (picture.isNull()) {
         return fail(why, "no memory for the reduced picture");
     }
+    result.swap(picture);
+    return true;
+}
 
+} // namespace
+
+bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
+    QImage picture;
+    QSize full;
+    if (!decodePicture(path, textureUploadSize, picture, full, why)) {
+        return false;
+    }
     slot.imageWidth = full.width();
     slot.imageHeight = full.height();
     image.image.swap(picture);
     return true;
+}
+
+bool loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
+                       std::string* why) {
+    QSize full;
+    return decodePicture(
+        path,
+        [most](int width, int height) {
+            return TextureSize{std::min(width, std::max(1, most.width)),
+                               std::min(height, std::max(1, most.height))};
+        },
+        picture, full, why);
 }
 
 } // namespace cartonic

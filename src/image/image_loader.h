@@ -3,6 +3,7 @@
 // Decoding of image files into a slot's picture: BMP, GIF, JPEG, TIFF, PNG and whatever else the
 // Qt image plugins read.
 
+#include "image/picture_reduction.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
@@ -23,5 +24,12 @@ inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 // user interface thread.
 bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
                std::string* why = nullptr);
+
+// Decodes the file at path as loadImage does, but keeps each side at the file's own or most's,
+// whichever is smaller (the sides are reduced independently), in picture: for a picture wanted at
+// another size than a slot keeps, such as an export's texture. On failure returns false with the
+// reason in *why and leaves picture as it was.
+bool loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
+                       std::string* why = nullptr);
 
 } // namespace cartonic

@@ -41,11 +41,11 @@ void resetFrameState() {
     glStencilMask(kAllStencilBits);
 }
 
-// The floor quad, with s running along y and t along x.
-void drawFloorQuad(const ProjectData& data) {
+// The floor quad, with s running along y and t along x; untextured unless textured.
+void drawFloorQuad(const ProjectData& data, bool textured = true) {
     glPushMatrix();
     float repeat = kFloorPictureRepeat;
-    if (data.floorTextureEnabled != 0) {
+    if (textured && data.floorTextureEnabled != 0) {
         if (data.floorTextureId != 0) {
             glBindTexture(GL_TEXTURE_2D, data.floorTextureId);
         } else {
@@ -144,22 +144,29 @@ void drawShadowPass(const ProjectData& data, const Matrix4& shadowMatrix) {
 
 } // namespace
 
-void drawFrame(const ProjectData& data) {
+void drawFrame(const ProjectData& data, const Rgb* backdrop) {
     resetFrameState();
-    glClearColor(data.backgroundColor[0], data.backgroundColor[1], data.backgroundColor[2],
-                 data.backgroundColor[3]);
+    if (backdrop) {
+        glClearColor((*backdrop)[0], (*backdrop)[1], (*backdrop)[2], 1.0f);
+    } else {
+        glClearColor(data.backgroundColor[0], data.backgroundColor[1], data.backgroundColor[2],
+                     data.backgroundColor[3]);
+    }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    drawBackground(data);
+    if (!backdrop) {
+        drawBackground(data);
+    }
     const Matrix4 shadowMatrix = computeShadowMatrix(kFloorPlane, data.lightPosition);
     glEnable(GL_DEPTH_TEST);
+    const Rgb& floorColour = backdrop ? *backdrop : kFloorColor;
 
     if (data.showReflection != 0 || data.showShadow != 0) {
         drawMirrorPass(data);
     } else if (data.showFloor != 0) {
         glDisable(GL_LIGHTING);
-        glColor3fv(kFloorColor.data());
+        glColor3fv(floorColour.data());
         glDisable(GL_BLEND);
-        drawFloorQuad(data);
+        drawFloorQuad(data, !backdrop);
     }
 
     if (data.showShadow != 0) {
@@ -168,16 +175,21 @@ void drawFrame(const ProjectData& data) {
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(kFloorColor[0], kFloorColor[1], kFloorColor[2], kTranslucentFloorAlpha);
+    glColor4f(floorColour[0], floorColour[1], floorColour[2], kTranslucentFloorAlpha);
     if (data.showFloor != 0) {
         glDisable(GL_LIGHTING);
-        drawFloorQuad(data);
+        drawFloorQuad(data, !backdrop);
     }
 
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
+    if (data.showShadow != 0) {
+        // The box hides the floor it stands in front of, and its shadow must not land there: the
+        // shadow's pull towards the eye would otherwise darken a seam along the box's base.
+        setStencil(GL_ALWAYS, kStencilCleared, GL_KEEP, GL_KEEP, GL_REPLACE);
+    }
     drawBox(data, true);
 
     if (data.showShadow != 0) {

@@ -32,6 +32,7 @@ inline constexpr float kShadowAlpha = 0.5f;
 
 // Stencil values: 0 after the clear; the floor's screen area; covered by the translucent floor
 // (where a shadow may land); a shadow fragment already drawn (so each pixel darkens once).
+inline constexpr int kStencilCleared = 0;
 inline constexpr int kStencilFloorArea = 1;
 inline constexpr int kStencilShadowDrawn = 2;
 inline constexpr int kStencilShadowTarget = 3;
@@ -44,7 +45,12 @@ inline constexpr Rgb kLightMarkerColor = {1.0f, 0.0f, 0.0f};
 // depth and stencil, the one-time state of initGLState, and the camera's projection loaded.
 // Sets the state its passes rely on itself (blending, stencil, masks), so state left behind by a
 // toolkit does not leak in; never binds a framebuffer.
-void drawFrame(const ProjectData& data);
+//
+// With a backdrop, the background is that solid colour and the floor is drawn in it, untextured:
+// the scene as it shows over that colour when background and floor are see-through. Every pixel
+// is then an affine function of the backdrop with the same slope in each channel (one minus the
+// pixel's opacity), which is what a transparent picture is worked out from.
+void drawFrame(const ProjectData& data, const Rgb* backdrop = nullptr);
 
 // The vertical two-colour gradient behind the scene, when data.gradientBackground is on. Ends
 // with depth writes and lighting on, depth testing, texturing, stencil and blending off.

@@ -435,9 +435,10 @@ private slots:
         frame_->innerSplitter().setProportion(2500);
         QDir(q(dir_.path())).mkdir("shots");
         script_.files = {q(dir_.file("shots/a.jpg"))};
-        script_.exportSize = ExportSize{300, 200, {}};
+        script_.exportSize = ExportSize{300, 200, {}, false, true};
         frame_->dispatch(SaveAsImage);
         QVERIFY(script_.errors.size() == 1);
+        frame_->dispatch(ViewSmoothEdges);
         QVERIFY(frame_->close());
 
         script_.exportSize.reset();
@@ -449,6 +450,11 @@ private slots:
         frame_->dispatch(SaveAsImage);
         QCOMPARE(QSize(script_.proposedSize.width, script_.proposedSize.height), QSize(300, 200));
         QCOMPARE(script_.lastFolder, q(dir_.file("shots")));
+        // The export's drawing choices and the view's smooth edges.
+        QVERIFY(!script_.proposedSize.smoothEdges);
+        QVERIFY(script_.proposedSize.transparent);
+        QVERIFY(!frame_->view().smoothEdges());
+        QVERIFY(!frame_->action(ViewSmoothEdges)->isChecked());
     }
 
     void aProjectNamedAtStartOpensAfterNew() {

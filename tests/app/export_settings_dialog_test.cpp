@@ -3,6 +3,10 @@
 
 #include "app/export_settings_dialog.h"
 
+#include "panels/dialog_units.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -73,6 +77,26 @@ private slots:
             dialog.heightEdit()->setText(c.height);
             dialog.accept();
             QCOMPARE(dialog.fallbackNote(), QString(c.note));
+        }
+    }
+
+    void drawingChoicesSitBelowTheSizeAndMoveNothing() {
+        ExportSettingsDialog dialog(800, 600);
+        const DialogUnits du(dialog);
+        QVERIFY(dialog.smoothEdges());
+        QVERIFY(!dialog.transparent());
+        dialog.setSmoothEdges(false);
+        dialog.setTransparent(true);
+        QVERIFY(!dialog.smoothEdgesBox()->isChecked() && dialog.transparentBox()->isChecked());
+        const QRect size = dialog.findChild<QGroupBox*>()->geometry();
+        QCOMPARE(size, du.rect(7, 7, 305, 44));
+        const QList<QPushButton*> buttons = dialog.findChildren<QPushButton*>();
+        QCOMPARE(buttons.at(0)->geometry(), du.rect(203, 56, 50, 14));
+        QCOMPARE(buttons.at(1)->geometry(), du.rect(262, 56, 50, 14));
+        for (QCheckBox* box : {dialog.smoothEdgesBox(), dialog.transparentBox()}) {
+            QVERIFY(box->geometry().top() >= size.bottom());
+            QVERIFY(box->geometry().bottom() < dialog.height());
+            QVERIFY(!box->geometry().intersects(buttons.at(0)->geometry()));
         }
     }
 

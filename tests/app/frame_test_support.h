@@ -18,6 +18,7 @@ namespace cartonic::test {
 // Answers the frame's questions from queues the test fills, and records what it was told.
 struct ScriptedPrompts {
     std::deque<QString> files;
+    QString chosenFilter; // the file dialog's chosen filter; its first when empty
     std::deque<SaveChoice> saveChoices;
     QStringList questionsAsked;
     QStringList errors;
@@ -35,6 +36,10 @@ struct ScriptedPrompts {
             questionsAsked << (request.save ? "save:" : "open:") + request.filter;
             if (files.empty()) {
                 return QString();
+            }
+            if (request.chosenFilter) {
+                *request.chosenFilter =
+                    chosenFilter.isEmpty() ? request.filter.section(";;", 0, 0) : chosenFilter;
             }
             QString f = files.front();
             files.pop_front();

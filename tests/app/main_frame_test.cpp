@@ -3,6 +3,7 @@
 // pane layout and the bar toggles.
 
 #include "app/command_ids.h"
+#include "app/export_settings_dialog.h"
 #include "app/face_list.h"
 #include "app/main_frame.h"
 #include "app/navigation_bar.h"
@@ -12,10 +13,13 @@
 #include "app/splitters.h"
 #include "frame_test_support.h"
 #include "model/project_file.h"
+#include "panels/face_settings_panel.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
@@ -28,6 +32,7 @@
 #include <QToolTip>
 
 #include <deque>
+#include <set>
 
 using namespace cartonic;
 
@@ -386,7 +391,7 @@ private slots:
         QCOMPARE(QImage(q(dir.file("shot.jpg"))).size(), device);
     }
 
-    void exportIsJpegOfTheWholeViewStretched() {
+    void exportIsOfTheWholeViewStretchedAsTheNameOrFilterSays() {
         frame_->resize(900, 500);
         data_.selectedFace = -1; // no outline in the view, so view and picture can be compared
         frame_->view().requestRedraw();
@@ -394,19 +399,34 @@ private slots:
         const QImage seen = frame_->view().grabFramebuffer();
         QVERIFY(seen.width() > seen.height() + 50);
 
+        // A name ending in .png, in any case, or the PNG filter chosen writes PNG; a name of
+        // another format's keeps it, and any other name gets JPEG.
+        struct Case {
+            const char* name;
+            const char* filter;
+            const char* format;
+        };
         test::TempDir dir;
-        script_.files = {q(dir.file("cover.png"))};
-        script_.exportSize = ExportSize{160, 160, {}};
-        frame_->dispatch(SaveAsImage);
-        QVERIFY(script_.errors.isEmpty());
-        const auto bytes = test::readBytes(dir.file("cover.png"));
-        QVERIFY(bytes.size() > 3);
-        QCOMPARE(QByteArray(bytes.data(), 2), QByteArray("\xFF\xD8")); // JPEG, whatever the name
-        const QImage picture =
-            QImage::fromData(QByteArray(bytes.data(), qsizetype(bytes.size())), "JPEG");
-        QCOMPARE(picture.size(), QSize(160, 160));
-        QVERIFY2(pictureDifference(picture, seen) < 4.0,
-                 qPrintable(QString::number(pictureDifference(picture, seen))));
+        for (const Case& c :
+             {Case{"cover.png", kImageFilter, "PNG"}, Case{"cover.PnG", kImageFilter, "PNG"},
+              Case{"cover", kPngImageFilter, "PNG"}, Case{"cover.jpg", kPngImageFilter, "JPEG"},
+              Case{"cover.img", kImageFilter, "JPEG"}}) {
+            script_.files = {q(dir.file(c.name))};
+            script_.chosenFilter = c.filter;
+            script_.exportSize = ExportSize{160, 160, {}};
+            frame_->dispatch(SaveAsImage);
+            QVERIFY(script_.errors.isEmpty());
+            QVERIFY(script_.questionsAsked.last().endsWith(
+                QString("%1;;%2").arg(kImageFilter, kPngImageFilter)));
+            const auto bytes = test::readBytes(dir.file(c.name));
+            const QByteArray data(bytes.data(), qsizetype(bytes.size()));
+            const QByteArray magic = QByteArray(c.format) == "PNG" ? "\x89PNG" : "\xFF\xD8";
+            QVERIFY2(data.startsWith(magic), c.name);
+            const QImage picture = QImage::fromData(data, c.format);
+            QCOMPARE(picture.size(), QSize(160, 160));
+            QVERIFY2(pictureDifference(picture, seen) < 4.0,
+                     qPrintable(QString::number(pictureDifference(picture, seen))));
+        }
     }
 
     void openedLightShowsInTheViewTheExportAndTheRenderer() {
@@ -501,6 +521,97 @@ private slots:
         script_.files = {}; // cancel the file dialog: nothing is written
         frame_->dispatch(SaveAsImage);
         QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files).size(), 2);
+    }
+
+    void smoothEdgesSwitchTheViewAndItsCopy() {
+        QMenu* view = menuTitled(frame_->menuBar(), "&View");
+        QVERIFY(view->actions().contains(frame_->action(ViewSmoothEdges)));
+        QVERIFY(frame_->action(ViewSmoothEdges)->isChecked());
+        QTRY_VERIFY(frame_->action(ViewSmoothEdges)->isEnabled()); // the surface has samples
+        data_.selectedFace = -1;
+        const auto looks = [&] {
+            frame_->view().requestRedraw();
+            QTest::qWait(50);
+            return frame_->view().grabFramebuffer();
+        };
+        const auto copied = [&] {
+            frame_->dispatch(EditCopy);
+            return QGuiApplication::clipboard()->image();
+        };
+        const QImage smooth = looks();
+        const QImage smoothCopy = copied();
+        frame_->dispatch(ViewSmoothEdges);
+        QVERIFY(!frame_->action(ViewSmoothEdges)->isChecked());
+        const QImage aliased = looks();
+        const QImage aliasedCopy = copied();
+        // Only the edges change, and the copy changes with the view.
+        // Only the edges change, and the copy changes with the view.
+        const auto changedShare = [](const QImage& a, const QImage& b) {
+            const QImage x = a.convertToFormat(QImage::Format_RGB32);
+            const QImage y = b.convertToFormat(QImage::Format_RGB32);
+            int changed = 0;
+            for (int row = 0; row < x.height(); ++row) {
+                for (int col = 0; col < x.width(); ++col) {
+                    const QRgb p = x.pixel(col, row);
+                    const QRgb r = y.pixel(col, row);
+                    changed +=
+                        std::max({std::abs(qRed(p) - qRed(r)), std::abs(qGreen(p) - qGreen(r)),
+                                  std::abs(qBlue(p) - qBlue(r))}) > 8;
+                }
+            }
+            return double(changed) / (x.width() * x.height());
+        };
+        const double changed = changedShare(smooth, aliased);
+        QVERIFY2(changed > 0.001 && changed < 0.05, qPrintable(QString::number(changed)));
+        QVERIFY(changedShare(smoothCopy, aliasedCopy) > 0.001);
+        QVERIFY(pictureDifference(aliasedCopy, aliased) < 1.0);
+    }
+
+    void exportDrawsAsTheDialogChose() {
+        test::TempDir dir;
+        const auto exported = [&](const char* name, bool smooth, bool transparent) {
+            script_.files = {q(dir.file(name))};
+            script_.exportSize = ExportSize{200, 150, {}, smooth, transparent};
+            frame_->dispatch(SaveAsImage);
+            return QImage(q(dir.file(name))).convertToFormat(QImage::Format_RGBA8888);
+        };
+        const auto alphas = [](const QImage& picture) {
+            std::set<int> seen;
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x) {
+                    seen.insert(qAlpha(picture.pixel(x, y)));
+                }
+            }
+            return seen;
+        };
+        const QImage cutOut = exported("cut-out.png", true, true);
+        QVERIFY(alphas(cutOut).count(0) && alphas(cutOut).count(255) && alphas(cutOut).size() > 10);
+        QCOMPARE(alphas(exported("opaque.png", true, false)), std::set<int>{255});
+        QVERIFY(pictureDifference(exported("smooth.png", true, false),
+                                  exported("aliased.png", false, false)) > 0.05);
+        // JPEG has no transparency: the background is drawn and the user is told.
+        QCOMPARE(alphas(exported("cut-out.jpg", true, true)), std::set<int>{255});
+        QVERIFY(frame_->statusBar()->currentMessage().contains("no transparency"));
+        QVERIFY(script_.errors.isEmpty());
+    }
+
+    void exportWithAPictureFileGoneSaysSo() {
+        // The export draws the face from the picture's file; gone, the kept copy serves.
+        test::TempDir dir;
+        QImage big(1024, 1024, QImage::Format_RGB32);
+        big.fill(qRgb(200, 30, 30));
+        QVERIFY(big.save(q(dir.file("front.png"))));
+        frame_->dispatch(SelectTop + static_cast<int>(Front));
+        QVERIFY(frame_->facePanel().loadPicture(q(dir.file("front.png"))));
+        data_.setDimensions(4.0f, 4.0f, 3.0f);
+        QVERIFY(QFile::remove(q(dir.file("front.png"))));
+        script_.files = {q(dir.file("shot.jpg"))};
+        script_.exportSize = ExportSize{kMaxExportSide, kMaxExportSide, {}};
+        frame_->dispatch(SaveAsImage);
+        QVERIFY(script_.errors.isEmpty());
+        const QString message = frame_->statusBar()->currentMessage();
+        QVERIFY2(message.contains("front.png again") && message.contains("kept copy"),
+                 qPrintable(message));
     }
 };
 

@@ -134,11 +134,12 @@ private slots:
         test::TempDir dir;
         const std::string path = dir.file("cover.jpg");
         std::string why;
-        QVERIFY2(view_->exportImage(path, 2047, 1500, &why), why.c_str());
+        QVERIFY2(view_->exportImage(path, 2047, 1500, PictureFormat::Jpeg, &why), why.c_str());
         const QImage picture(QString::fromStdString(path));
         QCOMPARE(picture.size(), QSize(2047, 1500));
         QCOMPARE(data_.showSelection, 1);
-        QVERIFY(!view_->exportImage(dir.file("no/folder/x.jpg"), 10, 10, &why));
+        QVERIFY(
+            !view_->exportImage(dir.file("no/folder/x.jpg"), 10, 10, PictureFormat::Jpeg, &why));
         QVERIFY(!why.empty());
         // The view still paints normally afterwards.
         const int before = view_->paintCount();

@@ -12,7 +12,8 @@ TEST(RenderOptions, ParsesEveryOption) {
                             "--quality",    "35",      "--face",    "front=f.png",   "--face",
                             "LEFT=a=b.jpg", "--floor", "floor.bmp", "--orientation", "back=4",
                             "--fov",        "20",      "--yaw",     "-0.5",          "--pitch",
-                            "+0.25",        "--zoom",  "-3"});
+                            "+0.25",        "--zoom",  "-3",        "--samples",     "16",
+                            "--transparent"});
     ASSERT_EQ(r.error, "");
     const RenderOptions& o = r.options;
     EXPECT_EQ(o.project, "in.ctn");
@@ -33,6 +34,8 @@ TEST(RenderOptions, ParsesEveryOption) {
     EXPECT_EQ(o.yaw, -0.5f);
     EXPECT_EQ(o.pitch, 0.25f);
     EXPECT_EQ(o.zoom, -3.0f);
+    EXPECT_EQ(o.samples, 16);
+    EXPECT_TRUE(o.transparent);
     EXPECT_FALSE(o.help);
 
     const RenderOptions defaults = parseRenderOptions({}).options;
@@ -42,6 +45,8 @@ TEST(RenderOptions, ParsesEveryOption) {
     EXPECT_EQ(defaults.quality, kExportJpegQuality);
     EXPECT_TRUE(defaults.pictures.empty());
     EXPECT_FALSE(defaults.fov || defaults.yaw || defaults.pitch || defaults.zoom);
+    EXPECT_EQ(defaults.samples, kSmoothSamples);
+    EXPECT_FALSE(defaults.transparent);
 }
 
 TEST(RenderOptions, LaterChoicesAndInlineValues) {
@@ -112,6 +117,14 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--quality", "0"}, "--quality"},
              {{"--quality", "101"}, "--quality"},
              {{"--quality", "high"}, "--quality"},
+             {{"--samples", "3"}, "--samples wants 1, 2, 4, 8 or 16: 3"},
+             {{"--samples", "0"}, "--samples"},
+             {{"--samples", "32"}, "--samples"},
+             {{"--samples", "4x"}, "--samples"},
+             {{"--transparent", "-o", "shot.jpg"}, "--transparent needs a PNG picture"},
+             {{"--transparent", "-o", "-", "--format", "jpeg"}, "--transparent needs"},
+             {{"--transparent"}, "--transparent needs"},
+             {{"--transparent=yes", "-o", "a.png"}, "--transparent takes no value"},
              {{"--face", "front"}, "--face"},
              {{"--face", "front="}, "--face"},
              {{"--face", "side=x.png"}, "--face"},
@@ -144,14 +157,16 @@ TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
     for (const char* option :
          {"-o, --output", "--format png|jpeg", "--size WxH", "--quality N", "--face NAME=IMAGE",
           "--floor IMAGE", "--box W,D,H", "--orientation NAME=N", "--fov DEG", "--yaw RAD",
-          "--pitch RAD", "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help"}) {
+          "--pitch RAD", "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help", "--samples N",
+          "--transparent"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     for (const std::string& fact :
          {"default " + std::to_string(kExportJpegQuality),
           "default " + std::to_string(kDefaultRenderWidth) + "x" +
               std::to_string(kDefaultRenderHeight),
-          "1 to " + std::to_string(kMaxRenderSide), std::string("20 to 75 degrees")}) {
+          "1 to " + std::to_string(kMaxRenderSide), std::string("20 to 75 degrees"),
+          "(default " + std::to_string(kSmoothSamples) + ", as the application's export)"}) {
         EXPECT_NE(usage.find(fact), std::string::npos) << fact;
     }
 }

@@ -4,8 +4,10 @@
 #include "export/headless_renderer.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
+#include "image/image_loader.h"
 #include "render/scene_renderer.h"
 #include "support/forked.h"
+#include "support/picture_quality.h"
 #include "support/temp_dir.h"
 
 #include <QBuffer>
@@ -85,6 +87,174 @@ TEST_F(ExportTest, PictureIsUprightAndHasNoOutline) {
     RgbaPicture outlined{320, 240, target->readRgba()};
     target.reset();
     EXPECT_GT(redPixels(outlined), redPixels(exported) + 100);
+}
+
+TEST_F(ExportTest, TilesJoinIntoTheFrameDrawnWhole) {
+    // A picture larger than a tile is drawn in several; seams or shifted tiles would show.
+    constexpr int kSide = 1500;
+    RgbaPicture tiled;
+    ASSERT_TRUE(
+        renderer_->render(camera_, kSide, kSide, tiled, nullptr, RenderSettings{kAliasedSamples}));
+    auto target = gl::OffscreenTarget::create(kSide, kSide, nullptr);
+    ASSERT_TRUE(target);
+    data_.showSelection = 0;
+    camera_.applyProjection();
+    drawFrame(data_);
+    data_.showSelection = 1;
+    const std::vector<std::uint8_t> whole = target->readRgba();
+    target.reset();
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < whole.size(); i += 4) {
+        differing += std::abs(whole[i] - tiled.rgba[i]) > 2 ||
+                     std::abs(whole[i + 1] - tiled.rgba[i + 1]) > 2;
+    }
+    EXPECT_LT(differing, whole.size() / 4 / 1000);
+}
+
+TEST_F(ExportTest, SmoothEdgesComeCloserToTheIdealPicture) {
+    // Against the frame drawn at 8 times the size and averaged down: near the shapes' edges the
+    // smooth picture, drawn in one multisampled pass or in several, errs far less than the
+    // aliased one; away from them (mirror, shadow, floor) all agree. The floor's pattern is left
+    // off: multisampling smooths shapes, not what a texture holds.
+    data_.floorTextureEnabled = 0;
+    constexpr int kW = 120;
+    constexpr int kH = 90;
+    constexpr int kFactor = 8;
+    const auto render = [&](int w, int h, int samples) {
+        RgbaPicture picture;
+        EXPECT_TRUE(renderer_->render(camera_, w, h, picture, nullptr, RenderSettings{samples}));
+        return picture;
+    };
+    const test::RgbPlane ideal = test::boxReduced(render(kW * kFactor, kH * kFactor, 1), kFactor);
+    const double aliased = test::edgeError(render(kW, kH, kAliasedSamples), ideal);
+    for (const int samples : {kSmoothSamples, 16}) {
+        SCOPED_TRACE(samples);
+        const RgbaPicture smooth = render(kW, kH, samples);
+        EXPECT_LT(test::edgeError(smooth, ideal), 0.5 * aliased);
+        EXPECT_LT(test::meanError(smooth, ideal), 1.5);
+    }
+}
+
+// A picture of 2-pixel stripes on the front face, which the slot keeps at a quarter of its size:
+// grey.
+class FacePictureExport : public ExportTest {
+protected:
+    void SetUp() override {
+        ExportTest::SetUp();
+        data_.setDimensions(1.0f, 1.0f, 1.0f);
+        data_.hideOverlays = 1;
+        ASSERT_TRUE(
+            test::stripes(kPictureSide, kPictureSide, 2).save(QString::fromStdString(path_)));
+        ASSERT_TRUE(loadImage(data_.faceSlots[Front], images_[Front], path_));
+        renderer_->buildSlotTexture(data_.faceSlots[Front], images_[Front]);
+        pictures_.kept = &images_;
+        pictures_.paths[Front] = path_;
+    }
+
+    // The output square with the face a little larger than it, so every picture pixel can show.
+    RgbaPicture render(const SlotPictures* pictures, std::vector<std::string>* notes = nullptr) {
+        RenderSettings settings;
+        settings.pictures = pictures;
+        settings.notes = notes;
+        RgbaPicture picture;
+        EXPECT_TRUE(renderer_->render(test::facingFront(1.1f), kPictureSide, kPictureSide, picture,
+                                      nullptr, settings));
+        return picture;
+    }
+
+    double middleContrast(const RgbaPicture& p) {
+        return test::stripeContrast(p, kPictureSide * 3 / 8, kPictureSide * 3 / 8, kPictureSide / 4,
+                                    kPictureSide / 4);
+    }
+
+    static constexpr int kPictureSide = 2048;
+    test::TempDir dir_;
+    std::string path_ = dir_.file("stripes.png");
+    SlotImages images_;
+    SlotPictures pictures_;
+};
+
+TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
+    const unsigned viewTexture = data_.faceSlots[Front].textureId;
+    EXPECT_LT(middleContrast(render(nullptr)), 0.1) << "the kept copy has lost the stripes";
+    EXPECT_GT(middleContrast(render(&pictures_)), 0.5);
+    EXPECT_EQ(data_.faceSlots[Front].textureId, viewTexture) << "the record's texture is back";
+
+    // No more texels than the output needs, and within the budget however many faces show it.
+    for (int k = 0; k < kFaceCount; ++k) {
+        images_[k] = images_[Front];
+        data_.faceSlots[k].imageWidth = data_.faceSlots[k].imageHeight = kPictureSide;
+        renderer_->buildSlotTexture(data_.faceSlots[k], images_[k]);
+        pictures_.paths[k] = path_;
+    }
+    for (const int side : {kPictureSide / 2, 64}) {
+        const ExportTextures textures(data_, pictures_, test::facingFront(1.1f), side, side,
+                                      nullptr);
+        EXPECT_GT(textures.bytes(), 0u);
+        EXPECT_LE(textures.bytes(), kExportTextureBudget * side * side * 4);
+    }
+}
+
+TEST_F(FacePictureExport, AGoneFileLeavesTheKeptCopyAndANote) {
+    std::filesystem::remove(path_);
+    std::vector<std::string> notes;
+    const RgbaPicture picture = render(&pictures_, &notes);
+    EXPECT_LT(middleContrast(picture), 0.1);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find(path_), std::string::npos) << notes[0];
+    EXPECT_NE(notes[0].find("512 x 512"), std::string::npos) << notes[0];
+}
+
+TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
+    // Background and floor see-through, the box opaque, its reflection and shadow partly so:
+    // the written picture laid over C is the frame drawn with background and floor in C.
+    constexpr int kW = 200;
+    constexpr int kH = 150;
+    camera_.setViewSize(kW, kH);
+    RenderSettings settings;
+    settings.transparent = true;
+    RgbaPicture picture;
+    ASSERT_TRUE(renderer_->render(camera_, kW, kH, picture, nullptr, settings));
+    test::TempDir dir;
+    ASSERT_TRUE(writePicture(dir.file("cut-out.png"), picture, PictureFormat::Png));
+    const QImage png = QImage(QString::fromStdString(dir.file("cut-out.png")))
+                           .convertToFormat(QImage::Format_RGBA8888);
+    ASSERT_EQ(png.size(), QSize(kW, kH));
+
+    int opaque = 0, partial = 0, clear = 0;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            const int a = qAlpha(png.pixel(x, y));
+            (a == 255 ? opaque : a == 0 ? clear : partial)++;
+        }
+    }
+    EXPECT_GT(opaque, kW * kH / 20) << "the box";
+    EXPECT_GT(clear, kW * kH / 5) << "background and floor";
+    EXPECT_GT(partial, kW * kH / 20) << "reflection, shadow and smooth edges";
+
+    for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.35f, 0.6f, 0.8f}}) {
+        auto target = gl::OffscreenTarget::create(kW, kH, nullptr, kSmoothSamples);
+        ASSERT_TRUE(target);
+        data_.showSelection = 0;
+        camera_.applyProjection();
+        drawFrame(data_, &backdrop);
+        data_.showSelection = 1;
+        const std::vector<std::uint8_t> expected = target->readRgba();
+        target.reset();
+        int worst = 0;
+        for (int y = 0; y < kH; ++y) {
+            const auto* row = png.constScanLine(y);
+            for (int x = 0; x < kW; ++x) {
+                const double a = row[x * 4 + 3] / 255.0;
+                for (int c = 0; c < 3; ++c) {
+                    const double over = a * row[x * 4 + c] + (1 - a) * backdrop[c] * 255;
+                    const int e = expected[(static_cast<std::size_t>(y) * kW + x) * 4 + c];
+                    worst = std::max(worst, static_cast<int>(std::lround(std::abs(over - e))));
+                }
+            }
+        }
+        EXPECT_LE(worst, 3) << backdrop[0] << ", " << backdrop[1] << ", " << backdrop[2];
+    }
 }
 
 TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {

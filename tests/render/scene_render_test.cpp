@@ -289,6 +289,19 @@ TEST_F(ShadowRender, ShadowStaysOnTheFloor) {
     EXPECT_TRUE(colourNear(p.at(project(onFloor)), background, 1));
 }
 
+TEST_F(ShadowRender, ShadowLeavesTheBoxAlone) {
+    // The shadow is pulled towards the eye to win over the floor; along the box's base, where the
+    // box stands in front of the floor, it must still not darken the box: the face's pixels just
+    // above its bottom edge have the colour of its middle (flat shading, no picture).
+    const Picture p = render("shadow");
+    const Rgb8 face = p.at(project({0.0f, -data.boxDepth, data.boxHeight}));
+    for (float x = -2.4f; x <= 2.4f; x += 0.2f) {
+        const Pixel base = project({x, -data.boxDepth, 0.0f});
+        ASSERT_TRUE(base.inside);
+        EXPECT_TRUE(colourNear(p.at(base.x, base.y - 1), face, kTolerance)) << base;
+    }
+}
+
 TEST_F(SceneRender, MirrorImageIsClippedToTheFloorWhenTheFloorIsHidden) {
     data.showFloor = 0;
     data.showShadow = 0;

@@ -1,0 +1,260 @@
+// bench_quality MODE: the picture-quality figures, one a line as "name value" on standard output
+// for scripts/bench.sh; what lies behind each goes to standard error.
+//
+//   edges      edge_error_ratio_sample, edge_error_ratio_default: the smooth picture's edge error
+//              over the aliased one's (tests/support/picture_quality.h), on the sample project and
+//              the start-up scene at 480 x 360, each against the scene drawn at 8 times the size
+//              and box-filtered down. The edges are those of the scene's shapes (box, reflection,
+//              shadow, floor), found in that reference drawn without pictures: multisampling
+//              smooths shapes, and what a picture holds is the next figure's.
+//   stripes    stripe_contrast, stripe_contrast_kept: a 2048 x 2048 front picture of 2-pixel black
+//              and white stripes at 4096 x 4096, the camera straight at the front face, which
+//              spans more than 2048 pixels: the Michelson contrast in the middle of the face with
+//              the export's textures and with the record's (the view's). export_texture_vs_output:
+//              the export's texture bytes over the output's RGBA bytes. stripes_peak_vs_budget:
+//              the resident memory the render and its PNG file add at their peak over
+//              2.5 times the output's RGBA bytes plus the picture's. Run in a fresh process.
+//   composite  composite_error_max: the worst channel difference, of 255, between the sample
+//              project's transparent picture laid over black, white and a mid colour and the scene
+//              drawn over that colour.
+//
+// Needs CARTONIC_BENCH_DIR for its files, as the other benchmarks do.
+
+#include "bench_support.h"
+
+#include "cli/render_job.h"
+#include "export/headless_renderer.h"
+#include "export/picture_writer.h"
+#include "gl/offscreen_target.h"
+#include "image/image_loader.h"
+#include "image/restore_images.h"
+#include "model/project_file.h"
+#include "render/scene_renderer.h"
+#include "support/picture_quality.h"
+
+#include <QGuiApplication>
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+using namespace cartonic;
+
+// The reference's pixels per picture pixel, along each side.
+constexpr int kReferenceFactor = 8;
+constexpr int kEdgeWidth = 480;
+constexpr int kEdgeHeight = 360;
+
+constexpr int kStripePicture = 2048;
+constexpr int kStripeWidth = 2; // pixels of each black or white stripe
+constexpr int kStripeOutput = 4096;
+constexpr float kStripeFill = 1.1f; // the face's height over the output's
+constexpr double kPeakOutputShare = 2.5;
+
+constexpr int kCompositeWidth = 1280;
+constexpr int kCompositeHeight = 960;
+
+struct Scene {
+    ProjectData data;
+    SlotImages images;
+    SlotPictures pictures;
+    std::unique_ptr<HeadlessRenderer> renderer;
+    RenderOptions options;
+};
+
+// The sample project as the baseline test sees it, or the start-up scene for an empty path.
+bool loadScene(Scene& s, const std::string& project) {
+    std::string why;
+    s.data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    if (!project.empty()) {
+        if (!loadProject(s.data, project, &why)) {
+            std::fprintf(stderr, "bench_quality: %s: %s\n", project.c_str(), why.c_str());
+            return false;
+        }
+        s.options.zoom = -4.0f;
+        s.options.pitch = 0.12f;
+        s.options.yaw = -0.2f;
+    }
+    s.renderer = HeadlessRenderer::create(s.data, &why);
+    if (!s.renderer) {
+        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+        return false;
+    }
+    const std::string folder = project.substr(0, project.rfind('/'));
+    if (!project.empty()) {
+        restoreProjectImages(s.data, s.images, folder, [&](FaceSlot& slot, const SlotImage& image) {
+            s.renderer->buildSlotTexture(slot, image);
+        });
+    }
+    s.pictures = {&s.images, storedPicturePaths(s.data, folder)};
+    return true;
+}
+
+RgbaPicture render(Scene& s, int width, int height, RenderSettings settings) {
+    s.options.width = width;
+    s.options.height = height;
+    settings.pictures = &s.pictures;
+    RgbaPicture picture;
+    std::string why;
+    if (!s.renderer->render(cameraFor(s.options), width, height, picture, &why, settings)) {
+        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+        std::exit(1);
+    }
+    return picture;
+}
+
+test::RgbPlane reference(Scene& s) {
+    return test::boxReduced(render(s, kEdgeWidth * kReferenceFactor, kEdgeHeight * kReferenceFactor,
+                                   RenderSettings{kAliasedSamples}),
+                            kReferenceFactor);
+}
+
+void edgeFigure(const char* name, const std::string& project) {
+    Scene s;
+    if (!loadScene(s, project)) {
+        std::exit(1);
+    }
+    const test::RgbPlane ideal = reference(s);
+    // The shapes alone: no face pictures, an untextured floor.
+    ProjectData kept = s.data;
+    s.data.floorTextureEnabled = 0;
+    for (FaceSlot& slot : s.data.faceSlots) {
+        slot.showTexture = 0;
+    }
+    const test::RgbPlane shapes = reference(s);
+    s.data = kept;
+    const double aliased = test::edgeError(
+        render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kAliasedSamples}), ideal, &shapes);
+    const double smooth = test::edgeError(
+        render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kSmoothSamples}), ideal, &shapes);
+    const double literal =
+        test::edgeError(render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kSmoothSamples}), ideal) /
+        test::edgeError(render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kAliasedSamples}), ideal);
+    std::printf("%s %.4f\n", name, smooth / aliased);
+    std::fprintf(stderr,
+                 "%s: edge error %.3f smooth, %.3f aliased (of 255); over every edge the "
+                 "picture shows, pictures' included: %.3f\n",
+                 name, smooth, aliased, literal);
+}
+
+long long peakResidentBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<long long>(usage.ru_maxrss) * 1024;
+}
+
+void stripes() {
+    const std::string picturePath = bench::inputPath("stripes.png");
+    if (!test::stripes(kStripePicture, kStripePicture, kStripeWidth)
+             .save(QString::fromStdString(picturePath))) {
+        std::fprintf(stderr, "bench_quality: cannot write %s\n", picturePath.c_str());
+        std::exit(1);
+    }
+    Scene s;
+    s.data.setDimensions(1.0f, 1.0f, 1.0f);
+    s.data.hideOverlays = 1;
+    std::string why;
+    s.renderer = HeadlessRenderer::create(s.data, &why);
+    if (!s.renderer) {
+        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+        std::exit(1);
+    }
+    const Camera camera = test::facingFront(kStripeFill);
+    RgbaPicture picture;
+    s.renderer->render(camera, 64, 64, picture); // the driver's code, in the baseline
+    picture = RgbaPicture{};
+    const long long before = bench::residentBytes();
+
+    if (!loadImage(s.data.faceSlots[Front], s.images[Front], picturePath, &why)) {
+        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+        std::exit(1);
+    }
+    s.renderer->buildSlotTexture(s.data.faceSlots[Front], s.images[Front]);
+    s.pictures.kept = &s.images;
+    s.pictures.paths[Front] = picturePath;
+    RenderSettings settings;
+    settings.pictures = &s.pictures;
+    s.renderer->render(camera, kStripeOutput, kStripeOutput, picture, &why, settings);
+    writePicture(bench::inputPath("stripes-render.png"), picture, PictureFormat::Png);
+    const long long peak = peakResidentBytes() - before;
+
+    const auto middle = [](const RgbaPicture& p) {
+        return test::stripeContrast(p, kStripeOutput * 7 / 16, kStripeOutput * 7 / 16,
+                                    kStripeOutput / 8, kStripeOutput / 8);
+    };
+    const double outputBytes = double(kStripeOutput) * kStripeOutput * 4;
+    const double pictureBytes = double(kStripePicture) * kStripePicture * 4;
+    std::printf("stripe_contrast %.4f\n", middle(picture));
+    std::printf("stripes_peak_vs_budget %.4f\n",
+                double(peak) / (kPeakOutputShare * outputBytes + pictureBytes));
+    std::fprintf(stderr, "stripes: %lld bytes at the peak, output %.0f and picture %.0f bytes\n",
+                 peak, outputBytes, pictureBytes);
+    {
+        const ExportTextures textures(s.data, s.pictures, camera, kStripeOutput, kStripeOutput,
+                                      nullptr);
+        std::printf("export_texture_vs_output %.4f\n", double(textures.bytes()) / outputBytes);
+    }
+    picture = RgbaPicture{};
+    s.renderer->render(camera, kStripeOutput, kStripeOutput, picture);
+    std::printf("stripe_contrast_kept %.4f\n", middle(picture));
+}
+
+void composite() {
+    Scene s;
+    if (!loadScene(s, CARTONIC_SAMPLE_PROJECT)) {
+        std::exit(1);
+    }
+    RenderSettings settings;
+    settings.transparent = true;
+    const RgbaPicture cutOut = render(s, kCompositeWidth, kCompositeHeight, settings);
+    s.options.width = kCompositeWidth;
+    s.options.height = kCompositeHeight;
+    const Camera camera = cameraFor(s.options);
+    int worst = 0;
+    for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.5f, 0.5f, 0.5f}}) {
+        // The scene over the backdrop, with the same samples and textures as the picture.
+        auto target =
+            gl::OffscreenTarget::create(kCompositeWidth, kCompositeHeight, nullptr, kSmoothSamples);
+        const ExportTextures textures(s.data, s.pictures, camera, kCompositeWidth, kCompositeHeight,
+                                      nullptr);
+        s.data.showSelection = 0;
+        camera.applyProjection();
+        drawFrame(s.data, &backdrop);
+        s.data.showSelection = 1;
+        const std::vector<std::uint8_t> expected = target->readRgba();
+        for (std::size_t i = 0; i < expected.size(); i += 4) {
+            const double a = cutOut.rgba[i + 3] / 255.0;
+            for (int c = 0; c < 3; ++c) {
+                const double over = a * cutOut.rgba[i + c] + (1 - a) * backdrop[c] * 255;
+                worst = std::max(worst,
+                                 static_cast<int>(std::lround(std::abs(over - expected[i + c]))));
+            }
+        }
+    }
+    std::printf("composite_error_max %d\n", worst);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::string mode = argc == 2 ? argv[1] : "";
+    if (mode == "edges") {
+        edgeFigure("edge_error_ratio_sample", CARTONIC_SAMPLE_PROJECT);
+        edgeFigure("edge_error_ratio_default", "");
+    } else if (mode == "stripes") {
+        stripes();
+    } else if (mode == "composite") {
+        composite();
+    } else {
+        std::fprintf(stderr, "usage: bench_quality edges|stripes|composite\n");
+        return 2;
+    }
+    return 0;
+}

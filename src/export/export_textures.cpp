@@ -1,0 +1,349 @@
+// Before any header brings in GL/gl.h: framebuffer-era functions are declared only with it.
+#define GL_GLEXT_PROTOTYPES 1
+
+#include "export/export_textures.h"
+
+#include "gl/gl_errors.h"
+#include "image/image_loader.h"
+#include "image/restore_images.h"
+#include "render/scene_renderer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace cartonic {
+
+namespace {
+
+constexpr int kRgbaBytes = 4;
+// A mipmap chain adds a third to its first level's bytes.
+constexpr double kMipmapShare = 4.0 / 3.0;
+// The sharpest anisotropic filtering asked for; drivers offer up to 16.
+constexpr float kMostAnisotropy = 16.0f;
+// Cells a surface is cut into, along each side, to find where it needs the most texels.
+constexpr int kDensityCells = 16;
+
+// A point of a textured quad: its place in the world and its texture coordinates.
+struct QuadPoint {
+    float x, y, z;
+    float s, t;
+};
+using Quad = std::array<QuadPoint, 4>;
+
+struct ScreenPoint {
+    float x, y; // pixels
+    float w;    // the clip coordinate: distance in front of the eye
+};
+
+QuadPoint bilinear(const Quad& q, float u, float v) {
+    const auto mix = [u, v](float a, float b, float c, float d) {
+        return (a * (1 - u) + b * u) * (1 - v) + (d * (1 - u) + c * u) * v;
+    };
+    return {mix(q[0].x, q[1].x, q[2].x, q[3].x), mix(q[0].y, q[1].y, q[2].y, q[3].y),
+            mix(q[0].z, q[1].z, q[2].z, q[3].z), mix(q[0].s, q[1].s, q[2].s, q[3].s),
+            mix(q[0].t, q[1].t, q[2].t, q[3].t)};
+}
+
+ScreenPoint toScreen(const std::array<float, 16>& m, const QuadPoint& p, int width, int height) {
+    float clip[4];
+    for (int row = 0; row < 4; ++row) {
+        clip[row] = m[row] * p.x + m[4 + row] * p.y + m[8 + row] * p.z + m[12 + row];
+    }
+    if (clip[3] <= 0.0f) {
+        return {0.0f, 0.0f, clip[3]};
+    }
+    return {(clip[0] / clip[3] + 1.0f) * 0.5f * static_cast<float>(width),
+            (clip[1] / clip[3] + 1.0f) * 0.5f * static_cast<float>(height), clip[3]};
+}
+
+// The most pixels a unit of s, and of t, covers on the part of the quad in front of the near plane
+// and inside the picture, measured cell by cell.
+void addDensity(const Quad& quad, const Camera& camera, int width, int height, double& perS,
+                double& perT) {
+    const std::array<float, 16> m = camera.projectionMatrix();
+    constexpr int kPoints = kDensityCells + 1;
+    std::array<ScreenPoint, kPoints * kPoints> screen{};
+    std::array<QuadPoint, kPoints * kPoints> world{};
+    for (int j = 0; j < kPoints; ++j) {
+        for (int i = 0; i < kPoints; ++i) {
+            const QuadPoint p = bilinear(quad, static_cast<float>(i) / kDensityCells,
+                                         static_cast<float>(j) / kDensityCells);
+            world[j * kPoints + i] = p;
+            screen[j * kPoints + i] = toScreen(m, p, width, height);
+        }
+    }
+    for (int j = 0; j < kDensityCells; ++j) {
+        for (int i = 0; i < kDensityCells; ++i) {
+            const int at = j * kPoints + i;
+            const std::array<int, 4> corners = {at, at + 1, at + kPoints, at + kPoints + 1};
+            float left = 0, right = 0, bottom = 0, top = 0;
+            bool seen = true;
+            for (int k = 0; k < 4; ++k) {
+                const ScreenPoint& c = screen[corners[k]];
+                seen = seen && c.w >= camera.nearPlane;
+                left = k == 0 ? c.x : std::min(left, c.x);
+                right = k == 0 ? c.x : std::max(right, c.x);
+                bottom = k == 0 ? c.y : std::min(bottom, c.y);
+                top = k == 0 ? c.y : std::max(top, c.y);
+            }
+            if (!seen || right < 0 || bottom > static_cast<float>(height) || top < 0 ||
+                left > static_cast<float>(width)) {
+                continue;
+            }
+            // The screen step along u and v, and the texture step: their ratio, solved for the
+            // screen step per unit of s and of t.
+            const ScreenPoint& o = screen[at];
+            const double pux = screen[at + 1].x - o.x, puy = screen[at + 1].y - o.y;
+            const double pvx = screen[at + kPoints].x - o.x, pvy = screen[at + kPoints].y - o.y;
+            const double su = world[at + 1].s - world[at].s, tu = world[at + 1].t - world[at].t;
+            const double sv = world[at + kPoints].s - world[at].s;
+            const double tv = world[at + kPoints].t - world[at].t;
+            const double det = su * tv - sv * tu;
+            if (std::abs(det) < 1e-12) {
+                continue;
+            }
+            perS = std::max(perS,
+                            std::hypot(pux * tv - pvx * tu, puy * tv - pvy * tu) / std::abs(det));
+            perT = std::max(perT,
+                            std::hypot(pvx * su - pux * sv, pvy * su - puy * sv) / std::abs(det));
+        }
+    }
+}
+
+Quad faceQuad(const ProjectData& data, const FaceSlot& slot, float mirror) {
+    Quad quad{};
+    for (std::size_t k = 0; k < quad.size(); ++k) {
+        const FaceVertex& v = slot.vertices[k];
+        quad[k] = {v.x * data.boxWidth, v.y * data.boxDepth, v.z * data.boxHeight * mirror, v.s,
+                   v.t};
+    }
+    return quad;
+}
+
+// The floor quad as the scene draws it with a picture: s along y, t along x.
+Quad floorQuad(const ProjectData& data) {
+    const float w = data.floorHalfWidth;
+    const float d = data.floorHalfDepth;
+    const float r = kFloorPictureRepeat;
+    return {{{-w, -d, 0, 0, 0}, {w, -d, 0, 0, r}, {w, d, 0, r, r}, {-w, d, 0, r, 0}}};
+}
+
+bool hasExtension(const char* name) {
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!list) {
+        return false;
+    }
+    const std::size_t n = std::strlen(name);
+    for (const char* p = list; (p = std::strstr(p, name)); p += n) {
+        if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The sharpest anisotropic filtering the context offers, up to kMostAnisotropy; 0 without it.
+float anisotropy() {
+    if (!hasExtension("GL_EXT_texture_filter_anisotropic")) {
+        return 0.0f;
+    }
+    GLfloat most = 0.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+    return std::min(most, kMostAnisotropy);
+}
+
+// Whether the frame draws slot's picture.
+bool showsPicture(const ProjectData& data, int slot) {
+    if (slot == kFloorSlot) {
+        return data.showFloor != 0 && data.floorTextureEnabled != 0 && data.floorTextureId != 0;
+    }
+    const FaceSlot& face = data.faceSlots[static_cast<std::size_t>(slot)];
+    return face.textureId != 0 && face.showTexture != 0;
+}
+
+std::size_t textureBytes(TextureSize size) {
+    return static_cast<std::size_t>(static_cast<double>(size.width) * size.height * kRgbaBytes *
+                                    kMipmapShare);
+}
+
+// A mipmapped texture of picture (packed RGBA); 0 when the context refused it.
+GLuint uploadTexture(const QImage& picture, float anisotropy) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    gl::clearPendingErrors();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width(), picture.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, picture.constBits());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    if (anisotropy > 0.0f) {
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+    }
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &name);
+        return 0;
+    }
+    return name;
+}
+
+} // namespace
+
+PicturePaths storedPicturePaths(const ProjectData& data, const std::string& baseDir) {
+    PicturePaths paths;
+    for (int k = 0; k < kFaceCount; ++k) {
+        paths[k] = resolveAgainst(baseDir, std::string(pathText(data.faceSlots[k].imagePath)));
+    }
+    paths[kFloorSlot] = resolveAgainst(baseDir, std::string(pathText(data.floorImagePath)));
+    return paths;
+}
+
+QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                   TextureSize wanted, std::string* note) {
+    const QSize keptSize = kept.empty() ? QSize() : kept.image.size();
+    const auto reducedFrom = [](const QImage& picture, TextureSize size) {
+        size = {std::min(size.width, picture.width()), std::min(size.height, picture.height())};
+        if (size.width == picture.width() && size.height == picture.height()) {
+            return picture;
+        }
+        QImage reduced(size.width, size.height, QImage::Format_RGBX8888);
+        if (!reduced.isNull()) {
+            averageRgbaPicture(picture.constBits(), picture.width(), picture.height(),
+                               reduced.bits(), size.width, size.height);
+        }
+        return reduced;
+    };
+    if (!kept.empty() &&
+        (keptSize.width() >= wanted.width || keptSize.width() >= slot.imageWidth) &&
+        (keptSize.height() >= wanted.height || keptSize.height() >= slot.imageHeight)) {
+        return reducedFrom(kept.image, wanted);
+    }
+    QImage picture;
+    std::string why = "no file is named";
+    if (!path.empty() && loadPictureWithin(path, wanted, picture, &why)) {
+        return picture;
+    }
+    if (note) {
+        *note = "cannot load the picture " + path + " again (" + why + "); its kept copy of " +
+                std::to_string(keptSize.width()) + " x " + std::to_string(keptSize.height()) +
+                " pixels is used";
+    }
+    return kept.empty() ? QImage() : reducedFrom(kept.image, wanted);
+}
+
+TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera, int width,
+                         int height) {
+    double perS = 0.0;
+    double perT = 0.0;
+    if (slot == kFloorSlot) {
+        addDensity(floorQuad(data), camera, width, height, perS, perT);
+    } else {
+        const FaceSlot& face = data.faceSlots[static_cast<std::size_t>(slot)];
+        addDensity(faceQuad(data, face, 1.0f), camera, width, height, perS, perT);
+        if (data.showReflection != 0) {
+            addDensity(faceQuad(data, face, -1.0f), camera, width, height, perS, perT);
+        }
+        // A quarter turn lays the picture's width along t.
+        if (face.orientation == Turn90 || face.orientation == Turn270) {
+            std::swap(perS, perT);
+        }
+    }
+    const auto texels = [](double perUnit) {
+        // A record of any numbers may give any density; none that is not a number counts.
+        return std::isnan(perUnit)
+                   ? 1
+                   : static_cast<int>(std::clamp(std::ceil(perUnit), 1.0, double(1 << 30)));
+    };
+    return {texels(perS), texels(perT)};
+}
+
+ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
+                               const Camera& camera, int width, int height,
+                               std::vector<std::string>* notes)
+    : data_(data) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    std::array<TextureSize, kSlotCount> sizes{};
+    std::size_t total = 0;
+    for (int k = 0; k < kSlotCount; ++k) {
+        if (!pictures.kept || (*pictures.kept)[k].empty() || !showsPicture(data, k)) {
+            continue;
+        }
+        const FaceSlot& slot = data.faceSlots[k];
+        const QSize kept = (*pictures.kept)[k].image.size();
+        // The file's own size, as the slot recorded it when the picture was loaded.
+        const int fileWidth = slot.imageWidth > 0 ? slot.imageWidth : kept.width();
+        const int fileHeight = slot.imageHeight > 0 ? slot.imageHeight : kept.height();
+        const TextureSize needed = neededTexels(data, k, camera, width, height);
+        sizes[k] = {std::min({needed.width, fileWidth, static_cast<int>(largest)}),
+                    std::min({needed.height, fileHeight, static_cast<int>(largest)})};
+        total += textureBytes(sizes[k]);
+    }
+    const double budget = kExportTextureBudget * width * height * kRgbaBytes;
+    if (static_cast<double>(total) > budget) {
+        const double scale = std::sqrt(budget / static_cast<double>(total));
+        for (TextureSize& size : sizes) {
+            if (size.width != 0) {
+                size = {std::max(1, static_cast<int>(size.width * scale)),
+                        std::max(1, static_cast<int>(size.height * scale))};
+            }
+        }
+    }
+
+    const float filtering = anisotropy();
+    for (int k = 0; k < kSlotCount; ++k) {
+        FaceSlot& slot = data.faceSlots[k];
+        previous_[k] = slot.textureId;
+        if (sizes[k].width == 0) {
+            continue;
+        }
+        std::string note;
+        const QImage picture =
+            slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k], &note);
+        if (!note.empty() && notes) {
+            notes->push_back(note);
+        }
+        if (picture.isNull()) {
+            continue;
+        }
+        built_[k] = uploadTexture(picture, filtering);
+        if (built_[k] != 0) {
+            slot.textureId = built_[k];
+            bytes_ += textureBytes({picture.width(), picture.height()});
+        }
+    }
+    previousFloor_ = data.floorTextureId;
+    if (built_[kFloorSlot] != 0) {
+        data.floorTextureId = built_[kFloorSlot];
+    }
+    // The floor's tile, many times over towards the horizon, is the export's too for a while.
+    if (filtering > 0.0f && data.floorPatternTextureId != 0) {
+        glBindTexture(GL_TEXTURE_2D, data.floorPatternTextureId);
+        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
+                            &previousPatternAnisotropy_);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, filtering);
+    }
+}
+
+ExportTextures::~ExportTextures() {
+    if (anisotropy() > 0.0f && data_.floorPatternTextureId != 0) {
+        glBindTexture(GL_TEXTURE_2D, data_.floorPatternTextureId);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, previousPatternAnisotropy_);
+    }
+    for (int k = 0; k < kSlotCount; ++k) {
+        if (built_[k] != 0) {
+            data_.faceSlots[k].textureId = previous_[k];
+            glDeleteTextures(1, &built_[k]);
+        }
+    }
+    data_.floorTextureId = previousFloor_;
+}
+
+} // namespace cartonic

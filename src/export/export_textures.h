@@ -1,0 +1,76 @@
+#pragma once
+
+// The textures an export draws its pictures with. The view keeps small copies of the pictures
+// (image/picture_reduction.h), enough for a live frame; a picture for sale may need every pixel of
+// a face's picture. For one export each face and the floor picture get a texture of their own at
+// the texels the output needs of them, mipmapped and anisotropically filtered where the context
+// offers it, built from the picture's file, and released after the export.
+
+#include "camera/camera.h"
+#include "image/picture_reduction.h"
+#include "model/project_data.h"
+#include "model/slot_images.h"
+
+#include <QImage>
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace cartonic {
+
+// The picture file of each slot (faces 0..5, the floor kFloorSlot) as it is to be opened; "" for
+// none.
+using PicturePaths = std::array<std::string, kSlotCount>;
+
+// The record's stored picture paths, relative ones taken against baseDir as Open takes them.
+PicturePaths storedPicturePaths(const ProjectData& data, const std::string& baseDir);
+
+// What an export builds its textures from: the slots' kept pictures and their files.
+struct SlotPictures {
+    const SlotImages* kept = nullptr;
+    PicturePaths paths;
+};
+
+// The picture for a slot at wanted's size (no side larger than the file's): decoded from path when
+// the kept copy is smaller than wanted, else reduced from the kept copy. When the file cannot be
+// read, the kept copy serves at the size it has, and *note says so.
+QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                   TextureSize wanted, std::string* note);
+
+// Texels a slot's picture needs across its width and its height so that the picture shows every
+// pixel it can in a width x height picture of camera's view (the face, and its mirror image when
+// the reflection shows; for kFloorSlot the floor): the most screen pixels a unit of the texture
+// coordinates covers anywhere on the visible surface. At least 1 each.
+TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera, int width,
+                         int height);
+
+// Texture memory of one export, with mipmaps, is kept within this many times the picture's own
+// RGBA bytes; beyond it every texture is made smaller in the same proportion.
+inline constexpr double kExportTextureBudget = 2.0;
+
+// For its lifetime, the record's face and floor textures are the export's own, built in the
+// current context; its destructor gives the record its textures back and deletes the export's
+// (with the same context current). Slots without a texture keep none.
+class ExportTextures {
+public:
+    ExportTextures(ProjectData& data, const SlotPictures& pictures, const Camera& camera, int width,
+                   int height, std::vector<std::string>* notes);
+    ~ExportTextures();
+    ExportTextures(const ExportTextures&) = delete;
+    ExportTextures& operator=(const ExportTextures&) = delete;
+
+    // Bytes of the textures built, mipmaps included.
+    std::size_t bytes() const { return bytes_; }
+
+private:
+    ProjectData& data_;
+    std::array<unsigned, kSlotCount> previous_{};
+    std::array<unsigned, kSlotCount> built_{};
+    unsigned previousFloor_ = 0;
+    std::size_t bytes_ = 0;
+    float previousPatternAnisotropy_ = 1.0f;
+};
+
+} // namespace cartonic
