@@ -49,6 +49,22 @@ constexpr int kFrameWidth = 1280;
 constexpr int kFrameHeight = 800;
 constexpr int kWarmUpFrames = 10;
 
+// frameSeconds(true) against frameSeconds(false) in pairs, after the warm-up frames (the driver
+// compiles its state variants over the first frames; that is not a frame's cost), with the
+// allocations frameSeconds counted into frameAllocations as a counter every benchmark here has.
+template <typename FrameSeconds>
+void timeFramePairs(benchmark::State& state, FrameSeconds& frameSeconds,
+                    long long& frameAllocations) {
+    for (int i = 0; i < kWarmUpFrames; ++i) {
+        frameSeconds(i % 2 == 0);
+    }
+    frameAllocations = 0;
+    bench::timePairs(
+        state, [&] { return frameSeconds(true); }, [&] { return frameSeconds(false); });
+    state.counters["allocations"] =
+        benchmark::Counter(double(frameAllocations), benchmark::Counter::kAvgIterations);
+}
+
 void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
     ProjectData data;
     data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
@@ -74,15 +90,7 @@ void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
             return true;
         });
     };
-    // The driver compiles its state variants over the first frames; that is not a frame's cost.
-    for (int i = 0; i < kWarmUpFrames; ++i) {
-        frameSeconds(i % 2 == 0);
-    }
-    frameAllocations = 0;
-    bench::timePairs(
-        state, [&] { return frameSeconds(true); }, [&] { return frameSeconds(false); });
-    state.counters["allocations"] =
-        benchmark::Counter(double(frameAllocations), benchmark::Counter::kAvgIterations);
+    timeFramePairs(state, frameSeconds, frameAllocations);
 }
 
 void BM_SmoothFrameVsAliased(benchmark::State& state) {
@@ -118,15 +126,7 @@ void BM_SmoothFrameVsAliased(benchmark::State& state) {
             return true;
         });
     };
-    for (int i = 0; i < kWarmUpFrames; ++i) {
-        frameSeconds(i % 2 == 0);
-    }
-    frameAllocations = 0;
-    bench::timePairs(
-        state, [&] { return frameSeconds(true); }, [&] { return frameSeconds(false); });
-    // Every benchmark of a program reports the same counters.
-    state.counters["allocations"] =
-        benchmark::Counter(double(frameAllocations), benchmark::Counter::kAvgIterations);
+    timeFramePairs(state, frameSeconds, frameAllocations);
 }
 
 } // namespace

@@ -67,6 +67,17 @@ constexpr const char* kExportSmoothEdgesKey = "export/smoothEdges";
 constexpr const char* kExportTransparentKey = "export/transparent";
 constexpr const char* kViewSmoothEdgesKey = "view/smoothEdges";
 
+// How the frame draws a picture of the view to keep: from the pictures' files, with a note for
+// each that fell back to the slot's copy, smooth or not.
+RenderSettings pictureSettings(const SlotPictures& pictures, std::vector<std::string>& notes,
+                               bool smooth) {
+    RenderSettings settings;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
+    settings.samples = smooth ? kSmoothSamples : kAliasedSamples;
+    return settings;
+}
+
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -366,10 +377,7 @@ void MainFrame::saveAsImage() {
     std::string why;
     const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
-    RenderSettings settings;
-    settings.pictures = &pictures;
-    settings.notes = &notes;
-    settings.samples = size->smoothEdges ? kSmoothSamples : kAliasedSamples;
+    RenderSettings settings = pictureSettings(pictures, notes, size->smoothEdges);
     settings.transparent = size->transparent && format == PictureFormat::Png;
     if (size->transparent && format != PictureFormat::Png) {
         notes.emplace_back("a JPEG picture has no transparency, so its background is drawn");
@@ -406,11 +414,8 @@ void MainFrame::copyPicture() {
     std::string why;
     const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
-    RenderSettings settings;
-    settings.pictures = &pictures;
-    settings.notes = &notes;
     // A copy is the view as seen: smooth as the view is.
-    settings.samples = view_->smoothEdges() ? kSmoothSamples : kAliasedSamples;
+    const RenderSettings settings = pictureSettings(pictures, notes, view_->smoothEdges());
     if (!view_->renderToBuffer(size.width(), size.height(), picture, &why, settings)) {
         statusBar()->showMessage("Cannot copy the picture: " + QString::fromStdString(why));
         return;

@@ -419,15 +419,15 @@ private:
             name = arg.substr(0, eq);
             inlineValue = arg.substr(eq + 1);
         }
-        const OptionSpec* spec = findOption(name);
-        if (!spec) {
+        const OptionSpec* known = findOption(name);
+        if (!known) {
             const std::string_view closest = closestOption(name);
             result_.error = "unknown option " + name +
                             (closest.empty() ? "" : "; did you mean " + std::string(closest) + "?");
             return;
         }
         std::string value;
-        if (spec->argument.empty()) {
+        if (known->argument.empty()) {
             if (inlineValue) {
                 result_.error = name + " takes no value";
                 return;
@@ -440,7 +440,7 @@ private:
             result_.error = name + " needs a value";
             return;
         }
-        const std::string wants = spec->apply(o(), value);
+        const std::string wants = known->apply(o(), value);
         if (!wants.empty()) {
             result_.error = name + " wants " + wants + ": " + value;
         }
