@@ -72,8 +72,9 @@ bool loadScene(Scene& s, const std::string& project) {
     std::string why;
     s.data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     if (!project.empty()) {
-        if (!loadProject(s.data, project, &why)) {
-            std::fprintf(stderr, "bench_quality: %s: %s\n", project.c_str(), why.c_str());
+        if (const Status loaded = loadProject(s.data, project); !loaded) {
+            std::fprintf(stderr, "bench_quality: %s: %s\n", project.c_str(),
+                         loaded.message().c_str());
             return false;
         }
         s.options.zoom = -4.0f;

@@ -109,13 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     live = startState();
     const ProjectData& before = startState();
 
-    std::string why;
-    const bool loaded = loadProject(live, path, &why);
+    const Status loaded = loadProject(live, path);
     const bool magic =
         size >= 4 && data[0] == 0x33 && data[1] == 0x00 && data[2] == 0xEE && data[3] == 0xFF;
-    FUZZ_REQUIRE(loaded == magic);
+    FUZZ_REQUIRE(loaded.ok() == magic);
     if (!loaded) {
-        FUZZ_REQUIRE(!why.empty());
+        FUZZ_REQUIRE(loaded.kind() == Status::Kind::BadFormat && !loaded.message().empty());
         FUZZ_REQUIRE(std::memcmp(&live, &before, sizeof live) == 0);
         return 0;
     }

@@ -233,12 +233,11 @@ void MainFrame::openProject() {
 }
 
 bool MainFrame::openProjectFile(const QString& path) {
-    std::string why;
-    if (!loadProject(data_, localPath(path), &why)) {
+    if (const Status loaded = loadProject(data_, localPath(path)); !loaded) {
         // The previous path and title stay, so a later Save cannot overwrite this other file.
-        prompts_.showError(this,
-                           QString("Cannot open the project %1: %2")
-                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+        prompts_.showError(this, QString("Cannot open the project %1: %2")
+                                     .arg(QDir::toNativeSeparators(path),
+                                          QString::fromStdString(loaded.message())));
         return false;
     }
     currentPath_ = path;
@@ -304,11 +303,10 @@ bool MainFrame::saveProjectAs() {
 }
 
 bool MainFrame::writeProject(const QString& path) {
-    std::string why;
-    if (!cartonic::saveProject(data_, localPath(path), &why)) {
-        prompts_.showError(this,
-                           QString("Cannot save the project to %1: %2")
-                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+    if (const Status saved = cartonic::saveProject(data_, localPath(path)); !saved) {
+        prompts_.showError(this, QString("Cannot save the project to %1: %2")
+                                     .arg(QDir::toNativeSeparators(path),
+                                          QString::fromStdString(saved.message())));
         return false;
     }
     currentPath_ = path;

@@ -109,8 +109,10 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     }
     // As the application has the record once its view exists.
     data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-    if (options_.project && !loadProject(data_, *options_.project, &why)) {
-        return error(*options_.project + ": " + why);
+    if (options_.project) {
+        if (const Status loaded = loadProject(data_, *options_.project); !loaded) {
+            return error(*options_.project + ": " + loaded.message());
+        }
     }
     applyRecordOptions(options_, data_);
     // Pictures named on the command line are checked before anything is drawn or written.
@@ -125,8 +127,10 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     } else {
         placePictures(chosen, data_, images_);
     }
-    if (options_.save && !save(&why)) {
-        return error(*options_.save + ": " + why);
+    if (options_.save) {
+        if (const Status saved = save(); !saved) {
+            return error(*options_.save + ": " + saved.message());
+        }
     }
     if (options_.print) {
         out << projectToJson(data_);
@@ -198,7 +202,7 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
     return true;
 }
 
-bool RenderJob::save(std::string* why) const {
+Status RenderJob::save() const {
     PictureBases bases;
     bases.fill(projectFolder(options_));
     const std::string workingDir = workingFolder();
@@ -208,9 +212,9 @@ bool RenderJob::save(std::string* why) const {
     ProjectData saved = data_;
     std::string tooLong;
     if (!rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save), &tooLong)) {
-        return fail(why, "picture path too long to store in a project: " + tooLong);
+        return Status::tooLarge("picture path too long to store in a project: " + tooLong);
     }
-    return saveProject(saved, *options_.save, why);
+    return saveProject(saved, *options_.save);
 }
 
 } // namespace cartonic

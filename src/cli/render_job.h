@@ -4,6 +4,7 @@
 // changes, render, save, print. The steps that need no GL context are free functions so they can
 // be checked on their own.
 
+#include "base/status.h"
 #include "camera/camera.h"
 #include "cli/render_options.h"
 #include "model/project_data.h"
@@ -56,7 +57,7 @@ public:
 
 private:
     bool render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why);
-    bool save(std::string* why) const;
+    Status save() const;
 
     const RenderOptions& options_;
     ProjectData& data_;

@@ -135,8 +135,8 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
     // By the path's bytes: Qt would take a file name as text, and one that is not UTF-8 would
     // come back as the name of another file.
     ReplacementFile file;
-    if (!file.open(path, why)) {
-        return false;
+    if (const Status opened = file.open(path); !opened) {
+        return fail(why, opened.message());
     }
     DescriptorDevice device(file.handle());
     if (!encodePicture(picture, format, quality, device, why)) {
@@ -146,7 +146,8 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
         }
         return false;
     }
-    return file.commit(why);
+    const Status committed = file.commit();
+    return committed || fail(why, committed.message());
 }
 
 bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format, int quality,

@@ -18,12 +18,6 @@ std::string errnoText() {
     return std::strerror(errno);
 }
 
-void setWhy(std::string* why, std::string text) {
-    if (why) {
-        *why = std::move(text);
-    }
-}
-
 // Reads until n bytes or end of file; returns the count read, or -1 on error.
 ssize_t readFully(int fd, void* buffer, std::size_t n) {
     auto* out = static_cast<char*>(buffer);
@@ -100,32 +94,29 @@ void setSaveWriteFunction(SaveWriteFunction write) {
     saveWrite = write ? write : ::write;
 }
 
-bool saveProject(const ProjectData& data, const std::string& path, std::string* why) {
+Status saveProject(const ProjectData& data, const std::string& path) {
     ReplacementFile file;
-    if (!file.open(path, why)) {
-        return false;
+    if (Status opened = file.open(path); !opened) {
+        return opened;
     }
     const std::uint8_t magic[4] = {0x33, 0x00, 0xEE, 0xFF};
     if (!writeFully(file.handle(), magic, sizeof magic) ||
         !writeFully(file.handle(), &data, sizeof data)) {
-        setWhy(why, "write failed: " + errnoText());
-        return false;
+        return Status::writeFailed("write failed: " + errnoText());
     }
-    return file.commit(why);
+    return file.commit();
 }
 
-bool loadProject(ProjectData& data, const std::string& path, std::string* why) {
+Status loadProject(ProjectData& data, const std::string& path) {
     // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        setWhy(why, errnoText());
-        return false;
+        return Status::readFailed(errno, errnoText());
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        setWhy(why, "not a regular file");
-        return false;
+        return Status::unreadable("not a regular file");
     }
 
     std::uint8_t magic[4] = {};
@@ -133,33 +124,32 @@ bool loadProject(ProjectData& data, const std::string& path, std::string* why) {
     const std::uint32_t value = std::uint32_t(magic[0]) | std::uint32_t(magic[1]) << 8 |
                                 std::uint32_t(magic[2]) << 16 | std::uint32_t(magic[3]) << 24;
     if (got < 0) {
-        setWhy(why, errnoText());
+        Status failed = Status::readFailed(errno, errnoText());
         ::close(fd);
-        return false;
+        return failed;
     }
     if (got != 4 || value != kProjectMagic) {
-        setWhy(why, "not a Cartonic project file");
         ::close(fd);
-        return false;
+        return Status::badFormat("not a Cartonic project file");
     }
 
     ProjectData loaded = data;
     const ssize_t body = readFully(fd, &loaded, sizeof loaded);
+    const int readError = errno;
     ::close(fd);
     if (body < 0) {
-        setWhy(why, errnoText());
-        return false;
+        return Status::readFailed(readError, std::strerror(readError));
     }
     sanitizeLoaded(loaded, data);
     data = loaded;
-    return true;
+    return {};
 }
 
-bool saveProject(const std::string& path) {
+Status saveProject(const std::string& path) {
     return saveProject(projectData(), path);
 }
 
-bool loadProject(const std::string& path) {
+Status loadProject(const std::string& path) {
     return loadProject(projectData(), path);
 }
 

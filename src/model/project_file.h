@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/status.h"
 #include "model/project_data.h"
 
 #include <string>
@@ -26,23 +27,24 @@ inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
 
 // Writes data to path atomically (replacement_file.h): a failure, or the process dying, leaves
 // any earlier file as it was and no other file behind. A symbolic link is followed and the file
-// it leads to replaced (save_target.h). Returns false (and the reason in *why) when any step
-// fails, when path names a file the user may not write to, and when it leads to no file or to
-// what is not a regular file.
-bool saveProject(const ProjectData& data, const std::string& path, std::string* why = nullptr);
+// it leads to replaced (save_target.h). A failure with its reason when any step fails, when
+// path names a file the user may not write to, and when it leads to no file or to what is not a
+// regular file (replacement_file.h says which kind each is).
+Status saveProject(const ProjectData& data, const std::string& path);
 
 // Test seam: the call that writes a save's bytes, ::write unless replaced, so tests can make a
 // save fail as a full disk would. nullptr puts ::write back.
 using SaveWriteFunction = ssize_t (*)(int fd, const void* buffer, std::size_t n);
 void setSaveWriteFunction(SaveWriteFunction write);
 
-// Replaces data from path. Returns false (and the reason in *why) with data untouched when the
-// path is not a readable regular file or does not begin with the magic number.
-bool loadProject(ProjectData& data, const std::string& path, std::string* why = nullptr);
+// Replaces data from path. A failure with its reason, data untouched, when the path does not
+// exist (NotFound), is not a readable regular file (Unreadable) or does not begin with the magic
+// number (BadFormat).
+Status loadProject(ProjectData& data, const std::string& path);
 
 // The same on the live record, projectData().
-bool saveProject(const std::string& path);
-bool loadProject(const std::string& path);
+Status saveProject(const std::string& path);
+Status loadProject(const std::string& path);
 
 // Brings values a file may carry back within the record's invariants (see above); runtime fields
 // are taken from live.

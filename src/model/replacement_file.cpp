@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,13 +26,6 @@ constexpr std::string_view kNameChars =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 // Clashes are one in 62^8 each; this many in a row means something else is wrong.
 constexpr int kTemporaryNameTries = 100;
-
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
 
 std::string errnoText(int error = errno) {
     return std::strerror(error);
@@ -67,23 +59,23 @@ ReplacementFile::~ReplacementFile() {
     discard();
 }
 
-bool ReplacementFile::open(const std::string& path, std::string* why) {
+Status ReplacementFile::open(const std::string& path) {
     discard();
-    const std::optional<std::string> target = resolveSaveTarget(path, why);
+    const Result<std::string> target = resolveSaveTarget(path);
     if (!target) {
-        return false;
+        return target.status;
     }
-    folderPath_ = folderOf(*target);
-    const auto slash = target->rfind('/');
-    name_ = slash == std::string::npos ? *target : target->substr(slash + 1);
+    folderPath_ = folderOf(target.value);
+    const auto slash = target.value.rfind('/');
+    name_ = slash == std::string::npos ? target.value : target.value.substr(slash + 1);
     if (name_.empty()) {
-        return fail(why, "the path names a folder, not a file");
+        return Status::writeFailed("the path names a folder, not a file");
     }
     const auto cannotCreate = [&](int error) {
-        const std::string reason =
-            "cannot create a file in " + folderPath_ + ": " + errnoText(error);
+        Status failed =
+            Status::writeFailed("cannot create a file in " + folderPath_ + ": " + errnoText(error));
         discard();
-        return fail(why, reason);
+        return failed;
     };
     // Every later call goes through this folder by name, so the new file lands beside the old
     // one even if the folder's path changes meanwhile.
@@ -98,9 +90,9 @@ bool ReplacementFile::open(const std::string& path, std::string* why) {
         // Replacing by rename needs no write permission on the file itself; a write-protected
         // file is kept as its owner meant.
         if (::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0) {
-            const std::string reason = "the file is write-protected: " + errnoText();
+            Status failed = Status::writeFailed("the file is write-protected: " + errnoText());
             discard();
-            return fail(why, reason);
+            return failed;
         }
         replacing = true;
     }
@@ -130,29 +122,25 @@ bool ReplacementFile::open(const std::string& path, std::string* why) {
     if (replacing) {
         ::fchmod(fd_, old.st_mode & kPermissionBits);
     }
-    return true;
+    return {};
 }
 
-bool ReplacementFile::commit(std::string* why) {
+Status ReplacementFile::commit() {
     if (fd_ < 0) {
-        return fail(why, "no file is being written");
+        return Status::usage("no file is being written");
     }
-    bool ok = true;
-    std::string reason;
+    Status done;
     if (::fsync(fd_) != 0) {
-        ok = false;
-        reason = "flush failed: " + errnoText();
+        done = Status::writeFailed("flush failed: " + errnoText());
     } else if (temporary_.empty()) {
-        ok = publishUnnamed(&reason);
+        done = publishUnnamed();
     } else {
         const int closed = ::close(fd_);
         fd_ = -1;
         if (closed != 0) {
-            ok = false;
-            reason = "close failed: " + errnoText();
+            done = Status::writeFailed("close failed: " + errnoText());
         } else if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) {
-            ok = false;
-            reason = "cannot replace the file: " + errnoText();
+            done = Status::writeFailed("cannot replace the file: " + errnoText());
         } else {
             temporary_.clear();
         }
@@ -160,19 +148,19 @@ bool ReplacementFile::commit(std::string* why) {
     // An unnamed file is closed only once it has its name (closing would drop it); its bytes
     // are on disk by then, so what close could still report is no reason to undo the save.
     discard();
-    return ok || fail(why, reason);
+    return done;
 }
 
-bool ReplacementFile::publishUnnamed(std::string* why) {
+Status ReplacementFile::publishUnnamed() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
     const auto link = [&](const std::string& name) {
         return ::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     };
     if (link(name_)) {
-        return true;
+        return {};
     }
     if (errno != EEXIST) {
-        return fail(why, "cannot create the file: " + errnoText());
+        return Status::writeFailed("cannot create the file: " + errnoText());
     }
     // Nothing replaces a file with one that has no name: the new file takes a temporary name
     // and is renamed over the old one. Signals that would end the process wait until both steps
@@ -196,7 +184,10 @@ bool ReplacementFile::publishUnnamed(std::string* why) {
         ::unlinkat(folder_, temporary.c_str(), 0);
     }
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return ok || fail(why, "cannot replace the file: " + errnoText(error));
+    if (!ok) {
+        return Status::writeFailed("cannot replace the file: " + errnoText(error));
+    }
+    return {};
 }
 
 void ReplacementFile::discard() {

@@ -10,6 +10,8 @@
 // Paths are bytes as given, never decoded as text, and the temporary's name, when one is
 // needed, is short whatever the target's length, so any name the file system takes works.
 
+#include "base/status.h"
+
 #include <string>
 
 namespace cartonic {
@@ -22,25 +24,25 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     // Starts the file that will replace path. A symbolic link is followed and the file at its
-    // end replaced (save_target.h). False, with a one-line reason in *why, when path leads to no
-    // file or to what is not a regular file, when the file exists and the user may not write
-    // it, and when no file can be made in its folder.
-    bool open(const std::string& path, std::string* why = nullptr);
+    // end replaced (save_target.h). A failure with a one-line reason when path leads to no file
+    // or to what is not a regular file (resolveSaveTarget's), when the file exists and the user
+    // may not write it, and when no file can be made in its folder (WriteFailed).
+    Status open(const std::string& path);
 
     // The new file, open for writing; -1 when not open.
     int handle() const { return fd_; }
 
     // Flushes the new file to disk and gives it the target's name, with the old file's mode
-    // (or a new file's, from the umask). False, with the reason in *why, the old file intact and
-    // the new one dropped, when any step fails.
-    bool commit(std::string* why = nullptr);
+    // (or a new file's, from the umask). WriteFailed, with the old file intact and the new one
+    // dropped, when any step fails.
+    Status commit();
 
     // Drops the new file; the target stays as it was. What destruction does to an uncommitted
     // file.
     void discard();
 
 private:
-    bool publishUnnamed(std::string* why);
+    Status publishUnnamed();
 
     int folder_ = -1; // the target's folder, for every call by name
     int fd_ = -1;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,13 +14,6 @@ namespace {
 // The kernel's own limit on the links it follows while resolving one path.
 constexpr int kMaxLinksFollowed = 40;
 constexpr const char* kLinkTo = "it is a symbolic link to ";
-
-std::optional<std::string> refuse(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return std::nullopt;
-}
 
 const char* kindOf(mode_t mode) {
     if (S_ISDIR(mode)) {
@@ -67,7 +61,7 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::optional<std::string> resolveSaveTarget(const std::string& path, std::string* why) {
+Result<std::string> resolveSaveTarget(const std::string& path) {
     std::string at = path;
     for (int links = 0;; ++links) {
         struct stat info {};
@@ -77,9 +71,10 @@ std::optional<std::string> resolveSaveTarget(const std::string& path, std::strin
                 return at;
             }
             if (errno == ENOENT) {
-                return refuse(why, kLinkTo + std::string("a missing file: ") + at);
+                return Status::notFound(kLinkTo + std::string("a missing file: ") + at);
             }
-            return refuse(why, kLinkTo + at + ", which cannot be reached: " + std::strerror(errno));
+            return Status::unreadable(kLinkTo + at +
+                                      ", which cannot be reached: " + std::strerror(errno));
         }
         if (S_ISREG(info.st_mode)) {
             return at;
@@ -93,15 +88,16 @@ std::optional<std::string> resolveSaveTarget(const std::string& path, std::strin
                 reason += ": ";
                 reason += at;
             }
-            return refuse(why, std::move(reason));
+            return Status::writeFailed(std::move(reason));
         }
         if (links == kMaxLinksFollowed) {
-            return refuse(why, "it is a symbolic link that leads to no file: " +
-                                   std::string(std::strerror(ELOOP)));
+            return Status::notFound("it is a symbolic link that leads to no file: " +
+                                    std::string(std::strerror(ELOOP)));
         }
         const std::optional<std::string> next = readLink(at);
         if (!next) {
-            return refuse(why, "cannot read the symbolic link " + at + ": " + std::strerror(errno));
+            return Status::unreadable("cannot read the symbolic link " + at + ": " +
+                                      std::strerror(errno));
         }
         at = *next;
     }

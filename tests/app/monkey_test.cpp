@@ -88,7 +88,7 @@ Answers prepareFiles(const test::TempDir& dir) {
     setPath(good.faceSlots[Back].imagePath, "cut.jpg");
     setPath(good.faceSlots[Top].imagePath, "bomb.png");
     setPath(good.floorImagePath, "good.gif");
-    saveProject(good, dir.file("good.ctn"));
+    static_cast<void>(saveProject(good, dir.file("good.ctn")));
     // Values no editor makes but a file can carry.
     ProjectData odd = good;
     odd.selectedFace = 99;
@@ -101,7 +101,7 @@ Answers prepareFiles(const test::TempDir& dir) {
     odd.floorHalfWidth = -5.0f;
     odd.lightAngle = std::numeric_limits<float>::infinity();
     odd.lightAmbient = {std::nanf(""), -1.0f, 9.0f, 1.0f};
-    saveProject(odd, dir.file("odd.ctn"));
+    static_cast<void>(saveProject(odd, dir.file("odd.ctn")));
     std::mt19937 noise(99);
     test::Bytes random(6000);
     for (char& c : random) {

@@ -138,15 +138,14 @@ TEST(HostileProject, RandomFilesLeaveTheInvariantsIntact) {
         }
         writeBytes(path, bytes);
         const ProjectData before = live;
-        std::string why;
-        const bool ok = loadProject(live, path, &why);
+        const Status status = loadProject(live, path);
         const bool magic =
             bytes.size() >= 4 && std::equal(valid.begin(), valid.begin() + 4, bytes.begin());
-        ASSERT_EQ(ok, magic) << "file " << i << ": " << why;
-        if (ok) {
+        ASSERT_EQ(status.ok(), magic) << "file " << i << ": " << status.message();
+        if (status) {
             ++loaded;
         } else {
-            EXPECT_FALSE(why.empty());
+            EXPECT_FALSE(status.message().empty());
             EXPECT_TRUE(same(live, before)) << "a refused file changes nothing: " << i;
         }
         expectInvariants(live, runtime, "file " + std::to_string(i));
@@ -180,13 +179,13 @@ TEST(HostileProject, EveryCutOfAFileReplacesJustTheBytesItHas) {
     for (std::size_t length = 0; length <= whole.size(); length += 4) {
         writeBytes(path, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
         ProjectData got = live;
-        std::string why;
         if (length < 4) {
-            EXPECT_FALSE(loadProject(got, path, &why));
+            EXPECT_FALSE(loadProject(got, path));
             EXPECT_TRUE(same(got, live));
             continue;
         }
-        ASSERT_TRUE(loadProject(got, path, &why)) << length << ": " << why;
+        const Status status = loadProject(got, path);
+        ASSERT_TRUE(status) << length << ": " << status.message();
         ProjectData expected = live;
         std::memcpy(&expected, &other, length - 4);
         for (int k = 0; k < kSlotCount; ++k) {
@@ -242,9 +241,9 @@ TEST(HostileProject, OtherFilesAreRefusedByTheirFirstBytes) {
     for (const auto& [name, bytes] : cases) {
         writeBytes(dir.file("wrong.ctn"), bytes);
         ProjectData live = liveRecord();
-        std::string why;
-        EXPECT_FALSE(loadProject(live, dir.file("wrong.ctn"), &why)) << name;
-        EXPECT_EQ(why, "not a Cartonic project file") << name;
+        const Status status = loadProject(live, dir.file("wrong.ctn"));
+        EXPECT_FALSE(status) << name;
+        EXPECT_EQ(status.message(), "not a Cartonic project file") << name;
         EXPECT_TRUE(same(live, liveRecord())) << name;
     }
 }
@@ -265,9 +264,9 @@ TEST(HostileProject, WhatIsNotARegularFileIsNeverRead) {
          {socketPath, dir.file("folder.ctn"), dir.file("loop.ctn"), std::string("/dev/zero"),
           std::string("/dev/urandom"), std::string("/dev/null"), std::string("/dev/tty")}) {
         ProjectData live = liveRecord();
-        std::string why;
-        EXPECT_FALSE(loadProject(live, path, &why)) << path;
-        EXPECT_FALSE(why.empty()) << path;
+        const Status status = loadProject(live, path);
+        EXPECT_FALSE(status) << path;
+        EXPECT_FALSE(status.message().empty()) << path;
         EXPECT_TRUE(same(live, liveRecord())) << path;
     }
     ::close(s);
@@ -286,9 +285,9 @@ TEST(HostileProject, UnreadableFileIsRefused) {
             return 77;
         }
         ProjectData live = liveRecord();
-        std::string why;
-        const bool refused = !loadProject(live, path, &why);
-        return refused && why == std::strerror(EACCES) && same(live, liveRecord()) ? 0 : 1;
+        const Status status = loadProject(live, path);
+        return !status && status.message() == std::strerror(EACCES) && same(live, liveRecord()) ? 0
+                                                                                                : 1;
     });
     if (result.status == 77) {
         GTEST_SKIP() << "cannot switch to an unprivileged user";
@@ -312,10 +311,11 @@ TEST(HostileProject, AnyFileNameWorks) {
         for (const float height : {7.0f, 8.0f}) {
             ProjectData saved = liveRecord();
             saved.boxHeight = height;
-            std::string why;
-            ASSERT_TRUE(saveProject(saved, path, &why)) << why;
+            const Status savedStatus = saveProject(saved, path);
+            ASSERT_TRUE(savedStatus) << savedStatus.message();
             ProjectData live = liveRecord();
-            ASSERT_TRUE(loadProject(live, path, &why)) << why;
+            const Status loadedStatus = loadProject(live, path);
+            ASSERT_TRUE(loadedStatus) << loadedStatus.message();
             EXPECT_EQ(live.boxHeight, height);
         }
     }

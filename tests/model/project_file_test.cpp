@@ -81,15 +81,18 @@ TEST(ProjectFile, RefusesWhatIsNotAProjectAndLeavesTheRecord) {
     writeBytes(dir.file("empty.ctn"), {});
     ::mkfifo(dir.file("fifo.ctn").c_str(), 0600);
 
-    for (const char* name : {"swapped.ctn", "short.ctn", "empty.ctn", "missing.ctn", "fifo.ctn"}) {
-        std::string why;
-        EXPECT_FALSE(loadProject(live, dir.file(name), &why)) << name;
-        EXPECT_FALSE(why.empty()) << name;
-        EXPECT_TRUE(sameBytes(live, before)) << name;
+    using Kind = Status::Kind;
+    const std::pair<std::string, Kind> cases[] = {
+        {dir.file("swapped.ctn"), Kind::BadFormat}, {dir.file("short.ctn"), Kind::BadFormat},
+        {dir.file("empty.ctn"), Kind::BadFormat},   {dir.file("missing.ctn"), Kind::NotFound},
+        {dir.file("fifo.ctn"), Kind::Unreadable},   {dir.path(), Kind::Unreadable},
+    };
+    for (const auto& [path, kind] : cases) {
+        const Status status = loadProject(live, path);
+        EXPECT_EQ(status.kind(), kind) << path;
+        EXPECT_FALSE(status.message().empty()) << path;
+        EXPECT_TRUE(sameBytes(live, before)) << path;
     }
-    std::string why;
-    EXPECT_FALSE(loadProject(live, dir.path(), &why)) << "a folder is not a project";
-    EXPECT_TRUE(sameBytes(live, before));
 }
 
 TEST(ProjectFile, ShortFileReplacesOnlyTheBytesPresent) {
@@ -200,16 +203,16 @@ TEST(ProjectFile, SaveIsAtomic) {
     if (::geteuid() != 0) {
         // Root ignores permission bits, so this part only means something for other users.
         ::chmod(dir.path().c_str(), 0500);
-        std::string why;
-        EXPECT_FALSE(saveProject(second, path, &why));
-        EXPECT_FALSE(why.empty());
+        const Status status = saveProject(second, path);
+        EXPECT_EQ(status.kind(), Status::Kind::WriteFailed);
+        EXPECT_FALSE(status.message().empty());
         ::chmod(dir.path().c_str(), 0700);
         EXPECT_EQ(readBytes(path), original);
     }
 
-    std::string why;
-    EXPECT_FALSE(saveProject(second, dir.file("no/such/folder/x.ctn"), &why));
-    EXPECT_FALSE(why.empty());
+    const Status status = saveProject(second, dir.file("no/such/folder/x.ctn"));
+    EXPECT_EQ(status.kind(), Status::Kind::WriteFailed) << "a missing folder is a failed save";
+    EXPECT_FALSE(status.message().empty());
 
     // No temporary files are left behind by successful or failed saves.
     int entries = 0;

@@ -100,9 +100,10 @@ TEST(SaveFault, WriteFailingAtAnyPointKeepsThePreviousFile) {
                 SCOPED_TRACE(testing::Message() << allowed << " bytes in " << perCall
                                                 << "-byte writes, then " << std::strerror(error));
                 WriteFault fault(allowed, perCall, error);
-                std::string why;
-                EXPECT_FALSE(saveProject(next, path, &why));
-                EXPECT_NE(why.find(std::strerror(error)), std::string::npos) << why;
+                const Status status = saveProject(next, path);
+                EXPECT_EQ(status.kind(), Status::Kind::WriteFailed);
+                EXPECT_NE(status.message().find(std::strerror(error)), std::string::npos)
+                    << status.message();
                 ASSERT_EQ(readBytes(path), previous);
                 ASSERT_EQ(entries(dir.path()), std::vector<std::string>{"keep.ctn"});
                 ++trials;
@@ -125,7 +126,7 @@ TEST(SaveFault, ASaveKilledWhileWritingLeavesNothingBehind) {
     for (std::size_t written : {std::size_t{0}, std::size_t{2048}}) {
         const test::ChildResult result = test::runForked([&] {
             WriteFault killed(written, kProjectFileSize, WriteFault::kKilled);
-            saveProject(record(3.0f), path);
+            static_cast<void>(saveProject(record(3.0f), path)); // killed inside
             return 0;
         });
         ASSERT_EQ(result.status, 128 + SIGKILL) << written;
@@ -144,11 +145,11 @@ TEST(SaveFault, FileSizeLimitKeepsThePreviousFile) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit small{1000, 1000};
         ::setrlimit(RLIMIT_FSIZE, &small);
-        std::string why;
-        if (saveProject(record(3.0f), path, &why)) {
+        const Status status = saveProject(record(3.0f), path);
+        if (status) {
             return 1;
         }
-        return why.find(std::strerror(EFBIG)) != std::string::npos ? 0 : 2;
+        return status.message().find(std::strerror(EFBIG)) != std::string::npos ? 0 : 2;
     });
     EXPECT_EQ(result.status, 0) << "1: the save claimed success, 2: the reason was not given";
     EXPECT_EQ(readBytes(path), previous);
@@ -190,11 +191,11 @@ TEST(SaveFault, FullAndReadOnlyFileSystemsKeepThePreviousFile) {
                 std::fclose(filler);
             }
         }
-        std::string why;
-        if (saveProject(record(3.0f), path, &why)) {
+        const Status full = saveProject(record(3.0f), path);
+        if (full) {
             return 11;
         }
-        if (why.find(std::strerror(ENOSPC)) == std::string::npos) {
+        if (full.message().find(std::strerror(ENOSPC)) == std::string::npos) {
             return 12;
         }
         if (readBytes(path) != previous || entries(folder).size() != 2) {
@@ -205,7 +206,8 @@ TEST(SaveFault, FullAndReadOnlyFileSystemsKeepThePreviousFile) {
         if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
             return 14;
         }
-        if (saveProject(record(3.0f), path, &why) || why.empty()) {
+        const Status readOnly = saveProject(record(3.0f), path);
+        if (readOnly || readOnly.message().empty()) {
             return 15;
         }
         return readBytes(path) == previous ? 0 : 16;
@@ -243,13 +245,13 @@ TEST(SaveFault, ReadOnlyFolderAndWriteProtectedFileAreNotOverwritten) {
         if (root && !test::becomeNobody()) {
             return 77;
         }
-        std::string why;
-        if (saveProject(record(3.0f), inLocked, &why) ||
-            why.find("cannot create a file in " + lockedFolder) != 0) {
+        const Status locked = saveProject(record(3.0f), inLocked);
+        if (locked || locked.message().find("cannot create a file in " + lockedFolder) != 0) {
             return 1;
         }
-        if (saveProject(record(3.0f), protectedFile, &why) ||
-            why.find("write-protected") == std::string::npos) {
+        const Status writeProtected = saveProject(record(3.0f), protectedFile);
+        if (writeProtected ||
+            writeProtected.message().find("write-protected") == std::string::npos) {
             return 2;
         }
         return 0;
@@ -298,28 +300,32 @@ TEST(SaveFault, WhatLeadsToNoFileOrToNoRegularFileIsNeverReplaced) {
     std::filesystem::create_symlink("missing.ctn", dir.file("dangling.ctn"));
     std::filesystem::create_symlink(dir.file("fifo.ctn"), dir.file("to-fifo.ctn"));
     std::filesystem::create_symlink("loop.ctn", dir.file("loop.ctn"));
+    using Kind = Status::Kind;
     struct Case {
         std::string name;
         std::string why;
+        Kind kind;
     };
     std::vector<Case> cases = {
-        {"fifo.ctn", "it is a FIFO (named pipe), not a file"},
-        {"folder.ctn", "it is a folder, not a file"},
-        {"dangling.ctn", "it is a symbolic link to a missing file: " + dir.file("missing.ctn")},
+        {"fifo.ctn", "it is a FIFO (named pipe), not a file", Kind::WriteFailed},
+        {"folder.ctn", "it is a folder, not a file", Kind::WriteFailed},
+        {"dangling.ctn", "it is a symbolic link to a missing file: " + dir.file("missing.ctn"),
+         Kind::NotFound},
         {"to-fifo.ctn",
-         "it is a symbolic link to a FIFO (named pipe), not a file: " + dir.file("fifo.ctn")},
-        {"loop.ctn",
-         "it is a symbolic link that leads to no file: " + std::string(strerror(ELOOP))},
+         "it is a symbolic link to a FIFO (named pipe), not a file: " + dir.file("fifo.ctn"),
+         Kind::WriteFailed},
+        {"loop.ctn", "it is a symbolic link that leads to no file: " + std::string(strerror(ELOOP)),
+         Kind::NotFound},
     };
     // A device of its own, where this system lets the test make one (the null device's numbers).
     if (::mknod(dir.file("null.ctn").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
-        cases.push_back({"null.ctn", "it is a device, not a file"});
+        cases.push_back({"null.ctn", "it is a device, not a file", Kind::WriteFailed});
     }
     const std::vector<std::string> before = entries(dir.path());
     for (const Case& c : cases) {
-        std::string why;
-        EXPECT_FALSE(saveProject(record(3.0f), dir.file(c.name), &why)) << c.name;
-        EXPECT_EQ(why, c.why);
+        const Status status = saveProject(record(3.0f), dir.file(c.name));
+        EXPECT_EQ(status.message(), c.why) << c.name;
+        EXPECT_EQ(status.kind(), c.kind) << c.name;
     }
     EXPECT_EQ(entries(dir.path()), before) << "nothing created, nothing left";
     struct stat info {};
@@ -334,8 +340,8 @@ pid_t startSaving(const std::string& path, const ProjectData& a, const ProjectDa
     const pid_t pid = ::fork();
     if (pid == 0) {
         for (;;) {
-            saveProject(b, path);
-            saveProject(a, path);
+            static_cast<void>(saveProject(b, path));
+            static_cast<void>(saveProject(a, path));
         }
     }
     return pid;
