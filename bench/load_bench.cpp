@@ -29,7 +29,7 @@ double loadSeconds(const std::string& path) {
     return bench::timed([&path] {
         FaceSlot slot{};
         SlotImage image;
-        return loadImage(slot, image, path);
+        return loadImage(slot, image, path).ok();
     });
 }
 
@@ -61,8 +61,12 @@ void BM_TextureVsLoad(benchmark::State& state) {
     FaceSlot slot{};
     SlotImage image;
     const std::string path = bench::inputPath("photo.jpg");
-    if (!context || !loadImage(slot, image, path, &why)) {
+    if (!context) {
         state.SkipWithError(why.c_str());
+        return;
+    }
+    if (const Status loaded = loadImage(slot, image, path); !loaded) {
+        state.SkipWithError(loaded.message().c_str());
         return;
     }
     bench::timePairs(

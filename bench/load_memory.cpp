@@ -26,20 +26,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     using namespace cartonic;
-    std::string why;
     {
         FaceSlot slot{};
         SlotImage warm;
-        if (!loadImage(slot, warm, bench::inputPath("tiny.jpg"), &why)) {
-            std::fprintf(stderr, "warm-up load failed: %s\n", why.c_str());
+        if (const Status loaded = loadImage(slot, warm, bench::inputPath("tiny.jpg")); !loaded) {
+            std::fprintf(stderr, "warm-up load failed: %s\n", loaded.message().c_str());
             return 1;
         }
     }
     const long long before = bench::residentBytes();
     FaceSlot slot{};
     SlotImage image;
-    if (!loadImage(slot, image, argv[1], &why)) {
-        std::fprintf(stderr, "load failed: %s\n", why.c_str());
+    if (const Status loaded = loadImage(slot, image, argv[1]); !loaded) {
+        std::fprintf(stderr, "load failed: %s\n", loaded.message().c_str());
         return 1;
     }
     const long long after = bench::residentBytes();

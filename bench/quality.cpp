@@ -171,8 +171,9 @@ void stripes() {
     picture = RgbaPicture{};
     const long long before = bench::residentBytes();
 
-    if (!loadImage(s.data.faceSlots[Front], s.images[Front], picturePath, &why)) {
-        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+    if (const Status loaded = loadImage(s.data.faceSlots[Front], s.images[Front], picturePath);
+        !loaded) {
+        std::fprintf(stderr, "bench_quality: %s\n", loaded.message().c_str());
         std::exit(1);
     }
     s.renderer->buildSlotTexture(s.data.faceSlots[Front], s.images[Front]);

@@ -78,14 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Held held;
     const FaceSlot slotBefore = held.slot;
     const qint64 pictureBefore = held.image.image.cacheKey();
-    std::string why;
-    const bool loaded = loadImage(held.slot, held.image, path, &why);
+    const Status loaded = loadImage(held.slot, held.image, path);
     const QImage& got = held.image.image;
     fuzz::noteFeature(loaded ? "loaded " + std::to_string(std::bit_width(unsigned(got.width()))) +
                                    "x" + std::to_string(std::bit_width(unsigned(got.height())))
-                             : "refused " + why);
+                             : "refused " + loaded.message());
     if (!loaded) {
-        FUZZ_REQUIRE(!why.empty());
+        FUZZ_REQUIRE(!loaded.message().empty());
         FUZZ_REQUIRE(std::memcmp(&held.slot, &slotBefore, sizeof slotBefore) == 0);
         FUZZ_REQUIRE(held.image.image.cacheKey() == pictureBefore);
         return 0;

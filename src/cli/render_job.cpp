@@ -66,23 +66,21 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
     }
 }
 
-bool loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
-                        std::string* why) {
+Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out) {
     out.clear();
     for (const PictureChoice& choice : options.pictures) {
         LoadedPicture picture;
         picture.slot = choice.slot;
         picture.path = choice.path;
         FaceSlot scratch{};
-        std::string reason;
-        if (!loadImage(scratch, picture.image, choice.path, &reason)) {
-            return fail(why, "cannot load picture " + choice.path + ": " + reason);
+        if (const Status loaded = loadImage(scratch, picture.image, choice.path); !loaded) {
+            return loaded.prefixed("cannot load picture " + choice.path + ": ");
         }
         picture.width = scratch.imageWidth;
         picture.height = scratch.imageHeight;
         out.push_back(std::move(picture));
     }
-    return true;
+    return {};
 }
 
 void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images) {
@@ -117,8 +115,8 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     applyRecordOptions(options_, data_);
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
-    if (!loadChosenPictures(options_, chosen, &why)) {
-        return error(why);
+    if (const Status loaded = loadChosenPictures(options_, chosen); !loaded) {
+        return error(loaded.message());
     }
     if (options_.output) {
         if (!render(chosen, err, &why)) {

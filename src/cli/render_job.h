@@ -33,10 +33,9 @@ Camera cameraFor(const RenderOptions& options);
 // Writes the options' box scales and face orientations into data.
 void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 
-// Decodes every picture the options name, in slot order. Returns false with "cannot load
-// picture PATH: reason" in *why at the first that fails. Needs no GL context.
-bool loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
-                        std::string* why);
+// Decodes every picture the options name, in slot order. Stops at the first that fails, with
+// "cannot load picture PATH: " before the loader's reason. Needs no GL context.
+Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out);
 
 // Moves the pictures into their slots: picture, size and the path as given (a face's imagePath,
 // the floor's floorImagePath). Texture names, floorTextureId and floorTextureEnabled are left

@@ -226,14 +226,15 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
         return reducedFrom(kept.image, wanted);
     }
     QImage picture;
-    std::string why = "no file is named";
-    if (!path.empty() && loadPictureWithin(path, wanted, picture, &why)) {
+    const Status loaded = path.empty() ? Status::notFound("no file is named")
+                                       : loadPictureWithin(path, wanted, picture);
+    if (loaded) {
         return picture;
     }
     if (note) {
-        *note = "cannot load the picture " + path + " again (" + why + "); its kept copy of " +
-                std::to_string(keptSize.width()) + " x " + std::to_string(keptSize.height()) +
-                " pixels is used";
+        *note = "cannot load the picture " + path + " again (" + loaded.message() +
+                "); its kept copy of " + std::to_string(keptSize.width()) + " x " +
+                std::to_string(keptSize.height()) + " pixels is used";
     }
     return kept.empty() ? QImage() : reducedFrom(kept.image, wanted);
 }

@@ -28,21 +28,17 @@ constexpr std::int64_t kBytesPerMegabyte = std::int64_t{1} << 20;
 // greyscale one); at the budget it only ever agrees with the rule here (withinBudget).
 constexpr int kReaderAllocationLimitMb = static_cast<int>(kMaxImageLoadBytes / kBytesPerMegabyte);
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 // Qt's reason, or a plain one where Qt has none to give; with the first thing the decoder said,
-// which is often the more telling.
-std::string readerError(const QImageReader& reader, const DecoderMessages& said) {
+// which is often the more telling. Unreadable when reading the file failed, BadFormat otherwise.
+Status readerError(const QImageReader& reader, const DecoderMessages& said) {
     const std::string reason = reader.error() == QImageReader::UnknownError
                                    ? "the file is damaged or not a picture"
                                    : reader.errorString().toStdString();
     const std::string first = said.first();
-    return first.empty() ? reason : reason + " (" + first + ")";
+    std::string message = first.empty() ? reason : reason + " (" + first + ")";
+    return {reader.error() == QImageReader::DeviceError ? Status::Kind::Unreadable
+                                                        : Status::Kind::BadFormat,
+            std::move(message)};
 }
 
 // A size for messages, rounded up so that a size over a limit never reads as the limit.
@@ -50,8 +46,8 @@ std::string megabytes(std::int64_t bytes) {
     return std::to_string((bytes + kBytesPerMegabyte - 1) / kBytesPerMegabyte) + " MB";
 }
 
-std::string systemError(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+Status systemError(const char* what) {
+    return Status::readFailed(errno, std::string(what) + ": " + std::strerror(errno));
 }
 
 // Bytes the decoded picture of the given format takes.
@@ -63,18 +59,18 @@ std::int64_t decodedBytes(std::int64_t pixels, QImage::Format format) {
 }
 
 // The one rule on size: the decoded picture and its RGBA form fit the load budget together.
-// Otherwise false, with the reason in *why.
-bool withinBudget(QSize size, QImage::Format format, std::string* why) {
+// Otherwise TooLarge.
+Status withinBudget(QSize size, QImage::Format format) {
     const std::int64_t pixels = std::int64_t{size.width()} * size.height();
     // The pixel count is bounded first: a header may declare up to 2^62 pixels, and the byte
     // counts of so many would overflow.
     if (pixels <= kMaxImageLoadBytes / kRgbaBytes &&
         pixels * kRgbaBytes + decodedBytes(pixels, format) <= kMaxImageLoadBytes) {
-        return true;
+        return {};
     }
-    return fail(why, "the image is too large: " + std::to_string(size.width()) + " x " +
-                         std::to_string(size.height()) + " pixels, more than " +
-                         megabytes(kMaxImageLoadBytes) + " to load");
+    return Status::tooLarge("the image is too large: " + std::to_string(size.width()) + " x " +
+                            std::to_string(size.height()) + " pixels, more than " +
+                            megabytes(kMaxImageLoadBytes) + " to load");
 }
 
 // The picture as RGBA bytes with A = 255 and the source's colour bytes; in place where Qt can
@@ -164,42 +160,43 @@ QImage reducedTo(const QImage& picture, TextureSize size) {
 
 // The picture of the file at path, brought to sizeFor(the file's own size) by area averaging, in
 // picture; the file's own size in *full.
-bool decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
-                   QImage& result, QSize& full, std::string* why) {
+Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
+                     QImage& result, QSize& full) {
     // Only regular files: a FIFO or a device could block the user interface or have side
     // effects when opened or read. stat first so such a file is never opened at all, fstat
     // after opening because the name may have been replaced in between.
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return fail(why, systemError("cannot open"));
+        return systemError("cannot open");
     }
     if (!S_ISREG(info.st_mode)) {
-        return fail(why, "not a regular file");
+        return Status::unreadable("not a regular file");
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        return fail(why, systemError("cannot open"));
+        return systemError("cannot open");
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return fail(why, "not a regular file");
+        return Status::unreadable("not a regular file");
     }
     if (info.st_size == 0) {
         ::close(fd);
-        return fail(why, "empty file");
+        return Status::badFormat("empty file");
     }
     // Nothing is read of a file larger than the load may hold: scanning or decoding it could take
     // minutes, even when it is a header and a hole that takes no disk.
     if (info.st_size > kMaxImageLoadBytes) {
         ::close(fd);
-        return fail(why, "the file is too large: " + megabytes(info.st_size) + " (at most " +
-                             megabytes(kMaxImageLoadBytes) + ")");
+        return Status::tooLarge("the file is too large: " + megabytes(info.st_size) + " (at most " +
+                                megabytes(kMaxImageLoadBytes) + ")");
     }
     bool endMarkerMissing = false;
     std::int64_t pictureEnd = info.st_size;
-    if (!pictureDataComplete(fd, info.st_size, why, &endMarkerMissing, &pictureEnd)) {
+    if (Status complete = pictureDataComplete(fd, info.st_size, &endMarkerMissing, &pictureEnd);
+        !complete) {
         ::close(fd);
-        return false;
+        return complete;
     }
 
     PictureBytes file(fd, pictureEnd);
@@ -214,13 +211,13 @@ bool decodePicture(const std::string& path, const std::function<TextureSize(int,
     const QSize declared = reader.size();
     if (declared.isValid()) {
         if (declared.isEmpty()) {
-            return fail(why, "the image has no pixels");
+            return Status::badFormat("the image has no pixels");
         }
-        if (!withinBudget(declared, reader.imageFormat(), why)) {
-            return false;
+        if (Status fits = withinBudget(declared, reader.imageFormat()); !fits) {
+            return fits;
         }
     } else if (!reader.canRead()) {
-        return fail(why, readerError(reader, said));
+        return readerError(reader, said);
     }
 
     // Upright JPEG files, photographs mostly, decode straight into the final format; every other
@@ -236,7 +233,7 @@ bool decodePicture(const std::string& path, const std::function<TextureSize(int,
         // The reader would fill a scan cut short with grey: a JPEG without its end marker is
         // read only once the decoder has found every scan whole.
         if (endMarkerMissing && !jpegScanDataWhole(fd)) {
-            return fail(why, kPictureCutShort);
+            return Status::badFormat(kPictureCutShort);
         }
         // Some decoders leave pixels unwritten (a run-length BMP skips some on purpose); they
         // decode into this zeroed picture, so those pixels are colour 0 and not what the
@@ -249,47 +246,46 @@ bool decodePicture(const std::string& path, const std::function<TextureSize(int,
             picture.fill(0);
         }
         if (!reader.read(&picture) || picture.isNull()) {
-            return fail(why, readerError(reader, said));
+            return readerError(reader, said);
         }
         if (picture.width() <= 0 || picture.height() <= 0) {
-            return fail(why, "the image has no pixels");
+            return Status::badFormat("the image has no pixels");
         }
         // Where the header gave no size, the decoded picture answers to the same rule before
         // its RGBA form is made.
-        if (!withinBudget(picture.size(), picture.format(), why)) {
-            return false;
+        if (Status fits = withinBudget(picture.size(), picture.format()); !fits) {
+            return fits;
         }
         toOpaqueRgba(picture);
         full = picture.size();
     }
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
-        return fail(why, "the image could not be converted");
+        return Status::unavailable("the image could not be converted");
     }
     // The full picture goes as soon as its reduced copy is made.
     picture = reducedTo(picture, sizeFor(full.width(), full.height()));
     if (picture.isNull()) {
-        return fail(why, "no memory for the reduced picture");
+        return Status::unavailable("no memory for the reduced picture");
     }
     result.swap(picture);
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
+Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path) {
     QImage picture;
     QSize full;
-    if (!decodePicture(path, textureUploadSize, picture, full, why)) {
-        return false;
+    if (Status decoded = decodePicture(path, textureUploadSize, picture, full); !decoded) {
+        return decoded;
     }
     slot.imageWidth = full.width();
     slot.imageHeight = full.height();
     image.image.swap(picture);
-    return true;
+    return {};
 }
 
-bool loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
-                       std::string* why) {
+Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture) {
     QSize full;
     return decodePicture(
         path,
@@ -297,7 +293,7 @@ bool loadPictureWithin(const std::string& path, TextureSize most, QImage& pictur
             return TextureSize{std::min(width, std::max(1, most.width)),
                                std::min(height, std::max(1, most.height))};
         },
-        picture, full, why);
+        picture, full);
 }
 
 } // namespace cartonic

@@ -3,6 +3,7 @@
 // Decoding of image files into a slot's picture: BMP, GIF, JPEG, TIFF, PNG and whatever else the
 // Qt image plugins read.
 
+#include "base/status.h"
 #include "image/picture_reduction.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
@@ -19,17 +20,16 @@ inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 // Decodes the regular file at path (bytes as given, no text conversion) into image.image as
 // RGBX8888 (alpha 255, top row first), reduced to its texture size (textureUploadSize): all the
 // view and the previews need of it, so a slot never holds a large picture. slot.imageWidth and
-// imageHeight get the file's own size. slot.imagePath is the caller's. On failure returns false
-// with the reason in *why and leaves slot and image exactly as they were. No GL context needed;
-// user interface thread.
-bool loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
-               std::string* why = nullptr);
+// imageHeight get the file's own size. slot.imagePath is the caller's. On failure leaves slot and
+// image exactly as they were and says why: NotFound, Unreadable (not a regular file, a failed
+// read), BadFormat (empty, cut short, damaged, not a picture), TooLarge (over
+// kMaxImageLoadBytes), Unavailable (no memory). No GL context needed; user interface thread.
+Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path);
 
 // Decodes the file at path as loadImage does, but keeps each side at the file's own or most's,
 // whichever is smaller (the sides are reduced independently), in picture: for a picture wanted at
-// another size than a slot keeps, such as an export's texture. On failure returns false with the
-// reason in *why and leaves picture as it was.
-bool loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
-                       std::string* why = nullptr);
+// another size than a slot keeps, such as an export's texture. On failure leaves picture as it
+// was and says why, as loadImage does.
+Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture);
 
 } // namespace cartonic

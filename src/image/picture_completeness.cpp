@@ -137,18 +137,12 @@ std::uint32_t le32(const std::uint8_t* p) {
     return le16(p) | le16(p + 2) << 16;
 }
 
-bool cutShort(std::string* why) {
-    if (why) {
-        *why = kPictureCutShort;
-    }
-    return false;
+Status cutShort() {
+    return Status::badFormat(kPictureCutShort);
 }
 
-bool runsOn(std::string* why) {
-    if (why) {
-        *why = kPictureRunsOn;
-    }
-    return false;
+Status runsOn() {
+    return Status::badFormat(kPictureRunsOn);
 }
 
 // A run-length stream reaches its end-of-bitmap mark, or its last row, before the file ends. The
@@ -192,11 +186,11 @@ bool rleComplete(ByteSource& in, std::int64_t width, std::int64_t height, bool f
 }
 
 // Rows of an uncompressed bitmap are read straight into the picture; the file must hold them all.
-bool bmpComplete(ByteSource& in, std::int64_t size, std::string* why) {
+Status bmpComplete(ByteSource& in, std::int64_t size) {
     constexpr std::size_t kFileHeader = 14, kCoreHeader = 12, kInfoHeader = 40;
     std::uint8_t h[kFileHeader + kInfoHeader] = {};
     if (!in.read(h, kFileHeader + 4)) {
-        return cutShort(why);
+        return cutShort();
     }
     const std::int64_t dataAt = le32(h + 10);
     const std::uint32_t headerSize = le32(h + kFileHeader);
@@ -204,39 +198,39 @@ bool bmpComplete(ByteSource& in, std::int64_t size, std::string* why) {
     std::uint32_t bits = 0, compression = 0;
     if (headerSize == kCoreHeader) {
         if (!in.read(h + kFileHeader + 4, kCoreHeader - 4)) {
-            return cutShort(why);
+            return cutShort();
         }
         width = le16(h + 18);
         height = le16(h + 20);
         bits = le16(h + 24);
     } else if (headerSize >= kInfoHeader) {
         if (!in.read(h + kFileHeader + 4, kInfoHeader - 4)) {
-            return cutShort(why);
+            return cutShort();
         }
         width = static_cast<std::int32_t>(le32(h + 18));
         height = static_cast<std::int32_t>(le32(h + 22));
         bits = le16(h + 28);
         compression = le32(h + 30);
     } else {
-        return true; // a header the decoder refuses by itself
+        return {}; // a header the decoder refuses by itself
     }
     width = width < 0 ? -width : width;
     height = height < 0 ? -height : height;
     constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
     if (compression == kRle8 || compression == kRle4) {
         if (!in.seek(dataAt)) {
-            return cutShort(why);
+            return cutShort();
         }
-        return rleComplete(in, width, height, compression == kRle4) || cutShort(why);
+        return rleComplete(in, width, height, compression == kRle4) ? Status() : cutShort();
     }
     if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields) {
-        return true;
+        return {};
     }
     const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
     if (height > 0 && rowBytes > (std::numeric_limits<std::int64_t>::max() - dataAt) / height) {
-        return cutShort(why);
+        return cutShort();
     }
-    return size >= dataAt + rowBytes * height || cutShort(why);
+    return size >= dataAt + rowBytes * height ? Status() : cutShort();
 }
 
 // A chain of GIF sub-blocks up to its empty terminator.
@@ -253,39 +247,39 @@ bool gifSubBlocks(ByteSource& in) {
 }
 
 // Only the first picture is shown, so the walk ends with its data, and so does the picture.
-bool gifComplete(ByteSource& in, std::string* why, std::int64_t& end) {
+Status gifComplete(ByteSource& in, std::int64_t& end) {
     constexpr std::size_t kScreen = 13, kDescriptor = 9;
     constexpr int kTableFlag = 0x80, kExtension = 0x21, kImage = 0x2C;
     std::uint8_t screen[kScreen];
     if (!in.read(screen, kScreen)) {
-        return cutShort(why);
+        return cutShort();
     }
     const auto tableBytes = [](std::uint8_t flags) {
         return 3 << ((flags & 7) + 1);
     };
     if ((screen[10] & kTableFlag) && !in.skip(tableBytes(screen[10]))) {
-        return cutShort(why);
+        return cutShort();
     }
     for (;;) {
         const int block = in.get();
         if (block == kExtension) {
             if (in.get() < 0 || !gifSubBlocks(in)) {
-                return cutShort(why);
+                return cutShort();
             }
         } else if (block == kImage) {
             std::uint8_t d[kDescriptor];
             if (!in.read(d, kDescriptor) || ((d[8] & kTableFlag) && !in.skip(tableBytes(d[8]))) ||
                 in.get() < 0 || !gifSubBlocks(in)) {
-                return cutShort(why);
+                return cutShort();
             }
             end = in.position();
-            return true;
+            return {};
         } else if (block < 0) {
-            return cutShort(why);
+            return cutShort();
         } else {
             // A trailer or a stray byte: the decoder's call, which it makes without reading on.
             end = in.position();
-            return true;
+            return {};
         }
     }
 }
@@ -402,15 +396,15 @@ bool isFrameMarker(int m) {
 // Marker segments by their lengths, scans by looking for the marker that ends them (an FF in
 // coded data is followed by 00, and restart markers sit inside scans), up to end of image. The
 // file may stop inside its last scan only once the scans carry every coefficient.
-bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std::int64_t& end) {
+Status jpegComplete(ByteSource& in, bool* endMarkerMissing, std::int64_t& end) {
     constexpr int kFill = 0xFF, kEoi = 0xD9, kSos = 0xDA;
     ScanCoverage coverage;
     const auto stopsInScan = [&] {
         if (endMarkerMissing && coverage.everyCoefficient()) {
             *endMarkerMissing = true;
-            return true;
+            return Status();
         }
-        return cutShort(why);
+        return cutShort();
     };
     int pending = -1;
     for (;;) {
@@ -419,14 +413,14 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std:
         if (m < 0) {
             // Bytes before a marker are tolerated, as decoders do.
             if (!in.seekTo(kFill)) {
-                return cutShort(why);
+                return cutShort();
             }
             in.get();
             do {
                 m = in.get();
             } while (m == kFill);
             if (m < 0) {
-                return cutShort(why);
+                return cutShort();
             }
             if (m == 0) {
                 continue;
@@ -434,23 +428,23 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std:
         }
         if (m == kEoi) {
             end = in.position();
-            return true;
+            return {};
         }
         if (isStandAloneMarker(m)) {
             continue;
         }
         std::uint8_t length[2];
         if (!in.read(length, 2)) {
-            return cutShort(why);
+            return cutShort();
         }
         const int segment = length[0] << 8 | length[1];
         if (segment < 2) {
-            return true; // malformed: the decoder's call
+            return {}; // malformed: the decoder's call
         }
         if (m == kSos || isFrameMarker(m)) {
             std::vector<std::uint8_t> payload(static_cast<std::size_t>(segment - 2));
             if (!in.read(payload.data(), payload.size())) {
-                return cutShort(why);
+                return cutShort();
             }
             if (m == kSos) {
                 coverage.scan(payload);
@@ -458,7 +452,7 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std:
                 coverage.frame(m, payload);
             }
         } else if (!in.skip(segment - 2)) {
-            return cutShort(why);
+            return cutShort();
         }
         // A scan runs to the next marker, or to the end of a file lacking its end marker; one
         // longer than the frame's pictures can code is not a scan but whatever follows it.
@@ -468,10 +462,10 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std:
         };
         while (m == kSos && pending < 0) {
             if (!in.seekTo(kFill)) {
-                return overlong() ? runsOn(why) : stopsInScan();
+                return overlong() ? runsOn() : stopsInScan();
             }
             if (overlong()) {
-                return runsOn(why);
+                return runsOn();
             }
             in.get();
             int next;
@@ -479,7 +473,7 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std:
                 next = in.get();
             } while (next == kFill);
             if (next < 0) {
-                return overlong() ? runsOn(why) : stopsInScan();
+                return overlong() ? runsOn() : stopsInScan();
             }
             if (next != 0 && !isRestartMarker(next)) {
                 pending = next;
@@ -490,8 +484,8 @@ bool jpegComplete(ByteSource& in, std::string* why, bool* endMarkerMissing, std:
 
 } // namespace
 
-bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endMarkerMissing,
-                         std::int64_t* pictureEnd) {
+Status pictureDataComplete(int fd, std::int64_t size, bool* endMarkerMissing,
+                           std::int64_t* pictureEnd) {
     if (endMarkerMissing) {
         *endMarkerMissing = false;
     }
@@ -502,21 +496,18 @@ bool pictureDataComplete(int fd, std::int64_t size, std::string* why, bool* endM
         got = ::pread(fd, magic, sizeof magic, 0);
     } while (got < 0 && errno == EINTR);
     ByteSource in(fd, size);
-    bool complete = true;
+    Status complete;
     if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') {
-        complete = bmpComplete(in, size, why);
+        complete = bmpComplete(in, size);
     } else if (got == 4 && std::memcmp(magic, "GIF8", 4) == 0) {
-        complete = gifComplete(in, why, end);
+        complete = gifComplete(in, end);
     } else if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) {
         in.skip(2);
-        complete = jpegComplete(in, why, endMarkerMissing, end);
+        complete = jpegComplete(in, endMarkerMissing, end);
     }
     const int error = got < 0 ? errno : in.error();
     if (error != 0) {
-        if (why) {
-            *why = std::string("cannot read: ") + std::strerror(error);
-        }
-        return false;
+        return Status::unreadable(std::string("cannot read: ") + std::strerror(error));
     }
     if (pictureEnd) {
         *pictureEnd = end;

@@ -15,8 +15,9 @@
 //                    no scan is longer than its frame's pictures could code.
 // PNG and TIFF decoders refuse short files themselves, and other files pass unchecked.
 
+#include "base/status.h"
+
 #include <cstdint>
-#include <string>
 
 namespace cartonic {
 
@@ -27,8 +28,8 @@ inline constexpr const char* kPictureCutShort = "the file ends before the pictur
 inline constexpr const char* kPictureRunsOn = "the file runs on past the end of its picture";
 
 // Reads the open regular file fd of size bytes with pread (the file offset is left alone).
-// False, with the reason in *why, when the picture data is cut short, runs on past anything its
-// header allows, or is unreadable. *pictureEnd is where the data of the picture shown ends:
+// BadFormat when the picture data is cut short or runs on past anything its header allows,
+// Unreadable when it cannot be read. *pictureEnd is where the data of the picture shown ends:
 // after a JPEG's end-of-image marker, after the first GIF picture; size when the check cannot
 // tell. A decoder has no business beyond it.
 //
@@ -36,7 +37,7 @@ inline constexpr const char* kPictureRunsOn = "the file runs on past the end of 
 // or may be cut inside that scan's data, which only decoding tells apart. With endMarkerMissing,
 // such a file passes with *endMarkerMissing set, and the caller must have the decoder confirm
 // the scan (jpegScanDataWhole); without it, the file counts as cut short.
-bool pictureDataComplete(int fd, std::int64_t size, std::string* why = nullptr,
-                         bool* endMarkerMissing = nullptr, std::int64_t* pictureEnd = nullptr);
+Status pictureDataComplete(int fd, std::int64_t size, bool* endMarkerMissing = nullptr,
+                           std::int64_t* pictureEnd = nullptr);
 
 } // namespace cartonic

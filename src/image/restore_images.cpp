@@ -6,19 +6,20 @@ namespace cartonic {
 
 namespace {
 
-// Loads path into the slot; on failure the slot is left with no picture and texture 0, and the
-// reason is in *why.
-bool restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
-                 const TextureBuilder& build, std::string* why) {
-    if (!path.empty() && loadImage(slot, image, path, why)) {
+// Loads path into the slot; on failure the slot is left with no picture and texture 0. Without
+// a path, the slot is cleared and that is no failure.
+Status restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
+                   const TextureBuilder& build) {
+    Status loaded = path.empty() ? Status() : loadImage(slot, image, path);
+    if (!path.empty() && loaded) {
         build(slot, image);
-        return true;
+        return loaded;
     }
     image = SlotImage{};
     slot.imageWidth = 0;
     slot.imageHeight = 0;
     slot.textureId = 0;
-    return false;
+    return loaded;
 }
 
 } // namespace
@@ -40,13 +41,12 @@ std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& ima
     }
     const auto restore = [&](int k, std::string_view stored) {
         const std::string path(stored);
-        std::string why;
-        if (!restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build,
-                         &why) &&
-            !path.empty()) {
+        const Status restored =
+            restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build);
+        if (!restored) {
             missing.push_back(path);
             if (reasons) {
-                reasons->push_back(why);
+                reasons->push_back(restored.message());
             }
         }
     };

@@ -83,11 +83,9 @@ TEST(RenderJob, PicturesFromTheCommandLineLoadBeforeTheyArePlaced) {
     test::writeBytes(dir.file("text.png"), {'n', 'o', 't'});
 
     std::vector<LoadedPicture> loaded;
-    std::string why;
-    ASSERT_TRUE(loadChosenPictures(
-        parsed({"--face", "back=" + dir.file("red.png"), "--floor", dir.file("red.png")}), loaded,
-        &why))
-        << why;
+    const Status status = loadChosenPictures(
+        parsed({"--face", "back=" + dir.file("red.png"), "--floor", dir.file("red.png")}), loaded);
+    ASSERT_TRUE(status) << status.message();
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0].slot, Back);
     EXPECT_EQ(loaded[0].width, 6);
@@ -109,10 +107,11 @@ TEST(RenderJob, PicturesFromTheCommandLineLoadBeforeTheyArePlaced) {
     EXPECT_TRUE(images[Front].empty());
 
     for (const std::string& bad : {dir.file("text.png"), dir.file("missing.png"), dir.path()}) {
-        EXPECT_FALSE(loadChosenPictures(
-            parsed({"--face", "top=" + dir.file("red.png"), "--face", "front=" + bad}), loaded,
-            &why));
-        EXPECT_EQ(why.rfind("cannot load picture " + bad + ": ", 0), 0u) << why;
+        const Status refused = loadChosenPictures(
+            parsed({"--face", "top=" + dir.file("red.png"), "--face", "front=" + bad}), loaded);
+        EXPECT_FALSE(refused);
+        EXPECT_EQ(refused.message().rfind("cannot load picture " + bad + ": ", 0), 0u)
+            << refused.message();
     }
 }
 

@@ -74,12 +74,12 @@ std::string expectRefused(const std::string& path) {
     Held held;
     const FaceSlot before = held.slot;
     const qint64 key = held.image.image.cacheKey();
-    std::string why;
-    EXPECT_FALSE(loadImage(held.slot, held.image, path, &why));
-    EXPECT_FALSE(why.empty());
+    const Status status = loadImage(held.slot, held.image, path);
+    EXPECT_FALSE(status);
+    EXPECT_FALSE(status.message().empty());
     EXPECT_EQ(std::memcmp(&held.slot, &before, sizeof before), 0) << "the slot is untouched";
     EXPECT_EQ(held.image.image.cacheKey(), key) << "the picture is untouched";
-    return why;
+    return status.message();
 }
 
 // A loaded picture as the rest of the program relies on it.
@@ -142,9 +142,8 @@ TEST(HostileImage, WholeFilesOfUnusualLayoutStillLoad) {
     const auto loads = [&dir](const test::Bytes& bytes) {
         test::writeBytes(dir.file("unusual"), bytes);
         Held held;
-        std::string why;
-        const bool ok = loadImage(held.slot, held.image, dir.file("unusual"), &why);
-        return ok ? std::string("loaded") : why;
+        const Status status = loadImage(held.slot, held.image, dir.file("unusual"));
+        return status ? std::string("loaded") : status.message();
     };
 
     // Data after the end-of-image marker, as some cameras append, markers included.
@@ -235,12 +234,12 @@ BoundedLoad loadInChild(const std::string& path, int perturb = 0) {
         }
         const long start = test::currentRssKb();
         Held held;
-        std::string why;
-        shared->refused = !loadImage(held.slot, held.image, path, &why);
+        const Status status = loadImage(held.slot, held.image, path);
+        shared->refused = !status;
         std::fflush(stderr);
         std::rewind(printed);
         shared->printed[std::fread(shared->printed, 1, sizeof shared->printed - 1, printed)] = 0;
-        std::strncpy(shared->why, why.c_str(), sizeof shared->why - 1);
+        std::strncpy(shared->why, status.message().c_str(), sizeof shared->why - 1);
         rusage usage{};
         ::getrusage(RUSAGE_SELF, &usage);
         shared->growthKb = usage.ru_maxrss - start;
@@ -326,10 +325,11 @@ TEST(HostileImage, HolesAfterAHeaderAreNotRead) {
             GTEST_SKIP() << "no sparse file of " << c.size << " bytes here";
         }
         Held held;
-        std::string why;
-        const bool loaded = loadImage(held.slot, held.image, path, &why);
-        EXPECT_EQ(loaded ? std::string("loaded") : why.substr(0, std::strlen(c.outcome)), c.outcome)
-            << why;
+        const Status status = loadImage(held.slot, held.image, path);
+        EXPECT_EQ(status ? std::string("loaded")
+                         : status.message().substr(0, std::strlen(c.outcome)),
+                  c.outcome)
+            << status.message();
     }
 }
 
@@ -483,13 +483,13 @@ TEST(HostileImage, DamagedPicturesAreRefusedOrLoadedWhole) {
             Held held;
             const FaceSlot before = held.slot;
             const qint64 key = held.image.image.cacheKey();
-            std::string why;
-            if (loadImage(held.slot, held.image, path, &why)) {
+            const Status status = loadImage(held.slot, held.image, path);
+            if (status) {
                 ++loaded;
                 expectWhole(held);
             } else {
                 ++refused;
-                EXPECT_FALSE(why.empty());
+                EXPECT_FALSE(status.message().empty());
                 EXPECT_EQ(std::memcmp(&held.slot, &before, sizeof before), 0);
                 EXPECT_EQ(held.image.image.cacheKey(), key);
             }
@@ -516,9 +516,8 @@ TEST(HostileImage, UnreadablePictureIsRefused) {
             return 77;
         }
         Held held;
-        std::string why;
-        const bool refused = !loadImage(held.slot, held.image, path, &why);
-        return refused && why.find(std::strerror(EACCES)) != std::string::npos ? 0 : 1;
+        const Status status = loadImage(held.slot, held.image, path);
+        return !status && status.message().find(std::strerror(EACCES)) != std::string::npos ? 0 : 1;
     });
     if (result.status == 77) {
         GTEST_SKIP() << "cannot switch to an unprivileged user";
@@ -537,8 +536,8 @@ TEST(HostileImage, LongPathsLoadUpToTheSystemsLimit) {
     ASSERT_GT(path.size(), kPathSize);
     test::writeBytes(path, test::encodePicture(test::noisePicture(5, 3), PictureFormat::Bmp));
     Held held;
-    std::string why;
-    ASSERT_TRUE(loadImage(held.slot, held.image, path, &why)) << why;
+    const Status status = loadImage(held.slot, held.image, path);
+    ASSERT_TRUE(status) << status.message();
     EXPECT_EQ(held.slot.imageWidth, 5);
 
     // Longer than any path the system opens: refused, nothing overflows.

@@ -197,8 +197,8 @@ TEST(ImageLoader, DecodesEveryOfferedFormatTopRowFirst) {
         ASSERT_TRUE(writePicture(picture, path, c.format));
         FaceSlot slot{};
         SlotImage image;
-        std::string why;
-        ASSERT_TRUE(loadImage(slot, image, path, &why)) << why;
+        const Status status = loadImage(slot, image, path);
+        ASSERT_TRUE(status) << status.message();
         EXPECT_EQ(slot.imageWidth, 32);
         EXPECT_EQ(slot.imageHeight, 16);
         EXPECT_EQ(slot.imagePath[0], 0) << "the caller stores the path";
@@ -229,8 +229,8 @@ TEST(ImageLoader, SlotsKeepTheirPictureAtTextureSizeAndRecordTheFilesSize) {
         ASSERT_TRUE(writePicture(picture, path, format));
         FaceSlot slot{};
         SlotImage image;
-        std::string why;
-        ASSERT_TRUE(loadImage(slot, image, path, &why)) << why;
+        const Status status = loadImage(slot, image, path);
+        ASSERT_TRUE(status) << status.message();
         EXPECT_EQ(slot.imageWidth, 1400);
         EXPECT_EQ(slot.imageHeight, 700);
         ASSERT_EQ(image.image.size(), QSize(kept.width, kept.height));
@@ -254,8 +254,8 @@ TEST(ImageLoader, ContentDecidesNotTheNameAndNamesAreBytes) {
     std::filesystem::rename(utf8, raw);
     FaceSlot slot{};
     SlotImage image;
-    std::string why;
-    ASSERT_TRUE(loadImage(slot, image, raw, &why)) << why;
+    const Status status = loadImage(slot, image, raw);
+    ASSERT_TRUE(status) << status.message();
     EXPECT_EQ(slot.imageWidth, 4);
     expectNear(rgbaAt(image, 0, 0), kTopLeft, 0, "top left");
 }
@@ -341,8 +341,15 @@ TEST(ImageLoader, RefusalsLeaveSlotAndPictureUntouched) {
         test::writeBytes(truncated, bytes);
     }
 
-    for (const std::string& path : {text, dir.file("missing.png"), folder, fifo, empty, huge, large,
-                                    zero, truncated, std::string("/dev/zero")}) {
+    using Kind = Status::Kind;
+    const std::pair<std::string, Kind> cases[] = {
+        {text, Kind::BadFormat},      {dir.file("missing.png"), Kind::NotFound},
+        {folder, Kind::Unreadable},   {fifo, Kind::Unreadable},
+        {empty, Kind::BadFormat},     {huge, Kind::TooLarge},
+        {large, Kind::TooLarge},      {zero, Kind::BadFormat},
+        {truncated, Kind::BadFormat}, {"/dev/zero", Kind::Unreadable},
+    };
+    for (const auto& [path, kind] : cases) {
         SCOPED_TRACE(path);
         FaceSlot slot{};
         slot.textureId = 3;
@@ -352,8 +359,9 @@ TEST(ImageLoader, RefusalsLeaveSlotAndPictureUntouched) {
         const qint64 keyBefore = image.image.cacheKey();
         const QImage pictureBefore = image.image.copy();
 
-        std::string why;
-        EXPECT_FALSE(loadImage(slot, image, path, &why));
+        const Status status = loadImage(slot, image, path);
+        EXPECT_EQ(status.kind(), kind) << status.message();
+        const std::string& why = status.message();
         EXPECT_FALSE(why.empty());
         EXPECT_EQ(std::memcmp(&slot, &slotBefore, sizeof slot), 0);
         EXPECT_EQ(image.image.cacheKey(), keyBefore);

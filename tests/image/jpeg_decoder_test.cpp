@@ -223,8 +223,8 @@ TEST(JpegDecoder, DeclinesWhatTheGeneralReaderMustHandle) {
     // Through the loader, a declined CMYK file still loads the general way, in the slot format.
     FaceSlot slot{};
     SlotImage image;
-    std::string why;
-    ASSERT_TRUE(loadImage(slot, image, cmyk, &why)) << why;
+    const Status status = loadImage(slot, image, cmyk);
+    ASSERT_TRUE(status) << status.message();
     EXPECT_EQ(image.image.format(), QImage::Format_RGBX8888);
     EXPECT_EQ(slot.imageWidth, 64);
 }
@@ -237,8 +237,8 @@ TEST(JpegDecoder, TurnedPicturesStillComeUpright) {
         dir, "turned.jpg", encode(photo(64, 48), {"turned", 2, 2, JCS_YCbCr, false, 0, 6}));
     FaceSlot slot{};
     SlotImage image;
-    std::string why;
-    ASSERT_TRUE(loadImage(slot, image, path, &why)) << why;
+    const Status status = loadImage(slot, image, path);
+    ASSERT_TRUE(status) << status.message();
     EXPECT_EQ(slot.imageWidth, 48);
     EXPECT_EQ(slot.imageHeight, 64);
     EXPECT_TRUE(samePixels(image.image, decodeGeneral(path)));
@@ -283,8 +283,9 @@ TEST(JpegDecoder, OnlyTheEndMarkerMayBeMissing) {
     const auto load = [&dir](const std::vector<std::uint8_t>& bytes, std::string* why) {
         FaceSlot slot{};
         SlotImage image;
-        return loadImage(slot, image, writeJpeg(dir, "picture.jpg", bytes), why) ? image.image
-                                                                                 : QImage();
+        const Status status = loadImage(slot, image, writeJpeg(dir, "picture.jpg", bytes));
+        *why = status.message();
+        return status ? image.image : QImage();
     };
     for (const Coding& coding : codings) {
         SCOPED_TRACE(coding.name);
