@@ -57,7 +57,7 @@ double exportSeconds(Scene& s, const std::string& path, int samples) {
 // OpenGL gives them (bottom row first) into memory of the caller's.
 double renderSeconds(Scene& s, std::vector<std::uint8_t>& pixels) {
     return bench::timed([&] {
-        auto target = gl::OffscreenTarget::create(kExportSide, kExportSide, nullptr);
+        auto target = gl::OffscreenTarget::create(kExportSide, kExportSide).value;
         if (!target) {
             return false;
         }

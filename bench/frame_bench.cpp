@@ -70,9 +70,13 @@ void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
     data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     std::string why;
     auto renderer = HeadlessRenderer::create(data, &why);
-    auto target = renderer ? gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, &why) : nullptr;
-    if (!target) {
+    if (!renderer) {
         state.SkipWithError(why.c_str());
+        return;
+    }
+    const auto target = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight);
+    if (!target) {
+        state.SkipWithError(target.status.message().c_str());
         return;
     }
     Camera camera = Camera::startUp();
@@ -98,14 +102,18 @@ void BM_SmoothFrameVsAliased(benchmark::State& state) {
     data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     std::string why;
     auto renderer = HeadlessRenderer::create(data, &why);
-    auto shown = renderer ? gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, &why) : nullptr;
-    auto sampled =
-        shown ? gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, &why, kSmoothSamples)
-              : nullptr;
-    if (!sampled) {
+    if (!renderer) {
         state.SkipWithError(why.c_str());
         return;
     }
+    const auto shownMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight);
+    const auto sampledMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, kSmoothSamples);
+    if (!shownMade || !sampledMade) {
+        state.SkipWithError((shownMade ? sampledMade : shownMade).status.message().c_str());
+        return;
+    }
+    const auto& shown = shownMade.value;
+    const auto& sampled = sampledMade.value;
     Camera camera = Camera::startUp();
     camera.setViewSize(kFrameWidth, kFrameHeight);
     long long frameAllocations = 0;

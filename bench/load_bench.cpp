@@ -56,13 +56,12 @@ void BM_LargeLoadVsDjpeg(benchmark::State& state) {
 }
 
 void BM_TextureVsLoad(benchmark::State& state) {
-    std::string why;
-    auto context = gl::HeadlessContext::create(&why);
+    const auto context = gl::HeadlessContext::create();
     FaceSlot slot{};
     SlotImage image;
     const std::string path = bench::inputPath("photo.jpg");
     if (!context) {
-        state.SkipWithError(why.c_str());
+        state.SkipWithError(context.status.message().c_str());
         return;
     }
     if (const Status loaded = loadImage(slot, image, path); !loaded) {

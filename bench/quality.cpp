@@ -221,7 +221,7 @@ void composite() {
     for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.5f, 0.5f, 0.5f}}) {
         // The scene over the backdrop, with the same samples and textures as the picture.
         auto target =
-            gl::OffscreenTarget::create(kCompositeWidth, kCompositeHeight, nullptr, kSmoothSamples);
+            gl::OffscreenTarget::create(kCompositeWidth, kCompositeHeight, kSmoothSamples).value;
         const ExportTextures textures(s.data, s.pictures, camera, kCompositeWidth, kCompositeHeight,
                                       nullptr);
         s.data.showSelection = 0;

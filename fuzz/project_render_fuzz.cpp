@@ -35,13 +35,16 @@ struct Scene {
 Scene& scene() {
     static Scene s = [] {
         Scene made;
-        std::string error;
-        made.context = gl::HeadlessContext::create(&error);
-        if (made.context) {
-            made.target = gl::OffscreenTarget::create(kWidth, kHeight, &error);
+        auto context = gl::HeadlessContext::create();
+        Status status = context.status;
+        if (context) {
+            made.context = std::move(context.value);
+            auto target = gl::OffscreenTarget::create(kWidth, kHeight);
+            made.target = std::move(target.value);
+            status = target.status;
         }
         if (!made.target) {
-            std::fprintf(stderr, "no headless OpenGL: %s\n", error.c_str());
+            std::fprintf(stderr, "no headless OpenGL: %s\n", status.message().c_str());
             std::abort();
         }
         made.start.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);

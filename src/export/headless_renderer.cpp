@@ -7,10 +7,14 @@ namespace cartonic {
 
 std::unique_ptr<HeadlessRenderer> HeadlessRenderer::create(ProjectData& data, std::string* why) {
     std::unique_ptr<HeadlessRenderer> renderer(new HeadlessRenderer(data));
-    renderer->context_ = gl::HeadlessContext::create(why);
-    if (!renderer->context_) {
+    auto context = gl::HeadlessContext::create();
+    if (!context) {
+        if (why) {
+            *why = context.status.message();
+        }
         return nullptr;
     }
+    renderer->context_ = std::move(context.value);
     initGLState(data);
     return renderer;
 }

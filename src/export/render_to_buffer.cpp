@@ -89,13 +89,13 @@ public:
 
     bool run(std::string* why) {
         const TileSize tile = tileSize(out_.width, out_.height, perPass_);
-        std::string error;
-        target_ = gl::OffscreenTarget::create(tile.width, tile.height, &error, perPass_,
-                                              transparent_ ? gl::ColourBits::Sixteen
-                                                           : gl::ColourBits::Eight);
-        if (!target_) {
-            return fail(why, error);
+        auto made = gl::OffscreenTarget::create(tile.width, tile.height, perPass_,
+                                                transparent_ ? gl::ColourBits::Sixteen
+                                                             : gl::ColourBits::Eight);
+        if (!made) {
+            return fail(why, made.status.message());
         }
+        target_ = std::move(made.value);
         const std::size_t values = static_cast<std::size_t>(tile.width) * tile.height * kRgbaBytes;
         if (transparent_) {
             wide_.resize(values);

@@ -38,12 +38,9 @@ bool hasExtension(const char* list, const char* name) {
 
 } // namespace
 
-std::unique_ptr<HeadlessContext> HeadlessContext::create(std::string* error) {
-    const auto fail = [error](const std::string& why) -> std::unique_ptr<HeadlessContext> {
-        if (error) {
-            *error = "no headless OpenGL context: " + why;
-        }
-        return nullptr;
+Result<std::unique_ptr<HeadlessContext>> HeadlessContext::create() {
+    const auto fail = [](const std::string& why) {
+        return Status::unavailable("no headless OpenGL context: " + why);
     };
 
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);

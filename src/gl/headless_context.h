@@ -3,16 +3,17 @@
 // An OpenGL compatibility context that needs no display: EGL on Mesa's surfaceless platform with
 // a small pbuffer. Pictures are drawn into an OffscreenTarget, never into the pbuffer.
 
+#include "base/status.h"
+
 #include <memory>
-#include <string>
 
 namespace cartonic::gl {
 
 class HeadlessContext {
 public:
-    // Creates a context and makes it current on the calling thread. Returns nullptr and the reason
-    // in *error when no context can be had (no EGL, no surfaceless platform, no GL 1.x API).
-    static std::unique_ptr<HeadlessContext> create(std::string* error);
+    // Creates a context and makes it current on the calling thread. Unavailable, with the reason,
+    // when no context can be had (no EGL, no surfaceless platform, no GL 1.x API).
+    static Result<std::unique_ptr<HeadlessContext>> create();
 
     ~HeadlessContext();
     HeadlessContext(const HeadlessContext&) = delete;

@@ -35,19 +35,14 @@ int OffscreenTarget::maxSamples() {
     return std::max(1, static_cast<int>(most));
 }
 
-std::unique_ptr<OffscreenTarget> OffscreenTarget::create(int width, int height, std::string* error,
-                                                         int samples, ColourBits bits) {
-    const auto fail = [error](std::string why) -> std::unique_ptr<OffscreenTarget> {
-        if (error) {
-            *error = std::move(why);
-        }
-        return nullptr;
-    };
+Result<std::unique_ptr<OffscreenTarget>> OffscreenTarget::create(int width, int height, int samples,
+                                                                 ColourBits bits) {
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSide);
     if (width < 1 || height < 1 || width > maxSide || height > maxSide) {
-        return fail("picture size " + std::to_string(width) + "x" + std::to_string(height) +
-                    " is outside 1.." + std::to_string(maxSide));
+        return Status(width < 1 || height < 1 ? Status::Kind::Usage : Status::Kind::TooLarge,
+                      "picture size " + std::to_string(width) + "x" + std::to_string(height) +
+                          " is outside 1.." + std::to_string(maxSide));
     }
 
     std::unique_ptr<OffscreenTarget> t(new OffscreenTarget);
@@ -77,7 +72,8 @@ std::unique_ptr<OffscreenTarget> OffscreenTarget::create(int width, int height, 
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                                   t->resolvedColour_);
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-            return fail("the offscreen framebuffer for resolving samples is incomplete");
+            return Status::unavailable(
+                "the offscreen framebuffer for resolving samples is incomplete");
         }
     }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
@@ -86,7 +82,7 @@ std::unique_ptr<OffscreenTarget> OffscreenTarget::create(int width, int height, 
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               t->depthStencil_);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        return fail("the offscreen framebuffer is incomplete");
+        return Status::unavailable("the offscreen framebuffer is incomplete");
     }
     t->bind();
     return t;

@@ -8,9 +8,10 @@
 // frame then mark each sample, so the mirror and the shadow keep to their areas at the edges)
 // and reading resolves the samples into a single-sampled copy first.
 
+#include "base/status.h"
+
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace cartonic::gl {
@@ -23,11 +24,10 @@ class OffscreenTarget {
 public:
     // Creates a width x height target in the current context and binds it for drawing, with the
     // viewport covering it. samples above 1 asks for that many samples a pixel, clamped to what
-    // the context offers (maxSamples). Returns nullptr and the reason in *error when the size
-    // exceeds what the context allows or the framebuffer is incomplete.
-    static std::unique_ptr<OffscreenTarget> create(int width, int height, std::string* error,
-                                                   int samples = 1,
-                                                   ColourBits bits = ColourBits::Eight);
+    // the context offers (maxSamples). Fails with the reason when a side is below 1 (Usage) or
+    // exceeds what the context allows (TooLarge), or the framebuffer is incomplete (Unavailable).
+    static Result<std::unique_ptr<OffscreenTarget>> create(int width, int height, int samples = 1,
+                                                           ColourBits bits = ColourBits::Eight);
 
     // The most samples a pixel a target may have in the current context; 1 without multisampling.
     static int maxSamples();

@@ -16,11 +16,10 @@ std::array<float, 16> glMatrix(GLenum which) {
 }
 
 TEST(CameraProjection, GlGetsTheSameMatrixAndKeepsTheModelview) {
-    std::string error;
-    auto context = gl::HeadlessContext::create(&error);
-    ASSERT_TRUE(context) << error;
-    auto target = gl::OffscreenTarget::create(32, 32, &error);
-    ASSERT_TRUE(target) << error;
+    const auto context = gl::HeadlessContext::create();
+    ASSERT_TRUE(context) << context.status.message();
+    const auto target = gl::OffscreenTarget::create(32, 32);
+    ASSERT_TRUE(target) << target.status.message();
 
     Camera start = Camera::startUp();
     start.setViewSize(640, 480);

@@ -80,7 +80,7 @@ TEST_F(ExportTest, PictureIsUprightAndHasNoOutline) {
     EXPECT_GT(exported.rgba[bottomLeft + 2], exported.rgba[2]) << "bottom is the lighter teal";
 
     // The same frame drawn with the outline has red pixels the export has not.
-    auto target = gl::OffscreenTarget::create(320, 240, nullptr);
+    auto target = gl::OffscreenTarget::create(320, 240).value;
     ASSERT_TRUE(target);
     camera_.applyProjection();
     drawFrame(data_);
@@ -95,7 +95,7 @@ TEST_F(ExportTest, TilesJoinIntoTheFrameDrawnWhole) {
     RgbaPicture tiled;
     ASSERT_TRUE(
         renderer_->render(camera_, kSide, kSide, tiled, nullptr, RenderSettings{kAliasedSamples}));
-    auto target = gl::OffscreenTarget::create(kSide, kSide, nullptr);
+    auto target = gl::OffscreenTarget::create(kSide, kSide).value;
     ASSERT_TRUE(target);
     data_.showSelection = 0;
     camera_.applyProjection();
@@ -233,7 +233,7 @@ TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
     EXPECT_GT(partial, kW * kH / 20) << "reflection, shadow and smooth edges";
 
     for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.35f, 0.6f, 0.8f}}) {
-        auto target = gl::OffscreenTarget::create(kW, kH, nullptr, kSmoothSamples);
+        auto target = gl::OffscreenTarget::create(kW, kH, kSmoothSamples).value;
         ASSERT_TRUE(target);
         data_.showSelection = 0;
         camera_.applyProjection();

@@ -9,11 +9,11 @@ namespace cartonic::gl {
 namespace {
 
 TEST(HeadlessGl, GivesACompatibilityContextWithStencil) {
-    std::string error;
-    auto context = HeadlessContext::create(&error);
-    ASSERT_TRUE(context) << error;
-    auto target = OffscreenTarget::create(64, 32, &error);
-    ASSERT_TRUE(target) << error;
+    const auto context = HeadlessContext::create();
+    ASSERT_TRUE(context) << context.status.message();
+    const auto made = OffscreenTarget::create(64, 32);
+    ASSERT_TRUE(made) << made.status.message();
+    const OffscreenTarget* target = made.value.get();
 
     GLint stencilBits = 0;
     glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
@@ -45,13 +45,14 @@ TEST(HeadlessGl, GivesACompatibilityContextWithStencil) {
 }
 
 TEST(HeadlessGl, TargetsUpTo4096AndRefusesTheImpossible) {
-    std::string error;
-    auto context = HeadlessContext::create(&error);
-    ASSERT_TRUE(context) << error;
-    EXPECT_TRUE(OffscreenTarget::create(4096, 4096, &error)) << error;
-    EXPECT_FALSE(OffscreenTarget::create(0, 10, &error));
-    EXPECT_FALSE(OffscreenTarget::create(1 << 20, 10, &error));
-    EXPECT_NE(error.find("outside"), std::string::npos) << error;
+    const auto context = HeadlessContext::create();
+    ASSERT_TRUE(context) << context.status.message();
+    const auto largest = OffscreenTarget::create(4096, 4096);
+    EXPECT_TRUE(largest) << largest.status.message();
+    EXPECT_EQ(OffscreenTarget::create(0, 10).status.kind(), Status::Kind::Usage);
+    const auto huge = OffscreenTarget::create(1 << 20, 10);
+    EXPECT_EQ(huge.status.kind(), Status::Kind::TooLarge);
+    EXPECT_NE(huge.status.message().find("outside"), std::string::npos) << huge.status.message();
 }
 
 } // namespace

@@ -27,9 +27,8 @@ std::vector<std::uint8_t> noise(int width, int height, std::uint32_t seed) {
 }
 
 TEST(GluBoxFilter, GivesGluScaleImagesBytesExactly) {
-    std::string error;
-    auto context = gl::HeadlessContext::create(&error); // GLU reads the pixel store modes
-    ASSERT_TRUE(context) << error;
+    const auto context = gl::HeadlessContext::create(); // GLU reads the pixel store modes
+    ASSERT_TRUE(context) << context.status.message();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     struct Case {

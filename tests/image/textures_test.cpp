@@ -51,11 +51,12 @@ Level readLevel(GLint level) {
 class TexturesGl : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        context_ = gl::HeadlessContext::create(&error);
-        ASSERT_TRUE(context_) << error;
-        target_ = gl::OffscreenTarget::create(16, 16, &error);
-        ASSERT_TRUE(target_) << error;
+        auto context = gl::HeadlessContext::create();
+        ASSERT_TRUE(context) << context.status.message();
+        context_ = std::move(context.value);
+        auto target = gl::OffscreenTarget::create(16, 16);
+        ASSERT_TRUE(target) << target.status.message();
+        target_ = std::move(target.value);
     }
     void TearDown() override { target_.reset(); }
 

@@ -98,11 +98,12 @@ inline constexpr int kPictureHeight = 240;
 class RenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        context_ = gl::HeadlessContext::create(&error);
-        ASSERT_TRUE(context_) << error;
-        target_ = gl::OffscreenTarget::create(kPictureWidth, kPictureHeight, &error);
-        ASSERT_TRUE(target_) << error;
+        auto context = gl::HeadlessContext::create();
+        ASSERT_TRUE(context) << context.status.message();
+        context_ = std::move(context.value);
+        auto target = gl::OffscreenTarget::create(kPictureWidth, kPictureHeight);
+        ASSERT_TRUE(target) << target.status.message();
+        target_ = std::move(target.value);
         data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
         initGLState(data);
         camera = Camera::startUp();
