@@ -33,7 +33,9 @@ struct Scene {
 
     Scene() {
         data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-        renderer = HeadlessRenderer::create(data, &why);
+        auto made = HeadlessRenderer::create(data);
+        renderer = std::move(made.value);
+        why = made.status.message();
         camera.setViewSize(kViewWidth, kViewHeight);
     }
 };
@@ -47,7 +49,7 @@ Scene& scene() {
 double exportSeconds(Scene& s, const std::string& path, int samples) {
     return bench::timed([&] {
         RgbaPicture picture;
-        return s.renderer->render(s.camera, kExportSide, kExportSide, picture, nullptr,
+        return s.renderer->render(s.camera, kExportSide, kExportSide, picture,
                                   RenderSettings{samples}) &&
                writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality);
     });
@@ -79,8 +81,8 @@ void BM_ExportVsRenderAndCjpeg(benchmark::State& state) {
     }
     // The reference encoder's input: the same pixels as the export encodes, as a PPM file.
     RgbaPicture picture;
-    s.renderer->render(s.camera, kExportSide, kExportSide, picture, &s.why,
-                       RenderSettings{kAliasedSamples});
+    static_cast<void>(s.renderer->render(s.camera, kExportSide, kExportSide, picture,
+                                         RenderSettings{kAliasedSamples}));
     const std::string ppm = bench::inputPath("export.ppm");
     const QImage image(picture.rgba.data(), kExportSide, kExportSide, kExportSide * 4,
                        QImage::Format_RGBX8888);

@@ -68,10 +68,9 @@ void timeFramePairs(benchmark::State& state, FrameSeconds& frameSeconds,
 void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
     ProjectData data;
     data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-    std::string why;
-    auto renderer = HeadlessRenderer::create(data, &why);
+    const auto renderer = HeadlessRenderer::create(data);
     if (!renderer) {
-        state.SkipWithError(why.c_str());
+        state.SkipWithError(renderer.status.message().c_str());
         return;
     }
     const auto target = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight);
@@ -100,10 +99,9 @@ void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
 void BM_SmoothFrameVsAliased(benchmark::State& state) {
     ProjectData data;
     data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-    std::string why;
-    auto renderer = HeadlessRenderer::create(data, &why);
+    const auto renderer = HeadlessRenderer::create(data);
     if (!renderer) {
-        state.SkipWithError(why.c_str());
+        state.SkipWithError(renderer.status.message().c_str());
         return;
     }
     const auto shownMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight);

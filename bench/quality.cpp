@@ -69,7 +69,6 @@ struct Scene {
 
 // The sample project as the baseline test sees it, or the start-up scene for an empty path.
 bool loadScene(Scene& s, const std::string& project) {
-    std::string why;
     s.data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     if (!project.empty()) {
         if (const Status loaded = loadProject(s.data, project); !loaded) {
@@ -81,11 +80,12 @@ bool loadScene(Scene& s, const std::string& project) {
         s.options.pitch = 0.12f;
         s.options.yaw = -0.2f;
     }
-    s.renderer = HeadlessRenderer::create(s.data, &why);
-    if (!s.renderer) {
-        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+    auto made = HeadlessRenderer::create(s.data);
+    if (!made) {
+        std::fprintf(stderr, "bench_quality: %s\n", made.status.message().c_str());
         return false;
     }
+    s.renderer = std::move(made.value);
     const std::string folder = project.substr(0, project.rfind('/'));
     if (!project.empty()) {
         restoreProjectImages(s.data, s.images, folder, [&](FaceSlot& slot, const SlotImage& image) {
@@ -101,9 +101,10 @@ RgbaPicture render(Scene& s, int width, int height, RenderSettings settings) {
     s.options.height = height;
     settings.pictures = &s.pictures;
     RgbaPicture picture;
-    std::string why;
-    if (!s.renderer->render(cameraFor(s.options), width, height, picture, &why, settings)) {
-        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+    if (const Status drawn =
+            s.renderer->render(cameraFor(s.options), width, height, picture, settings);
+        !drawn) {
+        std::fprintf(stderr, "bench_quality: %s\n", drawn.message().c_str());
         std::exit(1);
     }
     return picture;
@@ -159,15 +160,16 @@ void stripes() {
     Scene s;
     s.data.setDimensions(1.0f, 1.0f, 1.0f);
     s.data.hideOverlays = 1;
-    std::string why;
-    s.renderer = HeadlessRenderer::create(s.data, &why);
-    if (!s.renderer) {
-        std::fprintf(stderr, "bench_quality: %s\n", why.c_str());
+    auto made = HeadlessRenderer::create(s.data);
+    if (!made) {
+        std::fprintf(stderr, "bench_quality: %s\n", made.status.message().c_str());
         std::exit(1);
     }
+    s.renderer = std::move(made.value);
     const Camera camera = test::facingFront(kStripeFill);
     RgbaPicture picture;
-    s.renderer->render(camera, 64, 64, picture); // the driver's code, in the baseline
+    // The driver's code, in the baseline.
+    static_cast<void>(s.renderer->render(camera, 64, 64, picture));
     picture = RgbaPicture{};
     const long long before = bench::residentBytes();
 
@@ -181,8 +183,9 @@ void stripes() {
     s.pictures.paths[Front] = picturePath;
     RenderSettings settings;
     settings.pictures = &s.pictures;
-    s.renderer->render(camera, kStripeOutput, kStripeOutput, picture, &why, settings);
-    writePicture(bench::inputPath("stripes-render.png"), picture, PictureFormat::Png);
+    static_cast<void>(s.renderer->render(camera, kStripeOutput, kStripeOutput, picture, settings));
+    static_cast<void>(
+        writePicture(bench::inputPath("stripes-render.png"), picture, PictureFormat::Png));
     const long long peak = peakResidentBytes() - before;
 
     const auto middle = [](const RgbaPicture& p) {
@@ -202,7 +205,7 @@ void stripes() {
         std::printf("export_texture_vs_output %.4f\n", double(textures.bytes()) / outputBytes);
     }
     picture = RgbaPicture{};
-    s.renderer->render(camera, kStripeOutput, kStripeOutput, picture);
+    static_cast<void>(s.renderer->render(camera, kStripeOutput, kStripeOutput, picture));
     std::printf("stripe_contrast_kept %.4f\n", middle(picture));
 }
 

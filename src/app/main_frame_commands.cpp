@@ -372,7 +372,6 @@ void MainFrame::saveAsImage() {
     const PictureFormat format =
         formatForPath(localPath(path))
             .value_or(chosenFilter == kPngImageFilter ? PictureFormat::Png : PictureFormat::Jpeg);
-    std::string why;
     const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
     RenderSettings settings = pictureSettings(pictures, notes, size->smoothEdges);
@@ -380,13 +379,13 @@ void MainFrame::saveAsImage() {
     if (size->transparent && format != PictureFormat::Png) {
         notes.emplace_back("a JPEG picture has no transparency, so its background is drawn");
     }
-    const bool written =
-        view_->exportImage(localPath(path), size->width, size->height, format, &why, settings);
+    const Status written =
+        view_->exportImage(localPath(path), size->width, size->height, format, settings);
     view_->update();
     if (!written) {
-        prompts_.showError(this,
-                           QString("Cannot save the picture %1: %2")
-                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+        prompts_.showError(this, QString("Cannot save the picture %1: %2")
+                                     .arg(QDir::toNativeSeparators(path),
+                                          QString::fromStdString(written.message())));
         return;
     }
     if (settings_) {
@@ -409,13 +408,15 @@ void MainFrame::saveAsImage() {
 void MainFrame::copyPicture() {
     const QSize size = viewPixelSize();
     RgbaPicture picture;
-    std::string why;
     const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
     // A copy is the view as seen: smooth as the view is.
     const RenderSettings settings = pictureSettings(pictures, notes, view_->smoothEdges());
-    if (!view_->renderToBuffer(size.width(), size.height(), picture, &why, settings)) {
-        statusBar()->showMessage("Cannot copy the picture: " + QString::fromStdString(why));
+    if (const Status rendered =
+            view_->renderToBuffer(size.width(), size.height(), picture, settings);
+        !rendered) {
+        statusBar()->showMessage("Cannot copy the picture: " +
+                                 QString::fromStdString(rendered.message()));
         return;
     }
     const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,

@@ -176,26 +176,25 @@ void OGLView::paintGL() {
     emit painted();
 }
 
-bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::string* why,
-                             const RenderSettings& settings) {
+Status OGLView::renderToBuffer(int width, int height, RgbaPicture& out,
+                               const RenderSettings& settings) {
     if (!glReady_) {
-        if (why) {
-            *why = "the view has no OpenGL context";
-        }
-        return false;
+        return Status::unavailable("the view has no OpenGL context");
     }
     makeCurrent();
-    const bool ok = cartonic::renderToBuffer(data_, camera_, width, height, out, why, settings);
+    Status rendered = cartonic::renderToBuffer(data_, camera_, width, height, out, settings);
     doneCurrent();
     needsRedraw_ = 0;
-    return ok;
+    return rendered;
 }
 
-bool OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
-                          std::string* why, const RenderSettings& settings) {
+Status OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
+                            const RenderSettings& settings) {
     RgbaPicture picture;
-    return renderToBuffer(width, height, picture, why, settings) &&
-           writePicture(path, picture, format, kExportJpegQuality, why);
+    if (Status rendered = renderToBuffer(width, height, picture, settings); !rendered) {
+        return rendered;
+    }
+    return writePicture(path, picture, format, kExportJpegQuality);
 }
 
 void OGLView::mousePressEvent(QMouseEvent* event) {

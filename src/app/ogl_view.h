@@ -64,12 +64,13 @@ public:
 
     // Renders the scene without the selection outline at width x height offscreen, in this view's
     // context and with the camera as it is (aspect included), as settings say. No repaint happens.
-    bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr,
-                        const RenderSettings& settings = {});
+    // Unavailable before the view has its context; otherwise as cartonic::renderToBuffer.
+    Status renderToBuffer(int width, int height, RgbaPicture& out,
+                          const RenderSettings& settings = {});
     // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
-    // and returns false with the reason.
-    bool exportImage(const std::string& path, int width, int height, PictureFormat format,
-                     std::string* why = nullptr, const RenderSettings& settings = {});
+    // and says why.
+    Status exportImage(const std::string& path, int width, int height, PictureFormat format,
+                       const RenderSettings& settings = {});
 
     // The face a picture dragged over the view would land on, outlined while the drag is over
     // it; -1 for none.

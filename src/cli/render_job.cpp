@@ -19,13 +19,6 @@ namespace {
 constexpr std::string_view kProgram = "cartonic-render: ";
 constexpr std::string_view kStandardOutputName = "standard output";
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 Path& picturePathField(ProjectData& data, int slot) {
     return slot == kFloorSlot ? data.floorImagePath : data.faceSlots[slot].imagePath;
 }
@@ -99,7 +92,6 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
         err << kProgram << printable(message) << '\n';
         return 1;
     };
-    std::string why;
     // Checked before any work: a picture's bytes would scramble the terminal.
     if (options_.pictureToStandardOutput() && ::isatty(STDOUT_FILENO)) {
         return error(std::string(kStandardOutputName) +
@@ -119,8 +111,8 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
         return error(loaded.message());
     }
     if (options_.output) {
-        if (!render(chosen, err, &why)) {
-            return error(why);
+        if (const Status rendered = render(chosen, err); !rendered) {
+            return error(rendered.message());
         }
     } else {
         placePictures(chosen, data_, images_);
@@ -136,11 +128,12 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
-    auto renderer = HeadlessRenderer::create(data_, why);
-    if (!renderer) {
-        return false;
+Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {
+    const auto made = HeadlessRenderer::create(data_);
+    if (!made) {
+        return made.status;
     }
+    const auto& renderer = made.value;
     const auto build = [&](FaceSlot& slot, const SlotImage& image) {
         renderer->buildSlotTexture(slot, image);
     };
@@ -180,24 +173,22 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
     settings.pictures = &pictures;
     settings.notes = &notes;
     RgbaPicture rendered;
-    if (!renderer->render(cameraFor(options_), options_.width, options_.height, rendered, why,
-                          settings)) {
-        return false;
+    if (Status drawn = renderer->render(cameraFor(options_), options_.width, options_.height,
+                                        rendered, settings);
+        !drawn) {
+        return drawn;
     }
     for (const std::string& note : notes) {
         err << kProgram << printable("warning: " + note) << '\n';
     }
-    std::string reason;
     if (options_.pictureToStandardOutput()) {
         return writePictureToDescriptor(STDOUT_FILENO, rendered, options_.outputFormat,
-                                        options_.quality, &reason) ||
-               fail(why, std::string(kStandardOutputName) + ": " + reason);
+                                        options_.quality)
+            .prefixed(std::string(kStandardOutputName) + ": ");
     }
     const std::string& output = *options_.output;
-    if (!writePicture(output, rendered, options_.outputFormat, options_.quality, &reason)) {
-        return fail(why, output + ": " + reason);
-    }
-    return true;
+    return writePicture(output, rendered, options_.outputFormat, options_.quality)
+        .prefixed(output + ": ");
 }
 
 Status RenderJob::save() const {

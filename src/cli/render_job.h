@@ -55,7 +55,7 @@ public:
     int run(std::ostream& out, std::ostream& err);
 
 private:
-    bool render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why);
+    Status render(std::vector<LoadedPicture>& chosen, std::ostream& err);
     Status save() const;
 
     const RenderOptions& options_;

@@ -5,14 +5,11 @@
 
 namespace cartonic {
 
-std::unique_ptr<HeadlessRenderer> HeadlessRenderer::create(ProjectData& data, std::string* why) {
+Result<std::unique_ptr<HeadlessRenderer>> HeadlessRenderer::create(ProjectData& data) {
     std::unique_ptr<HeadlessRenderer> renderer(new HeadlessRenderer(data));
     auto context = gl::HeadlessContext::create();
     if (!context) {
-        if (why) {
-            *why = context.status.message();
-        }
-        return nullptr;
+        return context.status;
     }
     renderer->context_ = std::move(context.value);
     initGLState(data);
@@ -24,10 +21,10 @@ void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) 
     cartonic::buildSlotTexture(slot, image);
 }
 
-bool HeadlessRenderer::render(const Camera& camera, int width, int height, RgbaPicture& out,
-                              std::string* why, const RenderSettings& settings) {
+Status HeadlessRenderer::render(const Camera& camera, int width, int height, RgbaPicture& out,
+                                const RenderSettings& settings) {
     context_->makeCurrent();
-    return renderToBuffer(data_, camera, width, height, out, why, settings);
+    return renderToBuffer(data_, camera, width, height, out, settings);
 }
 
 } // namespace cartonic

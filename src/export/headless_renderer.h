@@ -8,22 +8,22 @@
 #include "model/slot_images.h"
 
 #include <memory>
-#include <string>
 
 namespace cartonic {
 
 class HeadlessRenderer {
 public:
     // Makes a headless context current and sets up its GL state for data (light, floor pattern,
-    // face lists). Returns nullptr with the reason in *why when no context can be had.
-    static std::unique_ptr<HeadlessRenderer> create(ProjectData& data, std::string* why);
+    // face lists). Unavailable, with the reason, when no context can be had.
+    static Result<std::unique_ptr<HeadlessRenderer>> create(ProjectData& data);
 
     // Builds slot's texture from its picture in this renderer's context.
     void buildSlotTexture(FaceSlot& slot, const SlotImage& image);
 
-    // The frame as camera sees it, width x height, without the selection outline.
-    bool render(const Camera& camera, int width, int height, RgbaPicture& out,
-                std::string* why = nullptr, const RenderSettings& settings = {});
+    // The frame as camera sees it, width x height, without the selection outline; fails as
+    // renderToBuffer does.
+    Status render(const Camera& camera, int width, int height, RgbaPicture& out,
+                  const RenderSettings& settings = {});
 
 private:
     explicit HeadlessRenderer(ProjectData& data) : data_(data) {}

@@ -115,8 +115,8 @@ bool hasJpegEncoder() {
     return true;
 }
 
-bool encodeJpeg(const RgbaPicture& picture, int quality, int dotsPerInchX, int dotsPerInchY,
-                QIODevice& device, std::string* why) {
+Status encodeJpeg(const RgbaPicture& picture, int quality, int dotsPerInchX, int dotsPerInchY,
+                  QIODevice& device) {
     // Not value-initialised: the write buffer needs no zeroing.
     std::unique_ptr<Encoder> e(new Encoder);
     e->device = &device;
@@ -125,10 +125,7 @@ bool encodeJpeg(const RgbaPicture& picture, int quality, int dotsPerInchX, int d
     e->errors.output_message = onMessage;
     e->info.client_data = e.get();
     if (!create(*e)) {
-        if (why) {
-            *why = e->message;
-        }
-        return false;
+        return Status::unavailable(e->message);
     }
     e->destination.init_destination = initDestination;
     e->destination.empty_output_buffer = emptyOutputBuffer;
@@ -136,11 +133,13 @@ bool encodeJpeg(const RgbaPicture& picture, int quality, int dotsPerInchX, int d
     e->info.dest = &e->destination;
     const bool ok = encodeRows(*e, picture, quality, dotsPerInchX, dotsPerInchY);
     jpeg_destroy_compress(&e->info);
-    if (!ok && why) {
-        *why = e->writeFailed ? device.errorString().toStdString()
-                              : "cannot encode the picture: " + std::string(e->message);
+    if (ok) {
+        return {};
     }
-    return ok;
+    if (e->writeFailed) {
+        return Status::writeFailed(device.errorString().toStdString());
+    }
+    return Status::badFormat("cannot encode the picture: " + std::string(e->message));
 }
 
 #else
@@ -149,8 +148,8 @@ bool hasJpegEncoder() {
     return false;
 }
 
-bool encodeJpeg(const RgbaPicture&, int, int, int, QIODevice&, std::string*) {
-    return false;
+Status encodeJpeg(const RgbaPicture&, int, int, int, QIODevice&) {
+    return Status::unavailable("this build has no JPEG encoder of its own");
 }
 
 #endif

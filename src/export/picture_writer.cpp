@@ -76,42 +76,35 @@ private:
     int error_ = 0;
 };
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 bool wholePicture(const RgbaPicture& picture) {
     return picture.width >= 1 && picture.height >= 1 &&
            picture.rgba.size() == static_cast<std::size_t>(picture.width) * picture.height * 4;
 }
 
 // Encodes the picture onto device.
-bool encodePicture(const RgbaPicture& picture, PictureFormat format, int quality, QIODevice& device,
-                   std::string* why) {
+Status encodePicture(const RgbaPicture& picture, PictureFormat format, int quality,
+                     QIODevice& device) {
     // Wraps the pixels without copying; the alpha channel carries nothing unless the picture is
     // transparent, and JPEG has none.
     const bool alpha = picture.transparent && format == PictureFormat::Png;
     const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
                        alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
-    std::string reason;
-    bool ok = false;
     if (format == PictureFormat::Jpeg && hasJpegEncoder()) {
         // Straight from the rows, with the settings the general writer would use: the same file.
         const int clamped = quality < 0 ? kWriterDefaultQuality : std::min(quality, kMaxQuality);
-        ok = encodeJpeg(picture, clamped, dotsPerInch(image.dotsPerMeterX()),
-                        dotsPerInch(image.dotsPerMeterY()), device, &reason);
-    } else {
-        QImageWriter writer(&device, format == PictureFormat::Jpeg ? "jpeg" : "png");
-        if (format == PictureFormat::Jpeg) {
-            writer.setQuality(quality);
-        }
-        ok = writer.write(image);
-        reason = "cannot encode the picture: " + writer.errorString().toStdString();
+        return encodeJpeg(picture, clamped, dotsPerInch(image.dotsPerMeterX()),
+                          dotsPerInch(image.dotsPerMeterY()), device);
     }
-    return ok || fail(why, reason);
+    QImageWriter writer(&device, format == PictureFormat::Jpeg ? "jpeg" : "png");
+    if (format == PictureFormat::Jpeg) {
+        writer.setQuality(quality);
+    }
+    if (writer.write(image)) {
+        return {};
+    }
+    return {writer.error() == QImageWriter::DeviceError ? Status::Kind::WriteFailed
+                                                        : Status::Kind::BadFormat,
+            "cannot encode the picture: " + writer.errorString().toStdString()};
 }
 
 } // namespace
@@ -127,41 +120,40 @@ std::optional<PictureFormat> formatForPath(const std::string& path) {
     return std::nullopt;
 }
 
-bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
-                  int quality, std::string* why) {
+Status writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
+                    int quality) {
     if (!wholePicture(picture)) {
-        return fail(why, "nothing to write");
+        return Status::usage("nothing to write");
     }
     // By the path's bytes: Qt would take a file name as text, and one that is not UTF-8 would
     // come back as the name of another file.
     ReplacementFile file;
-    if (const Status opened = file.open(path); !opened) {
-        return fail(why, opened.message());
+    if (Status opened = file.open(path); !opened) {
+        return opened;
     }
     DescriptorDevice device(file.handle());
-    if (!encodePicture(picture, format, quality, device, why)) {
+    if (Status encoded = encodePicture(picture, format, quality, device); !encoded) {
         // The system's reason for a failed write, which the general writer replaces with its own.
-        if (device.failed()) {
-            fail(why, device.failure());
-        }
-        return false;
+        return device.failed() ? Status::writeFailed(device.failure()) : encoded;
     }
-    const Status committed = file.commit();
-    return committed || fail(why, committed.message());
+    return file.commit();
 }
 
-bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format, int quality,
-                              std::string* why) {
+Status writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
+                                int quality) {
     if (!wholePicture(picture)) {
-        return fail(why, "nothing to write");
+        return Status::usage("nothing to write");
     }
     QBuffer encoded;
     encoded.open(QIODevice::WriteOnly);
-    if (!encodePicture(picture, format, quality, encoded, why)) {
-        return false;
+    if (Status made = encodePicture(picture, format, quality, encoded); !made) {
+        return made;
     }
     DescriptorDevice device(fd);
-    return device.write(encoded.data()) == encoded.data().size() || fail(why, device.failure());
+    if (device.write(encoded.data()) != encoded.data().size()) {
+        return Status::writeFailed(device.failure());
+    }
+    return {};
 }
 
 } // namespace cartonic

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/status.h"
+
 #include <optional>
 #include <string>
 
@@ -18,15 +20,16 @@ std::optional<PictureFormat> formatForPath(const std::string& path);
 // Encodes the picture and writes it to path (its bytes as given) atomically, as a project save
 // does (model/replacement_file.h): a failure, or the process dying, leaves no partial file and
 // any earlier file untouched. A symbolic link is followed and the file it leads to replaced.
-// quality applies to JPEG. Returns false with the reason in *why.
-bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
-                  int quality = kExportJpegQuality, std::string* why = nullptr);
+// quality applies to JPEG. Usage for a picture without its pixels, BadFormat when the encoder
+// refuses it, and the file's failures as replacement_file.h gives them (WriteFailed mostly).
+Status writePicture(const std::string& path, const RgbaPicture& picture, PictureFormat format,
+                    int quality = kExportJpegQuality);
 
 // Encodes the picture and writes it to fd, an open descriptor such as standard output. The
 // whole picture is encoded before the first byte is written, so one that cannot be encoded
 // writes nothing; a write that fails part-way leaves what went before (a pipe cannot take it
-// back). Returns false with the reason in *why.
-bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
-                              int quality = kExportJpegQuality, std::string* why = nullptr);
+// back). Fails as writePicture does.
+Status writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
+                                int quality = kExportJpegQuality);
 
 } // namespace cartonic

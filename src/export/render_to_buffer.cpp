@@ -36,13 +36,6 @@ TileSize tileSize(int width, int height, int samples) {
     return {tileWidth, tileHeight};
 }
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 // The camera's projection, moved by (dx, dy) pixels of a width x height picture.
 void applyShiftedProjection(const Camera& camera, float dx, float dy, int width, int height) {
     camera.applyProjection();
@@ -87,13 +80,13 @@ public:
         passes_ = (samples + perPass_ - 1) / perPass_;
     }
 
-    bool run(std::string* why) {
+    Status run() {
         const TileSize tile = tileSize(out_.width, out_.height, perPass_);
         auto made = gl::OffscreenTarget::create(tile.width, tile.height, perPass_,
                                                 transparent_ ? gl::ColourBits::Sixteen
                                                              : gl::ColourBits::Eight);
         if (!made) {
-            return fail(why, made.status.message());
+            return made.status;
         }
         target_ = std::move(made.value);
         const std::size_t values = static_cast<std::size_t>(tile.width) * tile.height * kRgbaBytes;
@@ -114,7 +107,7 @@ public:
         }
         target_.reset();
         out_.transparent = transparent_;
-        return true;
+        return {};
     }
 
 private:
@@ -209,15 +202,16 @@ private:
 
 } // namespace
 
-bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
-                    RgbaPicture& out, std::string* why, const RenderSettings& settings) {
+Status renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
+                      RgbaPicture& out, const RenderSettings& settings) {
     // Each tile sees the whole picture's viewport, shifted so that its part lands on the tile.
     GLint largest[2] = {};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
     const int maxSide = std::min(largest[0], largest[1]);
     if (width < 1 || height < 1 || width > maxSide || height > maxSide) {
-        return fail(why, "picture size " + std::to_string(width) + "x" + std::to_string(height) +
-                             " is outside 1.." + std::to_string(maxSide));
+        return Status(width < 1 || height < 1 ? Status::Kind::Usage : Status::Kind::TooLarge,
+                      "picture size " + std::to_string(width) + "x" + std::to_string(height) +
+                          " is outside 1.." + std::to_string(maxSide));
     }
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -235,7 +229,7 @@ bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int heig
     const GLboolean multisampling = glIsEnabled(GL_MULTISAMPLE);
     glEnable(GL_MULTISAMPLE);
     TiledRender render(data, camera, out, std::max(settings.samples, 1), settings.transparent);
-    const bool ok = render.run(why);
+    Status rendered = render.run();
     if (!multisampling) {
         glDisable(GL_MULTISAMPLE);
     }
@@ -243,7 +237,7 @@ bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int heig
     data.showSelection = 1;
     glGetError(); // a failed draw shows in the picture; there is nothing more to do about it
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    return ok;
+    return rendered;
 }
 
 } // namespace cartonic

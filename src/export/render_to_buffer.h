@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/status.h"
 #include "camera/camera.h"
 #include "export/export_textures.h"
 #include "model/project_data.h"
@@ -42,14 +43,14 @@ struct RenderSettings {
 // in the current GL context, which must have had initGLState. The selection outline is left out
 // (showSelection is 0 during the render and 1 afterwards); the camera's aspect is used as it is,
 // so a size of another shape stretches the view's picture. The framebuffer binding and viewport
-// in force before the call are restored. Returns false with the reason in *why when no target of
-// that size can be made.
+// in force before the call are restored. Fails with the reason when no target of that size can
+// be made: Usage for a side below 1, TooLarge past the context's limits, Unavailable when the
+// driver cannot make one.
 //
 // The frame is drawn in tiles of a bounded number of samples each, read into the picture as they
 // are done: a large or many-sampled picture costs its own bytes and one tile's, not a whole
 // multisampled frame.
-bool renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
-                    RgbaPicture& out, std::string* why = nullptr,
-                    const RenderSettings& settings = {});
+Status renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
+                      RgbaPicture& out, const RenderSettings& settings = {});
 
 } // namespace cartonic

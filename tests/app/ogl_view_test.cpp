@@ -133,14 +133,15 @@ private slots:
     void exportLeavesOutTheOutlineAndKeepsTheView() {
         test::TempDir dir;
         const std::string path = dir.file("cover.jpg");
-        std::string why;
-        QVERIFY2(view_->exportImage(path, 2047, 1500, PictureFormat::Jpeg, &why), why.c_str());
+        const Status written = view_->exportImage(path, 2047, 1500, PictureFormat::Jpeg);
+        QVERIFY2(written, written.message().c_str());
         const QImage picture(QString::fromStdString(path));
         QCOMPARE(picture.size(), QSize(2047, 1500));
         QCOMPARE(data_.showSelection, 1);
-        QVERIFY(
-            !view_->exportImage(dir.file("no/folder/x.jpg"), 10, 10, PictureFormat::Jpeg, &why));
-        QVERIFY(!why.empty());
+        const Status refused =
+            view_->exportImage(dir.file("no/folder/x.jpg"), 10, 10, PictureFormat::Jpeg);
+        QVERIFY(!refused);
+        QVERIFY(!refused.message().empty());
         // The view still paints normally afterwards.
         const int before = view_->paintCount();
         view_->requestRedraw();

@@ -31,9 +31,9 @@ class ExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-        std::string why;
-        renderer_ = HeadlessRenderer::create(data_, &why);
-        ASSERT_TRUE(renderer_) << why;
+        auto made = HeadlessRenderer::create(data_);
+        ASSERT_TRUE(made) << made.status.message();
+        renderer_ = std::move(made.value);
         camera_ = Camera::startUp();
         camera_.setViewSize(800, 600);
     }
@@ -57,8 +57,8 @@ int redPixels(const RgbaPicture& p) {
 TEST_F(ExportTest, RendersExactlyTheRequestedSize) {
     for (const auto& [w, h] : {std::pair{1, 1}, {400, 400}, {2047, 2047}, {4000, 300}}) {
         RgbaPicture picture;
-        std::string why;
-        ASSERT_TRUE(renderer_->render(camera_, w, h, picture, &why)) << why;
+        const Status drawn = renderer_->render(camera_, w, h, picture);
+        ASSERT_TRUE(drawn) << drawn.message();
         EXPECT_EQ(picture.width, w);
         EXPECT_EQ(picture.height, h);
         EXPECT_EQ(picture.rgba.size(), std::size_t(w) * h * 4);
@@ -93,8 +93,7 @@ TEST_F(ExportTest, TilesJoinIntoTheFrameDrawnWhole) {
     // A picture larger than a tile is drawn in several; seams or shifted tiles would show.
     constexpr int kSide = 1500;
     RgbaPicture tiled;
-    ASSERT_TRUE(
-        renderer_->render(camera_, kSide, kSide, tiled, nullptr, RenderSettings{kAliasedSamples}));
+    ASSERT_TRUE(renderer_->render(camera_, kSide, kSide, tiled, RenderSettings{kAliasedSamples}));
     auto target = gl::OffscreenTarget::create(kSide, kSide).value;
     ASSERT_TRUE(target);
     data_.showSelection = 0;
@@ -122,7 +121,7 @@ TEST_F(ExportTest, SmoothEdgesComeCloserToTheIdealPicture) {
     constexpr int kFactor = 8;
     const auto render = [&](int w, int h, int samples) {
         RgbaPicture picture;
-        EXPECT_TRUE(renderer_->render(camera_, w, h, picture, nullptr, RenderSettings{samples}));
+        EXPECT_TRUE(renderer_->render(camera_, w, h, picture, RenderSettings{samples}));
         return picture;
     };
     const test::RgbPlane ideal = test::boxReduced(render(kW * kFactor, kH * kFactor, 1), kFactor);
@@ -158,7 +157,7 @@ protected:
         settings.notes = notes;
         RgbaPicture picture;
         EXPECT_TRUE(renderer_->render(test::facingFront(1.1f), kPictureSide, kPictureSide, picture,
-                                      nullptr, settings));
+                                      settings));
         return picture;
     }
 
@@ -214,7 +213,7 @@ TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
     RenderSettings settings;
     settings.transparent = true;
     RgbaPicture picture;
-    ASSERT_TRUE(renderer_->render(camera_, kW, kH, picture, nullptr, settings));
+    ASSERT_TRUE(renderer_->render(camera_, kW, kH, picture, settings));
     test::TempDir dir;
     ASSERT_TRUE(writePicture(dir.file("cut-out.png"), picture, PictureFormat::Png));
     const QImage png = QImage(QString::fromStdString(dir.file("cut-out.png")))
@@ -276,9 +275,10 @@ TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
     test::TempDir dir;
     RgbaPicture picture;
     ASSERT_TRUE(renderer_->render(camera_, 64, 48, picture));
-    std::string why;
-    EXPECT_FALSE(writePicture(dir.file("missing/x.jpg"), picture, PictureFormat::Jpeg, 90, &why));
-    EXPECT_FALSE(why.empty());
+    const Status noFolder =
+        writePicture(dir.file("missing/x.jpg"), picture, PictureFormat::Jpeg, 90);
+    EXPECT_EQ(noFolder.kind(), Status::Kind::WriteFailed);
+    EXPECT_FALSE(noFolder.message().empty());
 
     // An existing picture survives a failed write over it.
     const std::string keep = dir.file("keep.jpg");
@@ -286,13 +286,13 @@ TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
     const auto before = test::readBytes(keep);
     RgbaPicture broken = picture;
     broken.rgba.resize(10);
-    EXPECT_FALSE(writePicture(keep, broken, PictureFormat::Jpeg, 90, &why));
+    EXPECT_EQ(writePicture(keep, broken, PictureFormat::Jpeg, 90).kind(), Status::Kind::Usage);
     EXPECT_EQ(test::readBytes(keep), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1);
 
-    EXPECT_FALSE(renderer_->render(camera_, 0, 10, picture, &why));
+    EXPECT_EQ(renderer_->render(camera_, 0, 10, picture).kind(), Status::Kind::Usage);
 
     // A write the system refuses part-way is reported with the system's reason, for either
     // encoder, and leaves the earlier picture.
@@ -301,11 +301,14 @@ TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit small{kSmallFileLimit, kSmallFileLimit};
             ::setrlimit(RLIMIT_FSIZE, &small);
-            std::string reason;
-            if (writePicture(keep, picture, format, 90, &reason)) {
+            const Status written = writePicture(keep, picture, format, 90);
+            if (written) {
                 return 1;
             }
-            return reason.find(std::strerror(EFBIG)) != std::string::npos ? 0 : 2;
+            return written.kind() == Status::Kind::WriteFailed &&
+                           written.message().find(std::strerror(EFBIG)) != std::string::npos
+                       ? 0
+                       : 2;
         });
         EXPECT_EQ(result.status, 0) << "1: it claimed success, 2: the reason was not given";
         EXPECT_EQ(test::readBytes(keep), before);
@@ -364,9 +367,7 @@ TEST(PictureWriter, WritesThroughLinksAndReplacesNothingButAFile) {
          {std::pair<std::string, std::string>{"fifo.jpg", "it is a FIFO (named pipe), not a file"},
           {"dangling.jpg",
            "it is a symbolic link to a missing file: " + dir.file("missing.jpg")}}) {
-        std::string why;
-        EXPECT_FALSE(writePicture(dir.file(name), picture, PictureFormat::Jpeg, 90, &why));
-        EXPECT_EQ(why, reason);
+        EXPECT_EQ(writePicture(dir.file(name), picture, PictureFormat::Jpeg, 90).message(), reason);
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
@@ -384,8 +385,8 @@ TEST(PictureWriter, WritesAnyNameTheFileSystemTakes) {
     const std::string longest = std::string(NAME_MAX - 4, 'n') + ".png";
     test::writeBytes(dir.file(neighbour), {'o', 'l', 'd'});
     for (const std::string& name : {given, longest, longest}) {
-        std::string why;
-        EXPECT_TRUE(writePicture(dir.file(name), picture, PictureFormat::Png, 0, &why)) << why;
+        const Status written = writePicture(dir.file(name), picture, PictureFormat::Png, 0);
+        EXPECT_TRUE(written) << written.message();
         EXPECT_EQ(test::readBytes(dir.file(name)).at(1), 'P');
     }
     EXPECT_EQ(test::readBytes(dir.file(neighbour)), (std::vector<char>{'o', 'l', 'd'}));
