@@ -8,11 +8,27 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 using namespace cartonic;
 
 namespace {
+
+// A command line that cannot be used; every other failure is EXIT_FAILURE.
+constexpr int kExitUsage = 2;
+
+// The one place a run's outcome becomes the exit status scripts see.
+int exitStatus(const Status& outcome) {
+    switch (outcome.kind()) {
+    case Status::Kind::Ok:
+        return EXIT_SUCCESS;
+    case Status::Kind::Usage:
+        return kExitUsage;
+    default:
+        return EXIT_FAILURE;
+    }
+}
 
 QtMessageHandler qtDefaultHandler = nullptr;
 
@@ -38,12 +54,12 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) {
         std::cerr << "cartonic-render: " << printable(parsed.error)
                   << "\nTry 'cartonic-render --help'.\n";
-        return 2;
+        return exitStatus(Status::usage(parsed.error));
     }
     if (parsed.options.help) {
         std::cout << renderUsage();
-        return 0;
+        return exitStatus(Status());
     }
     RenderJob job(parsed.options, projectData(), slotImages());
-    return job.run(std::cout, std::cerr);
+    return exitStatus(job.run(std::cout, std::cerr));
 }

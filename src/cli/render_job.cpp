@@ -86,46 +86,47 @@ void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, Slot
     }
 }
 
-int RenderJob::run(std::ostream& out, std::ostream& err) {
-    const auto error = [&err](const std::string& message) {
+Status RenderJob::run(std::ostream& out, std::ostream& err) {
+    const auto error = [&err](const Status& failure) {
         // One line each, whatever a path or a library's reason holds.
-        err << kProgram << printable(message) << '\n';
-        return 1;
+        err << kProgram << printable(failure.message()) << '\n';
+        return failure;
     };
     // Checked before any work: a picture's bytes would scramble the terminal.
     if (options_.pictureToStandardOutput() && ::isatty(STDOUT_FILENO)) {
-        return error(std::string(kStandardOutputName) +
-                     " is a terminal: redirect it to a file or a pipe for -o -");
+        return error(
+            Status::writeFailed(std::string(kStandardOutputName) +
+                                " is a terminal: redirect it to a file or a pipe for -o -"));
     }
     // As the application has the record once its view exists.
     data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     if (options_.project) {
         if (const Status loaded = loadProject(data_, *options_.project); !loaded) {
-            return error(*options_.project + ": " + loaded.message());
+            return error(loaded.prefixed(*options_.project + ": "));
         }
     }
     applyRecordOptions(options_, data_);
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
     if (const Status loaded = loadChosenPictures(options_, chosen); !loaded) {
-        return error(loaded.message());
+        return error(loaded);
     }
     if (options_.output) {
         if (const Status rendered = render(chosen, err); !rendered) {
-            return error(rendered.message());
+            return error(rendered);
         }
     } else {
         placePictures(chosen, data_, images_);
     }
     if (options_.save) {
         if (const Status saved = save(); !saved) {
-            return error(*options_.save + ": " + saved.message());
+            return error(saved.prefixed(*options_.save + ": "));
         }
     }
     if (options_.print) {
         out << projectToJson(data_);
     }
-    return 0;
+    return {};
 }
 
 Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {

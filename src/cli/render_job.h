@@ -48,11 +48,12 @@ public:
     RenderJob(const RenderOptions& options, ProjectData& data, SlotImages& images)
         : options_(options), data_(data), images_(images) {}
 
-    // Does what the options ask. Returns the exit status: 0, or 1 after one error line on err.
-    // Warnings (pictures a project names that cannot be loaded) go to err as well; --print
-    // writes to out, -o - to the standard output descriptor, which then must not be a terminal.
-    // Makes a headless GL context only when a picture is to be rendered.
-    int run(std::ostream& out, std::ostream& err);
+    // Does what the options ask. A failure is also said in one line on err; its kind makes the
+    // exit status (main.cpp), and none of this job's is Usage. Warnings (pictures a project names
+    // that cannot be loaded) go to err as well; --print writes to out, -o - to the standard output
+    // descriptor, which then must not be a terminal. Makes a headless GL context only when a
+    // picture is to be rendered.
+    Status run(std::ostream& out, std::ostream& err);
 
 private:
     Status render(std::vector<LoadedPicture>& chosen, std::ostream& err);
