@@ -67,7 +67,7 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
 }
 
 bool loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
-                        std::string* why) {
+                        std::string* why, PictureCache* cache) {
     out.clear();
     for (const PictureChoice& choice : options.pictures) {
         LoadedPicture picture;
@@ -75,7 +75,10 @@ bool loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>
         picture.path = choice.path;
         FaceSlot scratch{};
         std::string reason;
-        if (!loadImage(scratch, picture.image, choice.path, &reason)) {
+        const bool loaded =
+            cache ? cache->loadSlotPicture(scratch, picture.image, choice.path, &reason)
+                  : loadImage(scratch, picture.image, choice.path, &reason);
+        if (!loaded) {
             return fail(why, "cannot load picture " + choice.path + ": " + reason);
         }
         picture.width = scratch.imageWidth;
@@ -96,9 +99,9 @@ void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, Slot
 }
 
 int RenderJob::run(std::ostream& out, std::ostream& err) {
-    const auto error = [&err](const std::string& message) {
+    const auto error = [&](const std::string& message) {
         // One line each, whatever a path or a library's reason holds.
-        err << kProgram << printable(message) << '\n';
+        err << kProgram << printable(prefix_ + message) << '\n';
         return 1;
     };
     std::string why;
@@ -115,7 +118,7 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     applyRecordOptions(options_, data_);
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
-    if (!loadChosenPictures(options_, chosen, &why)) {
+    if (!loadChosenPictures(options_, chosen, &why, &session_.pictures)) {
         return error(why);
     }
     if (options_.output) {
@@ -135,10 +138,12 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
 }
 
 bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
-    auto renderer = HeadlessRenderer::create(data_, why);
-    if (!renderer) {
+    if (session_.renderer) {
+        session_.renderer->prepareRecord();
+    } else if (!(session_.renderer = HeadlessRenderer::create(data_, why))) {
         return false;
     }
+    HeadlessRenderer* renderer = session_.renderer.get();
     const auto build = [&](FaceSlot& slot, const SlotImage& image) {
         renderer->buildSlotTexture(slot, image);
     };
@@ -148,11 +153,14 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
             setPath(picturePathField(data_, picture.slot), "");
         }
         std::vector<std::string> reasons;
-        const std::vector<std::string> missing =
-            restoreProjectImages(data_, images_, projectFolder(options_), build, &reasons);
+        const std::vector<std::string> missing = restoreProjectImages(
+            data_, images_, projectFolder(options_), build, &reasons,
+            [this](FaceSlot& slot, SlotImage& image, const std::string& path, std::string* why) {
+                return session_.pictures.loadSlotPicture(slot, image, path, why);
+            });
         for (std::size_t i = 0; i < missing.size(); ++i) {
             err << kProgram
-                << printable("warning: cannot load picture " + missing[i] + " named in " +
+                << printable(prefix_ + "warning: cannot load picture " + missing[i] + " named in " +
                              *options_.project + ": " + reasons[i])
                 << '\n';
         }
@@ -167,7 +175,8 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
 
     // The export's textures come from the files: a project's relative paths from its folder,
     // the command line's as given.
-    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_))};
+    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_)),
+                          &session_.pictures};
     for (const LoadedPicture& picture : chosen) {
         pictures.paths[picture.slot] = picture.path;
     }
@@ -183,7 +192,7 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         return false;
     }
     for (const std::string& note : notes) {
-        err << kProgram << printable("warning: " + note) << '\n';
+        err << kProgram << printable(prefix_ + "warning: " + note) << '\n';
     }
     std::string reason;
     if (options_.pictureToStandardOutput()) {

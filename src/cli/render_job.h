@@ -6,11 +6,14 @@
 
 #include "camera/camera.h"
 #include "cli/render_options.h"
+#include "export/headless_renderer.h"
+#include "image/picture_cache.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,21 +35,34 @@ Camera cameraFor(const RenderOptions& options);
 // Writes the options' box scales and face orientations into data.
 void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 
-// Decodes every picture the options name, in slot order. Returns false with "cannot load
-// picture PATH: reason" in *why at the first that fails. Needs no GL context.
+// Decodes every picture the options name, in slot order, through cache when one is given.
+// Returns false with "cannot load picture PATH: reason" in *why at the first that fails. Needs no
+// GL context.
 bool loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
-                        std::string* why);
+                        std::string* why, PictureCache* cache = nullptr);
 
 // Moves the pictures into their slots: picture, size and the path as given (a face's imagePath,
 // the floor's floorImagePath). Texture names, floorTextureId and floorTextureEnabled are left
 // to the caller.
 void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images);
 
+// What the jobs of one process share: the GL context, made for the first job that renders (and
+// bound to that job's record object, which every later job must use too), and the pictures
+// decoded so far.
+struct RenderSession {
+    explicit RenderSession(std::size_t cacheBytes = 0) : pictures(cacheBytes) {}
+    std::unique_ptr<HeadlessRenderer> renderer;
+    PictureCache pictures;
+};
+
 class RenderJob {
 public:
-    // data and images are the record to work on and its slot pictures; both outlive the job.
-    RenderJob(const RenderOptions& options, ProjectData& data, SlotImages& images)
-        : options_(options), data_(data), images_(images) {}
+    // data and images are the record to work on and its slot pictures; they and session outlive
+    // the job. Every message the job writes starts "cartonic-render: " and then prefix.
+    RenderJob(const RenderOptions& options, ProjectData& data, SlotImages& images,
+              RenderSession& session, std::string prefix = {})
+        : options_(options), data_(data), images_(images), session_(session),
+          prefix_(std::move(prefix)) {}
 
     // Does what the options ask. Returns the exit status: 0, or 1 after one error line on err.
     // Warnings (pictures a project names that cannot be loaded) go to err as well; --print
@@ -61,6 +77,8 @@ private:
     const RenderOptions& options_;
     ProjectData& data_;
     SlotImages& images_;
+    RenderSession& session_;
+    std::string prefix_;
 };
 
 } // namespace cartonic

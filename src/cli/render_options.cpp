@@ -278,6 +278,55 @@ const std::vector<OptionGroup>& optionGroups() {
                   return parseOptionalFloat(v, o.zoom);
               }},
          }},
+        {"Many pictures:",
+         {
+             {"", "--batch", "FILE",
+              "render the jobs of FILE (- for standard input), one a line, each a\n"
+              "JSON object whose keys are this text's long options without dashes:\n"
+              "{\"project\": \"a.ctn\", \"output\": \"a.jpg\", \"face\": {\"front\": "
+              "\"v2.png\"}};\n"
+              "a job that fails is reported with its line and the others go on",
+              [](RenderOptions& o, const std::string& v) {
+                  if (v.empty()) {
+                      return std::string("a file name, or - for standard input");
+                  }
+                  o.batch = v;
+                  return std::string();
+              }},
+             {"", "--shard", "K/N",
+              "render only the jobs on lines K, K + N, K + 2N, ... of the batch, so\n"
+              "that N processes or machines share it",
+              [](RenderOptions& o, const std::string& v) {
+                  const auto slash = v.find('/');
+                  int k = 0;
+                  int n = 0;
+                  if (slash != std::string::npos &&
+                      parseInt(std::string_view(v).substr(0, slash), k) &&
+                      parseInt(std::string_view(v).substr(slash + 1), n) && n >= 1 &&
+                      n <= kMaxShardCount && k >= 1 && k <= n) {
+                      o.shardIndex = k;
+                      o.shardCount = n;
+                      return std::string();
+                  }
+                  return "K/N with 1 <= K <= N <= " + std::to_string(kMaxShardCount);
+              }},
+             {"", "--cache-mb", "N",
+              "keep up to N megabytes of decoded pictures for the batch's later jobs\n"
+              "(default 512)",
+              [](RenderOptions& o, const std::string& v) {
+                  int n = 0;
+                  if (parseInt(v, n) && n >= 0 && n <= kMaxCacheMb) {
+                      o.cacheMb = n;
+                      return std::string();
+                  }
+                  return "a whole number from 0 to " + std::to_string(kMaxCacheMb);
+              }},
+             {"", "--quiet", "", "no progress and no line for each job done; errors are still said",
+              [](RenderOptions& o, const std::string&) {
+                  o.quiet = true;
+                  return std::string();
+              }},
+         }},
         {"Files and text:",
          {
              {"", "--save", "OUT.ctn",
@@ -303,6 +352,10 @@ const std::vector<OptionGroup>& optionGroups() {
     };
     return groups;
 }
+
+// The options of a batch as a whole; every other option is a job's.
+constexpr std::array<std::string_view, 4> kBatchOptions = {"--batch", "--shard", "--cache-mb",
+                                                           "--quiet"};
 
 const OptionSpec* findOption(std::string_view name) {
     for (const OptionGroup& group : optionGroups()) {
@@ -367,6 +420,9 @@ public:
                 option(arg);
             }
         }
+        if (result_.error.empty()) {
+            checkBatch();
+        }
         if (result_.error.empty() && o().output) {
             chooseOutputFormat();
         }
@@ -380,6 +436,30 @@ public:
 
 private:
     RenderOptions& o() { return result_.options; }
+
+    static bool batchOption(std::string_view longName) {
+        return std::find(kBatchOptions.begin(), kBatchOptions.end(), longName) !=
+               kBatchOptions.end();
+    }
+
+    // A batch takes every job's settings from its manifest, and its own options need one.
+    void checkBatch() {
+        for (std::string_view name : seen_) {
+            if (o().batch && !batchOption(name) && name != "--help") {
+                result_.error =
+                    std::string(name) +
+                    " belongs in a job of the batch: give it as a key on the job's line";
+                return;
+            }
+            if (!o().batch && batchOption(name)) {
+                result_.error = std::string(name) + " needs --batch";
+                return;
+            }
+        }
+        if (o().batch && o().project) {
+            result_.error = "a batch names its projects on its lines: " + *o().project;
+        }
+    }
 
     // --format where given, else what the file's name says; standard output has its own default.
     void chooseOutputFormat() {
@@ -440,6 +520,7 @@ private:
             result_.error = name + " needs a value";
             return;
         }
+        seen_.push_back(known->longName);
         const std::string wants = known->apply(o(), value);
         if (!wants.empty()) {
             result_.error = name + " wants " + wants + ": " + value;
@@ -449,6 +530,7 @@ private:
     const std::vector<std::string>& args_;
     std::size_t i_ = 0;
     ParseResult result_;
+    std::vector<std::string_view> seen_; // long names, in order
 };
 
 // The usage line of one option, and its help lines beside and below it.
@@ -498,6 +580,14 @@ int faceSlotForName(std::string_view name) {
     return -1;
 }
 
+std::optional<bool> optionTakesValue(std::string_view longName) {
+    const OptionSpec* option = longName.starts_with("--") ? findOption(longName) : nullptr;
+    if (!option) {
+        return std::nullopt;
+    }
+    return !option->argument.empty();
+}
+
 ParseResult parseRenderOptions(const std::vector<std::string>& args) {
     return Parser(args).run();
 }
@@ -533,12 +623,14 @@ Long options also take their value as --name=value. Files are only written once 
 an error leaves no partial picture or project behind.
 
 Exit status: 0 on success, 1 when a file cannot be read or written (project, picture, output),
-2 on a usage error.
+2 on a usage error. A batch exits 1 when any of its jobs failed, 2 when its manifest cannot be
+read or is not JSON Lines.
 
 Examples:
   cartonic-render product.ctn -o shot.jpg --size 1600x1200
   cartonic-render product.ctn --face front=v2/front.png -o shot-v2.png --yaw 0.4 --zoom 2
   ls *.ctn | xargs -P4 -I{} cartonic-render {} -o {}.jpg --size 2000x2000
+  cartonic-render --batch catalogue.jsonl --shard 2/4
   cartonic-render product.ctn -o - --format jpeg | ssh web 'cat > shots/product.jpg'
 )";
 }

@@ -25,6 +25,10 @@ inline constexpr std::string_view kStandardOutput = "-";
 inline constexpr PictureFormat kStandardOutputFormat = PictureFormat::Png;
 // --samples' values: 1 is the aliased picture, the default the application export's smooth one.
 inline constexpr std::array<int, 5> kSampleChoices = {1, 2, 4, 8, 16};
+// --shard's count is at most this; --cache-mb's megabytes at most kMaxCacheMb.
+inline constexpr int kMaxShardCount = 1000000;
+inline constexpr int kMaxCacheMb = 1 << 20;
+inline constexpr int kDefaultCacheMb = 512;
 // A path field holds this many bytes of text before its terminator.
 inline constexpr std::size_t kMaxStoredPath = kPathSize - 1;
 
@@ -58,6 +62,13 @@ struct RenderOptions {
     std::optional<float> pitch; // radians
     std::optional<float> zoom;  // world units towards the target
     bool help = false;
+    // A batch: jobs from a manifest (kStandardOutput for standard input), the share of them this
+    // process renders (shardIndex of shardCount, from 1), its picture cache and its chatter.
+    std::optional<std::string> batch;
+    int shardIndex = 1;
+    int shardCount = 1;
+    int cacheMb = kDefaultCacheMb;
+    bool quiet = false;
 
     bool pictureToStandardOutput() const { return output == kStandardOutput; }
 };
@@ -69,6 +80,9 @@ struct ParseResult {
 
 // Parses argv[1..]; never exits, prints or touches a file.
 ParseResult parseRenderOptions(const std::vector<std::string>& args);
+
+// Whether the long option name ("--size") takes a value; nullopt when there is no such option.
+std::optional<bool> optionTakesValue(std::string_view longName);
 
 // The slot of a face name ("Top" .. "Left", any case), or -1.
 int faceSlotForName(std::string_view name);

@@ -5,6 +5,7 @@
 
 #include "gl/gl_errors.h"
 #include "image/image_loader.h"
+#include "image/picture_cache.h"
 #include "image/restore_images.h"
 #include "render/scene_renderer.h"
 
@@ -206,7 +207,7 @@ PicturePaths storedPicturePaths(const ProjectData& data, const std::string& base
 }
 
 QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note) {
+                   TextureSize wanted, std::string* note, PictureCache* cache) {
     const QSize keptSize = kept.empty() ? QSize() : kept.image.size();
     const auto reducedFrom = [](const QImage& picture, TextureSize size) {
         size = {std::min(size.width, picture.width()), std::min(size.height, picture.height())};
@@ -227,7 +228,8 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
     }
     QImage picture;
     std::string why = "no file is named";
-    if (!path.empty() && loadPictureWithin(path, wanted, picture, &why)) {
+    if (!path.empty() && (cache ? cache->loadWithin(path, wanted, picture, &why)
+                                : loadPictureWithin(path, wanted, picture, &why))) {
         return picture;
     }
     if (note) {
@@ -305,8 +307,8 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
             continue;
         }
         std::string note;
-        const QImage picture =
-            slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k], &note);
+        const QImage picture = slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k],
+                                           &note, pictures.cache);
         if (!note.empty() && notes) {
             notes->push_back(note);
         }

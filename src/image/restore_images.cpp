@@ -9,8 +9,9 @@ namespace {
 // Loads path into the slot; on failure the slot is left with no picture and texture 0, and the
 // reason is in *why.
 bool restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
-                 const TextureBuilder& build, std::string* why) {
-    if (!path.empty() && loadImage(slot, image, path, why)) {
+                 const TextureBuilder& build, const SlotPictureLoader& load, std::string* why) {
+    if (!path.empty() &&
+        (load ? load(slot, image, path, why) : loadImage(slot, image, path, why))) {
         build(slot, image);
         return true;
     }
@@ -33,7 +34,8 @@ std::string resolveAgainst(const std::string& baseDir, const std::string& path) 
 std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
                                               const std::string& baseDir,
                                               const TextureBuilder& build,
-                                              std::vector<std::string>* reasons) {
+                                              std::vector<std::string>* reasons,
+                                              const SlotPictureLoader& load) {
     std::vector<std::string> missing;
     if (reasons) {
         reasons->clear();
@@ -41,7 +43,7 @@ std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& ima
     const auto restore = [&](int k, std::string_view stored) {
         const std::string path(stored);
         std::string why;
-        if (!restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build,
+        if (!restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build, load,
                          &why) &&
             !path.empty()) {
             missing.push_back(path);

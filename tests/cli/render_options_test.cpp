@@ -145,6 +145,15 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--sizee", "3x3"}, "unknown option --sizee; did you mean --size?"},
              {{"--Quality=9"}, "did you mean --quality?"},
              {{"a.ctn", "b.ctn"}, "more than one project"},
+             {{"--shard", "1/2"}, "--shard needs --batch"},
+             {{"--quiet"}, "--quiet needs --batch"},
+             {{"--batch", "j", "--size", "3x3"}, "--size belongs in a job of the batch"},
+             {{"--batch", "j", "a.ctn"}, "a batch names its projects on its lines"},
+             {{"--batch", ""}, "--batch wants"},
+             {{"--batch", "j", "--shard", "3/2"}, "--shard wants K/N"},
+             {{"--batch", "j", "--shard", "0/2"}, "--shard wants"},
+             {{"--batch", "j", "--shard", "1"}, "--shard wants"},
+             {{"--batch", "j", "--cache-mb", "-1"}, "--cache-mb wants"},
          }) {
         const std::string error = parseRenderOptions(c.args).error;
         EXPECT_NE(error.find(c.mentions), std::string::npos)
@@ -154,11 +163,27 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
 
 TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
     const std::string usage = renderUsage();
-    for (const char* option :
-         {"-o, --output", "--format png|jpeg", "--size WxH", "--quality N", "--face NAME=IMAGE",
-          "--floor IMAGE", "--box W,D,H", "--orientation NAME=N", "--fov DEG", "--yaw RAD",
-          "--pitch RAD", "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help", "--samples N",
-          "--transparent"}) {
+    for (const char* option : {"-o, --output",
+                               "--format png|jpeg",
+                               "--size WxH",
+                               "--quality N",
+                               "--face NAME=IMAGE",
+                               "--floor IMAGE",
+                               "--box W,D,H",
+                               "--orientation NAME=N",
+                               "--fov DEG",
+                               "--yaw RAD",
+                               "--pitch RAD",
+                               "--zoom UNITS",
+                               "--save OUT.ctn",
+                               "--print",
+                               "-h, --help",
+                               "--samples N",
+                               "--transparent",
+                               "--batch FILE",
+                               "--shard K/N",
+                               "--cache-mb N",
+                               "--quiet"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     for (const std::string& fact :
