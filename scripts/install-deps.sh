@@ -18,6 +18,8 @@ packages=(
   nlohmann-json3-dev
   # zlib: the tests write very large, very compressible pictures a row at a time
   zlib1g-dev
+  # GNU parallel: the test that shards of a batch split across processes add up to the batch
+  parallel
   # a display for widget tests when there is none
   xvfb xauth
   # checks of the desktop entry and the project type an installation adds
