@@ -4,6 +4,7 @@
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
 #include "export/headless_renderer.h"
+#include "export/model_writer.h"
 #include "export/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
@@ -119,7 +120,7 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
         return error(why);
     }
     if (options_.output) {
-        if (!render(chosen, err, &why)) {
+        if (!(options_.model ? writeModelFile(chosen, err, &why) : render(chosen, err, &why))) {
             return error(why);
         }
     } else {
@@ -134,14 +135,8 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
-    auto renderer = HeadlessRenderer::create(data_, why);
-    if (!renderer) {
-        return false;
-    }
-    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
-        renderer->buildSlotTexture(slot, image);
-    };
+void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
+                                std::ostream& err) {
     if (options_.project) {
         // A slot the command line fills is not looked for under the project's path.
         for (const LoadedPicture& picture : chosen) {
@@ -158,6 +153,40 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         }
     }
     placePictures(chosen, data_, images_);
+}
+
+SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen) const {
+    // From the files: a project's relative paths from its folder, the command line's as given.
+    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_))};
+    for (const LoadedPicture& picture : chosen) {
+        pictures.paths[picture.slot] = picture.path;
+    }
+    return pictures;
+}
+
+bool RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err,
+                               std::string* why) {
+    // No GL context: the slots get their pictures and no textures.
+    restorePictures(chosen, [](FaceSlot&, const SlotImage&) {}, err);
+    std::vector<std::string> notes;
+    std::string reason;
+    const std::string& output = *options_.output;
+    const bool written = writeModel(output, data_, exportPictures(chosen), &notes, &reason);
+    for (const std::string& note : notes) {
+        err << kProgram << printable("warning: " + note) << '\n';
+    }
+    return written || fail(why, output + ": " + reason);
+}
+
+bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
+    auto renderer = HeadlessRenderer::create(data_, why);
+    if (!renderer) {
+        return false;
+    }
+    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
+        renderer->buildSlotTexture(slot, image);
+    };
+    restorePictures(chosen, build, err);
     for (const LoadedPicture& picture : chosen) {
         build(data_.faceSlots[picture.slot], images_[picture.slot]);
         if (picture.slot == kFloorSlot) {
@@ -165,12 +194,7 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         }
     }
 
-    // The export's textures come from the files: a project's relative paths from its folder,
-    // the command line's as given.
-    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_))};
-    for (const LoadedPicture& picture : chosen) {
-        pictures.paths[picture.slot] = picture.path;
-    }
+    const SlotPictures pictures = exportPictures(chosen);
     std::vector<std::string> notes;
     RenderSettings settings;
     settings.samples = options_.samples;
