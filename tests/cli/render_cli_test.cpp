@@ -585,7 +585,7 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
         {{"-o", dir.file("plain-file/shot.jpg")}, 1, dir.file("plain-file/shot.jpg") + ": "},
         {{"--save", dir.file("no/such/dir/p.ctn")}, 1, dir.file("no/such/dir/p.ctn") + ": "},
         {{"--size", "0x5", "-o", out}, 2, "--size wants"},
-        {{"-o", dir.file("shot.gif")}, 2, "-o wants a file name ending in .jpg, .jpeg or .png"},
+        {{"-o", dir.file("shot.gif")}, 2, "-o wants a file name ending in .jpg, .jpeg, .png or .glb"},
         {{"--face", "side=" + red}, 2, "--face wants NAME=IMAGE"},
         {{"--fov", "90"}, 2, "--fov wants degrees from 20 to 75"},
         {{"--orientation", "front=9"}, 2, "--orientation wants"},
