@@ -413,7 +413,8 @@ void MainFrame::saveAsImage() {
 }
 
 void MainFrame::exportModel() {
-    const QString folder = settings_ ? settings_->value(kLastExportFolderKey).toString() : QString();
+    const QString folder =
+        settings_ ? settings_->value(kLastExportFolderKey).toString() : QString();
     const QString path = prompts_.chooseFile(this, {true, kModelFilter, kModelSuffix, folder});
     if (path.isEmpty()) {
         return;

@@ -167,7 +167,8 @@ SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen)
 bool RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err,
                                std::string* why) {
     // No GL context: the slots get their pictures and no textures.
-    restorePictures(chosen, [](FaceSlot&, const SlotImage&) {}, err);
+    restorePictures(
+        chosen, [](FaceSlot&, const SlotImage&) {}, err);
     std::vector<std::string> notes;
     std::string reason;
     const std::string& output = *options_.output;

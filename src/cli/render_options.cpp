@@ -404,7 +404,8 @@ private:
         }
         if (!o().pictureToStandardOutput() && isModelPath(output)) {
             if (o().format) {
-                result_.error = "--format " + formatName(*o().format) + " does not match -o " + output;
+                result_.error =
+                    "--format " + formatName(*o().format) + " does not match -o " + output;
             }
             o().model = true;
             return;

@@ -119,9 +119,11 @@ bool plainJpeg(const std::vector<std::uint8_t>& b) {
 // ICC profile; a gamma or chromaticities other than sRGB's, which the sRGB chunk overrides) and
 // the validator warns of it, as it does of pixels that are not square and of animation.
 bool plainPng(const std::vector<std::uint8_t>& b) {
-    constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
+                                                        0x0D, 0x0A, 0x1A, 0x0A};
     constexpr std::uint32_t kSrgbGamma = 45455; // 1 / 2.2, in 100000ths
-    if (b.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), b.begin())) {
+    if (b.size() < kSignature.size() ||
+        !std::equal(kSignature.begin(), kSignature.end(), b.begin())) {
         return false;
     }
     bool srgb = false;
@@ -142,12 +144,14 @@ bool plainPng(const std::vector<std::uint8_t>& b) {
         if (type == chunkType("iCCP") || type == chunkType("acTL")) {
             return false;
         }
-        if (type == chunkType("pHYs") && (length != 9 || bigEndian32(data) != bigEndian32(data + 4))) {
+        if (type == chunkType("pHYs") &&
+            (length != 9 || bigEndian32(data) != bigEndian32(data + 4))) {
             return false;
         }
         srgb = srgb || type == chunkType("sRGB");
-        otherColour = otherColour || type == chunkType("cHRM") ||
-                      (type == chunkType("gAMA") && (length != 4 || bigEndian32(data) != kSrgbGamma));
+        otherColour =
+            otherColour || type == chunkType("cHRM") ||
+            (type == chunkType("gAMA") && (length != 4 || bigEndian32(data) != kSrgbGamma));
         i += kChunkFrame + length;
     }
     return srgb || !otherColour;
@@ -185,7 +189,7 @@ bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string
         const bool upright = reader.transformation() == QImageIOHandler::TransformationNone;
         const bool small = size.isValid() && !size.isEmpty() &&
                            std::max(size.width(), size.height()) <= kModelPictureSide;
-        format = kind == "jpeg" ? std::optional(PictureFormat::Jpeg)
+        format = kind == "jpeg"  ? std::optional(PictureFormat::Jpeg)
                  : kind == "png" ? std::optional(PictureFormat::Png)
                                  : std::nullopt;
         if (small && upright && format == PictureFormat::Jpeg && plainJpeg(bytes)) {

@@ -118,10 +118,9 @@ bool isModelPath(const std::string& path) {
     const auto slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return name.size() > kExtension.size() &&
-           std::equal(kExtension.begin(), kExtension.end(), name.end() - kExtension.size(),
-                      [](char a, char b) {
-                          return a == std::tolower(static_cast<unsigned char>(b));
-                      });
+           std::equal(
+               kExtension.begin(), kExtension.end(), name.end() - kExtension.size(),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 std::array<double, 4> baseColorFactor(const FaceSlot& slot) {
@@ -137,8 +136,7 @@ double roughnessFactor(const FaceSlot& slot) {
 }
 
 bool buildModel(const ProjectData& data, const SlotPictures& pictures,
-                std::vector<std::uint8_t>& out, std::vector<std::string>* notes,
-                std::string* why) {
+                std::vector<std::uint8_t>& out, std::vector<std::string>* notes, std::string* why) {
     // The box's scales are half its sides along x, y and z.
     const std::array<float, 3> half = {data.boxWidth, data.boxDepth, data.boxHeight};
     if (!std::all_of(half.begin(), half.end(),
@@ -168,8 +166,8 @@ bool buildModel(const ProjectData& data, const SlotPictures& pictures,
         std::array<Vector, kCornersPerFace> corners{};
         for (int c = 0; c < kCornersPerFace; ++c) {
             const FaceVertex& v = face.corners[static_cast<std::size_t>(c)];
-            corners[c] = yUp(v.x * half[0] * metres, v.y * half[1] * metres,
-                             v.z * half[2] * metres);
+            corners[c] =
+                yUp(v.x * half[0] * metres, v.y * half[1] * metres, v.z * half[2] * metres);
             positions.insert(positions.end(), corners[c].begin(), corners[c].end());
             normals.insert(normals.end(), normal.begin(), normal.end());
             const std::array<float, 2> st = turn.apply(v.s, v.t);
@@ -233,14 +231,16 @@ bool buildModel(const ProjectData& data, const SlotPictures& pictures,
         material.pbrMetallicRoughness.roughnessFactor = roughnessFactor(slot);
 
         // As the view draws it: textured when the slot holds a picture and shows it.
-        const bool textured = pictures.kept && !(*pictures.kept)[k].empty() && slot.showTexture != 0;
+        const bool textured =
+            pictures.kept && !(*pictures.kept)[k].empty() && slot.showTexture != 0;
         if (textured) {
             ModelPicture picture;
             std::string note;
             std::string reason;
             if (!modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note,
                               &reason)) {
-                return fail(why, "the " + std::string(kFaceNames[k]) + " face's picture: " + reason);
+                return fail(why,
+                            "the " + std::string(kFaceNames[k]) + " face's picture: " + reason);
             }
             if (notes && !note.empty()) {
                 notes->push_back(note);

@@ -100,7 +100,8 @@ TEST(RenderOptions, AGlbNameOrFormatAsksForTheModel) {
         EXPECT_EQ(r.error, "") << ::testing::PrintToString(args);
         EXPECT_TRUE(r.options.model) << ::testing::PrintToString(args);
     }
-    EXPECT_FALSE(parseRenderOptions({"--format", "glb", "--format", "png", "-o", "a"}).options.model);
+    EXPECT_FALSE(
+        parseRenderOptions({"--format", "glb", "--format", "png", "-o", "a"}).options.model);
     EXPECT_FALSE(parseRenderOptions({"-o", "box.glb.png"}).options.model);
 }
 

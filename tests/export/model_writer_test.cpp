@@ -109,7 +109,8 @@ TEST_F(ModelTest, SixQuadsStandingOnTheFloorWithTheLongestSideOneMetre) {
         for (int t = 0; t < 2; ++t) {
             std::array<Vec3, 3> c;
             for (int k = 0; k < 3; ++k) {
-                c[k] = vec3(model, position, element<std::uint16_t>(model, p.indices, t * 3 + k, 0));
+                c[k] =
+                    vec3(model, position, element<std::uint16_t>(model, p.indices, t * 3 + k, 0));
             }
             const Vec3 u{c[1][0] - c[0][0], c[1][1] - c[0][1], c[1][2] - c[0][2]};
             const Vec3 v{c[2][0] - c[0][0], c[2][1] - c[0][1], c[2][2] - c[0][2]};
