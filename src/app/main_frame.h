@@ -111,6 +111,7 @@ private:
     bool saveProjectAs();
     bool writeProject(const QString& path);
     void saveAsImage();
+    void exportModel();
     void copyPicture();
     void pastePicture();
     // Selects face and puts the picture file at path on it; tells the user when it cannot.

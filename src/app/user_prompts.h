@@ -54,6 +54,8 @@ inline constexpr const char* kProjectSuffix = kProjectFileSuffix;
 inline constexpr const char* kImageFilter = "imsge files (*.jpg)";
 inline constexpr const char* kImageSuffix = "jpeg";
 inline constexpr const char* kPngImageFilter = "PNG image (*.png)";
+inline constexpr const char* kModelFilter = "glTF binary (*.glb)";
+inline constexpr const char* kModelSuffix = "glb";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";
 
 } // namespace cartonic

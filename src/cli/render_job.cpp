@@ -4,6 +4,7 @@
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
 #include "export/headless_renderer.h"
+#include "export/model_writer.h"
 #include "export/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
@@ -98,10 +99,14 @@ void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, Slot
     }
 }
 
+void RenderJob::say(std::ostream& err, const std::string& message) const {
+    // One line each, whatever a path or a library's reason holds.
+    err << kProgram << printable(prefix_ + message) << '\n';
+}
+
 int RenderJob::run(std::ostream& out, std::ostream& err) {
     const auto error = [&](const std::string& message) {
-        // One line each, whatever a path or a library's reason holds.
-        err << kProgram << printable(prefix_ + message) << '\n';
+        say(err, message);
         return 1;
     };
     std::string why;
@@ -122,7 +127,7 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
         return error(why);
     }
     if (options_.output) {
-        if (!render(chosen, err, &why)) {
+        if (!(options_.model ? writeModelFile(chosen, err, &why) : render(chosen, err, &why))) {
             return error(why);
         }
     } else {
@@ -137,16 +142,8 @@ int RenderJob::run(std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
-    if (session_.renderer) {
-        session_.renderer->prepareRecord();
-    } else if (!(session_.renderer = HeadlessRenderer::create(data_, why))) {
-        return false;
-    }
-    HeadlessRenderer* renderer = session_.renderer.get();
-    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
-        renderer->buildSlotTexture(slot, image);
-    };
+void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
+                                std::ostream& err) {
     if (options_.project) {
         // A slot the command line fills is not looked for under the project's path.
         for (const LoadedPicture& picture : chosen) {
@@ -159,13 +156,49 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
                 return session_.pictures.loadSlotPicture(slot, image, path, why);
             });
         for (std::size_t i = 0; i < missing.size(); ++i) {
-            err << kProgram
-                << printable(prefix_ + "warning: cannot load picture " + missing[i] + " named in " +
-                             *options_.project + ": " + reasons[i])
-                << '\n';
+            say(err, "warning: cannot load picture " + missing[i] + " named in " +
+                         *options_.project + ": " + reasons[i]);
         }
     }
     placePictures(chosen, data_, images_);
+}
+
+SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen) const {
+    // From the files: a project's relative paths from its folder, the command line's as given.
+    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_)),
+                          &session_.pictures};
+    for (const LoadedPicture& picture : chosen) {
+        pictures.paths[picture.slot] = picture.path;
+    }
+    return pictures;
+}
+
+bool RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err,
+                               std::string* why) {
+    // No GL context: the slots get their pictures and no textures.
+    restorePictures(
+        chosen, [](FaceSlot&, const SlotImage&) {}, err);
+    std::vector<std::string> notes;
+    std::string reason;
+    const std::string& output = *options_.output;
+    const bool written = writeModel(output, data_, exportPictures(chosen), &notes, &reason);
+    for (const std::string& note : notes) {
+        say(err, "warning: " + note);
+    }
+    return written || fail(why, output + ": " + reason);
+}
+
+bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why) {
+    if (session_.renderer) {
+        session_.renderer->prepareRecord();
+    } else if (!(session_.renderer = HeadlessRenderer::create(data_, why))) {
+        return false;
+    }
+    HeadlessRenderer* renderer = session_.renderer.get();
+    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
+        renderer->buildSlotTexture(slot, image);
+    };
+    restorePictures(chosen, build, err);
     for (const LoadedPicture& picture : chosen) {
         build(data_.faceSlots[picture.slot], images_[picture.slot]);
         if (picture.slot == kFloorSlot) {
@@ -173,13 +206,7 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         }
     }
 
-    // The export's textures come from the files: a project's relative paths from its folder,
-    // the command line's as given.
-    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_)),
-                          &session_.pictures};
-    for (const LoadedPicture& picture : chosen) {
-        pictures.paths[picture.slot] = picture.path;
-    }
+    const SlotPictures pictures = exportPictures(chosen);
     std::vector<std::string> notes;
     RenderSettings settings;
     settings.samples = options_.samples;
@@ -192,7 +219,7 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
         return false;
     }
     for (const std::string& note : notes) {
-        err << kProgram << printable(prefix_ + "warning: " + note) << '\n';
+        say(err, "warning: " + note);
     }
     std::string reason;
     if (options_.pictureToStandardOutput()) {

@@ -6,8 +6,10 @@
 
 #include "camera/camera.h"
 #include "cli/render_options.h"
+#include "export/export_textures.h"
 #include "export/headless_renderer.h"
 #include "image/picture_cache.h"
+#include "image/restore_images.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
@@ -71,8 +73,18 @@ public:
     int run(std::ostream& out, std::ostream& err);
 
 private:
+    // The project's pictures back in their slots, textures made with build, with a warning on err
+    // for each that cannot be loaded; then the command line's pictures in theirs.
+    void restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
+                         std::ostream& err);
+    // What the export draws or embeds its pictures from.
+    SlotPictures exportPictures(const std::vector<LoadedPicture>& chosen) const;
     bool render(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why);
+    bool writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err, std::string* why);
     bool save(std::string* why) const;
+
+    // One line on err: the program, the prefix, what is said.
+    void say(std::ostream& err, const std::string& message) const;
 
     const RenderOptions& options_;
     ProjectData& data_;

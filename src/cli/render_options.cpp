@@ -1,5 +1,7 @@
 #include "cli/render_options.h"
 
+#include "export/model_writer.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -133,21 +135,29 @@ const std::vector<OptionGroup>& optionGroups() {
              {"-o", "--output", "FILE",
               "render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png;\n"
               "with FILE -, the picture goes to standard output (PNG unless\n"
-              "--format says otherwise) and nothing else is printed there",
+              "--format says otherwise) and nothing else is printed there.\n"
+              "FILE.glb gets the box as a 3D model (binary glTF) for web pages\n"
+              "and AR viewers instead; no camera or picture option applies",
               [](RenderOptions& o, const std::string& v) {
                   o.output = v;
                   return std::string();
               }},
-             {"", "--format", "png|jpeg",
+             {"", "--format", "png|jpeg|glb",
               "the picture's format, for a FILE named otherwise or for -; a FILE\n"
-              "named .png, .jpg or .jpeg must agree with it",
+              "named .png, .jpg, .jpeg or .glb must agree with it; glb, the 3D\n"
+              "model, is written to a FILE only",
               [](RenderOptions& o, const std::string& v) {
+                  // A later --format replaces an earlier one.
+                  o.format.reset();
+                  o.model = false;
                   if (v == "png") {
                       o.format = PictureFormat::Png;
                   } else if (v == "jpeg" || v == "jpg") {
                       o.format = PictureFormat::Jpeg;
+                  } else if (v == "glb") {
+                      o.model = true;
                   } else {
-                      return std::string("png or jpeg");
+                      return std::string("png, jpeg or glb");
                   }
                   return std::string();
               }},
@@ -427,7 +437,7 @@ public:
             chooseOutputFormat();
         }
         if (result_.error.empty() && o().transparent &&
-            (!o().output || o().outputFormat != PictureFormat::Png)) {
+            (!o().output || o().model || o().outputFormat != PictureFormat::Png)) {
             // A JPEG has no transparency to give.
             result_.error = "--transparent needs a PNG picture (-o FILE.png, or --format png)";
         }
@@ -464,6 +474,25 @@ private:
     // --format where given, else what the file's name says; standard output has its own default.
     void chooseOutputFormat() {
         const std::string& output = *o().output;
+        if (o().model && o().pictureToStandardOutput()) {
+            result_.error = "--format glb writes a 3D model to a file: -o FILE.glb";
+            return;
+        }
+        if (o().model && formatForPath(output)) {
+            result_.error = "--format glb does not match -o " + output;
+            return;
+        }
+        if (!o().pictureToStandardOutput() && isModelPath(output)) {
+            if (o().format) {
+                result_.error =
+                    "--format " + formatName(*o().format) + " does not match -o " + output;
+            }
+            o().model = true;
+            return;
+        }
+        if (o().model) {
+            return;
+        }
         if (o().pictureToStandardOutput()) {
             o().outputFormat = o().format.value_or(kStandardOutputFormat);
             if (o().print) {
@@ -479,7 +508,7 @@ private:
             o().outputFormat = named ? *named : *o().format;
         } else {
             result_.error =
-                "-o wants a file name ending in .jpg, .jpeg or .png, or --format: " + output;
+                "-o wants a file name ending in .jpg, .jpeg, .png or .glb, or --format: " + output;
         }
     }
 
@@ -632,6 +661,7 @@ Examples:
   ls *.ctn | xargs -P4 -I{} cartonic-render {} -o {}.jpg --size 2000x2000
   cartonic-render --batch catalogue.jsonl --shard 2/4
   cartonic-render product.ctn -o - --format jpeg | ssh web 'cat > shots/product.jpg'
+  cartonic-render product.ctn -o box.glb
 )";
 }
 

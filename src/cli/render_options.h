@@ -51,6 +51,8 @@ struct RenderOptions {
     std::optional<std::string> output;   // picture to render; kStandardOutput for standard output
     std::optional<PictureFormat> format; // as --format names it
     PictureFormat outputFormat = PictureFormat::Jpeg; // --format's, or as output's name says
+    // The box as a 3D model (binary glTF) instead of a picture: -o FILE.glb or --format glb.
+    bool model = false;
     int width = kDefaultRenderWidth;
     int height = kDefaultRenderHeight;
     int quality = kExportJpegQuality;

@@ -163,4 +163,19 @@ bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat 
     return device.write(encoded.data()) == encoded.data().size() || fail(why, device.failure());
 }
 
+bool encodePictureBytes(const RgbaPicture& picture, PictureFormat format, int quality,
+                        std::vector<std::uint8_t>& out, std::string* why) {
+    if (!wholePicture(picture)) {
+        return fail(why, "nothing to write");
+    }
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!encodePicture(picture, format, quality, encoded, why)) {
+        return false;
+    }
+    const QByteArray& bytes = encoded.data();
+    out.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
 } // namespace cartonic

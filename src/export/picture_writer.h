@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cartonic {
 
@@ -28,5 +30,10 @@ bool writePicture(const std::string& path, const RgbaPicture& picture, PictureFo
 // back). Returns false with the reason in *why.
 bool writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
                               int quality = kExportJpegQuality, std::string* why = nullptr);
+
+// Encodes the picture into out, replacing what it held, as writePicture would write it. Returns
+// false with the reason in *why.
+bool encodePictureBytes(const RgbaPicture& picture, PictureFormat format, int quality,
+                        std::vector<std::uint8_t>& out, std::string* why = nullptr);
 
 } // namespace cartonic

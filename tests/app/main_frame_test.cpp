@@ -379,6 +379,27 @@ private slots:
         QVERIFY(colours.size() > 1);
     }
 
+    void exportModelWritesAGlbAfterSaveAsImageAndSaysSo() {
+        QMenu* file = menuTitled(frame_->menuBar(), "&File");
+        const QList<QAction*> items = file->actions();
+        QCOMPARE(items.indexOf(frame_->action(ExportModel)),
+                 items.indexOf(frame_->action(SaveAsImage)) + 1);
+
+        test::TempDir dir;
+        script_.files = {q(dir.file("box.glb"))};
+        frame_->dispatch(ExportModel);
+        QVERIFY(script_.errors.isEmpty());
+        QCOMPARE(script_.questionsAsked.last(), QString("save:") + kModelFilter);
+        const auto bytes = test::readBytes(dir.file("box.glb"));
+        QVERIFY(QByteArray(bytes.data(), qsizetype(bytes.size())).startsWith("glTF"));
+        QCOMPARE(frame_->statusBar()->currentMessage(), QString("Saved the 3D model box.glb."));
+
+        script_.files = {q(dir.file("no-such-folder/box.glb"))};
+        frame_->dispatch(ExportModel);
+        QCOMPARE(script_.errors.size(), 1);
+        QVERIFY(script_.errors[0].startsWith("Cannot save the 3D model"));
+    }
+
     // Also run on a screen scaled by 2.
     void exportProposesTheViewsDevicePixels() {
         test::TempDir dir;

@@ -89,6 +89,22 @@ TEST(RenderOptions, FormatIsTheOptionsOrTheNamesAndPngOnStandardOutput) {
     EXPECT_FALSE(parseRenderOptions({"-o", "./-"}).options.pictureToStandardOutput());
 }
 
+TEST(RenderOptions, AGlbNameOrFormatAsksForTheModel) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-o", "box.glb"},
+             {"-o", "box.GLB", "--format", "glb"},
+             {"-o", "box.3d", "--format", "glb"},
+             {"--format", "png", "--format", "glb", "-o", "box"},
+         }) {
+        const ParseResult r = parseRenderOptions(args);
+        EXPECT_EQ(r.error, "") << ::testing::PrintToString(args);
+        EXPECT_TRUE(r.options.model) << ::testing::PrintToString(args);
+    }
+    EXPECT_FALSE(
+        parseRenderOptions({"--format", "glb", "--format", "png", "-o", "a"}).options.model);
+    EXPECT_FALSE(parseRenderOptions({"-o", "box.glb.png"}).options.model);
+}
+
 TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
     const std::string longPath(kMaxStoredPath + 1, 'p');
     struct Case {
@@ -111,7 +127,11 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"-o", "shot.gif"}, "-o"},
              {{"-o", "shot"}, "-o"},
              {{"-o", "dir.png/shot"}, "-o"},
-             {{"-o", "shot", "--format", "gif"}, "--format wants png or jpeg"},
+             {{"-o", "shot", "--format", "gif"}, "--format wants png, jpeg or glb"},
+             {{"-o", "box.glb", "--format", "png"}, "--format png does not match -o box.glb"},
+             {{"-o", "box.png", "--format", "glb"}, "--format glb does not match -o box.png"},
+             {{"-o", "-", "--format", "glb"}, "--format glb writes a 3D model to a file"},
+             {{"--transparent", "-o", "box.glb"}, "--transparent needs a PNG picture"},
              {{"-o", "shot.jpg", "--format", "png"}, "--format png does not match -o shot.jpg"},
              {{"--print", "-o", "-"}, "--print and -o - both write to standard output"},
              {{"--quality", "0"}, "--quality"},
