@@ -15,6 +15,10 @@ std::unique_ptr<HeadlessRenderer> HeadlessRenderer::create(ProjectData& data, st
     return renderer;
 }
 
+void HeadlessRenderer::makeCurrent() {
+    context_->makeCurrent();
+}
+
 void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     context_->makeCurrent();
     cartonic::buildSlotTexture(slot, image);

@@ -18,6 +18,9 @@ public:
     // face lists). Returns nullptr with the reason in *why when no context can be had.
     static std::unique_ptr<HeadlessRenderer> create(ProjectData& data, std::string* why);
 
+    // Makes this renderer's context current, for drawing through other calls (TurntableFrames).
+    void makeCurrent();
+
     // Builds slot's texture from its picture in this renderer's context.
     void buildSlotTexture(FaceSlot& slot, const SlotImage& image);
 
