@@ -135,6 +135,9 @@ void MainFrame::dispatch(int command) {
     case SaveAsImage:
         saveAsImage();
         break;
+    case SaveAsTurntable:
+        saveAsTurntable();
+        break;
     case EditCopy:
         copyPicture();
         break;
