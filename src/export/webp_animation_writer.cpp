@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <unistd.h>
 
 namespace cartonic {
@@ -79,6 +80,12 @@ public:
             frame.rgba.size() !=
                 static_cast<std::size_t>(frame.width) * frame.height * kRgbaBytes) {
             return fail(why, "a frame is not the animation's size");
+        }
+        // The encoder counts time in an int of milliseconds; a very slow rate runs past it.
+        if ((added_ + 1) * kMillisecondsPerSecond / settings_.fps >
+            std::numeric_limits<int>::max()) {
+            return fail(why, "a WebP animation cannot last that long: its clock is an int of "
+                             "milliseconds");
         }
         WebPPicture picture;
         if (!WebPPictureInit(&picture)) {

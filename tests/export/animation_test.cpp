@@ -272,6 +272,15 @@ TEST(AnimationWriter, FailuresAndDroppedWritersLeaveNoFile) {
         EXPECT_FALSE(writer->finish(&why)); // no frame
         EXPECT_NE(why.find("needs a frame"), std::string::npos) << why;
     }
+    {
+        // A frame every 25 days runs past the format's clock at the first frame's end.
+        AnimationSettings slow = settingsFor(AnimationFormat::WebP);
+        slow.fps = 1.0 / (25.0 * 24 * 3600);
+        auto writer = openAnimationWriter(dir.file("old.webp"), slow, &why);
+        ASSERT_TRUE(writer);
+        EXPECT_FALSE(writer->addFrame(solidFrame(0), &why));
+        EXPECT_NE(why.find("cannot last that long"), std::string::npos) << why;
+    }
     EXPECT_EQ(filesIn(dir.path()), before);
 }
 
