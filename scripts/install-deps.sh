@@ -17,6 +17,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs time
   # JSON for --print, read and written by a library
   nlohmann-json3-dev
+  # libwebp: animated WebP turntables, written and (in tests) read back
+  libwebp-dev
+  # ffmpeg: MP4 turntables are piped to it; ffprobe checks them in tests
+  ffmpeg
   # zlib: the tests write very large, very compressible pictures a row at a time
   zlib1g-dev
   # GNU parallel: the test that shards of a batch split across processes add up to the batch

@@ -163,6 +163,7 @@ void MainFrame::createActions() {
     addAction(FileSave, "&Save\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(FileSaveAs, "Save &As...");
     addAction(SaveAsImage, "Save As &Image");
+    addAction(SaveAsTurntable, "Save As &Turntable...");
     addAction(ExportModel, "Export &3D Model...");
     addAction(AppExit, "E&xit");
     addAction(EditUndo, "&Undo\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -214,6 +215,7 @@ void MainFrame::createMenus() {
     file->addAction(actions_[FileSave]);
     file->addAction(actions_[FileSaveAs]);
     file->addAction(actions_[SaveAsImage]);
+    file->addAction(actions_[SaveAsTurntable]);
     file->addAction(actions_[ExportModel]);
     recentMenu_ = file->addMenu("Recent &Projects");
     recentMenu_->setObjectName("RecentProjects");

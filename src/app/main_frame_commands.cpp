@@ -139,6 +139,9 @@ void MainFrame::dispatch(int command) {
     case ExportModel:
         exportModel();
         break;
+    case SaveAsTurntable:
+        saveAsTurntable();
+        break;
     case EditCopy:
         copyPicture();
         break;

@@ -192,6 +192,16 @@ bool OGLView::renderToBuffer(int width, int height, RgbaPicture& out, std::strin
     return ok;
 }
 
+bool OGLView::withContext(const std::function<void()>& work) {
+    if (!glReady_) {
+        return false;
+    }
+    makeCurrent();
+    work();
+    doneCurrent();
+    return true;
+}
+
 bool OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
                           std::string* why, const RenderSettings& settings) {
     RgbaPicture picture;

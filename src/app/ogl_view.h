@@ -21,6 +21,7 @@ namespace cartonic::gl {
 class OffscreenTarget;
 } // namespace cartonic::gl
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,9 @@ public:
     // context and with the camera as it is (aspect included), as settings say. No repaint happens.
     bool renderToBuffer(int width, int height, RgbaPicture& out, std::string* why = nullptr,
                         const RenderSettings& settings = {});
+    // Runs work with this view's context current (drawing offscreen, as TurntableFrames does);
+    // false, without running it, while the view has no context. No repaint happens.
+    bool withContext(const std::function<void()>& work);
     // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
     // and returns false with the reason.
     bool exportImage(const std::string& path, int width, int height, PictureFormat format,

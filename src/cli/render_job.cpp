@@ -3,6 +3,7 @@
 #include "cli/picture_paths.h"
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
+#include "cli/turntable_job.h"
 #include "export/headless_renderer.h"
 #include "export/model_writer.h"
 #include "export/picture_writer.h"
@@ -213,14 +214,23 @@ bool RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err, st
     settings.transparent = options_.transparent;
     settings.pictures = &pictures;
     settings.notes = &notes;
+    const auto warnNotes = [&] {
+        for (const std::string& note : notes) {
+            say(err, "warning: " + note);
+        }
+    };
+    if (options_.turntable) {
+        const bool written =
+            writeTurntable(*renderer, data_, cameraFor(options_), options_, settings, why);
+        warnNotes();
+        return written;
+    }
     RgbaPicture rendered;
     if (!renderer->render(cameraFor(options_), options_.width, options_.height, rendered, why,
                           settings)) {
         return false;
     }
-    for (const std::string& note : notes) {
-        say(err, "warning: " + note);
-    }
+    warnNotes();
     std::string reason;
     if (options_.pictureToStandardOutput()) {
         return writePictureToDescriptor(STDOUT_FILENO, rendered, options_.outputFormat,

@@ -1,6 +1,8 @@
 #include "cli/render_options.h"
 
+#include "export/frame_pattern.h"
 #include "export/model_writer.h"
+#include "export/turntable_frames.h"
 
 #include <algorithm>
 #include <charconv>
@@ -135,9 +137,10 @@ const std::vector<OptionGroup>& optionGroups() {
              {"-o", "--output", "FILE",
               "render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png;\n"
               "with FILE -, the picture goes to standard output (PNG unless\n"
-              "--format says otherwise) and nothing else is printed there.\n"
-              "FILE.glb gets the box as a 3D model (binary glTF) for web pages\n"
-              "and AR viewers instead; no camera or picture option applies",
+              "--format says otherwise) and nothing else is printed there;\n"
+              "with --turntable, an animation (see below). FILE.glb gets the box\n"
+              "as a 3D model (binary glTF) for web pages and AR viewers instead;\n"
+              "no camera or picture option applies",
               [](RenderOptions& o, const std::string& v) {
                   o.output = v;
                   return std::string();
@@ -171,11 +174,13 @@ const std::vector<OptionGroup>& optionGroups() {
               }},
              {"", "--quality", "N",
               "JPEG quality 1 to 100 (default 92, as the application's export);\n"
-              "PNG ignores it",
+              "PNG ignores it; a .webp turntable is lossy at it when given,\n"
+              "else lossless; a .mp4 takes ffmpeg's own",
               [](RenderOptions& o, const std::string& v) {
                   int n = 0;
                   if (parseInt(v, n) && n >= kMinJpegQuality && n <= kMaxJpegQuality) {
                       o.quality = n;
+                      o.qualityGiven = true;
                       return std::string();
                   }
                   return "a whole number from " + std::to_string(kMinJpegQuality) + " to " +
@@ -195,11 +200,45 @@ const std::vector<OptionGroup>& optionGroups() {
                   return std::string("1, 2, 4, 8 or 16");
               }},
              {"", "--transparent", "",
-              "a PNG picture whose background and floor are see-through; the box,\n"
-              "its reflection and its shadow keep their opacity",
+              "a PNG picture (or PNG frames, or a WebP) whose background and floor\n"
+              "are see-through; the box, its reflection and its shadow keep their\n"
+              "opacity",
               [](RenderOptions& o, const std::string&) {
                   o.transparent = true;
                   return std::string();
+              }},
+         }},
+        {"Turntable:",
+         {
+             {"", "--turntable", "N",
+              "render N frames, 1 to 3600, of one turn around the box: the eye\n"
+              "orbits as --yaw does, 360/N degrees a frame, from the camera the\n"
+              "options below give. -o names what is written: FILE.webp, an\n"
+              "animated WebP looping for ever; FILE.mp4, an H.264 video made by\n"
+              "the ffmpeg program, which must be on PATH (the width and height\n"
+              "must be even); or numbered pictures, as frame-%03d.png names\n"
+              "frame-000.png and on: the frame number 0 to N-1 as %d, %4d or\n"
+              "%04d, and %% for a %. Pictures are written as they are drawn;\n"
+              "the WebP and the video only once complete",
+              [](RenderOptions& o, const std::string& v) {
+                  int n = 0;
+                  if (parseInt(v, n) && n >= kMinTurntableFrames && n <= kMaxTurntableFrames) {
+                      o.turntable = n;
+                      return std::string();
+                  }
+                  return "a whole number from " + std::to_string(kMinTurntableFrames) + " to " +
+                         std::to_string(kMaxTurntableFrames);
+              }},
+             {"", "--fps", "F",
+              "frames a second of a .webp or .mp4 turntable, more than 0 and at\n"
+              "most 120 (default 24)",
+              [](RenderOptions& o, const std::string& v) {
+                  float f = 0.0f;
+                  if (parseFloat(v, f) && f > 0.0f && f <= kMaxAnimationFps) {
+                      o.fps = f;
+                      return std::string();
+                  }
+                  return "frames a second, more than 0 and at most " + number(kMaxAnimationFps);
               }},
          }},
         {"Project:",
@@ -434,12 +473,19 @@ public:
             checkBatch();
         }
         if (result_.error.empty() && o().output) {
-            chooseOutputFormat();
+            if (o().turntable) {
+                chooseAnimation();
+            } else {
+                chooseOutputFormat();
+            }
         }
-        if (result_.error.empty() && o().transparent &&
-            (!o().output || o().model || o().outputFormat != PictureFormat::Png)) {
-            // A JPEG has no transparency to give.
-            result_.error = "--transparent needs a PNG picture (-o FILE.png, or --format png)";
+        if (result_.error.empty()) {
+            checkTurntable();
+        }
+        if (result_.error.empty() && o().transparent && !transparencyFits()) {
+            // A JPEG, an H.264 video and a 3D model have no transparency to give.
+            result_.error = "--transparent needs a PNG picture (-o FILE.png, or --format png), "
+                            "PNG frames or a WebP";
         }
         return result_;
     }
@@ -471,9 +517,72 @@ private:
         }
     }
 
+    bool transparencyFits() {
+        if (!o().output || o().model) {
+            return false;
+        }
+        if (o().turntable && o().animationFormat != AnimationFormat::Frames) {
+            return o().animationFormat == AnimationFormat::WebP;
+        }
+        return o().outputFormat == PictureFormat::Png;
+    }
+
+    // What only a turntable takes, and what a turntable cannot do without.
+    void checkTurntable() {
+        if (o().turntable && !o().output) {
+            result_.error = "--turntable needs -o: a .webp, a .mp4 or frame names such as "
+                            "frame-%03d.png";
+        } else if (o().fps && !o().turntable) {
+            result_.error = "--fps is for a turntable: add --turntable N";
+        }
+    }
+
+    // An animation's format by -o's name: .webp, .mp4, or a frame pattern whose pictures are
+    // as -o and --format say.
+    void chooseAnimation() {
+        const std::string& output = *o().output;
+        if (o().pictureToStandardOutput()) {
+            result_.error = "--turntable cannot write to standard output: -o names a .webp, a "
+                            ".mp4 or frame names such as frame-%03d.png";
+            return;
+        }
+        if (const auto format = animationFormatForPath(output)) {
+            std::string why;
+            if (o().format) {
+                result_.error = "--format is for pictures, not -o " + output;
+            } else if (!animationSizeFits(*format, o().width, o().height, &why)) {
+                result_.error = "--size: " + why;
+            } else {
+                o().animationFormat = *format;
+            }
+            return;
+        }
+        std::string why;
+        if (!FramePattern::parse(output, &why)) {
+            result_.error = output.find('%') == std::string::npos
+                                ? "--turntable wants -o FILE.webp, FILE.mp4 or numbered frames "
+                                  "such as frame-%03d.png: " +
+                                      output
+                                : "-o " + output + ": " + why;
+            return;
+        }
+        o().animationFormat = AnimationFormat::Frames;
+        chooseOutputFormat();
+    }
+
     // --format where given, else what the file's name says; standard output has its own default.
     void chooseOutputFormat() {
         const std::string& output = *o().output;
+        if (!o().turntable &&
+            (animationFormatForPath(output) || FramePattern::parse(output).has_value())) {
+            // One picture under a name meant for many would be a surprise.
+            result_.error = "-o " + output + " is for a turntable: add --turntable N";
+            return;
+        }
+        if (o().model && o().turntable) {
+            result_.error = "--turntable renders pictures, not a 3D model";
+            return;
+        }
         if (o().model && o().pictureToStandardOutput()) {
             result_.error = "--format glb writes a 3D model to a file: -o FILE.glb";
             return;
@@ -662,6 +771,8 @@ Examples:
   cartonic-render --batch catalogue.jsonl --shard 2/4
   cartonic-render product.ctn -o - --format jpeg | ssh web 'cat > shots/product.jpg'
   cartonic-render product.ctn -o box.glb
+  cartonic-render product.ctn --turntable 36 --fps 12 -o spin.webp --size 600x600
+  cartonic-render product.ctn --turntable 120 -o spin.mp4 --size 1280x720 --pitch -0.2
 )";
 }
 

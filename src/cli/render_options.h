@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/animation_writer.h"
 #include "export/picture_writer.h"
 #include "export/render_to_buffer.h"
 #include "model/project_data.h"
@@ -56,6 +57,7 @@ struct RenderOptions {
     int width = kDefaultRenderWidth;
     int height = kDefaultRenderHeight;
     int quality = kExportJpegQuality;
+    bool qualityGiven = false;    // makes a WebP turntable lossy
     int samples = kSmoothSamples; // one of kSampleChoices
     bool transparent = false;     // PNG output only
     // Camera changes from the start-up camera, applied in this order.
@@ -63,6 +65,11 @@ struct RenderOptions {
     std::optional<float> yaw;   // radians
     std::optional<float> pitch; // radians
     std::optional<float> zoom;  // world units towards the target
+    // Frames of a turn around the box (kMinTurntableFrames..kMaxTurntableFrames): output is then
+    // an animation of animationFormat, its frames (when numbered) of outputFormat.
+    std::optional<int> turntable;
+    AnimationFormat animationFormat = AnimationFormat::Frames;
+    std::optional<double> fps; // frames a second, (0, kMaxAnimationFps]; kDefaultAnimationFps
     bool help = false;
     // A batch: jobs from a manifest (kStandardOutput for standard input), the share of them this
     // process renders (shardIndex of shardCount, from 1), its picture cache and its chatter.

@@ -269,6 +269,11 @@ TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera
 ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
                                const Camera& camera, int width, int height,
                                std::vector<std::string>* notes)
+    : ExportTextures(data, pictures, std::vector<Camera>{camera}, width, height, notes) {}
+
+ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
+                               const std::vector<Camera>& cameras, int width, int height,
+                               std::vector<std::string>* notes)
     : data_(data) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -283,7 +288,11 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
         // The file's own size, as the slot recorded it when the picture was loaded.
         const int fileWidth = slot.imageWidth > 0 ? slot.imageWidth : kept.width();
         const int fileHeight = slot.imageHeight > 0 ? slot.imageHeight : kept.height();
-        const TextureSize needed = neededTexels(data, k, camera, width, height);
+        TextureSize needed = {1, 1};
+        for (const Camera& camera : cameras) {
+            const TextureSize seen = neededTexels(data, k, camera, width, height);
+            needed = {std::max(needed.width, seen.width), std::max(needed.height, seen.height)};
+        }
         sizes[k] = {std::min({needed.width, fileWidth, static_cast<int>(largest)}),
                     std::min({needed.height, fileHeight, static_cast<int>(largest)})};
         total += textureBytes(sizes[k]);

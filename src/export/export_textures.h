@@ -61,6 +61,11 @@ class ExportTextures {
 public:
     ExportTextures(ProjectData& data, const SlotPictures& pictures, const Camera& camera, int width,
                    int height, std::vector<std::string>* notes);
+    // For several pictures of width x height, one from each camera (a turntable's frames): each
+    // texture has the texels the camera that needs most of it needs.
+    ExportTextures(ProjectData& data, const SlotPictures& pictures,
+                   const std::vector<Camera>& cameras, int width, int height,
+                   std::vector<std::string>* notes);
     ~ExportTextures();
     ExportTextures(const ExportTextures&) = delete;
     ExportTextures& operator=(const ExportTextures&) = delete;

@@ -31,6 +31,10 @@ void HeadlessRenderer::prepareRecord() {
     applyRecordGLState(data_);
 }
 
+void HeadlessRenderer::makeCurrent() {
+    context_->makeCurrent();
+}
+
 void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     context_->makeCurrent();
     const std::ptrdiff_t k = &slot - data_.faceSlots.data();

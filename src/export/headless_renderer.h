@@ -21,6 +21,9 @@ public:
     static std::unique_ptr<HeadlessRenderer> create(ProjectData& data, std::string* why);
     ~HeadlessRenderer();
 
+    // Makes this renderer's context current, for drawing through other calls (TurntableFrames).
+    void makeCurrent();
+
     // For a record that has replaced the one the context was set up for (in the same object, its
     // runtime fields kept, as loadProject keeps them): loads its light and settings, and remakes
     // the floor pattern when the record asks for other filtering.
