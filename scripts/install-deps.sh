@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every system package Cartonic needs to build, test and run. Idempotent: when everything
-# is present it does nothing (and needs no network).
+# Installs every system package Cartonic needs to build, test and run, and the glTF validator the
+# tests check 3D models with (an npm package, into .tools/, which git ignores). Idempotent: when
+# everything is present it does nothing (and needs no network).
 set -euo pipefail
 
 packages=(
@@ -16,13 +17,26 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs time
   # JSON for --print, read and written by a library
   nlohmann-json3-dev
+  # libwebp: animated WebP turntables, written and (in tests) read back
+  libwebp-dev
+  # ffmpeg: MP4 turntables are piped to it; ffprobe checks them in tests
+  ffmpeg
   # zlib: the tests write very large, very compressible pictures a row at a time
   zlib1g-dev
+  # GNU parallel: the test that shards of a batch split across processes add up to the batch
+  parallel
+  # tinygltf: the 3D model export's glTF writer (and the tests' reader)
+  libtinygltf-dev
   # a display for widget tests when there is none
   xvfb xauth
   # checks of the desktop entry and the project type an installation adds
   desktop-file-utils shared-mime-info
 )
+
+# The Khronos glTF validator, run by scripts/validate-gltf.sh; at this version only.
+validator_version=2.0.0-dev.3.10
+root=$(cd "$(dirname "$0")/.." && pwd)
+tools=$root/.tools
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,11 +44,25 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Node.js and npm from Debian where the machine has none (a Node.js from elsewhere brings its npm).
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  missing+=(nodejs npm)
+fi
 
-echo "install-deps: installing ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+installed=$(node -p "require('$tools/node_modules/gltf-validator/package.json').version" \
+  2>/dev/null || true)
+if [ "$installed" != "$validator_version" ]; then
+  echo "install-deps: installing gltf-validator $validator_version into .tools"
+  mkdir -p "$tools"
+  npm install --prefix "$tools" --no-audit --no-fund --loglevel=error \
+    "gltf-validator@$validator_version" >/dev/null
+fi

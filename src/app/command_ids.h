@@ -25,6 +25,8 @@ enum CommandId : int {
     ModeRotateLight = 32788,
     ChangeSettings = 32790,
     ViewSmoothEdges = 32791,
+    SaveAsTurntable = 32792,
+    ExportModel = 32793,
 
     FileNew = 57600,
     FileOpen = 57601,

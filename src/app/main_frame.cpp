@@ -163,6 +163,8 @@ void MainFrame::createActions() {
     addAction(FileSave, "&Save\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(FileSaveAs, "Save &As...");
     addAction(SaveAsImage, "Save As &Image");
+    addAction(SaveAsTurntable, "Save As &Turntable...");
+    addAction(ExportModel, "Export &3D Model...");
     addAction(AppExit, "E&xit");
     addAction(EditUndo, "&Undo\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z));
     addAction(EditRedo, "&Redo\tCtrl+Y", QKeySequence(Qt::CTRL | Qt::Key_Y));
@@ -213,6 +215,8 @@ void MainFrame::createMenus() {
     file->addAction(actions_[FileSave]);
     file->addAction(actions_[FileSaveAs]);
     file->addAction(actions_[SaveAsImage]);
+    file->addAction(actions_[SaveAsTurntable]);
+    file->addAction(actions_[ExportModel]);
     recentMenu_ = file->addMenu("Recent &Projects");
     recentMenu_->setObjectName("RecentProjects");
     rebuildRecentMenu();

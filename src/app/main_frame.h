@@ -111,6 +111,10 @@ private:
     bool saveProjectAs();
     bool writeProject(const QString& path);
     void saveAsImage();
+    void exportModel();
+    // Asks for a turntable's size, frames, rate and file, then renders it frame by frame in the
+    // view's context with a progress dialog that can cancel it (main_frame_turntable.cpp).
+    void saveAsTurntable();
     void copyPicture();
     void pastePicture();
     // Selects face and puts the picture file at path on it; tells the user when it cannot.

@@ -12,6 +12,7 @@
 #include "app/settings_pane.h"
 #include "app/splitters.h"
 #include "app/string_table.h"
+#include "export/model_writer.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
 #include "panels/dialog_units.h"
@@ -134,6 +135,12 @@ void MainFrame::dispatch(int command) {
         break;
     case SaveAsImage:
         saveAsImage();
+        break;
+    case ExportModel:
+        exportModel();
+        break;
+    case SaveAsTurntable:
+        saveAsTurntable();
         break;
     case EditCopy:
         copyPicture();
@@ -403,6 +410,27 @@ void MainFrame::saveAsImage() {
                           .trimmed(),
                       notes);
     }
+}
+
+void MainFrame::exportModel() {
+    const QString folder =
+        settings_ ? settings_->value(kLastExportFolderKey).toString() : QString();
+    const QString path = prompts_.chooseFile(this, {true, kModelFilter, kModelSuffix, folder});
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string why;
+    std::vector<std::string> notes;
+    if (!writeModel(localPath(path), data_, exportPictures(), &notes, &why)) {
+        prompts_.showError(this,
+                           QString("Cannot save the 3D model %1: %2")
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+        return;
+    }
+    if (settings_) {
+        settings_->setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
+    }
+    reportPicture(QString("Saved the 3D model %1.").arg(QFileInfo(path).fileName()), notes);
 }
 
 void MainFrame::copyPicture() {

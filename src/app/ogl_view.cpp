@@ -188,6 +188,16 @@ Status OGLView::renderToBuffer(int width, int height, RgbaPicture& out,
     return rendered;
 }
 
+bool OGLView::withContext(const std::function<void()>& work) {
+    if (!glReady_) {
+        return false;
+    }
+    makeCurrent();
+    work();
+    doneCurrent();
+    return true;
+}
+
 Status OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
                             const RenderSettings& settings) {
     RgbaPicture picture;

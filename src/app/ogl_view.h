@@ -21,6 +21,7 @@ namespace cartonic::gl {
 class OffscreenTarget;
 } // namespace cartonic::gl
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ public:
     // Unavailable before the view has its context; otherwise as cartonic::renderToBuffer.
     Status renderToBuffer(int width, int height, RgbaPicture& out,
                           const RenderSettings& settings = {});
+    // Runs work with this view's context current (drawing offscreen, as TurntableFrames does);
+    // false, without running it, while the view has no context. No repaint happens.
+    bool withContext(const std::function<void()>& work);
     // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
     // and says why.
     Status exportImage(const std::string& path, int width, int height, PictureFormat format,

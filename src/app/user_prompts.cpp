@@ -1,6 +1,7 @@
 #include "app/user_prompts.h"
 
 #include "app/export_settings_dialog.h"
+#include "app/turntable_dialog.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -65,6 +66,14 @@ UserPrompts UserPrompts::standard() {
         }
         return ExportSize{dialog.exportWidth(), dialog.exportHeight(), dialog.fallbackNote(),
                           dialog.smoothEdges(), dialog.transparent()};
+    };
+    p.askTurntable = [](QWidget* parent,
+                        const TurntableChoice& proposed) -> std::optional<TurntableChoice> {
+        TurntableDialog dialog(proposed, parent);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.choice();
     };
     p.showNotice = [](QWidget* parent, const QString& message) {
         QMessageBox::information(parent, QString(), message);

@@ -3,6 +3,8 @@
 // Every question the main frame puts to the user, behind one seam so tests can answer them
 // without modal dialogs. The defaults use the platform's dialogs.
 
+#include "export/animation_writer.h"
+#include "export/turntable_frames.h"
 #include "model/project_file.h"
 
 #include <QString>
@@ -24,6 +26,15 @@ struct ExportSize {
     bool transparent = false; // a PNG picture's background and floor see-through
 };
 
+// A turntable's frames: their size in pixels, how many make the turn, and how many show a
+// second.
+struct TurntableChoice {
+    int width = 0;
+    int height = 0;
+    int frames = kDefaultTurntableFrames;
+    double fps = kDefaultAnimationFps;
+};
+
 struct FileRequest {
     bool save = false;
     QString filter;        // e.g. "Cartonic project file (*.ctn)"; several are split by ";;"
@@ -42,6 +53,10 @@ struct UserPrompts {
     // The export size and drawing choices, starting from those given (the view's size, or the
     // last picture's, and the last choices); nothing when cancelled.
     std::function<std::optional<ExportSize>(QWidget* parent, ExportSize viewSize)> askExportSize;
+    // A turntable's size, frames and rate, starting from those given (the view's size, or the
+    // last turntable's choices); nothing when cancelled.
+    std::function<std::optional<TurntableChoice>(QWidget* parent, TurntableChoice proposed)>
+        askTurntable;
     // Non-blocking notice, e.g. pictures a project refers to that could not be found.
     std::function<void(QWidget* parent, const QString& message)> showNotice;
 
@@ -54,6 +69,11 @@ inline constexpr const char* kProjectSuffix = kProjectFileSuffix;
 inline constexpr const char* kImageFilter = "imsge files (*.jpg)";
 inline constexpr const char* kImageSuffix = "jpeg";
 inline constexpr const char* kPngImageFilter = "PNG image (*.png)";
+inline constexpr const char* kModelFilter = "glTF binary (*.glb)";
+inline constexpr const char* kModelSuffix = "glb";
+inline constexpr const char* kWebPFilter = "WebP animation (*.webp)";
+inline constexpr const char* kWebPSuffix = "webp";
+inline constexpr const char* kMp4Filter = "MP4 video (*.mp4)";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";
 
 } // namespace cartonic

@@ -1,6 +1,7 @@
 // cartonic-render: the command-line shell over the core libraries, for scripts and servers
 // without a display.
 
+#include "cli/batch_run.h"
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 #include "cli/render_options.h"
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
         std::cout << renderUsage();
         return exitStatus(Status());
     }
-    RenderJob job(parsed.options, projectData(), slotImages());
+    if (parsed.options.batch) {
+        return runBatch(parsed.options, std::cout, std::cerr);
+    }
+    RenderSession session;
+    RenderJob job(parsed.options, projectData(), slotImages(), session);
     return exitStatus(job.run(std::cout, std::cerr));
 }

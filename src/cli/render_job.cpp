@@ -3,7 +3,9 @@
 #include "cli/picture_paths.h"
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
+#include "cli/turntable_job.h"
 #include "export/headless_renderer.h"
+#include "export/model_writer.h"
 #include "export/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
@@ -59,14 +61,17 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
     }
 }
 
-Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out) {
+Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
+                          PictureCache* cache) {
     out.clear();
     for (const PictureChoice& choice : options.pictures) {
         LoadedPicture picture;
         picture.slot = choice.slot;
         picture.path = choice.path;
         FaceSlot scratch{};
-        if (const Status loaded = loadImage(scratch, picture.image, choice.path); !loaded) {
+        const Status loaded = cache ? cache->loadSlotPicture(scratch, picture.image, choice.path)
+                                    : loadImage(scratch, picture.image, choice.path);
+        if (!loaded) {
             return loaded.prefixed("cannot load picture " + choice.path + ": ");
         }
         picture.width = scratch.imageWidth;
@@ -86,10 +91,14 @@ void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, Slot
     }
 }
 
+void RenderJob::say(std::ostream& err, const std::string& message) const {
+    // One line each, whatever a path or a library's reason holds.
+    err << kProgram << printable(prefix_ + message) << '\n';
+}
+
 Status RenderJob::run(std::ostream& out, std::ostream& err) {
-    const auto error = [&err](const Status& failure) {
-        // One line each, whatever a path or a library's reason holds.
-        err << kProgram << printable(failure.message()) << '\n';
+    const auto error = [&](const Status& failure) {
+        say(err, failure.message());
         return failure;
     };
     // Checked before any work: a picture's bytes would scramble the terminal.
@@ -108,12 +117,13 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     applyRecordOptions(options_, data_);
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
-    if (const Status loaded = loadChosenPictures(options_, chosen); !loaded) {
+    if (const Status loaded = loadChosenPictures(options_, chosen, &session_.pictures); !loaded) {
         return error(loaded);
     }
     if (options_.output) {
-        if (const Status rendered = render(chosen, err); !rendered) {
-            return error(rendered);
+        if (const Status made = options_.model ? writeModelFile(chosen, err) : render(chosen, err);
+            !made) {
+            return error(made);
         }
     } else {
         placePictures(chosen, data_, images_);
@@ -129,15 +139,8 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     return {};
 }
 
-Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {
-    const auto made = HeadlessRenderer::create(data_);
-    if (!made) {
-        return made.status;
-    }
-    const auto& renderer = made.value;
-    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
-        renderer->buildSlotTexture(slot, image);
-    };
+void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
+                                std::ostream& err) {
     if (options_.project) {
         // A slot the command line fills is not looked for under the project's path.
         for (const LoadedPicture& picture : chosen) {
@@ -145,15 +148,57 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         }
         std::vector<std::string> reasons;
         const std::vector<std::string> missing =
-            restoreProjectImages(data_, images_, projectFolder(options_), build, &reasons);
+            restoreProjectImages(data_, images_, projectFolder(options_), build, &reasons,
+                                 [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
+                                     return session_.pictures.loadSlotPicture(slot, image, path);
+                                 });
         for (std::size_t i = 0; i < missing.size(); ++i) {
-            err << kProgram
-                << printable("warning: cannot load picture " + missing[i] + " named in " +
-                             *options_.project + ": " + reasons[i])
-                << '\n';
+            say(err, "warning: cannot load picture " + missing[i] + " named in " +
+                         *options_.project + ": " + reasons[i]);
         }
     }
     placePictures(chosen, data_, images_);
+}
+
+SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen) const {
+    // From the files: a project's relative paths from its folder, the command line's as given.
+    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_)),
+                          &session_.pictures};
+    for (const LoadedPicture& picture : chosen) {
+        pictures.paths[picture.slot] = picture.path;
+    }
+    return pictures;
+}
+
+Status RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err) {
+    // No GL context: the slots get their pictures and no textures.
+    restorePictures(
+        chosen, [](FaceSlot&, const SlotImage&) {}, err);
+    std::vector<std::string> notes;
+    std::string reason;
+    const std::string& output = *options_.output;
+    const bool written = writeModel(output, data_, exportPictures(chosen), &notes, &reason);
+    for (const std::string& note : notes) {
+        say(err, "warning: " + note);
+    }
+    return written ? Status() : Status::writeFailed(output + ": " + reason);
+}
+
+Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {
+    if (session_.renderer) {
+        session_.renderer->prepareRecord();
+    } else {
+        auto made = HeadlessRenderer::create(data_);
+        if (!made) {
+            return made.status;
+        }
+        session_.renderer = std::move(made.value);
+    }
+    HeadlessRenderer* renderer = session_.renderer.get();
+    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
+        renderer->buildSlotTexture(slot, image);
+    };
+    restorePictures(chosen, build, err);
     for (const LoadedPicture& picture : chosen) {
         build(data_.faceSlots[picture.slot], images_[picture.slot]);
         if (picture.slot == kFloorSlot) {
@@ -161,27 +206,32 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         }
     }
 
-    // The export's textures come from the files: a project's relative paths from its folder,
-    // the command line's as given.
-    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_))};
-    for (const LoadedPicture& picture : chosen) {
-        pictures.paths[picture.slot] = picture.path;
-    }
+    const SlotPictures pictures = exportPictures(chosen);
     std::vector<std::string> notes;
     RenderSettings settings;
     settings.samples = options_.samples;
     settings.transparent = options_.transparent;
     settings.pictures = &pictures;
     settings.notes = &notes;
+    const auto warnNotes = [&] {
+        for (const std::string& note : notes) {
+            say(err, "warning: " + note);
+        }
+    };
+    if (options_.turntable) {
+        std::string why;
+        const bool written =
+            writeTurntable(*renderer, data_, cameraFor(options_), options_, settings, &why);
+        warnNotes();
+        return written ? Status() : Status::writeFailed(why);
+    }
     RgbaPicture rendered;
     if (Status drawn = renderer->render(cameraFor(options_), options_.width, options_.height,
                                         rendered, settings);
         !drawn) {
         return drawn;
     }
-    for (const std::string& note : notes) {
-        err << kProgram << printable("warning: " + note) << '\n';
-    }
+    warnNotes();
     if (options_.pictureToStandardOutput()) {
         return writePictureToDescriptor(STDOUT_FILENO, rendered, options_.outputFormat,
                                         options_.quality)

@@ -7,11 +7,16 @@
 #include "base/status.h"
 #include "camera/camera.h"
 #include "cli/render_options.h"
+#include "export/export_textures.h"
+#include "export/headless_renderer.h"
+#include "image/picture_cache.h"
+#include "image/restore_images.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,20 +38,34 @@ Camera cameraFor(const RenderOptions& options);
 // Writes the options' box scales and face orientations into data.
 void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 
-// Decodes every picture the options name, in slot order. Stops at the first that fails, with
-// "cannot load picture PATH: " before the loader's reason. Needs no GL context.
-Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out);
+// Decodes every picture the options name, in slot order, through cache when one is given. Stops
+// at the first that fails, with "cannot load picture PATH: " before the loader's reason. Needs no
+// GL context.
+Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
+                          PictureCache* cache = nullptr);
 
 // Moves the pictures into their slots: picture, size and the path as given (a face's imagePath,
 // the floor's floorImagePath). Texture names, floorTextureId and floorTextureEnabled are left
 // to the caller.
 void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images);
 
+// What the jobs of one process share: the GL context, made for the first job that renders (and
+// bound to that job's record object, which every later job must use too), and the pictures
+// decoded so far.
+struct RenderSession {
+    explicit RenderSession(std::size_t cacheBytes = 0) : pictures(cacheBytes) {}
+    std::unique_ptr<HeadlessRenderer> renderer;
+    PictureCache pictures;
+};
+
 class RenderJob {
 public:
-    // data and images are the record to work on and its slot pictures; both outlive the job.
-    RenderJob(const RenderOptions& options, ProjectData& data, SlotImages& images)
-        : options_(options), data_(data), images_(images) {}
+    // data and images are the record to work on and its slot pictures; they and session outlive
+    // the job. Every message the job writes starts "cartonic-render: " and then prefix.
+    RenderJob(const RenderOptions& options, ProjectData& data, SlotImages& images,
+              RenderSession& session, std::string prefix = {})
+        : options_(options), data_(data), images_(images), session_(session),
+          prefix_(std::move(prefix)) {}
 
     // Does what the options ask. A failure is also said in one line on err; its kind makes the
     // exit status (main.cpp), and none of this job's is Usage. Warnings (pictures a project names
@@ -56,12 +75,24 @@ public:
     Status run(std::ostream& out, std::ostream& err);
 
 private:
+    // The project's pictures back in their slots, textures made with build, with a warning on err
+    // for each that cannot be loaded; then the command line's pictures in theirs.
+    void restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
+                         std::ostream& err);
+    // What the export draws or embeds its pictures from.
+    SlotPictures exportPictures(const std::vector<LoadedPicture>& chosen) const;
     Status render(std::vector<LoadedPicture>& chosen, std::ostream& err);
+    Status writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err);
     Status save() const;
+
+    // One line on err: the program, the prefix, what is said.
+    void say(std::ostream& err, const std::string& message) const;
 
     const RenderOptions& options_;
     ProjectData& data_;
     SlotImages& images_;
+    RenderSession& session_;
+    std::string prefix_;
 };
 
 } // namespace cartonic

@@ -1,5 +1,9 @@
 #include "cli/render_options.h"
 
+#include "export/frame_pattern.h"
+#include "export/model_writer.h"
+#include "export/turntable_frames.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -133,21 +137,30 @@ const std::vector<OptionGroup>& optionGroups() {
              {"-o", "--output", "FILE",
               "render the scene to FILE: JPEG for .jpg/.jpeg, PNG for .png;\n"
               "with FILE -, the picture goes to standard output (PNG unless\n"
-              "--format says otherwise) and nothing else is printed there",
+              "--format says otherwise) and nothing else is printed there;\n"
+              "with --turntable, an animation (see below). FILE.glb gets the box\n"
+              "as a 3D model (binary glTF) for web pages and AR viewers instead;\n"
+              "no camera or picture option applies",
               [](RenderOptions& o, const std::string& v) {
                   o.output = v;
                   return std::string();
               }},
-             {"", "--format", "png|jpeg",
+             {"", "--format", "png|jpeg|glb",
               "the picture's format, for a FILE named otherwise or for -; a FILE\n"
-              "named .png, .jpg or .jpeg must agree with it",
+              "named .png, .jpg, .jpeg or .glb must agree with it; glb, the 3D\n"
+              "model, is written to a FILE only",
               [](RenderOptions& o, const std::string& v) {
+                  // A later --format replaces an earlier one.
+                  o.format.reset();
+                  o.model = false;
                   if (v == "png") {
                       o.format = PictureFormat::Png;
                   } else if (v == "jpeg" || v == "jpg") {
                       o.format = PictureFormat::Jpeg;
+                  } else if (v == "glb") {
+                      o.model = true;
                   } else {
-                      return std::string("png or jpeg");
+                      return std::string("png, jpeg or glb");
                   }
                   return std::string();
               }},
@@ -161,11 +174,13 @@ const std::vector<OptionGroup>& optionGroups() {
               }},
              {"", "--quality", "N",
               "JPEG quality 1 to 100 (default 92, as the application's export);\n"
-              "PNG ignores it",
+              "PNG ignores it; a .webp turntable is lossy at it when given,\n"
+              "else lossless; a .mp4 takes ffmpeg's own",
               [](RenderOptions& o, const std::string& v) {
                   int n = 0;
                   if (parseInt(v, n) && n >= kMinJpegQuality && n <= kMaxJpegQuality) {
                       o.quality = n;
+                      o.qualityGiven = true;
                       return std::string();
                   }
                   return "a whole number from " + std::to_string(kMinJpegQuality) + " to " +
@@ -185,11 +200,45 @@ const std::vector<OptionGroup>& optionGroups() {
                   return std::string("1, 2, 4, 8 or 16");
               }},
              {"", "--transparent", "",
-              "a PNG picture whose background and floor are see-through; the box,\n"
-              "its reflection and its shadow keep their opacity",
+              "a PNG picture (or PNG frames, or a WebP) whose background and floor\n"
+              "are see-through; the box, its reflection and its shadow keep their\n"
+              "opacity",
               [](RenderOptions& o, const std::string&) {
                   o.transparent = true;
                   return std::string();
+              }},
+         }},
+        {"Turntable:",
+         {
+             {"", "--turntable", "N",
+              "render N frames, 1 to 3600, of one turn around the box: the eye\n"
+              "orbits as --yaw does, 360/N degrees a frame, from the camera the\n"
+              "options below give. -o names what is written: FILE.webp, an\n"
+              "animated WebP looping for ever; FILE.mp4, an H.264 video made by\n"
+              "the ffmpeg program, which must be on PATH (the width and height\n"
+              "must be even); or numbered pictures, as frame-%03d.png names\n"
+              "frame-000.png and on: the frame number 0 to N-1 as %d, %4d or\n"
+              "%04d, and %% for a %. Pictures are written as they are drawn;\n"
+              "the WebP and the video only once complete",
+              [](RenderOptions& o, const std::string& v) {
+                  int n = 0;
+                  if (parseInt(v, n) && n >= kMinTurntableFrames && n <= kMaxTurntableFrames) {
+                      o.turntable = n;
+                      return std::string();
+                  }
+                  return "a whole number from " + std::to_string(kMinTurntableFrames) + " to " +
+                         std::to_string(kMaxTurntableFrames);
+              }},
+             {"", "--fps", "F",
+              "frames a second of a .webp or .mp4 turntable, more than 0 and at\n"
+              "most 120 (default 24)",
+              [](RenderOptions& o, const std::string& v) {
+                  float f = 0.0f;
+                  if (parseFloat(v, f) && f > 0.0f && f <= kMaxAnimationFps) {
+                      o.fps = f;
+                      return std::string();
+                  }
+                  return "frames a second, more than 0 and at most " + number(kMaxAnimationFps);
               }},
          }},
         {"Project:",
@@ -278,6 +327,55 @@ const std::vector<OptionGroup>& optionGroups() {
                   return parseOptionalFloat(v, o.zoom);
               }},
          }},
+        {"Many pictures:",
+         {
+             {"", "--batch", "FILE",
+              "render the jobs of FILE (- for standard input), one a line, each a\n"
+              "JSON object whose keys are this text's long options without dashes:\n"
+              "{\"project\": \"a.ctn\", \"output\": \"a.jpg\", \"face\": {\"front\": "
+              "\"v2.png\"}};\n"
+              "a job that fails is reported with its line and the others go on",
+              [](RenderOptions& o, const std::string& v) {
+                  if (v.empty()) {
+                      return std::string("a file name, or - for standard input");
+                  }
+                  o.batch = v;
+                  return std::string();
+              }},
+             {"", "--shard", "K/N",
+              "render only the jobs on lines K, K + N, K + 2N, ... of the batch, so\n"
+              "that N processes or machines share it",
+              [](RenderOptions& o, const std::string& v) {
+                  const auto slash = v.find('/');
+                  int k = 0;
+                  int n = 0;
+                  if (slash != std::string::npos &&
+                      parseInt(std::string_view(v).substr(0, slash), k) &&
+                      parseInt(std::string_view(v).substr(slash + 1), n) && n >= 1 &&
+                      n <= kMaxShardCount && k >= 1 && k <= n) {
+                      o.shardIndex = k;
+                      o.shardCount = n;
+                      return std::string();
+                  }
+                  return "K/N with 1 <= K <= N <= " + std::to_string(kMaxShardCount);
+              }},
+             {"", "--cache-mb", "N",
+              "keep up to N megabytes of decoded pictures for the batch's later jobs\n"
+              "(default 512)",
+              [](RenderOptions& o, const std::string& v) {
+                  int n = 0;
+                  if (parseInt(v, n) && n >= 0 && n <= kMaxCacheMb) {
+                      o.cacheMb = n;
+                      return std::string();
+                  }
+                  return "a whole number from 0 to " + std::to_string(kMaxCacheMb);
+              }},
+             {"", "--quiet", "", "no progress and no line for each job done; errors are still said",
+              [](RenderOptions& o, const std::string&) {
+                  o.quiet = true;
+                  return std::string();
+              }},
+         }},
         {"Files and text:",
          {
              {"", "--save", "OUT.ctn",
@@ -303,6 +401,10 @@ const std::vector<OptionGroup>& optionGroups() {
     };
     return groups;
 }
+
+// The options of a batch as a whole; every other option is a job's.
+constexpr std::array<std::string_view, 4> kBatchOptions = {"--batch", "--shard", "--cache-mb",
+                                                           "--quiet"};
 
 const OptionSpec* findOption(std::string_view name) {
     for (const OptionGroup& group : optionGroups()) {
@@ -367,13 +469,23 @@ public:
                 option(arg);
             }
         }
-        if (result_.error.empty() && o().output) {
-            chooseOutputFormat();
+        if (result_.error.empty()) {
+            checkBatch();
         }
-        if (result_.error.empty() && o().transparent &&
-            (!o().output || o().outputFormat != PictureFormat::Png)) {
-            // A JPEG has no transparency to give.
-            result_.error = "--transparent needs a PNG picture (-o FILE.png, or --format png)";
+        if (result_.error.empty() && o().output) {
+            if (o().turntable) {
+                chooseAnimation();
+            } else {
+                chooseOutputFormat();
+            }
+        }
+        if (result_.error.empty()) {
+            checkTurntable();
+        }
+        if (result_.error.empty() && o().transparent && !transparencyFits()) {
+            // A JPEG, an H.264 video and a 3D model have no transparency to give.
+            result_.error = "--transparent needs a PNG picture (-o FILE.png, or --format png), "
+                            "PNG frames or a WebP";
         }
         return result_;
     }
@@ -381,9 +493,115 @@ public:
 private:
     RenderOptions& o() { return result_.options; }
 
+    static bool batchOption(std::string_view longName) {
+        return std::find(kBatchOptions.begin(), kBatchOptions.end(), longName) !=
+               kBatchOptions.end();
+    }
+
+    // A batch takes every job's settings from its manifest, and its own options need one.
+    void checkBatch() {
+        for (std::string_view name : seen_) {
+            if (o().batch && !batchOption(name) && name != "--help") {
+                result_.error =
+                    std::string(name) +
+                    " belongs in a job of the batch: give it as a key on the job's line";
+                return;
+            }
+            if (!o().batch && batchOption(name)) {
+                result_.error = std::string(name) + " needs --batch";
+                return;
+            }
+        }
+        if (o().batch && o().project) {
+            result_.error = "a batch names its projects on its lines: " + *o().project;
+        }
+    }
+
+    bool transparencyFits() {
+        if (!o().output || o().model) {
+            return false;
+        }
+        if (o().turntable && o().animationFormat != AnimationFormat::Frames) {
+            return o().animationFormat == AnimationFormat::WebP;
+        }
+        return o().outputFormat == PictureFormat::Png;
+    }
+
+    // What only a turntable takes, and what a turntable cannot do without.
+    void checkTurntable() {
+        if (o().turntable && !o().output) {
+            result_.error = "--turntable needs -o: a .webp, a .mp4 or frame names such as "
+                            "frame-%03d.png";
+        } else if (o().fps && !o().turntable) {
+            result_.error = "--fps is for a turntable: add --turntable N";
+        }
+    }
+
+    // An animation's format by -o's name: .webp, .mp4, or a frame pattern whose pictures are
+    // as -o and --format say.
+    void chooseAnimation() {
+        const std::string& output = *o().output;
+        if (o().pictureToStandardOutput()) {
+            result_.error = "--turntable cannot write to standard output: -o names a .webp, a "
+                            ".mp4 or frame names such as frame-%03d.png";
+            return;
+        }
+        if (const auto format = animationFormatForPath(output)) {
+            std::string why;
+            if (o().format) {
+                result_.error = "--format is for pictures, not -o " + output;
+            } else if (!animationSizeFits(*format, o().width, o().height, &why)) {
+                result_.error = "--size: " + why;
+            } else {
+                o().animationFormat = *format;
+            }
+            return;
+        }
+        std::string why;
+        if (!FramePattern::parse(output, &why)) {
+            result_.error = output.find('%') == std::string::npos
+                                ? "--turntable wants -o FILE.webp, FILE.mp4 or numbered frames "
+                                  "such as frame-%03d.png: " +
+                                      output
+                                : "-o " + output + ": " + why;
+            return;
+        }
+        o().animationFormat = AnimationFormat::Frames;
+        chooseOutputFormat();
+    }
+
     // --format where given, else what the file's name says; standard output has its own default.
     void chooseOutputFormat() {
         const std::string& output = *o().output;
+        if (!o().turntable &&
+            (animationFormatForPath(output) || FramePattern::parse(output).has_value())) {
+            // One picture under a name meant for many would be a surprise.
+            result_.error = "-o " + output + " is for a turntable: add --turntable N";
+            return;
+        }
+        if (o().model && o().turntable) {
+            result_.error = "--turntable renders pictures, not a 3D model";
+            return;
+        }
+        if (o().model && o().pictureToStandardOutput()) {
+            result_.error = "--format glb writes a 3D model to a file: -o FILE.glb";
+            return;
+        }
+        if (o().model && formatForPath(output)) {
+            result_.error = "--format glb does not match -o " + output;
+            return;
+        }
+        if (!o().pictureToStandardOutput() && isModelPath(output)) {
+            if (o().format) {
+                result_.error =
+                    "--format " + formatName(*o().format) + " does not match -o " + output;
+            }
+            o().model = true;
+            return;
+        }
+        if (o().model) {
+            return;
+        }
         if (o().pictureToStandardOutput()) {
             o().outputFormat = o().format.value_or(kStandardOutputFormat);
             if (o().print) {
@@ -399,7 +617,7 @@ private:
             o().outputFormat = named ? *named : *o().format;
         } else {
             result_.error =
-                "-o wants a file name ending in .jpg, .jpeg or .png, or --format: " + output;
+                "-o wants a file name ending in .jpg, .jpeg, .png or .glb, or --format: " + output;
         }
     }
 
@@ -440,6 +658,7 @@ private:
             result_.error = name + " needs a value";
             return;
         }
+        seen_.push_back(known->longName);
         const std::string wants = known->apply(o(), value);
         if (!wants.empty()) {
             result_.error = name + " wants " + wants + ": " + value;
@@ -449,6 +668,7 @@ private:
     const std::vector<std::string>& args_;
     std::size_t i_ = 0;
     ParseResult result_;
+    std::vector<std::string_view> seen_; // long names, in order
 };
 
 // The usage line of one option, and its help lines beside and below it.
@@ -498,6 +718,14 @@ int faceSlotForName(std::string_view name) {
     return -1;
 }
 
+std::optional<bool> optionTakesValue(std::string_view longName) {
+    const OptionSpec* option = longName.starts_with("--") ? findOption(longName) : nullptr;
+    if (!option) {
+        return std::nullopt;
+    }
+    return !option->argument.empty();
+}
+
 ParseResult parseRenderOptions(const std::vector<std::string>& args) {
     return Parser(args).run();
 }
@@ -533,13 +761,18 @@ Long options also take their value as --name=value. Files are only written once 
 an error leaves no partial picture or project behind.
 
 Exit status: 0 on success, 1 when a file cannot be read or written (project, picture, output),
-2 on a usage error.
+2 on a usage error. A batch exits 1 when any of its jobs failed, 2 when its manifest cannot be
+read or is not JSON Lines.
 
 Examples:
   cartonic-render product.ctn -o shot.jpg --size 1600x1200
   cartonic-render product.ctn --face front=v2/front.png -o shot-v2.png --yaw 0.4 --zoom 2
   ls *.ctn | xargs -P4 -I{} cartonic-render {} -o {}.jpg --size 2000x2000
+  cartonic-render --batch catalogue.jsonl --shard 2/4
   cartonic-render product.ctn -o - --format jpeg | ssh web 'cat > shots/product.jpg'
+  cartonic-render product.ctn -o box.glb
+  cartonic-render product.ctn --turntable 36 --fps 12 -o spin.webp --size 600x600
+  cartonic-render product.ctn --turntable 120 -o spin.mp4 --size 1280x720 --pitch -0.2
 )";
 }
 

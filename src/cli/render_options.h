@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/animation_writer.h"
 #include "export/picture_writer.h"
 #include "export/render_to_buffer.h"
 #include "model/project_data.h"
@@ -25,6 +26,10 @@ inline constexpr std::string_view kStandardOutput = "-";
 inline constexpr PictureFormat kStandardOutputFormat = PictureFormat::Png;
 // --samples' values: 1 is the aliased picture, the default the application export's smooth one.
 inline constexpr std::array<int, 5> kSampleChoices = {1, 2, 4, 8, 16};
+// --shard's count is at most this; --cache-mb's megabytes at most kMaxCacheMb.
+inline constexpr int kMaxShardCount = 1000000;
+inline constexpr int kMaxCacheMb = 1 << 20;
+inline constexpr int kDefaultCacheMb = 512;
 // A path field holds this many bytes of text before its terminator.
 inline constexpr std::size_t kMaxStoredPath = kPathSize - 1;
 
@@ -47,9 +52,12 @@ struct RenderOptions {
     std::optional<std::string> output;   // picture to render; kStandardOutput for standard output
     std::optional<PictureFormat> format; // as --format names it
     PictureFormat outputFormat = PictureFormat::Jpeg; // --format's, or as output's name says
+    // The box as a 3D model (binary glTF) instead of a picture: -o FILE.glb or --format glb.
+    bool model = false;
     int width = kDefaultRenderWidth;
     int height = kDefaultRenderHeight;
     int quality = kExportJpegQuality;
+    bool qualityGiven = false;    // makes a WebP turntable lossy
     int samples = kSmoothSamples; // one of kSampleChoices
     bool transparent = false;     // PNG output only
     // Camera changes from the start-up camera, applied in this order.
@@ -57,7 +65,19 @@ struct RenderOptions {
     std::optional<float> yaw;   // radians
     std::optional<float> pitch; // radians
     std::optional<float> zoom;  // world units towards the target
+    // Frames of a turn around the box (kMinTurntableFrames..kMaxTurntableFrames): output is then
+    // an animation of animationFormat, its frames (when numbered) of outputFormat.
+    std::optional<int> turntable;
+    AnimationFormat animationFormat = AnimationFormat::Frames;
+    std::optional<double> fps; // frames a second, (0, kMaxAnimationFps]; kDefaultAnimationFps
     bool help = false;
+    // A batch: jobs from a manifest (kStandardOutput for standard input), the share of them this
+    // process renders (shardIndex of shardCount, from 1), its picture cache and its chatter.
+    std::optional<std::string> batch;
+    int shardIndex = 1;
+    int shardCount = 1;
+    int cacheMb = kDefaultCacheMb;
+    bool quiet = false;
 
     bool pictureToStandardOutput() const { return output == kStandardOutput; }
 };
@@ -69,6 +89,9 @@ struct ParseResult {
 
 // Parses argv[1..]; never exits, prints or touches a file.
 ParseResult parseRenderOptions(const std::vector<std::string>& args);
+
+// Whether the long option name ("--size") takes a value; nullopt when there is no such option.
+std::optional<bool> optionTakesValue(std::string_view longName);
 
 // The slot of a face name ("Top" .. "Left", any case), or -1.
 int faceSlotForName(std::string_view name);

@@ -5,6 +5,7 @@
 
 #include "gl/gl_errors.h"
 #include "image/image_loader.h"
+#include "image/picture_cache.h"
 #include "image/restore_images.h"
 #include "render/scene_renderer.h"
 
@@ -206,7 +207,7 @@ PicturePaths storedPicturePaths(const ProjectData& data, const std::string& base
 }
 
 QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note) {
+                   TextureSize wanted, std::string* note, PictureCache* cache) {
     const QSize keptSize = kept.empty() ? QSize() : kept.image.size();
     const auto reducedFrom = [](const QImage& picture, TextureSize size) {
         size = {std::min(size.width, picture.width()), std::min(size.height, picture.height())};
@@ -227,6 +228,7 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
     }
     QImage picture;
     const Status loaded = path.empty() ? Status::notFound("no file is named")
+                          : cache      ? cache->loadWithin(path, wanted, picture)
                                        : loadPictureWithin(path, wanted, picture);
     if (loaded) {
         return picture;
@@ -268,6 +270,11 @@ TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera
 ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
                                const Camera& camera, int width, int height,
                                std::vector<std::string>* notes)
+    : ExportTextures(data, pictures, std::vector<Camera>{camera}, width, height, notes) {}
+
+ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
+                               const std::vector<Camera>& cameras, int width, int height,
+                               std::vector<std::string>* notes)
     : data_(data) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -282,7 +289,11 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
         // The file's own size, as the slot recorded it when the picture was loaded.
         const int fileWidth = slot.imageWidth > 0 ? slot.imageWidth : kept.width();
         const int fileHeight = slot.imageHeight > 0 ? slot.imageHeight : kept.height();
-        const TextureSize needed = neededTexels(data, k, camera, width, height);
+        TextureSize needed = {1, 1};
+        for (const Camera& camera : cameras) {
+            const TextureSize seen = neededTexels(data, k, camera, width, height);
+            needed = {std::max(needed.width, seen.width), std::max(needed.height, seen.height)};
+        }
         sizes[k] = {std::min({needed.width, fileWidth, static_cast<int>(largest)}),
                     std::min({needed.height, fileHeight, static_cast<int>(largest)})};
         total += textureBytes(sizes[k]);
@@ -306,8 +317,8 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
             continue;
         }
         std::string note;
-        const QImage picture =
-            slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k], &note);
+        const QImage picture = slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k],
+                                           &note, pictures.cache);
         if (!note.empty() && notes) {
             notes->push_back(note);
         }

@@ -27,17 +27,21 @@ using PicturePaths = std::array<std::string, kSlotCount>;
 // The record's stored picture paths, relative ones taken against baseDir as Open takes them.
 PicturePaths storedPicturePaths(const ProjectData& data, const std::string& baseDir);
 
-// What an export builds its textures from: the slots' kept pictures and their files.
+class PictureCache;
+
+// What an export builds its textures from: the slots' kept pictures and their files, decoded
+// through cache when one is given.
 struct SlotPictures {
     const SlotImages* kept = nullptr;
     PicturePaths paths;
+    PictureCache* cache = nullptr;
 };
 
 // The picture for a slot at wanted's size (no side larger than the file's): decoded from path when
 // the kept copy is smaller than wanted, else reduced from the kept copy. When the file cannot be
 // read, the kept copy serves at the size it has, and *note says so.
 QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note);
+                   TextureSize wanted, std::string* note, PictureCache* cache = nullptr);
 
 // Texels a slot's picture needs across its width and its height so that the picture shows every
 // pixel it can in a width x height picture of camera's view (the face, and its mirror image when
@@ -57,6 +61,11 @@ class ExportTextures {
 public:
     ExportTextures(ProjectData& data, const SlotPictures& pictures, const Camera& camera, int width,
                    int height, std::vector<std::string>* notes);
+    // For several pictures of width x height, one from each camera (a turntable's frames): each
+    // texture has the texels the camera that needs most of it needs.
+    ExportTextures(ProjectData& data, const SlotPictures& pictures,
+                   const std::vector<Camera>& cameras, int width, int height,
+                   std::vector<std::string>* notes);
     ~ExportTextures();
     ExportTextures(const ExportTextures&) = delete;
     ExportTextures& operator=(const ExportTextures&) = delete;

@@ -3,6 +3,8 @@
 #include "image/textures.h"
 #include "render/gl_state.h"
 
+#include <GL/gl.h>
+
 namespace cartonic {
 
 Result<std::unique_ptr<HeadlessRenderer>> HeadlessRenderer::create(ProjectData& data) {
@@ -13,12 +15,47 @@ Result<std::unique_ptr<HeadlessRenderer>> HeadlessRenderer::create(ProjectData& 
     }
     renderer->context_ = std::move(context.value);
     initGLState(data);
+    renderer->patternMipmaps_ = data.floorPatternMipmaps;
     return renderer;
+}
+
+HeadlessRenderer::~HeadlessRenderer() = default;
+
+void HeadlessRenderer::prepareRecord() {
+    context_->makeCurrent();
+    if (data_.floorPatternMipmaps != patternMipmaps_) {
+        const GLuint old = data_.floorPatternTextureId;
+        glDeleteTextures(1, &old);
+        buildFloorPattern(data_);
+        patternMipmaps_ = data_.floorPatternMipmaps;
+    }
+    applyRecordGLState(data_);
+}
+
+void HeadlessRenderer::makeCurrent() {
+    context_->makeCurrent();
 }
 
 void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     context_->makeCurrent();
+    const std::ptrdiff_t k = &slot - data_.faceSlots.data();
+    if (k < 0 || k >= static_cast<std::ptrdiff_t>(textureNames_.size())) {
+        cartonic::buildSlotTexture(slot, image);
+        return;
+    }
+    // A slot left without a picture by the last record had its name taken away, not deleted.
+    if (slot.textureId == 0) {
+        slot.textureId = textureNames_[k];
+    }
+    if (slot.textureId != 0 && slot.textureId == textureNames_[k] && !image.empty() &&
+        image.image.cacheKey() == uploaded_[k]) {
+        // What the upload would also have done: textured faces are lit.
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        return;
+    }
     cartonic::buildSlotTexture(slot, image);
+    textureNames_[k] = slot.textureId;
+    uploaded_[k] = image.empty() ? 0 : image.image.cacheKey();
 }
 
 Status HeadlessRenderer::render(const Camera& camera, int width, int height, RgbaPicture& out,

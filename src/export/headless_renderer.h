@@ -7,6 +7,7 @@
 #include "gl/headless_context.h"
 #include "model/slot_images.h"
 
+#include <array>
 #include <memory>
 
 namespace cartonic {
@@ -14,10 +15,22 @@ namespace cartonic {
 class HeadlessRenderer {
 public:
     // Makes a headless context current and sets up its GL state for data (light, floor pattern,
-    // face lists). Unavailable, with the reason, when no context can be had.
+    // face lists). data is the record every later call draws; it outlives the renderer.
+    // Unavailable, with the reason, when no context can be had.
     static Result<std::unique_ptr<HeadlessRenderer>> create(ProjectData& data);
+    ~HeadlessRenderer();
 
-    // Builds slot's texture from its picture in this renderer's context.
+    // Makes this renderer's context current, for drawing through other calls (TurntableFrames).
+    void makeCurrent();
+
+    // For a record that has replaced the one the context was set up for (in the same object, its
+    // runtime fields kept, as loadProject keeps them): loads its light and settings, and remakes
+    // the floor pattern when the record asks for other filtering.
+    void prepareRecord();
+
+    // Builds slot's texture from its picture in this renderer's context. A slot keeps its texture
+    // name from one record to the next, and a picture already in it (the same QImage data, as a
+    // PictureCache hands out) is not uploaded again.
     void buildSlotTexture(FaceSlot& slot, const SlotImage& image);
 
     // The frame as camera sees it, width x height, without the selection outline; fails as
@@ -29,6 +42,9 @@ private:
     explicit HeadlessRenderer(ProjectData& data) : data_(data) {}
     ProjectData& data_;
     std::unique_ptr<gl::HeadlessContext> context_;
+    std::int32_t patternMipmaps_ = 0;
+    std::array<unsigned, kSlotCount> textureNames_{};
+    std::array<qint64, kSlotCount> uploaded_{}; // QImage::cacheKey of each texture's picture
 };
 
 } // namespace cartonic

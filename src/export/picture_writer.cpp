@@ -156,4 +156,19 @@ Status writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureForma
     return {};
 }
 
+Status encodePictureBytes(const RgbaPicture& picture, PictureFormat format, int quality,
+                          std::vector<std::uint8_t>& out) {
+    if (!wholePicture(picture)) {
+        return Status::usage("nothing to write");
+    }
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (Status made = encodePicture(picture, format, quality, encoded); !made) {
+        return made;
+    }
+    const QByteArray& bytes = encoded.data();
+    out.assign(bytes.begin(), bytes.end());
+    return {};
+}
+
 } // namespace cartonic

@@ -2,8 +2,10 @@
 
 #include "base/status.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cartonic {
 
@@ -31,5 +33,10 @@ Status writePicture(const std::string& path, const RgbaPicture& picture, Picture
 // back). Fails as writePicture does.
 Status writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
                                 int quality = kExportJpegQuality);
+
+// Encodes the picture into out, replacing what it held, as writePicture would write it; fails as
+// writePicture does, before any write.
+Status encodePictureBytes(const RgbaPicture& picture, PictureFormat format, int quality,
+                          std::vector<std::uint8_t>& out);
 
 } // namespace cartonic

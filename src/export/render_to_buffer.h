@@ -33,8 +33,9 @@ struct RenderSettings {
     // picture holds, each as opaque as it covers what is behind it.
     bool transparent = false;
     // With pictures, the faces and the floor are drawn from textures built for this picture
-    // (ExportTextures); without, from the record's own. What could not be done as asked (a
-    // picture file gone) is said in *notes, one sentence each.
+    // (ExportTextures); without, from the record's own (which an ExportTextures alive for
+    // several pictures, as TurntableFrames keeps, stands in for). What could not be done as asked
+    // (a picture file gone) is said in *notes, one sentence each.
     const SlotPictures* pictures = nullptr;
     std::vector<std::string>* notes = nullptr;
 };

@@ -9,8 +9,10 @@ namespace {
 // Loads path into the slot; on failure the slot is left with no picture and texture 0. Without
 // a path, the slot is cleared and that is no failure.
 Status restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
-                   const TextureBuilder& build) {
-    Status loaded = path.empty() ? Status() : loadImage(slot, image, path);
+                   const TextureBuilder& build, const SlotPictureLoader& load) {
+    Status loaded = path.empty() ? Status()
+                    : load       ? load(slot, image, path)
+                                 : loadImage(slot, image, path);
     if (!path.empty() && loaded) {
         build(slot, image);
         return loaded;
@@ -34,7 +36,8 @@ std::string resolveAgainst(const std::string& baseDir, const std::string& path) 
 std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
                                               const std::string& baseDir,
                                               const TextureBuilder& build,
-                                              std::vector<std::string>* reasons) {
+                                              std::vector<std::string>* reasons,
+                                              const SlotPictureLoader& load) {
     std::vector<std::string> missing;
     if (reasons) {
         reasons->clear();
@@ -42,7 +45,7 @@ std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& ima
     const auto restore = [&](int k, std::string_view stored) {
         const std::string path(stored);
         const Status restored =
-            restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build);
+            restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build, load);
         if (!restored) {
             missing.push_back(path);
             if (reasons) {

@@ -34,4 +34,34 @@ inline constexpr std::array<FaceGeometry, kFaceCount> kUnitBox = {{
      {1, 0, 0}},
 }};
 
+// How a face's picture is laid on it, by Orientation: the texture coordinates (s, t) of a point of
+// the face become (ss s + st t + s0, ts s + tt t + t0). Flips and turns act about the middle of
+// the picture, (0.5, 0.5); turns are counter-clockwise in texture space. The view draws with it
+// as its texture matrix and the 3D model export bakes it into the coordinates it writes, so the
+// two show a face's picture the same way.
+struct TextureTransform {
+    float ss, st, s0;
+    float ts, tt, t0;
+
+    constexpr std::array<float, 2> apply(float s, float t) const {
+        return {ss * s + st * t + s0, ts * s + tt * t + t0};
+    }
+};
+
+inline constexpr std::array<TextureTransform, 6> kOrientationTransforms = {{
+    {1, 0, 0, 0, 1, 0},   // AsLoaded
+    {1, 0, 0, 0, -1, 1},  // MirrorT: t becomes 1 - t
+    {-1, 0, 1, 0, 1, 0},  // MirrorS: s becomes 1 - s
+    {0, -1, 1, 1, 0, 0},  // Turn90
+    {-1, 0, 1, 0, -1, 1}, // Turn180
+    {0, 1, 0, -1, 0, 1},  // Turn270
+}};
+
+// The transform of an orientation; values outside AsLoaded..Turn270 lay the picture as loaded.
+constexpr const TextureTransform& orientationTransform(std::int32_t orientation) {
+    return kOrientationTransforms[orientation >= AsLoaded && orientation <= Turn270
+                                      ? static_cast<std::size_t>(orientation)
+                                      : std::size_t{AsLoaded}];
+}
+
 } // namespace cartonic

@@ -1,5 +1,6 @@
 #include "render/box_drawing.h"
 
+#include "model/box_geometry.h"
 #include "render/lighting.h"
 
 #include <GL/gl.h>
@@ -8,32 +9,12 @@ namespace cartonic {
 
 namespace {
 
-// Flips and turns act about the middle of the picture, (0.5, 0.5) in texture coordinates.
-constexpr float kTextureCentre = 0.5f;
-constexpr float kQuarterTurnDegrees = 90.0f;
-
+// The orientation's transform (model/box_geometry.h) as a texture matrix, column by column.
 void orientTexture(std::int32_t orientation) {
-    switch (orientation) {
-    case MirrorT: // t becomes 1 - t
-        glTranslatef(0.0f, 1.0f, 0.0f);
-        glScalef(1.0f, -1.0f, 1.0f);
-        break;
-    case MirrorS: // s becomes 1 - s
-        glTranslatef(1.0f, 0.0f, 0.0f);
-        glScalef(-1.0f, 1.0f, 1.0f);
-        break;
-    case Turn90:
-    case Turn180:
-    case Turn270: {
-        const float quarters = static_cast<float>(orientation - Turn90 + 1);
-        glTranslatef(kTextureCentre, kTextureCentre, 0.0f);
-        glRotatef(quarters * kQuarterTurnDegrees, 0.0f, 0.0f, 1.0f);
-        glTranslatef(-kTextureCentre, -kTextureCentre, 0.0f);
-        break;
-    }
-    default:
-        break;
-    }
+    const TextureTransform& m = orientationTransform(orientation);
+    const std::array<GLfloat, 16> matrix = {m.ss, m.ts, 0, 0, m.st, m.tt, 0, 0,
+                                            0,    0,    1, 0, m.s0, m.t0, 0, 1};
+    glLoadMatrixf(matrix.data());
 }
 
 } // namespace
@@ -45,7 +26,6 @@ void drawFace(const FaceSlot& slot) {
     if (slot.textureId != 0 && slot.showTexture != 0) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, slot.textureId);
-        glLoadIdentity();
         orientTexture(slot.orientation);
     } else {
         glDisable(GL_TEXTURE_2D);

@@ -19,9 +19,20 @@ void initGLState(ProjectData& data) {
     gl::clearPendingErrors();
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_LIGHT0);
-    applyLight(data);
     buildFloorPattern(data);
     buildFaceLists(data);
+    applyRecordGLState(data);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glLineWidth(kOutlineLineWidth);
+    applyBaseMaterial();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, kUnpackAlignment);
+    glEnable(GL_TEXTURE_2D);
+    glPolygonOffset(kShadowPolygonOffsetFactor, kShadowPolygonOffsetUnits);
+}
+
+void applyRecordGLState(ProjectData& data) {
+    applyLight(data);
     if (data.lightingEnabled != 0) {
         glEnable(GL_LIGHTING);
     } else {
@@ -29,15 +40,8 @@ void initGLState(ProjectData& data) {
     }
     glClearColor(data.backgroundColor[0], data.backgroundColor[1], data.backgroundColor[2],
                  data.backgroundColor[3]);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glLineWidth(kOutlineLineWidth);
-    applyBaseMaterial();
-    glPixelStorei(GL_UNPACK_ALIGNMENT, kUnpackAlignment);
     // Pictures built later switch this to modulate; until then textures show their own colours.
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    glEnable(GL_TEXTURE_2D);
-    glPolygonOffset(kShadowPolygonOffsetFactor, kShadowPolygonOffsetUnits);
 }
 
 } // namespace cartonic

@@ -20,4 +20,8 @@ inline constexpr float kShadowPolygonOffsetUnits = -1.0f;
 // polygon offset. Run once per context, with it current and after setDimensions.
 void initGLState(ProjectData& data);
 
+// The part of initGLState that follows the record's settings (light, lighting, clear colour, and
+// the texture environment pictures change): for a context that goes on to draw another record.
+void applyRecordGLState(ProjectData& data);
+
 } // namespace cartonic

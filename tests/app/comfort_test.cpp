@@ -438,6 +438,12 @@ private slots:
         script_.exportSize = ExportSize{300, 200, {}, false, true};
         frame_->dispatch(SaveAsImage);
         QVERIFY(script_.errors.size() == 1);
+        // And the last turntable's choices and folder.
+        QDir(q(dir_.path())).mkdir("spins");
+        script_.files = {q(dir_.file("spins/a.webp"))};
+        script_.turntable = TurntableChoice{32, 24, 3, 10.5};
+        frame_->dispatch(SaveAsTurntable);
+        QVERIFY(script_.errors.size() == 1);
         frame_->dispatch(ViewSmoothEdges);
         QVERIFY(frame_->close());
 
@@ -453,6 +459,13 @@ private slots:
         // The export's drawing choices and the view's smooth edges.
         QVERIFY(!script_.proposedSize.smoothEdges);
         QVERIFY(script_.proposedSize.transparent);
+        script_.turntable.reset();
+        frame_->dispatch(SaveAsTurntable);
+        QCOMPARE(QSize(script_.proposedTurntable.width, script_.proposedTurntable.height),
+                 QSize(32, 24));
+        QCOMPARE(script_.proposedTurntable.frames, 3);
+        QCOMPARE(script_.proposedTurntable.fps, 10.5);
+        QCOMPARE(script_.lastFolder, q(dir_.file("spins")));
         QVERIFY(!frame_->view().smoothEdges());
         QVERIFY(!frame_->action(ViewSmoothEdges)->isChecked());
     }

@@ -27,6 +27,9 @@ struct ScriptedPrompts {
     QString lastFolder; // where the last file dialog was to start
     ExportSize proposedSize;
     std::optional<ExportSize> exportSize; // the proposal when unset
+    TurntableChoice proposedTurntable;
+    std::optional<TurntableChoice> turntable; // the proposal when unset
+    bool cancelTurntable = false;             // cancel the turntable dialog
 
     UserPrompts prompts() {
         UserPrompts p;
@@ -62,6 +65,13 @@ struct ScriptedPrompts {
         p.askExportSize = [this](QWidget*, ExportSize s) -> std::optional<ExportSize> {
             proposedSize = s;
             return exportSize ? *exportSize : s;
+        };
+        p.askTurntable = [this](QWidget*, TurntableChoice c) -> std::optional<TurntableChoice> {
+            proposedTurntable = c;
+            if (cancelTurntable) {
+                return std::nullopt;
+            }
+            return turntable ? *turntable : c;
         };
         return p;
     }

@@ -14,20 +14,24 @@
 #include "frame_test_support.h"
 #include "model/project_file.h"
 #include "panels/face_settings_panel.h"
+#include "support/animation_files.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
 
@@ -379,6 +383,27 @@ private slots:
         QVERIFY(colours.size() > 1);
     }
 
+    void exportModelWritesAGlbAfterTheTurntableAndSaysSo() {
+        QMenu* file = menuTitled(frame_->menuBar(), "&File");
+        const QList<QAction*> items = file->actions();
+        QCOMPARE(items.indexOf(frame_->action(ExportModel)),
+                 items.indexOf(frame_->action(SaveAsTurntable)) + 1);
+
+        test::TempDir dir;
+        script_.files = {q(dir.file("box.glb"))};
+        frame_->dispatch(ExportModel);
+        QVERIFY(script_.errors.isEmpty());
+        QCOMPARE(script_.questionsAsked.last(), QString("save:") + kModelFilter);
+        const auto bytes = test::readBytes(dir.file("box.glb"));
+        QVERIFY(QByteArray(bytes.data(), qsizetype(bytes.size())).startsWith("glTF"));
+        QCOMPARE(frame_->statusBar()->currentMessage(), QString("Saved the 3D model box.glb."));
+
+        script_.files = {q(dir.file("no-such-folder/box.glb"))};
+        frame_->dispatch(ExportModel);
+        QCOMPARE(script_.errors.size(), 1);
+        QVERIFY(script_.errors[0].startsWith("Cannot save the 3D model"));
+    }
+
     // Also run on a screen scaled by 2.
     void exportProposesTheViewsDevicePixels() {
         test::TempDir dir;
@@ -389,6 +414,59 @@ private slots:
                            qRound(frame_->view().height() * ratio));
         QCOMPARE(QSize(script_.proposedSize.width, script_.proposedSize.height), device);
         QCOMPARE(QImage(q(dir.file("shot.jpg"))).size(), device);
+    }
+
+    void turntableIsWrittenWholeAndACancelledOneLeavesNoFile() {
+        // Right after Save As Image in the File menu.
+        const QList<QAction*> file = menuTitled(frame_->menuBar(), "&File")->actions();
+        QCOMPARE(file.indexOf(frame_->action(SaveAsTurntable)),
+                 file.indexOf(frame_->action(SaveAsImage)) + 1);
+
+        test::TempDir dir;
+        script_.turntable = TurntableChoice{32, 24, 4, 12.0};
+        script_.files = {q(dir.file("spin.webp"))};
+        frame_->dispatch(SaveAsTurntable);
+        QVERIFY2(script_.errors.isEmpty(), qPrintable(script_.errors.join('\n')));
+        const qreal ratio = frame_->view().devicePixelRatioF();
+        QCOMPARE(
+            QSize(script_.proposedTurntable.width, script_.proposedTurntable.height),
+            QSize(qRound(frame_->view().width() * ratio), qRound(frame_->view().height() * ratio)));
+        QCOMPARE(script_.proposedTurntable.frames, kDefaultTurntableFrames);
+        QCOMPARE(script_.proposedTurntable.fps, kDefaultAnimationFps);
+        QVERIFY(
+            script_.questionsAsked.last().endsWith(QString("%1;;%2").arg(kWebPFilter, kMp4Filter)));
+        const test::DecodedAnimation webp = test::decodeWebPAnimation(dir.file("spin.webp"));
+        QVERIFY(webp.ok);
+        QCOMPARE(QSize(webp.width, webp.height), QSize(32, 24));
+        QCOMPARE(webp.timestamps, (std::vector<int>{83, 167, 250, 333}));
+        QVERIFY(webp.rgba[0] != webp.rgba[2]);
+        QVERIFY(frame_->statusBar()->currentMessage().startsWith("Saved a turntable of 4 frames"));
+
+        // Cancel as soon as the progress dialog shows: nothing is left, not even a temporary.
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, this, [this] {
+            if (auto* progress = frame_->findChild<QProgressDialog*>("TurntableProgress");
+                progress && progress->isVisible()) {
+                progress->cancel();
+            }
+        });
+        canceller.start(1);
+        script_.turntable = TurntableChoice{32, 24, kMaxTurntableFrames, 24.0};
+        script_.files = {q(dir.file("cancelled.webp"))};
+        frame_->dispatch(SaveAsTurntable);
+        canceller.stop();
+        QVERIFY(script_.errors.isEmpty());
+        QCOMPARE(frame_->statusBar()->currentMessage(),
+                 QString("The turntable was cancelled; no file was written."));
+        QCOMPARE(
+            QDir(q(dir.path())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"spin.webp"});
+
+        // Cancelling the dialog asks for no file.
+        script_.cancelTurntable = true;
+        const int dialogs = script_.fileDialogs;
+        frame_->dispatch(SaveAsTurntable);
+        QCOMPARE(script_.fileDialogs, dialogs);
     }
 
     void exportIsOfTheWholeViewStretchedAsTheNameOrFilterSays() {

@@ -3,7 +3,9 @@
 
 #include "camera/camera.h"
 #include "cli/render_options.h"
+#include "export/ffmpeg_video_writer.h"
 #include "model/project_file.h"
+#include "support/animation_files.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -585,7 +587,9 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
         {{"-o", dir.file("plain-file/shot.jpg")}, 1, dir.file("plain-file/shot.jpg") + ": "},
         {{"--save", dir.file("no/such/dir/p.ctn")}, 1, dir.file("no/such/dir/p.ctn") + ": "},
         {{"--size", "0x5", "-o", out}, 2, "--size wants"},
-        {{"-o", dir.file("shot.gif")}, 2, "-o wants a file name ending in .jpg, .jpeg or .png"},
+        {{"-o", dir.file("shot.gif")},
+         2,
+         "-o wants a file name ending in .jpg, .jpeg, .png or .glb"},
         {{"--face", "side=" + red}, 2, "--face wants NAME=IMAGE"},
         {{"--fov", "90"}, 2, "--fov wants degrees from 20 to 75"},
         {{"--orientation", "front=9"}, 2, "--orientation wants"},
@@ -619,6 +623,91 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
     EXPECT_NE(help.out.find("--orientation NAME=N"), std::string::npos);
+}
+
+TEST(RenderCli, TurntablesWriteEveryFrameInOneRun) {
+    TempDir dir;
+    const std::string red = solidPicture(dir, "red.png", qRgb(255, 0, 0));
+    const std::vector<std::string> view = {"--face", "front=" + red, "--size",  "32x24",
+                                           "--yaw",  "0.3",          "--pitch", "0.1"};
+    const auto render = [&](std::vector<std::string> args) {
+        args.insert(args.end(), view.begin(), view.end());
+        return runProcess(kBin, args);
+    };
+    const std::set<std::string> inputs = filesIn(dir.path());
+
+    // Numbered frames: the first is the picture the same options give alone, and halfway round
+    // the box shows another side.
+    ProcessResult r = render({"--turntable", "4", "-o", dir.file("f-%02d.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    r = render({"-o", dir.file("alone.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<QImage> frames;
+    for (const char* name : {"f-00.png", "f-01.png", "f-02.png", "f-03.png"}) {
+        QImageReader reader(QString::fromStdString(dir.file(name)));
+        reader.setDecideFormatFromContent(true);
+        EXPECT_EQ(reader.format(), "png") << name;
+        frames.push_back(reader.read());
+        EXPECT_EQ(frames.back().size(), QSize(32, 24)) << name;
+    }
+    EXPECT_EQ(frames[0], readPicture(dir.file("alone.png")));
+    EXPECT_NE(frames[2], frames[0]);
+
+    // An animated WebP at the rate asked for, looping for ever.
+    r = render({"--turntable", "4", "--fps", "12", "-o", dir.file("spin.webp")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const test::DecodedAnimation webp = test::decodeWebPAnimation(dir.file("spin.webp"));
+    ASSERT_TRUE(webp.ok);
+    EXPECT_EQ(QSize(webp.width, webp.height), QSize(32, 24));
+    EXPECT_EQ(webp.loopCount, 0);
+    EXPECT_EQ(webp.timestamps, (std::vector<int>{83, 167, 250, 333}));
+    ASSERT_EQ(webp.rgba.size(), 4u);
+    // Lossless: the first frame is the picture's pixels.
+    const QImage first(webp.rgba[0].data(), 32, 24, 32 * 4, QImage::Format_RGBA8888);
+    EXPECT_EQ(first.convertToFormat(QImage::Format_RGB32),
+              frames[0].convertToFormat(QImage::Format_RGB32));
+
+    std::set<std::string> expected = inputs;
+    expected.insert({"f-00.png", "f-01.png", "f-02.png", "f-03.png", "alone.png", "spin.webp"});
+    const auto ffprobe = findProgram("ffprobe");
+    if (findProgram(kFfmpegProgram) && ffprobe) {
+        r = render({"--turntable", "4", "-o", dir.file("spin.mp4")});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(test::firstBoxType(dir.file("spin.mp4")), "ftyp");
+        const test::VideoFacts video = test::probeVideo(*ffprobe, dir.file("spin.mp4"));
+        EXPECT_EQ(video.codec, "h264");
+        EXPECT_EQ(QSize(video.width, video.height), QSize(32, 24));
+        EXPECT_EQ(video.frames, 4);
+        expected.insert("spin.mp4");
+    }
+    EXPECT_EQ(filesIn(dir.path()), expected); // and no temporary left over
+}
+
+TEST(RenderCli, TurntableFailuresAreOneLineAndLeaveNoFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("folder.webp"));
+    const std::set<std::string> inputs = filesIn(dir.path());
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(dir.path())); // no ffmpeg there
+    const ProcessResult noFfmpeg =
+        runProcess(kBin, {"--turntable", "2", "-o", dir.file("spin.mp4"), "--size", "32x24"});
+    qputenv("PATH", path);
+    EXPECT_EQ(noFfmpeg.status, 1);
+    EXPECT_EQ(noFfmpeg.err, "cartonic-render: " + dir.file("spin.mp4") +
+                                ": ffmpeg is not on PATH: MP4 videos are made with it; install "
+                                "it, or write a .webp animation\n");
+
+    const ProcessResult folder =
+        runProcess(kBin, {"--turntable", "2", "-o", dir.file("folder.webp"), "--size", "32x24"});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err.rfind("cartonic-render: " + dir.file("folder.webp") + ": ", 0), 0u)
+        << folder.err;
+    EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 1) << folder.err;
+
+    const ProcessResult usage = runProcess(kBin, {"--turntable", "2", "-o", dir.file("a.png")});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_EQ(filesIn(dir.path()), inputs);
 }
 
 TEST(RenderCli, ParallelRunsShareNothing) {

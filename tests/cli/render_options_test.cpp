@@ -89,6 +89,22 @@ TEST(RenderOptions, FormatIsTheOptionsOrTheNamesAndPngOnStandardOutput) {
     EXPECT_FALSE(parseRenderOptions({"-o", "./-"}).options.pictureToStandardOutput());
 }
 
+TEST(RenderOptions, AGlbNameOrFormatAsksForTheModel) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-o", "box.glb"},
+             {"-o", "box.GLB", "--format", "glb"},
+             {"-o", "box.3d", "--format", "glb"},
+             {"--format", "png", "--format", "glb", "-o", "box"},
+         }) {
+        const ParseResult r = parseRenderOptions(args);
+        EXPECT_EQ(r.error, "") << ::testing::PrintToString(args);
+        EXPECT_TRUE(r.options.model) << ::testing::PrintToString(args);
+    }
+    EXPECT_FALSE(
+        parseRenderOptions({"--format", "glb", "--format", "png", "-o", "a"}).options.model);
+    EXPECT_FALSE(parseRenderOptions({"-o", "box.glb.png"}).options.model);
+}
+
 TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
     const std::string longPath(kMaxStoredPath + 1, 'p');
     struct Case {
@@ -111,7 +127,11 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"-o", "shot.gif"}, "-o"},
              {{"-o", "shot"}, "-o"},
              {{"-o", "dir.png/shot"}, "-o"},
-             {{"-o", "shot", "--format", "gif"}, "--format wants png or jpeg"},
+             {{"-o", "shot", "--format", "gif"}, "--format wants png, jpeg or glb"},
+             {{"-o", "box.glb", "--format", "png"}, "--format png does not match -o box.glb"},
+             {{"-o", "box.png", "--format", "glb"}, "--format glb does not match -o box.png"},
+             {{"-o", "-", "--format", "glb"}, "--format glb writes a 3D model to a file"},
+             {{"--transparent", "-o", "box.glb"}, "--transparent needs a PNG picture"},
              {{"-o", "shot.jpg", "--format", "png"}, "--format png does not match -o shot.jpg"},
              {{"--print", "-o", "-"}, "--print and -o - both write to standard output"},
              {{"--quality", "0"}, "--quality"},
@@ -145,6 +165,15 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--sizee", "3x3"}, "unknown option --sizee; did you mean --size?"},
              {{"--Quality=9"}, "did you mean --quality?"},
              {{"a.ctn", "b.ctn"}, "more than one project"},
+             {{"--shard", "1/2"}, "--shard needs --batch"},
+             {{"--quiet"}, "--quiet needs --batch"},
+             {{"--batch", "j", "--size", "3x3"}, "--size belongs in a job of the batch"},
+             {{"--batch", "j", "a.ctn"}, "a batch names its projects on its lines"},
+             {{"--batch", ""}, "--batch wants"},
+             {{"--batch", "j", "--shard", "3/2"}, "--shard wants K/N"},
+             {{"--batch", "j", "--shard", "0/2"}, "--shard wants"},
+             {{"--batch", "j", "--shard", "1"}, "--shard wants"},
+             {{"--batch", "j", "--cache-mb", "-1"}, "--cache-mb wants"},
          }) {
         const std::string error = parseRenderOptions(c.args).error;
         EXPECT_NE(error.find(c.mentions), std::string::npos)
@@ -152,13 +181,106 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
     }
 }
 
+TEST(RenderOptions, TurntablesTakeTheirFormatFromTheName) {
+    struct Case {
+        std::vector<std::string> args;
+        AnimationFormat animation;
+        PictureFormat frames;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--turntable", "36", "-o", "spin.webp"}, AnimationFormat::WebP, PictureFormat::Jpeg},
+             {{"--turntable=1", "-o", "SPIN.MP4"}, AnimationFormat::Mp4, PictureFormat::Jpeg},
+             {{"--turntable", "3600", "-o", "f-%03d.png"},
+              AnimationFormat::Frames,
+              PictureFormat::Png},
+             {{"--turntable", "2", "-o", "%d%%.JPG"}, AnimationFormat::Frames, PictureFormat::Jpeg},
+             {{"--turntable", "2", "-o", "f%4d", "--format", "png", "--transparent"},
+              AnimationFormat::Frames,
+              PictureFormat::Png},
+             {{"--turntable", "2", "-o", "t.webp", "--transparent"},
+              AnimationFormat::WebP,
+              PictureFormat::Jpeg},
+         }) {
+        const ParseResult r = parseRenderOptions(c.args);
+        const std::string label = ::testing::PrintToString(c.args);
+        ASSERT_EQ(r.error, "") << label;
+        EXPECT_EQ(r.options.animationFormat, c.animation) << label;
+        EXPECT_EQ(r.options.outputFormat, c.frames) << label;
+    }
+    const RenderOptions o = parseRenderOptions({"--turntable", "12", "--fps", "29.97", "-o",
+                                                "a.webp", "--quality", "80"})
+                                .options;
+    EXPECT_EQ(o.turntable, 12);
+    EXPECT_FLOAT_EQ(static_cast<float>(*o.fps), 29.97f);
+    EXPECT_TRUE(o.qualityGiven);
+    EXPECT_EQ(o.quality, 80);
+    const RenderOptions defaults = parseRenderOptions({"-o", "a.png"}).options;
+    EXPECT_FALSE(defaults.turntable || defaults.fps || defaults.qualityGiven);
+}
+
+TEST(RenderOptions, TurntableUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message; // the whole message, or its start when it ends in "..."
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--turntable", "0", "-o", "a.webp"},
+              "--turntable wants a whole number from 1 to 3600: 0"},
+             {{"--turntable", "3601", "-o", "a.webp"}, "--turntable wants a whole number..."},
+             {{"--turntable", "2.5", "-o", "a.webp"}, "--turntable wants a whole number..."},
+             {{"--turntable", "4"}, "--turntable needs -o..."},
+             {{"--turntable", "4", "-o", "-"}, "--turntable cannot write to standard output..."},
+             {{"--turntable", "4", "-o", "-", "--format", "png"},
+              "--turntable cannot write to standard output..."},
+             {{"-o", "spin.webp"}, "-o spin.webp is for a turntable: add --turntable N"},
+             {{"-o", "spin.mp4"}, "-o spin.mp4 is for a turntable: add --turntable N"},
+             {{"-o", "f%03d.png"}, "-o f%03d.png is for a turntable: add --turntable N"},
+             {{"--turntable", "4", "-o", "one.png"}, "--turntable wants -o FILE.webp..."},
+             {{"--turntable", "4", "-o", "f%s.png"}, "-o f%s.png: a frame number is..."},
+             {{"--turntable", "4", "-o", "f%d-%d.png"},
+              "-o f%d-%d.png: a frame name holds one frame number, not two"},
+             {{"--turntable", "4", "-o", "f%-3d.png"}, "-o f%-3d.png: a frame number is..."},
+             {{"--turntable", "4", "-o", "f%%.png"},
+              "-o f%%.png: a frame name holds the frame number as %d, %4d or %04d"},
+             {{"--turntable", "4", "-o", "f%d"}, "-o wants a file name ending in .jpg..."},
+             {{"--turntable", "4", "-o", "f%d.jpg", "--format", "png"},
+              "--format png does not match -o f%d.jpg"},
+             {{"--turntable", "4", "-o", "a.webp", "--format", "png"},
+              "--format is for pictures, not -o a.webp"},
+             {{"--turntable", "4", "-o", "a.mp4", "--size", "33x24"},
+              "--size: an MP4 video needs an even width and height, not 33x24"},
+             {{"--turntable", "4", "-o", "a.mp4", "--transparent"}, "--transparent needs..."},
+             {{"--turntable", "4", "-o", "f%d.jpg", "--transparent"}, "--transparent needs..."},
+             {{"--fps", "24", "-o", "a.png"}, "--fps is for a turntable: add --turntable N"},
+             {{"--turntable", "4", "-o", "a.webp", "--fps", "0"},
+              "--fps wants frames a second, more than 0 and at most 120: 0"},
+             {{"--turntable", "4", "-o", "a.webp", "--fps", "-1"}, "--fps wants..."},
+             {{"--turntable", "4", "-o", "a.webp", "--fps", "120.5"}, "--fps wants..."},
+             {{"--turntable", "4", "-o", "a.webp", "--fps", "nan"}, "--fps wants..."},
+         }) {
+        const std::string error = parseRenderOptions(c.args).error;
+        const std::string label = ::testing::PrintToString(c.args) + " gave: " + error;
+        if (c.message.ends_with("...")) {
+            EXPECT_EQ(error.rfind(c.message.substr(0, c.message.size() - 3), 0), 0u) << label;
+        } else {
+            EXPECT_EQ(error, c.message) << label;
+        }
+    }
+    // 120 frames a second and a frame at most are fine; so is an odd WebP.
+    EXPECT_EQ(parseRenderOptions({"--turntable", "1", "-o", "a.webp", "--fps", "120"}).error, "");
+    EXPECT_EQ(parseRenderOptions({"--turntable", "2", "-o", "a.webp", "--size", "33x25"}).error,
+              "");
+}
+
 TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
     const std::string usage = renderUsage();
     for (const char* option :
-         {"-o, --output", "--format png|jpeg", "--size WxH", "--quality N", "--face NAME=IMAGE",
-          "--floor IMAGE", "--box W,D,H", "--orientation NAME=N", "--fov DEG", "--yaw RAD",
-          "--pitch RAD", "--zoom UNITS", "--save OUT.ctn", "--print", "-h, --help", "--samples N",
-          "--transparent"}) {
+         {"-o, --output",      "--format png|jpeg", "--size WxH",  "--quality N",
+          "--face NAME=IMAGE", "--floor IMAGE",     "--box W,D,H", "--orientation NAME=N",
+          "--fov DEG",         "--yaw RAD",         "--pitch RAD", "--zoom UNITS",
+          "--save OUT.ctn",    "--print",           "-h, --help",  "--samples N",
+          "--transparent",     "--batch FILE",      "--shard K/N", "--cache-mb N",
+          "--quiet",           "--turntable N",     "--fps F"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     for (const std::string& fact :
@@ -166,7 +288,8 @@ TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
           "default " + std::to_string(kDefaultRenderWidth) + "x" +
               std::to_string(kDefaultRenderHeight),
           "1 to " + std::to_string(kMaxRenderSide), std::string("20 to 75 degrees"),
-          "(default " + std::to_string(kSmoothSamples) + ", as the application's export)"}) {
+          "(default " + std::to_string(kSmoothSamples) + ", as the application's export)",
+          std::string("1 to 3600"), std::string("(default 24)")}) {
         EXPECT_NE(usage.find(fact), std::string::npos) << fact;
     }
 }

@@ -1,0 +1,27 @@
+// Start-up of the command-line renderer: cartonic-render drawing the sample project at 64 x 64
+// against a minimal EGL program drawing the same kind of frame and reading it back
+// (bench_render_minimal_egl), each timed from spawning the process to its end, in pairs (see
+// timePairs). Needs no display.
+
+#include "bench_support.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_RenderStartVsMinimalEgl(benchmark::State& state) {
+    const std::string output = cartonic::bench::inputPath("start.png");
+    cartonic::bench::timePairs(
+        state,
+        [&output] {
+            return cartonic::bench::runTimed({CARTONIC_RENDER_PROGRAM, CARTONIC_SAMPLE_PROJECT,
+                                              "-o", output, "--size", "64x64"});
+        },
+        [] { return cartonic::bench::runTimed({MINIMAL_RENDER_PROGRAM}); });
+}
+
+} // namespace
+
+BENCHMARK(BM_RenderStartVsMinimalEgl)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+BENCHMARK_MAIN();

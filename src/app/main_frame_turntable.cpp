@@ -1,0 +1,166 @@
+// File > Save As Turntable: a WebP animation or an MP4 video of the box turning, drawn frame by
+// frame in the view's context.
+
+#include "app/export_settings_dialog.h"
+#include "app/main_frame.h"
+#include "app/ogl_view.h"
+#include "export/turntable_frames.h"
+#include "model/project_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace cartonic {
+
+namespace {
+
+constexpr const char* kTurntableSizeKey = "turntable/size";
+constexpr const char* kTurntableFramesKey = "turntable/frames";
+constexpr const char* kTurntableFpsKey = "turntable/fps";
+constexpr const char* kTurntableFolderKey = "turntable/folder";
+
+// An H.264 video's frames have even sides; the least even side.
+constexpr int kLeastEvenSide = 2;
+
+// A path as the file system takes it: the bytes the toolkit would open.
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+int evenDown(int side) {
+    return std::max(kLeastEvenSide, side - side % 2);
+}
+
+} // namespace
+
+void MainFrame::saveAsTurntable() {
+    // The last turntable's choices where remembered; else the view's size and the defaults.
+    const QSize viewSize = viewPixelSize();
+    TurntableChoice proposed{viewSize.width(), viewSize.height()};
+    QString folder;
+    if (settings_) {
+        const QSize last = settings_->value(kTurntableSizeKey).toSize();
+        if (last.width() >= 1 && last.width() <= kMaxExportSide && last.height() >= 1 &&
+            last.height() <= kMaxExportSide) {
+            proposed.width = last.width();
+            proposed.height = last.height();
+        }
+        const int frames = settings_->value(kTurntableFramesKey, proposed.frames).toInt();
+        if (frames >= kMinTurntableFrames && frames <= kMaxTurntableFrames) {
+            proposed.frames = frames;
+        }
+        const double fps = settings_->value(kTurntableFpsKey, proposed.fps).toDouble();
+        if (fps > 0.0 && fps <= kMaxAnimationFps) {
+            proposed.fps = fps;
+        }
+        folder = settings_->value(kTurntableFolderKey).toString();
+    }
+    const std::optional<TurntableChoice> choice = prompts_.askTurntable(this, proposed);
+    if (!choice) {
+        return;
+    }
+    QString chosenFilter;
+    const QString path = prompts_.chooseFile(
+        this, {true, QString(kWebPFilter) + ";;" + kMp4Filter, kWebPSuffix, folder, &chosenFilter});
+    if (path.isEmpty()) {
+        return;
+    }
+    // The name's extension when it names a format, else the filter chosen.
+    AnimationSettings animation;
+    animation.format =
+        animationFormatForPath(localPath(path))
+            .value_or(chosenFilter == kMp4Filter ? AnimationFormat::Mp4 : AnimationFormat::WebP);
+    animation.fps = choice->fps;
+    animation.width = choice->width;
+    animation.height = choice->height;
+    if (animation.format == AnimationFormat::Mp4) {
+        animation.width = evenDown(animation.width);
+        animation.height = evenDown(animation.height);
+    }
+    const auto failed = [&](const std::string& why) {
+        prompts_.showError(this,
+                           QString("Cannot save the turntable %1: %2")
+                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+    };
+    std::string why;
+    std::unique_ptr<AnimationWriter> writer = openAnimationWriter(localPath(path), animation, &why);
+    if (!writer) {
+        failed(why);
+        return;
+    }
+
+    QProgressDialog progress("Drawing the turntable...", "Cancel", 0, choice->frames, this);
+    progress.setObjectName("TurntableProgress");
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+
+    const SlotPictures pictures = exportPictures();
+    std::vector<std::string> notes;
+    RenderSettings settings;
+    settings.pictures = &pictures;
+    settings.notes = &notes;
+    // The view's camera, seeing the turntable's shape: no size stretches it.
+    Camera start = view_->camera();
+    start.setViewSize(animation.width, animation.height);
+    std::optional<TurntableFrames> frames;
+    const auto inView = [&](const std::function<void()>& work) {
+        if (!view_->withContext(work)) {
+            why = "the view has no OpenGL context";
+            return false;
+        }
+        return true;
+    };
+    bool ok = inView([&] {
+        frames.emplace(data_, start, choice->frames, animation.width, animation.height, settings);
+    });
+    bool cancelled = false;
+    RgbaPicture frame;
+    for (int i = 0; ok && !cancelled && i < choice->frames; ++i) {
+        progress.setLabelText(QString("Drawing frame %1 of %2...").arg(i + 1).arg(choice->frames));
+        bool rendered = false;
+        ok = inView([&] { rendered = frames->render(i, frame, &why); }) && rendered &&
+             writer->addFrame(frame, &why);
+        // Lets the dialog draw and take a click on Cancel.
+        progress.setValue(i + 1);
+        cancelled = progress.wasCanceled();
+    }
+    view_->withContext([&] { frames.reset(); });
+    ok = ok && !cancelled && writer->finish(&why);
+    writer.reset(); // an unfinished file goes with it
+    progress.close();
+    view_->update();
+    if (cancelled) {
+        statusBar()->showMessage("The turntable was cancelled; no file was written.");
+        return;
+    }
+    if (!ok) {
+        failed(why);
+        return;
+    }
+    if (settings_) {
+        settings_->setValue(kTurntableSizeKey, QSize(choice->width, choice->height));
+        settings_->setValue(kTurntableFramesKey, choice->frames);
+        settings_->setValue(kTurntableFpsKey, choice->fps);
+        settings_->setValue(kTurntableFolderKey, QFileInfo(path).absolutePath());
+    }
+    QString done = QString("Saved a turntable of %1 frames, %2 x %3.")
+                       .arg(choice->frames)
+                       .arg(animation.width)
+                       .arg(animation.height);
+    if (animation.width != choice->width || animation.height != choice->height) {
+        done += " A video's sides are even, so the size was rounded down.";
+    }
+    reportPicture(done, notes);
+}
+
+} // namespace cartonic

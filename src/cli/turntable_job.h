@@ -1,0 +1,22 @@
+#pragma once
+
+// cartonic-render's --turntable: the frames of a turn around the box, rendered one at a time in
+// the job's one context and handed to an animation writer (export/animation_writer.h).
+
+#include "cli/render_options.h"
+#include "export/headless_renderer.h"
+
+#include <string>
+
+namespace cartonic {
+
+// What options ask the animation writer for.
+AnimationSettings animationSettingsFor(const RenderOptions& options);
+
+// Renders options.turntable frames of data with renderer, from start, drawn as settings say,
+// into *options.output. Returns false with "NAME: reason" in *why (NAME the file, or the frame,
+// that failed); a WebP or video is then not written at all.
+bool writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
+                    const RenderOptions& options, const RenderSettings& settings, std::string* why);
+
+} // namespace cartonic

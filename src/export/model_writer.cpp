@@ -1,0 +1,313 @@
+#include "export/model_writer.h"
+
+#include "model/box_geometry.h"
+#include "model/replacement_file.h"
+
+#include <tiny_gltf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <unistd.h>
+
+namespace cartonic {
+
+namespace {
+
+// glTF's numbers for what the model uses.
+constexpr int kArrayBuffer = TINYGLTF_TARGET_ARRAY_BUFFER;
+constexpr int kElementArrayBuffer = TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER;
+constexpr int kCornersPerFace = 4;
+constexpr int kIndicesPerFace = 6;
+constexpr std::size_t kBinaryAlignment = 4;
+// Reflectance of a dielectric at normal incidence: glTF's smoothest sensible roughness.
+constexpr double kLeastRoughness = 0.04;
+
+bool fail(std::string* why, std::string reason) {
+    if (why) {
+        *why = std::move(reason);
+    }
+    return false;
+}
+
+using Vector = std::array<float, 3>;
+
+// The app's world is Z-up, glTF's Y-up: (x, y, z) becomes (x, z, -y), a quarter turn about x
+// that keeps the box's handedness and puts its front face (y = -1) towards +z. Adding 0 turns
+// -0 into 0, so that no minimum reads "-0".
+Vector yUp(float x, float y, float z) {
+    return {x + 0.0f, z + 0.0f, -y + 0.0f};
+}
+
+Vector minus(const Vector& a, const Vector& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+
+Vector cross(const Vector& a, const Vector& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+float dot(const Vector& a, const Vector& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+double linearFromSrgb(float value) {
+    // A record may hold any number; none that is not one counts as 0.
+    const double v = std::isnan(value) ? 0.0 : std::clamp(double(value), 0.0, 1.0);
+    constexpr double kLinearPart = 0.04045;
+    return v <= kLinearPart ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+template <typename T>
+void append(std::vector<unsigned char>& bin, const std::vector<T>& values) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+    bin.insert(bin.end(), bytes, bytes + values.size() * sizeof(T));
+}
+
+void alignTo4(std::vector<unsigned char>& bin) {
+    bin.resize((bin.size() + kBinaryAlignment - 1) / kBinaryAlignment * kBinaryAlignment, 0);
+}
+
+int addView(tinygltf::Model& model, std::size_t offset, std::size_t length, int target,
+            std::size_t stride) {
+    tinygltf::BufferView view;
+    view.byteStride = stride;
+    view.buffer = 0;
+    view.byteOffset = offset;
+    view.byteLength = length;
+    view.target = target;
+    model.bufferViews.push_back(view);
+    return static_cast<int>(model.bufferViews.size()) - 1;
+}
+
+int addAccessor(tinygltf::Model& model, int view, std::size_t offset, int componentType, int count,
+                int type) {
+    tinygltf::Accessor accessor;
+    accessor.bufferView = view;
+    accessor.byteOffset = offset;
+    accessor.componentType = componentType;
+    accessor.count = static_cast<std::size_t>(count);
+    accessor.type = type;
+    model.accessors.push_back(accessor);
+    return static_cast<int>(model.accessors.size()) - 1;
+}
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes, std::string* why) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0 && errno == EINTR) {
+            continue;
+        }
+        if (w <= 0) {
+            // A write of nothing with no error would loop for ever; the disk is full then.
+            return fail(why, std::string("write failed: ") + std::strerror(w < 0 ? errno : ENOSPC));
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+} // namespace
+
+bool isModelPath(const std::string& path) {
+    constexpr std::string_view kExtension = ".glb";
+    const auto slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.size() > kExtension.size() &&
+           std::equal(
+               kExtension.begin(), kExtension.end(), name.end() - kExtension.size(),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+std::array<double, 4> baseColorFactor(const FaceSlot& slot) {
+    const Rgba& c = slot.diffuseColor;
+    return {linearFromSrgb(c[0]), linearFromSrgb(c[1]), linearFromSrgb(c[2]), 1.0};
+}
+
+double roughnessFactor(const FaceSlot& slot) {
+    // Rec. 709 luminance of the specular colour, the share of light a highlight gives back.
+    const Rgba& c = slot.specularColor;
+    const double luminance = 0.2126 * c[0] + 0.7152 * c[1] + 0.0722 * c[2];
+    return std::isnan(luminance) ? 1.0 : std::clamp(1.0 - luminance, kLeastRoughness, 1.0);
+}
+
+bool buildModel(const ProjectData& data, const SlotPictures& pictures,
+                std::vector<std::uint8_t>& out, std::vector<std::string>* notes, std::string* why) {
+    // The box's scales are half its sides along x, y and z.
+    const std::array<float, 3> half = {data.boxWidth, data.boxDepth, data.boxHeight};
+    if (!std::all_of(half.begin(), half.end(),
+                     [](float h) { return std::isfinite(h) && h > 0.0f; })) {
+        return fail(why, "the box has no size");
+    }
+    const float metres = 1.0f / (2.0f * std::max({half[0], half[1], half[2]}));
+
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "Cartonic";
+    model.buffers.emplace_back();
+    std::vector<unsigned char>& bin = model.buffers[0].data;
+
+    // Corners, normals and texture coordinates of the six faces, four corners each; the
+    // texture coordinates turned as the view turns the face's picture.
+    std::vector<float> positions;
+    std::vector<float> normals;
+    std::vector<float> texcoords;
+    std::vector<std::uint16_t> indices;
+    std::array<Vector, kFaceCount> lowest{};
+    std::array<Vector, kFaceCount> highest{};
+    for (int k = 0; k < kFaceCount; ++k) {
+        const FaceGeometry& face = kUnitBox[static_cast<std::size_t>(k)];
+        const TextureTransform& turn = orientationTransform(data.faceSlots[k].orientation);
+        const Vector normal = yUp(face.normal[0], face.normal[1], face.normal[2]);
+        std::array<Vector, kCornersPerFace> corners{};
+        for (int c = 0; c < kCornersPerFace; ++c) {
+            const FaceVertex& v = face.corners[static_cast<std::size_t>(c)];
+            corners[c] =
+                yUp(v.x * half[0] * metres, v.y * half[1] * metres, v.z * half[2] * metres);
+            positions.insert(positions.end(), corners[c].begin(), corners[c].end());
+            normals.insert(normals.end(), normal.begin(), normal.end());
+            const std::array<float, 2> st = turn.apply(v.s, v.t);
+            texcoords.insert(texcoords.end(), st.begin(), st.end());
+        }
+        lowest[k] = highest[k] = corners[0];
+        for (const Vector& corner : corners) {
+            for (int a = 0; a < 3; ++a) {
+                lowest[k][a] = std::min(lowest[k][a], corner[a]);
+                highest[k][a] = std::max(highest[k][a], corner[a]);
+            }
+        }
+        // glTF's front faces wind counter-clockwise seen from outside; the unit box lists some
+        // faces' corners the other way round.
+        const bool counterClockwise =
+            dot(cross(minus(corners[1], corners[0]), minus(corners[2], corners[0])), normal) > 0;
+        const std::array<std::uint16_t, kIndicesPerFace> order =
+            counterClockwise ? std::array<std::uint16_t, kIndicesPerFace>{0, 1, 2, 0, 2, 3}
+                             : std::array<std::uint16_t, kIndicesPerFace>{0, 2, 1, 0, 3, 2};
+        indices.insert(indices.end(), order.begin(), order.end());
+    }
+    // Each face's corners are an accessor of their own into one view an attribute, which so
+    // must give its stride; index and picture views have none.
+    const auto place = [&bin](const auto& values, int target, tinygltf::Model& m,
+                              std::size_t stride = 0) {
+        const std::size_t offset = bin.size();
+        append(bin, values);
+        const int view = addView(m, offset, bin.size() - offset, target, stride);
+        alignTo4(bin);
+        return view;
+    };
+    const int positionView = place(positions, kArrayBuffer, model, sizeof(Vector));
+    const int normalView = place(normals, kArrayBuffer, model, sizeof(Vector));
+    const int texcoordView = place(texcoords, kArrayBuffer, model, 2 * sizeof(float));
+    const int indexView = place(indices, kElementArrayBuffer, model);
+
+    tinygltf::Mesh mesh;
+    mesh.name = "Box";
+    for (int k = 0; k < kFaceCount; ++k) {
+        const FaceSlot& slot = data.faceSlots[k];
+        const std::size_t corner = static_cast<std::size_t>(k) * kCornersPerFace;
+        tinygltf::Primitive primitive;
+        primitive.mode = TINYGLTF_MODE_TRIANGLES;
+        primitive.attributes["POSITION"] =
+            addAccessor(model, positionView, corner * sizeof(Vector), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                        kCornersPerFace, TINYGLTF_TYPE_VEC3);
+        model.accessors.back().minValues.assign(lowest[k].begin(), lowest[k].end());
+        model.accessors.back().maxValues.assign(highest[k].begin(), highest[k].end());
+        primitive.attributes["NORMAL"] =
+            addAccessor(model, normalView, corner * sizeof(Vector), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                        kCornersPerFace, TINYGLTF_TYPE_VEC3);
+        primitive.indices = addAccessor(
+            model, indexView, static_cast<std::size_t>(k) * kIndicesPerFace * sizeof(std::uint16_t),
+            TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, kIndicesPerFace, TINYGLTF_TYPE_SCALAR);
+
+        tinygltf::Material material;
+        material.name = std::string(kFaceNames[k]);
+        const std::array<double, 4> colour = baseColorFactor(slot);
+        material.pbrMetallicRoughness.baseColorFactor.assign(colour.begin(), colour.end());
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        material.pbrMetallicRoughness.roughnessFactor = roughnessFactor(slot);
+
+        // As the view draws it: textured when the slot holds a picture and shows it.
+        const bool textured =
+            pictures.kept && !(*pictures.kept)[k].empty() && slot.showTexture != 0;
+        if (textured) {
+            ModelPicture picture;
+            std::string note;
+            std::string reason;
+            if (!modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note,
+                              &reason)) {
+                return fail(why,
+                            "the " + std::string(kFaceNames[k]) + " face's picture: " + reason);
+            }
+            if (notes && !note.empty()) {
+                notes->push_back(note);
+            }
+            if (model.samplers.empty()) {
+                tinygltf::Sampler sampler;
+                sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+                sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+                sampler.wrapS = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+                sampler.wrapT = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+                model.samplers.push_back(sampler);
+            }
+            tinygltf::Image image;
+            image.name = material.name;
+            image.mimeType = picture.mimeType;
+            image.bufferView = place(picture.bytes, 0, model); // no target: no vertex data
+            model.images.push_back(std::move(image));
+            tinygltf::Texture texture;
+            texture.sampler = 0;
+            texture.source = static_cast<int>(model.images.size()) - 1;
+            model.textures.push_back(texture);
+            material.pbrMetallicRoughness.baseColorTexture.index =
+                static_cast<int>(model.textures.size()) - 1;
+            primitive.attributes["TEXCOORD_0"] =
+                addAccessor(model, texcoordView, corner * 2 * sizeof(float),
+                            TINYGLTF_COMPONENT_TYPE_FLOAT, kCornersPerFace, TINYGLTF_TYPE_VEC2);
+        }
+        model.materials.push_back(std::move(material));
+        primitive.material = static_cast<int>(model.materials.size()) - 1;
+        mesh.primitives.push_back(std::move(primitive));
+    }
+    model.meshes.push_back(std::move(mesh));
+    tinygltf::Node node;
+    node.name = "Box";
+    node.mesh = 0;
+    model.nodes.push_back(node);
+    tinygltf::Scene scene;
+    scene.nodes = {0};
+    model.scenes.push_back(scene);
+    model.defaultScene = 0;
+
+    std::ostringstream stream;
+    tinygltf::TinyGLTF writer;
+    if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) {
+        return fail(why, "cannot write the model");
+    }
+    const std::string bytes = std::move(stream).str();
+    out.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+bool writeModel(const std::string& path, const ProjectData& data, const SlotPictures& pictures,
+                std::vector<std::string>* notes, std::string* why) {
+    // The whole model first: one that cannot be made leaves no file started.
+    std::vector<std::uint8_t> bytes;
+    if (!buildModel(data, pictures, bytes, notes, why)) {
+        return false;
+    }
+    ReplacementFile file;
+    if (const Status opened = file.open(path); !opened) {
+        return fail(why, opened.message());
+    }
+    if (!writeAll(file.handle(), bytes, why)) {
+        return false;
+    }
+    const Status committed = file.commit();
+    return committed || fail(why, committed.message());
+}
+
+} // namespace cartonic

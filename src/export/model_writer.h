@@ -1,0 +1,63 @@
+#pragma once
+
+// The box as a 3D model for web pages and AR viewers: a binary glTF 2.0 file (.glb), written with
+// tinygltf. Six quads, one material a face: the face's picture as its base colour texture, laid
+// as the view lays it (flips and quarter turns), and its colours as the material's factors. glTF
+// is Y-up in metres: the box stands on y = 0, centred on the y axis, its longest side 1 unit; the
+// app's front face (y = -1) looks along +z, where viewers put their camera. Needs no GL context.
+
+#include "export/export_textures.h"
+#include "model/project_data.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cartonic {
+
+// Longest side, in pixels, of a face picture the model carries; larger ones are reduced.
+inline constexpr int kModelPictureSide = 2048;
+
+// Whether a file name asks for a 3D model: it ends in .glb, in any case.
+bool isModelPath(const std::string& path);
+
+// A face's picture as the model embeds it.
+struct ModelPicture {
+    std::string mimeType; // "image/jpeg" or "image/png"
+    std::vector<std::uint8_t> bytes;
+};
+
+// The picture of a face for the model, from path: its file's own bytes when it is a JPEG or PNG
+// file every viewer shows as the application does (upright, at most kModelPictureSide pixels a
+// side, no colour information a viewer must ignore); otherwise decoded, reduced where it is
+// larger and encoded again, as JPEG when it was one and PNG else. When the file cannot be read,
+// the kept copy serves and *note says so. False, with the reason in *why, when there is no
+// picture to give.
+bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                  ModelPicture& out, std::string* note, std::string* why = nullptr);
+
+// The base colour factor of a face's material: its diffuse colour, clamped to [0, 1], taken from
+// the display's (sRGB) values the colour chooser shows to the linear ones glTF wants; alpha 1.
+std::array<double, 4> baseColorFactor(const FaceSlot& slot);
+
+// The roughness of a face's material, from its specular colour: 1 - the colour's luminance
+// (Rec. 709 weights), clamped to [0.04, 1]. A white specular, which in the view makes the tight
+// highlight of a glossy print, gives a smooth surface; a black one, no highlight, a matte one.
+double roughnessFactor(const FaceSlot& slot);
+
+// The record's box as a GLB in out. A face with a picture in pictures.kept and its texture
+// switched on is textured from pictures.paths (modelPicture); the others are plain. notes gets a
+// line for each picture not taken from its file. False, with the reason in *why, when the box
+// has no size or a picture cannot be encoded.
+bool buildModel(const ProjectData& data, const SlotPictures& pictures,
+                std::vector<std::uint8_t>& out, std::vector<std::string>* notes,
+                std::string* why = nullptr);
+
+// buildModel, written to path atomically as pictures are (export/picture_writer.h): a failure
+// leaves no partial file and any earlier file untouched; a symbolic link is followed and the
+// file it leads to replaced. Returns false with the reason in *why.
+bool writeModel(const std::string& path, const ProjectData& data, const SlotPictures& pictures,
+                std::vector<std::string>* notes, std::string* why = nullptr);
+
+} // namespace cartonic

@@ -1,0 +1,40 @@
+#include "export/turntable_frames.h"
+
+#include <numbers>
+
+namespace cartonic {
+
+Camera turntableCamera(const Camera& start, int index, int count) {
+    Camera camera = start;
+    if (index != 0 && count > 0) {
+        camera.yaw(static_cast<float>(2.0 * std::numbers::pi * index / count));
+    }
+    return camera;
+}
+
+TurntableFrames::TurntableFrames(ProjectData& data, const Camera& start, int count, int width,
+                                 int height, const RenderSettings& settings)
+    : data_(data), width_(width), height_(height), settings_(settings) {
+    for (int i = 0; i < count; ++i) {
+        cameras_.push_back(turntableCamera(start, i, count));
+    }
+    if (settings.pictures) {
+        textures_.emplace(data_, *settings.pictures, cameras_, width, height, settings.notes);
+    }
+    settings_.pictures = nullptr;
+}
+
+TurntableFrames::~TurntableFrames() {
+    textures_.reset();
+}
+
+bool TurntableFrames::render(int index, RgbaPicture& out, std::string* why) {
+    const Status drawn = renderToBuffer(data_, cameras_.at(static_cast<std::size_t>(index)), width_,
+                                        height_, out, settings_);
+    if (!drawn && why) {
+        *why = drawn.message();
+    }
+    return drawn.ok();
+}
+
+} // namespace cartonic

@@ -1,0 +1,54 @@
+#pragma once
+
+// The frames of a turntable: the box seen from cameras evenly spaced around it, each the start
+// camera orbited about the vertical line through its target. The export's textures
+// (export_textures.h) are built once, for every frame, rather than for each.
+
+#include "export/render_to_buffer.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cartonic {
+
+// Frames a turntable may have: enough for a smooth turn at 120 frames a second for 30 seconds.
+inline constexpr int kMinTurntableFrames = 1;
+inline constexpr int kMaxTurntableFrames = 3600;
+// What the application proposes: a frame every 10 degrees.
+inline constexpr int kDefaultTurntableFrames = 36;
+
+// Frame index's camera of a turntable of count frames: start orbited by 2 pi index / count
+// radians (Camera::yaw: counter-clockwise seen from above). Needs no GL context.
+Camera turntableCamera(const Camera& start, int index, int count);
+
+class TurntableFrames {
+public:
+    // count frames (kMinTurntableFrames..kMaxTurntableFrames) of width x height from start as
+    // it is (aspect included, as renderToBuffer takes it), drawn as settings say. With
+    // settings.pictures, the export's textures are built now, at the texels the frame that
+    // needs most of each picture needs, and *settings.notes gets what could not be done.
+    // The GL context must be current, with initGLState done, here, for each render and for the
+    // destructor.
+    TurntableFrames(ProjectData& data, const Camera& start, int count, int width, int height,
+                    const RenderSettings& settings);
+    // Gives the record its own textures back and deletes the export's.
+    ~TurntableFrames();
+    TurntableFrames(const TurntableFrames&) = delete;
+    TurntableFrames& operator=(const TurntableFrames&) = delete;
+
+    int count() const { return static_cast<int>(cameras_.size()); }
+
+    // Draws frame index (0..count - 1) into out; false with the reason in *why as renderToBuffer.
+    bool render(int index, RgbaPicture& out, std::string* why = nullptr);
+
+private:
+    ProjectData& data_;
+    std::vector<Camera> cameras_;
+    int width_;
+    int height_;
+    RenderSettings settings_; // without pictures: the textures below serve every frame
+    std::optional<ExportTextures> textures_;
+};
+
+} // namespace cartonic

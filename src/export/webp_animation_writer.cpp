@@ -1,0 +1,163 @@
+#include "export/webp_animation_writer.h"
+
+#include "export/render_to_buffer.h"
+#include "model/replacement_file.h"
+
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <unistd.h>
+
+namespace cartonic {
+
+namespace {
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr int kRgbaBytes = 4;
+// The animation's loop count: 0 is for ever.
+constexpr int kLoopForever = 0;
+
+bool fail(std::string* why, std::string reason) {
+    if (why) {
+        *why = std::move(reason);
+    }
+    return false;
+}
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size, std::string* why) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return fail(why, std::string("write failed: ") + std::strerror(n < 0 ? errno : ENOSPC));
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+class WebPAnimation final : public AnimationWriter {
+public:
+    explicit WebPAnimation(const AnimationSettings& settings) : settings_(settings) {}
+
+    ~WebPAnimation() override {
+        if (encoder_) {
+            WebPAnimEncoderDelete(encoder_);
+        }
+    }
+
+    bool open(const std::string& path, std::string* why) {
+        if (const Status opened = file_.open(path); !opened) {
+            return fail(why, opened.message());
+        }
+        WebPAnimEncoderOptions options;
+        if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config_)) {
+            return fail(why, "the WebP library does not match the one this was built with");
+        }
+        options.anim_params.loop_count = kLoopForever;
+        encoder_ = WebPAnimEncoderNew(settings_.width, settings_.height, &options);
+        if (!encoder_) {
+            return fail(why, "cannot start a WebP animation of " + std::to_string(settings_.width) +
+                                 "x" + std::to_string(settings_.height));
+        }
+        if (settings_.lossy) {
+            WebPConfigPreset(&config_, WEBP_PRESET_DEFAULT, static_cast<float>(settings_.quality));
+        } else {
+            config_.lossless = 1;
+        }
+        return true;
+    }
+
+    bool addFrame(const RgbaPicture& frame, std::string* why) override {
+        if (frame.width != settings_.width || frame.height != settings_.height ||
+            frame.rgba.size() !=
+                static_cast<std::size_t>(frame.width) * frame.height * kRgbaBytes) {
+            return fail(why, "a frame is not the animation's size");
+        }
+        // The encoder counts time in an int of milliseconds; a very slow rate runs past it.
+        if ((added_ + 1) * kMillisecondsPerSecond / settings_.fps >
+            std::numeric_limits<int>::max()) {
+            return fail(why, "a WebP animation cannot last that long: its clock is an int of "
+                             "milliseconds");
+        }
+        WebPPicture picture;
+        if (!WebPPictureInit(&picture)) {
+            return fail(why, "the WebP library does not match the one this was built with");
+        }
+        picture.use_argb = 1;
+        picture.width = frame.width;
+        picture.height = frame.height;
+        const int stride = frame.width * kRgbaBytes;
+        const bool imported = frame.transparent
+                                  ? WebPPictureImportRGBA(&picture, frame.rgba.data(), stride)
+                                  : WebPPictureImportRGBX(&picture, frame.rgba.data(), stride);
+        const bool added =
+            imported && WebPAnimEncoderAdd(encoder_, &picture, timestamp(added_), &config_);
+        WebPPictureFree(&picture);
+        if (!added) {
+            return fail(why, "cannot encode a WebP frame: " + encoderError());
+        }
+        ++added_;
+        return true;
+    }
+
+    bool finish(std::string* why) override {
+        if (added_ == 0) {
+            return fail(why, "an animation needs a frame");
+        }
+        // The end of the last frame, which sets how long it shows.
+        if (!WebPAnimEncoderAdd(encoder_, nullptr, timestamp(added_), nullptr)) {
+            return fail(why, "cannot end the WebP animation: " + encoderError());
+        }
+        WebPData data;
+        WebPDataInit(&data);
+        if (!WebPAnimEncoderAssemble(encoder_, &data)) {
+            return fail(why, "cannot assemble the WebP animation: " + encoderError());
+        }
+        const bool written = writeAll(file_.handle(), data.bytes, data.size, why);
+        WebPDataClear(&data);
+        if (!written) {
+            return false;
+        }
+        const Status committed = file_.commit();
+        return committed || fail(why, committed.message());
+    }
+
+private:
+    // Where frame index starts, in milliseconds: rounded from the exact time, so the durations
+    // of frames at a rate that does not divide a second even out.
+    int timestamp(int index) const {
+        return static_cast<int>(std::lround(index * kMillisecondsPerSecond / settings_.fps));
+    }
+
+    std::string encoderError() const {
+        const char* error = encoder_ ? WebPAnimEncoderGetError(encoder_) : nullptr;
+        return error && *error ? error : "the encoder gave no reason";
+    }
+
+    AnimationSettings settings_;
+    ReplacementFile file_;
+    WebPAnimEncoder* encoder_ = nullptr;
+    WebPConfig config_{};
+    int added_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<AnimationWriter>
+openWebPAnimation(const std::string& path, const AnimationSettings& settings, std::string* why) {
+    auto writer = std::make_unique<WebPAnimation>(settings);
+    if (!writer->open(path, why)) {
+        return nullptr;
+    }
+    return writer;
+}
+
+} // namespace cartonic
