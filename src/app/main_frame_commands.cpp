@@ -419,12 +419,12 @@ void MainFrame::exportModel() {
     if (path.isEmpty()) {
         return;
     }
-    std::string why;
     std::vector<std::string> notes;
-    if (!writeModel(localPath(path), data_, exportPictures(), &notes, &why)) {
-        prompts_.showError(this,
-                           QString("Cannot save the 3D model %1: %2")
-                               .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
+    if (const Status written = writeModel(localPath(path), data_, exportPictures(), &notes);
+        !written) {
+        prompts_.showError(this, QString("Cannot save the 3D model %1: %2")
+                                     .arg(QDir::toNativeSeparators(path),
+                                          QString::fromStdString(written.message())));
         return;
     }
     if (settings_) {

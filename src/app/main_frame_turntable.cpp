@@ -90,12 +90,13 @@ void MainFrame::saveAsTurntable() {
                            QString("Cannot save the turntable %1: %2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
     };
-    std::string why;
-    std::unique_ptr<AnimationWriter> writer = openAnimationWriter(localPath(path), animation, &why);
-    if (!writer) {
-        failed(why);
+    auto opened = openAnimationWriter(localPath(path), animation);
+    if (!opened) {
+        failed(opened.status.message());
         return;
     }
+    std::unique_ptr<AnimationWriter> writer = std::move(opened.value);
+    std::string why;
 
     QProgressDialog progress("Drawing the turntable...", "Cancel", 0, choice->frames, this);
     progress.setObjectName("TurntableProgress");
@@ -127,15 +128,22 @@ void MainFrame::saveAsTurntable() {
     RgbaPicture frame;
     for (int i = 0; ok && !cancelled && i < choice->frames; ++i) {
         progress.setLabelText(QString("Drawing frame %1 of %2...").arg(i + 1).arg(choice->frames));
-        bool rendered = false;
-        ok = inView([&] { rendered = frames->render(i, frame, &why); }) && rendered &&
-             writer->addFrame(frame, &why);
+        Status step;
+        ok = inView([&] { step = frames->render(i, frame); }) && step &&
+             (step = writer->addFrame(frame));
+        if (!step) {
+            why = step.message();
+        }
         // Lets the dialog draw and take a click on Cancel.
         progress.setValue(i + 1);
         cancelled = progress.wasCanceled();
     }
     view_->withContext([&] { frames.reset(); });
-    ok = ok && !cancelled && writer->finish(&why);
+    if (ok && !cancelled) {
+        const Status finished = writer->finish();
+        ok = finished.ok();
+        why = finished.message();
+    }
     writer.reset(); // an unfinished file goes with it
     progress.close();
     view_->update();

@@ -175,13 +175,12 @@ Status RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostrea
     restorePictures(
         chosen, [](FaceSlot&, const SlotImage&) {}, err);
     std::vector<std::string> notes;
-    std::string reason;
     const std::string& output = *options_.output;
-    const bool written = writeModel(output, data_, exportPictures(chosen), &notes, &reason);
+    const Status written = writeModel(output, data_, exportPictures(chosen), &notes);
     for (const std::string& note : notes) {
         say(err, "warning: " + note);
     }
-    return written ? Status() : Status::writeFailed(output + ": " + reason);
+    return written.prefixed(output + ": ");
 }
 
 Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {

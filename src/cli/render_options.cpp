@@ -547,23 +547,22 @@ private:
             return;
         }
         if (const auto format = animationFormatForPath(output)) {
-            std::string why;
             if (o().format) {
                 result_.error = "--format is for pictures, not -o " + output;
-            } else if (!animationSizeFits(*format, o().width, o().height, &why)) {
-                result_.error = "--size: " + why;
+            } else if (const Status fits = animationSizeFits(*format, o().width, o().height);
+                       !fits) {
+                result_.error = "--size: " + fits.message();
             } else {
                 o().animationFormat = *format;
             }
             return;
         }
-        std::string why;
-        if (!FramePattern::parse(output, &why)) {
+        if (const auto pattern = FramePattern::parse(output); !pattern) {
             result_.error = output.find('%') == std::string::npos
                                 ? "--turntable wants -o FILE.webp, FILE.mp4 or numbered frames "
                                   "such as frame-%03d.png: " +
                                       output
-                                : "-o " + output + ": " + why;
+                                : "-o " + output + ": " + pattern.status.message();
             return;
         }
         o().animationFormat = AnimationFormat::Frames;
@@ -574,7 +573,7 @@ private:
     void chooseOutputFormat() {
         const std::string& output = *o().output;
         if (!o().turntable &&
-            (animationFormatForPath(output) || FramePattern::parse(output).has_value())) {
+            (animationFormatForPath(output) || FramePattern::parse(output).ok())) {
             // One picture under a name meant for many would be a surprise.
             result_.error = "-o " + output + " is for a turntable: add --turntable N";
             return;

@@ -20,19 +20,20 @@ bool writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera&
                     const RenderOptions& options, const RenderSettings& settings,
                     std::string* why) {
     const std::string& output = *options.output;
-    std::string reason;
+    Status step;
     const auto failed = [&](bool named) {
         if (why) {
-            *why = named ? reason : output + ": " + reason;
+            *why = named ? step.message() : output + ": " + step.message();
         }
         return false;
     };
     // Before anything is drawn: a file that cannot be written, or no ffmpeg, fails at once.
-    std::unique_ptr<AnimationWriter> writer =
-        openAnimationWriter(output, animationSettingsFor(options), &reason);
-    if (!writer) {
+    auto opened = openAnimationWriter(output, animationSettingsFor(options));
+    if (!opened) {
+        step = opened.status;
         return failed(false);
     }
+    const std::unique_ptr<AnimationWriter>& writer = opened.value;
     renderer.makeCurrent();
     TurntableFrames frames(data, start, *options.turntable, options.width, options.height,
                            settings);
@@ -40,8 +41,8 @@ bool writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera&
     bool drawn = true;
     bool added = true;
     for (int i = 0; drawn && added && i < frames.count(); ++i) {
-        drawn = frames.render(i, frame, &reason);
-        added = drawn && writer->addFrame(frame, &reason);
+        drawn = (step = frames.render(i, frame)).ok();
+        added = drawn && (step = writer->addFrame(frame)).ok();
     }
     if (!drawn) {
         return failed(true);
@@ -50,7 +51,7 @@ bool writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera&
         // A numbered frame's reason starts with that frame's own name.
         return failed(options.animationFormat == AnimationFormat::Frames);
     }
-    return writer->finish(&reason) || failed(false);
+    return (step = writer->finish()).ok() || failed(false);
 }
 
 } // namespace cartonic

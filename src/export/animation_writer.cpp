@@ -12,13 +12,6 @@ namespace cartonic {
 
 namespace {
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 std::string lowerExtension(const std::string& path) {
     const auto slash = path.rfind('/');
     const auto dot = path.rfind('.');
@@ -37,13 +30,13 @@ public:
     NumberedFrames(FramePattern pattern, const AnimationSettings& settings)
         : pattern_(std::move(pattern)), settings_(settings) {}
 
-    bool addFrame(const RgbaPicture& frame, std::string* why) override {
+    Status addFrame(const RgbaPicture& frame) override {
         const std::string path = pattern_.name(next_++);
-        const Status written = writePicture(path, frame, settings_.frameFormat, settings_.quality);
-        return written || fail(why, path + ": " + written.message());
+        return writePicture(path, frame, settings_.frameFormat, settings_.quality)
+            .prefixed(path + ": ");
     }
 
-    bool finish(std::string*) override { return true; }
+    Status finish() override { return {}; }
 
 private:
     FramePattern pattern_;
@@ -64,37 +57,37 @@ std::optional<AnimationFormat> animationFormatForPath(const std::string& path) {
     return std::nullopt;
 }
 
-bool animationSizeFits(AnimationFormat format, int width, int height, std::string* why) {
+Status animationSizeFits(AnimationFormat format, int width, int height) {
     if (format == AnimationFormat::Mp4 && (width % 2 != 0 || height % 2 != 0)) {
-        return fail(why, "an MP4 video needs an even width and height, not " +
+        return Status::usage("an MP4 video needs an even width and height, not " +
                              std::to_string(width) + "x" + std::to_string(height));
     }
-    return true;
+    return {};
 }
 
-std::unique_ptr<AnimationWriter>
-openAnimationWriter(const std::string& path, const AnimationSettings& settings, std::string* why) {
-    if (settings.width < 1 || settings.height < 1 ||
-        !animationSizeFits(settings.format, settings.width, settings.height, why)) {
-        if (settings.width < 1 || settings.height < 1) {
-            fail(why, "no frame size is given");
-        }
-        return nullptr;
+Result<std::unique_ptr<AnimationWriter>> openAnimationWriter(const std::string& path,
+                                                             const AnimationSettings& settings) {
+    if (settings.width < 1 || settings.height < 1) {
+        return Status::usage("no frame size is given");
+    }
+    if (Status fits = animationSizeFits(settings.format, settings.width, settings.height); !fits) {
+        return fits;
     }
     switch (settings.format) {
     case AnimationFormat::Frames: {
-        std::optional<FramePattern> pattern = FramePattern::parse(path, why);
+        Result<FramePattern> pattern = FramePattern::parse(path);
         if (!pattern) {
-            return nullptr;
+            return pattern.status;
         }
-        return std::make_unique<NumberedFrames>(std::move(*pattern), settings);
+        return std::unique_ptr<AnimationWriter>(
+            std::make_unique<NumberedFrames>(std::move(pattern.value), settings));
     }
     case AnimationFormat::WebP:
-        return openWebPAnimation(path, settings, why);
+        return openWebPAnimation(path, settings);
     case AnimationFormat::Mp4:
-        return openFfmpegVideo(path, settings, why);
+        return openFfmpegVideo(path, settings);
     }
-    return nullptr;
+    return Status::usage("no such animation format");
 }
 
 } // namespace cartonic

@@ -7,6 +7,7 @@
 // leaves no file and any earlier one untouched. Numbered frames are each written whole as they
 // come; a failure part-way keeps the frames written before it.
 
+#include "base/status.h"
 #include "export/picture_writer.h"
 
 #include <memory>
@@ -32,8 +33,8 @@ inline constexpr double kMaxAnimationFps = 120.0;
 std::optional<AnimationFormat> animationFormatForPath(const std::string& path);
 
 // Whether a width x height animation can be written in format: an MP4 video's H.264 frames
-// (4:2:0) need an even width and height. False with a one-line reason in *why.
-bool animationSizeFits(AnimationFormat format, int width, int height, std::string* why = nullptr);
+// (4:2:0) need an even width and height. Usage, with a one-line reason, when it cannot.
+Status animationSizeFits(AnimationFormat format, int width, int height);
 
 struct AnimationSettings {
     AnimationFormat format = AnimationFormat::WebP;
@@ -56,20 +57,19 @@ public:
     AnimationWriter& operator=(const AnimationWriter&) = delete;
 
     // Adds the next frame, of the settings' size; a transparent frame keeps its alpha in PNG
-    // frames and in WebP. False with a one-line reason in *why; the writer is then done for.
-    virtual bool addFrame(const RgbaPicture& frame, std::string* why = nullptr) = 0;
+    // frames and in WebP. On failure, with a one-line reason, the writer is done for.
+    virtual Status addFrame(const RgbaPicture& frame) = 0;
 
-    // Completes the animation after its last frame and gives the file its name. False with a
-    // one-line reason in *why, leaving no file.
-    virtual bool finish(std::string* why = nullptr) = 0;
+    // Completes the animation after its last frame and gives the file its name. A failure, with
+    // a one-line reason, leaves no file.
+    virtual Status finish() = 0;
 };
 
 // A writer of settings.format to path (for Frames, a FramePattern's text). Checks what can be
 // checked before any frame: the pattern, the size, the folder and the file to replace (a path
-// that exists and is not a regular file is refused), and for MP4 that ffmpeg is on PATH.
-// Returns nullptr with a one-line reason in *why.
-std::unique_ptr<AnimationWriter> openAnimationWriter(const std::string& path,
-                                                     const AnimationSettings& settings,
-                                                     std::string* why = nullptr);
+// that exists and is not a regular file is refused), and for MP4 that ffmpeg is on PATH. A bad
+// size or pattern is Usage; no ffmpeg Unavailable; a file that cannot be made WriteFailed.
+Result<std::unique_ptr<AnimationWriter>> openAnimationWriter(const std::string& path,
+                                                             const AnimationSettings& settings);
 
 } // namespace cartonic

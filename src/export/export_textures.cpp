@@ -207,7 +207,7 @@ PicturePaths storedPicturePaths(const ProjectData& data, const std::string& base
 }
 
 QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note, PictureCache* cache) {
+                   TextureSize wanted, std::string* note, PictureCache* cache, Status* unread) {
     const QSize keptSize = kept.empty() ? QSize() : kept.image.size();
     const auto reducedFrom = [](const QImage& picture, TextureSize size) {
         size = {std::min(size.width, picture.width()), std::min(size.height, picture.height())};
@@ -232,6 +232,9 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
                                        : loadPictureWithin(path, wanted, picture);
     if (loaded) {
         return picture;
+    }
+    if (unread) {
+        *unread = loaded;
     }
     if (note) {
         *note = "cannot load the picture " + path + " again (" + loaded.message() +

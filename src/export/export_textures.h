@@ -6,6 +6,7 @@
 // the texels the output needs of them, mipmapped and anisotropically filtered where the context
 // offers it, built from the picture's file, and released after the export.
 
+#include "base/status.h"
 #include "camera/camera.h"
 #include "image/picture_reduction.h"
 #include "model/project_data.h"
@@ -39,9 +40,11 @@ struct SlotPictures {
 
 // The picture for a slot at wanted's size (no side larger than the file's): decoded from path when
 // the kept copy is smaller than wanted, else reduced from the kept copy. When the file cannot be
-// read, the kept copy serves at the size it has, and *note says so.
+// read, the kept copy serves at the size it has, *note says so and *unread gets the loader's
+// Status.
 QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note, PictureCache* cache = nullptr);
+                   TextureSize wanted, std::string* note, PictureCache* cache = nullptr,
+                   Status* unread = nullptr);
 
 // Texels a slot's picture needs across its width and its height so that the picture shows every
 // pixel it can in a width x height picture of camera's view (the face, and its mirror image when

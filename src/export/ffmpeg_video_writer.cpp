@@ -36,13 +36,7 @@ constexpr const char* kVideoFileName = "file:/proc/self/fd/3";
 constexpr int kAboveHandedOver = 10;
 // The most of ffmpeg's last message line an error quotes.
 constexpr std::size_t kMostMessage = 300;
-
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
+constexpr const char* kClosed = "the video is closed";
 
 std::string errnoText(int error = errno) {
     return std::strerror(error);
@@ -86,22 +80,23 @@ public:
         }
     }
 
-    bool open(const std::string& path, std::string* why) {
+    Status open(const std::string& path) {
         const std::optional<std::string> program = findProgram(kFfmpegProgram);
         if (!program) {
-            return fail(why, std::string(kFfmpegProgram) +
-                                 " is not on PATH: MP4 videos are made with it; install it, or "
-                                 "write a .webp animation");
+            return Status::unavailable(std::string(kFfmpegProgram) +
+                                       " is not on PATH: MP4 videos are made with it; install "
+                                       "it, or write a .webp animation");
         }
         if (::access("/proc/self/fd", X_OK) != 0) {
-            return fail(why, "an MP4 video needs /proc mounted, for ffmpeg to reach its file");
+            return Status::unavailable(
+                "an MP4 video needs /proc mounted, for ffmpeg to reach its file");
         }
-        if (const Status opened = file_.open(path); !opened) {
-            return fail(why, opened.message());
+        if (Status opened = file_.open(path); !opened) {
+            return opened;
         }
         int pair[2] = {-1, -1};
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
-            return fail(why, "cannot make a channel to ffmpeg: " + errnoText());
+            return Status::unavailable("cannot make a channel to ffmpeg: " + errnoText());
         }
         frames_.reset(pair[0]);
         Descriptor input(::fcntl(pair[1], F_DUPFD_CLOEXEC, kAboveHandedOver));
@@ -110,7 +105,7 @@ public:
         messages_.reset(::memfd_create("ffmpeg-messages", MFD_CLOEXEC));
         Descriptor messages(::fcntl(messages_.get(), F_DUPFD_CLOEXEC, kAboveHandedOver));
         if (input.get() < 0 || video.get() < 0 || messages.get() < 0) {
-            return fail(why, "cannot hand descriptors to ffmpeg: " + errnoText());
+            return Status::unavailable("cannot hand descriptors to ffmpeg: " + errnoText());
         }
 
         const std::string size =
@@ -141,19 +136,19 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) {
             pid_ = -1;
-            return fail(why, "cannot start " + *program + ": " + errnoText(spawned));
+            return Status::unavailable("cannot start " + *program + ": " + errnoText(spawned));
         }
-        return true;
+        return {};
     }
 
-    bool addFrame(const RgbaPicture& frame, std::string* why) override {
+    Status addFrame(const RgbaPicture& frame) override {
         if (pid_ <= 0) {
-            return fail(why, "the video is closed");
+            return Status::usage(kClosed);
         }
         if (frame.width != settings_.width || frame.height != settings_.height ||
             frame.rgba.size() !=
                 static_cast<std::size_t>(frame.width) * frame.height * kRgbaBytes) {
-            return fail(why, "a frame is not the video's size");
+            return Status::usage("a frame is not the video's size");
         }
         const std::uint8_t* data = frame.rgba.data();
         std::size_t left = frame.rgba.size();
@@ -166,17 +161,18 @@ public:
                 // ffmpeg stopped reading: it has ended, and says why on its standard error.
                 const int error = errno;
                 frames_.reset();
-                return fail(why, ended("stopped taking frames (" + errnoText(error) + ")"));
+                return Status::writeFailed(
+                    ended("stopped taking frames (" + errnoText(error) + ")"));
             }
             data += n;
             left -= static_cast<std::size_t>(n);
         }
-        return true;
+        return {};
     }
 
-    bool finish(std::string* why) override {
+    Status finish() override {
         if (pid_ <= 0) {
-            return fail(why, "the video is closed");
+            return Status::usage(kClosed);
         }
         frames_.reset(); // the end of the input: ffmpeg writes the index and ends
         const int status = reap();
@@ -184,10 +180,9 @@ public:
             const std::string how = WIFEXITED(status)
                                         ? "ended with status " + std::to_string(WEXITSTATUS(status))
                                         : "was ended by signal " + std::to_string(WTERMSIG(status));
-            return fail(why, message(how));
+            return Status::writeFailed(message(how));
         }
-        const Status committed = file_.commit();
-        return committed || fail(why, committed.message());
+        return file_.commit();
     }
 
 private:
@@ -261,13 +256,13 @@ std::optional<std::string> findProgram(const std::string& name) {
     }
 }
 
-std::unique_ptr<AnimationWriter>
-openFfmpegVideo(const std::string& path, const AnimationSettings& settings, std::string* why) {
+Result<std::unique_ptr<AnimationWriter>> openFfmpegVideo(const std::string& path,
+                                                         const AnimationSettings& settings) {
     auto writer = std::make_unique<FfmpegVideo>(settings);
-    if (!writer->open(path, why)) {
-        return nullptr;
+    if (Status opened = writer->open(path); !opened) {
+        return opened;
     }
-    return writer;
+    return std::unique_ptr<AnimationWriter>(std::move(writer));
 }
 
 } // namespace cartonic

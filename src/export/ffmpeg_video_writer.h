@@ -22,10 +22,9 @@ inline constexpr const char* kFfmpegProgram = "ffmpeg";
 std::optional<std::string> findProgram(const std::string& name);
 
 // A writer of a settings.width x settings.height video at settings.fps to path. ffmpeg is started
-// now; nullptr with a one-line reason in *why when it is not on PATH or cannot be started, or
-// when path cannot be written. Sizes must be even (animationSizeFits).
-std::unique_ptr<AnimationWriter> openFfmpegVideo(const std::string& path,
-                                                 const AnimationSettings& settings,
-                                                 std::string* why = nullptr);
+// now; Unavailable, with a one-line reason, when it is not on PATH or cannot be started, and the
+// file's own failure when path cannot be written. Sizes must be even (animationSizeFits).
+Result<std::unique_ptr<AnimationWriter>> openFfmpegVideo(const std::string& path,
+                                                         const AnimationSettings& settings);
 
 } // namespace cartonic

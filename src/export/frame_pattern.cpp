@@ -8,13 +8,6 @@ namespace {
 
 constexpr int kDecimalBase = 10;
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -25,7 +18,7 @@ bool isIntegerConversion(char c) {
 
 } // namespace
 
-std::optional<FramePattern> FramePattern::parse(std::string_view text, std::string* why) {
+Result<FramePattern> FramePattern::parse(std::string_view text) {
     FramePattern pattern;
     bool found = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -51,25 +44,23 @@ std::optional<FramePattern> FramePattern::parse(std::string_view text, std::stri
         }
         const std::string conversion(text.substr(start, i + 1 - start));
         if (i >= text.size() || !isIntegerConversion(text[i])) {
-            fail(why, "a frame number is %d, %4d or %04d (and %% a '%'), not " + conversion);
-            return std::nullopt;
+            return Status::usage("a frame number is %d, %4d or %04d (and %% a '%'), not " +
+                                 conversion);
         }
         if (width > kMaxFrameNumberWidth) {
-            fail(why, "a frame number is at most " + std::to_string(kMaxFrameNumberWidth) +
-                          " characters wide: " + conversion);
-            return std::nullopt;
+            return Status::usage("a frame number is at most " +
+                                 std::to_string(kMaxFrameNumberWidth) +
+                                 " characters wide: " + conversion);
         }
         if (found) {
-            fail(why, "a frame name holds one frame number, not two");
-            return std::nullopt;
+            return Status::usage("a frame name holds one frame number, not two");
         }
         found = true;
         pattern.width_ = width;
         pattern.zeros_ = zeros;
     }
     if (!found) {
-        fail(why, "a frame name holds the frame number as %d, %4d or %04d");
-        return std::nullopt;
+        return Status::usage("a frame name holds the frame number as %d, %4d or %04d");
     }
     return pattern;
 }

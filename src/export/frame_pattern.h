@@ -6,7 +6,8 @@
 // not; 'i' and 'u' serve as 'd'), and "%%" for a '%' of the name. The name is expanded here,
 // never by printf.
 
-#include <optional>
+#include "base/status.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,9 @@ inline constexpr int kMaxFrameNumberWidth = 20;
 
 class FramePattern {
 public:
-    // The pattern in text, or none with a one-line reason in *why: no conversion, more than
-    // one, or a '%' that starts anything else.
-    static std::optional<FramePattern> parse(std::string_view text, std::string* why = nullptr);
+    // The pattern in text, or Usage with a one-line reason: no conversion, more than one, or a
+    // '%' that starts anything else.
+    static Result<FramePattern> parse(std::string_view text);
 
     // The name of frame index (0 or more): the number padded to the width asked for, with
     // zeros when the pattern says 0 and spaces otherwise, as printf pads.

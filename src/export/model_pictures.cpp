@@ -25,13 +25,6 @@ namespace {
 // decoded (and so bounded by the loader's own rules) rather than read whole here.
 constexpr std::int64_t kMostBytesAsIs = std::int64_t{64} << 20;
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 // The bytes of the regular file at path, when it has at most kMostBytesAsIs.
 bool readSmallFile(const std::string& path, std::vector<std::uint8_t>& out) {
     // Regular files only, checked before and after opening, as the loader does: a FIFO or a
@@ -170,8 +163,8 @@ TextureSize fittedSize(int width, int height) {
 
 } // namespace
 
-bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                  ModelPicture& out, std::string* note, std::string* why) {
+Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                    ModelPicture& out, std::string* note) {
     std::vector<std::uint8_t> bytes;
     std::optional<PictureFormat> format = formatForPath(path);
     if (!path.empty() && readSmallFile(path, bytes)) {
@@ -194,11 +187,11 @@ bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string
                                  : std::nullopt;
         if (small && upright && format == PictureFormat::Jpeg && plainJpeg(bytes)) {
             out = {"image/jpeg", std::move(bytes)};
-            return true;
+            return {};
         }
         if (small && upright && format == PictureFormat::Png && plainPng(bytes)) {
             out = {"image/png", std::move(bytes)};
-            return true;
+            return {};
         }
     }
     // Decoded (the kept copy where it holds every pixel, or where the file is gone) and encoded
@@ -206,12 +199,16 @@ bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string
     const int width = slot.imageWidth > 0 ? slot.imageWidth : kept.image.width();
     const int height = slot.imageHeight > 0 ? slot.imageHeight : kept.image.height();
     if (width < 1 || height < 1) {
-        return fail(why, "no picture");
+        return Status::usage("no picture");
     }
     std::string reason;
-    const QImage picture = slotPicture(slot, kept, path, fittedSize(width, height), &reason);
+    Status unread;
+    const QImage picture =
+        slotPicture(slot, kept, path, fittedSize(width, height), &reason, nullptr, &unread);
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
-        return fail(why, reason.empty() ? "cannot load the picture " + path : reason);
+        // Without a failed load, only a copy the memory could not hold comes back empty.
+        return {unread.ok() ? Status::Kind::Unavailable : unread.kind(),
+                reason.empty() ? "cannot load the picture " + path : reason};
     }
     if (note && !reason.empty()) {
         *note = reason;
@@ -227,8 +224,7 @@ bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string
     }
     const PictureFormat encoding = format.value_or(PictureFormat::Png);
     out.mimeType = encoding == PictureFormat::Jpeg ? "image/jpeg" : "image/png";
-    const Status encoded = encodePictureBytes(rgba, encoding, kExportJpegQuality, out.bytes);
-    return encoded || fail(why, encoded.message());
+    return encodePictureBytes(rgba, encoding, kExportJpegQuality, out.bytes);
 }
 
 } // namespace cartonic

@@ -26,13 +26,6 @@ constexpr std::size_t kBinaryAlignment = 4;
 // Reflectance of a dielectric at normal incidence: glTF's smoothest sensible roughness.
 constexpr double kLeastRoughness = 0.04;
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 using Vector = std::array<float, 3>;
 
 // The app's world is Z-up, glTF's Y-up: (x, y, z) becomes (x, z, -y), a quarter turn about x
@@ -95,7 +88,7 @@ int addAccessor(tinygltf::Model& model, int view, std::size_t offset, int compon
     return static_cast<int>(model.accessors.size()) - 1;
 }
 
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes, std::string* why) {
+Status writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -104,11 +97,12 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes, std::string* why) 
         }
         if (w <= 0) {
             // A write of nothing with no error would loop for ever; the disk is full then.
-            return fail(why, std::string("write failed: ") + std::strerror(w < 0 ? errno : ENOSPC));
+            return Status::writeFailed(std::string("write failed: ") +
+                                       std::strerror(w < 0 ? errno : ENOSPC));
         }
         done += static_cast<std::size_t>(w);
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -135,13 +129,13 @@ double roughnessFactor(const FaceSlot& slot) {
     return std::isnan(luminance) ? 1.0 : std::clamp(1.0 - luminance, kLeastRoughness, 1.0);
 }
 
-bool buildModel(const ProjectData& data, const SlotPictures& pictures,
-                std::vector<std::uint8_t>& out, std::vector<std::string>* notes, std::string* why) {
+Status buildModel(const ProjectData& data, const SlotPictures& pictures,
+                  std::vector<std::uint8_t>& out, std::vector<std::string>* notes) {
     // The box's scales are half its sides along x, y and z.
     const std::array<float, 3> half = {data.boxWidth, data.boxDepth, data.boxHeight};
     if (!std::all_of(half.begin(), half.end(),
                      [](float h) { return std::isfinite(h) && h > 0.0f; })) {
-        return fail(why, "the box has no size");
+        return Status::usage("the box has no size");
     }
     const float metres = 1.0f / (2.0f * std::max({half[0], half[1], half[2]}));
 
@@ -236,11 +230,10 @@ bool buildModel(const ProjectData& data, const SlotPictures& pictures,
         if (textured) {
             ModelPicture picture;
             std::string note;
-            std::string reason;
-            if (!modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note,
-                              &reason)) {
-                return fail(why,
-                            "the " + std::string(kFaceNames[k]) + " face's picture: " + reason);
+            if (Status given =
+                    modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note);
+                !given) {
+                return given.prefixed("the " + std::string(kFaceNames[k]) + " face's picture: ");
             }
             if (notes && !note.empty()) {
                 notes->push_back(note);
@@ -285,29 +278,29 @@ bool buildModel(const ProjectData& data, const SlotPictures& pictures,
     std::ostringstream stream;
     tinygltf::TinyGLTF writer;
     if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) {
-        return fail(why, "cannot write the model");
+        // Into memory, so only the encoder can have refused.
+        return Status::badFormat("cannot write the model");
     }
     const std::string bytes = std::move(stream).str();
     out.assign(bytes.begin(), bytes.end());
-    return true;
+    return {};
 }
 
-bool writeModel(const std::string& path, const ProjectData& data, const SlotPictures& pictures,
-                std::vector<std::string>* notes, std::string* why) {
+Status writeModel(const std::string& path, const ProjectData& data, const SlotPictures& pictures,
+                  std::vector<std::string>* notes) {
     // The whole model first: one that cannot be made leaves no file started.
     std::vector<std::uint8_t> bytes;
-    if (!buildModel(data, pictures, bytes, notes, why)) {
-        return false;
+    if (Status built = buildModel(data, pictures, bytes, notes); !built) {
+        return built;
     }
     ReplacementFile file;
-    if (const Status opened = file.open(path); !opened) {
-        return fail(why, opened.message());
+    if (Status opened = file.open(path); !opened) {
+        return opened;
     }
-    if (!writeAll(file.handle(), bytes, why)) {
-        return false;
+    if (Status written = writeAll(file.handle(), bytes); !written) {
+        return written;
     }
-    const Status committed = file.commit();
-    return committed || fail(why, committed.message());
+    return file.commit();
 }
 
 } // namespace cartonic

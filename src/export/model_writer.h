@@ -6,6 +6,7 @@
 // is Y-up in metres: the box stands on y = 0, centred on the y axis, its longest side 1 unit; the
 // app's front face (y = -1) looks along +z, where viewers put their camera. Needs no GL context.
 
+#include "base/status.h"
 #include "export/export_textures.h"
 #include "model/project_data.h"
 
@@ -32,10 +33,10 @@ struct ModelPicture {
 // file every viewer shows as the application does (upright, at most kModelPictureSide pixels a
 // side, no colour information a viewer must ignore); otherwise decoded, reduced where it is
 // larger and encoded again, as JPEG when it was one and PNG else. When the file cannot be read,
-// the kept copy serves and *note says so. False, with the reason in *why, when there is no
-// picture to give.
-bool modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                  ModelPicture& out, std::string* note, std::string* why = nullptr);
+// the kept copy serves and *note says so. Fails, with the reason, when there is no picture to
+// give: the loader's kind when the file could not be loaded and nothing was kept.
+Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                    ModelPicture& out, std::string* note);
 
 // The base colour factor of a face's material: its diffuse colour, clamped to [0, 1], taken from
 // the display's (sRGB) values the colour chooser shows to the linear ones glTF wants; alpha 1.
@@ -48,16 +49,16 @@ double roughnessFactor(const FaceSlot& slot);
 
 // The record's box as a GLB in out. A face with a picture in pictures.kept and its texture
 // switched on is textured from pictures.paths (modelPicture); the others are plain. notes gets a
-// line for each picture not taken from its file. False, with the reason in *why, when the box
-// has no size or a picture cannot be encoded.
-bool buildModel(const ProjectData& data, const SlotPictures& pictures,
-                std::vector<std::uint8_t>& out, std::vector<std::string>* notes,
-                std::string* why = nullptr);
+// line for each picture not taken from its file. Fails, with the reason, when the box has no
+// size (Usage) or a picture cannot be given (modelPicture).
+Status buildModel(const ProjectData& data, const SlotPictures& pictures,
+                  std::vector<std::uint8_t>& out, std::vector<std::string>* notes);
 
 // buildModel, written to path atomically as pictures are (export/picture_writer.h): a failure
 // leaves no partial file and any earlier file untouched; a symbolic link is followed and the
-// file it leads to replaced. Returns false with the reason in *why.
-bool writeModel(const std::string& path, const ProjectData& data, const SlotPictures& pictures,
-                std::vector<std::string>* notes, std::string* why = nullptr);
+// file it leads to replaced. Fails as buildModel does, or WriteFailed when the file cannot be
+// made.
+Status writeModel(const std::string& path, const ProjectData& data, const SlotPictures& pictures,
+                  std::vector<std::string>* notes);
 
 } // namespace cartonic

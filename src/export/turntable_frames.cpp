@@ -28,13 +28,9 @@ TurntableFrames::~TurntableFrames() {
     textures_.reset();
 }
 
-bool TurntableFrames::render(int index, RgbaPicture& out, std::string* why) {
-    const Status drawn = renderToBuffer(data_, cameras_.at(static_cast<std::size_t>(index)), width_,
-                                        height_, out, settings_);
-    if (!drawn && why) {
-        *why = drawn.message();
-    }
-    return drawn.ok();
+Status TurntableFrames::render(int index, RgbaPicture& out) {
+    return renderToBuffer(data_, cameras_.at(static_cast<std::size_t>(index)), width_, height_, out,
+                          settings_);
 }
 
 } // namespace cartonic

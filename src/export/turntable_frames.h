@@ -39,8 +39,8 @@ public:
 
     int count() const { return static_cast<int>(cameras_.size()); }
 
-    // Draws frame index (0..count - 1) into out; false with the reason in *why as renderToBuffer.
-    bool render(int index, RgbaPicture& out, std::string* why = nullptr);
+    // Draws frame index (0..count - 1) into out; fails as renderToBuffer does.
+    Status render(int index, RgbaPicture& out);
 
 private:
     ProjectData& data_;

@@ -20,27 +20,23 @@ constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr int kRgbaBytes = 4;
 // The animation's loop count: 0 is for ever.
 constexpr int kLoopForever = 0;
+constexpr const char* kLibraryMismatch =
+    "the WebP library does not match the one this was built with";
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size, std::string* why) {
+Status writeAll(int fd, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            return fail(why, std::string("write failed: ") + std::strerror(n < 0 ? errno : ENOSPC));
+            return Status::writeFailed(std::string("write failed: ") +
+                                       std::strerror(n < 0 ? errno : ENOSPC));
         }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
-    return true;
+    return {};
 }
 
 class WebPAnimation final : public AnimationWriter {
@@ -53,43 +49,45 @@ public:
         }
     }
 
-    bool open(const std::string& path, std::string* why) {
-        if (const Status opened = file_.open(path); !opened) {
-            return fail(why, opened.message());
+    Status open(const std::string& path) {
+        if (Status opened = file_.open(path); !opened) {
+            return opened;
         }
         WebPAnimEncoderOptions options;
         if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config_)) {
-            return fail(why, "the WebP library does not match the one this was built with");
+            return Status::unavailable(kLibraryMismatch);
         }
         options.anim_params.loop_count = kLoopForever;
         encoder_ = WebPAnimEncoderNew(settings_.width, settings_.height, &options);
         if (!encoder_) {
-            return fail(why, "cannot start a WebP animation of " + std::to_string(settings_.width) +
-                                 "x" + std::to_string(settings_.height));
+            // The sizes it refuses are far past any frame's, so what it lacked is memory.
+            return Status::unavailable("cannot start a WebP animation of " +
+                                       std::to_string(settings_.width) + "x" +
+                                       std::to_string(settings_.height));
         }
         if (settings_.lossy) {
             WebPConfigPreset(&config_, WEBP_PRESET_DEFAULT, static_cast<float>(settings_.quality));
         } else {
             config_.lossless = 1;
         }
-        return true;
+        return {};
     }
 
-    bool addFrame(const RgbaPicture& frame, std::string* why) override {
+    Status addFrame(const RgbaPicture& frame) override {
         if (frame.width != settings_.width || frame.height != settings_.height ||
             frame.rgba.size() !=
                 static_cast<std::size_t>(frame.width) * frame.height * kRgbaBytes) {
-            return fail(why, "a frame is not the animation's size");
+            return Status::usage("a frame is not the animation's size");
         }
         // The encoder counts time in an int of milliseconds; a very slow rate runs past it.
         if ((added_ + 1) * kMillisecondsPerSecond / settings_.fps >
             std::numeric_limits<int>::max()) {
-            return fail(why, "a WebP animation cannot last that long: its clock is an int of "
-                             "milliseconds");
+            return Status::tooLarge("a WebP animation cannot last that long: its clock is an "
+                                    "int of milliseconds");
         }
         WebPPicture picture;
         if (!WebPPictureInit(&picture)) {
-            return fail(why, "the WebP library does not match the one this was built with");
+            return Status::unavailable(kLibraryMismatch);
         }
         picture.use_argb = 1;
         picture.width = frame.width;
@@ -102,32 +100,31 @@ public:
             imported && WebPAnimEncoderAdd(encoder_, &picture, timestamp(added_), &config_);
         WebPPictureFree(&picture);
         if (!added) {
-            return fail(why, "cannot encode a WebP frame: " + encoderError());
+            return Status::badFormat("cannot encode a WebP frame: " + encoderError());
         }
         ++added_;
-        return true;
+        return {};
     }
 
-    bool finish(std::string* why) override {
+    Status finish() override {
         if (added_ == 0) {
-            return fail(why, "an animation needs a frame");
+            return Status::usage("an animation needs a frame");
         }
         // The end of the last frame, which sets how long it shows.
         if (!WebPAnimEncoderAdd(encoder_, nullptr, timestamp(added_), nullptr)) {
-            return fail(why, "cannot end the WebP animation: " + encoderError());
+            return Status::badFormat("cannot end the WebP animation: " + encoderError());
         }
         WebPData data;
         WebPDataInit(&data);
         if (!WebPAnimEncoderAssemble(encoder_, &data)) {
-            return fail(why, "cannot assemble the WebP animation: " + encoderError());
+            return Status::badFormat("cannot assemble the WebP animation: " + encoderError());
         }
-        const bool written = writeAll(file_.handle(), data.bytes, data.size, why);
+        Status written = writeAll(file_.handle(), data.bytes, data.size);
         WebPDataClear(&data);
         if (!written) {
-            return false;
+            return written;
         }
-        const Status committed = file_.commit();
-        return committed || fail(why, committed.message());
+        return file_.commit();
     }
 
 private:
@@ -151,13 +148,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<AnimationWriter>
-openWebPAnimation(const std::string& path, const AnimationSettings& settings, std::string* why) {
+Result<std::unique_ptr<AnimationWriter>> openWebPAnimation(const std::string& path,
+                                                           const AnimationSettings& settings) {
     auto writer = std::make_unique<WebPAnimation>(settings);
-    if (!writer->open(path, why)) {
-        return nullptr;
+    if (Status opened = writer->open(path); !opened) {
+        return opened;
     }
-    return writer;
+    return std::unique_ptr<AnimationWriter>(std::move(writer));
 }
 
 } // namespace cartonic

@@ -9,9 +9,8 @@
 namespace cartonic {
 
 // A writer of a settings.width x settings.height WebP to path, which is checked (and its
-// replacement started) now. nullptr with a one-line reason in *why.
-std::unique_ptr<AnimationWriter> openWebPAnimation(const std::string& path,
-                                                   const AnimationSettings& settings,
-                                                   std::string* why = nullptr);
+// replacement started) now; fails with a one-line reason.
+Result<std::unique_ptr<AnimationWriter>> openWebPAnimation(const std::string& path,
+                                                           const AnimationSettings& settings);
 
 } // namespace cartonic

@@ -60,17 +60,18 @@ AnimationSettings settingsFor(AnimationFormat format) {
 
 // Writes kFrames solid frames; the reason of the first failure, or "".
 std::string writeFrames(const std::string& path, const AnimationSettings& settings) {
-    std::string why;
-    auto writer = openAnimationWriter(path, settings, &why);
-    if (!writer) {
-        return "open: " + why;
+    auto opened = openAnimationWriter(path, settings);
+    if (!opened) {
+        return "open: " + opened.status.message();
     }
+    AnimationWriter& writer = *opened.value;
     for (int k = 0; k < kFrames; ++k) {
-        if (!writer->addFrame(solidFrame(k), &why)) {
-            return "frame: " + why;
+        if (const Status added = writer.addFrame(solidFrame(k)); !added) {
+            return "frame: " + added.message();
         }
     }
-    return writer->finish(&why) ? std::string() : "finish: " + why;
+    const Status finished = writer.finish();
+    return finished ? std::string() : "finish: " + finished.message();
 }
 
 // Runs with PATH set to path, then puts it back.
@@ -101,7 +102,7 @@ TEST(FramePattern, NamesFramesAsPrintfWouldAndRefusesTheRest) {
                                              {"100%%/%d%%", 0, "100%/0%"}}) {
         const auto pattern = FramePattern::parse(c.pattern);
         ASSERT_TRUE(pattern) << c.pattern;
-        EXPECT_EQ(pattern->name(c.index), c.name) << c.pattern;
+        EXPECT_EQ(pattern.value.name(c.index), c.name) << c.pattern;
     }
     struct Refused {
         const char* pattern;
@@ -119,9 +120,10 @@ TEST(FramePattern, NamesFramesAsPrintfWouldAndRefusesTheRest) {
                                                  {"frame%", "not %"},
                                                  {"%021d", "at most 20"},
                                                  {"%123456789012d", "at most 20"}}) {
-        std::string why;
-        EXPECT_FALSE(FramePattern::parse(c.pattern, &why)) << c.pattern;
-        EXPECT_NE(why.find(c.mentions), std::string::npos) << c.pattern << ": " << why;
+        const Status refused = FramePattern::parse(c.pattern).status;
+        EXPECT_EQ(refused.kind(), Status::Kind::Usage) << c.pattern;
+        EXPECT_NE(refused.message().find(c.mentions), std::string::npos)
+            << c.pattern << ": " << refused.message();
     }
 }
 
@@ -131,11 +133,12 @@ TEST(AnimationFormat, FollowsTheExtensionAndVideosWantEvenSides) {
     EXPECT_EQ(animationFormatForPath("spin.Mp4"), AnimationFormat::Mp4);
     EXPECT_FALSE(animationFormatForPath("spin.png"));
     EXPECT_FALSE(animationFormatForPath("x.mp4/spin"));
-    std::string why;
     EXPECT_TRUE(animationSizeFits(AnimationFormat::Mp4, 32, 24));
     EXPECT_TRUE(animationSizeFits(AnimationFormat::WebP, 33, 25));
-    EXPECT_FALSE(animationSizeFits(AnimationFormat::Mp4, 33, 24, &why));
-    EXPECT_NE(why.find("even width and height, not 33x24"), std::string::npos) << why;
+    const Status odd = animationSizeFits(AnimationFormat::Mp4, 33, 24);
+    EXPECT_EQ(odd.kind(), Status::Kind::Usage);
+    EXPECT_NE(odd.message().find("even width and height, not 33x24"), std::string::npos)
+        << odd.message();
     EXPECT_FALSE(animationSizeFits(AnimationFormat::Mp4, 32, 1));
 }
 
@@ -148,7 +151,7 @@ TEST(AnimationWriter, NumberedFramesArePicturesOfTheirFormat) {
         settings.frameFormat = format;
         ASSERT_EQ(writeFrames(dir.file(pattern), settings), "");
         for (int k = 0; k < kFrames; ++k) {
-            const std::string name = dir.file(FramePattern::parse(pattern)->name(k));
+            const std::string name = dir.file(FramePattern::parse(pattern).value.name(k));
             QImageReader reader(QString::fromStdString(name));
             reader.setDecideFormatFromContent(true);
             EXPECT_EQ(reader.format().toStdString(), type) << name;
@@ -200,11 +203,10 @@ TEST(AnimationWriter, TransparentWebPFramesKeepTheirAlpha) {
     for (std::size_t i = 3; i < frame.rgba.size(); i += 8) {
         frame.rgba[i] = 0; // every other pixel see-through
     }
-    std::string why;
-    auto writer = openAnimationWriter(dir.file("t.webp"), settingsFor(AnimationFormat::WebP), &why);
-    ASSERT_TRUE(writer) << why;
-    ASSERT_TRUE(writer->addFrame(frame, &why)) << why;
-    ASSERT_TRUE(writer->finish(&why)) << why;
+    auto writer = openAnimationWriter(dir.file("t.webp"), settingsFor(AnimationFormat::WebP));
+    ASSERT_TRUE(writer) << writer.status.message();
+    ASSERT_TRUE(writer.value->addFrame(frame));
+    ASSERT_TRUE(writer.value->finish());
     const test::DecodedAnimation decoded = test::decodeWebPAnimation(dir.file("t.webp"));
     ASSERT_EQ(decoded.rgba.size(), 1u);
     EXPECT_EQ(decoded.rgba[0][3], 0);
@@ -238,18 +240,17 @@ TEST(AnimationWriter, FailuresAndDroppedWritersLeaveNoFile) {
     test::writeBytes(dir.file("old.webp"), {'o', 'l', 'd'});
     test::writeBytes(dir.file("old.mp4"), {'o', 'l', 'd'});
     const std::set<std::string> before = filesIn(dir.path());
-    std::string why;
-
     // What is not a file is never replaced; a missing folder has nothing to write into.
-    EXPECT_FALSE(
-        openAnimationWriter(dir.file("folder.webp"), settingsFor(AnimationFormat::WebP), &why));
-    EXPECT_NE(why.find("not a file"), std::string::npos) << why;
-    EXPECT_FALSE(
-        openAnimationWriter(dir.file("no/such.webp"), settingsFor(AnimationFormat::WebP), &why));
+    Status refused =
+        openAnimationWriter(dir.file("folder.webp"), settingsFor(AnimationFormat::WebP)).status;
+    EXPECT_EQ(refused.kind(), Status::Kind::WriteFailed);
+    EXPECT_NE(refused.message().find("not a file"), std::string::npos) << refused.message();
+    EXPECT_FALSE(openAnimationWriter(dir.file("no/such.webp"), settingsFor(AnimationFormat::WebP)));
     AnimationSettings odd = settingsFor(AnimationFormat::Mp4);
     odd.width = 33;
-    EXPECT_FALSE(openAnimationWriter(dir.file("odd.mp4"), odd, &why));
-    EXPECT_NE(why.find("even"), std::string::npos) << why;
+    refused = openAnimationWriter(dir.file("odd.mp4"), odd).status;
+    EXPECT_EQ(refused.kind(), Status::Kind::Usage);
+    EXPECT_NE(refused.message().find("even"), std::string::npos) << refused.message();
 
     // Dropped part-way, as a cancelled export drops it: the old file stays as it was.
     std::vector<AnimationFormat> formats = {AnimationFormat::WebP};
@@ -258,28 +259,29 @@ TEST(AnimationWriter, FailuresAndDroppedWritersLeaveNoFile) {
     }
     for (AnimationFormat format : formats) {
         const std::string name = format == AnimationFormat::WebP ? "old.webp" : "old.mp4";
-        auto writer = openAnimationWriter(dir.file(name), settingsFor(format), &why);
-        ASSERT_TRUE(writer) << why;
-        ASSERT_TRUE(writer->addFrame(solidFrame(0), &why)) << why;
-        EXPECT_FALSE(writer->addFrame(solidFrame(0, kWidth, kHeight + 2), &why));
-        writer.reset();
+        auto writer = openAnimationWriter(dir.file(name), settingsFor(format));
+        ASSERT_TRUE(writer) << writer.status.message();
+        ASSERT_TRUE(writer.value->addFrame(solidFrame(0)));
+        EXPECT_FALSE(writer.value->addFrame(solidFrame(0, kWidth, kHeight + 2)));
+        writer.value.reset();
         EXPECT_EQ(test::readBytes(dir.file(name)), (std::vector<char>{'o', 'l', 'd'})) << name;
     }
     {
-        auto writer =
-            openAnimationWriter(dir.file("old.webp"), settingsFor(AnimationFormat::WebP), &why);
+        auto writer = openAnimationWriter(dir.file("old.webp"), settingsFor(AnimationFormat::WebP));
         ASSERT_TRUE(writer);
-        EXPECT_FALSE(writer->finish(&why)); // no frame
-        EXPECT_NE(why.find("needs a frame"), std::string::npos) << why;
+        const Status finished = writer.value->finish(); // no frame
+        EXPECT_NE(finished.message().find("needs a frame"), std::string::npos)
+            << finished.message();
     }
     {
         // A frame every 25 days runs past the format's clock at the first frame's end.
         AnimationSettings slow = settingsFor(AnimationFormat::WebP);
         slow.fps = 1.0 / (25.0 * 24 * 3600);
-        auto writer = openAnimationWriter(dir.file("old.webp"), slow, &why);
+        auto writer = openAnimationWriter(dir.file("old.webp"), slow);
         ASSERT_TRUE(writer);
-        EXPECT_FALSE(writer->addFrame(solidFrame(0), &why));
-        EXPECT_NE(why.find("cannot last that long"), std::string::npos) << why;
+        const Status added = writer.value->addFrame(solidFrame(0));
+        EXPECT_NE(added.message().find("cannot last that long"), std::string::npos)
+            << added.message();
     }
     EXPECT_EQ(filesIn(dir.path()), before);
 }
@@ -287,12 +289,14 @@ TEST(AnimationWriter, FailuresAndDroppedWritersLeaveNoFile) {
 TEST(AnimationWriter, Mp4WithoutAWorkingFfmpegSaysWhyInOneLine) {
     TempDir dir;
     const std::set<std::string> before = filesIn(dir.path());
-    std::string why;
+    Status missing;
     {
         const PathFor empty(dir.path());
-        EXPECT_FALSE(
-            openAnimationWriter(dir.file("spin.mp4"), settingsFor(AnimationFormat::Mp4), &why));
+        missing =
+            openAnimationWriter(dir.file("spin.mp4"), settingsFor(AnimationFormat::Mp4)).status;
     }
+    EXPECT_EQ(missing.kind(), Status::Kind::Unavailable);
+    const std::string& why = missing.message();
     EXPECT_EQ(why.rfind("ffmpeg is not on PATH", 0), 0u) << why;
     EXPECT_EQ(why.find('\n'), std::string::npos);
 

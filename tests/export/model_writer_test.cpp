@@ -47,8 +47,8 @@ protected:
 
     tinygltf::Model build(std::vector<std::string>* notes = nullptr) {
         std::vector<std::uint8_t> bytes;
-        std::string why;
-        EXPECT_TRUE(buildModel(data_, pictures_, bytes, notes, &why)) << why;
+        const Status built = buildModel(data_, pictures_, bytes, notes);
+        EXPECT_TRUE(built) << built.message();
         tinygltf::Model model;
         tinygltf::TinyGLTF reader;
         std::string error;
