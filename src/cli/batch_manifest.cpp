@@ -15,13 +15,6 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kProjectKey = "project";
 
-bool fail(std::string* why, std::string reason) {
-    if (why) {
-        *why = std::move(reason);
-    }
-    return false;
-}
-
 // A value as the text a command line would give: strings as they are, numbers as JSON writes them.
 bool scalarText(const Json& value, std::string& out) {
     if (value.is_string()) {
@@ -81,20 +74,20 @@ bool blankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-bool jobArguments(std::string_view line, std::vector<std::string>& args, std::string* why) {
+Status jobArguments(std::string_view line, std::vector<std::string>& args) {
     args.clear();
     const Json job = Json::parse(line, nullptr, false);
     if (job.is_discarded()) {
-        return fail(why, "not a JSON object");
+        return Status::usage("not a JSON object");
     }
     if (!job.is_object()) {
-        return fail(why, "a job is a JSON object, not " + std::string(job.type_name()));
+        return Status::usage("a job is a JSON object, not " + std::string(job.type_name()));
     }
     for (const auto& [key, value] : job.items()) {
         if (key == kProjectKey) {
             std::string path;
             if (!value.is_string() || (path = value.get<std::string>()).empty()) {
-                return fail(why, "\"project\" wants a file name");
+                return Status::usage("\"project\" wants a file name");
             }
             // After "--", a project named like an option is still a project.
             args.push_back("--");
@@ -110,7 +103,7 @@ bool jobArguments(std::string_view line, std::vector<std::string>& args, std::st
         }
         if (!*takesValue) {
             if (!value.is_boolean()) {
-                return fail(why, "\"" + key + "\" wants true or false");
+                return Status::usage("\"" + key + "\" wants true or false");
             }
             if (value.get<bool>()) {
                 args.push_back(option);
@@ -121,13 +114,13 @@ bool jobArguments(std::string_view line, std::vector<std::string>& args, std::st
         std::string text;
         if (key == "face" || key == "orientation") {
             if (!assignments(value, values)) {
-                return fail(why, "\"" + key +
+                return Status::usage("\"" + key +
                                      "\" wants an object of face names, such as {\"front\": ...}");
             }
         } else if (scalarText(value, text) || (key == "box" && listText(value, text))) {
             values.push_back(text);
         } else {
-            return fail(why, "\"" + key + "\" wants a text or a number, not " +
+            return Status::usage("\"" + key + "\" wants a text or a number, not " +
                                  std::string(value.type_name()));
         }
         for (std::string& v : values) {
@@ -140,7 +133,7 @@ bool jobArguments(std::string_view line, std::vector<std::string>& args, std::st
     if (dashes != args.end()) {
         std::rotate(dashes, dashes + 2, args.end());
     }
-    return true;
+    return {};
 }
 
 } // namespace cartonic

@@ -10,6 +10,8 @@
 // "orientation" take an object from face names to values, or a "NAME=VALUE" text or a list of
 // them; "box" takes its three numbers as a list or as "W,D,H" text.
 
+#include "base/status.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,10 +19,10 @@
 
 namespace cartonic {
 
-// The command-line arguments a manifest line stands for. Returns false with the reason in *why
-// when the line is not a JSON object or a key or value has no command-line form; the arguments
-// themselves are checked by parseRenderOptions, as a command line's are.
-bool jobArguments(std::string_view line, std::vector<std::string>& args, std::string* why);
+// The command-line arguments a manifest line stands for. Usage, with the reason, when the line is
+// not a JSON object or a key or value has no command-line form; the arguments themselves are
+// checked by parseRenderOptions, as a command line's are.
+Status jobArguments(std::string_view line, std::vector<std::string>& args);
 
 // Whether the manifest line at index (from 0) is shard's (index of count, from 1) to render.
 constexpr bool inShard(std::size_t lineIndex, int shardIndex, int shardCount) {

@@ -47,7 +47,7 @@ Manifest readManifest(const std::string& name) {
         if (!blankLine(line)) {
             anyLine = true;
             std::vector<std::string> ignored;
-            anyObject = anyObject || jobArguments(line, ignored, nullptr);
+            anyObject = anyObject || jobArguments(line, ignored).ok();
         }
         manifest.lines.push_back(std::move(line));
     }
@@ -184,14 +184,14 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
             report.done(false, lineNumber, {});
         };
         std::vector<std::string> args;
-        std::string why;
-        if (!jobArguments(manifest.lines[index], args, &why)) {
-            failed(why);
+        if (const Status read = jobArguments(manifest.lines[index], args); !read) {
+            failed(read.message());
             continue;
         }
         const ParseResult parsed = parseRenderOptions(args);
-        if (!parsed.error.empty() || !(why = unfitForBatch(parsed.options)).empty()) {
-            failed(parsed.error.empty() ? why : parsed.error);
+        std::string unfit;
+        if (!parsed.error.empty() || !(unfit = unfitForBatch(parsed.options)).empty()) {
+            failed(parsed.error.empty() ? unfit : parsed.error);
             continue;
         }
         startAfresh(data, images);

@@ -218,11 +218,9 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         }
     };
     if (options_.turntable) {
-        std::string why;
-        const bool written =
-            writeTurntable(*renderer, data_, cameraFor(options_), options_, settings, &why);
+        Status written = writeTurntable(*renderer, data_, cameraFor(options_), options_, settings);
         warnNotes();
-        return written ? Status() : Status::writeFailed(why);
+        return written;
     }
     RgbaPicture rendered;
     if (Status drawn = renderer->render(cameraFor(options_), options_.width, options_.height,

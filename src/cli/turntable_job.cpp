@@ -16,42 +16,30 @@ AnimationSettings animationSettingsFor(const RenderOptions& options) {
     return settings;
 }
 
-bool writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
-                    const RenderOptions& options, const RenderSettings& settings,
-                    std::string* why) {
-    const std::string& output = *options.output;
-    Status step;
-    const auto failed = [&](bool named) {
-        if (why) {
-            *why = named ? step.message() : output + ": " + step.message();
-        }
-        return false;
-    };
+Status writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
+                      const RenderOptions& options, const RenderSettings& settings) {
+    const std::string named = *options.output + ": ";
     // Before anything is drawn: a file that cannot be written, or no ffmpeg, fails at once.
-    auto opened = openAnimationWriter(output, animationSettingsFor(options));
+    auto opened = openAnimationWriter(*options.output, animationSettingsFor(options));
     if (!opened) {
-        step = opened.status;
-        return failed(false);
+        return opened.status.prefixed(named);
     }
-    const std::unique_ptr<AnimationWriter>& writer = opened.value;
+    AnimationWriter& writer = *opened.value;
     renderer.makeCurrent();
     TurntableFrames frames(data, start, *options.turntable, options.width, options.height,
                            settings);
     RgbaPicture frame;
-    bool drawn = true;
-    bool added = true;
-    for (int i = 0; drawn && added && i < frames.count(); ++i) {
-        drawn = (step = frames.render(i, frame)).ok();
-        added = drawn && (step = writer->addFrame(frame)).ok();
+    for (int i = 0; i < frames.count(); ++i) {
+        if (Status drawn = frames.render(i, frame); !drawn) {
+            return drawn;
+        }
+        if (Status added = writer.addFrame(frame); !added) {
+            // A numbered frame's reason starts with that frame's own name.
+            return options.animationFormat == AnimationFormat::Frames ? added
+                                                                      : added.prefixed(named);
+        }
     }
-    if (!drawn) {
-        return failed(true);
-    }
-    if (!added) {
-        // A numbered frame's reason starts with that frame's own name.
-        return failed(options.animationFormat == AnimationFormat::Frames);
-    }
-    return (step = writer->finish()).ok() || failed(false);
+    return writer.finish().prefixed(named);
 }
 
 } // namespace cartonic

@@ -14,9 +14,9 @@ namespace cartonic {
 AnimationSettings animationSettingsFor(const RenderOptions& options);
 
 // Renders options.turntable frames of data with renderer, from start, drawn as settings say,
-// into *options.output. Returns false with "NAME: reason" in *why (NAME the file, or the frame,
-// that failed); a WebP or video is then not written at all.
-bool writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
-                    const RenderOptions& options, const RenderSettings& settings, std::string* why);
+// into *options.output. A failure says "NAME: reason" (NAME the file, or the frame, that failed)
+// with the kind of the step that failed; a WebP or video is then not written at all.
+Status writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
+                      const RenderOptions& options, const RenderSettings& settings);
 
 } // namespace cartonic

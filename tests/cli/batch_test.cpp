@@ -42,12 +42,13 @@ TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
             {R"({"face": {"front": ["x"]}})", {}, "\"face\" wants an object of face names"},
         }) {
         std::vector<std::string> args;
-        std::string why;
-        const bool ok = jobArguments(c.line, args, &why);
-        EXPECT_EQ(ok, !c.args.empty()) << c.line << ": " << why;
-        if (ok) {
+        const Status read = jobArguments(c.line, args);
+        const std::string& why = read.message();
+        EXPECT_EQ(read.ok(), !c.args.empty()) << c.line << ": " << why;
+        if (read) {
             EXPECT_EQ(args, c.args) << c.line;
         } else {
+            EXPECT_EQ(read.kind(), Status::Kind::Usage) << c.line;
             EXPECT_NE(why.find(c.refusal), std::string::npos) << c.line << ": " << why;
         }
     }
