@@ -2,6 +2,7 @@
 
 #include "export/ffmpeg_video_writer.h"
 #include "export/frame_pattern.h"
+#include "export/picture_writer.h"
 #include "export/render_to_buffer.h"
 #include "export/webp_animation_writer.h"
 
@@ -11,18 +12,6 @@
 namespace cartonic {
 
 namespace {
-
-std::string lowerExtension(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
-    }
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
 
 // Each frame a picture of its own, written as it comes.
 class NumberedFrames final : public AnimationWriter {

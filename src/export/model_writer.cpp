@@ -1,5 +1,6 @@
 #include "export/model_writer.h"
 
+#include "export/picture_writer.h"
 #include "model/box_geometry.h"
 #include "model/replacement_file.h"
 
@@ -108,13 +109,7 @@ Status writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
 } // namespace
 
 bool isModelPath(const std::string& path) {
-    constexpr std::string_view kExtension = ".glb";
-    const auto slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return name.size() > kExtension.size() &&
-           std::equal(
-               kExtension.begin(), kExtension.end(), name.end() - kExtension.size(),
-               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return lowerExtension(path) == "glb";
 }
 
 std::array<double, 4> baseColorFactor(const FaceSlot& slot) {

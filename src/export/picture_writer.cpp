@@ -27,18 +27,6 @@ int dotsPerInch(int dotsPerMetre) {
     return std::max(1, qRound(dotsPerMetre * kInchesPerMetre));
 }
 
-std::string lowerExtension(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
-    }
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
 // Writes straight to a file descriptor and keeps the system's reason when a write fails: QFile
 // loses it when a write is cut short part-way through (a full disk, a file size limit) and says
 // "Unknown error".
@@ -108,6 +96,20 @@ Status encodePicture(const RgbaPicture& picture, PictureFormat format, int quali
 }
 
 } // namespace
+
+std::string lowerExtension(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const auto nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const auto dot = path.rfind('.');
+    // A name that is all extension (".png") is a hidden file's, with none.
+    if (dot == std::string::npos || dot <= nameStart) {
+        return {};
+    }
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
 
 std::optional<PictureFormat> formatForPath(const std::string& path) {
     const std::string ext = lowerExtension(path);

@@ -19,6 +19,10 @@ inline constexpr int kExportJpegQuality = 92;
 // The format a file name asks for by its extension (.jpg, .jpeg, .png, any case); none otherwise.
 std::optional<PictureFormat> formatForPath(const std::string& path);
 
+// The extension of path's file name in lower case, without its dot; "" when it has none (also
+// for a name that is all extension, ".png"). Every writer decides its format by it.
+std::string lowerExtension(const std::string& path);
+
 // Encodes the picture and writes it to path (its bytes as given) atomically, as a project save
 // does (model/replacement_file.h): a failure, or the process dying, leaves no partial file and
 // any earlier file untouched. A symbolic link is followed and the file it leads to replaced.

@@ -403,6 +403,7 @@ TEST(PictureFormat, FollowsTheExtension) {
     EXPECT_EQ(formatForPath("b.Png"), PictureFormat::Png);
     EXPECT_EQ(formatForPath("b.tif"), std::nullopt);
     EXPECT_EQ(formatForPath("dir.png/file"), std::nullopt);
+    EXPECT_EQ(formatForPath("dir/.png"), std::nullopt);
     EXPECT_EQ(formatForPath("noext"), std::nullopt);
 }
 
