@@ -74,6 +74,10 @@ bool blankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+bool jsonObjectLine(std::string_view line) {
+    return Json::parse(line, nullptr, false).is_object();
+}
+
 Status jobArguments(std::string_view line, std::vector<std::string>& args) {
     args.clear();
     const Json job = Json::parse(line, nullptr, false);

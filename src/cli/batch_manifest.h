@@ -33,4 +33,7 @@ constexpr bool inShard(std::size_t lineIndex, int shardIndex, int shardCount) {
 // A line holding nothing but blanks, which is no job.
 bool blankLine(std::string_view line);
 
+// Whether line is a JSON object, whatever its keys and values: what makes a file JSON Lines.
+bool jsonObjectLine(std::string_view line);
+
 } // namespace cartonic

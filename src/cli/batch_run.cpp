@@ -4,8 +4,10 @@
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -46,8 +48,7 @@ Manifest readManifest(const std::string& name) {
         }
         if (!blankLine(line)) {
             anyLine = true;
-            std::vector<std::string> ignored;
-            anyObject = anyObject || jobArguments(line, ignored).ok();
+            anyObject = anyObject || jsonObjectLine(line);
         }
         manifest.lines.push_back(std::move(line));
     }

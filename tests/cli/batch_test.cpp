@@ -103,6 +103,13 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
 
     const auto unreadable = runProcess(kBin, {"--batch", dir.path() + "/none.jsonl"});
     EXPECT_EQ(unreadable.status, 2);
+    // JSON Lines with one bad job is a failed job, not a file that is no manifest.
+    const std::string oneBad = dir.path() + "/bad.jsonl";
+    std::ofstream(oneBad) << R"({"transparent": "yes"})"
+                          << "\n";
+    EXPECT_EQ(runProcess(kBin, {"--batch", oneBad}).status, 1);
+    std::ofstream(oneBad) << "[1]\n";
+    EXPECT_EQ(runProcess(kBin, {"--batch", oneBad}).status, 2);
 }
 
 } // namespace
