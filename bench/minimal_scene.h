@@ -7,19 +7,29 @@
 // each such combination of state, which no program drawing this kind of picture escapes.
 // Plain OpenGL 1.1, no Cartonic code.
 
+#ifndef GL_GLEXT_PROTOTYPES
+#define GL_GLEXT_PROTOTYPES 1
+#endif
 #include <GL/gl.h>
+#include <GL/glext.h>
 
-#include <array>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace minimal {
 
-inline constexpr int kTextureSide = 64;
+// Pictures as an export draws them: of any size, mipmapped, anisotropically filtered where the
+// driver offers it; the faces' clamped at their edges, the floor's repeated.
+inline constexpr int kFaceTextureWidth = 90;
+inline constexpr int kFaceTextureHeight = 180;
+inline constexpr int kFloorTextureSide = 100;
+inline constexpr float kMostAnisotropy = 16.0f;
 
-inline GLuint makeTexture() {
-    std::array<std::uint8_t, kTextureSide * kTextureSide * 3> texels{};
-    for (int i = 0; i < kTextureSide * kTextureSide; ++i) {
-        const bool light = ((i % kTextureSide) / 8 + (i / kTextureSide) / 8) % 2 == 0;
+inline GLuint makeTexture(int width, int height, GLint wrap) {
+    std::vector<std::uint8_t> texels(static_cast<std::size_t>(width) * height * 3);
+    for (int i = 0; i < width * height; ++i) {
+        const bool light = ((i % width) / 8 + (i / width) / 8) % 2 == 0;
         texels[i * 3] = light ? 200 : 40;
         texels[i * 3 + 1] = light ? 220 : 120;
         texels[i * 3 + 2] = light ? 200 : 60;
@@ -28,11 +38,31 @@ inline GLuint makeTexture() {
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTextureSide, kTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  texels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {
+        GLfloat most = 1.0f;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
+                        most < kMostAnisotropy ? most : kMostAnisotropy);
+    }
     return name;
+}
+
+struct Textures {
+    GLuint face = 0;
+    GLuint floor = 0;
+};
+
+inline Textures makeTextures() {
+    return {makeTexture(kFaceTextureWidth, kFaceTextureHeight, GL_CLAMP_TO_EDGE),
+            makeTexture(kFloorTextureSide, kFloorTextureSide, GL_REPEAT)};
 }
 
 // The box from (-1, -1, 0) to (1, 1, 2), z up, each face a textured quad with its normal.
@@ -75,7 +105,7 @@ inline void drawFloor() {
 
 // One frame of a width x height picture into the current framebuffer, which has depth and
 // stencil.
-inline void drawFrame(int width, int height, GLuint texture) {
+inline void drawFrame(int width, int height, const Textures& textures) {
     glViewport(0, 0, width, height);
     glClearColor(0, 0, 0, 1);
     glClearStencil(0);
@@ -115,7 +145,6 @@ inline void drawFrame(int width, int height, GLuint texture) {
     glLightf(GL_LIGHT0, GL_SPOT_CUTOFF, 60);
     glEnable(GL_LIGHT0);
     glEnable(GL_DEPTH_TEST);
-    glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
     // The floor marks the stencil where the mirror image may show.
@@ -124,6 +153,7 @@ inline void drawFrame(int width, int height, GLuint texture) {
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
+    glBindTexture(GL_TEXTURE_2D, textures.floor);
     drawFloor();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
@@ -133,6 +163,7 @@ inline void drawFrame(int width, int height, GLuint texture) {
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     glEnable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, textures.face);
     glPushMatrix();
     glScalef(1, 1, -1);
     glFrontFace(GL_CW);
@@ -145,6 +176,7 @@ inline void drawFrame(int width, int height, GLuint texture) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 0.7f);
     glEnable(GL_COLOR_MATERIAL);
+    glBindTexture(GL_TEXTURE_2D, textures.floor);
     drawFloor();
     glDisable(GL_COLOR_MATERIAL);
 
@@ -170,6 +202,7 @@ inline void drawFrame(int width, int height, GLuint texture) {
     glColor4f(1, 1, 1, 1);
     glEnable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, textures.face);
     drawBox();
 }
 

@@ -68,7 +68,7 @@ bool drawAndRead() {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[2]);
 
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
-    minimal::drawFrame(kSide, kSide, minimal::makeTexture());
+    minimal::drawFrame(kSide, kSide, minimal::makeTextures());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[0]);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[1]);
     glBlitFramebuffer(0, 0, kSide, kSide, 0, 0, kSide, kSide, GL_COLOR_BUFFER_BIT, GL_NEAREST);

@@ -18,17 +18,17 @@ constexpr int kSamples = 4;
 
 class MinimalView : public QOpenGLWidget {
 protected:
-    void initializeGL() override { texture_ = minimal::makeTexture(); }
+    void initializeGL() override { textures_ = minimal::makeTextures(); }
 
     void paintGL() override {
-        minimal::drawFrame(width(), height(), texture_);
+        minimal::drawFrame(width(), height(), textures_);
         glFinish();
         const ssize_t written = ::write(STDOUT_FILENO, "p", 1);
         ::_exit(written == 1 ? 0 : 1);
     }
 
 private:
-    GLuint texture_ = 0;
+    minimal::Textures textures_;
 };
 
 } // namespace
