@@ -19,14 +19,16 @@
 
 namespace minimal {
 
-// Pictures as an export draws them: of any size, mipmapped, anisotropically filtered where the
-// driver offers it; the faces' clamped at their edges, the floor's repeated.
+// Textures of two kinds. As a view's first frame has them: one small pattern, linearly filtered,
+// repeated. As an export draws pictures: of any size, mipmapped, anisotropically filtered where
+// the driver offers it, the faces' clamped at their edges and the floor's repeated.
+inline constexpr int kPatternSide = 64;
 inline constexpr int kFaceTextureWidth = 90;
 inline constexpr int kFaceTextureHeight = 180;
 inline constexpr int kFloorTextureSide = 100;
 inline constexpr float kMostAnisotropy = 16.0f;
 
-inline GLuint makeTexture(int width, int height, GLint wrap) {
+inline GLuint makeTexture(int width, int height, GLint wrap, bool mipmapped) {
     std::vector<std::uint8_t> texels(static_cast<std::size_t>(width) * height * 3);
     for (int i = 0; i < width * height; ++i) {
         const bool light = ((i % width) / 8 + (i / width) / 8) % 2 == 0;
@@ -40,11 +42,15 @@ inline GLuint makeTexture(int width, int height, GLint wrap) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  texels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (!mipmapped) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        return name;
+    }
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {
         GLfloat most = 1.0f;
@@ -60,9 +66,14 @@ struct Textures {
     GLuint floor = 0;
 };
 
-inline Textures makeTextures() {
-    return {makeTexture(kFaceTextureWidth, kFaceTextureHeight, GL_CLAMP_TO_EDGE),
-            makeTexture(kFloorTextureSide, kFloorTextureSide, GL_REPEAT)};
+inline Textures makePatternTextures() {
+    const GLuint pattern = makeTexture(kPatternSide, kPatternSide, GL_REPEAT, false);
+    return {pattern, pattern};
+}
+
+inline Textures makePictureTextures() {
+    return {makeTexture(kFaceTextureWidth, kFaceTextureHeight, GL_CLAMP_TO_EDGE, true),
+            makeTexture(kFloorTextureSide, kFloorTextureSide, GL_REPEAT, true)};
 }
 
 // The box from (-1, -1, 0) to (1, 1, 2), z up, each face a textured quad with its normal.

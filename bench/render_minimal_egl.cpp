@@ -1,7 +1,8 @@
 // bench_render_minimal_egl: the least a program needs to draw one frame of the kind
-// cartonic-render draws (bench/minimal_scene.h), 64 x 64 pixels and multisampled as its pictures
-// are, without a display, and read it back: the reference for the command-line renderer's
-// start-up. Plain EGL on Mesa's surfaceless platform and one framebuffer object.
+// cartonic-render draws (bench/minimal_scene.h, with textures as its pictures get), 64 x 64 pixels
+// and multisampled as its pictures are, without a display, and read it back: the reference for the
+// command-line renderer's start-up. Plain EGL on Mesa's surfaceless platform and one framebuffer
+// object.
 
 #define GL_GLEXT_PROTOTYPES 1
 #include "minimal_scene.h"
@@ -68,7 +69,7 @@ bool drawAndRead() {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[2]);
 
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
-    minimal::drawFrame(kSide, kSide, minimal::makeTextures());
+    minimal::drawFrame(kSide, kSide, minimal::makePictureTextures());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[0]);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[1]);
     glBlitFramebuffer(0, 0, kSide, kSide, 0, 0, kSide, kSide, GL_COLOR_BUFFER_BIT, GL_NEAREST);
