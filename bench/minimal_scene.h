@@ -49,7 +49,31 @@ inline GLuint makeTexture(int width, int height, GLint wrap, bool mipmapped) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         return name;
     }
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // Each smaller level the mean of 2 x 2 texels of the one above, averaged here: the cheapest
+    // way on a software rasteriser, which would draw glGenerateMipmap's levels.
+    std::vector<std::uint8_t> above = texels;
+    for (GLint level = 1; width > 1 || height > 1; ++level) {
+        const int w = width > 1 ? width / 2 : 1;
+        const int h = height > 1 ? height / 2 : 1;
+        std::vector<std::uint8_t> next(static_cast<std::size_t>(w) * h * 3);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    const auto at = [&](int dx, int dy) {
+                        const int sx = width > 1 ? 2 * x + dx : 0;
+                        const int sy = height > 1 ? 2 * y + dy : 0;
+                        return above[(static_cast<std::size_t>(sy) * width + sx) * 3 + c];
+                    };
+                    next[(static_cast<std::size_t>(y) * w + x) * 3 + c] = static_cast<std::uint8_t>(
+                        (at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1) + 2) / 4);
+                }
+            }
+        }
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, next.data());
+        above = std::move(next);
+        width = w;
+        height = h;
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {

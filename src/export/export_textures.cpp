@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace cartonic {
 
@@ -178,9 +179,26 @@ GLuint uploadTexture(const QImage& picture, float anisotropy) {
     glBindTexture(GL_TEXTURE_2D, name);
     gl::clearPendingErrors();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width(), picture.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, picture.constBits());
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // The smaller levels are averaged here rather than by glGenerateMipmap: a software driver
+    // builds them by drawing, and compiling that drawing costs more than the averaging.
+    int width = picture.width();
+    int height = picture.height();
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 picture.constBits());
+    std::vector<std::uint8_t> levels[2];
+    const std::uint8_t* above = picture.constBits();
+    for (GLint level = 1; width > 1 || height > 1; ++level) {
+        const int w = std::max(1, width / 2);
+        const int h = std::max(1, height / 2);
+        std::vector<std::uint8_t>& next = levels[level % 2];
+        next.resize(static_cast<std::size_t>(w) * h * kRgbaBytes);
+        averageRgbaPicture(above, width, height, next.data(), w, h);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     next.data());
+        above = next.data();
+        width = w;
+        height = h;
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
