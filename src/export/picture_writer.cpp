@@ -143,16 +143,13 @@ Status writePicture(const std::string& path, const RgbaPicture& picture, Picture
 
 Status writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureFormat format,
                                 int quality) {
-    if (!wholePicture(picture)) {
-        return Status::usage("nothing to write");
-    }
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    if (Status made = encodePicture(picture, format, quality, encoded); !made) {
+    std::vector<std::uint8_t> bytes;
+    if (Status made = encodePictureBytes(picture, format, quality, bytes); !made) {
         return made;
     }
     DescriptorDevice device(fd);
-    if (device.write(encoded.data()) != encoded.data().size()) {
+    const auto size = static_cast<qint64>(bytes.size());
+    if (device.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
         return Status::writeFailed(device.failure());
     }
     return {};
