@@ -1,5 +1,6 @@
 #include "app/app_style.h"
 
+#include "app/toolbar_icons.h"
 #include "panels/application_icon.h"
 
 #include <QApplication>
@@ -14,14 +15,13 @@ namespace {
 
 using Picture = AppStyle::Picture;
 
-const QColor kInk(40, 40, 40);
 // Drawn on a 16-unit square, at the small and the large icon size so it stays sharp when scaled.
 constexpr int kDesignSize = 16;
 
 // Two chevrons pointing along the bar, where the buttons that do not fit are; or a cross.
 void draw(QPainter& p, Picture picture) {
     if (picture == Picture::Close) {
-        p.setPen(QPen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(kIconInk, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
         p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
         return;
@@ -37,7 +37,7 @@ void draw(QPainter& p, Picture picture) {
     } else if (picture == Picture::OverflowLeft) {
         p.setTransform(QTransform(-1, 0, 0, 1, kDesignSize, 0), true);
     }
-    p.setPen(QPen(kInk, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(kIconInk, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(chevrons);
 }
 

@@ -79,10 +79,6 @@ RenderSettings pictureSettings(const SlotPictures& pictures, std::vector<std::st
     return settings;
 }
 
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // The user guide beside the executable (a build tree), in the documentation folder of an
 // installed program, or in the source tree.
 QString userGuidePath() {

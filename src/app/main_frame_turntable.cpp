@@ -6,9 +6,9 @@
 #include "app/ogl_view.h"
 #include "export/turntable_frames.h"
 #include "model/project_file.h"
+#include "panels/image_browse.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QSettings>
@@ -29,11 +29,6 @@ constexpr const char* kTurntableFolderKey = "turntable/folder";
 
 // An H.264 video's frames have even sides; the least even side.
 constexpr int kLeastEvenSide = 2;
-
-// A path as the file system takes it: the bytes the toolkit would open.
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 int evenDown(int side) {
     return std::max(kLeastEvenSide, side - side % 2);

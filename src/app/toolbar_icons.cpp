@@ -10,7 +10,6 @@ namespace cartonic {
 
 namespace {
 
-const QColor kInk(40, 40, 40);
 const QColor kPaper(255, 255, 255);
 const QColor kFolder(230, 190, 70);
 const QColor kDisk(60, 90, 170);
@@ -40,7 +39,7 @@ void doubleArrow(QPainter& p, QPointF a, QPointF b) {
 
 // A small box in a three-quarter view, the frame of the box-adjusting pictures.
 void smallBox(QPainter& p) {
-    p.setPen(QPen(kInk, 1));
+    p.setPen(QPen(kIconInk, 1));
     p.setBrush(kBoxSide);
     p.drawPolygon(QPolygonF({{4, 5}, {10, 5}, {10, 13}, {4, 13}}));
     p.setBrush(kBoxSide.lighter(130));
@@ -53,36 +52,36 @@ void smallBox(QPainter& p) {
 bool draw(QPainter& p, int command) {
     switch (command) {
     case FileNew:
-        p.setPen(kInk);
+        p.setPen(kIconInk);
         p.setBrush(kPaper);
         p.drawPolygon(QPolygonF({{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}}));
         p.drawPolyline(QPolygonF({{10, 1}, {10, 4}, {13, 4}}));
         break;
     case FileOpen:
-        p.setPen(kInk);
+        p.setPen(kIconInk);
         p.setBrush(kFolder.darker(115));
         p.drawPolygon(QPolygonF({{1, 3}, {6, 3}, {7, 5}, {13, 5}, {13, 13}, {1, 13}}));
         p.setBrush(kFolder);
         p.drawPolygon(QPolygonF({{1, 13}, {4, 7}, {15, 7}, {13, 13}}));
         break;
     case FileSave:
-        p.setPen(kInk);
+        p.setPen(kIconInk);
         p.setBrush(kDisk);
         p.drawRect(QRectF(1.5, 1.5, 12, 12));
         p.setBrush(kPaper);
         p.drawRect(QRectF(4, 1.5, 7, 5));
-        p.setBrush(kInk);
+        p.setBrush(kIconInk);
         p.drawRect(QRectF(4.5, 9, 6, 4.5));
         break;
     case EditCopy:
-        p.setPen(kInk);
+        p.setPen(kIconInk);
         p.setBrush(kPaper);
         p.drawRect(QRectF(1.5, 1.5, 8, 9));
         p.drawRect(QRectF(5.5, 4.5, 8, 9));
         break;
     case ModeRotateCamera: {
-        p.setPen(QPen(kInk, 1));
-        p.setBrush(kInk);
+        p.setPen(QPen(kIconInk, 1));
+        p.setBrush(kIconInk);
         p.drawRect(QRectF(4, 6, 7, 5));
         p.drawPolygon(QPolygonF({{11, 7.5}, {14, 6}, {14, 11}, {11, 9.5}}));
         p.setPen(QPen(kArrow, 1.5));
@@ -104,17 +103,17 @@ bool draw(QPainter& p, int command) {
         doubleArrow(p, {2, 1}, {2, 14});
         break;
     case ModeRotateLight:
-        p.setPen(QPen(kInk, 1));
+        p.setPen(QPen(kIconInk, 1));
         p.setBrush(kLight);
         p.drawEllipse(QPointF(8, 6), 4, 4);
-        p.setBrush(kInk.lighter(200));
+        p.setBrush(kIconInk.lighter(200));
         p.drawRect(QRectF(6, 10, 4, 3));
         p.setPen(QPen(kArrow, 1.5));
         p.drawLine(QPointF(1, 14), QPointF(15, 14));
         arrowHead(p, {15, 14}, {1, 14});
         break;
     case ChangeSettings:
-        p.setPen(QPen(kInk, 1));
+        p.setPen(QPen(kIconInk, 1));
         p.setBrush(QColor(150, 150, 160));
         for (int i = 0; i < 8; ++i) {
             p.save();
@@ -128,7 +127,7 @@ bool draw(QPainter& p, int command) {
         p.drawEllipse(QPointF(8, 7.5), 1.8, 1.8);
         break;
     case AppAbout: {
-        p.setPen(kInk);
+        p.setPen(kIconInk);
         p.setBrush(QColor(70, 120, 200));
         p.drawEllipse(QRectF(1, 0.5, 14, 14));
         // The question mark is drawn, not set in a font: no font need be loaded for it, and it

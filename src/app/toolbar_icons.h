@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
 
 namespace cartonic {
@@ -10,5 +11,8 @@ QIcon toolbarIcon(int command);
 
 inline constexpr int kToolbarIconWidth = 16;
 inline constexpr int kToolbarIconHeight = 15;
+
+// The outlines of the pictures the window draws for itself: toolbar buttons, overflow arrows.
+inline const QColor kIconInk(40, 40, 40);
 
 } // namespace cartonic

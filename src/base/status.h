@@ -6,11 +6,17 @@
 
 #include <cassert>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace cartonic {
+
+// The system's words for an errno value, for a failure's reason.
+inline std::string errnoText(int error = errno) {
+    return std::strerror(error);
+}
 
 class [[nodiscard]] Status {
 public:

@@ -11,12 +11,12 @@ namespace cartonic {
 
 namespace {
 
-using Matrix = std::array<double, 16>; // column-major, as OpenGL keeps it
+using DoubleMatrix = std::array<double, 16>; // column-major, as OpenGL keeps it
 using Vec4 = std::array<double, 4>;
 
 // The inverse of m, or none for a matrix that has none.
-std::optional<Matrix> inverse(const Matrix& m) {
-    Matrix inv{};
+std::optional<DoubleMatrix> inverse(const DoubleMatrix& m) {
+    DoubleMatrix inv{};
     inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] +
              m[9] * m[7] * m[14] + m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
     inv[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] -
@@ -60,7 +60,8 @@ std::optional<Matrix> inverse(const Matrix& m) {
 }
 
 // The world point at normalised device coordinates (x, y, z).
-std::optional<std::array<double, 3>> unproject(const Matrix& inv, double x, double y, double z) {
+std::optional<std::array<double, 3>> unproject(const DoubleMatrix& inv, double x, double y,
+                                               double z) {
     Vec4 p{};
     for (int row = 0; row < 4; ++row) {
         p[row] = inv[row] * x + inv[4 + row] * y + inv[8 + row] * z + inv[12 + row];
@@ -79,11 +80,11 @@ int faceAtPixel(const Camera& camera, const ProjectData& data, double x, double 
         return -1;
     }
     const std::array<float, 16> projection = camera.projectionMatrix();
-    Matrix m{};
+    DoubleMatrix m{};
     for (int i = 0; i < 16; ++i) {
         m[i] = projection[i];
     }
-    const std::optional<Matrix> inv = inverse(m);
+    const std::optional<DoubleMatrix> inv = inverse(m);
     if (!inv) {
         return -1;
     }

@@ -17,7 +17,6 @@ namespace cartonic {
 
 namespace {
 
-constexpr std::string_view kProgram = "cartonic-render: ";
 constexpr std::size_t kBytesPerMb = std::size_t{1} << 20;
 
 struct Manifest {
@@ -107,7 +106,7 @@ public:
         ++done_;
         failed_ += ok ? 0 : 1;
         if (ok && !quiet_ && !terminal_) {
-            err_ << kProgram << printable("line " + std::to_string(lineNumber) + ": " + what)
+            err_ << kProgramPrefix << printable("line " + std::to_string(lineNumber) + ": " + what)
                  << '\n';
         }
         drawLine();
@@ -160,7 +159,7 @@ private:
 int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err, bool progress) {
     const Manifest manifest = readManifest(*options.batch);
     if (!manifest.error.empty()) {
-        err << kProgram << printable(manifest.error) << '\n';
+        err << kProgramPrefix << printable(manifest.error) << '\n';
         return kBatchManifestUnusable;
     }
     std::vector<std::size_t> jobs; // line indices
@@ -180,7 +179,7 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
         const std::string prefix = "line " + std::to_string(lineNumber) + ": ";
         std::ostringstream said;
         const auto failed = [&](const std::string& why) {
-            said << kProgram << printable(prefix + why) << '\n';
+            said << kProgramPrefix << printable(prefix + why) << '\n';
             report.say(said.str());
             report.done(false, lineNumber, {});
         };

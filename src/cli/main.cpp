@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const ParseResult parsed = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        std::cerr << "cartonic-render: " << printable(parsed.error)
+        std::cerr << kProgramPrefix << printable(parsed.error)
                   << "\nTry 'cartonic-render --help'.\n";
         return exitStatus(Status::usage(parsed.error));
     }

@@ -9,6 +9,9 @@
 
 namespace cartonic {
 
+// What every message of the command-line renderer starts with.
+inline constexpr std::string_view kProgramPrefix = "cartonic-render: ";
+
 inline std::string printable(std::string_view text) {
     constexpr char kHex[] = "0123456789abcdef";
     constexpr unsigned char kDelete = 0x7f;

@@ -12,10 +12,10 @@ namespace {
 
 // Keys in the record's own order, and floats kept as floats so they print in their shortest
 // round-trip form (1.3250065, not the double nearest it).
-using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
-                                  std::int64_t, std::uint64_t, float>;
+using RecordJson = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
+                                        std::int64_t, std::uint64_t, float>;
 
-Json number(float v) {
+RecordJson jsonNumber(float v) {
     if (!std::isfinite(v)) {
         return nullptr; // JSON has no NaN or infinity
     }
@@ -28,32 +28,32 @@ Json number(float v) {
 }
 
 template <std::size_t N>
-Json floats(const std::array<float, N>& values) {
-    Json array = Json::array();
+RecordJson floats(const std::array<float, N>& values) {
+    RecordJson array = RecordJson::array();
     for (float v : values) {
-        array.push_back(number(v));
+        array.push_back(jsonNumber(v));
     }
     return array;
 }
 
-Json text(const Path& path) {
+RecordJson text(const Path& path) {
     return std::string(pathText(path));
 }
 
-Json slotJson(const FaceSlot& slot) {
-    Json vertices = Json::array();
+RecordJson slotJson(const FaceSlot& slot) {
+    RecordJson vertices = RecordJson::array();
     for (const FaceVertex& v : slot.vertices) {
-        vertices.push_back({{"x", number(v.x)},
-                            {"y", number(v.y)},
-                            {"z", number(v.z)},
-                            {"s", number(v.s)},
-                            {"t", number(v.t)}});
+        vertices.push_back({{"x", jsonNumber(v.x)},
+                            {"y", jsonNumber(v.y)},
+                            {"z", jsonNumber(v.z)},
+                            {"s", jsonNumber(v.s)},
+                            {"t", jsonNumber(v.t)}});
     }
-    Json reserved = Json::array();
+    RecordJson reserved = RecordJson::array();
     for (std::uint8_t b : slot.reservedBlock) {
         reserved.push_back(b);
     }
-    Json j = Json::object();
+    RecordJson j = RecordJson::object();
     j["faceIndex"] = slot.faceIndex;
     j["imagePath"] = text(slot.imagePath);
     j["ambientColor"] = floats(slot.ambientColor);
@@ -78,16 +78,16 @@ Json slotJson(const FaceSlot& slot) {
 } // namespace
 
 std::string projectToJson(const ProjectData& d) {
-    Json slots = Json::array();
+    RecordJson slotList = RecordJson::array();
     for (const FaceSlot& slot : d.faceSlots) {
-        slots.push_back(slotJson(slot));
+        slotList.push_back(slotJson(slot));
     }
-    Json j = Json::object();
-    j["boxWidth"] = number(d.boxWidth);
-    j["boxDepth"] = number(d.boxDepth);
-    j["boxHeight"] = number(d.boxHeight);
+    RecordJson j = RecordJson::object();
+    j["boxWidth"] = jsonNumber(d.boxWidth);
+    j["boxDepth"] = jsonNumber(d.boxDepth);
+    j["boxHeight"] = jsonNumber(d.boxHeight);
     j["outlineColor"] = floats(d.outlineColor);
-    j["faceSlots"] = slots;
+    j["faceSlots"] = slotList;
     j["selectedFace"] = d.selectedFace;
     j["showSelection"] = d.showSelection;
     j["lightingEnabled"] = d.lightingEnabled;
@@ -96,11 +96,11 @@ std::string projectToJson(const ProjectData& d) {
     j["lightSpecular"] = floats(d.lightSpecular);
     j["lightPosition"] = floats(d.lightPosition);
     j["spotDirection"] = floats(d.spotDirection);
-    j["spotCutoff"] = number(d.spotCutoff);
+    j["spotCutoff"] = jsonNumber(d.spotCutoff);
     j["spotExponent"] = d.spotExponent;
     j["spareFlag"] = d.spareFlag;
-    j["lightAngle"] = number(d.lightAngle);
-    j["lightHeight"] = number(d.lightHeight);
+    j["lightAngle"] = jsonNumber(d.lightAngle);
+    j["lightHeight"] = jsonNumber(d.lightHeight);
     j["solidBackground"] = d.solidBackground;
     j["backgroundColor"] = floats(d.backgroundColor);
     j["backgroundPicturePath"] = text(d.backgroundPicturePath);
@@ -108,8 +108,8 @@ std::string projectToJson(const ProjectData& d) {
     j["gradientTopColor"] = floats(d.gradientTopColor);
     j["gradientBottomColor"] = floats(d.gradientBottomColor);
     j["showFloor"] = d.showFloor;
-    j["floorHalfWidth"] = number(d.floorHalfWidth);
-    j["floorHalfDepth"] = number(d.floorHalfDepth);
+    j["floorHalfWidth"] = jsonNumber(d.floorHalfWidth);
+    j["floorHalfDepth"] = jsonNumber(d.floorHalfDepth);
     j["showShadow"] = d.showShadow;
     j["showReflection"] = d.showReflection;
     j["floorPatternMipmaps"] = d.floorPatternMipmaps;
@@ -119,7 +119,7 @@ std::string projectToJson(const ProjectData& d) {
     j["floorImagePath"] = text(d.floorImagePath);
     j["hideOverlays"] = d.hideOverlays;
     // Paths are 8-bit text: valid UTF-8 passes through, any other byte becomes U+FFFD.
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
+    return j.dump(-1, ' ', false, RecordJson::error_handler_t::replace) + '\n';
 }
 
 } // namespace cartonic

@@ -18,7 +18,6 @@ namespace cartonic {
 
 namespace {
 
-constexpr std::string_view kProgram = "cartonic-render: ";
 constexpr std::string_view kStandardOutputName = "standard output";
 
 Path& picturePathField(ProjectData& data, int slot) {
@@ -93,7 +92,7 @@ void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, Slot
 
 void RenderJob::say(std::ostream& err, const std::string& message) const {
     // One line each, whatever a path or a library's reason holds.
-    err << kProgram << printable(prefix_ + message) << '\n';
+    err << kProgramPrefix << printable(prefix_ + message) << '\n';
 }
 
 Status RenderJob::run(std::ostream& out, std::ostream& err) {

@@ -3,9 +3,11 @@
 
 #include "export/export_textures.h"
 
+#include "gl/extensions.h"
 #include "gl/gl_errors.h"
 #include "image/image_loader.h"
 #include "image/picture_cache.h"
+#include "image/picture_reduction.h"
 #include "image/restore_images.h"
 #include "render/scene_renderer.h"
 
@@ -21,7 +23,6 @@ namespace cartonic {
 
 namespace {
 
-constexpr int kRgbaBytes = 4;
 // A mipmap chain adds a third to its first level's bytes.
 constexpr double kMipmapShare = 4.0 / 3.0;
 // The sharpest anisotropic filtering asked for; drivers offer up to 16.
@@ -134,23 +135,10 @@ Quad floorQuad(const ProjectData& data) {
     return {{{-w, -d, 0, 0, 0}, {w, -d, 0, 0, r}, {w, d, 0, r, r}, {-w, d, 0, r, 0}}};
 }
 
-bool hasExtension(const char* name) {
-    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (!list) {
-        return false;
-    }
-    const std::size_t n = std::strlen(name);
-    for (const char* p = list; (p = std::strstr(p, name)); p += n) {
-        if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0')) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The sharpest anisotropic filtering the context offers, up to kMostAnisotropy; 0 without it.
 float anisotropy() {
-    if (!hasExtension("GL_EXT_texture_filter_anisotropic")) {
+    if (!gl::listsExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
+                            "GL_EXT_texture_filter_anisotropic")) {
         return 0.0f;
     }
     GLfloat most = 0.0f;

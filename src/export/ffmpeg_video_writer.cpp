@@ -1,6 +1,7 @@
 #include "export/ffmpeg_video_writer.h"
 
 #include "export/render_to_buffer.h"
+#include "image/picture_reduction.h"
 #include "model/replacement_file.h"
 
 #include <cerrno>
@@ -23,7 +24,6 @@ namespace cartonic {
 
 namespace {
 
-constexpr int kRgbaBytes = 4;
 // ffmpeg's descriptors: frames on standard input, messages on standard error, and the video's
 // file as descriptor 3, which it opens by name.
 constexpr int kFrameInput = 0;
@@ -37,10 +37,6 @@ constexpr int kAboveHandedOver = 10;
 // The most of ffmpeg's last message line an error quotes.
 constexpr std::size_t kMostMessage = 300;
 constexpr const char* kClosed = "the video is closed";
-
-std::string errnoText(int error = errno) {
-    return std::strerror(error);
-}
 
 class Descriptor {
 public:

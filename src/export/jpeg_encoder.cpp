@@ -1,6 +1,7 @@
 #include "export/jpeg_encoder.h"
 
 #include "export/render_to_buffer.h"
+#include "image/picture_reduction.h"
 
 #include <csetjmp>
 #include <cstddef>
@@ -17,7 +18,6 @@ namespace cartonic {
 namespace {
 
 constexpr std::size_t kWriteChunkBytes = 64 * 1024;
-constexpr int kRgbaBytes = 4;
 constexpr UINT8 kDensityInDotsPerInch = 1; // JFIF density unit
 
 struct Encoder {

@@ -1,6 +1,7 @@
 #include "export/render_to_buffer.h"
 
 #include "gl/offscreen_target.h"
+#include "image/picture_reduction.h"
 #include "render/scene_renderer.h"
 
 #include <GL/gl.h>
@@ -14,8 +15,6 @@
 namespace cartonic {
 
 namespace {
-
-constexpr int kRgbaBytes = 4;
 
 // Samples one tile holds: 1024 x 1024 single-sampled, 512 x 512 at four samples, 8 MB of colour,
 // depth and stencil. Software rasterisers draw a multisampled frame fastest in such tiles (their

@@ -1,6 +1,7 @@
 #include "export/webp_animation_writer.h"
 
 #include "export/render_to_buffer.h"
+#include "image/picture_reduction.h"
 #include "model/replacement_file.h"
 
 #include <webp/encode.h>
@@ -17,7 +18,6 @@ namespace cartonic {
 namespace {
 
 constexpr double kMillisecondsPerSecond = 1000.0;
-constexpr int kRgbaBytes = 4;
 // The animation's loop count: 0 is for ever.
 constexpr int kLoopForever = 0;
 constexpr const char* kLibraryMismatch =

@@ -1,5 +1,7 @@
 #include "gl/headless_context.h"
 
+#include "gl/extensions.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -21,21 +23,6 @@ std::string eglErrorText(const char* what) {
     return std::string(what) + " failed (EGL error " + code + ")";
 }
 
-bool hasExtension(const char* list, const char* name) {
-    if (!list) {
-        return false;
-    }
-    const std::size_t n = std::strlen(name);
-    for (const char* p = list; (p = std::strstr(p, name)); p += n) {
-        const bool starts = p == list || p[-1] == ' ';
-        const bool ends = p[n] == ' ' || p[n] == '\0';
-        if (starts && ends) {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 Result<std::unique_ptr<HeadlessContext>> HeadlessContext::create() {
@@ -44,7 +31,7 @@ Result<std::unique_ptr<HeadlessContext>> HeadlessContext::create() {
     };
 
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
+    if (!listsExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
         return fail("EGL has no surfaceless platform (is Mesa's libegl1 installed?)");
     }
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(

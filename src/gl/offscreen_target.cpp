@@ -1,5 +1,7 @@
 #include "gl/offscreen_target.h"
 
+#include "gl/extensions.h"
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -9,25 +11,6 @@
 #include <string_view>
 
 namespace cartonic::gl {
-
-namespace {
-
-// Whether the space-separated list names the extension (whole names only).
-bool hasExtension(const char* list, std::string_view name) {
-    if (!list) {
-        return false;
-    }
-    for (std::string_view rest(list); !rest.empty();) {
-        const std::size_t end = std::min(rest.find(' '), rest.size());
-        if (rest.substr(0, end) == name) {
-            return true;
-        }
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return false;
-}
-
-} // namespace
 
 int OffscreenTarget::maxSamples() {
     GLint most = 0;
@@ -136,8 +119,8 @@ void OffscreenTarget::readBlock(int x, int y, int w, int h, void* out, int rowPi
     glPixelStorei(GL_PACK_ROW_LENGTH, rowPixels);
     // Mesa hands the rows over top first itself when asked, which spares a pass over the picture.
     const bool invert =
-        topFirst && hasExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
-                                 "GL_MESA_pack_invert");
+        topFirst && listsExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
+                                   "GL_MESA_pack_invert");
     if (invert) {
         glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
     }

@@ -21,7 +21,6 @@ namespace cartonic {
 
 namespace {
 
-constexpr int kRgbaBytes = 4;
 constexpr std::int64_t kBytesPerMegabyte = std::int64_t{1} << 20;
 // Qt's own guard against huge decodes, in megabytes. It counts at least four bytes a pixel
 // whatever the format, so below the budget it would refuse pictures the budget allows (a large

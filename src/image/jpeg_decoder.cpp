@@ -1,5 +1,7 @@
 #include "image/jpeg_decoder.h"
 
+#include "image/picture_reduction.h"
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstddef>
@@ -121,7 +123,6 @@ bool readCoefficients(Decoder& d) {
 // Without libjpeg-turbo's extended colour spaces every JPEG takes the general reader.
 #ifdef JCS_EXTENSIONS
 
-constexpr int kRgbaBytes = 4;
 // Transparent huge pages: a 24 MB picture then faults in 12 pages instead of 6000.
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 

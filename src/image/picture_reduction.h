@@ -7,6 +7,9 @@
 
 namespace cartonic {
 
+// Bytes of one pixel of a packed RGBA (or RGBX) picture.
+inline constexpr int kRgbaBytes = 4;
+
 // Longest side, in pixels, of the picture a slot keeps and its texture is uploaded from, with its
 // mipmap chain; bounds texture memory, mipmap time and the memory of loaded pictures.
 inline constexpr int maxTextureSide = 512;

@@ -15,7 +15,6 @@ namespace {
 
 constexpr GLint kRgbaComponents = 4;
 constexpr GLint kRgbComponents = 3;
-constexpr int kRgbaBytes = 4;
 constexpr int kRgbBytes = 3;
 
 // The power of two nearest to side, a tie going up, as GLU chooses level 0's sides, but no

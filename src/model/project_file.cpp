@@ -14,10 +14,6 @@ namespace cartonic {
 
 namespace {
 
-std::string errnoText() {
-    return std::strerror(errno);
-}
-
 // Reads until n bytes or end of file; returns the count read, or -1 on error.
 ssize_t readFully(int fd, void* buffer, std::size_t n) {
     auto* out = static_cast<char*>(buffer);

@@ -27,10 +27,6 @@ constexpr std::string_view kNameChars =
 // Clashes are one in 62^8 each; this many in a row means something else is wrong.
 constexpr int kTemporaryNameTries = 100;
 
-std::string errnoText(int error = errno) {
-    return std::strerror(error);
-}
-
 std::string temporaryName() {
     thread_local std::mt19937_64 engine{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, kNameChars.size() - 1);

@@ -17,8 +17,8 @@ namespace cartonic {
 
 namespace {
 
-constexpr int kDialogWidth = 188;
-constexpr int kDialogHeight = 319;
+constexpr int kFacePanelWidth = 188;
+constexpr int kFacePanelHeight = 319;
 
 const char* const kImageFilterLabel = "Image files (*.bmp, *.gif, *.jpg, *.tif, *.png)";
 const char* const kImageFilterPatterns = "*.bmp *.gif *.jpg *.tif *.png";
@@ -54,7 +54,7 @@ FaceSettingsPanel::FaceSettingsPanel(ProjectData& data, SlotImages& images, Scen
     const auto units = [&du](const QRect& r) {
         return du.rect(r.x(), r.y(), r.width(), r.height());
     };
-    dialogSize_ = QSize(du.x(kDialogWidth), du.y(kDialogHeight));
+    dialogSize_ = QSize(du.x(kFacePanelWidth), du.y(kFacePanelHeight));
 
     addGroupBox(*this, QStringLiteral("Face Color"), du.rect(0, 7, 181, 46));
     const auto addColorButton = [&](int id, const QString& caption, QRect captionUnits,
@@ -213,7 +213,7 @@ bool FaceSettingsPanel::loadPicture(FaceSlot& slot, SlotImage& image, const QStr
     if (!loadSlotPicture(slot, image, view_, path)) {
         return false;
     }
-    setPath(slot.imagePath, pathFieldBytes(path));
+    setPath(slot.imagePath, localPath(path));
     pathEdit_->setText(pathFieldText(slot.imagePath));
     pathEdit_->setCursorPosition(0);
     update();

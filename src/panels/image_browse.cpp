@@ -54,7 +54,7 @@ QString pathFieldText(const Path& field) {
     return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-std::string pathFieldBytes(const QString& path) {
+std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
@@ -81,7 +81,7 @@ bool isProjectFileName(const QString& path) {
 }
 
 bool loadSlotPicture(FaceSlot& slot, SlotImage& image, SceneView& view, const QString& path) {
-    const std::string bytes = pathFieldBytes(path);
+    const std::string bytes = localPath(path);
     // A path the record cannot hold whole would be saved cut short and point at another file.
     if (bytes.empty() || bytes.size() >= kPathSize) {
         return false;

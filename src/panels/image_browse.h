@@ -48,9 +48,10 @@ void showInformationBox(QWidget* owner, const QString& text);
 // filter details hidden only the label shows, even when the label has parentheses of its own.
 QStringList toolkitNameFilters(const QList<ImageFileFilter>& filters);
 
-// The text of a path field as the user sees it, and back: local 8-bit file name bytes.
+// The text of a path field as the user sees it; and a path as the file system takes it, the
+// local 8-bit file name bytes the toolkit would open.
 QString pathFieldText(const Path& field);
-std::string pathFieldBytes(const QString& path);
+std::string localPath(const QString& path);
 
 // The one local file a drag or the clipboard carries: its first local file URL, else its text
 // when that is a file: URL or the path of an existing file. "" when it carries none.

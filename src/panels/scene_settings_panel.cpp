@@ -20,8 +20,8 @@ namespace cartonic {
 
 namespace {
 
-constexpr int kDialogWidth = 188;
-constexpr int kDialogHeight = 345;
+constexpr int kScenePanelWidth = 188;
+constexpr int kScenePanelHeight = 345;
 
 // Each type on its own line of the file type list, as users have always seen them.
 const QList<ImageFileFilter>& floorImageFilters() {
@@ -50,7 +50,7 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
     useApplicationIcon(*this);
     useDialogFont(*this);
     const DialogUnits du(*this);
-    dialogSize_ = QSize(du.x(kDialogWidth), du.y(kDialogHeight));
+    dialogSize_ = QSize(du.x(kScenePanelWidth), du.y(kScenePanelHeight));
 
     addGroupBox(*this, QStringLiteral("Light Color"), du.rect(0, 7, 186, 48));
     addFramedCaption(*this, QStringLiteral("Ambient color"), du.rect(6, 18, 48, 11));
@@ -260,7 +260,7 @@ bool SceneSettingsPanel::loadFloorPicture(const QString& path) {
     // The floor keeps its path in the record's floor fields, not in the slot; switching the
     // floor picture on stays the user's choice.
     data_.floorTextureId = slot.textureId;
-    setPath(data_.floorImagePath, pathFieldBytes(path));
+    setPath(data_.floorImagePath, localPath(path));
     floorPathEdit_->setText(pathFieldText(data_.floorImagePath));
     floorPathEdit_->setCursorPosition(0);
     update();

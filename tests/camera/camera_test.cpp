@@ -1,6 +1,7 @@
 #include "camera/camera.h"
 #include "camera/face_picking.h"
 #include "model/box_geometry.h"
+#include "support/vec3_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,8 @@
 namespace cartonic {
 namespace {
 
-float length(const Vec3& v) {
-    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-}
+using test::expectNear;
+using test::length;
 
 Vec3 minus(const Vec3& a, const Vec3& b) {
     return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
@@ -20,12 +20,6 @@ Vec3 minus(const Vec3& a, const Vec3& b) {
 
 Vec3 viewDirection(const Camera& camera) {
     return Quaternion::rotate(camera.rotation, {0.0f, 0.0f, -1.0f});
-}
-
-void expectNear(const Vec3& actual, const Vec3& expected, float tolerance) {
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
-    }
 }
 
 TEST(Camera, ConstructionAndStartUp) {

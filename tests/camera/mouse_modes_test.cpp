@@ -1,4 +1,5 @@
 #include "camera/mouse_modes.h"
+#include "support/vec3_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,7 @@
 namespace cartonic {
 namespace {
 
-float length(const Vec3& v) {
-    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-}
+using test::length;
 
 // A view of the given size with the start camera and the start box, as after view creation.
 struct View {

@@ -1,4 +1,5 @@
 #include "camera/quaternion.h"
+#include "support/vec3_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +8,7 @@
 namespace cartonic {
 namespace {
 
-void expectNear(const Vec3& actual, const Vec3& expected, float tolerance) {
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
-    }
-}
+using test::expectNear;
 
 TEST(Quaternion, AxisAngleRoundTripsAndIdentityIsNoTurn) {
     const Quaternion q = Quaternion::fromAxisAngle({0.0f, 3.0f, 4.0f}, 1.2f);

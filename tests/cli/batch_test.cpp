@@ -15,7 +15,7 @@ namespace {
 using test::runProcess;
 using test::TempDir;
 
-const std::string kBin = CARTONIC_RENDER_BIN;
+const std::string kRenderer = CARTONIC_RENDER_BIN;
 const std::string kSample = std::string(CARTONIC_SOURCE_DIR) + "/examples/sample.ctn";
 
 TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
@@ -84,32 +84,32 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
                             << "{oops\n"
                             << R"({"output": "c.png", "size": "40x30", "samples": 1})"
                             << "\n";
-    const auto batch = runProcess(kBin, {"--batch", manifest}, dir.path());
+    const auto batch = runProcess(kRenderer, {"--batch", manifest}, dir.path());
     EXPECT_EQ(batch.status, 1);
     for (const char* said : {"line 1: a.png", "line 2: missing.ctn:", "line 4: not a JSON object",
                              "line 5: c.png", "2 rendered, 2 failed"}) {
         EXPECT_NE(batch.err.find(said), std::string::npos) << said << " in " << batch.err;
     }
     const auto alone =
-        runProcess(kBin, {"-o", "c1.png", "--size", "40x30", "--samples", "1"}, dir.path());
+        runProcess(kRenderer, {"-o", "c1.png", "--size", "40x30", "--samples", "1"}, dir.path());
     ASSERT_EQ(alone.status, 0) << alone.err;
     EXPECT_EQ(readFile(dir.path() + "/c.png"), readFile(dir.path() + "/c1.png"));
 
     // Only line 5 is the second of two shards' that holds a job to run.
     const auto shard =
-        runProcess(kBin, {"--batch", manifest, "--shard", "1/2", "--quiet"}, dir.path());
+        runProcess(kRenderer, {"--batch", manifest, "--shard", "1/2", "--quiet"}, dir.path());
     EXPECT_EQ(shard.status, 0) << shard.err;
     EXPECT_EQ(shard.err, "");
 
-    const auto unreadable = runProcess(kBin, {"--batch", dir.path() + "/none.jsonl"});
+    const auto unreadable = runProcess(kRenderer, {"--batch", dir.path() + "/none.jsonl"});
     EXPECT_EQ(unreadable.status, 2);
     // JSON Lines with one bad job is a failed job, not a file that is no manifest.
     const std::string oneBad = dir.path() + "/bad.jsonl";
     std::ofstream(oneBad) << R"({"transparent": "yes"})"
                           << "\n";
-    EXPECT_EQ(runProcess(kBin, {"--batch", oneBad}).status, 1);
+    EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 1);
     std::ofstream(oneBad) << "[1]\n";
-    EXPECT_EQ(runProcess(kBin, {"--batch", oneBad}).status, 2);
+    EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 2);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "model/project_file.h"
 #include "support/forked.h"
+#include "support/project_bytes.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,9 @@
 namespace cartonic {
 namespace {
 
+using test::fileOf;
 using test::readBytes;
+using test::sameBytes;
 using test::TempDir;
 using test::writeBytes;
 
@@ -43,18 +46,6 @@ ProjectData liveRecord() {
     setPath(d.faceSlots[Front].imagePath, "front.png");
     d.selectedFace = Back;
     return d;
-}
-
-Bytes fileOf(const ProjectData& d) {
-    Bytes bytes(kProjectFileSize);
-    const std::uint32_t magic = kProjectMagic; // this platform is little-endian
-    std::memcpy(bytes.data(), &magic, sizeof magic);
-    std::memcpy(bytes.data() + sizeof magic, &d, sizeof d);
-    return bytes;
-}
-
-bool same(const ProjectData& a, const ProjectData& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 bool terminated(const Path& p) {
@@ -146,7 +137,7 @@ TEST(HostileProject, RandomFilesLeaveTheInvariantsIntact) {
             ++loaded;
         } else {
             EXPECT_FALSE(status.message().empty());
-            EXPECT_TRUE(same(live, before)) << "a refused file changes nothing: " << i;
+            EXPECT_TRUE(sameBytes(live, before)) << "a refused file changes nothing: " << i;
         }
         expectInvariants(live, runtime, "file " + std::to_string(i));
         if (HasFailure()) {
@@ -181,7 +172,7 @@ TEST(HostileProject, EveryCutOfAFileReplacesJustTheBytesItHas) {
         ProjectData got = live;
         if (length < 4) {
             EXPECT_FALSE(loadProject(got, path));
-            EXPECT_TRUE(same(got, live));
+            EXPECT_TRUE(sameBytes(got, live));
             continue;
         }
         const Status status = loadProject(got, path);
@@ -192,7 +183,7 @@ TEST(HostileProject, EveryCutOfAFileReplacesJustTheBytesItHas) {
             expected.faceSlots[k].textureId = live.faceSlots[k].textureId;
             expected.faceSlots[k].displayList = live.faceSlots[k].displayList;
         }
-        ASSERT_TRUE(same(got, expected)) << "cut after " << length << " bytes";
+        ASSERT_TRUE(sameBytes(got, expected)) << "cut after " << length << " bytes";
     }
 }
 
@@ -244,7 +235,7 @@ TEST(HostileProject, OtherFilesAreRefusedByTheirFirstBytes) {
         const Status status = loadProject(live, dir.file("wrong.ctn"));
         EXPECT_FALSE(status) << name;
         EXPECT_EQ(status.message(), "not a Cartonic project file") << name;
-        EXPECT_TRUE(same(live, liveRecord())) << name;
+        EXPECT_TRUE(sameBytes(live, liveRecord())) << name;
     }
 }
 
@@ -267,7 +258,7 @@ TEST(HostileProject, WhatIsNotARegularFileIsNeverRead) {
         const Status status = loadProject(live, path);
         EXPECT_FALSE(status) << path;
         EXPECT_FALSE(status.message().empty()) << path;
-        EXPECT_TRUE(same(live, liveRecord())) << path;
+        EXPECT_TRUE(sameBytes(live, liveRecord())) << path;
     }
     ::close(s);
 }
@@ -286,8 +277,9 @@ TEST(HostileProject, UnreadableFileIsRefused) {
         }
         ProjectData live = liveRecord();
         const Status status = loadProject(live, path);
-        return !status && status.message() == std::strerror(EACCES) && same(live, liveRecord()) ? 0
-                                                                                                : 1;
+        return !status && status.message() == std::strerror(EACCES) && sameBytes(live, liveRecord())
+                   ? 0
+                   : 1;
     });
     if (result.status == 77) {
         GTEST_SKIP() << "cannot switch to an unprivileged user";

@@ -1,4 +1,5 @@
 #include "model/project_file.h"
+#include "support/project_bytes.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,9 @@ namespace cartonic {
 namespace {
 
 using test::readBytes;
+using test::sameBytes;
 using test::TempDir;
 using test::writeBytes;
-
-bool sameBytes(const ProjectData& a, const ProjectData& b) {
-    return std::memcmp(&a, &b, sizeof(ProjectData)) == 0;
-}
 
 ProjectData startedProject() {
     ProjectData d;

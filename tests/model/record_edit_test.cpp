@@ -1,4 +1,5 @@
 #include "model/record_edit.h"
+#include "support/project_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,7 @@
 namespace cartonic {
 namespace {
 
-bool sameBytes(const ProjectData& a, const ProjectData& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+using test::sameBytes;
 
 TEST(RecordEdit, DeltaTakesTheRecordBothWaysAndLeavesRuntimeFieldsAlone) {
     auto before = std::make_unique<ProjectData>();

@@ -7,6 +7,7 @@
 
 #include "model/project_file.h"
 #include "support/forked.h"
+#include "support/project_bytes.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@
 namespace cartonic {
 namespace {
 
+using test::fileOf;
 using test::readBytes;
 using test::TempDir;
 using Bytes = std::vector<char>;
@@ -36,14 +38,6 @@ ProjectData record(float width) {
     d.setDimensions(width, kStartBoxDepth, kStartBoxHeight);
     setPath(d.faceSlots[Front].imagePath, "front.png");
     return d;
-}
-
-Bytes fileOf(const ProjectData& d) {
-    Bytes bytes(kProjectFileSize);
-    const std::uint32_t magic = kProjectMagic; // this platform is little-endian
-    std::memcpy(bytes.data(), &magic, sizeof magic);
-    std::memcpy(bytes.data() + sizeof magic, &d, sizeof d);
-    return bytes;
 }
 
 std::vector<std::string> entries(const std::string& folder) {

@@ -4,6 +4,7 @@
 // and a picture file on disk.
 
 #include "model/project_data.h"
+#include "support/project_bytes.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -23,11 +24,6 @@ namespace cartonic::test {
 template <class T>
 T* control(QWidget& panel, int id) {
     return panel.findChild<T*>(QString::number(id));
-}
-
-// True when the two records are identical byte for byte.
-inline bool sameBytes(const ProjectData& a, const ProjectData& b) {
-    return std::memcmp(&a, &b, sizeof(ProjectData)) == 0;
 }
 
 // Writes a width x height PNG of one colour; returns whether it was written.
