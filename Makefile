@@ -6,6 +6,8 @@ JOBS ?= $(shell nproc)
 # Line tables only: enough for backtraces, sanitizer reports and profiles, at a third less
 # compile time than full debug information.
 FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
+# The sanitizers' advice, -O1, also builds in two thirds of the time at -O2.
+SANITIZE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 
 .PHONY: all deps configure build sanitize-build test run clean format tidy
 
@@ -21,7 +23,7 @@ build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 sanitize-build: deps
-	@cmake -S . -B $(SANITIZE_BUILD) $(FLAGS) -DCARTONIC_SANITIZE=ON \
+	@cmake -S . -B $(SANITIZE_BUILD) $(SANITIZE_FLAGS) -DCARTONIC_SANITIZE=ON \
 	  -DCARTONIC_GUI=OFF -DCARTONIC_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 
