@@ -27,6 +27,9 @@ namespace {
 constexpr double kMipmapShare = 4.0 / 3.0;
 // The sharpest anisotropic filtering asked for; drivers offer up to 16.
 constexpr float kMostAnisotropy = 16.0f;
+// Less than this is plain mipmapping: the ratio of the footprint's axes, rounded, below which
+// anisotropic filtering is not asked for.
+constexpr float kLeastAnisotropy = 2.0f;
 // Cells a surface is cut into, along each side, to find where it needs the most texels.
 constexpr int kDensityCells = 16;
 
@@ -63,10 +66,16 @@ ScreenPoint toScreen(const std::array<float, 16>& m, const QuadPoint& p, int wid
             (clip[1] / clip[3] + 1.0f) * 0.5f * static_cast<float>(height), clip[3]};
 }
 
-// The most pixels a unit of s, and of t, covers on the part of the quad in front of the near plane
-// and inside the picture, measured cell by cell.
-void addDensity(const Quad& quad, const Camera& camera, int width, int height, double& perS,
-                double& perT) {
+// Screen pixels per unit of s, and per unit of t, as vectors, over one cell of a quad.
+struct CellScale {
+    double sx, sy; // along s
+    double tx, ty; // along t
+};
+
+// Calls visit(CellScale) for each cell of the quad that lies in front of the near plane and at
+// least partly inside the picture.
+template <class Visit>
+void forEachSeenCell(const Quad& quad, const Camera& camera, int width, int height, Visit visit) {
     const std::array<float, 16> m = camera.projectionMatrix();
     constexpr int kPoints = kDensityCells + 1;
     std::array<ScreenPoint, kPoints * kPoints> screen{};
@@ -109,12 +118,46 @@ void addDensity(const Quad& quad, const Camera& camera, int width, int height, d
             if (std::abs(det) < 1e-12) {
                 continue;
             }
-            perS = std::max(perS,
-                            std::hypot(pux * tv - pvx * tu, puy * tv - pvy * tu) / std::abs(det));
-            perT = std::max(perT,
-                            std::hypot(pvx * su - pux * sv, pvy * su - puy * sv) / std::abs(det));
+            visit(CellScale{(pux * tv - pvx * tu) / det, (puy * tv - pvy * tu) / det,
+                            (pvx * su - pux * sv) / det, (pvy * su - puy * sv) / det});
         }
     }
+}
+
+// The most pixels a unit of s, and of t, covers on the part of the quad in front of the near plane
+// and inside the picture, measured cell by cell.
+void addDensity(const Quad& quad, const Camera& camera, int width, int height, double& perS,
+                double& perT) {
+    forEachSeenCell(quad, camera, width, height, [&](const CellScale& c) {
+        perS = std::max(perS, std::hypot(c.sx, c.sy));
+        perT = std::max(perT, std::hypot(c.tx, c.ty));
+    });
+}
+
+// The most anisotropy a pixel's footprint has anywhere on the quad, in a texture of texelsS and
+// texelsT texels per unit of s and t: the footprint's long axis over its short one, the short one
+// counted as at least a texel, since filtering along a magnified axis gains nothing. 1 where the
+// texture is magnified both ways.
+void addAnisotropy(const Quad& quad, const Camera& camera, int width, int height, double texelsS,
+                   double texelsT, double& most) {
+    forEachSeenCell(quad, camera, width, height, [&](const CellScale& c) {
+        const double det = c.sx * c.ty - c.tx * c.sy;
+        if (std::abs(det) < 1e-12) {
+            return;
+        }
+        // Texels per pixel: the texel scale times the inverse of the screen steps.
+        const double a = texelsS * c.ty / det, b = -texelsS * c.tx / det;
+        const double d = -texelsT * c.sy / det, e = texelsT * c.sx / det;
+        // The footprint's axes are the singular values of [a b; d e].
+        const double squares = a * a + b * b + d * d + e * e;
+        const double area = std::abs(a * e - b * d);
+        const double spread = std::sqrt(std::max(0.0, squares * squares - 4.0 * area * area));
+        const double longAxis = std::sqrt((squares + spread) / 2.0);
+        const double shortAxis = std::sqrt(std::max(0.0, (squares - spread) / 2.0));
+        if (longAxis > 1.0) {
+            most = std::max(most, longAxis / std::max(shortAxis, 1.0));
+        }
+    });
 }
 
 Quad faceQuad(const ProjectData& data, const FaceSlot& slot, float mirror) {
@@ -201,6 +244,48 @@ GLuint uploadTexture(const QImage& picture, float anisotropy) {
     return name;
 }
 
+// Whether a surface of the box, or of its mirror image, with this normal through point is turned
+// towards the camera. Both are convex, so a face turned away is hidden behind the others.
+bool facesCamera(const Camera& camera, const std::array<float, 3>& normal, const QuadPoint& point) {
+    const Vec3 towardsEye =
+        camera.perspective != 0
+            ? Vec3{camera.eye[0] - point.x, camera.eye[1] - point.y, camera.eye[2] - point.z}
+            : Quaternion::rotate(camera.rotation, {0.0f, 0.0f, 1.0f});
+    return normal[0] * towardsEye[0] + normal[1] * towardsEye[1] + normal[2] * towardsEye[2] >=
+           0.0f;
+}
+
+// The surfaces that show a slot's picture in camera's view: the floor, or the face and its mirror
+// image when the reflection shows, each when it is turned towards the camera.
+std::vector<Quad> surfacesOf(const ProjectData& data, int slot, const Camera& camera) {
+    if (slot == kFloorSlot) {
+        return {floorQuad(data)};
+    }
+    const FaceSlot& face = data.faceSlots[static_cast<std::size_t>(slot)];
+    std::vector<Quad> quads;
+    for (const float mirror : {1.0f, -1.0f}) {
+        if (mirror < 0.0f && data.showReflection == 0) {
+            continue;
+        }
+        const Quad quad = faceQuad(data, face, mirror);
+        const std::array<float, 3> normal = {face.normal[0], face.normal[1],
+                                             face.normal[2] * mirror};
+        if (facesCamera(camera, normal, quad[0])) {
+            quads.push_back(quad);
+        }
+    }
+    return quads;
+}
+
+// A quarter turn lays the picture's width along t.
+bool turned(const ProjectData& data, int slot) {
+    if (slot == kFloorSlot) {
+        return false;
+    }
+    const int orientation = data.faceSlots[static_cast<std::size_t>(slot)].orientation;
+    return orientation == Turn90 || orientation == Turn270;
+}
+
 } // namespace
 
 PicturePaths storedPicturePaths(const ProjectData& data, const std::string& baseDir) {
@@ -254,18 +339,11 @@ TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera
                          int height) {
     double perS = 0.0;
     double perT = 0.0;
-    if (slot == kFloorSlot) {
-        addDensity(floorQuad(data), camera, width, height, perS, perT);
-    } else {
-        const FaceSlot& face = data.faceSlots[static_cast<std::size_t>(slot)];
-        addDensity(faceQuad(data, face, 1.0f), camera, width, height, perS, perT);
-        if (data.showReflection != 0) {
-            addDensity(faceQuad(data, face, -1.0f), camera, width, height, perS, perT);
-        }
-        // A quarter turn lays the picture's width along t.
-        if (face.orientation == Turn90 || face.orientation == Turn270) {
-            std::swap(perS, perT);
-        }
+    for (const Quad& quad : surfacesOf(data, slot, camera)) {
+        addDensity(quad, camera, width, height, perS, perT);
+    }
+    if (turned(data, slot)) {
+        std::swap(perS, perT);
     }
     const auto texels = [](double perUnit) {
         // A record of any numbers may give any density; none that is not a number counts.
@@ -274,6 +352,20 @@ TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera
                    : static_cast<int>(std::clamp(std::ceil(perUnit), 1.0, double(1 << 30)));
     };
     return {texels(perS), texels(perT)};
+}
+
+double neededAnisotropy(const ProjectData& data, int slot, const Camera& camera, int width,
+                        int height, TextureSize texture) {
+    double texelsS = texture.width;
+    double texelsT = texture.height;
+    if (turned(data, slot)) {
+        std::swap(texelsS, texelsT);
+    }
+    double most = 1.0;
+    for (const Quad& quad : surfacesOf(data, slot, camera)) {
+        addAnisotropy(quad, camera, width, height, texelsS, texelsT, most);
+    }
+    return most;
 }
 
 ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
@@ -334,7 +426,20 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
         if (picture.isNull()) {
             continue;
         }
-        built_[k] = uploadTexture(picture, filtering);
+        // Anisotropic filtering costs a software driver dearly on every pixel it samples, so a
+        // texture asks for what its surfaces need in these views, and none where they need less
+        // than twice the plain filtering's.
+        float filteringHere = 0.0f;
+        if (filtering > 0.0f) {
+            double most = 1.0;
+            for (const Camera& camera : cameras) {
+                most = std::max(most, neededAnisotropy(data, k, camera, width, height,
+                                                       {picture.width(), picture.height()}));
+            }
+            const float wanted = std::round(static_cast<float>(most));
+            filteringHere = wanted >= kLeastAnisotropy ? std::min(filtering, wanted) : 0.0f;
+        }
+        built_[k] = uploadTexture(picture, filteringHere);
         if (built_[k] != 0) {
             slot.textureId = built_[k];
             bytes_ += textureBytes({picture.width(), picture.height()});

@@ -53,6 +53,13 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
 TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera, int width,
                          int height);
 
+// The most a pixel's footprint in a texture of texture's size is longer than it is wide (counting
+// a magnified side as one texel) anywhere on the slot's surfaces in camera's view: the anisotropic
+// filtering that shows the picture there as sharply as plain filtering would a surface facing the
+// camera. At least 1.
+double neededAnisotropy(const ProjectData& data, int slot, const Camera& camera, int width,
+                        int height, TextureSize texture);
+
 // Texture memory of one export, with mipmaps, is kept within this many times the picture's own
 // RGBA bytes; beyond it every texture is made smaller in the same proportion.
 inline constexpr double kExportTextureBudget = 2.0;
