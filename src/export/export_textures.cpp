@@ -25,11 +25,12 @@ namespace {
 
 // A mipmap chain adds a third to its first level's bytes.
 constexpr double kMipmapShare = 4.0 / 3.0;
-// The sharpest anisotropic filtering asked for; drivers offer up to 16.
-constexpr float kMostAnisotropy = 16.0f;
-// Less than this is plain mipmapping: the ratio of the footprint's axes, rounded, below which
-// anisotropic filtering is not asked for.
+// A texture is filtered anisotropically when the footprint of a pixel on its surfaces is, at
+// worst and rounded, from kLeastAnisotropy to kMostAnisotropy times longer than wide. Below, plain
+// mipmapping is as sharp. Above, the surface is seen nearly edge-on somewhere, where sharpness
+// shows least, and a software driver's elliptical filter there costs several frames' time.
 constexpr float kLeastAnisotropy = 2.0f;
+constexpr float kMostAnisotropy = 8.0f;
 // Cells a surface is cut into, along each side, to find where it needs the most texels.
 constexpr int kDensityCells = 16;
 
@@ -426,9 +427,8 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
         if (picture.isNull()) {
             continue;
         }
-        // Anisotropic filtering costs a software driver dearly on every pixel it samples, so a
-        // texture asks for what its surfaces need in these views, and none where they need less
-        // than twice the plain filtering's.
+        // Anisotropic filtering costs a software driver dearly on every pixel it samples: a
+        // texture asks for what its surfaces need in these views, within the bounds above.
         float filteringHere = 0.0f;
         if (filtering > 0.0f) {
             double most = 1.0;
@@ -437,7 +437,9 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
                                                        {picture.width(), picture.height()}));
             }
             const float wanted = std::round(static_cast<float>(most));
-            filteringHere = wanted >= kLeastAnisotropy ? std::min(filtering, wanted) : 0.0f;
+            filteringHere = wanted >= kLeastAnisotropy && wanted <= kMostAnisotropy
+                                ? std::min(filtering, wanted)
+                                : 0.0f;
         }
         built_[k] = uploadTexture(picture, filteringHere);
         if (built_[k] != 0) {

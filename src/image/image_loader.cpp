@@ -143,24 +143,11 @@ private:
     qint64 at_ = 0;
 };
 
-// picture (packed RGBX8888) brought down to size by area averaging; itself when it is that size.
-QImage reducedTo(const QImage& picture, TextureSize size) {
-    if (picture.width() == size.width && picture.height() == size.height) {
-        return picture;
-    }
-    QImage reduced(size.width, size.height, QImage::Format_RGBX8888);
-    if (reduced.isNull()) {
-        return reduced;
-    }
-    averageRgbaPicture(picture.constBits(), picture.width(), picture.height(), reduced.bits(),
-                       size.width, size.height);
-    return reduced;
-}
-
 // The picture of the file at path, brought to sizeFor(the file's own size) by area averaging, in
-// picture; the file's own size in *full.
+// picture; the file's own size in *full. *whole, when given, gets the file's whole picture when
+// that is what was reduced (every file but an upright JPEG, which decodes at a reduced scale).
 Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
-                     QImage& result, QSize& full) {
+                     QImage& result, QSize& full, QImage* whole = nullptr) {
     // Only regular files: a FIFO or a device could block the user interface or have side
     // effects when opened or read. stat first so such a file is never opened at all, fstat
     // after opening because the name may have been replaced in between.
@@ -228,6 +215,8 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
         picture = decodeJpegRgbx(fd, endMarkerMissing, QSize(target.width, target.height));
         full = declared;
     }
+    // That decoder may have scaled the picture down already; the reader never does.
+    const bool decodedWhole = picture.isNull();
     if (picture.isNull()) {
         // The reader would fill a scan cut short with grey: a JPEG without its end marker is
         // read only once the decoder has found every scan whole.
@@ -261,21 +250,37 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
         return Status::unavailable("the image could not be converted");
     }
-    // The full picture goes as soon as its reduced copy is made.
-    picture = reducedTo(picture, sizeFor(full.width(), full.height()));
-    if (picture.isNull()) {
+    QImage reduced = reducedTo(picture, sizeFor(full.width(), full.height()));
+    if (reduced.isNull()) {
         return Status::unavailable("no memory for the reduced picture");
     }
-    result.swap(picture);
+    if (whole && decodedWhole) {
+        whole->swap(picture);
+    }
+    result.swap(reduced);
+    // Unless the caller took it, the full picture goes here.
     return {};
 }
 
 } // namespace
 
-Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path) {
+QImage reducedTo(const QImage& picture, TextureSize size) {
+    if (picture.width() == size.width && picture.height() == size.height) {
+        return picture;
+    }
+    QImage reduced(size.width, size.height, QImage::Format_RGBX8888);
+    if (reduced.isNull()) {
+        return reduced;
+    }
+    averageRgbaPicture(picture.constBits(), picture.width(), picture.height(), reduced.bits(),
+                       size.width, size.height);
+    return reduced;
+}
+
+Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, QImage* whole) {
     QImage picture;
     QSize full;
-    if (Status decoded = decodePicture(path, textureUploadSize, picture, full); !decoded) {
+    if (Status decoded = decodePicture(path, textureUploadSize, picture, full, whole); !decoded) {
         return decoded;
     }
     slot.imageWidth = full.width();
@@ -284,15 +289,12 @@ Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path) {
     return {};
 }
 
-Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture) {
+Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
+                         QImage* whole) {
     QSize full;
     return decodePicture(
-        path,
-        [most](int width, int height) {
-            return TextureSize{std::min(width, std::max(1, most.width)),
-                               std::min(height, std::max(1, most.height))};
-        },
-        picture, full);
+        path, [most](int width, int height) { return sizeWithin(width, height, most); }, picture,
+        full, whole);
 }
 
 } // namespace cartonic

@@ -24,12 +24,21 @@ inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 // image exactly as they were and says why: NotFound, Unreadable (not a regular file, a failed
 // read), BadFormat (empty, cut short, damaged, not a picture), TooLarge (over
 // kMaxImageLoadBytes), Unavailable (no memory). No GL context needed; user interface thread.
-Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path);
+// *whole, when given, gets the file's whole picture as loadPictureWithin gives it.
+Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
+                 QImage* whole = nullptr);
 
 // Decodes the file at path as loadImage does, but keeps each side at the file's own or most's,
 // whichever is smaller (the sides are reduced independently), in picture: for a picture wanted at
 // another size than a slot keeps, such as an export's texture. On failure leaves picture as it
-// was and says why, as loadImage does.
-Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture);
+// was and says why, as loadImage does. *whole, when given, gets the file's whole picture when that
+// is what picture was reduced from (every file but an upright JPEG, which decodes at a reduced
+// scale): reducedTo(*whole, another size) is then what loading at that size gives.
+Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
+                         QImage* whole = nullptr);
+
+// picture (packed RGBX8888) brought down to size (no side larger than picture's) by area
+// averaging; itself when it is that size; a null picture when memory runs out.
+QImage reducedTo(const QImage& picture, TextureSize size);
 
 } // namespace cartonic

@@ -23,12 +23,17 @@ const PictureCache::Entry* PictureCache::find(const Key& key) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->key == key) {
             entries_.splice(entries_.begin(), entries_, it);
-            ++hits_;
             return &entries_.front();
         }
     }
-    ++misses_;
     return nullptr;
+}
+
+const QImage* PictureCache::whole(const Key& key) {
+    Key wholeKey = key;
+    wholeKey.most = kWhole;
+    const Entry* entry = find(wholeKey);
+    return entry ? &entry->picture : nullptr;
 }
 
 void PictureCache::keep(Entry entry) {
@@ -49,16 +54,35 @@ Status PictureCache::loadSlotPicture(FaceSlot& slot, SlotImage& image, const std
     if (!key) {
         return loadImage(slot, image, path);
     }
+    if (const QImage* picture = whole(*key)) {
+        QImage reduced =
+            reducedTo(*picture, textureUploadSize(picture->width(), picture->height()));
+        if (!reduced.isNull()) {
+            ++hits_;
+            slot.imageWidth = picture->width();
+            slot.imageHeight = picture->height();
+            image.image.swap(reduced);
+            return {};
+        }
+    }
     if (const Entry* entry = find(*key)) {
+        ++hits_;
         image.image = entry->picture;
         slot.imageWidth = entry->fileWidth;
         slot.imageHeight = entry->fileHeight;
         return {};
     }
-    if (Status loaded = loadImage(slot, image, path); !loaded) {
+    ++misses_;
+    QImage full;
+    if (Status loaded = loadImage(slot, image, path, &full); !loaded) {
         return loaded;
     }
-    keep({std::move(*key), image.image, slot.imageWidth, slot.imageHeight});
+    if (full.isNull()) {
+        keep({std::move(*key), image.image, slot.imageWidth, slot.imageHeight});
+    } else {
+        key->most = kWhole;
+        keep({std::move(*key), std::move(full), 0, 0});
+    }
     return {};
 }
 
@@ -67,14 +91,30 @@ Status PictureCache::loadWithin(const std::string& path, TextureSize most, QImag
     if (!key) {
         return loadPictureWithin(path, most, picture);
     }
+    if (const QImage* full = whole(*key)) {
+        QImage reduced = reducedTo(*full, sizeWithin(full->width(), full->height(), most));
+        if (!reduced.isNull()) {
+            ++hits_;
+            picture.swap(reduced);
+            return {};
+        }
+    }
     if (const Entry* entry = find(*key)) {
+        ++hits_;
         picture = entry->picture;
         return {};
     }
-    if (Status loaded = loadPictureWithin(path, most, picture); !loaded) {
+    ++misses_;
+    QImage full;
+    if (Status loaded = loadPictureWithin(path, most, picture, &full); !loaded) {
         return loaded;
     }
-    keep({std::move(*key), picture, 0, 0});
+    if (full.isNull()) {
+        keep({std::move(*key), picture, 0, 0});
+    } else {
+        key->most = kWhole;
+        keep({std::move(*key), std::move(full), 0, 0});
+    }
     return {};
 }
 

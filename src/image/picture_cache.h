@@ -3,8 +3,9 @@
 // Decoded pictures by file, for a process that loads the same files again and again (a batch of
 // renders naming the same pictures). A file is known by its path and by what the file system says
 // of it (device, inode, size, modification time), so a file replaced between two loads is decoded
-// anew. The cache holds at most a given number of picture bytes; the least recently used entries
-// go first.
+// anew. A file that decodes whole before it is reduced (every kind but an upright JPEG) is kept
+// whole and serves every size asked of it, byte for byte as a load at that size would. The cache
+// holds at most a given number of picture bytes; the least recently used entries go first.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
@@ -47,7 +48,7 @@ private:
         std::int64_t modifiedNanoseconds = 0;
         bool operator==(const FileIdentity&) const = default;
     };
-    // A slot picture has no most; a picture within one has a valid one.
+    // A slot picture has most {0, 0}, a whole picture kWhole; a picture within a most has it.
     struct Key {
         std::string path;
         FileIdentity file;
@@ -64,8 +65,13 @@ private:
         std::int32_t fileHeight = 0;
     };
 
+    static constexpr TextureSize kWhole{-1, -1};
+
     static std::optional<Key> keyFor(const std::string& path, TextureSize most);
+    // The entry for key, now the most recently used; nullptr when there is none.
     const Entry* find(const Key& key);
+    // The file's whole picture, when it is kept.
+    const QImage* whole(const Key& key);
     void keep(Entry entry);
 
     std::size_t maxBytes_;

@@ -24,6 +24,13 @@ struct TextureSize {
 // Pure.
 TextureSize textureUploadSize(int width, int height);
 
+// A width x height picture's size with each side kept at its own or most's, whichever is smaller;
+// a side of most below 1 counts as 1. Pure.
+inline TextureSize sizeWithin(int width, int height, TextureSize most) {
+    return {width < most.width ? width : (most.width < 1 ? 1 : most.width),
+            height < most.height ? height : (most.height < 1 ? 1 : most.height)};
+}
+
 // Reduces in (inWidth x inHeight, rows of 4 x inWidth bytes) to out (outWidth x outHeight,
 // packed likewise; neither side larger than in's) by exact area averaging in integer arithmetic,
 // one pass over the picture; the bytes differ from GLU's box filter (gluScaleImage) by rounding

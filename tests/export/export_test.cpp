@@ -1,6 +1,7 @@
 // Rendering at a chosen size and writing the picture: exact sizes, orientation, no selection
 // outline, atomic writing, through symbolic links and never over what is not a file.
 
+#include "export/export_textures.h"
 #include "export/headless_renderer.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
@@ -202,6 +203,29 @@ TEST_F(FacePictureExport, AGoneFileLeavesTheKeptCopyAndANote) {
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find(path_), std::string::npos) << notes[0];
     EXPECT_NE(notes[0].find("512 x 512"), std::string::npos) << notes[0];
+}
+
+// What a face's picture needs of its texture in a view: nothing when the face is turned away, and
+// anisotropic filtering only when the face is seen slanting.
+TEST(ExportTextureNeeds, FollowTheFacesView) {
+    ProjectData data;
+    data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    data.showReflection = 0;
+    const auto cameraAt = [](const Vec3& eye) {
+        Camera camera = Camera::startUp();
+        camera.setViewSize(800, 600);
+        camera.eye = eye;
+        camera.lookAt(0.0f, 0.0f, kStartBoxHeight);
+        return camera;
+    };
+    const Camera ahead = cameraAt({0.0f, -30.0f, kStartBoxHeight});
+    const TextureSize front = neededTexels(data, Front, ahead, 800, 600);
+    EXPECT_GT(front.width, 50);
+    EXPECT_EQ(neededTexels(data, Back, ahead, 800, 600).width, 1);
+    EXPECT_LT(neededAnisotropy(data, Front, ahead, 800, 600, front), 1.5);
+    // About 78 degrees off the face's normal: the picture is squeezed about five times across.
+    const Camera aslant = cameraAt({28.0f, -6.0f, kStartBoxHeight});
+    EXPECT_GT(neededAnisotropy(data, Front, aslant, 800, 600, front), 3.0);
 }
 
 TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {

@@ -1,4 +1,5 @@
 #include "image/image_loader.h"
+#include "image/picture_cache.h"
 #include "image/picture_reduction.h"
 #include "image/textures.h"
 
@@ -371,6 +372,43 @@ TEST(ImageLoader, RefusalsLeaveSlotAndPictureUntouched) {
                 << "refused from the header, before decoding: " << why;
         }
     }
+}
+
+// A batch asks the same files at many sizes: whatever the cache serves is what a load at that size
+// gives, a file decodes once however many sizes are asked of it (a JPEG, which decodes at a
+// reduced scale, once a size), and a replaced file is decoded anew.
+TEST(PictureCache, ServesWhatALoadGivesAndSeesAReplacedFile) {
+    TempDir dir;
+    const std::string png = dir.file("p.png");
+    const std::string jpeg = dir.file("p.jpg");
+    ASSERT_TRUE(quadrants(600, 90).save(QString::fromStdString(png), "PNG"));
+    ASSERT_TRUE(quadrants(600, 90).save(QString::fromStdString(jpeg), "JPEG", 90));
+    PictureCache cache;
+    const std::array<TextureSize, 3> sizes = {{{600, 90}, {170, 90}, {75, 11}}};
+    for (const std::string& path : {png, jpeg}) {
+        for (const TextureSize size : sizes) {
+            QImage cached;
+            QImage loaded;
+            ASSERT_TRUE(cache.loadWithin(path, size, cached));
+            ASSERT_TRUE(loadPictureWithin(path, size, loaded));
+            EXPECT_TRUE(cached == loaded) << path << " at " << size.width << " x " << size.height;
+        }
+        FaceSlot fromCache{};
+        FaceSlot fromFile{};
+        SlotImage cached;
+        SlotImage loaded;
+        ASSERT_TRUE(cache.loadSlotPicture(fromCache, cached, path));
+        ASSERT_TRUE(loadImage(fromFile, loaded, path));
+        EXPECT_TRUE(cached.image == loaded.image) << path;
+        EXPECT_EQ(fromCache.imageWidth, 600);
+        EXPECT_EQ(fromCache.imageHeight, 90);
+    }
+    EXPECT_EQ(cache.misses(), 1u + sizes.size() + 1u) << "the PNG once, the JPEG once a size";
+
+    ASSERT_TRUE(quadrants(30, 60).save(QString::fromStdString(png), "PNG"));
+    QImage replaced;
+    ASSERT_TRUE(cache.loadWithin(png, {600, 600}, replaced));
+    EXPECT_EQ(replaced.size(), QSize(30, 60));
 }
 
 } // namespace
