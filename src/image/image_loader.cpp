@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -143,6 +144,42 @@ private:
     qint64 at_ = 0;
 };
 
+// The format a file's first bytes name, for the formats whose signature is unmistakable; empty for
+// the rest. Told the format, the reader asks that one decoder; otherwise it loads every image
+// plugin installed to ask each whether it knows the file, which costs a short run more than the
+// decoding does.
+QByteArray signatureFormat(int fd) {
+    unsigned char head[12] = {};
+    ssize_t got = 0;
+    do {
+        got = ::pread(fd, head, sizeof head, 0);
+    } while (got < 0 && errno == EINTR);
+    const auto starts = [&](std::string_view signature, std::size_t at = 0) {
+        return got >= 0 && static_cast<std::size_t>(got) >= at + signature.size() &&
+               std::memcmp(head + at, signature.data(), signature.size()) == 0;
+    };
+    using namespace std::string_view_literals;
+    if (starts("\x89PNG\r\n\x1a\n"sv)) {
+        return "png";
+    }
+    if (starts("\xff\xd8\xff"sv)) {
+        return "jpeg";
+    }
+    if (starts("GIF87a"sv) || starts("GIF89a"sv)) {
+        return "gif";
+    }
+    if (starts("BM"sv)) {
+        return "bmp";
+    }
+    if (starts("II*\0"sv) || starts("MM\0*"sv)) {
+        return "tiff";
+    }
+    if (starts("RIFF"sv) && starts("WEBP"sv, 8)) {
+        return "webp";
+    }
+    return {};
+}
+
 // The picture of the file at path, brought to sizeFor(the file's own size) by area averaging, in
 // picture; the file's own size in *full. *whole, when given, gets the file's whole picture when
 // that is what was reduced (every file but an upright JPEG, which decodes at a reduced scale).
@@ -190,7 +227,10 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
     const DecoderMessages said;
     // The format comes from the content alone: the name may lie and need not be text.
-    QImageReader reader(&file);
+    const QByteArray format = signatureFormat(fd);
+    QImageReader reader(&file, format);
+    // Asked to find out itself, the reader loads every plugin even when told the format.
+    reader.setAutoDetectImageFormat(format.isEmpty());
     // Pictures appear upright as in an image viewer, whatever orientation tag the file carries.
     reader.setAutoTransform(true);
 
