@@ -14,33 +14,24 @@
 #include <GL/glext.h>
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace minimal {
 
 // Textures of two kinds. As a view's first frame has them: one small pattern, linearly filtered,
-// repeated. As an export draws pictures: of any size, mipmapped, anisotropically filtered where
-// the driver offers it, the faces' clamped at their edges and the floor's repeated.
+// repeated. As an export draws pictures: one for each face and one for the floor, mipmapped, the
+// faces' clamped at their edges and the floor's repeated.
 inline constexpr int kPatternSide = 64;
-inline constexpr int kFaceTextureWidth = 90;
-inline constexpr int kFaceTextureHeight = 180;
-inline constexpr int kFloorTextureSide = 100;
-inline constexpr float kMostAnisotropy = 16.0f;
+inline constexpr int kFaceCount = 6;
 
-inline GLuint makeTexture(int width, int height, GLint wrap, bool mipmapped) {
-    std::vector<std::uint8_t> texels(static_cast<std::size_t>(width) * height * 3);
-    for (int i = 0; i < width * height; ++i) {
-        const bool light = ((i % width) / 8 + (i / width) / 8) % 2 == 0;
-        texels[i * 3] = light ? 200 : 40;
-        texels[i * 3 + 1] = light ? 220 : 120;
-        texels[i * 3 + 2] = light ? 200 : 60;
-    }
+// A texture of width x height RGBA pixels; with its smaller levels when mipmapped.
+inline GLuint makeTexture(std::vector<std::uint8_t> texels, int width, int height, GLint wrap,
+                          bool mipmapped) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
@@ -51,57 +42,66 @@ inline GLuint makeTexture(int width, int height, GLint wrap, bool mipmapped) {
     }
     // Each smaller level the mean of 2 x 2 texels of the one above, averaged here: the cheapest
     // way on a software rasteriser, which would draw glGenerateMipmap's levels.
-    std::vector<std::uint8_t> above = texels;
+    std::vector<std::uint8_t> above = std::move(texels);
     for (GLint level = 1; width > 1 || height > 1; ++level) {
         const int w = width > 1 ? width / 2 : 1;
         const int h = height > 1 ? height / 2 : 1;
-        std::vector<std::uint8_t> next(static_cast<std::size_t>(w) * h * 3);
+        std::vector<std::uint8_t> next(static_cast<std::size_t>(w) * h * 4);
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
-                for (int c = 0; c < 3; ++c) {
+                for (int c = 0; c < 4; ++c) {
                     const auto at = [&](int dx, int dy) {
                         const int sx = width > 1 ? 2 * x + dx : 0;
                         const int sy = height > 1 ? 2 * y + dy : 0;
-                        return above[(static_cast<std::size_t>(sy) * width + sx) * 3 + c];
+                        return above[(static_cast<std::size_t>(sy) * width + sx) * 4 + c];
                     };
-                    next[(static_cast<std::size_t>(y) * w + x) * 3 + c] = static_cast<std::uint8_t>(
+                    next[(static_cast<std::size_t>(y) * w + x) * 4 + c] = static_cast<std::uint8_t>(
                         (at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1) + 2) / 4);
                 }
             }
         }
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, next.data());
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     next.data());
         above = std::move(next);
         width = w;
         height = h;
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {
-        GLfloat most = 1.0f;
-        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
-                        most < kMostAnisotropy ? most : kMostAnisotropy);
-    }
     return name;
 }
 
+// A side x side checkerboard.
+inline std::vector<std::uint8_t> pattern(int side) {
+    std::vector<std::uint8_t> texels(static_cast<std::size_t>(side) * side * 4);
+    for (int i = 0; i < side * side; ++i) {
+        const bool light = ((i % side) / 8 + (i / side) / 8) % 2 == 0;
+        texels[i * 4] = light ? 200 : 40;
+        texels[i * 4 + 1] = light ? 220 : 120;
+        texels[i * 4 + 2] = light ? 200 : 60;
+        texels[i * 4 + 3] = 255;
+    }
+    return texels;
+}
+
 struct Textures {
-    GLuint face = 0;
+    GLuint faces[kFaceCount] = {};
     GLuint floor = 0;
 };
 
 inline Textures makePatternTextures() {
-    const GLuint pattern = makeTexture(kPatternSide, kPatternSide, GL_REPEAT, false);
-    return {pattern, pattern};
+    const GLuint tile =
+        makeTexture(pattern(kPatternSide), kPatternSide, kPatternSide, GL_REPEAT, false);
+    Textures textures;
+    for (GLuint& face : textures.faces) {
+        face = tile;
+    }
+    textures.floor = tile;
+    return textures;
 }
 
-inline Textures makePictureTextures() {
-    return {makeTexture(kFaceTextureWidth, kFaceTextureHeight, GL_CLAMP_TO_EDGE, true),
-            makeTexture(kFloorTextureSide, kFloorTextureSide, GL_REPEAT, true)};
-}
-
-// The box from (-1, -1, 0) to (1, 1, 2), z up, each face a textured quad with its normal.
-inline void drawBox() {
+// The box from (-1, -1, 0) to (1, 1, 2), z up, each face a quad with its normal and its texture
+// (top, bottom, -y, +y, +x, -x), or none.
+inline void drawBox(const GLuint* faces = nullptr) {
     static constexpr float kFaces[6][4][3] = {
         {{-1, -1, 2}, {1, -1, 2}, {1, 1, 2}, {-1, 1, 2}},
         {{-1, -1, 0}, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}},
@@ -113,15 +113,18 @@ inline void drawBox() {
     static constexpr float kNormals[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, -1, 0},
                                              {0, 1, 0}, {1, 0, 0},  {-1, 0, 0}};
     static constexpr float kCorners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    glBegin(GL_QUADS);
-    for (int f = 0; f < 6; ++f) {
+    for (int f = 0; f < kFaceCount; ++f) {
+        if (faces) {
+            glBindTexture(GL_TEXTURE_2D, faces[f]);
+        }
+        glBegin(GL_QUADS);
         glNormal3fv(kNormals[f]);
         for (int c = 0; c < 4; ++c) {
             glTexCoord2fv(kCorners[c]);
             glVertex3fv(kFaces[f][c]);
         }
+        glEnd();
     }
-    glEnd();
 }
 
 inline void drawFloor() {
@@ -198,11 +201,10 @@ inline void drawFrame(int width, int height, const Textures& textures) {
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     glEnable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, textures.face);
     glPushMatrix();
     glScalef(1, 1, -1);
     glFrontFace(GL_CW);
-    drawBox();
+    drawBox(textures.faces);
     glFrontFace(GL_CCW);
     glPopMatrix();
 
@@ -237,8 +239,7 @@ inline void drawFrame(int width, int height, const Textures& textures) {
     glColor4f(1, 1, 1, 1);
     glEnable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, textures.face);
-    drawBox();
+    drawBox(textures.faces);
 }
 
 } // namespace minimal

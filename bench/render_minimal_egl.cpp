@@ -1,8 +1,8 @@
-// bench_render_minimal_egl: the least a program needs to draw one frame of the kind
-// cartonic-render draws (bench/minimal_scene.h, with textures as its pictures get), 64 x 64 pixels
-// and multisampled as its pictures are, without a display, and read it back: the reference for the
-// command-line renderer's start-up. Plain EGL on Mesa's surfaceless platform and one framebuffer
-// object.
+// bench_render_minimal_egl FACE... FLOOR: the least a program needs to draw one frame of the kind
+// cartonic-render draws (bench/minimal_scene.h) with the given PNG pictures on the six faces (top,
+// bottom, -y, +y, +x, -x) and the floor, 64 x 64 pixels and multisampled as its pictures are,
+// without a display, and read it back: the reference for the command-line renderer's start-up.
+// Plain EGL on Mesa's surfaceless platform, one framebuffer object, libpng's simple reader.
 
 #define GL_GLEXT_PROTOTYPES 1
 #include "minimal_scene.h"
@@ -10,6 +10,8 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/glext.h>
+
+#include <png.h>
 
 #include <cstdio>
 #include <vector>
@@ -24,7 +26,21 @@ bool fail(const char* what) {
     return false;
 }
 
-bool drawAndRead() {
+// The PNG file's pixels as RGBA; false when it cannot be read.
+bool readPng(const char* path, std::vector<std::uint8_t>& pixels, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path)) {
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+}
+
+bool drawAndRead(char** paths) {
     const auto platformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!platformDisplay) {
@@ -68,8 +84,20 @@ bool drawAndRead() {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[2]);
 
+    minimal::Textures textures;
+    for (int k = 0; k <= minimal::kFaceCount; ++k) {
+        std::vector<std::uint8_t> pixels;
+        int width = 0;
+        int height = 0;
+        if (!readPng(paths[k], pixels, width, height)) {
+            return fail(paths[k]);
+        }
+        const bool floor = k == minimal::kFaceCount;
+        (floor ? textures.floor : textures.faces[k]) = minimal::makeTexture(
+            std::move(pixels), width, height, floor ? GL_REPEAT : GL_CLAMP_TO_EDGE, true);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
-    minimal::drawFrame(kSide, kSide, minimal::makePictureTextures());
+    minimal::drawFrame(kSide, kSide, textures);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[0]);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[1]);
     glBlitFramebuffer(0, 0, kSide, kSide, 0, 0, kSide, kSide, GL_COLOR_BUFFER_BIT, GL_NEAREST);
@@ -84,6 +112,11 @@ bool drawAndRead() {
 
 } // namespace
 
-int main() {
-    return drawAndRead() ? 0 : 1;
+int main(int argc, char** argv) {
+    if (argc != minimal::kFaceCount + 2) {
+        std::fprintf(stderr,
+                     "usage: bench_render_minimal_egl TOP BOTTOM FRONT BACK LEFT RIGHT FLOOR\n");
+        return 2;
+    }
+    return drawAndRead(argv + 1) ? 0 : 1;
 }

@@ -23,6 +23,8 @@ packages=(
   ffmpeg
   # zlib: the tests write very large, very compressible pictures a row at a time
   zlib1g-dev
+  # libpng: the start-up benchmark's minimal reference reads the sample's pictures with it
+  libpng-dev
   # GNU parallel: the test that shards of a batch split across processes add up to the batch
   parallel
   # tinygltf: the 3D model export's glTF writer (and the tests' reader)
