@@ -9,6 +9,7 @@
 #include "image/picture_cache.h"
 #include "image/picture_reduction.h"
 #include "image/restore_images.h"
+#include "image/textures.h"
 #include "render/scene_renderer.h"
 
 #include <GL/gl.h>
@@ -245,15 +246,34 @@ GLuint uploadTexture(const QImage& picture, float anisotropy) {
     return name;
 }
 
-// Whether a surface of the box, or of its mirror image, with this normal through point is turned
-// towards the camera. Both are convex, so a face turned away is hidden behind the others.
-bool facesCamera(const Camera& camera, const std::array<float, 3>& normal, const QuadPoint& point) {
+// Whether a face of the box, or of its mirror image, whose corners average to centre, is turned
+// towards the camera: its normal, taken from its corners and pointed away from the centre, points
+// to the eye's side of it. The box is convex, so a face turned away is hidden behind the others. A
+// face of no area counts as turned towards the camera.
+bool facesCamera(const Camera& camera, const Quad& quad, const Vec3& centre) {
+    const auto minus = [](const QuadPoint& p, const QuadPoint& q) {
+        return Vec3{p.x - q.x, p.y - q.y, p.z - q.z};
+    };
+    const auto dot = [](const Vec3& u, const Vec3& v) {
+        return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+    };
+    // The cross product of the diagonals.
+    const Vec3 d1 = minus(quad[2], quad[0]);
+    const Vec3 d2 = minus(quad[3], quad[1]);
+    Vec3 normal = {d1[1] * d2[2] - d1[2] * d2[1], d1[2] * d2[0] - d1[0] * d2[2],
+                   d1[0] * d2[1] - d1[1] * d2[0]};
+    const Vec3 middle = {(quad[0].x + quad[1].x + quad[2].x + quad[3].x) / 4,
+                         (quad[0].y + quad[1].y + quad[2].y + quad[3].y) / 4,
+                         (quad[0].z + quad[1].z + quad[2].z + quad[3].z) / 4};
+    const Vec3 outwards = {middle[0] - centre[0], middle[1] - centre[1], middle[2] - centre[2]};
+    if (dot(normal, outwards) < 0.0f) {
+        normal = {-normal[0], -normal[1], -normal[2]};
+    }
     const Vec3 towardsEye =
         camera.perspective != 0
-            ? Vec3{camera.eye[0] - point.x, camera.eye[1] - point.y, camera.eye[2] - point.z}
+            ? Vec3{camera.eye[0] - middle[0], camera.eye[1] - middle[1], camera.eye[2] - middle[2]}
             : Quaternion::rotate(camera.rotation, {0.0f, 0.0f, 1.0f});
-    return normal[0] * towardsEye[0] + normal[1] * towardsEye[1] + normal[2] * towardsEye[2] >=
-           0.0f;
+    return dot(normal, towardsEye) >= 0.0f;
 }
 
 // The surfaces that show a slot's picture in camera's view: the floor, or the face and its mirror
@@ -262,16 +282,21 @@ std::vector<Quad> surfacesOf(const ProjectData& data, int slot, const Camera& ca
     if (slot == kFloorSlot) {
         return {floorQuad(data)};
     }
-    const FaceSlot& face = data.faceSlots[static_cast<std::size_t>(slot)];
     std::vector<Quad> quads;
     for (const float mirror : {1.0f, -1.0f}) {
         if (mirror < 0.0f && data.showReflection == 0) {
             continue;
         }
-        const Quad quad = faceQuad(data, face, mirror);
-        const std::array<float, 3> normal = {face.normal[0], face.normal[1],
-                                             face.normal[2] * mirror};
-        if (facesCamera(camera, normal, quad[0])) {
+        Vec3 centre = {0.0f, 0.0f, 0.0f};
+        for (int k = 0; k < kFaceCount; ++k) {
+            for (const QuadPoint& corner : faceQuad(data, data.faceSlots[k], mirror)) {
+                centre = {centre[0] + corner.x, centre[1] + corner.y, centre[2] + corner.z};
+            }
+        }
+        const float corners = 4.0f * kFaceCount;
+        centre = {centre[0] / corners, centre[1] / corners, centre[2] / corners};
+        const Quad quad = faceQuad(data, data.faceSlots[static_cast<std::size_t>(slot)], mirror);
+        if (facesCamera(camera, quad, centre)) {
             quads.push_back(quad);
         }
     }
@@ -424,13 +449,10 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
         if (!note.empty() && notes) {
             notes->push_back(note);
         }
-        if (picture.isNull()) {
-            continue;
-        }
         // Anisotropic filtering costs a software driver dearly on every pixel it samples: a
         // texture asks for what its surfaces need in these views, within the bounds above.
         float filteringHere = 0.0f;
-        if (filtering > 0.0f) {
+        if (filtering > 0.0f && !picture.isNull()) {
             double most = 1.0;
             for (const Camera& camera : cameras) {
                 most = std::max(most, neededAnisotropy(data, k, camera, width, height,
@@ -441,10 +463,14 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
                                 ? std::min(filtering, wanted)
                                 : 0.0f;
         }
-        built_[k] = uploadTexture(picture, filteringHere);
+        built_[k] = picture.isNull() ? 0 : uploadTexture(picture, filteringHere);
         if (built_[k] != 0) {
             slot.textureId = built_[k];
             bytes_ += textureBytes({picture.width(), picture.height()});
+        } else {
+            // The record's texture shows instead. It must hold the kept picture, which a headless
+            // renderer uploads only for a frame that draws it.
+            buildSlotTexture(slot, (*pictures.kept)[k]);
         }
     }
     previousFloor_ = data.floorTextureId;

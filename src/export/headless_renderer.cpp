@@ -47,20 +47,46 @@ void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) 
     if (slot.textureId == 0) {
         slot.textureId = textureNames_[k];
     }
-    if (slot.textureId != 0 && slot.textureId == textureNames_[k] && !image.empty() &&
-        image.image.cacheKey() == uploaded_[k]) {
-        // What the upload would also have done: textured faces are lit.
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        return;
+    if (slot.textureId == 0 && !image.empty()) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        slot.textureId = name;
     }
-    cartonic::buildSlotTexture(slot, image);
     textureNames_[k] = slot.textureId;
-    uploaded_[k] = image.empty() ? 0 : image.image.cacheKey();
+    // What the upload also does: textured faces are lit.
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Uploaded when a frame is to draw it: a picture drawn with the export's own textures never
+    // needs the record's.
+    pending_[k] = image;
+    isPending_[k] = true;
+}
+
+void HeadlessRenderer::uploadPending() {
+    for (std::size_t k = 0; k < pending_.size(); ++k) {
+        if (!isPending_[k]) {
+            continue;
+        }
+        FaceSlot& slot = data_.faceSlots[k];
+        const SlotImage& image = pending_[k];
+        // A picture already in the slot's texture (the same QImage data, as a PictureCache hands
+        // out) is not uploaded again.
+        if (image.empty() || slot.textureId != textureNames_[k] ||
+            image.image.cacheKey() != uploaded_[k]) {
+            cartonic::buildSlotTexture(slot, image);
+            textureNames_[k] = slot.textureId;
+            uploaded_[k] = image.empty() ? 0 : image.image.cacheKey();
+        }
+        pending_[k] = {};
+        isPending_[k] = false;
+    }
 }
 
 Status HeadlessRenderer::render(const Camera& camera, int width, int height, RgbaPicture& out,
                                 const RenderSettings& settings) {
     context_->makeCurrent();
+    if (!settings.pictures) {
+        uploadPending();
+    }
     return renderToBuffer(data_, camera, width, height, out, settings);
 }
 

@@ -28,9 +28,10 @@ public:
     // the floor pattern when the record asks for other filtering.
     void prepareRecord();
 
-    // Builds slot's texture from its picture in this renderer's context. A slot keeps its texture
-    // name from one record to the next, and a picture already in it (the same QImage data, as a
-    // PictureCache hands out) is not uploaded again.
+    // Gives slot its texture in this renderer's context, built from its picture when a frame
+    // first draws it: render without pictures does, an export draws its own textures instead. A
+    // slot keeps its texture name from one record to the next, and a picture already in it (the
+    // same QImage data, as a PictureCache hands out) is not uploaded again.
     void buildSlotTexture(FaceSlot& slot, const SlotImage& image);
 
     // The frame as camera sees it, width x height, without the selection outline; fails as
@@ -40,11 +41,15 @@ public:
 
 private:
     explicit HeadlessRenderer(ProjectData& data) : data_(data) {}
+    void uploadPending();
+
     ProjectData& data_;
     std::unique_ptr<gl::HeadlessContext> context_;
     std::int32_t patternMipmaps_ = 0;
     std::array<unsigned, kSlotCount> textureNames_{};
     std::array<qint64, kSlotCount> uploaded_{}; // QImage::cacheKey of each texture's picture
+    std::array<SlotImage, kSlotCount> pending_{};
+    std::array<bool, kSlotCount> isPending_{};
 };
 
 } // namespace cartonic

@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -192,6 +193,26 @@ TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
                                       nullptr);
         EXPECT_GT(textures.bytes(), 0u);
         EXPECT_LE(textures.bytes(), kExportTextureBudget * side * side * 4);
+    }
+}
+
+// The record's texture is made when a frame first draws it, whether or not an export drew its own
+// textures before.
+TEST_F(ExportTest, DrawsTheRecordsPictureWithoutTheExportsTextures) {
+    data_.setDimensions(1.0f, 1.0f, 1.0f);
+    SlotImages images;
+    images[Front].image = QImage(64, 64, QImage::Format_RGBX8888);
+    images[Front].image.fill(QColor(230, 20, 20));
+    renderer_->buildSlotTexture(data_.faceSlots[Front], images[Front]);
+    SlotPictures pictures;
+    pictures.kept = &images;
+    for (const SlotPictures* given : std::array<const SlotPictures*, 2>{&pictures, nullptr}) {
+        RenderSettings settings;
+        settings.pictures = given;
+        RgbaPicture p;
+        ASSERT_TRUE(renderer_->render(test::facingFront(1.5f), 64, 64, p, settings));
+        const std::uint8_t* middle = &p.rgba[(32 * 64 + 32) * 4];
+        EXPECT_GT(middle[0], 2 * middle[1]) << (given ? "the export's" : "the record's");
     }
 }
 
