@@ -40,7 +40,8 @@ bool assignments(const Json& value, std::vector<std::string>& out) {
             if (!scalarText(item, text)) {
                 return false;
             }
-            out.push_back(name + "=" + text);
+            out.push_back(name);
+            out.back().append("=").append(text);
         }
         return true;
     }
@@ -94,7 +95,7 @@ Status jobArguments(std::string_view line, std::vector<std::string>& args) {
                 return Status::usage("\"project\" wants a file name");
             }
             // After "--", a project named like an option is still a project.
-            args.push_back("--");
+            args.emplace_back("--");
             args.push_back(path);
             continue;
         }
@@ -129,7 +130,8 @@ Status jobArguments(std::string_view line, std::vector<std::string>& args) {
         }
         for (std::string& v : values) {
             // --name=value keeps a value that starts with a dash a value.
-            args.push_back(option + "=" + v);
+            args.push_back(option);
+            args.back().append("=").append(v);
         }
     }
     // The project last: "--" ends the options.
