@@ -58,26 +58,23 @@ void HeadlessRenderer::buildSlotTexture(FaceSlot& slot, const SlotImage& image) 
     // Uploaded when a frame is to draw it: a picture drawn with the export's own textures never
     // needs the record's.
     pending_[k] = image;
-    isPending_[k] = true;
 }
 
 void HeadlessRenderer::uploadPending() {
     for (std::size_t k = 0; k < pending_.size(); ++k) {
-        if (!isPending_[k]) {
+        const SlotImage& image = pending_[k];
+        if (image.empty()) {
             continue;
         }
         FaceSlot& slot = data_.faceSlots[k];
-        const SlotImage& image = pending_[k];
         // A picture already in the slot's texture (the same QImage data, as a PictureCache hands
         // out) is not uploaded again.
-        if (image.empty() || slot.textureId != textureNames_[k] ||
-            image.image.cacheKey() != uploaded_[k]) {
+        if (slot.textureId != textureNames_[k] || image.image.cacheKey() != uploaded_[k]) {
             cartonic::buildSlotTexture(slot, image);
             textureNames_[k] = slot.textureId;
-            uploaded_[k] = image.empty() ? 0 : image.image.cacheKey();
+            uploaded_[k] = image.image.cacheKey();
         }
         pending_[k] = {};
-        isPending_[k] = false;
     }
 }
 

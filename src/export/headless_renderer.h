@@ -47,9 +47,8 @@ private:
     std::unique_ptr<gl::HeadlessContext> context_;
     std::int32_t patternMipmaps_ = 0;
     std::array<unsigned, kSlotCount> textureNames_{};
-    std::array<qint64, kSlotCount> uploaded_{}; // QImage::cacheKey of each texture's picture
-    std::array<SlotImage, kSlotCount> pending_{};
-    std::array<bool, kSlotCount> isPending_{};
+    std::array<qint64, kSlotCount> uploaded_{};   // QImage::cacheKey of each texture's picture
+    std::array<SlotImage, kSlotCount> pending_{}; // pictures not uploaded yet; empty for none
 };
 
 } // namespace cartonic

@@ -49,6 +49,13 @@ void PictureCache::keep(Entry entry) {
     entries_.push_front(std::move(entry));
 }
 
+void PictureCache::keepLoaded(Entry sized, QImage whole) {
+    if (!whole.isNull()) {
+        sized = {{std::move(sized.key.path), sized.key.file, kWhole}, std::move(whole), 0, 0};
+    }
+    keep(std::move(sized));
+}
+
 Status PictureCache::loadSlotPicture(FaceSlot& slot, SlotImage& image, const std::string& path) {
     std::optional<Key> key = keyFor(path, {0, 0});
     if (!key) {
@@ -77,12 +84,7 @@ Status PictureCache::loadSlotPicture(FaceSlot& slot, SlotImage& image, const std
     if (Status loaded = loadImage(slot, image, path, &full); !loaded) {
         return loaded;
     }
-    if (full.isNull()) {
-        keep({std::move(*key), image.image, slot.imageWidth, slot.imageHeight});
-    } else {
-        key->most = kWhole;
-        keep({std::move(*key), std::move(full), 0, 0});
-    }
+    keepLoaded({std::move(*key), image.image, slot.imageWidth, slot.imageHeight}, std::move(full));
     return {};
 }
 
@@ -109,12 +111,7 @@ Status PictureCache::loadWithin(const std::string& path, TextureSize most, QImag
     if (Status loaded = loadPictureWithin(path, most, picture, &full); !loaded) {
         return loaded;
     }
-    if (full.isNull()) {
-        keep({std::move(*key), picture, 0, 0});
-    } else {
-        key->most = kWhole;
-        keep({std::move(*key), std::move(full), 0, 0});
-    }
+    keepLoaded({std::move(*key), picture, 0, 0}, std::move(full));
     return {};
 }
 

@@ -73,6 +73,8 @@ private:
     // The file's whole picture, when it is kept.
     const QImage* whole(const Key& key);
     void keep(Entry entry);
+    // Keeps what a load gave: the file's whole picture when it decoded whole, else sized.
+    void keepLoaded(Entry sized, QImage whole);
 
     std::size_t maxBytes_;
     std::size_t bytes_ = 0;

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,8 +72,7 @@ Result<std::string> resolveSaveTarget(const std::string& path) {
             if (errno == ENOENT) {
                 return Status::notFound(kLinkTo + std::string("a missing file: ") + at);
             }
-            return Status::unreadable(kLinkTo + at +
-                                      ", which cannot be reached: " + std::strerror(errno));
+            return Status::unreadable(kLinkTo + at + ", which cannot be reached: " + errnoText());
         }
         if (S_ISREG(info.st_mode)) {
             return at;
@@ -92,12 +90,11 @@ Result<std::string> resolveSaveTarget(const std::string& path) {
         }
         if (links == kMaxLinksFollowed) {
             return Status::notFound("it is a symbolic link that leads to no file: " +
-                                    std::string(std::strerror(ELOOP)));
+                                    errnoText(ELOOP));
         }
         const std::optional<std::string> next = readLink(at);
         if (!next) {
-            return Status::unreadable("cannot read the symbolic link " + at + ": " +
-                                      std::strerror(errno));
+            return Status::unreadable("cannot read the symbolic link " + at + ": " + errnoText());
         }
         at = *next;
     }
