@@ -11,19 +11,23 @@ SANITIZE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDE
 
 .PHONY: all deps configure build sanitize-build test run clean format tidy
 
+# Warnings are errors where we answer for them: in the builds `make test` (and so CI) makes. A plain
+# `make run` keeps whatever the build folder was configured with, off in a new one.
+test: STRICT := -DCARTONIC_WERROR=ON
+
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) $(FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) $(FLAGS) $(STRICT) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 sanitize-build: deps
-	@cmake -S . -B $(SANITIZE_BUILD) $(SANITIZE_FLAGS) -DCARTONIC_SANITIZE=ON \
+	@cmake -S . -B $(SANITIZE_BUILD) $(SANITIZE_FLAGS) $(STRICT) -DCARTONIC_SANITIZE=ON \
 	  -DCARTONIC_GUI=OFF -DCARTONIC_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 
@@ -41,7 +45,7 @@ format:
 # compiles file by file, so that the compile commands name the sources rather than their batches.
 TIDY_BUILD ?= build-tidy
 tidy: deps
-	@cmake -S . -B $(TIDY_BUILD) $(FLAGS) -DCMAKE_UNITY_BUILD=OFF -DCARTONIC_BENCH=OFF >/dev/null
+	@cmake -S . -B $(TIDY_BUILD) $(FLAGS) -DCARTONIC_WERROR=ON -DCMAKE_UNITY_BUILD=OFF -DCARTONIC_BENCH=OFF >/dev/null
 	@cmake --build $(TIDY_BUILD) -j$(JOBS)
 	@run-clang-tidy -quiet -p $(TIDY_BUILD) -j$(JOBS) '$(CURDIR)/src/.*\.cpp$$' 2>/dev/null | \
 	  grep -E 'warning:|error:' && exit 1 || echo "tidy: clean"

@@ -191,8 +191,9 @@ TEST(HostileProject, OversizedFilesReadNoMoreThanTheRecord) {
     TempDir dir;
     ProjectData other = liveRecord();
     other.setDimensions(4.0f, 4.0f, 4.0f);
-    Bytes big = fileOf(other);
-    big.resize(2 << 20, 'x');
+    const Bytes record = fileOf(other);
+    Bytes big(2 << 20, 'x');
+    std::copy(record.begin(), record.end(), big.begin());
     writeBytes(dir.file("big.ctn"), big);
     ProjectData live = liveRecord();
     ASSERT_TRUE(loadProject(live, dir.file("big.ctn")));
