@@ -42,7 +42,8 @@ constexpr int kWarmUpPaints = 5;
 
 struct Fixture {
     ProjectData data;
-    OGLView view{data};
+    SlotImages images;
+    OGLView view{data, images};
 
     Fixture() {
         view.resize(kViewWidth, kViewHeight);

@@ -27,6 +27,7 @@ constexpr int kViewHeight = 800;
 
 struct Scene {
     ProjectData data;
+    SlotImages images;
     Camera camera = Camera::startUp();
     std::unique_ptr<HeadlessRenderer> renderer;
     std::string why;
@@ -49,7 +50,7 @@ Scene& scene() {
 double exportSeconds(Scene& s, const std::string& path, int samples) {
     return bench::timed([&] {
         RgbaPicture picture;
-        return s.renderer->render(s.camera, kExportSide, kExportSide, picture,
+        return s.renderer->render(s.data, s.images, s.camera, kExportSide, kExportSide, picture,
                                   RenderSettings{samples}) &&
                writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality);
     });
@@ -66,7 +67,8 @@ double renderSeconds(Scene& s, std::vector<std::uint8_t>& pixels) {
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         s.camera.applyProjection();
-        drawFrame(s.data);
+        drawFrame(s.data, s.renderer->textures(s.data, s.images),
+                  {.outlinedFace = selectionOutline(s.data)});
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, kExportSide, kExportSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         return true;
@@ -81,8 +83,8 @@ void BM_ExportVsRenderAndCjpeg(benchmark::State& state) {
     }
     // The reference encoder's input: the same pixels as the export encodes, as a PPM file.
     RgbaPicture picture;
-    static_cast<void>(s.renderer->render(s.camera, kExportSide, kExportSide, picture,
-                                         RenderSettings{kAliasedSamples}));
+    static_cast<void>(s.renderer->render(s.data, s.images, s.camera, kExportSide, kExportSide,
+                                         picture, RenderSettings{kAliasedSamples}));
     const std::string ppm = bench::inputPath("export.ppm");
     const QImage image(picture.rgba.data(), kExportSide, kExportSide, kExportSide * 4,
                        QImage::Format_RGBX8888);

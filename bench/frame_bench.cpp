@@ -80,6 +80,7 @@ void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
     }
     Camera camera = Camera::startUp();
     camera.setViewSize(kFrameWidth, kFrameHeight);
+    const SceneTextures textures = renderer.value->textures(data, SlotImages{});
     long long frameAllocations = 0;
     const auto frameSeconds = [&](bool effects) {
         data.showReflection = effects ? 1 : 0;
@@ -87,7 +88,7 @@ void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
         return bench::timed([&] {
             const long long before = allocations.load();
             camera.applyProjection();
-            drawFrame(data);
+            drawFrame(data, textures, {.outlinedFace = selectionOutline(data)});
             glFinish();
             frameAllocations += allocations.load() - before;
             return true;
@@ -114,13 +115,14 @@ void BM_SmoothFrameVsAliased(benchmark::State& state) {
     const auto& sampled = sampledMade.value;
     Camera camera = Camera::startUp();
     camera.setViewSize(kFrameWidth, kFrameHeight);
+    const SceneTextures textures = renderer.value->textures(data, SlotImages{});
     long long frameAllocations = 0;
     const auto frameSeconds = [&](bool smooth) {
         return bench::timed([&] {
             const long long before = allocations.load();
             (smooth ? sampled : shown)->bind();
             camera.applyProjection();
-            drawFrame(data);
+            drawFrame(data, textures, {.outlinedFace = selectionOutline(data)});
             if (smooth) {
                 glBindFramebuffer(GL_READ_FRAMEBUFFER, sampled->framebuffer());
                 glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown->framebuffer());

@@ -1,12 +1,12 @@
 // Loading a 3000 x 2000 photograph: loadImage of the JPEG against the reference decoder (djpeg
-// to PPM) on the same file, and buildSlotTexture of the loaded picture against the load itself.
+// to PPM) on the same file, and uploadSlotTexture of the loaded picture against the load itself.
 // Wall-clock time in pairs (see timePairs): the reference decoder runs as a process of its own.
 
 #include "bench_support.h"
 
 #include "gl/headless_context.h"
 #include "image/image_loader.h"
-#include "image/textures.h"
+#include "render/textures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -74,6 +74,7 @@ void BM_TextureVsLoad(benchmark::State& state) {
     const auto context = gl::HeadlessContext::create();
     FaceSlot slot{};
     SlotImage image;
+    unsigned texture = 0;
     const std::string path = bench::inputPath("photo.jpg");
     if (!context) {
         state.SkipWithError(context.status.message().c_str());
@@ -87,7 +88,7 @@ void BM_TextureVsLoad(benchmark::State& state) {
         state,
         [&] {
             return bench::timed([&] {
-                buildSlotTexture(slot, image);
+                uploadSlotTexture(texture, image);
                 glFinish();
                 return true;
             });

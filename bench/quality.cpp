@@ -88,9 +88,7 @@ bool loadScene(Scene& s, const std::string& project) {
     s.renderer = std::move(made.value);
     const std::string folder = project.substr(0, project.rfind('/'));
     if (!project.empty()) {
-        restoreProjectImages(s.data, s.images, folder, [&](FaceSlot& slot, const SlotImage& image) {
-            s.renderer->buildSlotTexture(slot, image);
-        });
+        restoreProjectImages(s.data, s.images, folder);
     }
     s.pictures = {&s.images, storedPicturePaths(s.data, folder)};
     return true;
@@ -101,8 +99,8 @@ RgbaPicture render(Scene& s, int width, int height, RenderSettings settings) {
     s.options.height = height;
     settings.pictures = &s.pictures;
     RgbaPicture picture;
-    if (const Status drawn =
-            s.renderer->render(cameraFor(s.options), width, height, picture, settings);
+    if (const Status drawn = s.renderer->render(s.data, s.images, cameraFor(s.options), width,
+                                                height, picture, settings);
         !drawn) {
         std::fprintf(stderr, "bench_quality: %s\n", drawn.message().c_str());
         std::exit(1);
@@ -169,7 +167,7 @@ void stripes() {
     const Camera camera = test::facingFront(kStripeFill);
     RgbaPicture picture;
     // The driver's code, in the baseline.
-    static_cast<void>(s.renderer->render(camera, 64, 64, picture));
+    static_cast<void>(s.renderer->render(s.data, s.images, camera, 64, 64, picture));
     picture = RgbaPicture{};
     const long long before = bench::residentBytes();
 
@@ -178,12 +176,12 @@ void stripes() {
         std::fprintf(stderr, "bench_quality: %s\n", loaded.message().c_str());
         std::exit(1);
     }
-    s.renderer->buildSlotTexture(s.data.faceSlots[Front], s.images[Front]);
     s.pictures.kept = &s.images;
     s.pictures.paths[Front] = picturePath;
     RenderSettings settings;
     settings.pictures = &s.pictures;
-    static_cast<void>(s.renderer->render(camera, kStripeOutput, kStripeOutput, picture, settings));
+    static_cast<void>(s.renderer->render(s.data, s.images, camera, kStripeOutput, kStripeOutput,
+                                         picture, settings));
     static_cast<void>(
         writePicture(bench::inputPath("stripes-render.png"), picture, PictureFormat::Png));
     const long long peak = peakResidentBytes() - before;
@@ -200,12 +198,13 @@ void stripes() {
     std::fprintf(stderr, "stripes: %lld bytes at the peak, output %.0f and picture %.0f bytes\n",
                  peak, outputBytes, pictureBytes);
     {
-        const ExportTextures textures(s.data, s.pictures, camera, kStripeOutput, kStripeOutput,
-                                      nullptr);
+        const ExportTextures textures(s.data, s.renderer->names(), s.pictures, camera,
+                                      kStripeOutput, kStripeOutput, nullptr);
         std::printf("export_texture_vs_output %.4f\n", double(textures.bytes()) / outputBytes);
     }
     picture = RgbaPicture{};
-    static_cast<void>(s.renderer->render(camera, kStripeOutput, kStripeOutput, picture));
+    static_cast<void>(
+        s.renderer->render(s.data, s.images, camera, kStripeOutput, kStripeOutput, picture));
     std::printf("stripe_contrast_kept %.4f\n", middle(picture));
 }
 
@@ -225,12 +224,12 @@ void composite() {
         // The scene over the backdrop, with the same samples and textures as the picture.
         auto target =
             gl::OffscreenTarget::create(kCompositeWidth, kCompositeHeight, kSmoothSamples).value;
-        const ExportTextures textures(s.data, s.pictures, camera, kCompositeWidth, kCompositeHeight,
-                                      nullptr);
-        s.data.showSelection = 0;
+        const SceneTextures& own =
+            s.renderer->textures(s.data, s.images, SceneResources::Pictures::Skip);
+        const ExportTextures textures(s.data, own, s.pictures, camera, kCompositeWidth,
+                                      kCompositeHeight, nullptr);
         camera.applyProjection();
-        drawFrame(s.data, &backdrop);
-        s.data.showSelection = 1;
+        drawFrame(s.data, textures.over(own), {.outlinedFace = kNoOutline, .backdrop = &backdrop});
         const std::vector<std::uint8_t> expected = target->readRgba();
         for (std::size_t i = 0; i < expected.size(); i += 4) {
             const double a = cutOut.rgba[i + 3] / 255.0;

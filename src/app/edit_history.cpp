@@ -136,9 +136,6 @@ void EditHistory::restore(const Step& step, bool undo) {
     applyDelta(data_, step.delta(), undo ? DeltaSide::Before : DeltaSide::After);
     for (const PictureChange& change : step.pictures()) {
         images_[static_cast<std::size_t>(change.slot)] = undo ? change.before : change.after;
-        if (hooks_.pictureRestored) {
-            hooks_.pictureRestored(change.slot);
-        }
     }
     camera_.fov = step.fov(undo);
     takePresentState();

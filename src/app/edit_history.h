@@ -22,8 +22,6 @@ class EditHistory : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        // A step put slot's picture back (or took it away): its texture must follow.
-        std::function<void(int slot)> pictureRestored;
         // A step was undone or redone: refresh what shows the project, once.
         std::function<void()> restored;
     };

@@ -81,19 +81,6 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
 
 void MainFrame::createHistory() {
     EditHistory::Hooks hooks;
-    hooks.pictureRestored = [this](int slot) {
-        FaceSlot& face = data_.faceSlots[static_cast<std::size_t>(slot)];
-        const SlotImage& image = images_[static_cast<std::size_t>(slot)];
-        if (image.empty()) {
-            view_->deleteTextures({face.textureId});
-            face.textureId = 0;
-        } else {
-            view_->buildSlotTexture(face, image);
-        }
-        if (slot == kFloorSlot) {
-            data_.floorTextureId = face.textureId;
-        }
-    };
     hooks.restored = [this] {
         facePanel_->refreshFromProject();
         scenePanel_->refreshFromProject();
@@ -303,7 +290,7 @@ void MainFrame::createClient() {
     setCentralWidget(outer_);
 
     navigation_ = new NavigationBar(navigationPane_);
-    view_ = new OGLView(data_, viewPane_);
+    view_ = new OGLView(data_, images_, viewPane_);
     settingsPane_ = new SettingsPane(settingsContainer_);
     navigationPane_->setClient(navigation_);
     viewPane_->setClient(view_);

@@ -144,7 +144,6 @@ private:
     void restorePictures(const QString& projectPath);
     // Deletes the textures among before (texture names the record held) that no field of the
     // record refers to any more, so New and Open do not pile up unreachable textures.
-    void releaseDroppedTextures(const std::vector<unsigned>& before);
 
     ProjectData& data_;
     SlotImages& images_;

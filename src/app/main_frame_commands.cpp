@@ -47,17 +47,6 @@ namespace cartonic {
 
 namespace {
 
-// Every texture name a field of the record holds (0 for none included).
-std::vector<unsigned> textureNames(const ProjectData& data) {
-    std::vector<unsigned> names;
-    for (const FaceSlot& slot : data.faceSlots) {
-        names.push_back(slot.textureId);
-    }
-    names.push_back(data.floorTextureId);
-    names.push_back(data.floorPatternTextureId);
-    return names;
-}
-
 // Where the window keeps what it remembers between runs.
 constexpr const char* kRecentProjectsKey = "recentProjects";
 constexpr const char* kWindowGeometryKey = "window/geometry";
@@ -210,12 +199,9 @@ bool MainFrame::mayDiscardChanges() {
 }
 
 void MainFrame::newProject() {
-    const std::vector<unsigned> before = textureNames(data_);
     resetProject(data_, images_);
     // The floor picture goes too, so what is seen is what would be saved.
-    data_.floorTextureId = 0;
     images_[kFloorSlot] = SlotImage{};
-    releaseDroppedTextures(before);
     currentPath_.clear();
     setWindowTitle(kUntitledTitle);
     markSaved();
@@ -245,15 +231,14 @@ bool MainFrame::openProjectFile(const QString& path) {
     }
     currentPath_ = path;
     setWindowTitle(path);
-    // The load kept the record's texture names; the pictures that do not come back drop theirs.
-    const std::vector<unsigned> before = textureNames(data_);
     restorePictures(path);
-    releaseDroppedTextures(before);
     markSaved();
     // The face list shows the face the project selects, without sending a command.
     navigation_->faceList()->setCurrentRow(data_.selectedFace);
     faceSelected.fire();
     sceneSettingsShown.fire();
+    // The light's place follows from its angle and height, whatever the file stored.
+    data_.updateLightPosition();
     view_->applyLight();
     view_->requestRedraw();
     history_->reset();
@@ -262,11 +247,8 @@ bool MainFrame::openProjectFile(const QString& path) {
 }
 
 void MainFrame::restorePictures(const QString& projectPath) {
-    const auto build = [this](FaceSlot& slot, const SlotImage& image) {
-        view_->buildSlotTexture(slot, image);
-    };
-    const std::vector<std::string> missing = restoreProjectImages(
-        data_, images_, localPath(QFileInfo(projectPath).absolutePath()), build);
+    const std::vector<std::string> missing =
+        restoreProjectImages(data_, images_, localPath(QFileInfo(projectPath).absolutePath()));
     if (missing.empty()) {
         return;
     }
@@ -276,18 +258,6 @@ void MainFrame::restorePictures(const QString& projectPath) {
     }
     prompts_.showNotice(this,
                         "These pictures of the project could not be loaded:\n" + names.join('\n'));
-}
-
-void MainFrame::releaseDroppedTextures(const std::vector<unsigned>& before) {
-    const std::vector<unsigned> now = textureNames(data_);
-    std::vector<unsigned> dropped;
-    for (unsigned name : before) {
-        if (name != 0 && std::find(now.begin(), now.end(), name) == now.end() &&
-            std::find(dropped.begin(), dropped.end(), name) == dropped.end()) {
-            dropped.push_back(name);
-        }
-    }
-    view_->deleteTextures(dropped);
 }
 
 bool MainFrame::saveProject() {
@@ -306,7 +276,10 @@ bool MainFrame::saveProjectAs() {
 }
 
 bool MainFrame::writeProject(const QString& path) {
-    if (const Status saved = cartonic::saveProject(data_, localPath(path)); !saved) {
+    // The file's runtime fields hold this run's names, as the view made them.
+    ProjectData stamped = data_;
+    stampRuntimeNames(stamped, view_->textureNames());
+    if (const Status saved = cartonic::saveProject(stamped, localPath(path)); !saved) {
         prompts_.showError(this, QString("Cannot save the project to %1: %2")
                                      .arg(QDir::toNativeSeparators(path),
                                           QString::fromStdString(saved.message())));

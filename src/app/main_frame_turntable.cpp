@@ -109,22 +109,23 @@ void MainFrame::saveAsTurntable() {
     Camera start = view_->camera();
     start.setViewSize(animation.width, animation.height);
     std::optional<TurntableFrames> frames;
-    const auto inView = [&](const std::function<void()>& work) {
+    const auto inView = [&](const std::function<void(const SceneTextures&)>& work) {
         if (!view_->withContext(work)) {
             why = "the view has no OpenGL context";
             return false;
         }
         return true;
     };
-    bool ok = inView([&] {
-        frames.emplace(data_, start, choice->frames, animation.width, animation.height, settings);
+    bool ok = inView([&](const SceneTextures& textures) {
+        frames.emplace(data_, textures, start, choice->frames, animation.width, animation.height,
+                       settings);
     });
     bool cancelled = false;
     RgbaPicture frame;
     for (int i = 0; ok && !cancelled && i < choice->frames; ++i) {
         progress.setLabelText(QString("Drawing frame %1 of %2...").arg(i + 1).arg(choice->frames));
         Status step;
-        ok = inView([&] { step = frames->render(i, frame); }) && step &&
+        ok = inView([&](const SceneTextures&) { step = frames->render(i, frame); }) && step &&
              (step = writer->addFrame(frame));
         if (!step) {
             why = step.message();
@@ -133,7 +134,7 @@ void MainFrame::saveAsTurntable() {
         progress.setValue(i + 1);
         cancelled = progress.wasCanceled();
     }
-    view_->withContext([&] { frames.reset(); });
+    view_->withContext([&](const SceneTextures&) { frames.reset(); });
     if (ok && !cancelled) {
         const Status finished = writer->finish();
         ok = finished.ok();

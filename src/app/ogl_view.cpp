@@ -3,7 +3,6 @@
 #include "camera/face_picking.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
-#include "image/textures.h"
 #include "panels/image_browse.h"
 #include "render/gl_state.h"
 #include "render/lighting.h"
@@ -36,7 +35,8 @@ QSurfaceFormat viewSurfaceFormat() {
     return format;
 }
 
-OGLView::OGLView(ProjectData& data, QWidget* parent) : QOpenGLWidget(parent), data_(data) {
+OGLView::OGLView(ProjectData& data, const SlotImages& images, QWidget* parent)
+    : QOpenGLWidget(parent), data_(data), images_(images) {
     setObjectName("OGLView");
     setWindowTitle("GL3D View");
     setFormat(viewSurfaceFormat());
@@ -55,6 +55,16 @@ OGLView::OGLView(ProjectData& data, QWidget* parent) : QOpenGLWidget(parent), da
 
 OGLView::~OGLView() {
     releaseSampled();
+    releaseResources();
+}
+
+void OGLView::releaseResources() {
+    if (glReady_) {
+        makeCurrent();
+        resources_.release();
+        doneCurrent();
+        glReady_ = false;
+    }
 }
 
 void OGLView::requestRedraw() {
@@ -69,22 +79,6 @@ void OGLView::redrawIfNeeded() {
     if (needsRedraw_) {
         update();
     }
-}
-
-unsigned OGLView::buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
-    makeCurrent();
-    const unsigned error = cartonic::buildSlotTexture(slot, image);
-    doneCurrent();
-    return error;
-}
-
-void OGLView::deleteTextures(const std::vector<unsigned>& names) {
-    if (!glReady_ || names.empty()) {
-        return;
-    }
-    makeCurrent();
-    glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
-    doneCurrent();
 }
 
 void OGLView::applyLight() {
@@ -103,6 +97,9 @@ void OGLView::initializeGL() {
     // The multisampled target goes with the context (a view moved to another window gets a new
     // one).
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseSampled,
+            Qt::UniqueConnection);
+    // So do its objects: a new context builds its own from the record.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseResources,
             Qt::UniqueConnection);
     offersSmoothEdges_ = gl::OffscreenTarget::maxSamples() > 1;
     emit smoothEdgesOffered(offersSmoothEdges_);
@@ -154,18 +151,11 @@ void OGLView::paintGL() {
         sampled_.reset(); // its memory is the surface's four times over
     }
     camera_.applyProjection();
-    if (dropFace_ >= 0) {
-        // While a picture is dragged over the box, the outline shows where it would land.
-        const int selected = data_.selectedFace;
-        const int showSelection = data_.showSelection;
-        data_.selectedFace = dropFace_;
-        data_.showSelection = 1;
-        drawFrame(data_);
-        data_.selectedFace = selected;
-        data_.showSelection = showSelection;
-    } else {
-        drawFrame(data_);
-    }
+    resources_.update(data_, images_);
+    // While a picture is dragged over the box, the outline shows where it would land.
+    FrameOptions options;
+    options.outlinedFace = dropFace_ >= 0 ? dropFace_ : selectionOutline(data_);
+    drawFrame(data_, resources_.names(), options);
     if (smooth && sampled_) {
         sampled_->resolveInto(defaultFramebufferObject());
     }
@@ -182,18 +172,21 @@ Status OGLView::renderToBuffer(int width, int height, RgbaPicture& out,
         return Status::unavailable("the view has no OpenGL context");
     }
     makeCurrent();
-    Status rendered = cartonic::renderToBuffer(data_, camera_, width, height, out, settings);
+    resources_.update(data_, images_);
+    Status rendered =
+        cartonic::renderToBuffer(data_, resources_.names(), camera_, width, height, out, settings);
     doneCurrent();
     needsRedraw_ = 0;
     return rendered;
 }
 
-bool OGLView::withContext(const std::function<void()>& work) {
+bool OGLView::withContext(const std::function<void(const SceneTextures&)>& work) {
     if (!glReady_) {
         return false;
     }
     makeCurrent();
-    work();
+    resources_.update(data_, images_);
+    work(resources_.names());
     doneCurrent();
     return true;
 }

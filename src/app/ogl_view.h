@@ -1,7 +1,8 @@
 #pragma once
 
 // The live view of the scene: owns the one OpenGL context (and with it every texture and display
-// list), the camera and the mouse state. Edits and drags only mark it for redrawing; it repaints
+// list, made from the record and its pictures as a frame needs them), the camera and the mouse
+// state. Edits and drags only mark it for redrawing; it repaints
 // once when the event queue has gone idle.
 
 #include "camera/camera.h"
@@ -11,6 +12,7 @@
 #include "model/project_data.h"
 #include "model/slot_images.h"
 #include "panels/scene_view.h"
+#include "render/scene_textures.h"
 
 #include <QOpenGLWidget>
 #include <QTimer>
@@ -31,8 +33,9 @@ namespace cartonic {
 class OGLView : public QOpenGLWidget, public SceneView {
     Q_OBJECT
 public:
-    // Draws data; sets the box to its start size and the camera to its start position.
-    explicit OGLView(ProjectData& data, QWidget* parent = nullptr);
+    // Draws data with the pictures of images; sets the box to its start size and the camera to
+    // its start position.
+    OGLView(ProjectData& data, const SlotImages& images, QWidget* parent = nullptr);
     ~OGLView() override;
 
     Camera& camera() override { return camera_; }
@@ -49,12 +52,6 @@ public:
     // True once the GL context exists and its state is set up.
     bool hasContext() const { return glReady_; }
 
-    // Builds or rebuilds slot's texture from its picture in this view's context; returns the GL
-    // error code (0 when all went well).
-    unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) override;
-    // Deletes the named textures in this view's context (names of 0 are skipped); they must
-    // be ones no field of the record refers to any more.
-    void deleteTextures(const std::vector<unsigned>& names);
     // Loads the record's light into this view's context, if it has one yet. Does not repaint.
     void applyLight() override;
 
@@ -68,9 +65,13 @@ public:
     // Unavailable before the view has its context; otherwise as cartonic::renderToBuffer.
     Status renderToBuffer(int width, int height, RgbaPicture& out,
                           const RenderSettings& settings = {});
-    // Runs work with this view's context current (drawing offscreen, as TurntableFrames does);
-    // false, without running it, while the view has no context. No repaint happens.
-    bool withContext(const std::function<void()>& work);
+    // Runs work with this view's context current and its objects up to the record (drawing
+    // offscreen, as TurntableFrames does); false, without running it, while the view has no
+    // context. No repaint happens.
+    bool withContext(const std::function<void(const SceneTextures&)>& work);
+    // The names of the objects frames are drawn with, as the last frame or export left them;
+    // what a saved project stores in its runtime fields.
+    const SceneTextures& textureNames() const { return resources_.names(); }
     // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
     // and says why.
     Status exportImage(const std::string& path, int width, int height, PictureFormat format,
@@ -110,8 +111,13 @@ private:
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
     int trackDrop(const QMimeData& mime, QPointF pos);
     void setDropFace(int face);
+    // Deletes the context's objects with it current; the view has no context until the next
+    // initializeGL.
+    void releaseResources();
 
     ProjectData& data_;
+    const SlotImages& images_;
+    SceneResources resources_;
     Camera camera_;
     MouseModes mouse_;
     QTimer idle_;

@@ -73,16 +73,9 @@ std::string unfitForBatch(const RenderOptions& job) {
     return {};
 }
 
-// The record a job starts from, as a run of its own does: the defaults, no pictures, and the GL
-// names of the session's context kept (texture names wait, unused, in the renderer).
+// The record a job starts from, as a run of its own does: the defaults and no pictures.
 void startAfresh(ProjectData& data, SlotImages& images) {
-    ProjectData fresh;
-    copyRuntimeFields(fresh, data);
-    for (FaceSlot& slot : fresh.faceSlots) {
-        slot.textureId = 0;
-    }
-    fresh.floorTextureId = 0;
-    data = fresh;
+    data = ProjectData{};
     images = SlotImages{};
 }
 
@@ -170,7 +163,6 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
     }
 
     RenderSession session(static_cast<std::size_t>(options.cacheMb) * kBytesPerMb);
-    // One record object for every job: the session's renderer draws the one it was made with.
     ProjectData data;
     SlotImages images;
     Progress report(err, jobs.size(), progress, options.quiet);

@@ -138,8 +138,7 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     return {};
 }
 
-void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
-                                std::ostream& err) {
+void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream& err) {
     if (options_.project) {
         // A slot the command line fills is not looked for under the project's path.
         for (const LoadedPicture& picture : chosen) {
@@ -147,7 +146,7 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, const Textur
         }
         std::vector<std::string> reasons;
         const std::vector<std::string> missing =
-            restoreProjectImages(data_, images_, projectFolder(options_), build, &reasons,
+            restoreProjectImages(data_, images_, projectFolder(options_), &reasons,
                                  [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
                                      return session_.pictures.loadSlotPicture(slot, image, path);
                                  });
@@ -170,9 +169,7 @@ SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen)
 }
 
 Status RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err) {
-    // No GL context: the slots get their pictures and no textures.
-    restorePictures(
-        chosen, [](FaceSlot&, const SlotImage&) {}, err);
+    restorePictures(chosen, err);
     std::vector<std::string> notes;
     const std::string& output = *options_.output;
     const Status written = writeModel(output, data_, exportPictures(chosen), &notes);
@@ -183,8 +180,10 @@ Status RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostrea
 }
 
 Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {
+    // The light's place follows from its angle and height, whatever the file stored.
+    data_.updateLightPosition();
     if (session_.renderer) {
-        session_.renderer->prepareRecord();
+        session_.renderer->prepareRecord(data_);
     } else {
         auto made = HeadlessRenderer::create(data_);
         if (!made) {
@@ -193,16 +192,7 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         session_.renderer = std::move(made.value);
     }
     HeadlessRenderer* renderer = session_.renderer.get();
-    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
-        renderer->buildSlotTexture(slot, image);
-    };
-    restorePictures(chosen, build, err);
-    for (const LoadedPicture& picture : chosen) {
-        build(data_.faceSlots[picture.slot], images_[picture.slot]);
-        if (picture.slot == kFloorSlot) {
-            data_.floorTextureId = data_.faceSlots[kFloorSlot].textureId;
-        }
-    }
+    restorePictures(chosen, err);
 
     const SlotPictures pictures = exportPictures(chosen);
     std::vector<std::string> notes;
@@ -217,13 +207,14 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         }
     };
     if (options_.turntable) {
-        Status written = writeTurntable(*renderer, data_, cameraFor(options_), options_, settings);
+        Status written =
+            writeTurntable(*renderer, data_, images_, cameraFor(options_), options_, settings);
         warnNotes();
         return written;
     }
     RgbaPicture rendered;
-    if (Status drawn = renderer->render(cameraFor(options_), options_.width, options_.height,
-                                        rendered, settings);
+    if (Status drawn = renderer->render(data_, images_, cameraFor(options_), options_.width,
+                                        options_.height, rendered, settings);
         !drawn) {
         return drawn;
     }
@@ -246,6 +237,10 @@ Status RenderJob::save() const {
         bases[choice.slot] = workingDir;
     }
     ProjectData saved = data_;
+    if (session_.renderer) {
+        // The file's runtime fields hold this run's names.
+        stampRuntimeNames(saved, session_.renderer->names());
+    }
     std::string tooLong;
     if (!rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save), &tooLong)) {
         return Status::tooLarge("picture path too long to store in a project: " + tooLong);

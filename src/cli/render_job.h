@@ -49,9 +49,8 @@ Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPictur
 // to the caller.
 void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images);
 
-// What the jobs of one process share: the GL context, made for the first job that renders (and
-// bound to that job's record object, which every later job must use too), and the pictures
-// decoded so far.
+// What the jobs of one process share: the GL context, made for the first job that renders, and
+// the pictures decoded so far.
 struct RenderSession {
     explicit RenderSession(std::size_t cacheBytes = 0) : pictures(cacheBytes) {}
     std::unique_ptr<HeadlessRenderer> renderer;
@@ -75,10 +74,9 @@ public:
     Status run(std::ostream& out, std::ostream& err);
 
 private:
-    // The project's pictures back in their slots, textures made with build, with a warning on err
-    // for each that cannot be loaded; then the command line's pictures in theirs.
-    void restorePictures(std::vector<LoadedPicture>& chosen, const TextureBuilder& build,
-                         std::ostream& err);
+    // The project's pictures back in their slots, with a warning on err for each that cannot be
+    // loaded; then the command line's pictures in theirs.
+    void restorePictures(std::vector<LoadedPicture>& chosen, std::ostream& err);
     // What the export draws or embeds its pictures from.
     SlotPictures exportPictures(const std::vector<LoadedPicture>& chosen) const;
     Status render(std::vector<LoadedPicture>& chosen, std::ostream& err);

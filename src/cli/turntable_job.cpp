@@ -16,8 +16,9 @@ AnimationSettings animationSettingsFor(const RenderOptions& options) {
     return settings;
 }
 
-Status writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
-                      const RenderOptions& options, const RenderSettings& settings) {
+Status writeTurntable(HeadlessRenderer& renderer, const ProjectData& data, const SlotImages& images,
+                      const Camera& start, const RenderOptions& options,
+                      const RenderSettings& settings) {
     const std::string named = *options.output + ": ";
     // Before anything is drawn: a file that cannot be written, or no ffmpeg, fails at once.
     auto opened = openAnimationWriter(*options.output, animationSettingsFor(options));
@@ -25,9 +26,13 @@ Status writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camer
         return opened.status.prefixed(named);
     }
     AnimationWriter& writer = *opened.value;
-    renderer.makeCurrent();
-    TurntableFrames frames(data, start, *options.turntable, options.width, options.height,
-                           settings);
+    if (Status current = renderer.makeCurrent(); !current) {
+        return current;
+    }
+    const auto pictures =
+        settings.pictures ? SceneResources::Pictures::Skip : SceneResources::Pictures::Upload;
+    TurntableFrames frames(data, renderer.textures(data, images, pictures), start,
+                           *options.turntable, options.width, options.height, settings);
     RgbaPicture frame;
     for (int i = 0; i < frames.count(); ++i) {
         if (Status drawn = frames.render(i, frame); !drawn) {

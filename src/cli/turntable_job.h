@@ -13,10 +13,12 @@ namespace cartonic {
 // What options ask the animation writer for.
 AnimationSettings animationSettingsFor(const RenderOptions& options);
 
-// Renders options.turntable frames of data with renderer, from start, drawn as settings say,
-// into *options.output. A failure says "NAME: reason" (NAME the file, or the frame, that failed)
-// with the kind of the step that failed; a WebP or video is then not written at all.
-Status writeTurntable(HeadlessRenderer& renderer, ProjectData& data, const Camera& start,
-                      const RenderOptions& options, const RenderSettings& settings);
+// Renders options.turntable frames of data (its pictures in images) with renderer, from start,
+// drawn as settings say, into *options.output. A failure says "NAME: reason" (NAME the file, or the
+// frame, that failed) with the kind of the step that failed; a WebP or video is then not written at
+// all.
+Status writeTurntable(HeadlessRenderer& renderer, const ProjectData& data, const SlotImages& images,
+                      const Camera& start, const RenderOptions& options,
+                      const RenderSettings& settings);
 
 } // namespace cartonic

@@ -9,8 +9,8 @@
 #include "image/picture_cache.h"
 #include "image/picture_reduction.h"
 #include "image/restore_images.h"
-#include "image/textures.h"
 #include "render/scene_renderer.h"
+#include "render/textures.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -194,10 +194,9 @@ float anisotropy() {
 // Whether the frame draws slot's picture.
 bool showsPicture(const ProjectData& data, int slot) {
     if (slot == kFloorSlot) {
-        return data.showFloor != 0 && data.floorTextureEnabled != 0 && data.floorTextureId != 0;
+        return data.showFloor != 0 && data.floorTextureEnabled != 0;
     }
-    const FaceSlot& face = data.faceSlots[static_cast<std::size_t>(slot)];
-    return face.textureId != 0 && face.showTexture != 0;
+    return data.faceSlots[static_cast<std::size_t>(slot)].showTexture != 0;
 }
 
 std::size_t textureBytes(TextureSize size) {
@@ -394,15 +393,15 @@ double neededAnisotropy(const ProjectData& data, int slot, const Camera& camera,
     return most;
 }
 
-ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
-                               const Camera& camera, int width, int height,
-                               std::vector<std::string>* notes)
-    : ExportTextures(data, pictures, std::vector<Camera>{camera}, width, height, notes) {}
+ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
+                               const SlotPictures& pictures, const Camera& camera, int width,
+                               int height, std::vector<std::string>* notes)
+    : ExportTextures(data, base, pictures, std::vector<Camera>{camera}, width, height, notes) {}
 
-ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
-                               const std::vector<Camera>& cameras, int width, int height,
-                               std::vector<std::string>* notes)
-    : data_(data) {
+ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
+                               const SlotPictures& pictures, const std::vector<Camera>& cameras,
+                               int width, int height, std::vector<std::string>* notes)
+    : floorPattern_(base.floorPattern) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     std::array<TextureSize, kSlotCount> sizes{};
@@ -438,8 +437,7 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
 
     const float filtering = anisotropy();
     for (int k = 0; k < kSlotCount; ++k) {
-        FaceSlot& slot = data.faceSlots[k];
-        previous_[k] = slot.textureId;
+        const FaceSlot& slot = data.faceSlots[k];
         if (sizes[k].width == 0) {
             continue;
         }
@@ -465,21 +463,15 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
         }
         built_[k] = picture.isNull() ? 0 : uploadTexture(picture, filteringHere);
         if (built_[k] != 0) {
-            slot.textureId = built_[k];
             bytes_ += textureBytes({picture.width(), picture.height()});
         } else {
-            // The record's texture shows instead. It must hold the kept picture, which a headless
-            // renderer uploads only for a frame that draws it.
-            buildSlotTexture(slot, (*pictures.kept)[k]);
+            // The kept picture shows instead, as the view shows it.
+            uploadSlotTexture(built_[k], (*pictures.kept)[k]);
         }
     }
-    previousFloor_ = data.floorTextureId;
-    if (built_[kFloorSlot] != 0) {
-        data.floorTextureId = built_[kFloorSlot];
-    }
     // The floor's tile, many times over towards the horizon, is the export's too for a while.
-    if (filtering > 0.0f && data.floorPatternTextureId != 0) {
-        glBindTexture(GL_TEXTURE_2D, data.floorPatternTextureId);
+    if (filtering > 0.0f && floorPattern_ != 0) {
+        glBindTexture(GL_TEXTURE_2D, floorPattern_);
         glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
                             &previousPatternAnisotropy_);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, filtering);
@@ -487,17 +479,25 @@ ExportTextures::ExportTextures(ProjectData& data, const SlotPictures& pictures,
 }
 
 ExportTextures::~ExportTextures() {
-    if (anisotropy() > 0.0f && data_.floorPatternTextureId != 0) {
-        glBindTexture(GL_TEXTURE_2D, data_.floorPatternTextureId);
+    if (anisotropy() > 0.0f && floorPattern_ != 0) {
+        glBindTexture(GL_TEXTURE_2D, floorPattern_);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, previousPatternAnisotropy_);
     }
-    for (int k = 0; k < kSlotCount; ++k) {
-        if (built_[k] != 0) {
-            data_.faceSlots[k].textureId = previous_[k];
-            glDeleteTextures(1, &built_[k]);
+    for (unsigned& name : built_) {
+        if (name != 0) {
+            glDeleteTextures(1, &name);
         }
     }
-    data_.floorTextureId = previousFloor_;
+}
+
+SceneTextures ExportTextures::over(const SceneTextures& base) const {
+    SceneTextures drawn = base;
+    for (int k = 0; k < kSlotCount; ++k) {
+        if (built_[k] != 0) {
+            drawn.pictures[k] = built_[k];
+        }
+    }
+    return drawn;
 }
 
 } // namespace cartonic

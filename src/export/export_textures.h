@@ -11,6 +11,7 @@
 #include "image/picture_reduction.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
+#include "render/scene_textures.h"
 
 #include <QImage>
 
@@ -64,16 +65,16 @@ double neededAnisotropy(const ProjectData& data, int slot, const Camera& camera,
 // RGBA bytes; beyond it every texture is made smaller in the same proportion.
 inline constexpr double kExportTextureBudget = 2.0;
 
-// For its lifetime, the record's face and floor textures are the export's own, built in the
-// current context; its destructor gives the record its textures back and deletes the export's
-// (with the same context current). Slots without a texture keep none.
+// The face and floor textures of one export, built in the current context for the pictures data
+// shows; its destructor deletes them (with the same context current). base names the context's
+// own objects, whose floor pattern is filtered for the export while it lasts.
 class ExportTextures {
 public:
-    ExportTextures(ProjectData& data, const SlotPictures& pictures, const Camera& camera, int width,
-                   int height, std::vector<std::string>* notes);
+    ExportTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
+                   const Camera& camera, int width, int height, std::vector<std::string>* notes);
     // For several pictures of width x height, one from each camera (a turntable's frames): each
     // texture has the texels the camera that needs most of it needs.
-    ExportTextures(ProjectData& data, const SlotPictures& pictures,
+    ExportTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
                    const std::vector<Camera>& cameras, int width, int height,
                    std::vector<std::string>* notes);
     ~ExportTextures();
@@ -83,11 +84,12 @@ public:
     // Bytes of the textures built, mipmaps included.
     std::size_t bytes() const { return bytes_; }
 
+    // base with the slots this export built a texture for drawn from those.
+    SceneTextures over(const SceneTextures& base) const;
+
 private:
-    ProjectData& data_;
-    std::array<unsigned, kSlotCount> previous_{};
+    unsigned floorPattern_ = 0;
     std::array<unsigned, kSlotCount> built_{};
-    unsigned previousFloor_ = 0;
     std::size_t bytes_ = 0;
     float previousPatternAnisotropy_ = 1.0f;
 };

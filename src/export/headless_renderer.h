@@ -1,54 +1,53 @@
 #pragma once
 
-// Rendering without a window: a headless GL context set up for one record, for the command-line
-// renderer, tests and benchmarks.
+// Rendering without a window: a headless GL context and the objects it draws with, for the
+// command-line renderer, tests and benchmarks. It draws whatever record it is handed.
 
 #include "export/render_to_buffer.h"
 #include "gl/headless_context.h"
 #include "model/slot_images.h"
+#include "render/scene_textures.h"
 
-#include <array>
 #include <memory>
 
 namespace cartonic {
 
 class HeadlessRenderer {
 public:
-    // Makes a headless context current and sets up its GL state for data (light, floor pattern,
-    // face lists). data is the record every later call draws; it outlives the renderer.
+    // Makes a headless context current and sets up its GL state for data's light and settings.
     // Unavailable, with the reason, when no context can be had.
-    static Result<std::unique_ptr<HeadlessRenderer>> create(ProjectData& data);
+    static Result<std::unique_ptr<HeadlessRenderer>> create(const ProjectData& data);
+    // Deletes the context's objects, with the context current.
     ~HeadlessRenderer();
 
-    // Makes this renderer's context current, for drawing through other calls (TurntableFrames).
-    void makeCurrent();
+    // Makes this renderer's context current, for drawing through other calls (TurntableFrames);
+    // Unavailable when the driver refuses.
+    Status makeCurrent();
 
-    // For a record that has replaced the one the context was set up for (in the same object, its
-    // runtime fields kept, as loadProject keeps them): loads its light and settings, and remakes
-    // the floor pattern when the record asks for other filtering.
-    void prepareRecord();
+    // For another record than the last one drawn: loads its light and settings into the context.
+    void prepareRecord(const ProjectData& data);
 
-    // Gives slot its texture in this renderer's context, built from its picture when a frame
-    // first draws it: render without pictures does, an export draws its own textures instead. A
-    // slot keeps its texture name from one record to the next, and a picture already in it (the
-    // same QImage data, as a PictureCache hands out) is not uploaded again.
-    void buildSlotTexture(FaceSlot& slot, const SlotImage& image);
+    // The context's objects for frames of data: face lists and floor pattern, and the textures of
+    // images' pictures unless pictures says the frames draw textures of their own (an export),
+    // which then costs no upload. A picture already uploaded (the same QImage data, as a
+    // PictureCache hands out) is not uploaded again. Needs the context current.
+    const SceneTextures&
+    textures(const ProjectData& data, const SlotImages& images,
+             SceneResources::Pictures pictures = SceneResources::Pictures::Upload);
 
-    // The frame as camera sees it, width x height, without the selection outline; fails as
-    // renderToBuffer does.
-    Status render(const Camera& camera, int width, int height, RgbaPicture& out,
-                  const RenderSettings& settings = {});
+    // The names of the context's objects as the last frame left them.
+    const SceneTextures& names() const { return resources_.names(); }
+
+    // The frame of data as camera sees it, width x height, without the selection outline; fails
+    // as renderToBuffer does.
+    Status render(const ProjectData& data, const SlotImages& images, const Camera& camera,
+                  int width, int height, RgbaPicture& out, const RenderSettings& settings = {});
 
 private:
-    explicit HeadlessRenderer(ProjectData& data) : data_(data) {}
-    void uploadPending();
+    HeadlessRenderer() = default;
 
-    ProjectData& data_;
     std::unique_ptr<gl::HeadlessContext> context_;
-    std::int32_t patternMipmaps_ = 0;
-    std::array<unsigned, kSlotCount> textureNames_{};
-    std::array<qint64, kSlotCount> uploaded_{};   // QImage::cacheKey of each texture's picture
-    std::array<SlotImage, kSlotCount> pending_{}; // pictures not uploaded yet; empty for none
+    SceneResources resources_;
 };
 
 } // namespace cartonic

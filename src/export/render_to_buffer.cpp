@@ -71,9 +71,9 @@ std::uint8_t toByte(double unit) {
 // the picture over black its colour x.
 class TiledRender {
 public:
-    TiledRender(ProjectData& data, const Camera& camera, RgbaPicture& out, int samples,
-                bool transparent)
-        : data_(data), camera_(camera), out_(out), transparent_(transparent) {
+    TiledRender(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
+                RgbaPicture& out, int samples, bool transparent)
+        : data_(data), textures_(textures), camera_(camera), out_(out), transparent_(transparent) {
         const int most = gl::OffscreenTarget::maxSamples();
         perPass_ = std::min(samples, most);
         passes_ = (samples + perPass_ - 1) / perPass_;
@@ -120,7 +120,7 @@ private:
                          : (static_cast<float>(pass) - 0.5f * static_cast<float>(passes_ - 1)) /
                                static_cast<float>(passes_ * perPass_);
         applyShiftedProjection(camera_, shift, shift, out_.width, out_.height);
-        drawFrame(data_, backdrop);
+        drawFrame(data_, textures_, {.outlinedFace = kNoOutline, .backdrop = backdrop});
     }
 
     // The tile's top-left pixel in the picture.
@@ -187,7 +187,8 @@ private:
         }
     }
 
-    ProjectData& data_;
+    const ProjectData& data_;
+    const SceneTextures& textures_;
     const Camera& camera_;
     RgbaPicture& out_;
     bool transparent_ = false;
@@ -201,8 +202,8 @@ private:
 
 } // namespace
 
-Status renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
-                      RgbaPicture& out, const RenderSettings& settings) {
+Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
+                      int width, int height, RgbaPicture& out, const RenderSettings& settings) {
     // Each tile sees the whole picture's viewport, shifted so that its part lands on the tile.
     GLint largest[2] = {};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
@@ -219,21 +220,22 @@ Status renderToBuffer(ProjectData& data, const Camera& camera, int width, int he
     out.rgba.assign(static_cast<std::size_t>(width) * kRgbaBytes * static_cast<std::size_t>(height),
                     0);
 
-    data.showSelection = 0;
-    std::optional<ExportTextures> textures;
+    std::optional<ExportTextures> exportTextures;
     if (settings.pictures) {
-        textures.emplace(data, *settings.pictures, camera, width, height, settings.notes);
+        exportTextures.emplace(data, textures, *settings.pictures, camera, width, height,
+                               settings.notes);
     }
+    const SceneTextures drawn = exportTextures ? exportTextures->over(textures) : textures;
     // The view switches multisampling off for aliased frames; the picture has its own samples.
     const GLboolean multisampling = glIsEnabled(GL_MULTISAMPLE);
     glEnable(GL_MULTISAMPLE);
-    TiledRender render(data, camera, out, std::max(settings.samples, 1), settings.transparent);
+    TiledRender render(data, drawn, camera, out, std::max(settings.samples, 1),
+                       settings.transparent);
     Status rendered = render.run();
     if (!multisampling) {
         glDisable(GL_MULTISAMPLE);
     }
-    textures.reset();
-    data.showSelection = 1;
+    exportTextures.reset();
     glGetError(); // a failed draw shows in the picture; there is nothing more to do about it
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     return rendered;

@@ -4,6 +4,7 @@
 #include "camera/camera.h"
 #include "export/export_textures.h"
 #include "model/project_data.h"
+#include "render/scene_textures.h"
 
 #include <cstdint>
 #include <string>
@@ -33,16 +34,16 @@ struct RenderSettings {
     // picture holds, each as opaque as it covers what is behind it.
     bool transparent = false;
     // With pictures, the faces and the floor are drawn from textures built for this picture
-    // (ExportTextures); without, from the record's own (which an ExportTextures alive for
-    // several pictures, as TurntableFrames keeps, stands in for). What could not be done as asked
-    // (a picture file gone) is said in *notes, one sentence each.
+    // (ExportTextures); without, from the ones the call is given (which may be an
+    // ExportTextures' alive for several pictures, as TurntableFrames keeps). What could not be done
+    // as asked (a picture file gone) is said in *notes, one sentence each.
     const SlotPictures* pictures = nullptr;
     std::vector<std::string>* notes = nullptr;
 };
 
-// Draws the frame of data as camera sees it into an offscreen target of exactly width x height
-// in the current GL context, which must have had initGLState. The selection outline is left out
-// (showSelection is 0 during the render and 1 afterwards); the camera's aspect is used as it is,
+// Draws the frame of data as camera sees it, with the objects textures names, into an offscreen
+// target of exactly width x height in the current GL context, which must have had initGLState.
+// The selection outline is left out; the camera's aspect is used as it is,
 // so a size of another shape stretches the view's picture. The framebuffer binding and viewport
 // in force before the call are restored. Fails with the reason when no target of that size can
 // be made: Usage for a side below 1, TooLarge past the context's limits, Unavailable when the
@@ -51,7 +52,7 @@ struct RenderSettings {
 // The frame is drawn in tiles of a bounded number of samples each, read into the picture as they
 // are done: a large or many-sampled picture costs its own bytes and one tile's, not a whole
 // multisampled frame.
-Status renderToBuffer(ProjectData& data, const Camera& camera, int width, int height,
-                      RgbaPicture& out, const RenderSettings& settings = {});
+Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
+                      int width, int height, RgbaPicture& out, const RenderSettings& settings = {});
 
 } // namespace cartonic

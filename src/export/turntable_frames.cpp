@@ -12,25 +12,28 @@ Camera turntableCamera(const Camera& start, int index, int count) {
     return camera;
 }
 
-TurntableFrames::TurntableFrames(ProjectData& data, const Camera& start, int count, int width,
-                                 int height, const RenderSettings& settings)
-    : data_(data), width_(width), height_(height), settings_(settings) {
+TurntableFrames::TurntableFrames(const ProjectData& data, const SceneTextures& textures,
+                                 const Camera& start, int count, int width, int height,
+                                 const RenderSettings& settings)
+    : data_(data), textures_(textures), width_(width), height_(height), settings_(settings) {
     for (int i = 0; i < count; ++i) {
         cameras_.push_back(turntableCamera(start, i, count));
     }
     if (settings.pictures) {
-        textures_.emplace(data_, *settings.pictures, cameras_, width, height, settings.notes);
+        exportTextures_.emplace(data_, textures, *settings.pictures, cameras_, width, height,
+                                settings.notes);
+        textures_ = exportTextures_->over(textures);
     }
     settings_.pictures = nullptr;
 }
 
 TurntableFrames::~TurntableFrames() {
-    textures_.reset();
+    exportTextures_.reset();
 }
 
 Status TurntableFrames::render(int index, RgbaPicture& out) {
-    return renderToBuffer(data_, cameras_.at(static_cast<std::size_t>(index)), width_, height_, out,
-                          settings_);
+    return renderToBuffer(data_, textures_, cameras_.at(static_cast<std::size_t>(index)), width_,
+                          height_, out, settings_);
 }
 
 } // namespace cartonic

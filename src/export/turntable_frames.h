@@ -28,11 +28,12 @@ public:
     // it is (aspect included, as renderToBuffer takes it), drawn as settings say. With
     // settings.pictures, the export's textures are built now, at the texels the frame that
     // needs most of each picture needs, and *settings.notes gets what could not be done.
-    // The GL context must be current, with initGLState done, here, for each render and for the
-    // destructor.
-    TurntableFrames(ProjectData& data, const Camera& start, int count, int width, int height,
-                    const RenderSettings& settings);
-    // Gives the record its own textures back and deletes the export's.
+    // textures names the context's own objects. The GL context must be current, with
+    // initGLState done, here, for each render and for the destructor; data and textures outlive
+    // the frames.
+    TurntableFrames(const ProjectData& data, const SceneTextures& textures, const Camera& start,
+                    int count, int width, int height, const RenderSettings& settings);
+    // Deletes the export's textures.
     ~TurntableFrames();
     TurntableFrames(const TurntableFrames&) = delete;
     TurntableFrames& operator=(const TurntableFrames&) = delete;
@@ -43,12 +44,13 @@ public:
     Status render(int index, RgbaPicture& out);
 
 private:
-    ProjectData& data_;
+    const ProjectData& data_;
+    SceneTextures textures_; // the context's, or the export's where it built its own
     std::vector<Camera> cameras_;
     int width_;
     int height_;
     RenderSettings settings_; // without pictures: the textures below serve every frame
-    std::optional<ExportTextures> textures_;
+    std::optional<ExportTextures> exportTextures_;
 };
 
 } // namespace cartonic

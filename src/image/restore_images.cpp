@@ -6,21 +6,19 @@ namespace cartonic {
 
 namespace {
 
-// Loads path into the slot; on failure the slot is left with no picture and texture 0. Without
+// Loads path into the slot; on failure the slot is left with no picture. Without
 // a path, the slot is cleared and that is no failure.
 Status restoreSlot(FaceSlot& slot, SlotImage& image, const std::string& path,
-                   const TextureBuilder& build, const SlotPictureLoader& load) {
+                   const SlotPictureLoader& load) {
     Status loaded = path.empty() ? Status()
                     : load       ? load(slot, image, path)
                                  : loadImage(slot, image, path);
     if (!path.empty() && loaded) {
-        build(slot, image);
         return loaded;
     }
     image = SlotImage{};
     slot.imageWidth = 0;
     slot.imageHeight = 0;
-    slot.textureId = 0;
     return loaded;
 }
 
@@ -35,7 +33,6 @@ std::string resolveAgainst(const std::string& baseDir, const std::string& path) 
 
 std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
                                               const std::string& baseDir,
-                                              const TextureBuilder& build,
                                               std::vector<std::string>* reasons,
                                               const SlotPictureLoader& load) {
     std::vector<std::string> missing;
@@ -45,7 +42,7 @@ std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& ima
     const auto restore = [&](int k, std::string_view stored) {
         const std::string path(stored);
         const Status restored =
-            restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), build, load);
+            restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), load);
         if (!restored) {
             missing.push_back(path);
             if (reasons) {
@@ -57,7 +54,6 @@ std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& ima
         restore(k, pathText(data.faceSlots[k].imagePath));
     }
     restore(kFloorSlot, pathText(data.floorImagePath));
-    data.floorTextureId = images[kFloorSlot].empty() ? 0 : data.faceSlots[kFloorSlot].textureId;
     return missing;
 }
 

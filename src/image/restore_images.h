@@ -1,7 +1,7 @@
 #pragma once
 
-// After a project file is read: its pictures come back from the paths it stores. The texture
-// names a file carries belong to the run that saved it, so every slot is rebuilt or cleared here.
+// After a project file is read: its pictures come back from the paths it stores. Every slot is
+// refilled or cleared here; whoever draws makes textures of the pictures.
 
 #include "base/status.h"
 #include "model/project_data.h"
@@ -13,21 +13,17 @@
 
 namespace cartonic {
 
-// Builds a slot's texture from its picture in the right GL context.
-using TextureBuilder = std::function<void(FaceSlot&, const SlotImage&)>;
-
 // Loads a picture file into a slot as loadImage (image/image_loader.h) does.
 using SlotPictureLoader = std::function<Status(FaceSlot&, SlotImage&, const std::string&)>;
 
 // Reloads each face's picture from its imagePath and the floor picture (slot 6) from
-// floorImagePath, relative paths taken against baseDir, and builds their textures with build;
-// floorTextureId follows slot 6. A slot without a path, or whose picture cannot be loaded, is
-// cleared (no picture, texture 0; the floor falls back to its pattern) and keeps its path.
+// floorImagePath, relative paths taken against baseDir. A slot without a path, or whose picture
+// cannot be loaded, is cleared (no picture; the floor falls back to its pattern) and keeps its
+// path.
 // Returns the paths that could not be loaded, as stored, and in *reasons the loader's reason for
 // each, in the same order. load, when given, stands in for loadImage.
 std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
                                               const std::string& baseDir,
-                                              const TextureBuilder& build,
                                               std::vector<std::string>* reasons = nullptr,
                                               const SlotPictureLoader& load = {});
 

@@ -210,7 +210,7 @@ bool FaceSettingsPanel::loadPicture(const QString& path) {
 }
 
 bool FaceSettingsPanel::loadPicture(FaceSlot& slot, SlotImage& image, const QString& path) {
-    if (!loadSlotPicture(slot, image, view_, path)) {
+    if (!loadSlotPicture(slot, image, path)) {
         return false;
     }
     setPath(slot.imagePath, localPath(path));

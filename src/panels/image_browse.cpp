@@ -80,18 +80,14 @@ bool isProjectFileName(const QString& path) {
                                             Qt::CaseInsensitive) == 0;
 }
 
-bool loadSlotPicture(FaceSlot& slot, SlotImage& image, SceneView& view, const QString& path) {
+bool loadSlotPicture(FaceSlot& slot, SlotImage& image, const QString& path) {
     const std::string bytes = localPath(path);
     // A path the record cannot hold whole would be saved cut short and point at another file.
     if (bytes.empty() || bytes.size() >= kPathSize) {
         return false;
     }
     const WaitCursor wait;
-    if (!loadImage(slot, image, bytes)) {
-        return false;
-    }
-    view.buildSlotTexture(slot, image);
-    return true;
+    return loadImage(slot, image, bytes).ok();
 }
 
 } // namespace cartonic

@@ -19,8 +19,6 @@ class QWidget;
 
 namespace cartonic {
 
-class SceneView;
-
 // The only message a user ever sees for a failed operation.
 inline constexpr const char* kLoadImageFailed = "Load image file failed!";
 
@@ -59,10 +57,10 @@ QString localFileOf(const QMimeData& mime);
 // True for a name a project file has; such a file is opened, never put on a face.
 bool isProjectFileName(const QString& path);
 
-// Decodes path into slot and image under the wait cursor and, on success, builds the slot's
-// texture in the view's GL context. On failure (undecodable file, or a path too long for the
-// record's 260-byte field) returns false with slot, image and texture untouched. The cursor is
-// restored before returning. UI thread.
-bool loadSlotPicture(FaceSlot& slot, SlotImage& image, SceneView& view, const QString& path);
+// Decodes path into slot and image under the wait cursor; the view makes its texture when it next
+// draws. On failure (undecodable file, or a path too long for the record's 260-byte field)
+// returns false with slot and image untouched. The cursor is restored before returning. UI
+// thread.
+bool loadSlotPicture(FaceSlot& slot, SlotImage& image, const QString& path);
 
 } // namespace cartonic

@@ -254,12 +254,11 @@ void SceneSettingsPanel::browseForFloorImage() {
 
 bool SceneSettingsPanel::loadFloorPicture(const QString& path) {
     FaceSlot& slot = data_.faceSlots[kFloorSlot];
-    if (!loadSlotPicture(slot, images_[kFloorSlot], view_, path)) {
+    if (!loadSlotPicture(slot, images_[kFloorSlot], path)) {
         return false;
     }
     // The floor keeps its path in the record's floor fields, not in the slot; switching the
     // floor picture on stays the user's choice.
-    data_.floorTextureId = slot.textureId;
     setPath(data_.floorImagePath, localPath(path));
     floorPathEdit_->setText(pathFieldText(data_.floorImagePath));
     floorPathEdit_->setCursorPosition(0);

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the settings panels need of the view they edit for: its GL context for textures and the
-// light, its camera for the field of view, and the repaint. The OpenGL view implements it; tests
+// What the settings panels need of the view they edit for: its GL context for the light, its
+// camera for the field of view, and the repaint. The OpenGL view implements it; tests
 // give the panels a stand-in.
 
 #include "camera/camera.h"
@@ -14,9 +14,6 @@ class SceneView {
 public:
     virtual ~SceneView() = default;
 
-    // Builds or rebuilds slot's texture from its picture in the view's GL context; returns the
-    // GL error code.
-    virtual unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) = 0;
     // Loads the record's light into the view's GL context; does not repaint.
     virtual void applyLight() = 0;
     // Marks the picture out of date; it is repainted once the event queue is idle.

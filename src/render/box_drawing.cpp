@@ -19,18 +19,20 @@ void orientTexture(std::int32_t orientation) {
 
 } // namespace
 
-void drawFace(const FaceSlot& slot) {
+void drawFace(const FaceSlot& slot, unsigned texture, unsigned list) {
     glMatrixMode(GL_TEXTURE);
     glPushMatrix();
     applyFaceMaterial(slot);
-    if (slot.textureId != 0 && slot.showTexture != 0) {
+    if (texture != 0 && slot.showTexture != 0) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, slot.textureId);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        // A picture on a face is lit like the face's material.
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         orientTexture(slot.orientation);
     } else {
         glDisable(GL_TEXTURE_2D);
     }
-    glCallList(slot.displayList);
+    glCallList(list);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
 }
@@ -47,17 +49,14 @@ void drawOutline(const FaceSlot& slot, const Rgb& color) {
     glEnd();
 }
 
-void drawBox(const ProjectData& data, bool withOutline) {
+void drawBox(const ProjectData& data, const SceneTextures& textures, int outlinedFace) {
     glPushMatrix();
     glScalef(data.boxWidth, data.boxDepth, data.boxHeight);
-    for (int k = 0; k < kFaceCount; ++k) {
-        drawFace(data.faceSlots[static_cast<std::size_t>(k)]);
+    for (std::size_t k = 0; k < kFaceCount; ++k) {
+        drawFace(data.faceSlots[k], textures.pictures[k], textures.faceLists[k]);
     }
-    // A record read from a file may name a slot that is no box face; such a record has no
-    // selection to outline.
-    const bool selectionIsFace = data.selectedFace >= 0 && data.selectedFace < kFaceCount;
-    if (withOutline && data.hideOverlays == 0 && data.showSelection != 0 && selectionIsFace) {
-        drawOutline(data.selectedSlot(), data.outlineColor);
+    if (outlinedFace >= 0 && outlinedFace < kFaceCount && data.hideOverlays == 0) {
+        drawOutline(data.faceSlots[static_cast<std::size_t>(outlinedFace)], data.outlineColor);
     }
     glPopMatrix();
 }

@@ -4,9 +4,9 @@
 
 namespace cartonic {
 
-void buildList(FaceSlot& slot) {
-    slot.displayList = glGenLists(1);
-    glNewList(slot.displayList, GL_COMPILE);
+unsigned buildFaceList(const FaceSlot& slot) {
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
     glShadeModel(GL_FLAT);
     glNormal3fv(slot.normal.data());
     glBegin(GL_QUADS);
@@ -16,12 +16,7 @@ void buildList(FaceSlot& slot) {
     }
     glEnd();
     glEndList();
-}
-
-void buildFaceLists(ProjectData& data) {
-    for (int k = 0; k < kFaceCount; ++k) {
-        buildList(data.faceSlots[static_cast<std::size_t>(k)]);
-    }
+    return list;
 }
 
 } // namespace cartonic

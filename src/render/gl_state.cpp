@@ -1,8 +1,6 @@
 #include "render/gl_state.h"
 
 #include "gl/gl_errors.h"
-#include "image/textures.h"
-#include "render/face_lists.h"
 #include "render/lighting.h"
 
 #include <GL/gl.h>
@@ -15,12 +13,10 @@ constexpr GLint kUnpackAlignment = 1;
 
 } // namespace
 
-void initGLState(ProjectData& data) {
+void initGLState(const ProjectData& data) {
     gl::clearPendingErrors();
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_LIGHT0);
-    buildFloorPattern(data);
-    buildFaceLists(data);
     applyRecordGLState(data);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -31,7 +27,7 @@ void initGLState(ProjectData& data) {
     glPolygonOffset(kShadowPolygonOffsetFactor, kShadowPolygonOffsetUnits);
 }
 
-void applyRecordGLState(ProjectData& data) {
+void applyRecordGLState(const ProjectData& data) {
     applyLight(data);
     if (data.lightingEnabled != 0) {
         glEnable(GL_LIGHTING);

@@ -29,9 +29,7 @@ GLfloat glSpotCutoff(float cutoff) {
 
 } // namespace
 
-void applyLight(ProjectData& data) {
-    data.updateLightPosition();
-
+void applyLight(const ProjectData& data) {
     // The camera lives in the projection matrix; under an identity model-view the position and
     // direction are taken as world coordinates. Callers outside a frame may have another matrix
     // mode selected, so the model-view matrix is chosen here and the mode given back afterwards.

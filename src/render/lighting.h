@@ -16,11 +16,10 @@ inline constexpr Rgba kBaseMaterialSpecular = {1.0f, 1.0f, 1.0f, 1.0f};
 inline constexpr Rgba kBaseMaterialEmission = {0.4f, 0.4f, 0.3f, 1.0f};
 inline constexpr float kBaseMaterialShininess = 128.0f;
 
-// Recomputes data.lightPosition and data.spotDirection from lightAngle (radians) and lightHeight,
-// then loads light 0 (enabled, spot, colours, position and direction in world coordinates) into
-// the current context and switches lighting per data.lightingEnabled. Leaves the current matrix
-// mode's matrix as it found it. Needs a current context; does not repaint.
-void applyLight(ProjectData& data);
+// Loads light 0 (enabled, spot, colours, data.lightPosition and data.spotDirection in world
+// coordinates) into the current context and switches lighting per data.lightingEnabled. Leaves the
+// current matrix mode's matrix as it found it. Needs a current context; does not repaint.
+void applyLight(const ProjectData& data);
 
 // Gives light 0's position again from data.lightPosition under the current model-view matrix
 // (the mirror pass uses this to light the mirrored box). Needs a current context.

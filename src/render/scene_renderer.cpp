@@ -42,14 +42,14 @@ void resetFrameState() {
 }
 
 // The floor quad, with s running along y and t along x; untextured unless textured.
-void drawFloorQuad(const ProjectData& data, bool textured = true) {
+void drawFloorQuad(const ProjectData& data, const SceneTextures& textures, bool textured) {
     glPushMatrix();
     float repeat = kFloorPictureRepeat;
     if (textured && data.floorTextureEnabled != 0) {
-        if (data.floorTextureId != 0) {
-            glBindTexture(GL_TEXTURE_2D, data.floorTextureId);
+        if (textures.pictures[kFloorSlot] != 0) {
+            glBindTexture(GL_TEXTURE_2D, textures.pictures[kFloorSlot]);
         } else {
-            glBindTexture(GL_TEXTURE_2D, data.floorPatternTextureId);
+            glBindTexture(GL_TEXTURE_2D, textures.floorPattern);
             repeat = kFloorPatternRepeat;
         }
         glEnable(GL_TEXTURE_2D);
@@ -86,7 +86,7 @@ void drawFloorArea(const ProjectData& data) {
 
 // Marks the floor's screen area with kStencilFloorArea (even when the floor is hidden), then
 // draws the box mirrored through the floor, limited to that area.
-void drawMirrorPass(const ProjectData& data) {
+void drawMirrorPass(const ProjectData& data, const SceneTextures& textures, int outlinedFace) {
     glDisable(GL_DEPTH_TEST);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glEnable(GL_STENCIL_TEST);
@@ -110,7 +110,7 @@ void drawMirrorPass(const ProjectData& data) {
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
     if (data.showReflection != 0) {
-        drawBox(data, true);
+        drawBox(data, textures, outlinedFace);
     }
     glDisable(GL_NORMALIZE);
     glPopMatrix();
@@ -123,7 +123,8 @@ void drawMirrorPass(const ProjectData& data) {
 // Black at half strength, flattened onto the floor, only where the translucent floor marked
 // kStencilShadowTarget; each pixel is then marked kStencilShadowDrawn so overlapping faces'
 // shadows darken it once.
-void drawShadowPass(const ProjectData& data, const Matrix4& shadowMatrix) {
+void drawShadowPass(const ProjectData& data, const SceneTextures& textures,
+                    const Matrix4& shadowMatrix) {
     setStencil(GL_LESS, kStencilShadowDrawn, GL_REPLACE, GL_REPLACE, GL_REPLACE);
     glEnable(GL_POLYGON_OFFSET_FILL);
     glEnable(GL_BLEND);
@@ -134,7 +135,7 @@ void drawShadowPass(const ProjectData& data, const Matrix4& shadowMatrix) {
     glEnable(GL_DEPTH_TEST);
     glPushMatrix();
     glMultMatrixf(shadowMatrix.data());
-    drawBox(data, false);
+    drawBox(data, textures, kNoOutline);
     glPopMatrix();
     glDisable(GL_BLEND);
     glEnable(GL_LIGHTING);
@@ -144,7 +145,9 @@ void drawShadowPass(const ProjectData& data, const Matrix4& shadowMatrix) {
 
 } // namespace
 
-void drawFrame(const ProjectData& data, const Rgb* backdrop) {
+void drawFrame(const ProjectData& data, const SceneTextures& textures,
+               const FrameOptions& options) {
+    const Rgb* backdrop = options.backdrop;
     resetFrameState();
     if (backdrop) {
         glClearColor((*backdrop)[0], (*backdrop)[1], (*backdrop)[2], 1.0f);
@@ -161,12 +164,12 @@ void drawFrame(const ProjectData& data, const Rgb* backdrop) {
     const Rgb& floorColour = backdrop ? *backdrop : kFloorColor;
 
     if (data.showReflection != 0 || data.showShadow != 0) {
-        drawMirrorPass(data);
+        drawMirrorPass(data, textures, options.outlinedFace);
     } else if (data.showFloor != 0) {
         glDisable(GL_LIGHTING);
         glColor3fv(floorColour.data());
         glDisable(GL_BLEND);
-        drawFloorQuad(data, !backdrop);
+        drawFloorQuad(data, textures, !backdrop);
     }
 
     if (data.showShadow != 0) {
@@ -178,7 +181,7 @@ void drawFrame(const ProjectData& data, const Rgb* backdrop) {
     glColor4f(floorColour[0], floorColour[1], floorColour[2], kTranslucentFloorAlpha);
     if (data.showFloor != 0) {
         glDisable(GL_LIGHTING);
-        drawFloorQuad(data, !backdrop);
+        drawFloorQuad(data, textures, !backdrop);
     }
 
     glDisable(GL_BLEND);
@@ -190,10 +193,10 @@ void drawFrame(const ProjectData& data, const Rgb* backdrop) {
         // shadow's pull towards the eye would otherwise darken a seam along the box's base.
         setStencil(GL_ALWAYS, kStencilCleared, GL_KEEP, GL_KEEP, GL_REPLACE);
     }
-    drawBox(data, true);
+    drawBox(data, textures, options.outlinedFace);
 
     if (data.showShadow != 0) {
-        drawShadowPass(data, shadowMatrix);
+        drawShadowPass(data, textures, shadowMatrix);
     }
     drawLightMarker(data);
     glEnable(GL_DEPTH_TEST);
@@ -235,13 +238,6 @@ void drawBackground(const ProjectData& data) {
     glPopMatrix();
     glDepthMask(GL_TRUE);
     glEnable(GL_LIGHTING);
-}
-
-void drawFloor(const ProjectData& data, bool force) {
-    if (data.showFloor == 0 && !force) {
-        return;
-    }
-    drawFloorQuad(data);
 }
 
 void drawLightMarker(const ProjectData& data) {

@@ -9,6 +9,7 @@
 
 #include "model/project_data.h"
 #include "render/box_drawing.h"
+#include "render/scene_textures.h"
 
 #include <array>
 
@@ -41,24 +42,35 @@ inline constexpr int kStencilShadowTarget = 3;
 inline constexpr float kLightMarkerHalfSide = 0.5f;
 inline constexpr Rgb kLightMarkerColor = {1.0f, 0.0f, 0.0f};
 
-// Draws the whole frame from data. Needs a current context whose bound framebuffer has colour,
-// depth and stencil, the one-time state of initGLState, and the camera's projection loaded.
-// Sets the state its passes rely on itself (blending, stencil, masks), so state left behind by a
-// toolkit does not leak in; never binds a framebuffer.
+// What a frame shows beyond its record: the editor's outline and the backdrop of a transparent
+// picture.
+struct FrameOptions {
+    // The face outlined (0..5), in the box and its mirror image; kNoOutline for none. The view
+    // outlines the selected face, or the face a dragged picture would land on.
+    int outlinedFace = kNoOutline;
+    const Rgb* backdrop = nullptr;
+};
+
+// The outline the view shows for data: its selected face while the selection is shown.
+inline int selectionOutline(const ProjectData& data) {
+    return data.showSelection != 0 ? data.selectedFace : kNoOutline;
+}
+
+// Draws the whole frame from data with the objects textures names. Needs a current context whose
+// bound framebuffer has colour, depth and stencil, the one-time state of initGLState, and the
+// camera's projection loaded. Sets the state its passes rely on itself (blending, stencil, masks),
+// so state left behind by a toolkit does not leak in; never binds a framebuffer.
 //
-// With a backdrop, the background is that solid colour and the floor is drawn in it, untextured:
-// the scene as it shows over that colour when background and floor are see-through. Every pixel
-// is then an affine function of the backdrop with the same slope in each channel (one minus the
-// pixel's opacity), which is what a transparent picture is worked out from.
-void drawFrame(const ProjectData& data, const Rgb* backdrop = nullptr);
+// With options.backdrop, the background is that solid colour and the floor is drawn in it,
+// untextured: the scene as it shows over that colour when background and floor are see-through.
+// Every pixel is then an affine function of the backdrop with the same slope in each channel (one
+// minus the pixel's opacity), which is what a transparent picture is worked out from.
+void drawFrame(const ProjectData& data, const SceneTextures& textures,
+               const FrameOptions& options = {});
 
 // The vertical two-colour gradient behind the scene, when data.gradientBackground is on. Ends
 // with depth writes and lighting on, depth testing, texturing, stencil and blending off.
 void drawBackground(const ProjectData& data);
-
-// The floor quad (texture per floorTextureEnabled / floorTextureId), in the current colour;
-// nothing when data.showFloor is 0 and force is false.
-void drawFloor(const ProjectData& data, bool force);
 
 // The red cube at data.lightPosition, unlit, when data.hideOverlays is 0.
 void drawLightMarker(const ProjectData& data);

@@ -281,8 +281,7 @@ private slots:
         const FaceSlot floorBefore = data_.faceSlots[kFloorSlot];
         const qint64 frontPicture = images_[Front].image.cacheKey();
         const qint64 floorPicture = images_[kFloorSlot].image.cacheKey();
-        const std::uint32_t floorTexture = data_.floorTextureId;
-        QVERIFY(frontBefore.textureId != 0 && floorTexture != 0);
+        QVERIFY(!images_[Front].empty() && !images_[kFloorSlot].empty());
 
         int expected = 0;
         for (const QString& bad :
@@ -302,7 +301,6 @@ private slots:
                     0);
             QCOMPARE(images_[Front].image.cacheKey(), frontPicture);
             QCOMPARE(images_[kFloorSlot].image.cacheKey(), floorPicture);
-            QCOMPARE(data_.floorTextureId, floorTexture);
         }
     }
 
@@ -321,12 +319,13 @@ private slots:
         QVERIFY(saveProject(withPictures, dir.file("pictures.ctn")));
 
         const auto liveTextures = [this] {
-            frame_->view().makeCurrent();
             int alive = 0;
-            for (GLuint name = 1; name < 2000; ++name) {
-                alive += glIsTexture(name) == GL_TRUE;
-            }
-            frame_->view().doneCurrent();
+            // As a frame would find them: the pictures of the project shown have textures.
+            frame_->view().withContext([&](const SceneTextures&) {
+                for (GLuint name = 1; name < 2000; ++name) {
+                    alive += glIsTexture(name) == GL_TRUE;
+                }
+            });
             return alive;
         };
         const auto openPictures = [&] {

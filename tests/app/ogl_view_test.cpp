@@ -32,12 +32,13 @@ class OGLViewTest : public QObject {
     Q_OBJECT
 
     ProjectData data_;
+    SlotImages images_;
     OGLView* view_ = nullptr;
 
 private slots:
     void init() {
         data_ = ProjectData();
-        view_ = new OGLView(data_);
+        view_ = new OGLView(data_, images_);
         view_->resize(500, 500);
         view_->show();
         QVERIFY(QTest::qWaitForWindowExposed(view_));

@@ -345,6 +345,7 @@ protected:
     }
 
     ProjectData data_;
+    SlotImages images_;
     Camera start_;
     std::unique_ptr<HeadlessRenderer> renderer_;
 };
@@ -367,9 +368,10 @@ TEST_F(TurntableTest, CamerasGoRoundTheBoxEvenly) {
 
 TEST_F(TurntableTest, FramesTurnFromTheStartCamera) {
     RgbaPicture still;
-    ASSERT_TRUE(renderer_->render(start_, kWidth, kHeight, still));
-    renderer_->makeCurrent();
-    TurntableFrames frames(data_, start_, kFrames, kWidth, kHeight, RenderSettings{});
+    ASSERT_TRUE(renderer_->render(data_, images_, start_, kWidth, kHeight, still));
+    ASSERT_TRUE(renderer_->makeCurrent());
+    TurntableFrames frames(data_, renderer_->textures(data_, images_), start_, kFrames, kWidth,
+                           kHeight, RenderSettings{});
     ASSERT_EQ(frames.count(), kFrames);
     std::vector<RgbaPicture> drawn(kFrames);
     for (int k = 0; k < kFrames; ++k) {

@@ -40,7 +40,21 @@ protected:
         camera_.setViewSize(800, 600);
     }
 
+    Status render(const Camera& camera, int width, int height, RgbaPicture& out,
+                  const RenderSettings& settings = {}) {
+        return renderer_->render(data_, images_, camera, width, height, out, settings);
+    }
+
+    // The frame as the view draws it, into the bound target.
+    void drawViewFrame(const Rgb* backdrop = nullptr) {
+        camera_.applyProjection();
+        drawFrame(data_, renderer_->textures(data_, images_),
+                  {.outlinedFace = backdrop ? kNoOutline : selectionOutline(data_),
+                   .backdrop = backdrop});
+    }
+
     ProjectData data_;
+    SlotImages images_;
     Camera camera_;
     std::unique_ptr<HeadlessRenderer> renderer_;
 };
@@ -59,7 +73,7 @@ int redPixels(const RgbaPicture& p) {
 TEST_F(ExportTest, RendersExactlyTheRequestedSize) {
     for (const auto& [w, h] : {std::pair{1, 1}, {400, 400}, {2047, 2047}, {4000, 300}}) {
         RgbaPicture picture;
-        const Status drawn = renderer_->render(camera_, w, h, picture);
+        const Status drawn = render(camera_, w, h, picture);
         ASSERT_TRUE(drawn) << drawn.message();
         EXPECT_EQ(picture.width, w);
         EXPECT_EQ(picture.height, h);
@@ -70,8 +84,7 @@ TEST_F(ExportTest, RendersExactlyTheRequestedSize) {
 TEST_F(ExportTest, PictureIsUprightAndHasNoOutline) {
     data_.selectedFace = Front;
     RgbaPicture exported;
-    ASSERT_TRUE(renderer_->render(camera_, 320, 240, exported));
-    EXPECT_EQ(data_.showSelection, 1) << "the outline comes back for the view";
+    ASSERT_TRUE(render(camera_, 320, 240, exported));
 
     // The top-left pixel is the gradient's top colour, the bottom-left its bottom colour.
     const auto near = [](std::uint8_t v, float f) {
@@ -84,8 +97,7 @@ TEST_F(ExportTest, PictureIsUprightAndHasNoOutline) {
     // The same frame drawn with the outline has red pixels the export has not.
     auto target = gl::OffscreenTarget::create(320, 240).value;
     ASSERT_TRUE(target);
-    camera_.applyProjection();
-    drawFrame(data_);
+    drawViewFrame();
     RgbaPicture outlined{320, 240, target->readRgba()};
     target.reset();
     EXPECT_GT(redPixels(outlined), redPixels(exported) + 100);
@@ -95,13 +107,11 @@ TEST_F(ExportTest, TilesJoinIntoTheFrameDrawnWhole) {
     // A picture larger than a tile is drawn in several; seams or shifted tiles would show.
     constexpr int kSide = 1500;
     RgbaPicture tiled;
-    ASSERT_TRUE(renderer_->render(camera_, kSide, kSide, tiled, RenderSettings{kAliasedSamples}));
+    ASSERT_TRUE(render(camera_, kSide, kSide, tiled, RenderSettings{kAliasedSamples}));
     auto target = gl::OffscreenTarget::create(kSide, kSide).value;
     ASSERT_TRUE(target);
     data_.showSelection = 0;
-    camera_.applyProjection();
-    drawFrame(data_);
-    data_.showSelection = 1;
+    drawViewFrame();
     const std::vector<std::uint8_t> whole = target->readRgba();
     target.reset();
     std::size_t differing = 0;
@@ -123,7 +133,7 @@ TEST_F(ExportTest, SmoothEdgesComeCloserToTheIdealPicture) {
     constexpr int kFactor = 8;
     const auto render = [&](int w, int h, int samples) {
         RgbaPicture picture;
-        EXPECT_TRUE(renderer_->render(camera_, w, h, picture, RenderSettings{samples}));
+        EXPECT_TRUE(ExportTest::render(camera_, w, h, picture, RenderSettings{samples}));
         return picture;
     };
     const test::RgbPlane ideal = test::boxReduced(render(kW * kFactor, kH * kFactor, 1), kFactor);
@@ -147,19 +157,18 @@ protected:
         ASSERT_TRUE(
             test::stripes(kPictureSide, kPictureSide, 2).save(QString::fromStdString(path_)));
         ASSERT_TRUE(loadImage(data_.faceSlots[Front], images_[Front], path_));
-        renderer_->buildSlotTexture(data_.faceSlots[Front], images_[Front]);
         pictures_.kept = &images_;
         pictures_.paths[Front] = path_;
     }
 
     // The output square with the face a little larger than it, so every picture pixel can show.
-    RgbaPicture render(const SlotPictures* pictures, std::vector<std::string>* notes = nullptr) {
+    RgbaPicture renderFront(const SlotPictures* pictures,
+                            std::vector<std::string>* notes = nullptr) {
         RenderSettings settings;
         settings.pictures = pictures;
         settings.notes = notes;
         RgbaPicture picture;
-        EXPECT_TRUE(renderer_->render(test::facingFront(1.1f), kPictureSide, kPictureSide, picture,
-                                      settings));
+        EXPECT_TRUE(render(test::facingFront(1.1f), kPictureSide, kPictureSide, picture, settings));
         return picture;
     }
 
@@ -171,26 +180,22 @@ protected:
     static constexpr int kPictureSide = 2048;
     test::TempDir dir_;
     std::string path_ = dir_.file("stripes.png");
-    SlotImages images_;
     SlotPictures pictures_;
 };
 
 TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
-    const unsigned viewTexture = data_.faceSlots[Front].textureId;
-    EXPECT_LT(middleContrast(render(nullptr)), 0.1) << "the kept copy has lost the stripes";
-    EXPECT_GT(middleContrast(render(&pictures_)), 0.5);
-    EXPECT_EQ(data_.faceSlots[Front].textureId, viewTexture) << "the record's texture is back";
+    EXPECT_LT(middleContrast(renderFront(nullptr)), 0.1) << "the kept copy has lost the stripes";
+    EXPECT_GT(middleContrast(renderFront(&pictures_)), 0.5);
 
     // No more texels than the output needs, and within the budget however many faces show it.
     for (int k = 0; k < kFaceCount; ++k) {
         images_[k] = images_[Front];
         data_.faceSlots[k].imageWidth = data_.faceSlots[k].imageHeight = kPictureSide;
-        renderer_->buildSlotTexture(data_.faceSlots[k], images_[k]);
         pictures_.paths[k] = path_;
     }
     for (const int side : {kPictureSide / 2, 64}) {
-        const ExportTextures textures(data_, pictures_, test::facingFront(1.1f), side, side,
-                                      nullptr);
+        const ExportTextures textures(data_, renderer_->names(), pictures_, test::facingFront(1.1f),
+                                      side, side, nullptr);
         EXPECT_GT(textures.bytes(), 0u);
         EXPECT_LE(textures.bytes(), kExportTextureBudget * side * side * 4);
     }
@@ -200,17 +205,15 @@ TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
 // textures before.
 TEST_F(ExportTest, DrawsTheRecordsPictureWithoutTheExportsTextures) {
     data_.setDimensions(1.0f, 1.0f, 1.0f);
-    SlotImages images;
-    images[Front].image = QImage(64, 64, QImage::Format_RGBX8888);
-    images[Front].image.fill(QColor(230, 20, 20));
-    renderer_->buildSlotTexture(data_.faceSlots[Front], images[Front]);
+    images_[Front].image = QImage(64, 64, QImage::Format_RGBX8888);
+    images_[Front].image.fill(QColor(230, 20, 20));
     SlotPictures pictures;
-    pictures.kept = &images;
+    pictures.kept = &images_;
     for (const SlotPictures* given : std::array<const SlotPictures*, 2>{&pictures, nullptr}) {
         RenderSettings settings;
         settings.pictures = given;
         RgbaPicture p;
-        ASSERT_TRUE(renderer_->render(test::facingFront(1.5f), 64, 64, p, settings));
+        ASSERT_TRUE(render(test::facingFront(1.5f), 64, 64, p, settings));
         const std::uint8_t* middle = &p.rgba[(32 * 64 + 32) * 4];
         EXPECT_GT(middle[0], 2 * middle[1]) << (given ? "the export's" : "the record's");
     }
@@ -219,7 +222,7 @@ TEST_F(ExportTest, DrawsTheRecordsPictureWithoutTheExportsTextures) {
 TEST_F(FacePictureExport, AGoneFileLeavesTheKeptCopyAndANote) {
     std::filesystem::remove(path_);
     std::vector<std::string> notes;
-    const RgbaPicture picture = render(&pictures_, &notes);
+    const RgbaPicture picture = renderFront(&pictures_, &notes);
     EXPECT_LT(middleContrast(picture), 0.1);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find(path_), std::string::npos) << notes[0];
@@ -258,7 +261,7 @@ TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
     RenderSettings settings;
     settings.transparent = true;
     RgbaPicture picture;
-    ASSERT_TRUE(renderer_->render(camera_, kW, kH, picture, settings));
+    ASSERT_TRUE(render(camera_, kW, kH, picture, settings));
     test::TempDir dir;
     ASSERT_TRUE(writePicture(dir.file("cut-out.png"), picture, PictureFormat::Png));
     const QImage png = QImage(QString::fromStdString(dir.file("cut-out.png")))
@@ -279,10 +282,7 @@ TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
     for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.35f, 0.6f, 0.8f}}) {
         auto target = gl::OffscreenTarget::create(kW, kH, kSmoothSamples).value;
         ASSERT_TRUE(target);
-        data_.showSelection = 0;
-        camera_.applyProjection();
-        drawFrame(data_, &backdrop);
-        data_.showSelection = 1;
+        drawViewFrame(&backdrop);
         const std::vector<std::uint8_t> expected = target->readRgba();
         target.reset();
         int worst = 0;
@@ -304,7 +304,7 @@ TEST_F(ExportTest, TransparentPngOverAColourIsTheSceneOverThatColour) {
 TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {
     test::TempDir dir;
     RgbaPicture picture;
-    ASSERT_TRUE(renderer_->render(camera_, 640, 360, picture));
+    ASSERT_TRUE(render(camera_, 640, 360, picture));
     ASSERT_TRUE(writePicture(dir.file("cover.png"), picture, PictureFormat::Png));
     // Whatever the name says, the format asked for is what is written.
     ASSERT_TRUE(writePicture(dir.file("cover.png.jpeg"), picture, PictureFormat::Jpeg));
@@ -319,7 +319,7 @@ TEST_F(ExportTest, WritesJpegAndPngOfTheRenderedSize) {
 TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
     test::TempDir dir;
     RgbaPicture picture;
-    ASSERT_TRUE(renderer_->render(camera_, 64, 48, picture));
+    ASSERT_TRUE(render(camera_, 64, 48, picture));
     const Status noFolder =
         writePicture(dir.file("missing/x.jpg"), picture, PictureFormat::Jpeg, 90);
     EXPECT_EQ(noFolder.kind(), Status::Kind::WriteFailed);
@@ -337,7 +337,7 @@ TEST_F(ExportTest, FailedWritesLeaveNoFileAndSaySo) {
                             std::filesystem::directory_iterator()),
               1);
 
-    EXPECT_EQ(renderer_->render(camera_, 0, 10, picture).kind(), Status::Kind::Usage);
+    EXPECT_EQ(render(camera_, 0, 10, picture).kind(), Status::Kind::Usage);
 
     // A write the system refuses part-way is reported with the system's reason, for either
     // encoder, and leaves the earlier picture.

@@ -5,7 +5,7 @@
 
 #include "image/image_loader.h"
 #include "image/picture_completeness.h"
-#include "image/textures.h"
+#include "render/textures.h"
 #include "support/forked.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"

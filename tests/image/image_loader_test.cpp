@@ -1,7 +1,7 @@
 #include "image/image_loader.h"
 #include "image/picture_cache.h"
 #include "image/picture_reduction.h"
-#include "image/textures.h"
+#include "render/textures.h"
 
 #include "support/temp_dir.h"
 

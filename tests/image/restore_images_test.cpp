@@ -20,45 +20,33 @@ TEST(RestoreImages, ReloadsWhatItFindsAndClearsTheRest) {
 
     ProjectData data;
     SlotImages images;
-    // Left over from an earlier project in this run: a picture and texture on Back and Top.
-    data.faceSlots[Back].textureId = 5;
+    // Left over from an earlier project in this run: pictures on Back and Top.
     images[Back].image = QImage(2, 2, QImage::Format_RGBX8888);
-    data.faceSlots[Top].textureId = 6;
+    images[Top].image = QImage(2, 2, QImage::Format_RGBX8888);
     setPath(data.faceSlots[Front].imagePath, "front.png"); // relative to the project
     setPath(data.faceSlots[Top].imagePath, dir.file("gone.png"));
     setPath(data.floorImagePath, dir.file("floor.png"));
 
-    int built = 0;
-    const auto build = [&](FaceSlot& slot, const SlotImage& image) {
-        EXPECT_FALSE(image.empty());
-        slot.textureId = 100 + built++;
-    };
     std::vector<std::string> reasons;
-    const auto missing = restoreProjectImages(data, images, dir.path(), build, &reasons);
+    const auto missing = restoreProjectImages(data, images, dir.path(), &reasons);
 
     ASSERT_EQ(missing, std::vector<std::string>{dir.file("gone.png")});
     ASSERT_EQ(reasons.size(), 1u);
     EXPECT_NE(reasons[0].find(std::strerror(ENOENT)), std::string::npos) << reasons[0];
-    EXPECT_EQ(built, 2);
     EXPECT_EQ(data.faceSlots[Front].imageWidth, 4);
-    EXPECT_NE(data.faceSlots[Front].textureId, 0u);
-    EXPECT_EQ(data.faceSlots[Back].textureId, 0u) << "no path: the old texture is not shown";
-    EXPECT_TRUE(images[Back].empty());
-    EXPECT_EQ(data.faceSlots[Top].textureId, 0u);
+    EXPECT_FALSE(images[Front].empty());
+    EXPECT_TRUE(images[Back].empty()) << "no path: the old picture is not shown";
+    EXPECT_TRUE(images[Top].empty());
     EXPECT_EQ(pathText(data.faceSlots[Top].imagePath), dir.file("gone.png")) << "path kept";
-    EXPECT_EQ(data.floorTextureId, data.faceSlots[kFloorSlot].textureId);
-    EXPECT_NE(data.floorTextureId, 0u);
+    EXPECT_FALSE(images[kFloorSlot].empty());
 }
 
 TEST(RestoreImages, NoFloorPictureMeansThePattern) {
     ProjectData data;
     SlotImages images;
-    data.floorTextureId = 9;
     images[kFloorSlot].image = QImage(2, 2, QImage::Format_RGBX8888);
-    const auto missing =
-        restoreProjectImages(data, images, "/", [](FaceSlot&, const SlotImage&) {});
+    const auto missing = restoreProjectImages(data, images, "/");
     EXPECT_TRUE(missing.empty());
-    EXPECT_EQ(data.floorTextureId, 0u);
     EXPECT_TRUE(images[kFloorSlot].empty());
 }
 

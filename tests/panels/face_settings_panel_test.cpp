@@ -246,7 +246,6 @@ private slots:
         (*images_)[Front].image = old;
         slot(Front).imageWidth = 3;
         slot(Front).imageHeight = 3;
-        slot(Front).textureId = 7;
         setPath(slot(Front).imagePath, "/pictures/old.png");
         panel_->refreshFromProject();
         const ProjectData before = *data_;
@@ -276,13 +275,12 @@ private slots:
             QCOMPARE((*images_)[Front].image.cacheKey(), pictureBefore);
             QCOMPARE(control<QLineEdit>(*panel_, 1000)->text(),
                      QStringLiteral("/pictures/old.png"));
-            QVERIFY(view_->builds.empty());
             QCOMPARE(view_->redraws, 0);
             QVERIFY(!QApplication::overrideCursor());
         }
     }
 
-    void successfulLoadBuildsTheTextureBeforeStoringThePath() {
+    void successfulLoadStoresThePictureAndItsPath() {
         test::TempDir dir;
         const std::string file = dir.file("front.png");
         QVERIFY(test::writePng(file, 8, 4, qRgb(10, 200, 30)));
@@ -294,19 +292,13 @@ private slots:
         QTest::mouseClick(control<QPushButton>(*panel_, 1001), Qt::LeftButton);
 
         QVERIFY(messages_.isEmpty());
-        QCOMPARE(view_->builds.size(), std::size_t{1});
-        const StandInView::TextureBuild& build = view_->builds[0];
-        QCOMPARE(build.slot, &slot(Front));
-        QCOMPARE(build.slotPathAtBuild, std::string("/pictures/old.png"));
-        QCOMPARE(build.imageWidth, 8);
-        QVERIFY(build.waitCursorShown);
+        QCOMPARE((*images_)[Front].image.width(), 8);
         QVERIFY(!QApplication::overrideCursor());
 
         QCOMPARE(std::string(pathText(slot(Front).imagePath)), file);
         QCOMPARE(control<QLineEdit>(*panel_, 1000)->text(), QString::fromStdString(file));
         QCOMPARE(slot(Front).imageWidth, 8);
         QCOMPARE(slot(Front).imageHeight, 4);
-        QVERIFY(slot(Front).textureId != 0);
         QCOMPARE(view_->redraws, 1);
         // Other faces are untouched.
         for (int face : {Top, Bottom, Back, Right, Left}) {

@@ -1,7 +1,7 @@
 #include "render_fixture.h"
 
-#include "image/textures.h"
 #include "render/lighting.h"
+#include "render/textures.h"
 
 #include <numbers>
 
@@ -46,7 +46,7 @@ protected:
         RenderTest::SetUp();
         plainScene();
         data.showFloor = 0;
-        ASSERT_EQ(buildSlotTexture(data.faceSlots[Front], cornerPicture()), 0u);
+        images[Front] = cornerPicture();
     }
 
     // The front face point at texture coordinates (s, t) of its unturned picture.
@@ -105,7 +105,7 @@ TEST_F(FrontFace, WithoutItsPictureAFaceShowsItsMaterialColours) {
     EXPECT_TRUE(isBlueMaterial(hidden.at(redQuarter))) << hidden.at(redQuarter);
 
     front.showTexture = 1;
-    front.textureId = 0;
+    images[Front] = SlotImage{};
     const Picture none = render("no-texture");
     EXPECT_TRUE(colourNear(none.at(redQuarter), hidden.at(redQuarter), 2));
 }
@@ -116,7 +116,7 @@ TEST_F(FrontFace, PictureIsShadedByTheLight) {
     const Pixel whiteQuarter = at(0.75f, 0.75f);
     const Rgb8 lit = render("light-front").at(whiteQuarter);
     data.lightAngle += std::numbers::pi_v<float>;
-    applyLight(data);
+    moveLight();
     const Rgb8 unlit = render("light-behind").at(whiteQuarter);
     EXPECT_EQ(classify(lit), BR);
     EXPECT_EQ(classify(unlit), BR);
@@ -144,8 +144,7 @@ constexpr FaceLayout kFaceLayouts[] = {
 TEST_F(FaceTexture, EachFaceShowsItsPictureAsItsTextureCoordinatesLayIt) {
     plainScene();
     data.showFloor = 0;
-    FaceSlot built{};
-    ASSERT_EQ(buildSlotTexture(built, cornerPicture()), 0u);
+    const SlotImage built = cornerPicture();
     constexpr Vec3f kUnitBoxMiddle = {0, 0, 1};
     constexpr float kViewDistance = 15.0f;
     const auto world = [this](const Vec3f& unit) {
@@ -155,7 +154,7 @@ TEST_F(FaceTexture, EachFaceShowsItsPictureAsItsTextureCoordinatesLayIt) {
     for (const FaceLayout& f : kFaceLayouts) {
         const std::string name(kFaceNames[f.face]);
         for (int k = 0; k < kFaceCount; ++k) {
-            data.faceSlots[k].textureId = k == f.face ? built.textureId : 0;
+            images[k] = k == f.face ? built : SlotImage{};
         }
         // Straight in front of the face, outside the box.
         const Vec3f centre = world(f.centre);

@@ -42,15 +42,16 @@ float real(GLenum name) {
 
 TEST_F(GlState, InitialisationLeavesWhatEveryFrameRelies) {
     // Six distinct face lists and the floor pattern texture exist in this context.
+    const SceneTextures& names = prepare();
     std::set<std::uint32_t> lists;
     for (int k = 0; k < kFaceCount; ++k) {
-        const std::uint32_t list = data.faceSlots[k].displayList;
+        const std::uint32_t list = names.faceLists[k];
         EXPECT_TRUE(glIsList(list)) << kFaceNames[k];
         lists.insert(list);
     }
     EXPECT_EQ(lists.size(), 6u);
-    EXPECT_NE(data.floorPatternTextureId, 0u);
-    EXPECT_TRUE(glIsTexture(data.floorPatternTextureId));
+    EXPECT_NE(names.floorPattern, 0u);
+    EXPECT_TRUE(glIsTexture(names.floorPattern));
 
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
@@ -95,7 +96,7 @@ TEST_F(GlState, ApplyLightLoadsTheRecordsLightInWorldCoordinates) {
     camera.applyProjection();
     glTranslatef(5.0f, 5.0f, 5.0f);
     glMatrixMode(GL_PROJECTION);
-    applyLight(data);
+    moveLight();
 
     EXPECT_EQ(integer(GL_MATRIX_MODE), GL_PROJECTION) << "the caller's matrix mode comes back";
     const float x = 12.0f * std::cos(1.0f), y = 12.0f * std::sin(1.0f);
@@ -115,7 +116,7 @@ TEST_F(GlState, ApplyLightLoadsTheRecordsLightInWorldCoordinates) {
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
 
     data.lightingEnabled = 1;
-    applyLight(data);
+    moveLight();
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
 }
 

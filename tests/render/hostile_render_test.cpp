@@ -17,7 +17,7 @@ class HostileRender : public RenderTest {
 protected:
     // Applies the light as a light drag would, draws a frame, and collects the GL errors.
     std::vector<GLenum> drawAndCollectErrors(const std::string& label) {
-        applyLight(data);
+        moveLight();
         render(label);
         std::vector<GLenum> errors;
         for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {

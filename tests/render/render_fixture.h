@@ -10,7 +10,9 @@
 #include "gl/offscreen_target.h"
 #include "model/project_data.h"
 #include "render/gl_state.h"
+#include "render/lighting.h"
 #include "render/scene_renderer.h"
+#include "render/scene_textures.h"
 
 #include <QImage>
 
@@ -114,6 +116,7 @@ protected:
         if (HasFailure() || std::getenv("CARTONIC_KEEP_RENDERS")) {
             savePictures();
         }
+        resources_.release();
         target_.reset();
         context_.reset();
     }
@@ -121,7 +124,8 @@ protected:
     // Applies the camera, draws a frame of data and reads it back; label names the saved PNG.
     Picture render(const std::string& label) {
         camera.applyProjection();
-        drawFrame(data);
+        resources_.update(data, images);
+        drawFrame(data, resources_.names(), {.outlinedFace = selectionOutline(data)});
         Picture picture{kPictureWidth, kPictureHeight, target_->readRgba()};
         rendered_.emplace_back(label, picture);
         return picture;
@@ -147,6 +151,12 @@ protected:
         return pixel;
     }
 
+    // Puts the light where its angle and height say and loads it, as a light drag does.
+    void moveLight() {
+        data.updateLightPosition();
+        applyLight(data);
+    }
+
     // Moves the start-up camera back along its line of sight, to see more of the floor.
     void stepBack(float distance) { camera.dolly(-distance); }
 
@@ -166,7 +176,14 @@ protected:
         data.hideOverlays = 1;
     }
 
+    // The context's objects for data and images, as the next frame draws them.
+    const SceneTextures& prepare() {
+        resources_.update(data, images);
+        return resources_.names();
+    }
+
     ProjectData data;
+    SlotImages images;
     Camera camera;
 
 private:
@@ -186,6 +203,7 @@ private:
 
     std::unique_ptr<gl::HeadlessContext> context_;
     std::unique_ptr<gl::OffscreenTarget> target_;
+    SceneResources resources_;
     std::vector<std::pair<std::string, Picture>> rendered_;
 };
 

@@ -1,7 +1,7 @@
 #include "render_fixture.h"
 
-#include "image/textures.h"
 #include "render/lighting.h"
+#include "render/textures.h"
 
 #include <functional>
 #include <numbers>
@@ -105,15 +105,15 @@ TEST_F(SceneRender, FloorPatternShowsItsOwnColoursBeforeAndAfterAPictureIsBuilt)
     };
     check(render("decal"), "before any picture (decal)");
 
-    // A face picture switches the context to modulate; the floor is drawn unlit in white, so its
-    // colours stay as they are.
+    // A face picture is drawn modulated; the floor is drawn unlit in white, so its colours stay
+    // as they are.
     SlotImage picture{QImage(2, 2, QImage::Format_RGBX8888)};
     picture.image.fill(Qt::red);
-    ASSERT_EQ(buildSlotTexture(data.faceSlots[Front], picture), 0u);
+    images[Front] = picture;
+    check(render("modulate"), "after a picture was drawn (modulate)");
     GLint env = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-    ASSERT_EQ(env, GL_MODULATE);
-    check(render("modulate"), "after a picture was built (modulate)");
+    EXPECT_EQ(env, GL_MODULATE);
 
     // Without floor texturing the floor is plain white.
     data.floorTextureEnabled = 0;
@@ -130,9 +130,7 @@ TEST_F(SceneRender, FloorPictureCoversTheFloorOnce) {
     picture.image.setPixelColor(1, 0, Qt::green); // s 1, t 0: the (-x, +y) quarter
     picture.image.setPixelColor(0, 1, Qt::blue);  // s 0, t 1: the (+x, -y) quarter
     picture.image.setPixelColor(1, 1, Qt::white);
-    FaceSlot& floorSlot = data.faceSlots[kFloorSlot];
-    ASSERT_EQ(buildSlotTexture(floorSlot, picture), 0u);
-    data.floorTextureId = floorSlot.textureId;
+    images[kFloorSlot] = picture;
     data.floorHalfWidth = data.floorHalfDepth = 4.0f;
     lookDownAt(0.0f, 0.0f, 14.0f);
     data.setDimensions(0.05f, 0.05f, 0.05f);
@@ -174,12 +172,12 @@ TEST_F(SceneRender, LightMarkerFollowsLightAngleAndHidesWithOverlays) {
     const float angleB = 0.85f * std::numbers::pi_v<float>;
 
     data.lightAngle = angleA;
-    applyLight(data);
+    moveLight();
     const Pixel markerA =
         project({data.lightPosition[0], data.lightPosition[1], data.lightPosition[2]});
     const Picture a = render("angle-a");
     data.lightAngle = angleB;
-    applyLight(data);
+    moveLight();
     const Pixel markerB =
         project({data.lightPosition[0], data.lightPosition[1], data.lightPosition[2]});
     const Picture b = render("angle-b");
@@ -203,17 +201,17 @@ TEST_F(SceneRender, FrontFaceIsLitFromTheSideTheLightIsOn) {
         const Rgb8 c = p.at(centre);
         return c.r + c.g + c.b;
     };
-    applyLight(data);
+    moveLight();
     const int lit = brightness(render("light-front"));
     data.lightAngle = defaultAngle + std::numbers::pi_v<float>;
-    applyLight(data);
+    moveLight();
     const int unlit = brightness(render("light-behind"));
     EXPECT_GT(lit, unlit + 60);
 
     // lightingEnabled acts only through applyLight; every frame lights the box itself.
     data.lightAngle = defaultAngle;
     data.lightingEnabled = 0;
-    applyLight(data);
+    moveLight();
     EXPECT_NEAR(brightness(render("lighting-disabled")), lit, 3);
 }
 
@@ -225,7 +223,7 @@ protected:
         // floor over a solid background: floor and shadow each have one colour.
         data.setDimensions(2.5f, 1.25f, 2.0f);
         data.lightAngle = 0.75f * std::numbers::pi_v<float>;
-        applyLight(data);
+        moveLight();
         data.showReflection = 0;
         data.hideOverlays = 1;
         data.gradientBackground = 0;

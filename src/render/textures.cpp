@@ -1,4 +1,4 @@
-#include "image/textures.h"
+#include "render/textures.h"
 
 #include "gl/gl_errors.h"
 #include "image/picture_reduction.h"
@@ -100,7 +100,7 @@ bool isRgbaBuffer(const QImage& image) {
 
 } // namespace
 
-unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
+unsigned uploadSlotTexture(unsigned& name, const SlotImage& image) {
     // The picture's own size is the truth about the buffer; the slot's size fields may come
     // from a project file.
     if (image.empty() || !isRgbaBuffer(image.image)) {
@@ -109,13 +109,11 @@ unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     const int width = image.image.width();
     const int height = image.image.height();
 
-    if (slot.textureId == 0) {
-        GLuint name = 0;
+    if (name == 0) {
         glGenTextures(1, &name);
-        slot.textureId = name;
     }
     gl::clearPendingErrors();
-    glBindTexture(GL_TEXTURE_2D, slot.textureId);
+    glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
     uploadMipmapChain(image.pixels(), width, height, textureUploadSize(width, height));
@@ -130,7 +128,7 @@ unsigned buildSlotTexture(FaceSlot& slot, const SlotImage& image) {
     return glGetError();
 }
 
-void buildFloorPattern(ProjectData& data) {
+unsigned buildFloorPattern(bool mipmaps) {
     std::array<std::uint8_t, kFloorPatternSide * kFloorPatternSide * kRgbBytes> texels{};
     std::size_t at = 0;
     for (std::string_view row : kFloorPatternRows) {
@@ -145,10 +143,9 @@ void buildFloorPattern(ProjectData& data) {
 
     GLuint name = 0;
     glGenTextures(1, &name);
-    data.floorPatternTextureId = name;
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    if (data.floorPatternMipmaps != 0) {
+    if (mipmaps) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         gluBuild2DMipmaps(GL_TEXTURE_2D, kRgbComponents, kFloorPatternSide, kFloorPatternSide,
                           GL_RGB, GL_UNSIGNED_BYTE, texels.data());
@@ -158,6 +155,7 @@ void buildFloorPattern(ProjectData& data) {
     // Wrap stays GL_REPEAT: the floor tiles this texture many times over.
     glTexImage2D(GL_TEXTURE_2D, 0, kRgbComponents, kFloorPatternSide, kFloorPatternSide, 0, GL_RGB,
                  GL_UNSIGNED_BYTE, texels.data());
+    return name;
 }
 
 } // namespace cartonic

@@ -1,4 +1,4 @@
-#include "image/textures.h"
+#include "render/textures.h"
 
 #include "gl/headless_context.h"
 #include "gl/offscreen_target.h"
@@ -93,14 +93,12 @@ protected:
 
 TEST_F(TexturesGl, SlotTextureKeepsItsNameAndUploadsThePictureAsLoaded) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    FaceSlot slot{};
+    unsigned texture = 0;
     // Power-of-two sides pass through GLU unscaled, so the texels are the buffer itself:
     // its first row is texture row t = 0.
     const SlotImage small = picture(4, 2);
-    slot.imageWidth = 4;
-    slot.imageHeight = 2;
-    EXPECT_EQ(buildSlotTexture(slot, small), static_cast<unsigned>(GL_NO_ERROR));
-    const GLuint name = slot.textureId;
+    EXPECT_EQ(uploadSlotTexture(texture, small), static_cast<unsigned>(GL_NO_ERROR));
+    const GLuint name = texture;
     ASSERT_NE(name, 0u);
     glBindTexture(GL_TEXTURE_2D, name);
     std::vector<std::uint8_t> texels(4 * 2 * 4);
@@ -117,26 +115,24 @@ TEST_F(TexturesGl, SlotTextureKeepsItsNameAndUploadsThePictureAsLoaded) {
     EXPECT_EQ(env, GL_MODULATE);
 
     // Reduced to 512 x 384, then GLU's nearest powers of two.
-    slot.imageWidth = 1024;
-    slot.imageHeight = 768;
-    EXPECT_EQ(buildSlotTexture(slot, picture(1024, 768)), static_cast<unsigned>(GL_NO_ERROR));
-    EXPECT_EQ(slot.textureId, name);
+    EXPECT_EQ(uploadSlotTexture(texture, picture(1024, 768)), static_cast<unsigned>(GL_NO_ERROR));
+    EXPECT_EQ(texture, name);
     glBindTexture(GL_TEXTURE_2D, name);
     EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH), 512);
     EXPECT_EQ(levelSize(GL_TEXTURE_HEIGHT), 512);
 
     // Not reduced: 300 x 100 is left to GLU alone.
-    EXPECT_EQ(buildSlotTexture(slot, picture(300, 100)), static_cast<unsigned>(GL_NO_ERROR));
-    EXPECT_EQ(slot.textureId, name);
+    EXPECT_EQ(uploadSlotTexture(texture, picture(300, 100)), static_cast<unsigned>(GL_NO_ERROR));
+    EXPECT_EQ(texture, name);
     glBindTexture(GL_TEXTURE_2D, name);
     EXPECT_EQ(levelSize(GL_TEXTURE_WIDTH), 256);
     EXPECT_EQ(levelSize(GL_TEXTURE_HEIGHT), 128);
 }
 
 TEST_F(TexturesGl, ThinPicturesKeepATexelAcrossAndTheirColour) {
-    FaceSlot slot{};
-    ASSERT_EQ(buildSlotTexture(slot, picture(8, 8)), static_cast<unsigned>(GL_NO_ERROR));
-    const GLuint name = slot.textureId;
+    unsigned texture = 0;
+    ASSERT_EQ(uploadSlotTexture(texture, picture(8, 8)), static_cast<unsigned>(GL_NO_ERROR));
+    const GLuint name = texture;
     const std::uint8_t colour[4] = {200, 40, 90, 255};
     struct Case {
         int width, height;
@@ -148,8 +144,8 @@ TEST_F(TexturesGl, ThinPicturesKeepATexelAcrossAndTheirColour) {
         thin.image = QImage(c.width, c.height, QImage::Format_RGBX8888);
         thin.image.fill(QColor(colour[0], colour[1], colour[2]));
         // The name is reused: the earlier picture must not linger under it either.
-        ASSERT_EQ(buildSlotTexture(slot, thin), static_cast<unsigned>(GL_NO_ERROR));
-        EXPECT_EQ(slot.textureId, name);
+        ASSERT_EQ(uploadSlotTexture(texture, thin), static_cast<unsigned>(GL_NO_ERROR));
+        EXPECT_EQ(texture, name);
         glBindTexture(GL_TEXTURE_2D, name);
         const Level level = readLevel(0);
         ASSERT_GE(level.width, 1);
@@ -161,9 +157,9 @@ TEST_F(TexturesGl, ThinPicturesKeepATexelAcrossAndTheirColour) {
 }
 
 TEST_F(TexturesGl, SlotWithoutPictureIsLeftAlone) {
-    FaceSlot slot{};
-    EXPECT_NE(buildSlotTexture(slot, SlotImage{}), static_cast<unsigned>(GL_NO_ERROR));
-    EXPECT_EQ(slot.textureId, 0u);
+    unsigned texture = 0;
+    EXPECT_NE(uploadSlotTexture(texture, SlotImage{}), static_cast<unsigned>(GL_NO_ERROR));
+    EXPECT_EQ(texture, 0u);
 }
 
 TEST_F(TexturesGl, FloorPatternHoldsTheTileWithOrWithoutMipmaps) {
@@ -183,13 +179,10 @@ TEST_F(TexturesGl, FloorPatternHoldsTheTileWithOrWithoutMipmaps) {
 
     for (int mipmaps : {1, 0}) {
         SCOPED_TRACE(mipmaps);
-        ProjectData data;
-        data.floorPatternMipmaps = mipmaps;
-        data.floorPatternTextureId = 0;
-        buildFloorPattern(data);
-        ASSERT_NE(data.floorPatternTextureId, 0u);
+        const unsigned pattern = buildFloorPattern(mipmaps != 0);
+        ASSERT_NE(pattern, 0u);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        glBindTexture(GL_TEXTURE_2D, data.floorPatternTextureId);
+        glBindTexture(GL_TEXTURE_2D, pattern);
         std::vector<std::uint8_t> texels(want.size());
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
@@ -265,9 +258,9 @@ TEST_F(TexturesGl, SlotTextureMatchesGlusMipmapsUpToRounding) {
           Case{384, 96}, Case{383, 385}, Case{3, 6}, Case{1, 5}, Case{512, 1}, Case{64, 64}}) {
         SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
         const SlotImage image = photograph(c.width, c.height);
-        FaceSlot slot{};
-        ASSERT_EQ(buildSlotTexture(slot, image), static_cast<unsigned>(GL_NO_ERROR));
-        glBindTexture(GL_TEXTURE_2D, slot.textureId);
+        unsigned texture = 0;
+        ASSERT_EQ(uploadSlotTexture(texture, image), static_cast<unsigned>(GL_NO_ERROR));
+        glBindTexture(GL_TEXTURE_2D, texture);
         std::vector<Level> ours;
         for (GLint level = 0; level < 12; ++level) {
             ours.push_back(readLevel(level));

@@ -1,0 +1,87 @@
+#include "render/scene_textures.h"
+
+#include "render/face_lists.h"
+#include "render/textures.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+namespace cartonic {
+
+void stampRuntimeNames(ProjectData& data, const SceneTextures& names) {
+    for (int k = 0; k < kSlotCount; ++k) {
+        data.faceSlots[k].textureId = names.pictures[k];
+    }
+    for (int k = 0; k < kFaceCount; ++k) {
+        data.faceSlots[k].displayList = names.faceLists[k];
+    }
+    data.floorTextureId = names.pictures[kFloorSlot];
+    data.floorPatternTextureId = names.floorPattern;
+}
+
+void SceneResources::update(const ProjectData& data, const SlotImages& images, Pictures pictures) {
+    for (int k = 0; k < kFaceCount; ++k) {
+        const FaceSlot& slot = data.faceSlots[k];
+        FaceShape& built = listShapes_[k];
+        // Compared as bytes: a NaN a file may hold is then the same NaN, not a change each frame.
+        const bool same =
+            names_.faceLists[k] != 0 &&
+            std::memcmp(&built.vertices, &slot.vertices, sizeof built.vertices) == 0 &&
+            std::memcmp(&built.normal, &slot.normal, sizeof built.normal) == 0;
+        if (same) {
+            continue;
+        }
+        if (names_.faceLists[k] != 0) {
+            glDeleteLists(names_.faceLists[k], 1);
+        }
+        names_.faceLists[k] = buildFaceList(slot);
+        built = {slot.vertices, slot.normal};
+    }
+    const int mipmaps = data.floorPatternMipmaps != 0 ? 1 : 0;
+    if (mipmaps != patternMipmaps_) {
+        if (names_.floorPattern != 0) {
+            glDeleteTextures(1, &names_.floorPattern);
+        }
+        names_.floorPattern = buildFloorPattern(mipmaps != 0);
+        patternMipmaps_ = mipmaps;
+    }
+    for (int k = 0; k < kSlotCount; ++k) {
+        const SlotImage& image = images[k];
+        unsigned& name = names_.pictures[k];
+        if (image.empty()) {
+            if (name != 0) {
+                glDeleteTextures(1, &name);
+                name = 0;
+            }
+            uploaded_[k] = 0;
+            continue;
+        }
+        if (pictures == Pictures::Skip || (name != 0 && uploaded_[k] == image.image.cacheKey())) {
+            continue;
+        }
+        // A picture the texture cannot hold leaves the slot untextured, and is not tried again
+        // every frame.
+        uploadSlotTexture(name, image);
+        uploaded_[k] = image.image.cacheKey();
+    }
+}
+
+void SceneResources::release() {
+    for (unsigned& name : names_.pictures) {
+        if (name != 0) {
+            glDeleteTextures(1, &name);
+        }
+    }
+    for (unsigned list : names_.faceLists) {
+        if (list != 0) {
+            glDeleteLists(list, 1);
+        }
+    }
+    if (names_.floorPattern != 0) {
+        glDeleteTextures(1, &names_.floorPattern);
+    }
+    *this = SceneResources{};
+}
+
+} // namespace cartonic
