@@ -4,17 +4,22 @@
 #include "image/picture_reduction.h"
 #include "model/replacement_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -37,6 +42,13 @@ constexpr int kAboveHandedOver = 10;
 // The most of ffmpeg's last message line an error quotes.
 constexpr std::size_t kMostMessage = 300;
 constexpr const char* kClosed = "the video is closed";
+// An MP4 file starts with its ftyp box: four bytes of size, then the type.
+constexpr std::size_t kBoxHeader = 8;
+constexpr std::array<char, 4> kFileTypeBox = {'f', 't', 'y', 'p'};
+// How often the end of an ffmpeg that is given a time limit is looked for.
+constexpr auto kExitPoll = std::chrono::milliseconds(10);
+
+using Clock = std::chrono::steady_clock;
 
 class Descriptor {
 public:
@@ -63,16 +75,24 @@ std::string number(double value) {
     return std::string(buf, end);
 }
 
+// Seconds as people read them: whole ones ("61"), or milliseconds below one ("0.25").
+std::string secondsText(Clock::duration span) {
+    const double seconds = std::chrono::duration<double>(span).count();
+    constexpr double kPerSecond = 1000.0;
+    return seconds >= 1.0 ? std::to_string(std::llround(seconds))
+                          : number(std::round(seconds * kPerSecond) / kPerSecond);
+}
+
 class FfmpegVideo final : public AnimationWriter {
 public:
-    explicit FfmpegVideo(const AnimationSettings& settings) : settings_(settings) {}
+    FfmpegVideo(const AnimationSettings& settings, const FfmpegPatience& patience)
+        : settings_(settings), patience_(patience) {}
 
     ~FfmpegVideo() override {
         frames_.reset();
         if (pid_ > 0) {
             // Dropped unfinished: the video is not wanted, and the file it went to goes too.
-            ::kill(pid_, SIGKILL);
-            reap();
+            stop();
         }
     }
 
@@ -127,8 +147,15 @@ public:
         posix_spawn_file_actions_addopen(&actions, kOutputOnly, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_adddup2(&actions, messages.get(), kMessages);
         posix_spawn_file_actions_adddup2(&actions, video.get(), kVideoFile);
+        // A group of its own, so that stopping it stops whatever it started (a wrapper script's
+        // real encoder) too.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
         const int spawned =
-            ::posix_spawn(&pid_, program->c_str(), &actions, nullptr, argv.data(), environ);
+            ::posix_spawn(&pid_, program->c_str(), &actions, &attributes, argv.data(), environ);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) {
             pid_ = -1;
@@ -148,9 +175,16 @@ public:
         }
         const std::uint8_t* data = frame.rgba.data();
         std::size_t left = frame.rgba.size();
+        const Clock::duration patience = allowed(1);
+        const Clock::time_point deadline = Clock::now() + patience;
         while (left > 0) {
-            const ssize_t n = ::send(frames_.get(), data, left, MSG_NOSIGNAL);
-            if (n < 0 && errno == EINTR) {
+            if (!ready(deadline)) {
+                stop();
+                return Status::writeFailed(std::string(kFfmpegProgram) + " took no frame for " +
+                                           secondsText(patience) + " s and was stopped");
+            }
+            const ssize_t n = ::send(frames_.get(), data, left, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
                 continue;
             }
             if (n <= 0) {
@@ -163,6 +197,7 @@ public:
             data += n;
             left -= static_cast<std::size_t>(n);
         }
+        ++framesSent_;
         return {};
     }
 
@@ -171,17 +206,65 @@ public:
             return Status::usage(kClosed);
         }
         frames_.reset(); // the end of the input: ffmpeg writes the index and ends
-        const int status = reap();
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            const std::string how = WIFEXITED(status)
-                                        ? "ended with status " + std::to_string(WEXITSTATUS(status))
-                                        : "was ended by signal " + std::to_string(WTERMSIG(status));
+        const Clock::duration patience = allowed(framesSent_);
+        const std::optional<int> status = reapBy(Clock::now() + patience);
+        if (!status) {
+            stop();
+            return Status::writeFailed(std::string(kFfmpegProgram) +
+                                       " did not finish the video within " + secondsText(patience) +
+                                       " s and was stopped");
+        }
+        if (!WIFEXITED(*status) || WEXITSTATUS(*status) != 0) {
+            const std::string how =
+                WIFEXITED(*status) ? "ended with status " + std::to_string(WEXITSTATUS(*status))
+                                   : "was ended by signal " + std::to_string(WTERMSIG(*status));
             return Status::writeFailed(message(how));
+        }
+        // Ending well is ffmpeg's word only; the file is looked at before it replaces anything.
+        if (Status video = checkVideo(); !video) {
+            return video;
         }
         return file_.commit();
     }
 
 private:
+    // How long ffmpeg may take over frames frames of the video's size.
+    Clock::duration allowed(std::int64_t frames) const {
+        const double pixels = double(settings_.width) * settings_.height * double(frames);
+        const double nanoseconds =
+            std::chrono::duration<double, std::nano>(patience_.allowance).count() +
+            pixels * double(patience_.perPixel.count());
+        // Any length a video can have fits; beyond a year it is as good as no limit.
+        constexpr double kLongest = 365.0 * 24 * 3600 * 1e9;
+        return std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double, std::nano>(std::min(nanoseconds, kLongest)));
+    }
+
+    // Whether ffmpeg can take bytes of a frame before deadline.
+    bool ready(Clock::time_point deadline) const {
+        while (true) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) {
+                return false;
+            }
+            pollfd wanted{frames_.get(), POLLOUT, 0};
+            const int n = ::poll(&wanted, 1,
+                                 static_cast<int>(std::min<std::int64_t>(left.count(), INT32_MAX)));
+            if (n > 0) {
+                return true; // writable, or closed, which send then reports
+            }
+            if (n < 0 && errno != EINTR) {
+                return true; // send reports what is wrong
+            }
+        }
+    }
+
+    // Kills ffmpeg and what it started, and waits for it.
+    void stop() {
+        ::kill(-pid_, SIGKILL);
+        reap();
+    }
+
     // Waits for ffmpeg to end; its wait status.
     int reap() {
         int status = 0;
@@ -191,8 +274,53 @@ private:
         return status;
     }
 
+    // Waits for ffmpeg to end until deadline; its wait status, none when it is still running.
+    std::optional<int> reapBy(Clock::time_point deadline) {
+        while (true) {
+            int status = 0;
+            const pid_t ended = ::waitpid(pid_, &status, WNOHANG);
+            if (ended == pid_) {
+                pid_ = -1;
+                return status;
+            }
+            if (ended < 0 && errno != EINTR) {
+                return reap();
+            }
+            if (Clock::now() >= deadline) {
+                return std::nullopt;
+            }
+            std::this_thread::sleep_for(kExitPoll);
+        }
+    }
+
+    // Whether what ffmpeg wrote is an MP4 file: not empty, its first box the file type.
+    Status checkVideo() const {
+        // The new file is open for writing only; it is read through a descriptor of its own.
+        const Descriptor video(::open(("/proc/self/fd/" + std::to_string(file_.handle())).c_str(),
+                                      O_RDONLY | O_CLOEXEC));
+        struct stat info {};
+        std::array<char, kBoxHeader> header{};
+        if (video.get() < 0 || ::fstat(video.get(), &info) != 0) {
+            return Status::writeFailed("cannot read back the video: " + errnoText());
+        }
+        if (info.st_size == 0) {
+            return Status::writeFailed(std::string(kFfmpegProgram) +
+                                       " ended well but wrote no video");
+        }
+        if (::pread(video.get(), header.data(), header.size(), 0) !=
+                static_cast<ssize_t>(header.size()) ||
+            !std::equal(kFileTypeBox.begin(), kFileTypeBox.end(), header.begin() + 4)) {
+            return Status::writeFailed(std::string(kFfmpegProgram) +
+                                       " ended well but wrote something that is not an MP4 video");
+        }
+        return {};
+    }
+
+    // After ffmpeg stopped taking frames: it is ending, or is stopped when it does not.
     std::string ended(const std::string& how) {
-        reap();
+        if (!reapBy(Clock::now() + patience_.allowance)) {
+            stop();
+        }
         return message(how);
     }
 
@@ -218,6 +346,8 @@ private:
     }
 
     AnimationSettings settings_;
+    FfmpegPatience patience_;
+    std::int64_t framesSent_ = 0;
     ReplacementFile file_;
     Descriptor frames_;
     Descriptor messages_;
@@ -253,8 +383,9 @@ std::optional<std::string> findProgram(const std::string& name) {
 }
 
 Result<std::unique_ptr<AnimationWriter>> openFfmpegVideo(const std::string& path,
-                                                         const AnimationSettings& settings) {
-    auto writer = std::make_unique<FfmpegVideo>(settings);
+                                                         const AnimationSettings& settings,
+                                                         const FfmpegPatience& patience) {
+    auto writer = std::make_unique<FfmpegVideo>(settings, patience);
     if (Status opened = writer->open(path); !opened) {
         return opened;
     }

@@ -110,7 +110,9 @@ bool plainJpeg(const std::vector<std::uint8_t>& b) {
 
 // A PNG a viewer shows as the application does: glTF has viewers ignore colour information (an
 // ICC profile; a gamma or chromaticities other than sRGB's, which the sRGB chunk overrides) and
-// the validator warns of it, as it does of pixels that are not square and of animation.
+// the validator warns of it, as it does of pixels that are not square and of animation. The view
+// draws every picture opaque, so one that can hold see-through pixels (an alpha channel, or
+// transparency for colours) is not plain either: viewers would let them through, or darken them.
 bool plainPng(const std::vector<std::uint8_t>& b) {
     constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
                                                         0x0D, 0x0A, 0x1A, 0x0A};
@@ -134,7 +136,14 @@ bool plainPng(const std::vector<std::uint8_t>& b) {
         if (type == chunkType("IDAT")) {
             break;
         }
-        if (type == chunkType("iCCP") || type == chunkType("acTL")) {
+        if (type == chunkType("iCCP") || type == chunkType("acTL") || type == chunkType("tRNS")) {
+            return false;
+        }
+        // Colour types 4 and 6, grey and colour with alpha, set bit 2.
+        constexpr std::size_t kColourType = 9;
+        constexpr std::uint8_t kAlphaBit = 4;
+        if (type == chunkType("IHDR") &&
+            (length <= kColourType || (data[kColourType] & kAlphaBit))) {
             return false;
         }
         if (type == chunkType("pHYs") &&

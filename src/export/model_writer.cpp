@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -24,8 +25,10 @@ constexpr int kElementArrayBuffer = TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER;
 constexpr int kCornersPerFace = 4;
 constexpr int kIndicesPerFace = 6;
 constexpr std::size_t kBinaryAlignment = 4;
-// Reflectance of a dielectric at normal incidence: glTF's smoothest sensible roughness.
-constexpr double kLeastRoughness = 0.04;
+// The roughness of a white specular colour. The view's highlight is one light's small spot; a
+// viewer lights the model with a whole room around it, which a smoother face mirrors across
+// itself as a white sheen over its picture.
+constexpr double kGlossiestRoughness = 0.5;
 
 using Vector = std::array<float, 3>;
 
@@ -36,16 +39,78 @@ Vector yUp(float x, float y, float z) {
     return {x + 0.0f, z + 0.0f, -y + 0.0f};
 }
 
-Vector minus(const Vector& a, const Vector& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+// A coordinate of the record's box in metres: the unit box's longest side spans 2 units, and the
+// model's a metre; share is the side's scale over the longest scale.
+float metres(float unitBox, double share) {
+    constexpr double kMetresPerUnit = 0.5;
+    return static_cast<float>(unitBox * share * kMetresPerUnit);
 }
 
-Vector cross(const Vector& a, const Vector& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+// (x, y, z) at unit length; none when it has no direction or a part that is not a number.
+std::optional<Vector> unitLength(double x, double y, double z) {
+    const double length = std::hypot(x, y, z);
+    if (!std::isfinite(length) || length == 0.0) {
+        return std::nullopt;
+    }
+    return Vector{static_cast<float>(x / length), static_cast<float>(y / length),
+                  static_cast<float>(z / length)};
 }
 
-float dot(const Vector& a, const Vector& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+// Twice the quad's area along each axis (Newell's sum), towards where its corners turn
+// counter-clockwise; in double, so that the corners of a very thin box do not round it to 0.
+std::array<double, 3> areaNormal(const std::array<Vector, kCornersPerFace>& corners) {
+    std::array<double, 3> n{};
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const Vector& a = corners[i];
+        const Vector& b = corners[(i + 1) % corners.size()];
+        n[0] += (double(a[1]) - b[1]) * (double(a[2]) + b[2]);
+        n[1] += (double(a[2]) - b[2]) * (double(a[0]) + b[0]);
+        n[2] += (double(a[0]) - b[0]) * (double(a[1]) + b[1]);
+    }
+    return n;
+}
+
+// The normal a face is lit by, at unit length as glTF wants it: the record's, through the box's
+// scales as the view's fixed-function lighting takes it (a normal goes through the inverse of a
+// scale); where the record's has no direction, the corners' own; for a face of no area, the unit
+// box's.
+Vector faceNormal(const FaceSlot& slot, const std::array<Vector, kCornersPerFace>& corners,
+                  const std::array<double, 3>& shape, int face) {
+    if (const std::optional<Vector> stored = unitLength(
+            slot.normal[0] / shape[0], slot.normal[1] / shape[1], slot.normal[2] / shape[2])) {
+        return yUp((*stored)[0], (*stored)[1], (*stored)[2]);
+    }
+    const std::array<double, 3> area = areaNormal(corners);
+    if (const std::optional<Vector> own = unitLength(area[0], area[1], area[2])) {
+        return *own;
+    }
+    const std::array<float, 3>& n = kUnitBox[static_cast<std::size_t>(face)].normal;
+    return yUp(n[0], n[1], n[2]);
+}
+
+template <typename Rows>
+bool allFinite(const Rows& rows) {
+    return std::all_of(rows.begin(), rows.end(), [](const auto& row) {
+        return std::all_of(row.begin(), row.end(), [](float v) { return std::isfinite(v); });
+    });
+}
+
+// Whether every number of the model's JSON is finite: JSON has no other kind, and the writer
+// would put null in the place of one.
+bool finiteNumbers(const tinygltf::Model& model) {
+    const auto finite = [](const std::vector<double>& values) {
+        return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+    };
+    return std::all_of(model.accessors.begin(), model.accessors.end(),
+                       [&](const tinygltf::Accessor& a) {
+                           return finite(a.minValues) && finite(a.maxValues);
+                       }) &&
+           std::all_of(
+               model.materials.begin(), model.materials.end(), [&](const tinygltf::Material& m) {
+                   const auto& pbr = m.pbrMetallicRoughness;
+                   return finite(pbr.baseColorFactor) && std::isfinite(pbr.metallicFactor) &&
+                          std::isfinite(pbr.roughnessFactor);
+               });
 }
 
 double linearFromSrgb(float value) {
@@ -121,7 +186,9 @@ double roughnessFactor(const FaceSlot& slot) {
     // Rec. 709 luminance of the specular colour, the share of light a highlight gives back.
     const Rgba& c = slot.specularColor;
     const double luminance = 0.2126 * c[0] + 0.7152 * c[1] + 0.0722 * c[2];
-    return std::isnan(luminance) ? 1.0 : std::clamp(1.0 - luminance, kLeastRoughness, 1.0);
+    return std::isnan(luminance) ? 1.0
+                                 : std::clamp(1.0 - luminance * (1.0 - kGlossiestRoughness),
+                                              kGlossiestRoughness, 1.0);
 }
 
 Status buildModel(const ProjectData& data, const SlotPictures& pictures,
@@ -132,7 +199,10 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
                      [](float h) { return std::isfinite(h) && h > 0.0f; })) {
         return Status::usage("the box has no size");
     }
-    const float metres = 1.0f / (2.0f * std::max({half[0], half[1], half[2]}));
+    // Each scale as a share of the longest, in double: a float reciprocal of a tiny scale
+    // overflows, and every corner with it.
+    const double longest = std::max({half[0], half[1], half[2]});
+    const std::array<double, 3> shape = {half[0] / longest, half[1] / longest, half[2] / longest};
 
     tinygltf::Model model;
     model.asset.version = "2.0";
@@ -140,8 +210,9 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
     model.buffers.emplace_back();
     std::vector<unsigned char>& bin = model.buffers[0].data;
 
-    // Corners, normals and texture coordinates of the six faces, four corners each; the
-    // texture coordinates turned as the view turns the face's picture.
+    // Corners, normals and texture coordinates of the six faces, four corners each, from the
+    // record as the view draws them; the texture coordinates turned as the view turns the face's
+    // picture.
     std::vector<float> positions;
     std::vector<float> normals;
     std::vector<float> texcoords;
@@ -149,18 +220,24 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
     std::array<Vector, kFaceCount> lowest{};
     std::array<Vector, kFaceCount> highest{};
     for (int k = 0; k < kFaceCount; ++k) {
-        const FaceGeometry& face = kUnitBox[static_cast<std::size_t>(k)];
-        const TextureTransform& turn = orientationTransform(data.faceSlots[k].orientation);
-        const Vector normal = yUp(face.normal[0], face.normal[1], face.normal[2]);
+        const FaceSlot& slot = data.faceSlots[static_cast<std::size_t>(k)];
+        const TextureTransform& turn = orientationTransform(slot.orientation);
         std::array<Vector, kCornersPerFace> corners{};
+        std::array<std::array<float, 2>, kCornersPerFace> st{};
         for (int c = 0; c < kCornersPerFace; ++c) {
-            const FaceVertex& v = face.corners[static_cast<std::size_t>(c)];
-            corners[c] =
-                yUp(v.x * half[0] * metres, v.y * half[1] * metres, v.z * half[2] * metres);
+            const FaceVertex& v = slot.vertices[static_cast<std::size_t>(c)];
+            corners[c] = yUp(metres(v.x, shape[0]), metres(v.y, shape[1]), metres(v.z, shape[2]));
+            st[c] = turn.apply(v.s, v.t);
+        }
+        const Vector normal = faceNormal(slot, corners, shape, k);
+        if (!allFinite(corners) || !allFinite(st)) {
+            return Status::badFormat("the " + std::string(kFaceNames[k]) +
+                                     " face's corners are not all finite numbers");
+        }
+        for (int c = 0; c < kCornersPerFace; ++c) {
             positions.insert(positions.end(), corners[c].begin(), corners[c].end());
             normals.insert(normals.end(), normal.begin(), normal.end());
-            const std::array<float, 2> st = turn.apply(v.s, v.t);
-            texcoords.insert(texcoords.end(), st.begin(), st.end());
+            texcoords.insert(texcoords.end(), st[c].begin(), st[c].end());
         }
         lowest[k] = highest[k] = corners[0];
         for (const Vector& corner : corners) {
@@ -169,10 +246,11 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
                 highest[k][a] = std::max(highest[k][a], corner[a]);
             }
         }
-        // glTF's front faces wind counter-clockwise seen from outside; the unit box lists some
-        // faces' corners the other way round.
+        // glTF's front faces wind counter-clockwise seen from outside, where the normal points;
+        // a record may list a face's corners either way round.
+        const std::array<double, 3> area = areaNormal(corners);
         const bool counterClockwise =
-            dot(cross(minus(corners[1], corners[0]), minus(corners[2], corners[0])), normal) > 0;
+            area[0] * normal[0] + area[1] * normal[1] + area[2] * normal[2] >= 0.0;
         const std::array<std::uint16_t, kIndicesPerFace> order =
             counterClockwise ? std::array<std::uint16_t, kIndicesPerFace>{0, 1, 2, 0, 2, 3}
                              : std::array<std::uint16_t, kIndicesPerFace>{0, 2, 1, 0, 3, 2};
@@ -270,6 +348,9 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
     model.scenes.push_back(scene);
     model.defaultScene = 0;
 
+    if (!finiteNumbers(model)) {
+        return Status::badFormat("the model would hold a number that is not finite");
+    }
     std::ostringstream stream;
     tinygltf::TinyGLTF writer;
     if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) {

@@ -1,10 +1,12 @@
 #pragma once
 
 // The box as a 3D model for web pages and AR viewers: a binary glTF 2.0 file (.glb), written with
-// tinygltf. Six quads, one material a face: the face's picture as its base colour texture, laid
-// as the view lays it (flips and quarter turns), and its colours as the material's factors. glTF
-// is Y-up in metres: the box stands on y = 0, centred on the y axis, its longest side 1 unit; the
-// app's front face (y = -1) looks along +z, where viewers put their camera. Needs no GL context.
+// tinygltf. Six quads, one material a face, each built as the view draws it: its corners, normal
+// and texture coordinates from the record, its picture as the base colour texture, opaque and
+// laid as the view lays it (flips and quarter turns), and its colours as the material's factors.
+// glTF is Y-up in metres: the unit box stands on y = 0, centred on the y axis, its longest side 1
+// unit; the app's front face (y = -1) looks along +z, where viewers put their camera. Needs no GL
+// context.
 
 #include "base/status.h"
 #include "export/export_textures.h"
@@ -31,8 +33,9 @@ struct ModelPicture {
 
 // The picture of a face for the model, from path: its file's own bytes when it is a JPEG or PNG
 // file every viewer shows as the application does (upright, at most kModelPictureSide pixels a
-// side, no colour information a viewer must ignore); otherwise decoded, reduced where it is
-// larger and encoded again, as JPEG when it was one and PNG else. When the file cannot be read,
+// side, no colour information a viewer must ignore, no alpha, which the view ignores); otherwise
+// decoded, reduced where it is larger and encoded again without alpha, as JPEG when it was one
+// and PNG else. When the file cannot be read,
 // the kept copy serves and *note says so. Fails, with the reason, when there is no picture to
 // give: the loader's kind when the file could not be loaded and nothing was kept.
 Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
@@ -42,15 +45,17 @@ Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::stri
 // the display's (sRGB) values the colour chooser shows to the linear ones glTF wants; alpha 1.
 std::array<double, 4> baseColorFactor(const FaceSlot& slot);
 
-// The roughness of a face's material, from its specular colour: 1 - the colour's luminance
-// (Rec. 709 weights), clamped to [0.04, 1]. A white specular, which in the view makes the tight
-// highlight of a glossy print, gives a smooth surface; a black one, no highlight, a matte one.
+// The roughness of a face's material, from its specular colour: 1 - half the colour's luminance
+// (Rec. 709 weights), in [0.5, 1]. A black specular, no highlight in the view, gives a matte
+// surface; a white one, the view's tight highlight, a satin one (0.55 for the default grey 0.9),
+// never so smooth that a viewer's surroundings mirror in it.
 double roughnessFactor(const FaceSlot& slot);
 
 // The record's box as a GLB in out. A face with a picture in pictures.kept and its texture
 // switched on is textured from pictures.paths (modelPicture); the others are plain. notes gets a
 // line for each picture not taken from its file. Fails, with the reason, when the box has no
-// size (Usage) or a picture cannot be given (modelPicture).
+// size (Usage), a face's corners hold a number that is not finite (BadFormat) or a picture
+// cannot be given (modelPicture). Any size of box gives finite numbers.
 Status buildModel(const ProjectData& data, const SlotPictures& pictures,
                   std::vector<std::uint8_t>& out, std::vector<std::string>* notes);
 

@@ -15,7 +15,8 @@ std::optional<PictureCache::Key> PictureCache::keyFor(const std::string& path, T
         return std::nullopt;
     }
     return Key{path,
-               {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec},
+               {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
+                info.st_ctim.tv_sec, info.st_ctim.tv_nsec},
                most};
 }
 

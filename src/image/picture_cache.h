@@ -2,10 +2,12 @@
 
 // Decoded pictures by file, for a process that loads the same files again and again (a batch of
 // renders naming the same pictures). A file is known by its path and by what the file system says
-// of it (device, inode, size, modification time), so a file replaced between two loads is decoded
-// anew. A file that decodes whole before it is reduced (every kind but an upright JPEG) is kept
-// whole and serves every size asked of it, byte for byte as a load at that size would. The cache
-// holds at most a given number of picture bytes; the least recently used entries go first.
+// of it (device, inode, size, modification and change times), so a file replaced between two
+// loads is decoded anew, and so is one rewritten in place with its modification time put back
+// (cp -p, rsync --inplace -t), which only the change time, set by the system, tells. A file that
+// decodes whole before it is reduced (every kind but an upright JPEG) is kept whole and serves
+// every size asked of it, byte for byte as a load at that size would. The cache holds at most a
+// given number of picture bytes; the least recently used entries go first.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
@@ -46,6 +48,8 @@ private:
         std::int64_t size = 0;
         std::int64_t modifiedSeconds = 0;
         std::int64_t modifiedNanoseconds = 0;
+        std::int64_t changedSeconds = 0;
+        std::int64_t changedNanoseconds = 0;
         bool operator==(const FileIdentity&) const = default;
     };
     // A slot picture has most {0, 0}, a whole picture kWhole; a picture within a most has it.

@@ -15,6 +15,7 @@
 #include "model/project_file.h"
 #include "panels/face_settings_panel.h"
 #include "support/animation_files.h"
+#include "support/kept_models.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -407,6 +408,7 @@ private slots:
         QCOMPARE(script_.questionsAsked.last(), QString("save:") + kModelFilter);
         const auto bytes = test::readBytes(dir.file("box.glb"));
         QVERIFY(QByteArray(bytes.data(), qsizetype(bytes.size())).startsWith("glTF"));
+        test::keepModel("export-model", bytes);
         QCOMPARE(frame_->statusBar()->currentMessage(), QString("Saved the 3D model box.glb."));
 
         script_.files = {q(dir.file("no-such-folder/box.glb"))};

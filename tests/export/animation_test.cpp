@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -58,15 +59,19 @@ AnimationSettings settingsFor(AnimationFormat format) {
     return settings;
 }
 
-// Writes kFrames solid frames; the reason of the first failure, or "".
-std::string writeFrames(const std::string& path, const AnimationSettings& settings) {
-    auto opened = openAnimationWriter(path, settings);
+// Writes kFrames solid frames, through ffmpeg with patience when it is given; the reason of the
+// first failure, or "".
+std::string writeFrames(const std::string& path, const AnimationSettings& settings,
+                        const FfmpegPatience* patience = nullptr) {
+    auto opened =
+        patience ? openFfmpegVideo(path, settings, *patience) : openAnimationWriter(path, settings);
     if (!opened) {
         return "open: " + opened.status.message();
     }
     AnimationWriter& writer = *opened.value;
     for (int k = 0; k < kFrames; ++k) {
-        if (const Status added = writer.addFrame(solidFrame(k)); !added) {
+        if (const Status added = writer.addFrame(solidFrame(k, settings.width, settings.height));
+            !added) {
             return "frame: " + added.message();
         }
     }
@@ -317,6 +322,48 @@ TEST(AnimationWriter, Mp4WithoutAWorkingFfmpegSaysWhyInOneLine) {
     EXPECT_NE(reason.find(": Unknown encoder libx264"), std::string::npos) << reason;
     EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
     EXPECT_EQ(filesIn(dir.path()), before);
+}
+
+// An ffmpeg that ends well having written nothing, or something else, or that hangs before or
+// after the last frame, and is then stopped: the old video stays, and the reason is one line.
+TEST(AnimationWriter, AMisbehavingFfmpegIsNotTrusted) {
+    TempDir dir;
+    TempDir bin;
+    const std::string video = dir.file("spin.mp4");
+    test::writeBytes(video, {'o', 'l', 'd'});
+    // A frame larger than the channel to ffmpeg holds waits until ffmpeg reads it.
+    constexpr int kLarge = 1024;
+    constexpr auto kNever = std::chrono::minutes(1);
+    constexpr auto kSoon = std::chrono::milliseconds(200);
+    struct Case {
+        const char* script;
+        int side;
+        std::chrono::milliseconds allowance;
+        const char* reason;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"cat >/dev/null", kWidth, kNever, "finish: ffmpeg ended well but wrote no video"},
+             {"cat >/dev/null; printf 'not a video' >&3", kWidth, kNever,
+              "finish: ffmpeg ended well but wrote something that is not an MP4 video"},
+             {"cat >/dev/null; sleep 60", kWidth, kSoon,
+              "finish: ffmpeg did not finish the video within 0.2 s and was stopped"},
+             {"sleep 60", kLarge, kSoon, "frame: ffmpeg took no frame for 0.2 s and was stopped"},
+         }) {
+        const std::string script = std::string("#!/bin/sh\n") + c.script + "\n";
+        test::writeBytes(bin.file("ffmpeg"), std::vector<char>(script.begin(), script.end()));
+        std::filesystem::permissions(bin.file("ffmpeg"), std::filesystem::perms::owner_all);
+        AnimationSettings settings = settingsFor(AnimationFormat::Mp4);
+        settings.width = settings.height = c.side;
+        const FfmpegPatience patience{c.allowance, std::chrono::nanoseconds(0)};
+        std::string reason;
+        {
+            const PathFor fake(bin.path() + ":" + std::getenv("PATH"));
+            reason = writeFrames(video, settings, &patience);
+        }
+        EXPECT_EQ(reason, c.reason) << c.script;
+        EXPECT_EQ(test::readBytes(video), (std::vector<char>{'o', 'l', 'd'})) << c.script;
+        EXPECT_EQ(filesIn(dir.path()), std::set<std::string>{"spin.mp4"}) << c.script;
+    }
 }
 
 TEST(AnimationWriter, FindsProgramsOnPathAsTheShellDoes) {

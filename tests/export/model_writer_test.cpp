@@ -3,6 +3,7 @@
 
 #include "export/model_writer.h"
 #include "image/image_loader.h"
+#include "support/kept_models.h"
 #include "support/temp_dir.h"
 
 #include <QImage>
@@ -13,6 +14,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <limits>
 
 namespace cartonic {
 namespace {
@@ -45,10 +48,15 @@ protected:
         pictures_.paths[face] = path;
     }
 
+    // The model of the record, read back; kept for the validator.
     tinygltf::Model build(std::vector<std::string>* notes = nullptr) {
         std::vector<std::uint8_t> bytes;
         const Status built = buildModel(data_, pictures_, bytes, notes);
         EXPECT_TRUE(built) << built.message();
+        test::keepModel(
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                std::to_string(built_++),
+            bytes);
         tinygltf::Model model;
         tinygltf::TinyGLTF reader;
         std::string error;
@@ -60,6 +68,7 @@ protected:
         return model;
     }
 
+    int built_ = 0;
     ProjectData data_;
     SlotImages images_;
     SlotPictures pictures_{&images_, {}};
@@ -144,9 +153,12 @@ TEST_F(ModelTest, MaterialsCarryTheFaceColours) {
     EXPECT_NEAR(pbr.baseColorFactor[2], 0.0, 1e-6);
     EXPECT_EQ(pbr.baseColorFactor[3], 1.0);
     EXPECT_EQ(pbr.metallicFactor, 0.0);
-    EXPECT_NEAR(pbr.roughnessFactor, 0.5, 1e-6);
-    EXPECT_NEAR(model.materials[Back].pbrMetallicRoughness.roughnessFactor, 1.0, 1e-6);
-    EXPECT_NEAR(model.materials[Top].pbrMetallicRoughness.roughnessFactor, 0.04, 1e-6);
+    // The specular colour's highlight as a satin sheen at most, the default 0.9 grey's included.
+    for (const auto& [face, roughness] : std::vector<std::pair<int, double>>{
+             {Front, 0.75}, {Back, 1.0}, {Top, 0.5}, {Left, 0.55}}) {
+        EXPECT_NEAR(model.materials[face].pbrMetallicRoughness.roughnessFactor, roughness, 1e-6)
+            << kFaceNames[face];
+    }
     // No pictures: no textures, and no texture coordinates to go with none.
     EXPECT_TRUE(model.textures.empty());
     EXPECT_TRUE(model.images.empty());
@@ -154,49 +166,154 @@ TEST_F(ModelTest, MaterialsCarryTheFaceColours) {
     EXPECT_FALSE(model.meshes[0].primitives[Front].attributes.contains("TEXCOORD_0"));
 }
 
-TEST_F(ModelTest, AFlippedFaceShowsItsPictureFlippedAsTheViewDoes) {
+// Boxes of any size the record may hold: finite corners and bounds, the longest side a metre.
+TEST_F(ModelTest, AnySizeOfBoxGivesFiniteBoundsAndAMetreAtItsLongest) {
+    const float least = std::numeric_limits<float>::denorm_min();
+    for (const Vec3& box : std::vector<Vec3>{{1e-40f, 1e-40f, 1e-40f},
+                                             {least, least, least},
+                                             {kMaxBoxScale, least, kMaxBoxScale},
+                                             {std::numeric_limits<float>::max(), 1.0f, 1.0f}}) {
+        data_.setDimensions(box[0], box[1], box[2]);
+        const tinygltf::Model model = build();
+        Vec3 lowest{};
+        Vec3 highest{};
+        for (const tinygltf::Primitive& p : model.meshes[0].primitives) {
+            const tinygltf::Accessor& position = model.accessors[p.attributes.at("POSITION")];
+            ASSERT_EQ(position.minValues.size(), 3u);
+            ASSERT_EQ(position.maxValues.size(), 3u);
+            for (int a = 0; a < 3; ++a) {
+                ASSERT_TRUE(std::isfinite(position.minValues[a]) &&
+                            std::isfinite(position.maxValues[a]))
+                    << box[0] << " x " << box[1] << " x " << box[2];
+                lowest[a] = std::min(lowest[a], float(position.minValues[a]));
+                highest[a] = std::max(highest[a], float(position.maxValues[a]));
+            }
+        }
+        EXPECT_EQ(
+            std::max({highest[0] - lowest[0], highest[1] - lowest[1], highest[2] - lowest[2]}),
+            1.0f)
+            << box[0] << " x " << box[1] << " x " << box[2];
+    }
+}
+
+TEST_F(ModelTest, ACornerThatIsNoNumberIsRefusedAndNoFileIsWritten) {
+    struct Case {
+        Face face;
+        int corner;
+        float FaceVertex::*field;
+        float value;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const Case& c : std::vector<Case>{{Front, 0, &FaceVertex::x, nan},
+                                           {Top, 2, &FaceVertex::z, inf},
+                                           {Left, 3, &FaceVertex::s, nan},
+                                           {Back, 1, &FaceVertex::t, -inf}}) {
+        ProjectData data = data_;
+        data.faceSlots[c.face].vertices[c.corner].*c.field = c.value;
+        const std::string path = dir_.file("box.glb");
+        const Status refused = writeModel(path, data, pictures_, nullptr);
+        EXPECT_EQ(refused.kind(), Status::Kind::BadFormat);
+        EXPECT_EQ(refused.message(), "the " + std::string(kFaceNames[c.face]) +
+                                         " face's corners are not all finite numbers");
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+// The face is built from the record's corners and texture coordinates, as the view draws it, and
+// its picture then flipped as the view flips it.
+TEST_F(ModelTest, AFaceShowsItsPictureAsTheViewDoes) {
     const std::string path = dir_.file("front.png");
     ASSERT_TRUE(quadrants(64, 32).save(QString::fromStdString(path)));
     putPicture(Front, path);
-    data_.faceSlots[Front].orientation = MirrorS;
-    const tinygltf::Model model = build();
-    ASSERT_EQ(model.images.size(), 1u);
-    ASSERT_EQ(model.textures.size(), 1u);
-    const tinygltf::Primitive& front = model.meshes[0].primitives[Front];
-    EXPECT_EQ(model.materials[front.material].pbrMetallicRoughness.baseColorTexture.index, 0);
-    // The small PNG goes in as its file's own bytes.
-    const tinygltf::Image& image = model.images[0];
-    EXPECT_EQ(image.mimeType, "image/png");
-    const tinygltf::BufferView& view = model.bufferViews[image.bufferView];
-    const auto file = test::readBytes(path);
-    ASSERT_EQ(view.byteLength, file.size());
-    EXPECT_EQ(std::memcmp(file.data(), model.buffers[0].data.data() + view.byteOffset, file.size()),
-              0);
-
-    // The front faces +z. Seen from there, its top left corner (least x, greatest y) shows the
-    // picture's top right corner when the picture is mirrored left to right.
-    const int position = front.attributes.at("POSITION");
-    const int texcoord = front.attributes.at("TEXCOORD_0");
-    EXPECT_EQ(vec3(model, front.attributes.at("NORMAL"), 0), (Vec3{0.0f, 0.0f, 1.0f}));
-    int corner = -1;
-    for (int i = 0; i < 4; ++i) {
-        const Vec3 p = vec3(model, position, i);
-        if (p[0] < 0 && p[1] > 0.5f) {
-            corner = i;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        Orientation orientation;
+        bool storedMirror; // the record's s runs from right to left
+        float storedTop;   // the record's z of the face's top corners
+        Vec3 storedNormal;
+        std::array<std::uint8_t, 3> topLeft; // what the front's top left corner shows
+    };
+    for (const Case& c : std::vector<Case>{{MirrorS, false, 2.0f, {0, -1, 0}, kTopRight},
+                                           {AsLoaded, true, 1.0f, {0, 0, 0}, kTopRight},
+                                           {MirrorS, true, 2.0f, {nan, 0, 0}, kTopLeft}}) {
+        data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+        FaceSlot& slot = data_.faceSlots[Front];
+        slot.orientation = c.orientation;
+        for (FaceVertex& v : slot.vertices) {
+            v.s = c.storedMirror ? 1.0f - v.s : v.s;
+            v.z = v.z > 0.0f ? c.storedTop : v.z;
         }
+        slot.normal = c.storedNormal;
+        const tinygltf::Model model = build();
+        ASSERT_EQ(model.images.size(), 1u);
+        ASSERT_EQ(model.textures.size(), 1u);
+        const tinygltf::Primitive& front = model.meshes[0].primitives[Front];
+        EXPECT_EQ(model.materials[front.material].pbrMetallicRoughness.baseColorTexture.index, 0);
+        // The small PNG goes in as its file's own bytes.
+        const tinygltf::Image& image = model.images[0];
+        EXPECT_EQ(image.mimeType, "image/png");
+        const tinygltf::BufferView& view = model.bufferViews[image.bufferView];
+        const auto file = test::readBytes(path);
+        ASSERT_EQ(view.byteLength, file.size());
+        EXPECT_EQ(
+            std::memcmp(file.data(), model.buffers[0].data.data() + view.byteOffset, file.size()),
+            0);
+
+        // The front faces +z however its record's normal is given. Seen from there, its top
+        // left corner is the one of least x and greatest y.
+        const int position = front.attributes.at("POSITION");
+        const int texcoord = front.attributes.at("TEXCOORD_0");
+        EXPECT_EQ(vec3(model, front.attributes.at("NORMAL"), 0), (Vec3{0.0f, 0.0f, 1.0f}));
+        int corner = -1;
+        for (int i = 0; i < 4; ++i) {
+            const Vec3 p = vec3(model, position, i);
+            if (p[0] < 0 && (corner < 0 || p[1] > vec3(model, position, corner)[1])) {
+                corner = i;
+            }
+        }
+        ASSERT_GE(corner, 0);
+        // The box's height, 10 units, is its longest side: a stored top at z = 2 is a metre up.
+        EXPECT_EQ(vec3(model, position, corner)[1], c.storedTop / 2.0f);
+        // The picture there, as a viewer samples it (v = 0 is the first row).
+        const float u = element<float>(model, texcoord, corner, 0);
+        const float v = element<float>(model, texcoord, corner, 1);
+        ASSERT_EQ(image.width, 64);
+        ASSERT_EQ(image.component, 4);
+        const int x = std::min(image.width - 1, static_cast<int>(u * image.width));
+        const int y = std::min(image.height - 1, static_cast<int>(v * image.height));
+        const unsigned char* texel =
+            &image.image[static_cast<std::size_t>((y * image.width + x) * 4)];
+        EXPECT_EQ((std::array<std::uint8_t, 3>{texel[0], texel[1], texel[2]}), c.topLeft)
+            << "orientation " << c.orientation << (c.storedMirror ? ", stored mirrored" : "");
     }
-    ASSERT_GE(corner, 0);
-    const float u = element<float>(model, texcoord, corner, 0);
-    const float v = element<float>(model, texcoord, corner, 1);
-    EXPECT_EQ(u, 1.0f);
-    EXPECT_EQ(v, 0.0f);
-    // The picture there, as a viewer samples it (v = 0 is the first row).
-    ASSERT_EQ(image.width, 64);
-    ASSERT_EQ(image.component, 4);
-    const int x = std::min(image.width - 1, static_cast<int>(u * image.width));
-    const int y = std::min(image.height - 1, static_cast<int>(v * image.height));
-    const unsigned char* texel = &image.image[static_cast<std::size_t>((y * image.width + x) * 4)];
-    EXPECT_EQ((std::array<std::uint8_t, 3>{texel[0], texel[1], texel[2]}), kTopRight);
+}
+
+// The view draws a picture opaque, its colours as the file holds them whatever its alpha; the
+// model embeds that, so that no viewer lets anything through or darkens it.
+TEST_F(ModelTest, APictureWithAlphaIsEmbeddedOpaqueAsTheViewShowsIt) {
+    QImage straight = quadrants(8, 8).convertToFormat(QImage::Format_ARGB32);
+    straight.setPixel(0, 0, qRgba(200, 100, 50, 0));
+    straight.setPixel(7, 0, qRgba(10, 20, 30, 128));
+    QImage indexed(8, 8, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgba(200, 100, 50, 0), qRgb(0, 0, 255)});
+    indexed.fill(1);
+    indexed.setPixel(0, 0, 0);
+    for (const QImage& picture : {straight, indexed}) {
+        const std::string path = dir_.file("alpha.png");
+        ASSERT_TRUE(picture.save(QString::fromStdString(path), "PNG"));
+        ASSERT_TRUE(QImage(QString::fromStdString(path)).hasAlphaChannel());
+        putPicture(Back, path);
+        const tinygltf::Model model = build();
+        ASSERT_EQ(model.images.size(), 1u);
+        EXPECT_EQ(model.images[0].mimeType, "image/png");
+        const tinygltf::BufferView& view = model.bufferViews[model.images[0].bufferView];
+        const QImage embedded = QImage::fromData(model.buffers[0].data.data() + view.byteOffset,
+                                                 static_cast<int>(view.byteLength));
+        EXPECT_FALSE(embedded.hasAlphaChannel()) << picture.format();
+        EXPECT_EQ(embedded.convertToFormat(QImage::Format_RGBX8888), images_[Back].image)
+            << picture.format();
+    }
 }
 
 TEST_F(ModelTest, ALargePictureIsReducedAndStaysJpeg) {

@@ -11,9 +11,13 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace cartonic {
 namespace {
@@ -409,6 +413,47 @@ TEST(PictureCache, ServesWhatALoadGivesAndSeesAReplacedFile) {
     QImage replaced;
     ASSERT_TRUE(cache.loadWithin(png, {600, 600}, replaced));
     EXPECT_EQ(replaced.size(), QSize(30, 60));
+}
+
+// A file rewritten in place with its modification time put back (cp -p, rsync --inplace -t)
+// keeps its inode, size and time; the change time, which the system sets, tells it apart.
+TEST(PictureCache, SeesAFileRewrittenInPlaceWithItsTimeKept) {
+    TempDir dir;
+    const std::string path = dir.file("p.bmp");
+    const std::string other = dir.file("q.bmp");
+    ASSERT_TRUE(quadrants(40, 20).save(QString::fromStdString(path), "BMP"));
+    ASSERT_TRUE(quadrants(40, 20).mirrored(true, false).save(QString::fromStdString(other), "BMP"));
+    PictureCache cache;
+    QImage first;
+    ASSERT_TRUE(cache.loadWithin(path, {40, 20}, first));
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+    const std::vector<char> bytes = test::readBytes(other);
+    ASSERT_EQ(static_cast<off_t>(bytes.size()), before.st_size);
+    {
+        std::fstream in(path, std::ios::in | std::ios::out | std::ios::binary); // no truncation
+        in.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    // The file system's clock moves in ticks: the time is put back until the change shows.
+    const std::array<timespec, 2> times = {before.st_atim, before.st_mtim};
+    struct stat after {};
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times.data(), 0), 0);
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    } while (after.st_ctim.tv_sec == before.st_ctim.tv_sec &&
+             after.st_ctim.tv_nsec == before.st_ctim.tv_nsec);
+    ASSERT_EQ(after.st_ino, before.st_ino);
+    ASSERT_EQ(after.st_size, before.st_size);
+    ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+    QImage second;
+    QImage loaded;
+    ASSERT_TRUE(cache.loadWithin(path, {40, 20}, second));
+    ASSERT_TRUE(loadPictureWithin(path, {40, 20}, loaded));
+    EXPECT_TRUE(second == loaded);
+    EXPECT_FALSE(second == first);
 }
 
 } // namespace
