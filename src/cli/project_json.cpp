@@ -27,8 +27,21 @@ RecordJson jsonNumber(float v) {
     return v;
 }
 
+// Each field as JSON, by its type.
+RecordJson value(float v) {
+    return jsonNumber(v);
+}
+
+RecordJson value(std::int32_t v) {
+    return v;
+}
+
+RecordJson value(std::uint32_t v) {
+    return v;
+}
+
 template <std::size_t N>
-RecordJson floats(const std::array<float, N>& values) {
+RecordJson value(const std::array<float, N>& values) {
     RecordJson array = RecordJson::array();
     for (float v : values) {
         array.push_back(jsonNumber(v));
@@ -36,90 +49,55 @@ RecordJson floats(const std::array<float, N>& values) {
     return array;
 }
 
-RecordJson text(const Path& path) {
+RecordJson value(const Path& path) {
     return std::string(pathText(path));
 }
 
-RecordJson slotJson(const FaceSlot& slot) {
-    RecordJson vertices = RecordJson::array();
-    for (const FaceVertex& v : slot.vertices) {
-        vertices.push_back({{"x", jsonNumber(v.x)},
-                            {"y", jsonNumber(v.y)},
-                            {"z", jsonNumber(v.z)},
-                            {"s", jsonNumber(v.s)},
-                            {"t", jsonNumber(v.t)}});
+RecordJson value(const ReservedBytes& bytes) {
+    RecordJson array = RecordJson::array();
+    for (std::uint8_t b : bytes) {
+        array.push_back(b);
     }
-    RecordJson reserved = RecordJson::array();
-    for (std::uint8_t b : slot.reservedBlock) {
-        reserved.push_back(b);
+    return array;
+}
+
+RecordJson value(const Corners& corners) {
+    RecordJson array = RecordJson::array();
+    for (const FaceVertex& v : corners) {
+        array.push_back({{"x", jsonNumber(v.x)},
+                         {"y", jsonNumber(v.y)},
+                         {"z", jsonNumber(v.z)},
+                         {"s", jsonNumber(v.s)},
+                         {"t", jsonNumber(v.t)}});
     }
+    return array;
+}
+
+#define CARTONIC_JSON_FIELD(type, name, offset, kind, label) j[#name] = value(record.name);
+
+RecordJson value(const FaceSlot& record) {
     RecordJson j = RecordJson::object();
-    j["faceIndex"] = slot.faceIndex;
-    j["imagePath"] = text(slot.imagePath);
-    j["ambientColor"] = floats(slot.ambientColor);
-    j["diffuseColor"] = floats(slot.diffuseColor);
-    j["specularColor"] = floats(slot.specularColor);
-    j["reservedBlock"] = reserved;
-    j["orientation"] = slot.orientation;
-    j["vertices"] = vertices;
-    j["normal"] = floats(slot.normal);
-    j["displayList"] = slot.displayList;
-    j["pixels"] = slot.pixels;
-    j["image"] = slot.image;
-    j["imageWidth"] = slot.imageWidth;
-    j["imageHeight"] = slot.imageHeight;
-    j["reservedWord1"] = slot.reservedWord1;
-    j["reservedWord2"] = slot.reservedWord2;
-    j["textureId"] = slot.textureId;
-    j["showTexture"] = slot.showTexture;
+    CARTONIC_SLOT_FIELDS(CARTONIC_JSON_FIELD)
     return j;
+}
+
+RecordJson value(const FaceSlots& all) {
+    RecordJson array = RecordJson::array();
+    for (const FaceSlot& slot : all) {
+        array.push_back(value(slot));
+    }
+    return array;
 }
 
 } // namespace
 
-std::string projectToJson(const ProjectData& d) {
-    RecordJson slotList = RecordJson::array();
-    for (const FaceSlot& slot : d.faceSlots) {
-        slotList.push_back(slotJson(slot));
-    }
+std::string projectToJson(const ProjectData& record) {
     RecordJson j = RecordJson::object();
-    j["boxWidth"] = jsonNumber(d.boxWidth);
-    j["boxDepth"] = jsonNumber(d.boxDepth);
-    j["boxHeight"] = jsonNumber(d.boxHeight);
-    j["outlineColor"] = floats(d.outlineColor);
-    j["faceSlots"] = slotList;
-    j["selectedFace"] = d.selectedFace;
-    j["showSelection"] = d.showSelection;
-    j["lightingEnabled"] = d.lightingEnabled;
-    j["lightAmbient"] = floats(d.lightAmbient);
-    j["lightDiffuse"] = floats(d.lightDiffuse);
-    j["lightSpecular"] = floats(d.lightSpecular);
-    j["lightPosition"] = floats(d.lightPosition);
-    j["spotDirection"] = floats(d.spotDirection);
-    j["spotCutoff"] = jsonNumber(d.spotCutoff);
-    j["spotExponent"] = d.spotExponent;
-    j["spareFlag"] = d.spareFlag;
-    j["lightAngle"] = jsonNumber(d.lightAngle);
-    j["lightHeight"] = jsonNumber(d.lightHeight);
-    j["solidBackground"] = d.solidBackground;
-    j["backgroundColor"] = floats(d.backgroundColor);
-    j["backgroundPicturePath"] = text(d.backgroundPicturePath);
-    j["gradientBackground"] = d.gradientBackground;
-    j["gradientTopColor"] = floats(d.gradientTopColor);
-    j["gradientBottomColor"] = floats(d.gradientBottomColor);
-    j["showFloor"] = d.showFloor;
-    j["floorHalfWidth"] = jsonNumber(d.floorHalfWidth);
-    j["floorHalfDepth"] = jsonNumber(d.floorHalfDepth);
-    j["showShadow"] = d.showShadow;
-    j["showReflection"] = d.showReflection;
-    j["floorPatternMipmaps"] = d.floorPatternMipmaps;
-    j["floorTextureEnabled"] = d.floorTextureEnabled;
-    j["floorTextureId"] = d.floorTextureId;
-    j["floorPatternTextureId"] = d.floorPatternTextureId;
-    j["floorImagePath"] = text(d.floorImagePath);
-    j["hideOverlays"] = d.hideOverlays;
+    CARTONIC_PROJECT_FIELDS(CARTONIC_JSON_FIELD)
     // Paths are 8-bit text: valid UTF-8 passes through, any other byte becomes U+FFFD.
     return j.dump(-1, ' ', false, RecordJson::error_handler_t::replace) + '\n';
 }
+
+#undef CARTONIC_JSON_FIELD
 
 } // namespace cartonic

@@ -101,19 +101,6 @@ void ProjectData::updateLightPosition() {
                      1.0f};
 }
 
-void copyRuntimeFields(ProjectData& to, const ProjectData& from) {
-    for (int k = 0; k < kSlotCount; ++k) {
-        FaceSlot& slot = to.faceSlots[k];
-        const FaceSlot& source = from.faceSlots[k];
-        slot.pixels = source.pixels;
-        slot.image = source.image;
-        slot.textureId = source.textureId;
-        slot.displayList = source.displayList;
-    }
-    to.floorTextureId = from.floorTextureId;
-    to.floorPatternTextureId = from.floorPatternTextureId;
-}
-
 ProjectData& projectData() {
     static ProjectData record;
     return record;

@@ -35,6 +35,8 @@ enum Orientation : std::int32_t {
 
 using Rgba = std::array<float, 4>;
 using Path = std::array<char, kPathSize>;
+using Vector3 = std::array<float, 3>;
+using Vector4 = std::array<float, 4>;
 
 struct FaceVertex {
     float x, y, z;
@@ -42,65 +44,91 @@ struct FaceVertex {
     float unused; // always 0.0, read by nothing
 };
 
+using Corners = std::array<FaceVertex, 4>;
+using ReservedBytes = std::array<std::uint8_t, 64>;
+
+// What a field of the record is, which decides how it is treated everywhere:
+// - Persistent: a setting the project keeps; a change is an edit (undo, unsaved changes).
+// - Derived: follows from other fields or from a slot's picture (the light's place, picture
+//   sizes, face geometry); changes together with them, so it is part of the same edit.
+// - Runtime: a name or handle of the run that saved the file; never an edit, never trusted when
+//   a file is read, filled from the renderer's names when one is written.
+// - View: where the user is looking (the selected face, the selection switch); never an edit.
+enum class FieldKind : std::uint8_t { Persistent, Derived, Runtime, View };
+
+// The record's fields, each once: type, name, byte offset in the file's record, kind, and what the
+// user calls an edit of it (nullptr: no control edits it). The structs below, the checks of their
+// layout, --print's JSON, what counts as an edit and which fields a loaded file may not bring are
+// all made from these lists. Comments go in slash-star form, as the lines are one macro.
+#define CARTONIC_SLOT_FIELDS(X)                                                                    \
+    X(std::int32_t, faceIndex, 0, Persistent, nullptr)                                             \
+    X(Path, imagePath, 4, Persistent, "Picture")                                                   \
+    X(Rgba, ambientColor, 264, Persistent, "Ambient Color")                                        \
+    X(Rgba, diffuseColor, 280, Persistent, "Diffuse Color")                                        \
+    X(Rgba, specularColor, 296, Persistent, "Specular Color")                                      \
+    X(ReservedBytes, reservedBlock, 312, Persistent, nullptr)                                      \
+    X(std::int32_t, orientation, 376, Persistent, "Orientation")                                   \
+    X(Corners, vertices, 380, Derived, nullptr)                                                    \
+    X(Vector3, normal, 476, Derived, nullptr)                                                      \
+    X(std::uint32_t, displayList, 488, Runtime, nullptr)                                           \
+    /* 32-bit handle slots: a 64-bit pointer does not fit, so the live picture sits in the     */  \
+    /* runtime table (slot_images.h) and these stay 0.                                         */  \
+    X(std::uint32_t, pixels, 492, Runtime, nullptr)                                                \
+    X(std::uint32_t, image, 496, Runtime, nullptr)                                                 \
+    X(std::int32_t, imageWidth, 500, Derived, "Picture")                                           \
+    X(std::int32_t, imageHeight, 504, Derived, "Picture")                                          \
+    X(std::int32_t, reservedWord1, 508, Persistent, nullptr)                                       \
+    X(std::int32_t, reservedWord2, 512, Persistent, nullptr)                                       \
+    X(std::uint32_t, textureId, 516, Runtime, nullptr)                                             \
+    X(std::int32_t, showTexture, 520, Persistent, "Texture Mapping")
+
+#define CARTONIC_DECLARE_FIELD(type, name, offset, kind, label) type name;
+
 struct FaceSlot {
-    std::int32_t faceIndex;
-    Path imagePath;
-    Rgba ambientColor;
-    Rgba diffuseColor;
-    Rgba specularColor;
-    std::array<std::uint8_t, 64> reservedBlock;
-    std::int32_t orientation;
-    std::array<FaceVertex, 4> vertices;
-    std::array<float, 3> normal;
-    std::uint32_t displayList;
-    // 32-bit handle slots of the file layout. A 64-bit pointer does not fit, so the live pixel
-    // buffer and decoded image sit in the runtime table (slot_images.h); these stay 0.
-    std::uint32_t pixels;
-    std::uint32_t image;
-    std::int32_t imageWidth;
-    std::int32_t imageHeight;
-    std::int32_t reservedWord1;
-    std::int32_t reservedWord2;
-    std::uint32_t textureId;
-    std::int32_t showTexture;
+    CARTONIC_SLOT_FIELDS(CARTONIC_DECLARE_FIELD)
 };
 
+using FaceSlots = std::array<FaceSlot, kSlotCount>;
+
+#define CARTONIC_PROJECT_FIELDS(X)                                                                 \
+    X(float, boxWidth, 0x000, Persistent, "Box Width")                                             \
+    X(float, boxDepth, 0x004, Persistent, "Box Depth")                                             \
+    X(float, boxHeight, 0x008, Persistent, "Box Height")                                           \
+    X(Vector3, outlineColor, 0x00C, Persistent, nullptr)                                           \
+    X(FaceSlots, faceSlots, 0x018, Persistent, nullptr) /* each slot as its own list says */       \
+    X(std::int32_t, selectedFace, 0xE6C, View, nullptr)                                            \
+    X(std::int32_t, showSelection, 0xE70, View, nullptr)                                           \
+    X(std::int32_t, lightingEnabled, 0xE74, Persistent, nullptr)                                   \
+    X(Rgba, lightAmbient, 0xE78, Persistent, "Light Ambient Color")                                \
+    X(Rgba, lightDiffuse, 0xE88, Persistent, "Light Diffuse Color")                                \
+    X(Rgba, lightSpecular, 0xE98, Persistent, "Light Specular Color")                              \
+    X(Vector4, lightPosition, 0xEA8, Derived, "Light Position")                                    \
+    X(Vector4, spotDirection, 0xEB8, Derived, "Light Position")                                    \
+    X(float, spotCutoff, 0xEC8, Persistent, nullptr) /* degrees */                                 \
+    X(std::int32_t, spotExponent, 0xECC, Persistent, nullptr)                                      \
+    X(std::int32_t, spareFlag, 0xED0, Persistent, nullptr)                                         \
+    X(float, lightAngle, 0xED4, Persistent, "Light Position") /* radians, not one turn */          \
+    X(float, lightHeight, 0xED8, Persistent, "Light Position")                                     \
+    X(std::int32_t, solidBackground, 0xEDC, Persistent, "Gradient Background")                     \
+    X(Rgba, backgroundColor, 0xEE0, Persistent, "Background Color")                                \
+    X(Path, backgroundPicturePath, 0xEF0, Persistent, nullptr)                                     \
+    X(std::int32_t, gradientBackground, 0xFF4, Persistent, "Gradient Background")                  \
+    X(Rgba, gradientTopColor, 0xFF8, Persistent, "Gradient Top Color")                             \
+    X(Rgba, gradientBottomColor, 0x1008, Persistent, "Gradient Bottom Color")                      \
+    X(std::int32_t, showFloor, 0x1018, Persistent, "Show Floor")                                   \
+    X(float, floorHalfWidth, 0x101C, Persistent, nullptr)                                          \
+    X(float, floorHalfDepth, 0x1020, Persistent, nullptr)                                          \
+    X(std::int32_t, showShadow, 0x1024, Persistent, "Show Shadow")                                 \
+    X(std::int32_t, showReflection, 0x1028, Persistent, "Show Reflection")                         \
+    X(std::int32_t, floorPatternMipmaps, 0x102C, Persistent, nullptr)                              \
+    X(std::int32_t, floorTextureEnabled, 0x1030, Persistent, "Floor Texture")                      \
+    X(std::uint32_t, floorTextureId, 0x1034, Runtime, nullptr)                                     \
+    X(std::uint32_t, floorPatternTextureId, 0x1038, Runtime, nullptr)                              \
+    X(Path, floorImagePath, 0x103C, Persistent, "Floor Picture")                                   \
+    X(std::int32_t, hideOverlays, 0x1140, Persistent, nullptr)
+
 struct ProjectData {
-    float boxWidth;
-    float boxDepth;
-    float boxHeight;
-    std::array<float, 3> outlineColor;
-    std::array<FaceSlot, kSlotCount> faceSlots;
-    std::int32_t selectedFace;
-    std::int32_t showSelection;
-    std::int32_t lightingEnabled;
-    Rgba lightAmbient;
-    Rgba lightDiffuse;
-    Rgba lightSpecular;
-    std::array<float, 4> lightPosition;
-    std::array<float, 4> spotDirection;
-    float spotCutoff; // degrees
-    std::int32_t spotExponent;
-    std::int32_t spareFlag;
-    float lightAngle; // radians, not reduced to one turn
-    float lightHeight;
-    std::int32_t solidBackground;
-    Rgba backgroundColor;
-    Path backgroundPicturePath;
-    std::int32_t gradientBackground;
-    Rgba gradientTopColor;
-    Rgba gradientBottomColor;
-    std::int32_t showFloor;
-    float floorHalfWidth;
-    float floorHalfDepth;
-    std::int32_t showShadow;
-    std::int32_t showReflection;
-    std::int32_t floorPatternMipmaps;
-    std::int32_t floorTextureEnabled;
-    std::uint32_t floorTextureId;
-    std::uint32_t floorPatternTextureId;
-    Path floorImagePath;
-    std::int32_t hideOverlays;
+    CARTONIC_PROJECT_FIELDS(CARTONIC_DECLARE_FIELD)
 
     // A zeroed record with each slot's index set, then the defaults: the state before the view
     // exists (box scales and geometry still 0).
@@ -125,10 +153,6 @@ struct ProjectData {
     }
 };
 
-// Copies the fields that only mean something inside the running program: each slot's picture
-// handles, texture and display-list names, and the two floor texture names.
-void copyRuntimeFields(ProjectData& to, const ProjectData& from);
-
 // The one live project record of the process.
 ProjectData& projectData();
 
@@ -152,62 +176,18 @@ static_assert(sizeof(FaceVertex) == 24);
 static_assert(sizeof(FaceSlot) == 524);
 static_assert(sizeof(ProjectData) == 4420);
 
-#define CARTONIC_OFFSET(T, field, off) static_assert(offsetof(T, field) == (off), #field)
-CARTONIC_OFFSET(FaceVertex, s, 12);
-CARTONIC_OFFSET(FaceVertex, unused, 20);
-CARTONIC_OFFSET(FaceSlot, faceIndex, 0);
-CARTONIC_OFFSET(FaceSlot, imagePath, 4);
-CARTONIC_OFFSET(FaceSlot, ambientColor, 264);
-CARTONIC_OFFSET(FaceSlot, diffuseColor, 280);
-CARTONIC_OFFSET(FaceSlot, specularColor, 296);
-CARTONIC_OFFSET(FaceSlot, reservedBlock, 312);
-CARTONIC_OFFSET(FaceSlot, orientation, 376);
-CARTONIC_OFFSET(FaceSlot, vertices, 380);
-CARTONIC_OFFSET(FaceSlot, normal, 476);
-CARTONIC_OFFSET(FaceSlot, displayList, 488);
-CARTONIC_OFFSET(FaceSlot, pixels, 492);
-CARTONIC_OFFSET(FaceSlot, image, 496);
-CARTONIC_OFFSET(FaceSlot, imageWidth, 500);
-CARTONIC_OFFSET(FaceSlot, imageHeight, 504);
-CARTONIC_OFFSET(FaceSlot, reservedWord1, 508);
-CARTONIC_OFFSET(FaceSlot, reservedWord2, 512);
-CARTONIC_OFFSET(FaceSlot, textureId, 516);
-CARTONIC_OFFSET(FaceSlot, showTexture, 520);
-CARTONIC_OFFSET(ProjectData, boxWidth, 0x000);
-CARTONIC_OFFSET(ProjectData, boxDepth, 0x004);
-CARTONIC_OFFSET(ProjectData, boxHeight, 0x008);
-CARTONIC_OFFSET(ProjectData, outlineColor, 0x00C);
-CARTONIC_OFFSET(ProjectData, faceSlots, 0x018);
-CARTONIC_OFFSET(ProjectData, selectedFace, 0xE6C);
-CARTONIC_OFFSET(ProjectData, showSelection, 0xE70);
-CARTONIC_OFFSET(ProjectData, lightingEnabled, 0xE74);
-CARTONIC_OFFSET(ProjectData, lightAmbient, 0xE78);
-CARTONIC_OFFSET(ProjectData, lightDiffuse, 0xE88);
-CARTONIC_OFFSET(ProjectData, lightSpecular, 0xE98);
-CARTONIC_OFFSET(ProjectData, lightPosition, 0xEA8);
-CARTONIC_OFFSET(ProjectData, spotDirection, 0xEB8);
-CARTONIC_OFFSET(ProjectData, spotCutoff, 0xEC8);
-CARTONIC_OFFSET(ProjectData, spotExponent, 0xECC);
-CARTONIC_OFFSET(ProjectData, spareFlag, 0xED0);
-CARTONIC_OFFSET(ProjectData, lightAngle, 0xED4);
-CARTONIC_OFFSET(ProjectData, lightHeight, 0xED8);
-CARTONIC_OFFSET(ProjectData, solidBackground, 0xEDC);
-CARTONIC_OFFSET(ProjectData, backgroundColor, 0xEE0);
-CARTONIC_OFFSET(ProjectData, backgroundPicturePath, 0xEF0);
-CARTONIC_OFFSET(ProjectData, gradientBackground, 0xFF4);
-CARTONIC_OFFSET(ProjectData, gradientTopColor, 0xFF8);
-CARTONIC_OFFSET(ProjectData, gradientBottomColor, 0x1008);
-CARTONIC_OFFSET(ProjectData, showFloor, 0x1018);
-CARTONIC_OFFSET(ProjectData, floorHalfWidth, 0x101C);
-CARTONIC_OFFSET(ProjectData, floorHalfDepth, 0x1020);
-CARTONIC_OFFSET(ProjectData, showShadow, 0x1024);
-CARTONIC_OFFSET(ProjectData, showReflection, 0x1028);
-CARTONIC_OFFSET(ProjectData, floorPatternMipmaps, 0x102C);
-CARTONIC_OFFSET(ProjectData, floorTextureEnabled, 0x1030);
-CARTONIC_OFFSET(ProjectData, floorTextureId, 0x1034);
-CARTONIC_OFFSET(ProjectData, floorPatternTextureId, 0x1038);
-CARTONIC_OFFSET(ProjectData, floorImagePath, 0x103C);
-CARTONIC_OFFSET(ProjectData, hideOverlays, 0x1140);
-#undef CARTONIC_OFFSET
+#define CARTONIC_CHECK_OFFSET(T, type, name, offset)                                               \
+    static_assert(offsetof(T, name) == (offset), #name);
+#define CARTONIC_CHECK_SLOT_FIELD(type, name, offset, kind, label)                                 \
+    CARTONIC_CHECK_OFFSET(FaceSlot, type, name, offset)
+#define CARTONIC_CHECK_PROJECT_FIELD(type, name, offset, kind, label)                              \
+    CARTONIC_CHECK_OFFSET(ProjectData, type, name, offset)
+CARTONIC_SLOT_FIELDS(CARTONIC_CHECK_SLOT_FIELD)
+CARTONIC_PROJECT_FIELDS(CARTONIC_CHECK_PROJECT_FIELD)
+static_assert(offsetof(FaceVertex, s) == 12);
+static_assert(offsetof(FaceVertex, unused) == 20);
+#undef CARTONIC_CHECK_PROJECT_FIELD
+#undef CARTONIC_CHECK_SLOT_FIELD
+#undef CARTONIC_CHECK_OFFSET
 
 } // namespace cartonic

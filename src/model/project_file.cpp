@@ -1,5 +1,6 @@
 #include "model/project_file.h"
 
+#include "model/record_fields.h"
 #include "model/replacement_file.h"
 
 #include <algorithm>

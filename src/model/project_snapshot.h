@@ -1,9 +1,7 @@
 #pragma once
 
 // What a user has edited in a project, for telling whether there are unsaved changes: the record's
-// bytes with the runtime fields (picture handles and sizes, texture and display-list names)
-// blanked, since those change when pictures are restored or textures built, not when the user
-// edits. The selected face is left out too: choosing a face to look at is no change.
+// edit bytes (record_fields.h), the same that undo records, so the two never disagree.
 
 #include "model/project_data.h"
 

@@ -1,9 +1,8 @@
 #pragma once
 
 // What one edit changed in the project record, as runs of bytes before and after, so an edit can
-// be undone and redone without knowing which control made it. Runtime fields (picture handles,
-// texture and display-list names), the selected face and the selection switch are never part of
-// an edit: they follow what is shown, not what the user chose.
+// be undone and redone without knowing which control made it. What is an edit is the field
+// table's word (record_fields.h): runtime names and where the user is looking never are.
 
 #include "model/project_data.h"
 

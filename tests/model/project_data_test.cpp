@@ -204,36 +204,35 @@ TEST(Paths, SetPathTruncatesAtACharacterBoundary) {
 } // namespace cartonic
 
 #include "model/project_snapshot.h"
+#include "model/record_edit.h"
+#include "model/record_fields.h"
 
 namespace cartonic {
 namespace {
 
-TEST(ProjectSnapshot, SeesUserEditsButNotRuntimeFields) {
-    ProjectData d;
-    d.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-    const ProjectSnapshot clean = snapshotOf(d);
-
-    ProjectData runtime = d;
-    runtime.faceSlots[Front].textureId = 7;
-    runtime.faceSlots[Front].imageWidth = 640;
-    runtime.faceSlots[kFloorSlot].displayList = 3;
-    runtime.floorTextureId = 9;
-    runtime.floorPatternTextureId = 10;
-    EXPECT_EQ(snapshotOf(runtime), clean) << "building textures is not an edit";
-    runtime.selectedFace = Back;
-    EXPECT_EQ(snapshotOf(runtime), clean) << "choosing a face is not an edit";
-
-    for (const auto& edit : std::vector<std::function<void(ProjectData&)>>{
-             [](ProjectData& p) { p.boxWidth = 3.0f; },
-             [](ProjectData& p) { p.lightAngle += 0.1f; },
-             [](ProjectData& p) { setPath(p.faceSlots[Back].imagePath, "b.png"); },
-             [](ProjectData& p) { p.faceSlots[Top].diffuseColor[0] = 0.5f; },
-             [](ProjectData& p) { p.showShadow = 0; },
-         }) {
-        ProjectData edited = d;
-        edit(edited);
-        EXPECT_NE(snapshotOf(edited), clean);
-    }
+// Every byte of the record belongs to one field of the table, and a change of any field is an
+// edit to undo and to the unsaved-changes question alike, or to neither; a loaded file keeps
+// the live record's runtime fields and only those.
+TEST(RecordFields, EachFieldIsAnEditToUndoAndToSavingAlikeOrToNeither) {
+    ProjectData base;
+    base.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    const ProjectSnapshot clean = snapshotOf(base);
+    std::size_t next = 0;
+    forEachField([&](const PlacedField& placed) {
+        SCOPED_TRACE(std::string(placed.field.name) + " of slot " + std::to_string(placed.slot));
+        EXPECT_EQ(placed.offset, next) << "a gap or an overlap before it";
+        next = placed.offset + placed.field.size;
+        ProjectData changed = base;
+        reinterpret_cast<unsigned char*>(&changed)[next - 1] ^= 0x40;
+        const bool edit = isEdit(placed.field.kind);
+        EXPECT_EQ(!diffRecords(base, changed).empty(), edit);
+        EXPECT_EQ(snapshotOf(changed) != clean, edit);
+        ProjectData copied = base;
+        copyRuntimeFields(copied, changed);
+        EXPECT_EQ(std::memcmp(&copied, &changed, sizeof copied) == 0,
+                  placed.field.kind == FieldKind::Runtime);
+    });
+    EXPECT_EQ(next, sizeof(ProjectData));
 }
 
 } // namespace
