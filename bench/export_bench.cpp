@@ -6,9 +6,9 @@
 
 #include "bench_support.h"
 
-#include "export/headless_renderer.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
+#include "render/headless_renderer.h"
 #include "render/scene_renderer.h"
 
 #include <benchmark/benchmark.h>

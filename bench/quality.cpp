@@ -23,12 +23,12 @@
 #include "bench_support.h"
 
 #include "cli/render_job.h"
-#include "export/headless_renderer.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
+#include "render/headless_renderer.h"
 #include "render/scene_renderer.h"
 #include "support/picture_quality.h"
 

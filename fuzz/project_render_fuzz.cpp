@@ -11,6 +11,7 @@
 #include "render/gl_state.h"
 #include "render/lighting.h"
 #include "render/scene_renderer.h"
+#include "render/scene_textures.h"
 
 #include <GL/gl.h>
 
@@ -29,6 +30,7 @@ struct Scene {
     std::unique_ptr<gl::HeadlessContext> context;
     std::unique_ptr<gl::OffscreenTarget> target;
     ProjectData start;
+    SceneResources resources;
     Camera camera = Camera::startUp();
 };
 
@@ -70,9 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A refused file leaves the start record, which is drawn all the same.
     static_cast<void>(loadProject(live, fuzz::inputAsFile(data, size)));
 
+    live.updateLightPosition();
     applyLight(live);
     s.camera.applyProjection();
-    drawFrame(live);
+    s.resources.update(live, SlotImages{});
+    drawFrame(live, s.resources.names(), {.outlinedFace = selectionOutline(live)});
     const GLenum error = glGetError();
     gl::clearPendingErrors();
     FUZZ_REQUIRE(error == GL_NO_ERROR);

@@ -5,9 +5,9 @@
 
 #include "app/listener_list.h"
 #include "app/user_prompts.h"
-#include "export/export_textures.h"
 #include "model/project_snapshot.h"
 #include "model/slot_images.h"
+#include "render/export_textures.h"
 
 #include <QHash>
 #include <QMainWindow>

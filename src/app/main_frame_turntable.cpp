@@ -4,9 +4,9 @@
 #include "app/export_settings_dialog.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
-#include "export/turntable_frames.h"
 #include "model/project_file.h"
 #include "panels/image_browse.h"
+#include "render/turntable_frames.h"
 
 #include <QDir>
 #include <QFileInfo>

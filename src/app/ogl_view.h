@@ -8,10 +8,10 @@
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
 #include "export/picture_writer.h"
-#include "export/render_to_buffer.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 #include "panels/scene_view.h"
+#include "render/render_to_buffer.h"
 #include "render/scene_textures.h"
 
 #include <QOpenGLWidget>

@@ -4,8 +4,8 @@
 // without modal dialogs. The defaults use the platform's dialogs.
 
 #include "export/animation_writer.h"
-#include "export/turntable_frames.h"
 #include "model/project_file.h"
+#include "render/turntable_frames.h"
 
 #include <QString>
 

@@ -4,12 +4,12 @@
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
 #include "cli/turntable_job.h"
-#include "export/headless_renderer.h"
 #include "export/model_writer.h"
 #include "export/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
+#include "render/headless_renderer.h"
 
 #include <ostream>
 #include <unistd.h>

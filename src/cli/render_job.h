@@ -7,12 +7,12 @@
 #include "base/status.h"
 #include "camera/camera.h"
 #include "cli/render_options.h"
-#include "export/export_textures.h"
-#include "export/headless_renderer.h"
 #include "image/picture_cache.h"
 #include "image/restore_images.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
+#include "render/export_textures.h"
+#include "render/headless_renderer.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -2,7 +2,7 @@
 
 #include "export/frame_pattern.h"
 #include "export/model_writer.h"
-#include "export/turntable_frames.h"
+#include "render/turntable_frames.h"
 
 #include <algorithm>
 #include <charconv>

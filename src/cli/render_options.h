@@ -2,8 +2,8 @@
 
 #include "export/animation_writer.h"
 #include "export/picture_writer.h"
-#include "export/render_to_buffer.h"
 #include "model/project_data.h"
+#include "render/render_to_buffer.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "cli/turntable_job.h"
 
-#include "export/turntable_frames.h"
+#include "render/turntable_frames.h"
 
 namespace cartonic {
 

@@ -4,7 +4,7 @@
 // the job's one context and handed to an animation writer (export/animation_writer.h).
 
 #include "cli/render_options.h"
-#include "export/headless_renderer.h"
+#include "render/headless_renderer.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 #include "export/ffmpeg_video_writer.h"
 #include "export/frame_pattern.h"
 #include "export/picture_writer.h"
-#include "export/render_to_buffer.h"
 #include "export/webp_animation_writer.h"
+#include "image/rgba_picture.h"
 
 #include <algorithm>
 #include <cctype>

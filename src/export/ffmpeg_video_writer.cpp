@@ -1,7 +1,7 @@
 #include "export/ffmpeg_video_writer.h"
 
-#include "export/render_to_buffer.h"
 #include "image/picture_reduction.h"
+#include "image/rgba_picture.h"
 #include "model/replacement_file.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "export/jpeg_encoder.h"
 
-#include "export/render_to_buffer.h"
 #include "image/picture_reduction.h"
+#include "image/rgba_picture.h"
 
 #include <csetjmp>
 #include <cstddef>

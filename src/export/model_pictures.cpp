@@ -4,7 +4,7 @@
 #include "export/model_writer.h"
 
 #include "export/picture_writer.h"
-#include "export/render_to_buffer.h"
+#include "image/rgba_picture.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -9,7 +9,7 @@
 // context.
 
 #include "base/status.h"
-#include "export/export_textures.h"
+#include "image/slot_pictures.h"
 #include "model/project_data.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "export/picture_writer.h"
 
 #include "export/jpeg_encoder.h"
-#include "export/render_to_buffer.h"
+#include "image/rgba_picture.h"
 #include "model/replacement_file.h"
 
 #include <QBuffer>

@@ -5,8 +5,8 @@
 #include "export/animation_writer.h"
 #include "export/ffmpeg_video_writer.h"
 #include "export/frame_pattern.h"
-#include "export/headless_renderer.h"
-#include "export/turntable_frames.h"
+#include "render/headless_renderer.h"
+#include "render/turntable_frames.h"
 #include "support/animation_files.h"
 #include "support/temp_dir.h"
 

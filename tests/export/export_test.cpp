@@ -1,12 +1,13 @@
 // Rendering at a chosen size and writing the picture: exact sizes, orientation, no selection
 // outline, atomic writing, through symbolic links and never over what is not a file.
 
-#include "export/export_textures.h"
-#include "export/headless_renderer.h"
 #include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
 #include "image/image_loader.h"
+#include "render/export_textures.h"
+#include "render/headless_renderer.h"
 #include "render/scene_renderer.h"
+#include "render/texel_need.h"
 #include "support/forked.h"
 #include "support/picture_quality.h"
 #include "support/temp_dir.h"

@@ -5,7 +5,7 @@
 // and straight-alpha compositing.
 
 #include "camera/camera.h"
-#include "export/render_to_buffer.h"
+#include "render/render_to_buffer.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "export/render_to_buffer.h"
+#include "render/render_to_buffer.h"
 
 #include "gl/offscreen_target.h"
 #include "image/picture_reduction.h"

@@ -1,4 +1,4 @@
-#include "export/turntable_frames.h"
+#include "render/turntable_frames.h"
 
 #include <numbers>
 

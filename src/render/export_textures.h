@@ -6,14 +6,10 @@
 // the texels the output needs of them, mipmapped and anisotropically filtered where the context
 // offers it, built from the picture's file, and released after the export.
 
-#include "base/status.h"
 #include "camera/camera.h"
-#include "image/picture_reduction.h"
+#include "image/slot_pictures.h"
 #include "model/project_data.h"
-#include "model/slot_images.h"
 #include "render/scene_textures.h"
-
-#include <QImage>
 
 #include <array>
 #include <cstddef>
@@ -21,45 +17,6 @@
 #include <vector>
 
 namespace cartonic {
-
-// The picture file of each slot (faces 0..5, the floor kFloorSlot) as it is to be opened; "" for
-// none.
-using PicturePaths = std::array<std::string, kSlotCount>;
-
-// The record's stored picture paths, relative ones taken against baseDir as Open takes them.
-PicturePaths storedPicturePaths(const ProjectData& data, const std::string& baseDir);
-
-class PictureCache;
-
-// What an export builds its textures from: the slots' kept pictures and their files, decoded
-// through cache when one is given.
-struct SlotPictures {
-    const SlotImages* kept = nullptr;
-    PicturePaths paths;
-    PictureCache* cache = nullptr;
-};
-
-// The picture for a slot at wanted's size (no side larger than the file's): decoded from path when
-// the kept copy is smaller than wanted, else reduced from the kept copy. When the file cannot be
-// read, the kept copy serves at the size it has, *note says so and *unread gets the loader's
-// Status.
-QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note, PictureCache* cache = nullptr,
-                   Status* unread = nullptr);
-
-// Texels a slot's picture needs across its width and its height so that the picture shows every
-// pixel it can in a width x height picture of camera's view (the face, and its mirror image when
-// the reflection shows; for kFloorSlot the floor): the most screen pixels a unit of the texture
-// coordinates covers anywhere on the visible surface. At least 1 each.
-TextureSize neededTexels(const ProjectData& data, int slot, const Camera& camera, int width,
-                         int height);
-
-// The most a pixel's footprint in a texture of texture's size is longer than it is wide (counting
-// a magnified side as one texel) anywhere on the slot's surfaces in camera's view: the anisotropic
-// filtering that shows the picture there as sharply as plain filtering would a surface facing the
-// camera. At least 1.
-double neededAnisotropy(const ProjectData& data, int slot, const Camera& camera, int width,
-                        int height, TextureSize texture);
 
 // Texture memory of one export, with mipmaps, is kept within this many times the picture's own
 // RGBA bytes; beyond it every texture is made smaller in the same proportion.

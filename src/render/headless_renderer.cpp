@@ -1,4 +1,4 @@
-#include "export/headless_renderer.h"
+#include "render/headless_renderer.h"
 
 #include "render/gl_state.h"
 

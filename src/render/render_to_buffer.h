@@ -2,25 +2,15 @@
 
 #include "base/status.h"
 #include "camera/camera.h"
-#include "export/export_textures.h"
+#include "image/rgba_picture.h"
 #include "model/project_data.h"
+#include "render/export_textures.h"
 #include "render/scene_textures.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace cartonic {
-
-// A rendered picture: RGBA bytes, top row first, width x height x 4 with no padding. Opaque
-// unless transparent says otherwise; then the alpha bytes are the opacity and the colours are
-// straight (not multiplied by it).
-struct RgbaPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgba;
-    bool transparent = false;
-};
 
 // Samples a pixel: one is the aliased picture; smooth pictures, the export's default, take
 // kSmoothSamples (or as many as the context offers, when fewer).

@@ -4,7 +4,7 @@
 // camera orbited about the vertical line through its target. The export's textures
 // (export_textures.h) are built once, for every frame, rather than for each.
 
-#include "export/render_to_buffer.h"
+#include "render/render_to_buffer.h"
 
 #include <optional>
 #include <string>

@@ -3,9 +3,9 @@
 // Rendering without a window: a headless GL context and the objects it draws with, for the
 // command-line renderer, tests and benchmarks. It draws whatever record it is handed.
 
-#include "export/render_to_buffer.h"
 #include "gl/headless_context.h"
 #include "model/slot_images.h"
+#include "render/render_to_buffer.h"
 #include "render/scene_textures.h"
 
 #include <memory>

@@ -1,0 +1,206 @@
+// Before any header brings in GL/gl.h: framebuffer-era functions are declared only with it.
+#define GL_GLEXT_PROTOTYPES 1
+
+#include "render/export_textures.h"
+
+#include "gl/extensions.h"
+#include "gl/gl_errors.h"
+#include "image/picture_reduction.h"
+#include "render/texel_need.h"
+#include "render/textures.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace cartonic {
+
+namespace {
+
+// A mipmap chain adds a third to its first level's bytes.
+constexpr double kMipmapShare = 4.0 / 3.0;
+// A texture is filtered anisotropically when the footprint of a pixel on its surfaces is, at
+// worst and rounded, from kLeastAnisotropy to kMostAnisotropy times longer than wide. Below, plain
+// mipmapping is as sharp. Above, the surface is seen nearly edge-on somewhere, where sharpness
+// shows least, and a software driver's elliptical filter there costs several frames' time.
+constexpr float kLeastAnisotropy = 2.0f;
+constexpr float kMostAnisotropy = 8.0f;
+// The sharpest anisotropic filtering the context offers, up to kMostAnisotropy; 0 without it.
+float anisotropy() {
+    if (!gl::listsExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
+                            "GL_EXT_texture_filter_anisotropic")) {
+        return 0.0f;
+    }
+    GLfloat most = 0.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+    return std::min(most, kMostAnisotropy);
+}
+
+// Whether the frame draws slot's picture.
+bool showsPicture(const ProjectData& data, int slot) {
+    if (slot == kFloorSlot) {
+        return data.showFloor != 0 && data.floorTextureEnabled != 0;
+    }
+    return data.faceSlots[static_cast<std::size_t>(slot)].showTexture != 0;
+}
+
+std::size_t textureBytes(TextureSize size) {
+    return static_cast<std::size_t>(static_cast<double>(size.width) * size.height * kRgbaBytes *
+                                    kMipmapShare);
+}
+
+// A mipmapped texture of picture (packed RGBA); 0 when the context refused it.
+GLuint uploadTexture(const QImage& picture, float anisotropy) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    gl::clearPendingErrors();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // The smaller levels are averaged here rather than by glGenerateMipmap: a software driver
+    // builds them by drawing, and compiling that drawing costs more than the averaging.
+    int width = picture.width();
+    int height = picture.height();
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 picture.constBits());
+    std::vector<std::uint8_t> levels[2];
+    const std::uint8_t* above = picture.constBits();
+    for (GLint level = 1; width > 1 || height > 1; ++level) {
+        const int w = std::max(1, width / 2);
+        const int h = std::max(1, height / 2);
+        std::vector<std::uint8_t>& next = levels[level % 2];
+        next.resize(static_cast<std::size_t>(w) * h * kRgbaBytes);
+        averageRgbaPicture(above, width, height, next.data(), w, h);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     next.data());
+        above = next.data();
+        width = w;
+        height = h;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    if (anisotropy > 0.0f) {
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+    }
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &name);
+        return 0;
+    }
+    return name;
+}
+
+} // namespace
+
+ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
+                               const SlotPictures& pictures, const Camera& camera, int width,
+                               int height, std::vector<std::string>* notes)
+    : ExportTextures(data, base, pictures, std::vector<Camera>{camera}, width, height, notes) {}
+
+ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
+                               const SlotPictures& pictures, const std::vector<Camera>& cameras,
+                               int width, int height, std::vector<std::string>* notes)
+    : floorPattern_(base.floorPattern) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    std::array<TextureSize, kSlotCount> sizes{};
+    std::size_t total = 0;
+    for (int k = 0; k < kSlotCount; ++k) {
+        if (!pictures.kept || (*pictures.kept)[k].empty() || !showsPicture(data, k)) {
+            continue;
+        }
+        const FaceSlot& slot = data.faceSlots[k];
+        const QSize kept = (*pictures.kept)[k].image.size();
+        // The file's own size, as the slot recorded it when the picture was loaded.
+        const int fileWidth = slot.imageWidth > 0 ? slot.imageWidth : kept.width();
+        const int fileHeight = slot.imageHeight > 0 ? slot.imageHeight : kept.height();
+        TextureSize needed = {1, 1};
+        for (const Camera& camera : cameras) {
+            const TextureSize seen = neededTexels(data, k, camera, width, height);
+            needed = {std::max(needed.width, seen.width), std::max(needed.height, seen.height)};
+        }
+        sizes[k] = {std::min({needed.width, fileWidth, static_cast<int>(largest)}),
+                    std::min({needed.height, fileHeight, static_cast<int>(largest)})};
+        total += textureBytes(sizes[k]);
+    }
+    const double budget = kExportTextureBudget * width * height * kRgbaBytes;
+    if (static_cast<double>(total) > budget) {
+        const double scale = std::sqrt(budget / static_cast<double>(total));
+        for (TextureSize& size : sizes) {
+            if (size.width != 0) {
+                size = {std::max(1, static_cast<int>(size.width * scale)),
+                        std::max(1, static_cast<int>(size.height * scale))};
+            }
+        }
+    }
+
+    const float filtering = anisotropy();
+    for (int k = 0; k < kSlotCount; ++k) {
+        const FaceSlot& slot = data.faceSlots[k];
+        if (sizes[k].width == 0) {
+            continue;
+        }
+        std::string note;
+        const QImage picture = slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k],
+                                           &note, pictures.cache);
+        if (!note.empty() && notes) {
+            notes->push_back(note);
+        }
+        // Anisotropic filtering costs a software driver dearly on every pixel it samples: a
+        // texture asks for what its surfaces need in these views, within the bounds above.
+        float filteringHere = 0.0f;
+        if (filtering > 0.0f && !picture.isNull()) {
+            double most = 1.0;
+            for (const Camera& camera : cameras) {
+                most = std::max(most, neededAnisotropy(data, k, camera, width, height,
+                                                       {picture.width(), picture.height()}));
+            }
+            const float wanted = std::round(static_cast<float>(most));
+            filteringHere = wanted >= kLeastAnisotropy && wanted <= kMostAnisotropy
+                                ? std::min(filtering, wanted)
+                                : 0.0f;
+        }
+        built_[k] = picture.isNull() ? 0 : uploadTexture(picture, filteringHere);
+        if (built_[k] != 0) {
+            bytes_ += textureBytes({picture.width(), picture.height()});
+        } else {
+            // The kept picture shows instead, as the view shows it.
+            uploadSlotTexture(built_[k], (*pictures.kept)[k]);
+        }
+    }
+    // The floor's tile, many times over towards the horizon, is the export's too for a while.
+    if (filtering > 0.0f && floorPattern_ != 0) {
+        glBindTexture(GL_TEXTURE_2D, floorPattern_);
+        glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
+                            &previousPatternAnisotropy_);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, filtering);
+    }
+}
+
+ExportTextures::~ExportTextures() {
+    if (anisotropy() > 0.0f && floorPattern_ != 0) {
+        glBindTexture(GL_TEXTURE_2D, floorPattern_);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, previousPatternAnisotropy_);
+    }
+    for (unsigned& name : built_) {
+        if (name != 0) {
+            glDeleteTextures(1, &name);
+        }
+    }
+}
+
+SceneTextures ExportTextures::over(const SceneTextures& base) const {
+    SceneTextures drawn = base;
+    for (int k = 0; k < kSlotCount; ++k) {
+        if (built_[k] != 0) {
+            drawn.pictures[k] = built_[k];
+        }
+    }
+    return drawn;
+}
+
+} // namespace cartonic
