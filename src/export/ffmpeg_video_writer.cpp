@@ -1,5 +1,6 @@
 #include "export/ffmpeg_video_writer.h"
 
+#include "base/file_descriptor.h"
 #include "image/picture_reduction.h"
 #include "image/rgba_picture.h"
 #include "model/replacement_file.h"
@@ -50,25 +51,6 @@ constexpr auto kExitPoll = std::chrono::milliseconds(10);
 
 using Clock = std::chrono::steady_clock;
 
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
-
 std::string number(double value) {
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
@@ -115,11 +97,11 @@ public:
             return Status::unavailable("cannot make a channel to ffmpeg: " + errnoText());
         }
         frames_.reset(pair[0]);
-        Descriptor input(::fcntl(pair[1], F_DUPFD_CLOEXEC, kAboveHandedOver));
-        ::close(pair[1]);
-        Descriptor video(::fcntl(file_.handle(), F_DUPFD_CLOEXEC, kAboveHandedOver));
+        const FileDescriptor theirs(pair[1]);
+        FileDescriptor input(::fcntl(theirs.get(), F_DUPFD_CLOEXEC, kAboveHandedOver));
+        FileDescriptor video(::fcntl(file_.handle(), F_DUPFD_CLOEXEC, kAboveHandedOver));
         messages_.reset(::memfd_create("ffmpeg-messages", MFD_CLOEXEC));
-        Descriptor messages(::fcntl(messages_.get(), F_DUPFD_CLOEXEC, kAboveHandedOver));
+        FileDescriptor messages(::fcntl(messages_.get(), F_DUPFD_CLOEXEC, kAboveHandedOver));
         if (input.get() < 0 || video.get() < 0 || messages.get() < 0) {
             return Status::unavailable("cannot hand descriptors to ffmpeg: " + errnoText());
         }
@@ -296,8 +278,8 @@ private:
     // Whether what ffmpeg wrote is an MP4 file: not empty, its first box the file type.
     Status checkVideo() const {
         // The new file is open for writing only; it is read through a descriptor of its own.
-        const Descriptor video(::open(("/proc/self/fd/" + std::to_string(file_.handle())).c_str(),
-                                      O_RDONLY | O_CLOEXEC));
+        const FileDescriptor video(::open(
+            ("/proc/self/fd/" + std::to_string(file_.handle())).c_str(), O_RDONLY | O_CLOEXEC));
         struct stat info {};
         std::array<char, kBoxHeader> header{};
         if (video.get() < 0 || ::fstat(video.get(), &info) != 0) {
@@ -349,8 +331,8 @@ private:
     FfmpegPatience patience_;
     std::int64_t framesSent_ = 0;
     ReplacementFile file_;
-    Descriptor frames_;
-    Descriptor messages_;
+    FileDescriptor frames_;
+    FileDescriptor messages_;
     pid_t pid_ = -1;
 };
 

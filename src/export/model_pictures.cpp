@@ -3,6 +3,7 @@
 
 #include "export/model_writer.h"
 
+#include "base/file_descriptor.h"
 #include "export/picture_writer.h"
 #include "image/rgba_picture.h"
 
@@ -34,10 +35,11 @@ bool readSmallFile(const std::string& path, std::vector<std::uint8_t>& out) {
         info.st_size > kMostBytesAsIs) {
         return false;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid()) {
         return false;
     }
+    const int fd = file.get();
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
               info.st_size <= kMostBytesAsIs;
     if (ok) {
@@ -52,7 +54,6 @@ bool readSmallFile(const std::string& path, std::vector<std::uint8_t>& out) {
             done += ok ? static_cast<std::size_t>(got) : 0;
         }
     }
-    ::close(fd);
     return ok;
 }
 

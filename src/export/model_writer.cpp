@@ -1,5 +1,6 @@
 #include "export/model_writer.h"
 
+#include "base/file_descriptor.h"
 #include "export/picture_writer.h"
 #include "model/box_geometry.h"
 #include "model/replacement_file.h"
@@ -152,23 +153,6 @@ int addAccessor(tinygltf::Model& model, int view, std::size_t offset, int compon
     accessor.type = type;
     model.accessors.push_back(accessor);
     return static_cast<int>(model.accessors.size()) - 1;
-}
-
-Status writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            // A write of nothing with no error would loop for ever; the disk is full then.
-            return Status::writeFailed(std::string("write failed: ") +
-                                       std::strerror(w < 0 ? errno : ENOSPC));
-        }
-        done += static_cast<std::size_t>(w);
-    }
-    return {};
 }
 
 } // namespace
@@ -373,7 +357,7 @@ Status writeModel(const std::string& path, const ProjectData& data, const SlotPi
     if (Status opened = file.open(path); !opened) {
         return opened;
     }
-    if (Status written = writeAll(file.handle(), bytes); !written) {
+    if (Status written = writeAll(file.handle(), bytes.data(), bytes.size()); !written) {
         return written;
     }
     return file.commit();

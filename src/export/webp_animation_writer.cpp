@@ -1,5 +1,6 @@
 #include "export/webp_animation_writer.h"
 
+#include "base/file_descriptor.h"
 #include "image/picture_reduction.h"
 #include "image/rgba_picture.h"
 #include "model/replacement_file.h"
@@ -22,22 +23,6 @@ constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr int kLoopForever = 0;
 constexpr const char* kLibraryMismatch =
     "the WebP library does not match the one this was built with";
-
-Status writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return Status::writeFailed(std::string("write failed: ") +
-                                       std::strerror(n < 0 ? errno : ENOSPC));
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return {};
-}
 
 class WebPAnimation final : public AnimationWriter {
 public:

@@ -25,25 +25,12 @@ std::atomic<int> activeSink{-1};
 std::atomic<QtMessageHandler> previousHandler{nullptr};
 std::thread::id loadingThread;
 
-void writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-}
-
 void collect(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     const int sink = activeSink.load();
     if (sink >= 0 && type != QtFatalMsg && std::this_thread::get_id() == loadingThread) {
         const QByteArray line = text.toLocal8Bit() + '\n';
-        writeAll(sink, line.constData(), static_cast<std::size_t>(line.size()));
+        // What cannot be collected is not said; the load goes on all the same.
+        static_cast<void>(writeAll(sink, line.constData(), static_cast<std::size_t>(line.size())));
     }
     // The handler before hears everything still, as its program wants it; what it prints to
     // standard error meanwhile goes to the sink and is not printed either.
@@ -56,20 +43,15 @@ void collect(QtMsgType type, const QMessageLogContext& context, const QString& t
 
 DecoderMessages::DecoderMessages() {
     std::fflush(stderr);
-    sink_ = ::memfd_create("decoder-messages", MFD_CLOEXEC);
-    saved_ = sink_ >= 0 ? ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0) : -1;
-    if (saved_ < 0 || ::dup2(sink_, STDERR_FILENO) < 0) {
+    sink_.reset(::memfd_create("decoder-messages", MFD_CLOEXEC));
+    saved_.reset(sink_.valid() ? ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0) : -1);
+    if (!saved_.valid() || ::dup2(sink_.get(), STDERR_FILENO) < 0) {
         // Nothing is collected: the decoders speak as they always did.
-        if (saved_ >= 0) {
-            ::close(saved_);
-        }
-        if (sink_ >= 0) {
-            ::close(sink_);
-        }
-        sink_ = saved_ = -1;
+        saved_.reset();
+        sink_.reset();
     }
     loadingThread = std::this_thread::get_id();
-    activeSink.store(sink_);
+    activeSink.store(sink_.get());
     previous_ = qInstallMessageHandler(collect);
     previousHandler.store(previous_);
 }
@@ -78,22 +60,20 @@ DecoderMessages::~DecoderMessages() {
     qInstallMessageHandler(previous_);
     activeSink.store(-1);
     previousHandler.store(nullptr);
-    if (sink_ >= 0) {
+    if (sink_.valid()) {
         std::fflush(stderr);
-        ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        ::close(sink_);
+        ::dup2(saved_.get(), STDERR_FILENO);
     }
 }
 
 std::string DecoderMessages::first() const {
-    if (sink_ < 0) {
+    if (!sink_.valid()) {
         return {};
     }
     char said[kReadBytes];
     ssize_t got;
     do {
-        got = ::pread(sink_, said, sizeof said, 0);
+        got = ::pread(sink_.get(), said, sizeof said, 0);
     } while (got < 0 && errno == EINTR);
     std::string line;
     for (ssize_t i = 0; i < got; ++i) {

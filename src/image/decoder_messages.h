@@ -11,6 +11,8 @@
 // process's: what other threads write to it meanwhile is collected too. One instance at a time,
 // on the thread that loads.
 
+#include "base/file_descriptor.h"
+
 #include <QtGlobal>
 
 #include <string>
@@ -29,8 +31,8 @@ public:
     std::string first() const;
 
 private:
-    int sink_ = -1;  // where standard error goes meanwhile
-    int saved_ = -1; // standard error itself
+    FileDescriptor sink_;  // where standard error goes meanwhile
+    FileDescriptor saved_; // standard error itself
     QtMessageHandler previous_ = nullptr;
 };
 

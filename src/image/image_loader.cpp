@@ -1,5 +1,6 @@
 #include "image/image_loader.h"
 
+#include "base/file_descriptor.h"
 #include "image/decoder_messages.h"
 #include "image/jpeg_decoder.h"
 #include "image/picture_completeness.h"
@@ -102,10 +103,7 @@ public:
     PictureBytes(int fd, qint64 end) : fd_(fd), end_(end) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    ~PictureBytes() override {
-        close();
-        ::close(fd_);
-    }
+    ~PictureBytes() override { close(); }
     PictureBytes(const PictureBytes&) = delete;
     PictureBytes& operator=(const PictureBytes&) = delete;
 
@@ -127,7 +125,7 @@ protected:
         }
         ssize_t got;
         do {
-            got = ::pread(fd_, data, static_cast<std::size_t>(n), at_);
+            got = ::pread(fd_.get(), data, static_cast<std::size_t>(n), at_);
         } while (got < 0 && errno == EINTR);
         if (got < 0) {
             setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
@@ -139,7 +137,7 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    int fd_;
+    FileDescriptor fd_;
     qint64 end_;
     qint64 at_ = 0;
 };
@@ -195,22 +193,20 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     if (!S_ISREG(info.st_mode)) {
         return Status::unreadable("not a regular file");
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!opened.valid()) {
         return systemError("cannot open");
     }
+    const int fd = opened.get();
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
         return Status::unreadable("not a regular file");
     }
     if (info.st_size == 0) {
-        ::close(fd);
         return Status::badFormat("empty file");
     }
     // Nothing is read of a file larger than the load may hold: scanning or decoding it could take
     // minutes, even when it is a header and a hole that takes no disk.
     if (info.st_size > kMaxImageLoadBytes) {
-        ::close(fd);
         return Status::tooLarge("the file is too large: " + megabytes(info.st_size) + " (at most " +
                                 megabytes(kMaxImageLoadBytes) + ")");
     }
@@ -218,11 +214,10 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     std::int64_t pictureEnd = info.st_size;
     if (Status complete = pictureDataComplete(fd, info.st_size, &endMarkerMissing, &pictureEnd);
         !complete) {
-        ::close(fd);
         return complete;
     }
 
-    PictureBytes file(fd, pictureEnd);
+    PictureBytes file(opened.release(), pictureEnd);
 
     QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
     const DecoderMessages said;

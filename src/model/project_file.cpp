@@ -1,5 +1,6 @@
 #include "model/project_file.h"
 
+#include "base/file_descriptor.h"
 #include "model/record_fields.h"
 #include "model/replacement_file.h"
 
@@ -106,13 +107,13 @@ Status saveProject(const ProjectData& data, const std::string& path) {
 
 Status loadProject(ProjectData& data, const std::string& path) {
     // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.valid()) {
         return Status::readFailed(errno, errnoText());
     }
+    const int fd = file.get();
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
         return Status::unreadable("not a regular file");
     }
 
@@ -121,21 +122,15 @@ Status loadProject(ProjectData& data, const std::string& path) {
     const std::uint32_t value = std::uint32_t(magic[0]) | std::uint32_t(magic[1]) << 8 |
                                 std::uint32_t(magic[2]) << 16 | std::uint32_t(magic[3]) << 24;
     if (got < 0) {
-        Status failed = Status::readFailed(errno, errnoText());
-        ::close(fd);
-        return failed;
+        return Status::readFailed(errno, errnoText());
     }
     if (got != 4 || value != kProjectMagic) {
-        ::close(fd);
         return Status::badFormat("not a Cartonic project file");
     }
 
     ProjectData loaded = data;
-    const ssize_t body = readFully(fd, &loaded, sizeof loaded);
-    const int readError = errno;
-    ::close(fd);
-    if (body < 0) {
-        return Status::readFailed(readError, std::strerror(readError));
+    if (readFully(fd, &loaded, sizeof loaded) < 0) {
+        return Status::readFailed(errno, errnoText());
     }
     sanitizeLoaded(loaded, data);
     data = loaded;

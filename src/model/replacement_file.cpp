@@ -75,17 +75,17 @@ Status ReplacementFile::open(const std::string& path) {
     };
     // Every later call goes through this folder by name, so the new file lands beside the old
     // one even if the folder's path changes meanwhile.
-    folder_ = ::open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folder_ < 0) {
+    folder_.reset(::open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder_.valid()) {
         return cannotCreate(errno);
     }
 
     bool replacing = false;
     struct stat old {};
-    if (::fstatat(folder_, name_.c_str(), &old, 0) == 0) {
+    if (::fstatat(folder_.get(), name_.c_str(), &old, 0) == 0) {
         // Replacing by rename needs no write permission on the file itself; a write-protected
         // file is kept as its owner meant.
-        if (::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (::faccessat(folder_.get(), name_.c_str(), W_OK, AT_EACCESS) != 0) {
             Status failed = Status::writeFailed("the file is write-protected: " + errnoText());
             discard();
             return failed;
@@ -95,47 +95,47 @@ Status ReplacementFile::open(const std::string& path) {
 
     const mode_t createMode = replacing ? kPrivateMode : kNewFileMode;
     if (canNameUnnamedFiles()) {
-        fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
-        if (fd_ < 0 && !noUnnamedFiles(errno)) {
+        fd_.reset(::openat(folder_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode));
+        if (!fd_.valid() && !noUnnamedFiles(errno)) {
             return cannotCreate(errno);
         }
     }
-    for (int tries = 0; fd_ < 0 && tries < kTemporaryNameTries; ++tries) {
+    for (int tries = 0; !fd_.valid() && tries < kTemporaryNameTries; ++tries) {
         const std::string candidate = temporaryName();
-        fd_ = ::openat(folder_, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                       createMode);
-        if (fd_ >= 0) {
+        fd_.reset(::openat(folder_.get(), candidate.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode));
+        if (fd_.valid()) {
             temporary_ = candidate;
         } else if (errno != EEXIST) {
             break;
         }
     }
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         return cannotCreate(errno);
     }
     // Not every file system keeps modes (FAT has none); there the file gets what it can have,
     // as a plain create would.
     if (replacing) {
-        ::fchmod(fd_, old.st_mode & kPermissionBits);
+        ::fchmod(fd_.get(), old.st_mode & kPermissionBits);
     }
     return {};
 }
 
 Status ReplacementFile::commit() {
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         return Status::usage("no file is being written");
     }
     Status done;
-    if (::fsync(fd_) != 0) {
+    if (::fsync(fd_.get()) != 0) {
         done = Status::writeFailed("flush failed: " + errnoText());
     } else if (temporary_.empty()) {
         done = publishUnnamed();
     } else {
-        const int closed = ::close(fd_);
-        fd_ = -1;
+        const int closed = ::close(fd_.release());
         if (closed != 0) {
             done = Status::writeFailed("close failed: " + errnoText());
-        } else if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) {
+        } else if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), name_.c_str()) !=
+                   0) {
             done = Status::writeFailed("cannot replace the file: " + errnoText());
         } else {
             temporary_.clear();
@@ -148,9 +148,10 @@ Status ReplacementFile::commit() {
 }
 
 Status ReplacementFile::publishUnnamed() {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
     const auto link = [&](const std::string& name) {
-        return ::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        return ::linkat(AT_FDCWD, self.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW) ==
+               0;
     };
     if (link(name_)) {
         return {};
@@ -174,10 +175,11 @@ Status ReplacementFile::publishUnnamed() {
             break;
         }
     }
-    bool ok = linked && ::renameat(folder_, temporary.c_str(), folder_, name_.c_str()) == 0;
+    bool ok =
+        linked && ::renameat(folder_.get(), temporary.c_str(), folder_.get(), name_.c_str()) == 0;
     const int error = errno;
     if (linked && !ok) {
-        ::unlinkat(folder_, temporary.c_str(), 0);
+        ::unlinkat(folder_.get(), temporary.c_str(), 0);
     }
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (!ok) {
@@ -187,17 +189,11 @@ Status ReplacementFile::publishUnnamed() {
 }
 
 void ReplacementFile::discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
+    fd_.reset();
     if (!temporary_.empty()) {
-        ::unlinkat(folder_, temporary_.c_str(), 0);
+        ::unlinkat(folder_.get(), temporary_.c_str(), 0);
     }
-    if (folder_ >= 0) {
-        ::close(folder_);
-    }
-    fd_ = -1;
-    folder_ = -1;
+    folder_.reset();
     temporary_.clear();
 }
 

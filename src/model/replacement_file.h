@@ -10,6 +10,7 @@
 // Paths are bytes as given, never decoded as text, and the temporary's name, when one is
 // needed, is short whatever the target's length, so any name the file system takes works.
 
+#include "base/file_descriptor.h"
 #include "base/status.h"
 
 #include <string>
@@ -30,7 +31,7 @@ public:
     Status open(const std::string& path);
 
     // The new file, open for writing; -1 when not open.
-    int handle() const { return fd_; }
+    int handle() const { return fd_.get(); }
 
     // Flushes the new file to disk and gives it the target's name, with the old file's mode
     // (or a new file's, from the umask). WriteFailed, with the old file intact and the new one
@@ -44,8 +45,8 @@ public:
 private:
     Status publishUnnamed();
 
-    int folder_ = -1; // the target's folder, for every call by name
-    int fd_ = -1;
+    FileDescriptor folder_; // the target's folder, for every call by name
+    FileDescriptor fd_;
     std::string folderPath_; // for messages
     std::string name_;       // the target's name within folder_
     std::string temporary_;  // the named temporary, on file systems without unnamed files
