@@ -461,9 +461,14 @@ void MainFrame::copyPicture() {
 void MainFrame::pastePicture() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QString path = mime ? localFileOf(*mime) : QString();
-    if (path.isEmpty() && mime && mime->hasImage()) {
+    if (path.isEmpty() && mime && holdsPicture(*mime)) {
         QString why;
-        path = storePastedPicture(qvariant_cast<QImage>(mime->imageData()), &why);
+        const QImage picture = pastedPicture(*mime, &why);
+        if (picture.isNull()) {
+            statusBar()->showMessage("Cannot paste the picture on the clipboard: " + why + '.');
+            return;
+        }
+        path = storePastedPicture(picture, &why);
         if (path.isEmpty()) {
             statusBar()->showMessage("Cannot keep the pasted picture: " + why);
             return;
@@ -471,6 +476,11 @@ void MainFrame::pastePicture() {
     }
     if (path.isEmpty() || isProjectFileName(path)) {
         statusBar()->showMessage("The clipboard holds no picture to paste.");
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        statusBar()->showMessage(QString("Cannot paste %1: the file does not exist.")
+                                     .arg(QDir::toNativeSeparators(path)));
         return;
     }
     // On the floor while the scene's settings show, else on the selected face.
