@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -31,6 +32,19 @@ std::vector<char*> argvOf(const std::vector<std::string>& argv) {
     }
     out.push_back(nullptr);
     return out;
+}
+
+// The middle value (the mean of the two middle ones for an even count); 0 for none.
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 == 1) {
+        return *middle;
+    }
+    return (*middle + *std::max_element(values.begin(), middle)) / 2;
 }
 
 bool exitedWell(pid_t pid) {
@@ -79,6 +93,28 @@ void timePairs(benchmark::State& state, const std::function<double()>& figure,
     state.counters["figure_ms"] = perIteration(figureTotal);
     state.counters["reference_ms"] = perIteration(referenceTotal);
     state.counters["ratio"] = referenceTotal > 0 ? figureTotal / referenceTotal : 0.0;
+}
+
+void timeMedians(benchmark::State& state, const std::function<double()>& figure,
+                 const std::function<double()>& reference) {
+    std::vector<double> figures;
+    std::vector<double> references;
+    for (auto _ : state) {
+        const double f = figure();
+        const double r = reference();
+        if (f < 0 || r < 0) {
+            state.SkipWithError(f < 0 ? "the figure's run failed" : "the reference's run failed");
+            return;
+        }
+        state.SetIterationTime(f);
+        figures.push_back(f);
+        references.push_back(r);
+    }
+    const double f = median(figures);
+    const double r = median(references);
+    state.counters["figure_ms"] = f * 1e3;
+    state.counters["reference_ms"] = r * 1e3;
+    state.counters["ratio"] = r > 0 ? f / r : 0.0;
 }
 
 std::string inputDir() {

@@ -24,6 +24,13 @@ double timed(const std::function<bool()>& work);
 void timePairs(benchmark::State& state, const std::function<double()>& figure,
                const std::function<double()>& reference);
 
+// As timePairs, for a figure whose two sides the machine's load sways more than their order does:
+// the runs alternate strictly (figure, reference, figure, ...), and figure_ms and reference_ms are
+// each side's median over the iterations, ratio their quotient. A busy moment of the machine
+// lengthens a run or two, which the medians leave out, where in means it would move the ratio.
+void timeMedians(benchmark::State& state, const std::function<double()>& figure,
+                 const std::function<double()>& reference);
+
 // The folder holding the generated inputs: $CARTONIC_BENCH_DIR, which scripts/bench.sh sets.
 // Exits with a message when it is not set, so a program run by hand says what it lacks.
 std::string inputDir();

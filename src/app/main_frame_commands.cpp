@@ -12,6 +12,7 @@
 #include "app/settings_pane.h"
 #include "app/splitters.h"
 #include "app/string_table.h"
+#include "app/window_geometry.h"
 #include "export/model_writer.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
@@ -34,6 +35,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -56,6 +58,9 @@ constexpr const char* kLastExportFolderKey = "export/folder";
 constexpr const char* kExportSmoothEdgesKey = "export/smoothEdges";
 constexpr const char* kExportTransparentKey = "export/transparent";
 constexpr const char* kViewSmoothEdgesKey = "view/smoothEdges";
+
+// The most of the screen's width one entry of the recent projects takes.
+constexpr double kRecentEntryScreenShare = 0.5;
 
 // How the frame draws a picture of the view to keep: from the pictures' files, with a note for
 // each that fell back to the slot's copy, smooth or not.
@@ -429,9 +434,14 @@ void MainFrame::copyPicture() {
 void MainFrame::pastePicture() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QString path = mime ? localFileOf(*mime) : QString();
-    if (path.isEmpty() && mime && mime->hasImage()) {
+    if (path.isEmpty() && mime && holdsPicture(*mime)) {
         QString why;
-        path = storePastedPicture(qvariant_cast<QImage>(mime->imageData()), &why);
+        const QImage picture = pastedPicture(*mime, &why);
+        if (picture.isNull()) {
+            statusBar()->showMessage("Cannot paste the picture on the clipboard: " + why + '.');
+            return;
+        }
+        path = storePastedPicture(picture, &why);
         if (path.isEmpty()) {
             statusBar()->showMessage("Cannot keep the pasted picture: " + why);
             return;
@@ -439,6 +449,11 @@ void MainFrame::pastePicture() {
     }
     if (path.isEmpty() || isProjectFileName(path)) {
         statusBar()->showMessage("The clipboard holds no picture to paste.");
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        statusBar()->showMessage(QString("Cannot paste %1: the file does not exist.")
+                                     .arg(QDir::toNativeSeparators(path)));
         return;
     }
     // On the floor while the scene's settings show, else on the selected face.
@@ -499,7 +514,8 @@ void MainFrame::openAtStart(const QString& path) {
 }
 
 QStringList MainFrame::recentProjects() const {
-    return settings_ ? settings_->value(kRecentProjectsKey).toStringList() : QStringList();
+    return settings_ ? storedRecentProjects(settings_->value(kRecentProjectsKey).toStringList())
+                     : QStringList();
 }
 
 void MainFrame::rememberProject(const QString& path) {
@@ -516,7 +532,11 @@ void MainFrame::rebuildRecentMenu() {
     for (int i = 0; i < recent.size(); ++i) {
         const QString& path = recent.at(i);
         // "&1" to "&8": a key for each entry. Ampersands in names are doubled to show as such.
-        QString label = QDir::toNativeSeparators(path);
+        // However long the path, the menu stays narrower than the screen: the middle gives way,
+        // keeping the root and the file's name.
+        QString label = recentMenu_->fontMetrics().elidedText(
+            QDir::toNativeSeparators(path), Qt::ElideMiddle,
+            static_cast<int>(screen()->availableGeometry().width() * kRecentEntryScreenShare));
         label.replace('&', "&&");
         QAction* entry = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(label));
         entry->setData(path);
@@ -543,9 +563,12 @@ void MainFrame::restoreLayout() {
     if (!settings_) {
         return;
     }
-    // The first run keeps the start layout; later runs the one the window was closed with.
+    // The first run keeps the start layout; later runs the one the window was closed with, unless
+    // that is too small to work in or off every screen, when the start size comes back (and is
+    // what the window saves at the end).
     if (settings_->contains(kWindowGeometryKey)) {
-        restoreGeometry(settings_->value(kWindowGeometryKey).toByteArray());
+        restoreUsableGeometry(*this, settings_->value(kWindowGeometryKey).toByteArray(),
+                              QSize(kStartWidth, kStartHeight));
     }
     bool ok = false;
     const int proportion = settings_->value(kNavigationProportionKey).toInt(&ok);

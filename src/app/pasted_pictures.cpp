@@ -4,14 +4,91 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QImageWriter>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 namespace cartonic {
 
+namespace {
+
+constexpr const char* kPngMimeType = "image/png";
+constexpr std::int64_t kPixelsPerMillion = 1'000'000;
+constexpr int kBytesPerMegabyteShift = 20;
+
+// The format of mime's encoded picture data to decode: PNG where offered (lossless, and what
+// most programs copy), else the first the image plugins read; "" when there is none.
+QString encodedFormat(const QMimeData& mime) {
+    const QStringList offered = mime.formats();
+    if (offered.contains(kPngMimeType)) {
+        return kPngMimeType;
+    }
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    for (const QString& format : offered) {
+        if (readable.contains(format.toLatin1())) {
+            return format;
+        }
+    }
+    return {};
+}
+
+bool withinLimit(QSize size) {
+    return std::int64_t{size.width()} * size.height() <= kMaxPastedPixels;
+}
+
+QString tooLarge(QSize size) {
+    return QString(
+               "it is %1 x %2 pixels, more than the %3 million pixels a pasted picture may have")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kMaxPastedPixels / kPixelsPerMillion);
+}
+
+} // namespace
+
 QString pastedPicturesFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/pasted";
+}
+
+bool holdsPicture(const QMimeData& mime) {
+    return mime.hasImage() || !encodedFormat(mime).isEmpty();
+}
+
+QImage pastedPicture(const QMimeData& mime, QString* why) {
+    const auto fail = [why](const QString& reason) {
+        if (why) {
+            *why = reason;
+        }
+        return QImage();
+    };
+    const QString format = encodedFormat(mime);
+    if (format.isEmpty()) {
+        // A picture this process put on the clipboard, held as it is.
+        const QImage image = qvariant_cast<QImage>(mime.imageData());
+        if (image.isNull()) {
+            return fail("there is no picture");
+        }
+        return withinLimit(image.size()) ? image : fail(tooLarge(image.size()));
+    }
+    QByteArray bytes = mime.data(format);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize declared = reader.size();
+    if (declared.isValid() && !withinLimit(declared)) {
+        return fail(tooLarge(declared));
+    }
+    // Qt's own guard against huge decodes is far below the limit by default; at the load budget
+    // it lets through every picture within the limit, in any format.
+    QImageReader::setAllocationLimit(
+        static_cast<int>(kMaxImageLoadBytes >> kBytesPerMegabyteShift));
+    QImage image;
+    if (!reader.read(&image)) {
+        return fail(reader.errorString());
+    }
+    return withinLimit(image.size()) ? image : fail(tooLarge(image.size()));
 }
 
 QString storePastedPicture(const QImage& image, QString* why) {
@@ -24,11 +101,16 @@ QString storePastedPicture(const QImage& image, QString* why) {
     if (image.isNull()) {
         return fail("there is no picture");
     }
+    // Pixels deeper than a slot shows are kept at four bytes, as kMaxPastedPixels counts on.
+    const QImage kept = image.depth() <= kRgbaBytes * 8
+                            ? image
+                            : image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                            : QImage::Format_RGB32);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) {
+    if (!writer.write(kept)) {
         return fail(writer.errorString());
     }
     const QString folder = pastedPicturesFolder();

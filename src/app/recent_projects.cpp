@@ -27,4 +27,21 @@ QStringList withRecentProject(QStringList list, const QString& path) {
     return list;
 }
 
+QStringList storedRecentProjects(const QStringList& stored) {
+    QStringList list;
+    for (const QString& path : stored) {
+        if (list.size() == kMaxRecentProjects) {
+            break;
+        }
+        if (path.isEmpty()) {
+            continue;
+        }
+        const QString key = normal(path);
+        if (!list.contains(key)) {
+            list.append(key);
+        }
+    }
+    return list;
+}
+
 } // namespace cartonic

@@ -15,4 +15,8 @@ QStringList withRecentProject(QStringList list, const QString& path);
 // list without path.
 QStringList withoutProject(QStringList list, const QString& path);
 
+// The list as stored, which anyone may have edited: its first kMaxRecentProjects different paths,
+// empty ones left out. It stops there, however long the stored list.
+QStringList storedRecentProjects(const QStringList& stored);
+
 } // namespace cartonic

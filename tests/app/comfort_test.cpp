@@ -17,6 +17,7 @@
 #include "model/project_snapshot.h"
 #include "panels/face_settings_panel.h"
 #include "panels/scene_settings_panel.h"
+#include "support/picture_files.h"
 #include "support/temp_dir.h"
 
 #include <QAbstractButton>
@@ -318,18 +319,36 @@ private slots:
         QCOMPARE(images_[kFloorSlot].image.size(), blue.size());
         QTRY_COMPARE(stack.count(), 2); // the same picture again changes nothing
 
-        // Nothing usable: a message, no change, no step.
+        // Nothing usable: a message saying why, no change, no step.
         const Seen before = seen();
-        for (const QString& text : {QString("hello"), q(dir_.file("missing.png"))}) {
-            clipboard->setText(text);
+        test::writeBytes(dir_.file("notes.png"), {'n', 'o'});
+        const QString missing = q(dir_.file("missing.png"));
+        const test::Bytes huge = test::fileDeclaring(test::PictureFormat::Png, 20000, 20000);
+        const struct {
+            const char* format;
+            QByteArray held;
+            QString message;
+        } refused[] = {
+            {"text/plain", "hello", "The clipboard holds no picture to paste."},
+            {"text/plain", missing.toUtf8(), "The clipboard holds no picture to paste."},
+            {"text/plain", QUrl::fromLocalFile(missing).toEncoded(),
+             "Cannot paste " + QDir::toNativeSeparators(missing) + ": the file does not exist."},
+            {"text/plain", q(dir_.file("notes.png")).toUtf8(),
+             "Cannot paste notes.png: it is no picture that can be loaded."},
+            // Measured by its header alone: the picture is never decoded.
+            {"image/png", QByteArray(huge.data(), static_cast<qsizetype>(huge.size())),
+             QString("Cannot paste the picture on the clipboard: it is 20000 x 20000 pixels, more "
+                     "than the %1 million pixels a pasted picture may have.")
+                 .arg(kMaxPastedPixels / 1'000'000)},
+        };
+        for (const auto& r : refused) {
+            auto* mime = new QMimeData;
+            mime->setData(r.format, r.held);
+            clipboard->setMimeData(mime);
             newGesture();
             frame_->dispatch(EditPaste);
-            QVERIFY(frame_->statusBar()->currentMessage().contains("no picture"));
+            QCOMPARE(frame_->statusBar()->currentMessage(), r.message);
         }
-        test::writeBytes(dir_.file("notes.png"), {'n', 'o'});
-        clipboard->setText(q(dir_.file("notes.png")));
-        frame_->dispatch(EditPaste);
-        QVERIFY(frame_->statusBar()->currentMessage().contains("Cannot paste notes.png"));
         QTest::qWait(20);
         QVERIFY(seen() == before);
         QCOMPARE(stack.count(), 2);

@@ -3,11 +3,14 @@
 // for before New; a project that cannot be opened is reported and leaves record, title and
 // picture as they were; a project with values no editor makes opens within the invariants and
 // draws without OpenGL errors; pictures that cannot be loaded leave the face and floor as they
-// were, with the one failure message.
+// were, with the one failure message; a settings file of any length or shape still gives a menu
+// within the screen and a window to work in.
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
+#include "app/recent_projects.h"
+#include "app/window_geometry.h"
 #include "model/project_file.h"
 #include "panels/face_settings_panel.h"
 #include "panels/scene_settings_panel.h"
@@ -16,6 +19,9 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
 #include <QTest>
 
 #include <GL/gl.h>
@@ -301,6 +307,61 @@ private slots:
                     0);
             QCOMPARE(images_[Front].image.cacheKey(), frontPicture);
             QCOMPARE(images_[kFloorSlot].image.cacheKey(), floorPicture);
+        }
+    }
+
+    void aSettingsFileOfAnyShapeGivesAWindowToWorkIn() {
+        // Ten thousand recent projects, among them empty, repeated and very long paths, and the
+        // window's geometry cut short.
+        test::TempDir dir;
+        QSettings settings(q(dir.file("settings.ini")), QSettings::IniFormat);
+        QStringList recent = {"", "/p/0.ctn", "/p/x/../0.ctn", "/p/" + QString(3000, 'n') + ".ctn"};
+        for (int i = 1; recent.size() < 10000; ++i) {
+            recent << QString("/p/%1.ctn").arg(i);
+        }
+        settings.setValue("recentProjects", recent);
+        settings.setValue("window/geometry", frame_->saveGeometry().left(20));
+        const auto startFrame = [&] {
+            delete frame_;
+            frame_ = new MainFrame(data_, images_, prompts(), &settings);
+            frame_->show();
+            QVERIFY(QTest::qWaitForWindowExposed(frame_));
+        };
+        const QSize start(MainFrame::kStartWidth, MainFrame::kStartHeight);
+
+        startFrame();
+        const QList<QAction*> entries = frame_->recentMenu()->actions();
+        QCOMPARE(entries.size(), kMaxRecentProjects);
+        QCOMPARE(entries.at(0)->data().toString(), QString("/p/0.ctn"));
+        QCOMPARE(entries.at(2)->data().toString(), QString("/p/1.ctn"));
+        QVERIFY(frame_->recentMenu()->sizeHint().width() <
+                frame_->screen()->availableGeometry().width());
+        QCOMPARE(frame_->size(), start);
+        // What it saves on closing opens it so again.
+        QVERIFY(frame_->close());
+        startFrame();
+        QCOMPARE(frame_->size(), start);
+    }
+
+    void aWindowIsRestoredOnlyToAUsableGeometry() {
+        const QSize start(MainFrame::kStartWidth, MainFrame::kStartHeight);
+        const QList<QRect> screens = {{0, 0, 1600, 1200}, {1600, 0, 800, 500}};
+        const struct {
+            const char* name;
+            QRect window;
+            bool usable;
+        } cases[] = {
+            {"as it starts", {40, 40, 1100, 760}, true},
+            {"half as large", {40, 40, 550, 380}, true},
+            {"less wide", {40, 40, 549, 760}, false},
+            {"less high", {40, 40, 1100, 379}, false},
+            {"menu and status bar", {0, 20, 204, 75}, false},
+            {"off every screen", {-2000, 40, 1100, 760}, false},
+            {"half a smaller screen", {1700, 100, 400, 250}, true},
+            {"less of it", {1700, 100, 400, 249}, false},
+        };
+        for (const auto& c : cases) {
+            QVERIFY2(isUsableGeometry(c.window, start, screens) == c.usable, c.name);
         }
     }
 
