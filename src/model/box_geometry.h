@@ -50,8 +50,8 @@ struct TextureTransform {
 
 inline constexpr std::array<TextureTransform, 6> kOrientationTransforms = {{
     {1, 0, 0, 0, 1, 0},   // AsLoaded
-    {1, 0, 0, 0, -1, 1},  // MirrorT: t becomes 1 - t
-    {-1, 0, 1, 0, 1, 0},  // MirrorS: s becomes 1 - s
+    {1, 0, 0, 0, -1, 1},  // FlipHorizontal: t becomes 1 - t
+    {-1, 0, 1, 0, 1, 0},  // FlipVertical: s becomes 1 - s
     {0, -1, 1, 1, 0, 0},  // Turn90
     {-1, 0, 1, 0, -1, 1}, // Turn180
     {0, 1, 0, -1, 0, 1},  // Turn270

@@ -23,11 +23,14 @@ enum Face : std::int32_t { Top = 0, Bottom = 1, Front = 2, Back = 3, Right = 4, 
 inline constexpr std::array<std::string_view, kFaceCount> kFaceNames = {"Top",  "Bottom", "Front",
                                                                         "Back", "Right",  "Left"};
 
-// How a face's picture is laid on it; values outside 0..5 draw as AsLoaded.
+// How a face's picture is laid on it, named as the face panel names the choices; values outside
+// 0..5 draw as AsLoaded. The flips are across the axis they name: "Flip horizontal" turns the
+// picture over the horizontal axis (its rows run the other way: t becomes 1 - t), "Flip vertical"
+// over the vertical one (s becomes 1 - s).
 enum Orientation : std::int32_t {
     AsLoaded = 0,
-    MirrorT = 1,
-    MirrorS = 2,
+    FlipHorizontal = 1,
+    FlipVertical = 2,
     Turn90 = 3,
     Turn180 = 4,
     Turn270 = 5

@@ -32,8 +32,8 @@ struct OrientationRadio {
 
 // In the order the user moves through them.
 const OrientationRadio kOrientationRadios[] = {
-    {FaceSettingsPanel::kFlipHorizontalRadio, "Flip horizontal", {12, 65, 58, 12}, MirrorT},
-    {FaceSettingsPanel::kFlipVerticalRadio, "Flip vertical", {12, 83, 54, 12}, MirrorS},
+    {FaceSettingsPanel::kFlipHorizontalRadio, "Flip horizontal", {12, 65, 58, 12}, FlipHorizontal},
+    {FaceSettingsPanel::kFlipVerticalRadio, "Flip vertical", {12, 83, 54, 12}, FlipVertical},
     {FaceSettingsPanel::kRotate90Radio, "Rotate 90", {73, 65, 48, 12}, Turn90},
     {FaceSettingsPanel::kRotate180Radio, "Rotate 180", {73, 83, 50, 12}, Turn180},
     {FaceSettingsPanel::kRotate270Radio, "Rotate 270", {128, 66, 50, 12}, Turn270},

@@ -70,7 +70,7 @@ TEST(RenderJob, RecordOptionsChangeOnlyWhatTheyName) {
     EXPECT_EQ(data.boxWidth, 3.0f);
     EXPECT_EQ(data.boxDepth, 4.0f);
     EXPECT_EQ(data.boxHeight, 6.0f);
-    EXPECT_EQ(data.faceSlots[Left].orientation, MirrorS);
+    EXPECT_EQ(data.faceSlots[Left].orientation, FlipVertical);
     EXPECT_EQ(data.faceSlots[Top].orientation, Turn90);
     EXPECT_EQ(data.faceSlots[Front].orientation, AsLoaded);
 }

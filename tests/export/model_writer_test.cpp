@@ -234,9 +234,9 @@ TEST_F(ModelTest, AFaceShowsItsPictureAsTheViewDoes) {
         Vec3 storedNormal;
         std::array<std::uint8_t, 3> topLeft; // what the front's top left corner shows
     };
-    for (const Case& c : std::vector<Case>{{MirrorS, false, 2.0f, {0, -1, 0}, kTopRight},
+    for (const Case& c : std::vector<Case>{{FlipVertical, false, 2.0f, {0, -1, 0}, kTopRight},
                                            {AsLoaded, true, 1.0f, {0, 0, 0}, kTopRight},
-                                           {MirrorS, true, 2.0f, {nan, 0, 0}, kTopLeft}}) {
+                                           {FlipVertical, true, 2.0f, {nan, 0, 0}, kTopLeft}}) {
         data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
         FaceSlot& slot = data_.faceSlots[Front];
         slot.orientation = c.orientation;

@@ -173,7 +173,7 @@ private slots:
         back.orientation = Turn180;
         FaceSlot& left = slot(Left);
         left.showTexture = 0;
-        left.orientation = MirrorS;
+        left.orientation = FlipVertical;
 
         data_->selectedFace = Back;
         panel_->refreshFromProject();

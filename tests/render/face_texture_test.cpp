@@ -68,8 +68,12 @@ TEST_F(FrontFace, EachOrientationMovesThePictureCornersToTheirPlace) {
         std::array<Corner, 4> seen; // in the face's top-left, top-right, bottom-left, bottom-right
     };
     const Case cases[] = {
-        {AsLoaded, {TL, TR, BL, BR}}, {MirrorT, {BL, BR, TL, TR}}, {MirrorS, {TR, TL, BR, BL}},
-        {Turn90, {TR, BR, TL, BL}},   {Turn180, {BR, BL, TR, TL}}, {Turn270, {BL, TL, BR, TR}},
+        {AsLoaded, {TL, TR, BL, BR}},
+        {FlipHorizontal, {BL, BR, TL, TR}},
+        {FlipVertical, {TR, TL, BR, BL}},
+        {Turn90, {TR, BR, TL, BL}},
+        {Turn180, {BR, BL, TR, TL}},
+        {Turn270, {BL, TL, BR, TR}},
         {9, {TL, TR, BL, BR}},
     };
     for (const Case& c : cases) {
