@@ -175,6 +175,148 @@ double roughnessFactor(const FaceSlot& slot) {
                                               kGlossiestRoughness, 1.0);
 }
 
+// The six faces' corners, normals and texture coordinates in metres, four corners each, from the
+// record as the view draws them (the texture coordinates turned as the view turns the face's
+// picture), their triangles, and each face's bounds.
+struct ModelFaces {
+    std::vector<float> positions;
+    std::vector<float> normals;
+    std::vector<float> texcoords;
+    std::vector<std::uint16_t> indices;
+    std::array<Vector, kFaceCount> lowest{};
+    std::array<Vector, kFaceCount> highest{};
+};
+
+Status modelFaces(const ProjectData& data, const std::array<double, 3>& shape, ModelFaces& out) {
+    for (int k = 0; k < kFaceCount; ++k) {
+        const FaceSlot& slot = data.faceSlots[static_cast<std::size_t>(k)];
+        const TextureTransform& turn = orientationTransform(slot.orientation);
+        std::array<Vector, kCornersPerFace> corners{};
+        std::array<std::array<float, 2>, kCornersPerFace> st{};
+        for (int c = 0; c < kCornersPerFace; ++c) {
+            const FaceVertex& v = slot.vertices[static_cast<std::size_t>(c)];
+            corners[c] = yUp(metres(v.x, shape[0]), metres(v.y, shape[1]), metres(v.z, shape[2]));
+            st[c] = turn.apply(v.s, v.t);
+        }
+        const Vector normal = faceNormal(slot, corners, shape, k);
+        if (!allFinite(corners) || !allFinite(st)) {
+            return Status::badFormat("the " + std::string(kFaceNames[k]) +
+                                     " face's corners are not all finite numbers");
+        }
+        for (int c = 0; c < kCornersPerFace; ++c) {
+            out.positions.insert(out.positions.end(), corners[c].begin(), corners[c].end());
+            out.normals.insert(out.normals.end(), normal.begin(), normal.end());
+            out.texcoords.insert(out.texcoords.end(), st[c].begin(), st[c].end());
+        }
+        out.lowest[k] = out.highest[k] = corners[0];
+        for (const Vector& corner : corners) {
+            for (int a = 0; a < 3; ++a) {
+                out.lowest[k][a] = std::min(out.lowest[k][a], corner[a]);
+                out.highest[k][a] = std::max(out.highest[k][a], corner[a]);
+            }
+        }
+        // glTF's front faces wind counter-clockwise seen from outside, where the normal points;
+        // a record may list a face's corners either way round.
+        const std::array<double, 3> area = areaNormal(corners);
+        const bool counterClockwise =
+            area[0] * normal[0] + area[1] * normal[1] + area[2] * normal[2] >= 0.0;
+        const std::array<std::uint16_t, kIndicesPerFace> order =
+            counterClockwise ? std::array<std::uint16_t, kIndicesPerFace>{0, 1, 2, 0, 2, 3}
+                             : std::array<std::uint16_t, kIndicesPerFace>{0, 2, 1, 0, 3, 2};
+        out.indices.insert(out.indices.end(), order.begin(), order.end());
+    }
+    return {};
+}
+
+// Embeds a face's picture in the model's buffer and gives the model a texture of it, drawn
+// through the one sampler every picture shares; the texture's index.
+int addPictureTexture(tinygltf::Model& model, const std::string& name,
+                      const ModelPicture& picture) {
+    if (model.samplers.empty()) {
+        tinygltf::Sampler sampler;
+        sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+        sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+        sampler.wrapS = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+        sampler.wrapT = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+        model.samplers.push_back(sampler);
+    }
+    std::vector<unsigned char>& bin = model.buffers[0].data;
+    const std::size_t offset = bin.size();
+    append(bin, picture.bytes);
+    tinygltf::Image image;
+    image.name = name;
+    image.mimeType = picture.mimeType;
+    image.bufferView = addView(model, offset, bin.size() - offset, 0, 0); // no vertex data
+    alignTo4(bin);
+    model.images.push_back(std::move(image));
+    tinygltf::Texture texture;
+    texture.sampler = 0;
+    texture.source = static_cast<int>(model.images.size()) - 1;
+    model.textures.push_back(texture);
+    return static_cast<int>(model.textures.size()) - 1;
+}
+
+// The buffer views the faces' corners, normals, texture coordinates and triangles lie in.
+struct FaceViews {
+    int position;
+    int normal;
+    int texcoord;
+    int index;
+};
+
+// Face k as a primitive of mesh: its corners' accessors into views, its material, and its picture
+// as a texture when the view would draw one.
+Status addFace(tinygltf::Model& model, tinygltf::Mesh& mesh, const FaceViews& views,
+               const ModelFaces& faces, const ProjectData& data, int k,
+               const SlotPictures& pictures, std::vector<std::string>* notes) {
+    const FaceSlot& slot = data.faceSlots[static_cast<std::size_t>(k)];
+    const std::size_t corner = static_cast<std::size_t>(k) * kCornersPerFace;
+    tinygltf::Primitive primitive;
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    primitive.attributes["POSITION"] =
+        addAccessor(model, views.position, corner * sizeof(Vector), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                    kCornersPerFace, TINYGLTF_TYPE_VEC3);
+    model.accessors.back().minValues.assign(faces.lowest[k].begin(), faces.lowest[k].end());
+    model.accessors.back().maxValues.assign(faces.highest[k].begin(), faces.highest[k].end());
+    primitive.attributes["NORMAL"] =
+        addAccessor(model, views.normal, corner * sizeof(Vector), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                    kCornersPerFace, TINYGLTF_TYPE_VEC3);
+    primitive.indices = addAccessor(
+        model, views.index, static_cast<std::size_t>(k) * kIndicesPerFace * sizeof(std::uint16_t),
+        TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, kIndicesPerFace, TINYGLTF_TYPE_SCALAR);
+
+    tinygltf::Material material;
+    material.name = std::string(kFaceNames[k]);
+    const std::array<double, 4> colour = baseColorFactor(slot);
+    material.pbrMetallicRoughness.baseColorFactor.assign(colour.begin(), colour.end());
+    material.pbrMetallicRoughness.metallicFactor = 0.0;
+    material.pbrMetallicRoughness.roughnessFactor = roughnessFactor(slot);
+
+    // As the view draws it: textured when the slot holds a picture and shows it.
+    const bool textured = pictures.kept && !(*pictures.kept)[k].empty() && slot.showTexture != 0;
+    if (textured) {
+        ModelPicture picture;
+        std::string note;
+        if (Status given =
+                modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note);
+            !given) {
+            return given.prefixed("the " + std::string(kFaceNames[k]) + " face's picture: ");
+        }
+        if (notes && !note.empty()) {
+            notes->push_back(note);
+        }
+        material.pbrMetallicRoughness.baseColorTexture.index =
+            addPictureTexture(model, material.name, picture);
+        primitive.attributes["TEXCOORD_0"] =
+            addAccessor(model, views.texcoord, corner * 2 * sizeof(float),
+                        TINYGLTF_COMPONENT_TYPE_FLOAT, kCornersPerFace, TINYGLTF_TYPE_VEC2);
+    }
+    model.materials.push_back(std::move(material));
+    primitive.material = static_cast<int>(model.materials.size()) - 1;
+    mesh.primitives.push_back(std::move(primitive));
+    return {};
+}
+
 Status buildModel(const ProjectData& data, const SlotPictures& pictures,
                   std::vector<std::uint8_t>& out, std::vector<std::string>* notes) {
     // The box's scales are half its sides along x, y and z.
@@ -194,51 +336,9 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
     model.buffers.emplace_back();
     std::vector<unsigned char>& bin = model.buffers[0].data;
 
-    // Corners, normals and texture coordinates of the six faces, four corners each, from the
-    // record as the view draws them; the texture coordinates turned as the view turns the face's
-    // picture.
-    std::vector<float> positions;
-    std::vector<float> normals;
-    std::vector<float> texcoords;
-    std::vector<std::uint16_t> indices;
-    std::array<Vector, kFaceCount> lowest{};
-    std::array<Vector, kFaceCount> highest{};
-    for (int k = 0; k < kFaceCount; ++k) {
-        const FaceSlot& slot = data.faceSlots[static_cast<std::size_t>(k)];
-        const TextureTransform& turn = orientationTransform(slot.orientation);
-        std::array<Vector, kCornersPerFace> corners{};
-        std::array<std::array<float, 2>, kCornersPerFace> st{};
-        for (int c = 0; c < kCornersPerFace; ++c) {
-            const FaceVertex& v = slot.vertices[static_cast<std::size_t>(c)];
-            corners[c] = yUp(metres(v.x, shape[0]), metres(v.y, shape[1]), metres(v.z, shape[2]));
-            st[c] = turn.apply(v.s, v.t);
-        }
-        const Vector normal = faceNormal(slot, corners, shape, k);
-        if (!allFinite(corners) || !allFinite(st)) {
-            return Status::badFormat("the " + std::string(kFaceNames[k]) +
-                                     " face's corners are not all finite numbers");
-        }
-        for (int c = 0; c < kCornersPerFace; ++c) {
-            positions.insert(positions.end(), corners[c].begin(), corners[c].end());
-            normals.insert(normals.end(), normal.begin(), normal.end());
-            texcoords.insert(texcoords.end(), st[c].begin(), st[c].end());
-        }
-        lowest[k] = highest[k] = corners[0];
-        for (const Vector& corner : corners) {
-            for (int a = 0; a < 3; ++a) {
-                lowest[k][a] = std::min(lowest[k][a], corner[a]);
-                highest[k][a] = std::max(highest[k][a], corner[a]);
-            }
-        }
-        // glTF's front faces wind counter-clockwise seen from outside, where the normal points;
-        // a record may list a face's corners either way round.
-        const std::array<double, 3> area = areaNormal(corners);
-        const bool counterClockwise =
-            area[0] * normal[0] + area[1] * normal[1] + area[2] * normal[2] >= 0.0;
-        const std::array<std::uint16_t, kIndicesPerFace> order =
-            counterClockwise ? std::array<std::uint16_t, kIndicesPerFace>{0, 1, 2, 0, 2, 3}
-                             : std::array<std::uint16_t, kIndicesPerFace>{0, 2, 1, 0, 3, 2};
-        indices.insert(indices.end(), order.begin(), order.end());
+    ModelFaces faces;
+    if (Status built = modelFaces(data, shape, faces); !built) {
+        return built;
     }
     // Each face's corners are an accessor of their own into one view an attribute, which so
     // must give its stride; index and picture views have none.
@@ -250,77 +350,18 @@ Status buildModel(const ProjectData& data, const SlotPictures& pictures,
         alignTo4(bin);
         return view;
     };
-    const int positionView = place(positions, kArrayBuffer, model, sizeof(Vector));
-    const int normalView = place(normals, kArrayBuffer, model, sizeof(Vector));
-    const int texcoordView = place(texcoords, kArrayBuffer, model, 2 * sizeof(float));
-    const int indexView = place(indices, kElementArrayBuffer, model);
+    const int positionView = place(faces.positions, kArrayBuffer, model, sizeof(Vector));
+    const int normalView = place(faces.normals, kArrayBuffer, model, sizeof(Vector));
+    const int texcoordView = place(faces.texcoords, kArrayBuffer, model, 2 * sizeof(float));
+    const int indexView = place(faces.indices, kElementArrayBuffer, model);
 
     tinygltf::Mesh mesh;
     mesh.name = "Box";
+    const FaceViews views = {positionView, normalView, texcoordView, indexView};
     for (int k = 0; k < kFaceCount; ++k) {
-        const FaceSlot& slot = data.faceSlots[k];
-        const std::size_t corner = static_cast<std::size_t>(k) * kCornersPerFace;
-        tinygltf::Primitive primitive;
-        primitive.mode = TINYGLTF_MODE_TRIANGLES;
-        primitive.attributes["POSITION"] =
-            addAccessor(model, positionView, corner * sizeof(Vector), TINYGLTF_COMPONENT_TYPE_FLOAT,
-                        kCornersPerFace, TINYGLTF_TYPE_VEC3);
-        model.accessors.back().minValues.assign(lowest[k].begin(), lowest[k].end());
-        model.accessors.back().maxValues.assign(highest[k].begin(), highest[k].end());
-        primitive.attributes["NORMAL"] =
-            addAccessor(model, normalView, corner * sizeof(Vector), TINYGLTF_COMPONENT_TYPE_FLOAT,
-                        kCornersPerFace, TINYGLTF_TYPE_VEC3);
-        primitive.indices = addAccessor(
-            model, indexView, static_cast<std::size_t>(k) * kIndicesPerFace * sizeof(std::uint16_t),
-            TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, kIndicesPerFace, TINYGLTF_TYPE_SCALAR);
-
-        tinygltf::Material material;
-        material.name = std::string(kFaceNames[k]);
-        const std::array<double, 4> colour = baseColorFactor(slot);
-        material.pbrMetallicRoughness.baseColorFactor.assign(colour.begin(), colour.end());
-        material.pbrMetallicRoughness.metallicFactor = 0.0;
-        material.pbrMetallicRoughness.roughnessFactor = roughnessFactor(slot);
-
-        // As the view draws it: textured when the slot holds a picture and shows it.
-        const bool textured =
-            pictures.kept && !(*pictures.kept)[k].empty() && slot.showTexture != 0;
-        if (textured) {
-            ModelPicture picture;
-            std::string note;
-            if (Status given =
-                    modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note);
-                !given) {
-                return given.prefixed("the " + std::string(kFaceNames[k]) + " face's picture: ");
-            }
-            if (notes && !note.empty()) {
-                notes->push_back(note);
-            }
-            if (model.samplers.empty()) {
-                tinygltf::Sampler sampler;
-                sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
-                sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
-                sampler.wrapS = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
-                sampler.wrapT = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
-                model.samplers.push_back(sampler);
-            }
-            tinygltf::Image image;
-            image.name = material.name;
-            image.mimeType = picture.mimeType;
-            image.bufferView = place(picture.bytes, 0, model); // no target: no vertex data
-            model.images.push_back(std::move(image));
-            tinygltf::Texture texture;
-            texture.sampler = 0;
-            texture.source = static_cast<int>(model.images.size()) - 1;
-            model.textures.push_back(texture);
-            material.pbrMetallicRoughness.baseColorTexture.index =
-                static_cast<int>(model.textures.size()) - 1;
-            primitive.attributes["TEXCOORD_0"] =
-                addAccessor(model, texcoordView, corner * 2 * sizeof(float),
-                            TINYGLTF_COMPONENT_TYPE_FLOAT, kCornersPerFace, TINYGLTF_TYPE_VEC2);
+        if (Status added = addFace(model, mesh, views, faces, data, k, pictures, notes); !added) {
+            return added;
         }
-        model.materials.push_back(std::move(material));
-        primitive.material = static_cast<int>(model.materials.size()) - 1;
-        mesh.primitives.push_back(std::move(primitive));
     }
     model.meshes.push_back(std::move(mesh));
     tinygltf::Node node;

@@ -181,8 +181,15 @@ QByteArray signatureFormat(int fd) {
 // The picture of the file at path, brought to sizeFor(the file's own size) by area averaging, in
 // picture; the file's own size in *full. *whole, when given, gets the file's whole picture when
 // that is what was reduced (every file but an upright JPEG, which decodes at a reduced scale).
-Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
-                     QImage& result, QSize& full, QImage* whole = nullptr) {
+// A regular file the load may hold, opened, with where its picture data ends and whether a
+// JPEG's end marker is missing.
+struct OpenedPicture {
+    FileDescriptor fd;
+    std::int64_t end = 0;
+    bool endMarkerMissing = false;
+};
+
+Status openPicture(const std::string& path, OpenedPicture& opened) {
     // Only regular files: a FIFO or a device could block the user interface or have side
     // effects when opened or read. stat first so such a file is never opened at all, fstat
     // after opening because the name may have been replaced in between.
@@ -193,12 +200,11 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     if (!S_ISREG(info.st_mode)) {
         return Status::unreadable("not a regular file");
     }
-    FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!opened.valid()) {
+    opened.fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!opened.fd.valid()) {
         return systemError("cannot open");
     }
-    const int fd = opened.get();
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(opened.fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return Status::unreadable("not a regular file");
     }
     if (info.st_size == 0) {
@@ -210,14 +216,52 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
         return Status::tooLarge("the file is too large: " + megabytes(info.st_size) + " (at most " +
                                 megabytes(kMaxImageLoadBytes) + ")");
     }
-    bool endMarkerMissing = false;
-    std::int64_t pictureEnd = info.st_size;
-    if (Status complete = pictureDataComplete(fd, info.st_size, &endMarkerMissing, &pictureEnd);
-        !complete) {
-        return complete;
-    }
+    opened.end = info.st_size;
+    return pictureDataComplete(opened.fd.get(), info.st_size, &opened.endMarkerMissing,
+                               &opened.end);
+}
 
-    PictureBytes file(opened.release(), pictureEnd);
+// The picture through the reader, as opaque RGBA. fd is the file's, for the JPEG scan check.
+Status readWithReader(QImageReader& reader, const QSize& declared, int fd, bool endMarkerMissing,
+                      const DecoderMessages& said, QImage& picture) {
+    // The reader would fill a scan cut short with grey: a JPEG without its end marker is read
+    // only once the decoder has found every scan whole.
+    if (endMarkerMissing && !jpegScanDataWhole(fd)) {
+        return Status::badFormat(kPictureCutShort);
+    }
+    // Some decoders leave pixels unwritten (a run-length BMP skips some on purpose); they decode
+    // into this zeroed picture, so those pixels are colour 0 and not what the allocator left. Up
+    // to 32 bits a pixel only: a decoder that allocates its own picture instead then still keeps
+    // the load within its budget.
+    const QImage::Format format = reader.imageFormat();
+    if (declared.isValid() && format != QImage::Format_Invalid &&
+        QImage::toPixelFormat(format).bitsPerPixel() <= kRgbaBytes * 8) {
+        picture = QImage(declared, format);
+        picture.fill(0);
+    }
+    if (!reader.read(&picture) || picture.isNull()) {
+        return readerError(reader, said);
+    }
+    if (picture.width() <= 0 || picture.height() <= 0) {
+        return Status::badFormat("the image has no pixels");
+    }
+    // Where the header gave no size, the decoded picture answers to the same rule before its
+    // RGBA form is made.
+    if (Status fits = withinBudget(picture.size(), picture.format()); !fits) {
+        return fits;
+    }
+    toOpaqueRgba(picture);
+    return {};
+}
+
+Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
+                     QImage& result, QSize& full, QImage* whole = nullptr) {
+    OpenedPicture opened;
+    if (Status ready = openPicture(path, opened); !ready) {
+        return ready;
+    }
+    const int fd = opened.fd.get();
+    PictureBytes file(opened.fd.release(), opened.end);
 
     QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
     const DecoderMessages said;
@@ -247,39 +291,17 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     if (declared.isValid() && reader.format() == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
         const TextureSize target = sizeFor(declared.width(), declared.height());
-        picture = decodeJpegRgbx(fd, endMarkerMissing, QSize(target.width, target.height));
+        picture = decodeJpegRgbx(fd, opened.endMarkerMissing, QSize(target.width, target.height));
         full = declared;
     }
     // That decoder may have scaled the picture down already; the reader never does.
     const bool decodedWhole = picture.isNull();
-    if (picture.isNull()) {
-        // The reader would fill a scan cut short with grey: a JPEG without its end marker is
-        // read only once the decoder has found every scan whole.
-        if (endMarkerMissing && !jpegScanDataWhole(fd)) {
-            return Status::badFormat(kPictureCutShort);
+    if (decodedWhole) {
+        if (Status read =
+                readWithReader(reader, declared, fd, opened.endMarkerMissing, said, picture);
+            !read) {
+            return read;
         }
-        // Some decoders leave pixels unwritten (a run-length BMP skips some on purpose); they
-        // decode into this zeroed picture, so those pixels are colour 0 and not what the
-        // allocator left. Up to 32 bits a pixel only: a decoder that allocates its own picture
-        // instead then still keeps the load within its budget.
-        const QImage::Format format = reader.imageFormat();
-        if (declared.isValid() && format != QImage::Format_Invalid &&
-            QImage::toPixelFormat(format).bitsPerPixel() <= kRgbaBytes * 8) {
-            picture = QImage(declared, format);
-            picture.fill(0);
-        }
-        if (!reader.read(&picture) || picture.isNull()) {
-            return readerError(reader, said);
-        }
-        if (picture.width() <= 0 || picture.height() <= 0) {
-            return Status::badFormat("the image has no pixels");
-        }
-        // Where the header gave no size, the decoded picture answers to the same rule before
-        // its RGBA form is made.
-        if (Status fits = withinBudget(picture.size(), picture.format()); !fits) {
-            return fits;
-        }
-        toOpaqueRgba(picture);
         full = picture.size();
     }
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {

@@ -290,16 +290,16 @@ TextureSize textureUploadSize(int width, int height) {
     // 64-bit intermediates: a side times 512 overflows int for pictures wider than ~4 million.
     // The short side keeps at least one texel: a 4097 x 1 picture is still a stripe of colour.
     const auto shortSide = [](int side, int longSide) {
-        return std::max(1, static_cast<int>(std::int64_t{side} * maxTextureSide / longSide));
+        return std::max(1, static_cast<int>(std::int64_t{side} * kMaxTextureSide / longSide));
     };
     if (width > height) {
-        if (width > maxTextureSide) {
-            return {maxTextureSide, shortSide(height, width)};
+        if (width > kMaxTextureSide) {
+            return {kMaxTextureSide, shortSide(height, width)};
         }
         return {width, height};
     }
-    if (height > maxTextureSide) {
-        return {shortSide(width, height), maxTextureSide};
+    if (height > kMaxTextureSide) {
+        return {shortSide(width, height), kMaxTextureSide};
     }
     return {width, height};
 }

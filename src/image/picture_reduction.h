@@ -12,7 +12,7 @@ inline constexpr int kRgbaBytes = 4;
 
 // Longest side, in pixels, of the picture a slot keeps and its texture is uploaded from, with its
 // mipmap chain; bounds texture memory, mipmap time and the memory of loaded pictures.
-inline constexpr int maxTextureSide = 512;
+inline constexpr int kMaxTextureSide = 512;
 
 struct TextureSize {
     int width;
@@ -20,7 +20,7 @@ struct TextureSize {
 };
 
 // The size a width x height picture (both at least 1) is kept and uploaded at: the longer side
-// capped at maxTextureSide, the other scaled with truncating integer arithmetic but never below 1.
+// capped at kMaxTextureSide, the other scaled with truncating integer arithmetic but never below 1.
 // Pure.
 TextureSize textureUploadSize(int width, int height);
 

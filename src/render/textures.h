@@ -1,6 +1,6 @@
 #pragma once
 
-// OpenGL textures of the scene: a slot's picture reduced to at most maxTextureSide a side, then to
+// OpenGL textures of the scene: a slot's picture reduced to at most kMaxTextureSide a side, then to
 // the power-of-two sides GLU would choose, with its whole mipmap chain; and the built-in 16 x 16
 // floor pattern.
 

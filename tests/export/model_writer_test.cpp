@@ -336,7 +336,7 @@ TEST_F(ModelTest, AGonePictureFileLeavesItsKeptCopyAndANote) {
     const tinygltf::Model model = build(&notes);
     ASSERT_EQ(model.images.size(), 1u);
     EXPECT_EQ(model.images[0].mimeType, "image/png");
-    EXPECT_EQ(model.images[0].width, maxTextureSide);
+    EXPECT_EQ(model.images[0].width, kMaxTextureSide);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find("gone.png"), std::string::npos) << notes[0];
 }
