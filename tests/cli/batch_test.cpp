@@ -2,12 +2,17 @@
 // the built cartonic-render.
 
 #include "cli/batch_manifest.h"
+#include "cli/manifest_reader.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace cartonic {
 namespace {
@@ -51,6 +56,54 @@ TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
             EXPECT_EQ(read.kind(), Status::Kind::Usage) << c.line;
             EXPECT_NE(why.find(c.refusal), std::string::npos) << c.line << ": " << why;
         }
+    }
+}
+
+TEST(ManifestReader, GivesEachLineAsItIsAndSkipsOverLongOnes) {
+    TempDir dir;
+    const std::string longest(kMaxJobLineBytes, '{');
+    const std::string tooLong = "(too long)";
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> lines; // tooLong for a line past the bound
+    };
+    for (const Case& c : std::vector<Case>{
+             {"", {}},
+             {"\n", {""}},
+             {"a\n\nb", {"a", "", "b"}},
+             {"a\r\n\n", {"a\r", ""}},
+             {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+             {longest + "\nz", {longest, "z"}},
+             {"a\n" + longest + "{\nz\n", {"a", tooLong, "z"}},
+             {longest + longest, {tooLong}},
+         }) {
+        std::ofstream(dir.file("m"), std::ios::binary) << c.bytes;
+        const int fd = ::open(dir.file("m").c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ManifestReader reader(fd);
+        std::vector<std::string> lines;
+        for (ManifestLine line; reader.next(line);) {
+            EXPECT_EQ(line.index, lines.size());
+            lines.push_back(line.tooLong ? tooLong : line.text);
+        }
+        ::close(fd);
+        EXPECT_TRUE(reader.status().ok()) << reader.status().message();
+        EXPECT_TRUE(lines == c.lines) << c.bytes.substr(0, 20) << ": " << lines.size() << " lines";
+    }
+
+    // A line with no end stops the reading at the outer bound; a failed read says why.
+    for (const std::string& path : {std::string("/dev/zero"), dir.path()}) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ManifestReader reader(fd);
+        ManifestLine line;
+        EXPECT_FALSE(reader.next(line)) << path;
+        ::close(fd);
+        EXPECT_EQ(reader.status().message(), path == dir.path()
+                                                 ? "cannot read the batch: " + errnoText(EISDIR)
+                                                 : "not JSON Lines: line 1 runs on past " +
+                                                       std::to_string(kMaxManifestLineBytes >> 20) +
+                                                       " MiB without a line end");
     }
 }
 
@@ -110,6 +163,32 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
     EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 1);
     std::ofstream(oneBad) << "[1]\n";
     EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 2);
+}
+
+// Jobs run as their lines come, and a line too long for any job fails alone.
+TEST(Batch, JobsStartAsTheirLinesArrive) {
+    TempDir dir;
+    QProcess batch;
+    batch.setWorkingDirectory(QString::fromStdString(dir.path()));
+    batch.setReadChannel(QProcess::StandardError);
+    batch.start(QString::fromStdString(kRenderer), {"--batch", "-"});
+    const QByteArray job = R"({"output": "a.png", "size": "8x8", "samples": 1})"
+                           "\n";
+    batch.write(job);
+    QByteArray said;
+    // The manifest is still open: a reader that waits for its end would never say this.
+    while (!said.contains("line 1: a.png\n") && batch.waitForReadyRead(60000)) {
+        said += batch.readAll();
+    }
+    EXPECT_TRUE(said.contains("line 1: a.png\n")) << said.toStdString();
+    batch.write(QByteArray(kMaxJobLineBytes + 1, ' ') + "\n" + job);
+    batch.closeWriteChannel();
+    ASSERT_TRUE(batch.waitForFinished(60000));
+    said += batch.readAll();
+    EXPECT_EQ(batch.exitCode(), 1);
+    EXPECT_EQ(said.toStdString(),
+              "cartonic-render: line 1: a.png\ncartonic-render: line 2: longer than the 1 MiB a "
+              "job's line may hold\ncartonic-render: line 3: a.png\n2 rendered, 1 failed\n");
 }
 
 } // namespace
