@@ -77,12 +77,6 @@ private:
 
 // Why a job's options cannot be run in a batch; "" when they can.
 std::string unfitForBatch(const RenderOptions& job) {
-    if (job.batch) {
-        return "a job cannot hold a batch";
-    }
-    if (job.help) {
-        return "\"help\" is not for a job";
-    }
     if (job.pictureToStandardOutput()) {
         return "a job's picture cannot go to standard output: name a file";
     }

@@ -440,13 +440,24 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
     return row[b.size()];
 }
 
-// The long option a mistyped name most likely meant, or "" when none is close.
-std::string_view closestOption(std::string_view name) {
+} // namespace
+
+bool isBatchOption(std::string_view longName) {
+    return std::find(kBatchOptions.begin(), kBatchOptions.end(), longName) != kBatchOptions.end();
+}
+
+std::string_view closestLongOption(std::string_view name) {
     constexpr std::size_t kMostEdits = 2;
     std::string_view best;
     std::size_t bestDistance = kMostEdits + 1;
     for (const OptionGroup& group : optionGroups()) {
         for (const OptionSpec& option : group.options) {
+            // Lengths further apart than that need more edits: a long name costs no time.
+            const std::size_t apart = std::max(name.size(), option.longName.size()) -
+                                      std::min(name.size(), option.longName.size());
+            if (apart > kMostEdits) {
+                continue;
+            }
             const std::size_t d = editDistance(name, option.longName);
             if (d < bestDistance) {
                 best = option.longName;
@@ -456,6 +467,8 @@ std::string_view closestOption(std::string_view name) {
     }
     return best;
 }
+
+namespace {
 
 class Parser {
 public:
@@ -497,21 +510,16 @@ public:
 private:
     RenderOptions& o() { return result_.options; }
 
-    static bool batchOption(std::string_view longName) {
-        return std::find(kBatchOptions.begin(), kBatchOptions.end(), longName) !=
-               kBatchOptions.end();
-    }
-
     // A batch takes every job's settings from its manifest, and its own options need one.
     void checkBatch() {
         for (std::string_view name : seen_) {
-            if (o().batch && !batchOption(name) && name != "--help") {
+            if (o().batch && !isBatchOption(name) && name != "--help") {
                 result_.error =
                     std::string(name) +
                     " belongs in a job of the batch: give it as a key on the job's line";
                 return;
             }
-            if (!o().batch && batchOption(name)) {
+            if (!o().batch && isBatchOption(name)) {
                 result_.error = std::string(name) + " needs --batch";
                 return;
             }
@@ -653,7 +661,7 @@ private:
         }
         const OptionSpec* known = findOption(name);
         if (!known) {
-            const std::string_view closest = closestOption(name);
+            const std::string_view closest = closestLongOption(name);
             result_.error = "unknown option " + name +
                             (closest.empty() ? "" : "; did you mean " + std::string(closest) + "?");
             return;

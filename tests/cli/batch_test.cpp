@@ -38,9 +38,20 @@ TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
              {"--face=front=-v2.png", "--face=top=t.png", "--orientation=front=3"}},
             {R"({"face": ["back=b.png"], "box": [1, 2.5, 3]})",
              {"--face=back=b.png", "--box=1,2.5,3"}},
-            {R"({"sizee": "1x1"})", {"--sizee"}}, // the parser names the closest option
-            {"not json", {}, "not a JSON object"},
+            {"not json", {}, "not JSON at byte 2: invalid literal"},
             {"[1, 2]", {}, "a job is a JSON object, not array"},
+            // Each refusal names the key it concerns and why.
+            {R"({"sizee": "1x1"})", {}, R"(unknown key "sizee"; did you mean "size"?)"},
+            {R"({"": true, "output": "a.png"})", {}, R"(unknown key "": a key is one of the long)"},
+            {R"({"output=x.png": true})", {}, R"(unknown key "output=x.png")"},
+            {R"({"batch": "x", "output": "a.png"})",
+             {},
+             R"("batch" belongs on the batch's command line, not in a job)"},
+            {R"({"shard": "1/2"})", {}, R"("shard" belongs on the batch's command line)"},
+            {R"({"help": true})", {}, R"("help" is not for a job)"},
+            {R"({"size": "8x8", "yaw": 1e309})", {}, R"("yaw": a number out of range)"},
+            {"{\"output\": \"\xe9.png\"}", {}, R"("output": not UTF-8 at byte 13 (0xe9))"},
+            {std::string("{\"output\": \"a\0.png\"}", 20), {}, R"("output": not JSON at byte 14)"},
             {R"({"project": 3})", {}, "\"project\" wants a file name"},
             {R"({"transparent": "yes"})", {}, "\"transparent\" wants true or false"},
             {R"({"size": null})", {}, "\"size\" wants a text or a number, not null"},
@@ -139,7 +150,7 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
                             << "\n";
     const auto batch = runProcess(kRenderer, {"--batch", manifest}, dir.path());
     EXPECT_EQ(batch.status, 1);
-    for (const char* said : {"line 1: a.png", "line 2: missing.ctn:", "line 4: not a JSON object",
+    for (const char* said : {"line 1: a.png", "line 2: missing.ctn:", "line 4: not JSON at byte 2",
                              "line 5: c.png", "2 rendered, 2 failed"}) {
         EXPECT_NE(batch.err.find(said), std::string::npos) << said << " in " << batch.err;
     }
@@ -163,6 +174,22 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
     EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 1);
     std::ofstream(oneBad) << "[1]\n";
     EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 2);
+}
+
+// A NUL byte, escaped in JSON, would end the name where the system reads it: "victim.ctn\0.png"
+// would put a PNG in place of the job's own project.
+TEST(Batch, ANulByteInANameFailsTheJob) {
+    TempDir dir;
+    ASSERT_EQ(runProcess(kRenderer, {"--save", dir.file("victim.ctn")}).status, 0);
+    const std::vector<char> project = test::readBytes(dir.file("victim.ctn"));
+    std::ofstream(dir.file("jobs.jsonl"))
+        << R"({"project": "victim.ctn", "output": "victim.ctn\u0000.png", "size": "8x8"})"
+        << "\n";
+    const auto batch = runProcess(kRenderer, {"--batch", "jobs.jsonl"}, dir.path());
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, "cartonic-render: line 1: --output holds a NUL byte, which no file name "
+                         "or value can: victim.ctn\\x00.png\n0 rendered, 1 failed\n");
+    EXPECT_EQ(test::readBytes(dir.file("victim.ctn")), project);
 }
 
 // Jobs run as their lines come, and a line too long for any job fails alone.
