@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace cartonic {
 
@@ -14,6 +15,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kProjectKey = "project";
+// The parser's exception for a number past a double's range.
+constexpr int kNumberOutOfRange = 406;
 
 // A value as the text a command line would give: strings as they are, numbers as JSON writes them.
 bool scalarText(const Json& value, std::string& out) {
@@ -69,6 +72,118 @@ bool listText(const Json& value, std::string& out) {
     return true;
 }
 
+// Where the parser is in a line: the top-level key whose value it reads, if any.
+struct ParsePlace {
+    std::string key;
+    bool inValue = false;
+
+    bool follow(int depth, Json::parse_event_t event, const Json& parsed) {
+        if (depth == 1) {
+            if (event == Json::parse_event_t::key) {
+                key = parsed.get<std::string>();
+                inValue = true;
+            } else if (event == Json::parse_event_t::value ||
+                       event == Json::parse_event_t::object_end ||
+                       event == Json::parse_event_t::array_end) {
+                inValue = false;
+            }
+        }
+        return true;
+    }
+};
+
+// Where text stops being UTF-8, as JSON takes it (no overlong forms, surrogates or code points
+// past U+10FFFF); npos when it is UTF-8 throughout.
+std::size_t firstNonUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        unsigned char low = 0x80; // the second byte's range, narrower after some leads
+        unsigned char high = 0xbf;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xc2 && lead <= 0xdf) {
+            extra = 1;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            extra = 2;
+            low = lead == 0xe0 ? 0xa0 : low;
+            high = lead == 0xed ? 0x9f : high;
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            extra = 3;
+            low = lead == 0xf0 ? 0x90 : low;
+            high = lead == 0xf4 ? 0x8f : high;
+        } else {
+            return i;
+        }
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xbf)) {
+                return i;
+            }
+        }
+        i += extra + 1;
+    }
+    return std::string_view::npos;
+}
+
+// Why a line is not JSON, from the parser's exception: the key whose value held the fault, and
+// the fault itself, without the library's codes or the text it had read (which may be long).
+std::string parseFailure(const Json::exception& failure, const ParsePlace& place,
+                         std::string_view line) {
+    std::string why;
+    if (const auto* syntax = dynamic_cast<const Json::parse_error*>(&failure)) {
+        // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error while
+        // parsing object key - invalid literal; last read: '{o'; expected string literal"
+        const std::string text = syntax->what();
+        const auto reasonAt = text.find(" - ");
+        std::string reason =
+            reasonAt == std::string::npos ? std::string() : text.substr(reasonAt + 3);
+        const auto lastRead = reason.find("; last read: ");
+        const auto expected = reason.rfind("; expected ");
+        reason = reason.substr(0, lastRead) +
+                 (expected == std::string::npos ? "" : reason.substr(expected));
+        // The parser's position is past the byte that broke the sequence.
+        if (const std::size_t bad = firstNonUtf8(line);
+            reason.find("UTF-8") != std::string::npos && bad != std::string_view::npos) {
+            char where[48];
+            std::snprintf(where, sizeof where, " at byte %zu (0x%02x)", bad + 1,
+                          static_cast<unsigned char>(line[bad]));
+            why = "not UTF-8" + std::string(where) + ": a manifest is UTF-8 text";
+        } else {
+            why = "not JSON at byte " + std::to_string(syntax->byte) +
+                  (reason.empty() ? "" : ": " + reason);
+        }
+    } else if (failure.id == kNumberOutOfRange) {
+        why = "a number out of range";
+    } else {
+        why = failure.what();
+        why.erase(0, why.find("] ") == std::string::npos ? 0 : why.find("] ") + 2);
+    }
+    return place.inValue ? "\"" + place.key + "\": " + why : why;
+}
+
+// Why key cannot be a job's; "" when it can.
+std::string unfitKey(const std::string& key) {
+    const std::string option = "--" + key;
+    if (isBatchOption(option)) {
+        return "\"" + key + "\" belongs on the batch's command line, not in a job";
+    }
+    if (option == "--help") {
+        return "\"help\" is not for a job";
+    }
+    // Only a whole option name: "" would end the options, "output=x" give a value of its own.
+    if (!optionTakesValue(option)) {
+        const std::string_view closest = closestLongOption(option);
+        return "unknown key \"" + key + "\"" +
+               (closest.empty() ? ": a key is one of the long options without its dashes"
+                                : "; did you mean \"" + std::string(closest.substr(2)) + "\"?");
+    }
+    return {};
+}
+
 } // namespace
 
 bool blankLine(std::string_view line) {
@@ -81,9 +196,14 @@ bool jsonObjectLine(std::string_view line) {
 
 Status jobArguments(std::string_view line, std::vector<std::string>& args) {
     args.clear();
-    const Json job = Json::parse(line, nullptr, false);
-    if (job.is_discarded()) {
-        return Status::usage("not a JSON object");
+    ParsePlace place;
+    Json job;
+    try {
+        job = Json::parse(line, [&](int depth, Json::parse_event_t event, Json& parsed) {
+            return place.follow(depth, event, parsed);
+        });
+    } catch (const Json::exception& failure) {
+        return Status::usage(parseFailure(failure, place, line));
     }
     if (!job.is_object()) {
         return Status::usage("a job is a JSON object, not " + std::string(job.type_name()));
@@ -99,14 +219,11 @@ Status jobArguments(std::string_view line, std::vector<std::string>& args) {
             args.push_back(path);
             continue;
         }
-        const std::string option = "--" + key;
-        const std::optional<bool> takesValue = optionTakesValue(option);
-        if (!takesValue) {
-            // The parser says it, with the closest option's name.
-            args.push_back(option);
-            continue;
+        if (const std::string unfit = unfitKey(key); !unfit.empty()) {
+            return Status::usage(unfit);
         }
-        if (!*takesValue) {
+        const std::string option = "--" + key;
+        if (!*optionTakesValue(option)) {
             if (!value.is_boolean()) {
                 return Status::usage("\"" + key + "\" wants true or false");
             }

@@ -8,7 +8,9 @@
 //
 // "project" is the project file; a switch takes true (given) or false (left out); "face" and
 // "orientation" take an object from face names to values, or a "NAME=VALUE" text or a list of
-// them; "box" takes its three numbers as a list or as "W,D,H" text.
+// them; "box" takes its three numbers as a list or as "W,D,H" text. The batch's own options
+// (batch, shard, cache-mb, quiet) and help are no job's. A line is UTF-8, as JSON is, so a file
+// whose name is not UTF-8 is named through a link (or a copy) whose name is.
 
 #include "base/status.h"
 
@@ -19,9 +21,10 @@
 
 namespace cartonic {
 
-// The command-line arguments a manifest line stands for. Usage, with the reason, when the line is
-// not a JSON object or a key or value has no command-line form; the arguments themselves are
-// checked by parseRenderOptions, as a command line's are.
+// The command-line arguments a manifest line stands for. Usage, with the reason (and the key it
+// concerns), when the line is not a JSON object, a key is no job's option or a value has no
+// command-line form; the arguments themselves are checked by parseRenderOptions, as a command
+// line's are.
 Status jobArguments(std::string_view line, std::vector<std::string>& args);
 
 // Whether the manifest line at index (from 0) is shard's (index of count, from 1) to render.

@@ -1,16 +1,16 @@
 #include "cli/batch_run.h"
 
 #include "cli/batch_manifest.h"
+#include "cli/manifest_reader.h"
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <iostream>
+#include <fcntl.h>
+#include <optional>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cartonic {
@@ -19,54 +19,64 @@ namespace {
 
 constexpr std::size_t kBytesPerMb = std::size_t{1} << 20;
 
-struct Manifest {
-    std::vector<std::string> lines;
-    std::string error; // non-empty: unusable as a whole
-};
+constexpr std::string_view kStandardInputName = "standard input";
 
-Manifest readManifest(const std::string& name) {
-    Manifest manifest;
-    std::ifstream file;
-    std::istream* in = &std::cin;
-    if (name != kStandardOutput) {
-        file.open(name, std::ios::binary);
-        if (!file) {
-            manifest.error = name + ": cannot read the batch: " + std::strerror(errno);
-            return manifest;
+// The manifest's descriptor: a file of its own, or standard input, which stays open.
+class ManifestInput {
+public:
+    explicit ManifestInput(const std::string& name)
+        : name_(name == kStandardOutput ? std::string(kStandardInputName) : name),
+          fd_(name == kStandardOutput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC)),
+          owned_(name != kStandardOutput) {
+        if (fd_ < 0) {
+            status_ = Status::readFailed(errno, "cannot read the batch: " + errnoText());
         }
-        in = &file;
     }
-    std::string line;
-    bool anyObject = false;
-    bool anyLine = false;
-    while (std::getline(*in, line)) {
-        if (line.find('\0') != std::string::npos) {
-            manifest.error = name + ": not JSON Lines: line " +
-                             std::to_string(manifest.lines.size() + 1) + " holds a NUL byte";
-            return manifest;
+    ~ManifestInput() {
+        if (owned_ && fd_ >= 0) {
+            ::close(fd_);
         }
-        if (!blankLine(line)) {
-            anyLine = true;
-            anyObject = anyObject || jsonObjectLine(line);
+    }
+    ManifestInput(const ManifestInput&) = delete;
+    ManifestInput& operator=(const ManifestInput&) = delete;
+
+    const std::string& name() const { return name_; }
+    int fd() const { return fd_; }
+    const Status& status() const { return status_; }
+
+    // How many lines of a file shard will run, for the progress line; none for a stream, which
+    // cannot be read twice.
+    std::optional<std::size_t> jobCount(int shardIndex, int shardCount) const {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            return std::nullopt;
         }
-        manifest.lines.push_back(std::move(line));
+        const off_t start = ::lseek(fd_, 0, SEEK_CUR);
+        ManifestReader reader(fd_);
+        ManifestLine line;
+        std::size_t count = 0;
+        while (reader.next(line)) {
+            count += isJob(line, shardIndex, shardCount) ? 1 : 0;
+        }
+        return start >= 0 && ::lseek(fd_, start, SEEK_SET) == start
+                   ? std::optional<std::size_t>(count)
+                   : std::nullopt;
     }
-    if (in->bad()) {
-        manifest.error = name + ": cannot read the batch: " + std::strerror(errno);
-    } else if (anyLine && !anyObject) {
-        manifest.error = name + ": not JSON Lines: no line holds a JSON object";
+
+    static bool isJob(const ManifestLine& line, int shardIndex, int shardCount) {
+        return (line.tooLong || !blankLine(line.text)) &&
+               inShard(line.index, shardIndex, shardCount);
     }
-    return manifest;
-}
+
+private:
+    std::string name_;
+    int fd_;
+    bool owned_;
+    Status status_;
+};
 
 // Why a job's options cannot be run in a batch; "" when they can.
 std::string unfitForBatch(const RenderOptions& job) {
-    if (job.batch) {
-        return "a job cannot hold a batch";
-    }
-    if (job.help) {
-        return "\"help\" is not for a job";
-    }
     if (job.pictureToStandardOutput()) {
         return "a job's picture cannot go to standard output: name a file";
     }
@@ -81,7 +91,8 @@ void startAfresh(ProjectData& data, SlotImages& images) {
 
 class Progress {
 public:
-    Progress(std::ostream& err, std::size_t total, bool terminal, bool quiet)
+    // total: the jobs to do, when known.
+    Progress(std::ostream& err, std::optional<std::size_t> total, bool terminal, bool quiet)
         : err_(err), total_(total), terminal_(terminal && !quiet), quiet_(quiet),
           start_(std::chrono::steady_clock::now()) {}
 
@@ -129,17 +140,22 @@ private:
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
         const double rate = seconds > 0.0 ? static_cast<double>(done_) / seconds : 0.0;
         char line[128];
-        std::snprintf(line, sizeof line, "\r\033[K%zu/%zu done, %zu failed, %.1f/s", done_, total_,
-                      failed_, rate);
+        if (total_) {
+            std::snprintf(line, sizeof line, "\r\033[K%zu/%zu done, %zu failed, %.1f/s", done_,
+                          *total_, failed_, rate);
+        } else {
+            std::snprintf(line, sizeof line, "\r\033[K%zu done, %zu failed, %.1f/s", done_, failed_,
+                          rate);
+        }
         err_ << line;
-        if (rate > 0.0 && done_ < total_) {
-            err_ << ", " << std::lround(static_cast<double>(total_ - done_) / rate) << " s left";
+        if (total_ && rate > 0.0 && done_ < *total_) {
+            err_ << ", " << std::lround(static_cast<double>(*total_ - done_) / rate) << " s left";
         }
         err_.flush();
     }
 
     std::ostream& err_;
-    std::size_t total_;
+    std::optional<std::size_t> total_;
     bool terminal_;
     bool quiet_;
     std::chrono::steady_clock::time_point start_;
@@ -150,24 +166,38 @@ private:
 } // namespace
 
 int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err, bool progress) {
-    const Manifest manifest = readManifest(*options.batch);
-    if (!manifest.error.empty()) {
-        err << kProgramPrefix << printable(manifest.error) << '\n';
+    const ManifestInput input(*options.batch);
+    const auto unusable = [&](const Status& why) {
+        return std::string(kProgramPrefix) + printable(input.name() + ": " + why.message()) + '\n';
+    };
+    if (!input.status()) {
+        err << unusable(input.status());
         return kBatchManifestUnusable;
     }
-    std::vector<std::size_t> jobs; // line indices
-    for (std::size_t i = 0; i < manifest.lines.size(); ++i) {
-        if (!blankLine(manifest.lines[i]) && inShard(i, options.shardIndex, options.shardCount)) {
-            jobs.push_back(i);
-        }
-    }
+    const bool showProgress = progress && !options.quiet;
+    Progress report(
+        err, showProgress ? input.jobCount(options.shardIndex, options.shardCount) : std::nullopt,
+        progress, options.quiet);
 
     RenderSession session(static_cast<std::size_t>(options.cacheMb) * kBytesPerMb);
     ProjectData data;
     SlotImages images;
-    Progress report(err, jobs.size(), progress, options.quiet);
-    for (const std::size_t index : jobs) {
-        const std::size_t lineNumber = index + 1;
+    // Whether the manifest is JSON Lines at all, which one object line shows.
+    bool anyLine = false;
+    bool anyObject = false;
+    ManifestReader reader(input.fd());
+    ManifestLine line;
+    bool anyRead = false; // a line, so the manifest could be read
+    while (reader.next(line)) {
+        anyRead = true;
+        if (!anyObject && (line.tooLong || !blankLine(line.text))) {
+            anyLine = true;
+            anyObject = !line.tooLong && jsonObjectLine(line.text);
+        }
+        if (!ManifestInput::isJob(line, options.shardIndex, options.shardCount)) {
+            continue;
+        }
+        const std::size_t lineNumber = line.index + 1;
         const std::string prefix = "line " + std::to_string(lineNumber) + ": ";
         std::ostringstream said;
         const auto failed = [&](const std::string& why) {
@@ -175,8 +205,13 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
             report.say(said.str());
             report.done(false, lineNumber, {});
         };
+        if (line.tooLong) {
+            failed("longer than the " + std::to_string(kMaxJobLineBytes / kBytesPerMb) +
+                   " MiB a job's line may hold");
+            continue;
+        }
         std::vector<std::string> args;
-        if (const Status read = jobArguments(manifest.lines[index], args); !read) {
+        if (const Status read = jobArguments(line.text, args); !read) {
             failed(read.message());
             continue;
         }
@@ -193,8 +228,22 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
         const RenderOptions& o = parsed.options;
         report.done(ok, lineNumber, o.output ? *o.output : o.save ? *o.save : "done");
     }
+    if (!reader.status() && !anyRead) {
+        // As a manifest that cannot be opened: a folder, a closed standard input.
+        err << unusable(reader.status());
+        return kBatchManifestUnusable;
+    }
+    // What stops a manifest part-way is said before the count, which stays the last line.
+    int status = report.failed() == 0 ? 0 : kBatchJobFailed;
+    if (!reader.status()) {
+        report.say(unusable(reader.status()));
+        status = kBatchManifestUnusable;
+    } else if (anyLine && !anyObject) {
+        report.say(unusable(Status::badFormat("not JSON Lines: no line holds a JSON object")));
+        status = kBatchManifestUnusable;
+    }
     report.finish();
-    return report.failed() == 0 ? 0 : kBatchJobFailed;
+    return status;
 }
 
 int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err) {

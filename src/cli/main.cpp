@@ -8,9 +8,12 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <iostream>
+#include <unistd.h>
 
 using namespace cartonic;
 
@@ -41,9 +44,26 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
     }
 }
 
+// A standard descriptor closed by whoever started the program would be the number of the next
+// file opened: a project read as the manifest, a picture written into a file being read. Each
+// closed one gets /dev/null opened the wrong way round, so that using it still fails as a
+// closed one does (EBADF) and nothing else takes its number.
+void holdStandardDescriptors() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    holdStandardDescriptors();
     // A reader that closes the pipe of -o - early is a failed write, reported as any other,
     // rather than a silent death by signal.
     std::signal(SIGPIPE, SIG_IGN);

@@ -11,6 +11,7 @@
 #include "model/project_file.h"
 #include "render/headless_renderer.h"
 
+#include <cerrno>
 #include <ostream>
 #include <unistd.h>
 
@@ -133,7 +134,17 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
         }
     }
     if (options_.print) {
-        out << projectToJson(data_);
+        // Flushed here, so that a full disk or a closed pipe fails the job rather than the exit.
+        out.clear();
+        errno = 0;
+        out << projectToJson(data_) << std::flush;
+        if (!out) {
+            const int code = errno;
+            return error(
+                Status::writeFailed("write failed: " +
+                                    (code ? errnoText(code) : std::string("the stream refused")))
+                    .prefixed(std::string(kStandardOutputName) + ": "));
+        }
     }
     return {};
 }

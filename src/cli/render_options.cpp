@@ -17,7 +17,8 @@ std::string_view withoutPlus(std::string_view text) {
     return !text.empty() && text.front() == '+' ? text.substr(1) : text;
 }
 
-bool parseFloat(std::string_view text, float& out) {
+template <typename Real>
+bool parseFloat(std::string_view text, Real& out) {
     text = withoutPlus(text);
     const char* end = text.data() + text.size();
     auto [p, ec] = std::from_chars(text.data(), end, out);
@@ -230,11 +231,14 @@ const std::vector<OptionGroup>& optionGroups() {
                          std::to_string(kMaxTurntableFrames);
               }},
              {"", "--fps", "F",
-              "frames a second of a .webp or .mp4 turntable, more than 0 and at\n"
-              "most 120 (default 24)",
+              "frames a second of a .webp or .mp4 turntable, at most 120\n"
+              "(default 24); at least 0.01 for a .mp4, and for a .webp enough\n"
+              "that a frame shows at most 16777 s and the whole turn at most\n"
+              "2147483 s",
               [](RenderOptions& o, const std::string& v) {
-                  float f = 0.0f;
-                  if (parseFloat(v, f) && f > 0.0f && f <= kMaxAnimationFps) {
+                  // A double, as the writers take it: 0.01 as a float is less than 0.01.
+                  double f = 0.0;
+                  if (parseFloat(v, f) && f > 0.0 && f <= kMaxAnimationFps) {
                       o.fps = f;
                       return std::string();
                   }
@@ -436,13 +440,24 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
     return row[b.size()];
 }
 
-// The long option a mistyped name most likely meant, or "" when none is close.
-std::string_view closestOption(std::string_view name) {
+} // namespace
+
+bool isBatchOption(std::string_view longName) {
+    return std::find(kBatchOptions.begin(), kBatchOptions.end(), longName) != kBatchOptions.end();
+}
+
+std::string_view closestLongOption(std::string_view name) {
     constexpr std::size_t kMostEdits = 2;
     std::string_view best;
     std::size_t bestDistance = kMostEdits + 1;
     for (const OptionGroup& group : optionGroups()) {
         for (const OptionSpec& option : group.options) {
+            // Lengths further apart than that need more edits: a long name costs no time.
+            const std::size_t apart = std::max(name.size(), option.longName.size()) -
+                                      std::min(name.size(), option.longName.size());
+            if (apart > kMostEdits) {
+                continue;
+            }
             const std::size_t d = editDistance(name, option.longName);
             if (d < bestDistance) {
                 best = option.longName;
@@ -452,6 +467,8 @@ std::string_view closestOption(std::string_view name) {
     }
     return best;
 }
+
+namespace {
 
 class Parser {
 public:
@@ -493,21 +510,16 @@ public:
 private:
     RenderOptions& o() { return result_.options; }
 
-    static bool batchOption(std::string_view longName) {
-        return std::find(kBatchOptions.begin(), kBatchOptions.end(), longName) !=
-               kBatchOptions.end();
-    }
-
     // A batch takes every job's settings from its manifest, and its own options need one.
     void checkBatch() {
         for (std::string_view name : seen_) {
-            if (o().batch && !batchOption(name) && name != "--help") {
+            if (o().batch && !isBatchOption(name) && name != "--help") {
                 result_.error =
                     std::string(name) +
                     " belongs in a job of the batch: give it as a key on the job's line";
                 return;
             }
-            if (!o().batch && batchOption(name)) {
+            if (!o().batch && isBatchOption(name)) {
                 result_.error = std::string(name) + " needs --batch";
                 return;
             }
@@ -541,6 +553,11 @@ private:
     // as -o and --format say.
     void chooseAnimation() {
         const std::string& output = *o().output;
+        if (o().model || isModelPath(output)) {
+            result_.error = "--turntable renders pictures, not a 3D model: -o names a .webp, a "
+                            ".mp4 or frame names such as frame-%03d.png";
+            return;
+        }
         if (o().pictureToStandardOutput()) {
             result_.error = "--turntable cannot write to standard output: -o names a .webp, a "
                             ".mp4 or frame names such as frame-%03d.png";
@@ -552,6 +569,10 @@ private:
             } else if (const Status fits = animationSizeFits(*format, o().width, o().height);
                        !fits) {
                 result_.error = "--size: " + fits.message();
+            } else if (const Status rate = animationRateFits(
+                           *format, o().fps.value_or(kDefaultAnimationFps), *o().turntable);
+                       !rate) {
+                result_.error = "--fps: " + rate.message();
             } else {
                 o().animationFormat = *format;
             }
@@ -576,10 +597,6 @@ private:
             (animationFormatForPath(output) || FramePattern::parse(output).ok())) {
             // One picture under a name meant for many would be a surprise.
             result_.error = "-o " + output + " is for a turntable: add --turntable N";
-            return;
-        }
-        if (o().model && o().turntable) {
-            result_.error = "--turntable renders pictures, not a 3D model";
             return;
         }
         if (o().model && o().pictureToStandardOutput()) {
@@ -620,8 +637,14 @@ private:
         }
     }
 
+    // A NUL byte ends a name where the system reads it: "a.ctn\0.png" would be taken as a PNG
+    // and written over a.ctn.
+    static bool holdsNul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
     void positional(const std::string& arg) {
-        if (o().project) {
+        if (holdsNul(arg)) {
+            result_.error = "the project's name holds a NUL byte, which no file name can: " + arg;
+        } else if (o().project) {
             result_.error = "more than one project file given: " + *o().project + ", " + arg;
         } else {
             o().project = arg;
@@ -638,7 +661,7 @@ private:
         }
         const OptionSpec* known = findOption(name);
         if (!known) {
-            const std::string_view closest = closestOption(name);
+            const std::string_view closest = closestLongOption(name);
             result_.error = "unknown option " + name +
                             (closest.empty() ? "" : "; did you mean " + std::string(closest) + "?");
             return;
@@ -655,6 +678,10 @@ private:
             value = args_[++i_];
         } else {
             result_.error = name + " needs a value";
+            return;
+        }
+        if (holdsNul(value)) {
+            result_.error = name + " holds a NUL byte, which no file name or value can: " + value;
             return;
         }
         seen_.push_back(known->longName);

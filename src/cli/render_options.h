@@ -93,6 +93,12 @@ ParseResult parseRenderOptions(const std::vector<std::string>& args);
 // Whether the long option name ("--size") takes a value; nullopt when there is no such option.
 std::optional<bool> optionTakesValue(std::string_view longName);
 
+// Whether the long option name ("--shard") is the batch's own, not a job's.
+bool isBatchOption(std::string_view longName);
+
+// The long option ("--size") a mistyped name most likely meant, or "" when none is close.
+std::string_view closestLongOption(std::string_view name);
+
 // The slot of a face name ("Top" .. "Left", any case), or -1.
 int faceSlotForName(std::string_view name);
 

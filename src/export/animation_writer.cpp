@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
 
 namespace cartonic {
 
@@ -50,6 +52,34 @@ Status animationSizeFits(AnimationFormat format, int width, int height) {
     if (format == AnimationFormat::Mp4 && (width % 2 != 0 || height % 2 != 0)) {
         return Status::usage("an MP4 video needs an even width and height, not " +
                              std::to_string(width) + "x" + std::to_string(height));
+    }
+    return {};
+}
+
+Status animationRateFits(AnimationFormat format, double fps, int frames) {
+    // Rounded up to three digits, so that the rate said is one that fits.
+    const auto leastRate = [](double least) {
+        const double step = std::pow(10.0, std::floor(std::log10(least)) - 2.0);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3g", std::ceil(least / step) * step);
+        return std::string(text);
+    };
+    if (format == AnimationFormat::Mp4 && !(fps >= kMinVideoFps)) {
+        char least[64];
+        std::snprintf(least, sizeof least, "at least %g frames a second (a frame every %g s)",
+                      kMinVideoFps, 1.0 / kMinVideoFps);
+        return Status::usage("an MP4 video has " + std::string(least));
+    }
+    if (format == AnimationFormat::WebP && !(fps >= leastWebPFps(frames))) {
+        char limits[96];
+        std::snprintf(limits, sizeof limits,
+                      "a frame shows at most %.3f s, the whole at most %.3f s",
+                      kMaxWebPFrameMilliseconds / kMillisecondsPerSecond,
+                      kMaxWebPMilliseconds / kMillisecondsPerSecond);
+        return Status::usage("a WebP animation cannot last that long: " + std::string(limits) +
+                             ", so " + std::to_string(frames) +
+                             (frames == 1 ? " frame wants" : " frames want") + " at least " +
+                             leastRate(leastWebPFps(frames)) + " frames a second");
     }
     return {};
 }

@@ -24,9 +24,14 @@ enum class AnimationFormat {
     Mp4,    // one H.264 video in an MP4 file, through ffmpeg
 };
 
-// Frames a second: more than 0, at most kMaxAnimationFps.
+// Frames a second: more than 0, at most kMaxAnimationFps, and at least what the format holds
+// (animationRateFits).
 inline constexpr double kDefaultAnimationFps = 24.0;
 inline constexpr double kMaxAnimationFps = 120.0;
+// The slowest MP4 video: ffmpeg takes a rate as a fraction of numbers up to about a million and
+// its MP4 writer fails on frames of some hours, in ways that depend on that fraction; a frame
+// every 100 seconds is slower than any turntable wants and far inside both.
+inline constexpr double kMinVideoFps = 0.01;
 
 // The format a file name asks for by its extension (.webp, .mp4, any case); none otherwise.
 // Frames are asked for by a pattern, which this does not look at.
@@ -35,6 +40,11 @@ std::optional<AnimationFormat> animationFormatForPath(const std::string& path);
 // Whether a width x height animation can be written in format: an MP4 video's H.264 frames
 // (4:2:0) need an even width and height. Usage, with a one-line reason, when it cannot.
 Status animationSizeFits(AnimationFormat format, int width, int height);
+
+// Whether frames frames at fps (frames a second) can be written in format: an MP4 video at
+// kMinVideoFps or more, a WebP as slow as its clock lets it (leastWebPFps); numbered frames
+// have no rate. Usage, with a one-line reason that names the least rate, when they cannot.
+Status animationRateFits(AnimationFormat format, double fps, int frames);
 
 struct AnimationSettings {
     AnimationFormat format = AnimationFormat::WebP;

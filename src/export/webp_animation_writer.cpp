@@ -11,14 +11,12 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <unistd.h>
 
 namespace cartonic {
 
 namespace {
 
-constexpr double kMillisecondsPerSecond = 1000.0;
 // The animation's loop count: 0 is for ever.
 constexpr int kLoopForever = 0;
 constexpr const char* kLibraryMismatch =
@@ -64,11 +62,9 @@ public:
                 static_cast<std::size_t>(frame.width) * frame.height * kRgbaBytes) {
             return Status::usage("a frame is not the animation's size");
         }
-        // The encoder counts time in an int of milliseconds; a very slow rate runs past it.
-        if ((added_ + 1) * kMillisecondsPerSecond / settings_.fps >
-            std::numeric_limits<int>::max()) {
-            return Status::tooLarge("a WebP animation cannot last that long: its clock is an "
-                                    "int of milliseconds");
+        if (Status fits = animationRateFits(AnimationFormat::WebP, settings_.fps, added_ + 1);
+            !fits) {
+            return fits;
         }
         WebPPicture picture;
         if (!WebPPictureInit(&picture)) {

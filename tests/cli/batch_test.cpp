@@ -2,12 +2,17 @@
 // the built cartonic-render.
 
 #include "cli/batch_manifest.h"
+#include "cli/manifest_reader.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace cartonic {
 namespace {
@@ -33,9 +38,20 @@ TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
              {"--face=front=-v2.png", "--face=top=t.png", "--orientation=front=3"}},
             {R"({"face": ["back=b.png"], "box": [1, 2.5, 3]})",
              {"--face=back=b.png", "--box=1,2.5,3"}},
-            {R"({"sizee": "1x1"})", {"--sizee"}}, // the parser names the closest option
-            {"not json", {}, "not a JSON object"},
+            {"not json", {}, "not JSON at byte 2: invalid literal"},
             {"[1, 2]", {}, "a job is a JSON object, not array"},
+            // Each refusal names the key it concerns and why.
+            {R"({"sizee": "1x1"})", {}, R"(unknown key "sizee"; did you mean "size"?)"},
+            {R"({"": true, "output": "a.png"})", {}, R"(unknown key "": a key is one of the long)"},
+            {R"({"output=x.png": true})", {}, R"(unknown key "output=x.png")"},
+            {R"({"batch": "x", "output": "a.png"})",
+             {},
+             R"("batch" belongs on the batch's command line, not in a job)"},
+            {R"({"shard": "1/2"})", {}, R"("shard" belongs on the batch's command line)"},
+            {R"({"help": true})", {}, R"("help" is not for a job)"},
+            {R"({"size": "8x8", "yaw": 1e309})", {}, R"("yaw": a number out of range)"},
+            {"{\"output\": \"\xe9.png\"}", {}, R"("output": not UTF-8 at byte 13 (0xe9))"},
+            {std::string("{\"output\": \"a\0.png\"}", 20), {}, R"("output": not JSON at byte 14)"},
             {R"({"project": 3})", {}, "\"project\" wants a file name"},
             {R"({"transparent": "yes"})", {}, "\"transparent\" wants true or false"},
             {R"({"size": null})", {}, "\"size\" wants a text or a number, not null"},
@@ -51,6 +67,54 @@ TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
             EXPECT_EQ(read.kind(), Status::Kind::Usage) << c.line;
             EXPECT_NE(why.find(c.refusal), std::string::npos) << c.line << ": " << why;
         }
+    }
+}
+
+TEST(ManifestReader, GivesEachLineAsItIsAndSkipsOverLongOnes) {
+    TempDir dir;
+    const std::string longest(kMaxJobLineBytes, '{');
+    const std::string tooLong = "(too long)";
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> lines; // tooLong for a line past the bound
+    };
+    for (const Case& c : std::vector<Case>{
+             {"", {}},
+             {"\n", {""}},
+             {"a\n\nb", {"a", "", "b"}},
+             {"a\r\n\n", {"a\r", ""}},
+             {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+             {longest + "\nz", {longest, "z"}},
+             {"a\n" + longest + "{\nz\n", {"a", tooLong, "z"}},
+             {longest + longest, {tooLong}},
+         }) {
+        std::ofstream(dir.file("m"), std::ios::binary) << c.bytes;
+        const int fd = ::open(dir.file("m").c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ManifestReader reader(fd);
+        std::vector<std::string> lines;
+        for (ManifestLine line; reader.next(line);) {
+            EXPECT_EQ(line.index, lines.size());
+            lines.push_back(line.tooLong ? tooLong : line.text);
+        }
+        ::close(fd);
+        EXPECT_TRUE(reader.status().ok()) << reader.status().message();
+        EXPECT_TRUE(lines == c.lines) << c.bytes.substr(0, 20) << ": " << lines.size() << " lines";
+    }
+
+    // A line with no end stops the reading at the outer bound; a failed read says why.
+    for (const std::string& path : {std::string("/dev/zero"), dir.path()}) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ManifestReader reader(fd);
+        ManifestLine line;
+        EXPECT_FALSE(reader.next(line)) << path;
+        ::close(fd);
+        EXPECT_EQ(reader.status().message(), path == dir.path()
+                                                 ? "cannot read the batch: " + errnoText(EISDIR)
+                                                 : "not JSON Lines: line 1 runs on past " +
+                                                       std::to_string(kMaxManifestLineBytes >> 20) +
+                                                       " MiB without a line end");
     }
 }
 
@@ -86,7 +150,7 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
                             << "\n";
     const auto batch = runProcess(kRenderer, {"--batch", manifest}, dir.path());
     EXPECT_EQ(batch.status, 1);
-    for (const char* said : {"line 1: a.png", "line 2: missing.ctn:", "line 4: not a JSON object",
+    for (const char* said : {"line 1: a.png", "line 2: missing.ctn:", "line 4: not JSON at byte 2",
                              "line 5: c.png", "2 rendered, 2 failed"}) {
         EXPECT_NE(batch.err.find(said), std::string::npos) << said << " in " << batch.err;
     }
@@ -110,6 +174,48 @@ TEST(Batch, RendersEveryGoodJobAndReportsTheBadOnesByLine) {
     EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 1);
     std::ofstream(oneBad) << "[1]\n";
     EXPECT_EQ(runProcess(kRenderer, {"--batch", oneBad}).status, 2);
+}
+
+// A NUL byte, escaped in JSON, would end the name where the system reads it: "victim.ctn\0.png"
+// would put a PNG in place of the job's own project.
+TEST(Batch, ANulByteInANameFailsTheJob) {
+    TempDir dir;
+    ASSERT_EQ(runProcess(kRenderer, {"--save", dir.file("victim.ctn")}).status, 0);
+    const std::vector<char> project = test::readBytes(dir.file("victim.ctn"));
+    std::ofstream(dir.file("jobs.jsonl"))
+        << R"({"project": "victim.ctn", "output": "victim.ctn\u0000.png", "size": "8x8"})"
+        << "\n";
+    const auto batch = runProcess(kRenderer, {"--batch", "jobs.jsonl"}, dir.path());
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, "cartonic-render: line 1: --output holds a NUL byte, which no file name "
+                         "or value can: victim.ctn\\x00.png\n0 rendered, 1 failed\n");
+    EXPECT_EQ(test::readBytes(dir.file("victim.ctn")), project);
+}
+
+// Jobs run as their lines come, and a line too long for any job fails alone.
+TEST(Batch, JobsStartAsTheirLinesArrive) {
+    TempDir dir;
+    QProcess batch;
+    batch.setWorkingDirectory(QString::fromStdString(dir.path()));
+    batch.setReadChannel(QProcess::StandardError);
+    batch.start(QString::fromStdString(kRenderer), {"--batch", "-"});
+    const QByteArray job = R"({"output": "a.png", "size": "8x8", "samples": 1})"
+                           "\n";
+    batch.write(job);
+    QByteArray said;
+    // The manifest is still open: a reader that waits for its end would never say this.
+    while (!said.contains("line 1: a.png\n") && batch.waitForReadyRead(60000)) {
+        said += batch.readAll();
+    }
+    EXPECT_TRUE(said.contains("line 1: a.png\n")) << said.toStdString();
+    batch.write(QByteArray(kMaxJobLineBytes + 1, ' ') + "\n" + job);
+    batch.closeWriteChannel();
+    ASSERT_TRUE(batch.waitForFinished(60000));
+    said += batch.readAll();
+    EXPECT_EQ(batch.exitCode(), 1);
+    EXPECT_EQ(said.toStdString(),
+              "cartonic-render: line 1: a.png\ncartonic-render: line 2: longer than the 1 MiB a "
+              "job's line may hold\ncartonic-render: line 3: a.png\n2 rendered, 1 failed\n");
 }
 
 } // namespace

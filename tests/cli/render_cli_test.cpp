@@ -705,8 +705,17 @@ TEST(RenderCli, TurntableFailuresAreOneLineAndLeaveNoFile) {
         << folder.err;
     EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 1) << folder.err;
 
-    const ProcessResult usage = runProcess(kBin, {"--turntable", "2", "-o", dir.file("a.png")});
-    EXPECT_EQ(usage.status, 2);
+    // Usage errors, found before anything is drawn or written: a model is no turntable, and a
+    // rate the format cannot hold fails now rather than after the last frame.
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--turntable", "2", "-o", dir.file("a.png")},
+             {"--turntable", "3", "-o", dir.file("spin.webp"), "--format", "glb"},
+             {"--turntable", "3", "-o", dir.file("frame-%d.glb")},
+             {"--turntable", "2", "--fps", "0.00005", "-o", dir.file("spin.webp")},
+             {"--turntable", "2", "--fps", "1e-9", "-o", dir.file("spin.mp4")},
+         }) {
+        EXPECT_EQ(runProcess(kBin, args).status, 2) << ::testing::PrintToString(args);
+    }
     EXPECT_EQ(filesIn(dir.path()), inputs);
 }
 

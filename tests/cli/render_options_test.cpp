@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace cartonic {
 namespace {
 
@@ -174,6 +176,10 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--batch", "j", "--shard", "0/2"}, "--shard wants"},
              {{"--batch", "j", "--shard", "1"}, "--shard wants"},
              {{"--batch", "j", "--cache-mb", "-1"}, "--cache-mb wants"},
+             // A NUL byte would end the name early, so "a.ctn\0.png" would write a PNG on a.ctn.
+             {{"-o", std::string("a.ctn\0.png", 10)}, "-o holds a NUL byte"},
+             {{std::string("--face=front=a\0.png", 19)}, "--face holds a NUL byte"},
+             {{std::string("a\0.ctn", 6), "--print"}, "the project's name holds a NUL byte"},
          }) {
         const std::string error = parseRenderOptions(c.args).error;
         EXPECT_NE(error.find(c.mentions), std::string::npos)
@@ -221,7 +227,7 @@ TEST(RenderOptions, TurntablesTakeTheirFormatFromTheName) {
 TEST(RenderOptions, TurntableUsageErrors) {
     struct Case {
         std::vector<std::string> args;
-        std::string message; // the whole message, or its start when it ends in "..."
+        std::string message; // the whole message, or its start and end around "..."
     };
     for (const Case& c : std::vector<Case>{
              {{"--turntable", "0", "-o", "a.webp"},
@@ -257,19 +263,49 @@ TEST(RenderOptions, TurntableUsageErrors) {
              {{"--turntable", "4", "-o", "a.webp", "--fps", "-1"}, "--fps wants..."},
              {{"--turntable", "4", "-o", "a.webp", "--fps", "120.5"}, "--fps wants..."},
              {{"--turntable", "4", "-o", "a.webp", "--fps", "nan"}, "--fps wants..."},
+             {{"--turntable", "3", "-o", "spin.webp", "--format", "glb"},
+              "--turntable renders pictures, not a 3D model: -o names a .webp, a .mp4 or frame "
+              "names such as frame-%03d.png"},
+             {{"--turntable", "3", "-o", "spin.mp4", "--format", "glb"},
+              "--turntable renders pictures, not a 3D model..."},
+             {{"--turntable", "3", "-o", "frame-%d.glb"},
+              "--turntable renders pictures, not a 3D model..."},
+             {{"--turntable", "3", "-o", "frame-%d.png", "--format", "glb"},
+              "--turntable renders pictures, not a 3D model..."},
+             // Each format's slowest rate, checked before any frame is drawn.
+             {{"--turntable", "2", "-o", "a.webp", "--fps", "0.00005"},
+              "--fps: a WebP animation cannot last that long: a frame shows at most 16777.215 s, "
+              "the whole at most 2147483.647 s, so 2 frames want at least 5.97e-05 frames a "
+              "second"},
+             {{"--turntable", "3600", "-o", "a.webp", "--fps", "0.001"},
+              "--fps: a WebP animation cannot last that long: ..., so 3600 frames want at least "
+              "0.00168 frames a second"},
+             {{"--turntable", "2", "-o", "a.mp4", "--fps", "1e-9"},
+              "--fps: an MP4 video has at least 0.01 frames a second (a frame every 100 s)"},
+             {{"--turntable", "2", "-o", "a.mp4", "--fps", "0.0099"}, "--fps: an MP4 video..."},
          }) {
         const std::string error = parseRenderOptions(c.args).error;
         const std::string label = ::testing::PrintToString(c.args) + " gave: " + error;
-        if (c.message.ends_with("...")) {
-            EXPECT_EQ(error.rfind(c.message.substr(0, c.message.size() - 3), 0), 0u) << label;
+        if (const auto gap = c.message.find("..."); gap != std::string::npos) {
+            EXPECT_TRUE(error.starts_with(c.message.substr(0, gap)) &&
+                        error.ends_with(c.message.substr(gap + 3)))
+                << label;
         } else {
             EXPECT_EQ(error, c.message) << label;
         }
     }
-    // 120 frames a second and a frame at most are fine; so is an odd WebP.
-    EXPECT_EQ(parseRenderOptions({"--turntable", "1", "-o", "a.webp", "--fps", "120"}).error, "");
-    EXPECT_EQ(parseRenderOptions({"--turntable", "2", "-o", "a.webp", "--size", "33x25"}).error,
-              "");
+    // 120 frames a second and a frame at most are fine; so is an odd WebP; so are the least
+    // rates the messages above name, and any rate for pictures, which have none.
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--turntable", "1", "-o", "a.webp", "--fps", "120"},
+             {"--turntable", "2", "-o", "a.webp", "--size", "33x25"},
+             {"--turntable", "2", "-o", "a.webp", "--fps", "5.97e-05"},
+             {"--turntable", "3600", "-o", "a.webp", "--fps", "0.00168"},
+             {"--turntable", "2", "-o", "a.mp4", "--fps", "0.01"},
+             {"--turntable", "2", "-o", "f%d.png", "--fps", "1e-9"},
+         }) {
+        EXPECT_EQ(parseRenderOptions(args).error, "") << ::testing::PrintToString(args);
+    }
 }
 
 TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
@@ -289,7 +325,8 @@ TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
               std::to_string(kDefaultRenderHeight),
           "1 to " + std::to_string(kMaxRenderSide), std::string("20 to 75 degrees"),
           "(default " + std::to_string(kSmoothSamples) + ", as the application's export)",
-          std::string("1 to 3600"), std::string("(default 24)")}) {
+          std::string("1 to 3600"), std::string("(default 24)"),
+          (std::ostringstream() << "at least " << kMinVideoFps << " for a .mp4").str()}) {
         EXPECT_NE(usage.find(fact), std::string::npos) << fact;
     }
 }
