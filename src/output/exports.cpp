@@ -1,0 +1,136 @@
+#include "output/exports.h"
+
+#include "render/turntable_frames.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace cartonic {
+
+namespace {
+
+// An H.264 video's frames have even sides; the least even side.
+constexpr int kLeastEvenSide = 2;
+
+int evenDown(int side) {
+    return std::max(kLeastEvenSide, side - side % 2);
+}
+
+constexpr const char* kNoTransparency =
+    "a transparent picture needs PNG (a picture, or turntable frames) or a WebP; a JPEG, an MP4 "
+    "video and a 3D model have no transparency";
+
+} // namespace
+
+SlotPictures exportPictures(const ProjectData& data, const SlotImages& images,
+                            const std::string& projectFolder, PictureCache* cache) {
+    return {&images, storedPicturePaths(data, projectFolder), cache};
+}
+
+Status checkPicture(const PictureRequest& request) {
+    if (request.transparent && request.format != PictureFormat::Png) {
+        return Status::usage(kNoTransparency);
+    }
+    return {};
+}
+
+Status settleTurntable(TurntableRequest& request, std::string* note) {
+    if (request.frames < kMinTurntableFrames || request.frames > kMaxTurntableFrames) {
+        return Status::usage("a turntable has " + std::to_string(kMinTurntableFrames) + " to " +
+                             std::to_string(kMaxTurntableFrames) + " frames");
+    }
+    AnimationSettings& animation = request.animation;
+    if (Status rate = animationRateFits(animation.format, animation.fps, request.frames); !rate) {
+        return rate;
+    }
+    const bool seeThrough =
+        animation.format == AnimationFormat::WebP || (animation.format == AnimationFormat::Frames &&
+                                                      animation.frameFormat == PictureFormat::Png);
+    if (request.transparent && !seeThrough) {
+        return Status::usage(kNoTransparency);
+    }
+    if (animation.format == AnimationFormat::Mp4) {
+        const int width = evenDown(animation.width);
+        const int height = evenDown(animation.height);
+        if ((width != animation.width || height != animation.height) && note) {
+            *note = "a video's sides are even, so the size was rounded down to " +
+                    std::to_string(width) + " x " + std::to_string(height);
+        }
+        animation.width = width;
+        animation.height = height;
+    }
+    return animationSizeFits(animation.format, animation.width, animation.height);
+}
+
+Status renderPicture(const PictureRequest& request, const ProjectData& data, const Camera& camera,
+                     const SlotPictures& pictures, const DrawIn& drawIn, RgbaPicture& out,
+                     std::vector<std::string>* notes) {
+    if (Status fits = checkPicture(request); !fits) {
+        return fits;
+    }
+    RenderSettings settings;
+    settings.samples = request.samples;
+    settings.transparent = request.transparent;
+    settings.pictures = &pictures;
+    settings.notes = notes;
+    return drawIn([&](const SceneTextures& textures) {
+        return renderToBuffer(data, textures, camera, request.width, request.height, out, settings);
+    });
+}
+
+Status writeTurntable(const std::string& path, const TurntableRequest& request,
+                      const ProjectData& data, const Camera& start, const SlotPictures& pictures,
+                      const DrawIn& drawIn, std::vector<std::string>* notes,
+                      const std::string& named, const TurntableProgress& progress,
+                      bool* cancelled) {
+    const AnimationSettings& animation = request.animation;
+    // Before anything is drawn: a file that cannot be written, or no ffmpeg, fails at once.
+    auto opened = openAnimationWriter(path, animation);
+    if (!opened) {
+        return opened.status.prefixed(named);
+    }
+    std::unique_ptr<AnimationWriter> writer = std::move(opened.value);
+    RenderSettings settings;
+    settings.samples = request.samples;
+    settings.transparent = request.transparent;
+    settings.pictures = &pictures;
+    settings.notes = notes;
+    // The camera sees the turntable's shape: no size stretches it.
+    Camera camera = start;
+    camera.setViewSize(animation.width, animation.height);
+    std::optional<TurntableFrames> frames;
+    Status made = drawIn([&](const SceneTextures& textures) {
+        frames.emplace(data, textures, camera, request.frames, animation.width, animation.height,
+                       settings);
+        return Status();
+    });
+    RgbaPicture frame;
+    bool stopped = false;
+    for (int i = 0; made && !stopped && i < request.frames; ++i) {
+        made = drawIn([&](const SceneTextures&) { return frames->render(i, frame); });
+        if (!made) {
+            break;
+        }
+        if (Status added = writer->addFrame(frame); !added) {
+            // A numbered frame's reason starts with that frame's own name.
+            made = animation.format == AnimationFormat::Frames ? added : added.prefixed(named);
+            break;
+        }
+        stopped = progress && !progress(i + 1, request.frames);
+    }
+    // The export's textures go with the context they were made in.
+    static_cast<void>(drawIn([&](const SceneTextures&) {
+        frames.reset();
+        return Status();
+    }));
+    if (cancelled) {
+        *cancelled = stopped;
+    }
+    if (!made || stopped) {
+        return made; // the writer, dropped unfinished, leaves no animation
+    }
+    return writer->finish().prefixed(named);
+}
+
+} // namespace cartonic
