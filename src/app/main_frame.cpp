@@ -69,7 +69,7 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
     faceSelected.add([this] { view_->update(); });
     faceSelected.add([this] { facePanel_->refreshFromProject(); });
     sceneSettingsShown.add([this] { scenePanel_->refreshFromProject(); });
-    facePanel_->colorListeners.emplace_back([this] { view_->update(); });
+    connect(facePanel_, &FaceSettingsPanel::colorChanged, view_, qOverload<>(&QWidget::update));
     createHistory();
 
     // New runs once the event loop starts, after the window has been shown; there is nothing to
@@ -97,7 +97,7 @@ void MainFrame::createHistory() {
     commitTimer_->setInterval(0);
     connect(commitTimer_, &QTimer::timeout, history_, &EditHistory::commit);
     connect(view_, &OGLView::redrawRequested, this, &MainFrame::scheduleCommit);
-    facePanel_->colorListeners.emplace_back([this] { scheduleCommit(); });
+    connect(facePanel_, &FaceSettingsPanel::colorChanged, this, &MainFrame::scheduleCommit);
 
     QUndoStack* stack = &history_->stack();
     const auto follow = [this](int command, const QString& verb, const QString& keys,

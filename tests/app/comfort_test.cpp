@@ -181,9 +181,7 @@ private slots:
              [&] {
                  newGesture();
                  data_.faceSlots[Front].diffuseColor = {0.1f, 0.9f, 0.1f, 1.0f};
-                 for (const auto& listener : face.colorListeners) {
-                     listener();
-                 }
+                 emit face.colorChanged();
              }},
             {"Light Specular Color",
              [&] {
