@@ -1,12 +1,14 @@
 #pragma once
 
-// Every command of the main frame by number. The face list, the menus, the toolbar and the
-// accelerators all send these numbers to one dispatch in MainFrame.
+// Every command of the main frame by number: the key its status-bar prompt, toolbar tooltip and
+// icon are looked up by, and its action's (CommandActions::action). A number without an action
+// (a face's, the scene settings', a pane's, Cut, Print) runs nothing by number: the face list and
+// the panes send signals of their own.
 
 namespace cartonic {
 
 enum CommandId : int {
-    // Face selection, sent by the face list; command - SelectTop is the face index.
+    // Face selection; command - SelectTop is the face index.
     SelectTop = 101,
     SelectBottom = 102,
     SelectFront = 103,

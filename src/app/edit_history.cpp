@@ -93,9 +93,8 @@ private:
     bool pushed_ = false;
 };
 
-EditHistory::EditHistory(ProjectData& data, SlotImages& images, Camera& camera, Hooks hooks,
-                         QObject* parent)
-    : QObject(parent), data_(data), images_(images), camera_(camera), hooks_(std::move(hooks)),
+EditHistory::EditHistory(ProjectData& data, SlotImages& images, Camera& camera, QObject* parent)
+    : QObject(parent), data_(data), images_(images), camera_(camera),
       record_(std::make_unique<ProjectData>(data)) {
     stack_.setUndoLimit(kUndoLimit);
     takePresentState();
@@ -139,9 +138,7 @@ void EditHistory::restore(const Step& step, bool undo) {
     }
     camera_.fov = step.fov(undo);
     takePresentState();
-    if (hooks_.restored) {
-        hooks_.restored();
-    }
+    emit restored();
 }
 
 bool EditHistory::eventFilter(QObject* watched, QEvent* event) {

@@ -13,7 +13,6 @@
 #include <QObject>
 #include <QUndoStack>
 
-#include <functional>
 #include <memory>
 
 namespace cartonic {
@@ -21,14 +20,8 @@ namespace cartonic {
 class EditHistory : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        // A step was undone or redone: refresh what shows the project, once.
-        std::function<void()> restored;
-    };
-
     // data, images and camera outlive the history. Takes their present state as the start.
-    EditHistory(ProjectData& data, SlotImages& images, Camera& camera, Hooks hooks,
-                QObject* parent = nullptr);
+    EditHistory(ProjectData& data, SlotImages& images, Camera& camera, QObject* parent = nullptr);
     ~EditHistory() override;
 
     QUndoStack& stack() { return stack_; }
@@ -45,6 +38,10 @@ public:
     // Steps kept before the oldest is dropped.
     static constexpr int kUndoLimit = 200;
 
+signals:
+    // A step was undone or redone: refresh what shows the project, once.
+    void restored();
+
 private:
     class Step;
     friend class Step;
@@ -55,7 +52,6 @@ private:
     ProjectData& data_;
     SlotImages& images_;
     Camera& camera_;
-    Hooks hooks_;
     QUndoStack stack_;
     // The state after the last step.
     std::unique_ptr<ProjectData> record_;

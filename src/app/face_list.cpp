@@ -73,8 +73,8 @@ FaceList::FaceList(QWidget* parent) : QWidget(parent) {
     setAcceptDrops(true);
 }
 
-void FaceList::addItem(const QString& text, int command, const QPixmap& image) {
-    Item item{text, command, image, 0};
+void FaceList::addItem(const QString& text, const QPixmap& image) {
+    Item item{text, image, 0};
     item.height = measureItem(item);
     items_.push_back(item);
     updateGeometry();
@@ -83,10 +83,6 @@ void FaceList::addItem(const QString& text, int command, const QPixmap& image) {
 
 QString FaceList::itemText(int index) const {
     return index >= 0 && index < count() ? items_[index].text : QString();
-}
-
-int FaceList::itemCommand(int index) const {
-    return index >= 0 && index < count() ? items_[index].command : 0;
 }
 
 QPixmap FaceList::itemImage(int index) const {
@@ -265,7 +261,7 @@ void FaceList::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    emit pictureDropped(itemCommand(index), localFileOf(*event->mimeData()));
+    emit pictureDropped(index, localFileOf(*event->mimeData()));
 }
 
 void FaceList::keyPressEvent(QKeyEvent* event) {
@@ -316,7 +312,7 @@ void FaceList::setHotItem(int index) {
 
 void FaceList::choose(int index) {
     setCurrentRow(index);
-    emit commandRequested(items_[index].command);
+    emit itemChosen(index);
 }
 
 void FaceList::updateItem(int index) {

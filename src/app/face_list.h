@@ -20,14 +20,13 @@ public:
     explicit FaceList(QWidget* parent = nullptr);
 
     // Appends an item. image is drawn at kIconSize x kIconSize device-independent pixels.
-    void addItem(const QString& text, int command, const QPixmap& image);
+    void addItem(const QString& text, const QPixmap& image);
     int count() const { return static_cast<int>(items_.size()); }
     QString itemText(int index) const;
-    int itemCommand(int index) const; // 0 for an index out of range
     QPixmap itemImage(int index) const;
 
-    // Selected index, -1 for none. setCurrentRow never asks for a command: it is how the owner
-    // shows a selection that is already in effect.
+    // Selected index, -1 for none. setCurrentRow sends nothing: it is how the owner shows a
+    // selection that is already in effect.
     int currentRow() const { return currentRow_; }
     void setCurrentRow(int index);
 
@@ -47,10 +46,10 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    // A click on an item or a selection key chose the item with this command number.
-    void commandRequested(int command);
-    // A picture file was dropped on the item with this command number.
-    void pictureDropped(int command, const QString& path);
+    // A click on an item or a selection key chose the item at index.
+    void itemChosen(int index);
+    // A picture file was dropped on the item at index.
+    void pictureDropped(int index, const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,7 +66,6 @@ protected:
 private:
     struct Item {
         QString text;
-        int command = 0;
         QPixmap image;
         int height = 0;
     };

@@ -1,6 +1,5 @@
 #include "app/navigation_bar.h"
 
-#include "app/command_ids.h"
 #include "app/face_list.h"
 #include "app/navigation_pager.h"
 #include "model/project_data.h"
@@ -29,21 +28,11 @@ constexpr int kHeaderPadding = 10;
 constexpr int kGripperMargin = 3; // from the header's edges
 constexpr int kGripperWidth = 4;
 
-struct FaceEntry {
-    Face face;
-    CommandId command;
-    const char* icon;
+// The list's icons, in the order of the faces: an item's index is its face.
+constexpr std::array<const char*, kFaceCount> kFaceIcons = {
+    ":/icons/face_top.svg",  ":/icons/face_bottom.svg", ":/icons/face_front.svg",
+    ":/icons/face_back.svg", ":/icons/face_right.svg",  ":/icons/face_left.svg",
 };
-
-// The list's items in order; command - SelectTop is the face index.
-constexpr std::array<FaceEntry, kFaceCount> kFaceEntries = {{
-    {Top, SelectTop, ":/icons/face_top.svg"},
-    {Bottom, SelectBottom, ":/icons/face_bottom.svg"},
-    {Front, SelectFront, ":/icons/face_front.svg"},
-    {Back, SelectBack, ":/icons/face_back.svg"},
-    {Right, SelectRight, ":/icons/face_right.svg"},
-    {Left, SelectLeft, ":/icons/face_left.svg"},
-}};
 
 // The picture at path drawn kIconSize pixels square for a screen of the given pixel ratio; a
 // transparent picture if the file cannot be read.
@@ -69,15 +58,15 @@ NavigationBar::NavigationBar(QWidget* parent) : QFrame(parent), title_(tr("Face 
 
     pager_ = new NavigationPager(this);
     faceList_ = new FaceList(pager_);
-    for (const FaceEntry& entry : kFaceEntries) {
-        const std::string_view name = kFaceNames[entry.face];
+    for (std::size_t face = 0; face < kFaceIcons.size(); ++face) {
+        const std::string_view name = kFaceNames[face];
         faceList_->addItem(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
-                           entry.command, renderIcon(entry.icon, devicePixelRatioF()));
+                           renderIcon(kFaceIcons[face], devicePixelRatioF()));
     }
     // "Top" is the face the project starts with, so selecting it sends nothing.
     faceList_->setCurrentRow(0);
     pager_->setChild(faceList_);
-    connect(faceList_, &FaceList::commandRequested, this, &NavigationBar::commandRequested);
+    connect(faceList_, &FaceList::itemChosen, this, &NavigationBar::faceChosen);
     connect(faceList_, &FaceList::pictureDropped, this, &NavigationBar::pictureDropped);
     layoutBand();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The left-hand strip of the main window: a band headed "Face Settings" holding the pager with the
-// list of the box's six faces. Choosing a face asks the frame for that face's command.
+// list of the box's six faces, in the order of the record's faces. Choosing one tells the frame.
 
 #include <QFrame>
 
@@ -25,11 +25,11 @@ public:
     QRect gripperRect() const;
 
 signals:
-    // A face was chosen in the list: its command number, SelectTop .. SelectLeft. Nothing is sent
-    // for the selection of "Top" that the bar starts with.
-    void commandRequested(int command);
-    // A picture file was dropped on the face with this command number.
-    void pictureDropped(int command, const QString& path);
+    // A face (0..5) was chosen in the list. Nothing is sent for the selection of "Top" that the
+    // bar starts with.
+    void faceChosen(int face);
+    // A picture file was dropped on the face (0..5).
+    void pictureDropped(int face, const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,7 +1,5 @@
 #include "app/pane_container.h"
 
-#include "app/command_ids.h"
-
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -28,8 +26,7 @@ PaneContainer::PaneContainer(QWidget* parent) : QWidget(parent) {
     closeButton_->setAutoRaise(true);
     closeButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     closeButton_->setFocusPolicy(Qt::NoFocus);
-    connect(closeButton_, &QToolButton::clicked, this,
-            [this] { emit commandRequested(PaneClose); });
+    connect(closeButton_, &QToolButton::clicked, this, &PaneContainer::closeRequested);
 }
 
 void PaneContainer::setClient(QWidget* client) {

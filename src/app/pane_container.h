@@ -30,8 +30,8 @@ public:
     int headerHeight() const;
 
 signals:
-    // The close button's command number; the frame has no handler for it.
-    void commandRequested(int command);
+    // The close button was clicked. The frame leaves its panes as they are.
+    void closeRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

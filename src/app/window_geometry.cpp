@@ -1,5 +1,8 @@
 #include "app/window_geometry.h"
 
+#include "app/app_settings.h"
+#include "app/splitters.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -37,6 +40,25 @@ bool restoreUsableGeometry(QWidget& window, const QByteArray& saved, QSize start
         screens << screen->availableGeometry();
     }
     return isUsableGeometry(trial.geometry(), start, screens) && window.restoreGeometry(saved);
+}
+
+void restoreLayout(QWidget& window, ProportionalSplitter& inner, const AppSettings& settings,
+                   QSize start) {
+    // The first run keeps the start layout; later runs the one the window was closed with, unless
+    // that is too small to work in or off every screen, when the start size comes back (and is
+    // what the window saves at the end).
+    if (const QByteArray geometry = settings.windowGeometry(); !geometry.isEmpty()) {
+        restoreUsableGeometry(window, geometry, start);
+    }
+    if (const std::optional<int> proportion = settings.navigationProportion()) {
+        inner.setProportion(*proportion);
+    }
+}
+
+void rememberLayout(const QWidget& window, const ProportionalSplitter& inner,
+                    AppSettings& settings) {
+    settings.setWindowGeometry(window.saveGeometry());
+    settings.setNavigationProportion(inner.proportion());
 }
 
 } // namespace cartonic

@@ -90,7 +90,7 @@ void ColorButton::runClick() {
     QPointer<ColorButton> alive(this);
     popupActive_ = true;
     repaint();
-    emit notified(ColorNotification::PopupOpening, currentColor_);
+    emit popupOpening(currentColor_);
     if (!alive) {
         return;
     }
@@ -105,18 +105,18 @@ void ColorButton::runClick() {
     if (choice) {
         currentColor_ = *choice;
         if (currentColor_ != before) {
-            emit notified(ColorNotification::ColorChanged, currentColor_);
+            emit colorChanged(currentColor_);
         }
         if (alive) {
-            emit notified(ColorNotification::PopupClosed, currentColor_);
+            emit popupClosed(currentColor_);
         }
         if (alive) {
-            emit notified(ColorNotification::PickAccepted, currentColor_);
+            emit pickAccepted(currentColor_);
         }
     } else {
-        emit notified(ColorNotification::PopupClosed, currentColor_);
+        emit popupClosed(currentColor_);
         if (alive) {
-            emit notified(ColorNotification::PickCancelled, currentColor_);
+            emit pickCancelled(currentColor_);
         }
     }
     if (alive) {

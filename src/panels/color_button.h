@@ -2,11 +2,10 @@
 
 // The colour button of the settings panels: a push button drawing its colour as a framed swatch
 // with a drop-down arrow. A click opens the ColorPicker popup right below it and reports what
-// happened through notified(); owners normally act on ColorChanged only.
+// happened through its signals; owners normally act on colorChanged only.
 
 #include "panels/color.h"
 #include "panels/color_chooser.h"
-#include "panels/color_notification.h"
 
 #include <QAbstractButton>
 #include <QString>
@@ -21,7 +20,7 @@ public:
 
     // The colour shown and reported: 0x00BBGGRR, or kAutomaticColor to show defaultColor().
     Color currentColor() const { return currentColor_; }
-    // Sets the colour without notifying anyone, and repaints.
+    // Sets the colour without a signal, and repaints.
     void setColor(Color color);
 
     // Drawn in place of kAutomaticColor: the toolkit's workspace-like shade, read at construction.
@@ -44,8 +43,15 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    // Sent synchronously; `color` is currentColor() at the time of sending.
-    void notified(cartonic::ColorNotification code, cartonic::Color color);
+    // One click sends, in this order: popupOpening; then, after a choice, colorChanged (only if
+    // the colour differs from before the click), popupClosed, pickAccepted; or, without a choice,
+    // popupClosed, pickCancelled. Each is sent synchronously with `color` as currentColor() then;
+    // a receiver may destroy the button, and nothing more is sent after that.
+    void popupOpening(cartonic::Color color);
+    void colorChanged(cartonic::Color color);
+    void popupClosed(cartonic::Color color);
+    void pickAccepted(cartonic::Color color);
+    void pickCancelled(cartonic::Color color);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

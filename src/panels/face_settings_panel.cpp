@@ -65,10 +65,8 @@ FaceSettingsPanel::FaceSettingsPanel(ProjectData& data, SlotImages& images, Scen
         button->setGeometry(units(buttonUnits));
         // A face colour is always a real colour: no "Automatic" row.
         button->setDefaultText(QString());
-        connect(button, &ColorButton::notified, this,
-                [this, field](ColorNotification code, Color color) {
-                    colorChanged(field, code, color);
-                });
+        connect(button, &ColorButton::colorChanged, this,
+                [this, field](Color color) { writeColor(field, color); });
         return button;
     };
     ambientButton_ = addColorButton(kAmbientButton, QStringLiteral("Ambient color"),
@@ -110,11 +108,11 @@ FaceSettingsPanel::FaceSettingsPanel(ProjectData& data, SlotImages& images, Scen
         this);
     nameControl(*preview_, kPreview);
     preview_->setGeometry(du.rect(7, 142, 174, 117));
-    preview_->pictureDropped = [this](const QString& path) {
+    connect(preview_, &TexturePreview::pictureDropped, this, [this](const QString& path) {
         if (!loadPicture(path)) {
             showMessage(this, QString::fromLatin1(kLoadImageFailed));
         }
-    };
+    });
 
     showTextureBox_ = new QCheckBox(QStringLiteral("Show texture mapping"), this);
     nameControl(*showTextureBox_, kShowTextureBox);
@@ -160,16 +158,11 @@ void FaceSettingsPanel::refreshFromProject() {
     preview_->update();
 }
 
-void FaceSettingsPanel::colorChanged(Rgba FaceSlot::*field, ColorNotification code, Color color) {
-    if (code != ColorNotification::ColorChanged) {
-        return;
-    }
+void FaceSettingsPanel::writeColor(Rgba FaceSlot::*field, Color color) {
     if (FaceSlot* slot = selectedSlot()) {
         writeChannels(slot->*field, color);
     }
-    for (const auto& listener : colorListeners) {
-        listener();
-    }
+    emit colorChanged();
 }
 
 void FaceSettingsPanel::orientationClicked(int orientation) {

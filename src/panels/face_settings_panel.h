@@ -7,14 +7,10 @@
 #include "model/project_data.h"
 #include "model/slot_images.h"
 #include "panels/color.h"
-#include "panels/color_notification.h"
 #include "panels/image_browse.h"
 
 #include <QSize>
 #include <QWidget>
-
-#include <functional>
-#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -28,6 +24,7 @@ class SceneView;
 class TexturePreview;
 
 class FaceSettingsPanel : public QWidget {
+    Q_OBJECT
 public:
     // Control numbers, also the controls' object names.
     enum ControlId : int {
@@ -56,10 +53,6 @@ public:
     // selected face changes.
     void refreshFromProject();
 
-    // Called in order after a colour button reported a change (the frame adds the view repaint);
-    // the panel itself does not ask the view to redraw for colours.
-    std::vector<std::function<void()>> colorListeners;
-
     // The file dialog and the failure message, replaceable so tests never block.
     ImageFileChooser chooseImageFile;
     InformationMessage showMessage;
@@ -71,9 +64,14 @@ public:
     // 188 x 319 dialog units in the panel's font.
     QSize sizeHint() const override;
 
+signals:
+    // A colour button wrote a new colour into the selected face. The panel does not ask the view
+    // to redraw for colours: whoever receives this does.
+    void colorChanged();
+
 private:
     FaceSlot* selectedSlot();
-    void colorChanged(Rgba FaceSlot::*field, ColorNotification code, Color color);
+    void writeColor(Rgba FaceSlot::*field, Color color);
     void orientationClicked(int orientation);
     void showTextureClicked(bool checked);
     void browseForImage();

@@ -98,11 +98,11 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
         new TexturePreview([this]() -> const QImage* { return &images_[kFloorSlot].image; }, this);
     nameControl(*preview_, kPreview);
     preview_->setGeometry(du.rect(7, 150, 174, 55));
-    preview_->pictureDropped = [this](const QString& path) {
+    connect(preview_, &TexturePreview::pictureDropped, this, [this](const QString& path) {
         if (!loadFloorPicture(path)) {
             showMessage(this, QString::fromLatin1(kLoadImageFailed));
         }
-    };
+    });
     floorTextureBox_ = addCheckBox(kFloorTextureBox, QStringLiteral("Enable floor texture"),
                                    du.rect(7, 207, 166, 12));
     connect(floorTextureBox_, &QCheckBox::clicked, this, &SceneSettingsPanel::floorTextureClicked);
@@ -153,10 +153,8 @@ ColorButton* SceneSettingsPanel::addColorButton(int id, const QRect& geometry,
     auto* button = new ColorButton(this);
     nameControl(*button, id);
     button->setGeometry(geometry);
-    connect(button, &ColorButton::notified, this,
-            [this, field, lightColor](ColorNotification code, Color color) {
-                colorChanged(field, lightColor, code, color);
-            });
+    connect(button, &ColorButton::colorChanged, this,
+            [this, field, lightColor](Color color) { writeColor(field, lightColor, color); });
     return button;
 }
 
@@ -203,11 +201,7 @@ void SceneSettingsPanel::enableBackgroundButtons() {
     gradientBottomButton_->setEnabled(gradient);
 }
 
-void SceneSettingsPanel::colorChanged(Rgba ProjectData::*field, bool lightColor,
-                                      ColorNotification code, Color color) {
-    if (code != ColorNotification::ColorChanged) {
-        return;
-    }
+void SceneSettingsPanel::writeColor(Rgba ProjectData::*field, bool lightColor, Color color) {
     writeChannels(data_.*field, color);
     if (lightColor) {
         // The light's colours live in GL state as well as in the record.

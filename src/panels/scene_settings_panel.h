@@ -8,7 +8,6 @@
 #include "model/project_data.h"
 #include "model/slot_images.h"
 #include "panels/color.h"
-#include "panels/color_notification.h"
 #include "panels/image_browse.h"
 
 #include <QSize>
@@ -81,8 +80,7 @@ private:
     ColorButton* addColorButton(int id, const QRect& geometry, Rgba ProjectData::*field,
                                 bool lightColor);
     QCheckBox* addCheckBox(int id, const QString& text, const QRect& geometry);
-    void colorChanged(Rgba ProjectData::*field, bool lightColor, ColorNotification code,
-                      Color color);
+    void writeColor(Rgba ProjectData::*field, bool lightColor, Color color);
     void enableBackgroundButtons();
     void gradientClicked(bool checked);
     void floorTextureClicked(bool checked);

@@ -4,6 +4,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMetaMethod>
 #include <QMimeData>
 #include <QPainter>
 
@@ -28,8 +29,12 @@ QString droppedPicture(const QMimeData& mime) {
 
 } // namespace
 
+bool TexturePreview::takesDrops() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&TexturePreview::pictureDropped));
+}
+
 void TexturePreview::dragEnterEvent(QDragEnterEvent* event) {
-    if (pictureDropped && !droppedPicture(*event->mimeData()).isEmpty()) {
+    if (takesDrops() && !droppedPicture(*event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -38,12 +43,12 @@ void TexturePreview::dragEnterEvent(QDragEnterEvent* event) {
 
 void TexturePreview::dropEvent(QDropEvent* event) {
     const QString path = droppedPicture(*event->mimeData());
-    if (!pictureDropped || path.isEmpty()) {
+    if (!takesDrops() || path.isEmpty()) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    pictureDropped(path);
+    emit pictureDropped(path);
 }
 
 void TexturePreview::paintEvent(QPaintEvent*) {

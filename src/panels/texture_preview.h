@@ -16,6 +16,7 @@ namespace cartonic {
 inline constexpr QRgb kEmptyPreviewColor = 0xFF969696; // RGB(150, 150, 150)
 
 class TexturePreview : public QWidget {
+    Q_OBJECT
 public:
     // The picture to show, or nullptr (or a null image) for none; called on the UI thread at
     // each paint.
@@ -23,8 +24,9 @@ public:
 
     explicit TexturePreview(ImageSource source, QWidget* parent = nullptr);
 
-    // A picture file dropped on the control; none set, nothing can be dropped.
-    std::function<void(const QString& path)> pictureDropped;
+signals:
+    // A picture file was dropped on the control. While nothing is connected, nothing can be.
+    void pictureDropped(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,6 +34,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    bool takesDrops() const;
+
     ImageSource source_;
     // The last picture scaled to the control, so repaints do not rescale a large image.
     QPixmap scaled_;

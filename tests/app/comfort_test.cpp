@@ -9,7 +9,9 @@
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
 #include "app/pasted_pictures.h"
+#include "app/project_files.h"
 #include "app/recent_projects.h"
+#include "app/recent_projects_menu.h"
 #include "app/splitters.h"
 #include "camera/face_picking.h"
 #include "frame_test_support.h"
@@ -170,7 +172,7 @@ private slots:
         } edits[] = {
             {"Front Picture",
              [&] {
-                 frame_->dispatch(SelectFront);
+                 frame_->selectFace(Front);
                  click(face, 1001);
              }},
             {"Front Orientation",
@@ -181,9 +183,7 @@ private slots:
              [&] {
                  newGesture();
                  data_.faceSlots[Front].diffuseColor = {0.1f, 0.9f, 0.1f, 1.0f};
-                 for (const auto& listener : face.colorListeners) {
-                     listener();
-                 }
+                 emit face.colorChanged();
              }},
             {"Light Specular Color",
              [&] {
@@ -193,7 +193,7 @@ private slots:
              }},
             {"Floor Picture",
              [&] {
-                 frame_->dispatch(ShowSceneSettings);
+                 frame_->showSceneSettings();
                  click(scene, 1037);
              }},
             {"Gradient Background",
@@ -251,12 +251,12 @@ private slots:
         }
 
         // All the way back: the project is as it was made, and nothing is asked on New.
-        QVERIFY(frame_->isModified());
+        QVERIFY(frame_->files().isModified());
         while (undo->isEnabled()) {
             frame_->dispatch(EditUndo);
         }
         QVERIFY(seen() == start);
-        QVERIFY(!frame_->isModified());
+        QVERIFY(!frame_->files().isModified());
         QVERIFY(images_[Front].empty());
         QCOMPARE(control<QSlider>(scene, 1033)->value(), static_cast<int>(start.fov));
 
@@ -279,7 +279,7 @@ private slots:
             }
             return count;
         };
-        frame_->dispatch(SelectFront);
+        frame_->selectFace(Front);
         frame_->view().requestRedraw();
         QTest::qWait(50);
         QVERIFY(reds(frame_->view().grabFramebuffer()) > 20); // the outline shows in the view
@@ -297,7 +297,7 @@ private slots:
         const QString red = picture("red.png", Qt::red);
 
         // A file named on the clipboard, on the selected face.
-        frame_->dispatch(SelectBack);
+        frame_->selectFace(Back);
         clipboard->setText(QUrl::fromLocalFile(red).toString());
         newGesture();
         frame_->dispatch(EditPaste);
@@ -307,7 +307,7 @@ private slots:
         // A picture without a file, on the floor while the scene's settings show: written once.
         QImage blue(6, 4, QImage::Format_RGB32);
         blue.fill(Qt::blue);
-        frame_->dispatch(ShowSceneSettings);
+        frame_->showSceneSettings();
         for (int i = 0; i < 2; ++i) {
             clipboard->setImage(blue);
             newGesture();
@@ -426,7 +426,7 @@ private slots:
             QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
         };
         startFrame();
-        QVERIFY(!frame_->recentMenu()->isEnabled());
+        QVERIFY(!frame_->recentProjects().menu().isEnabled());
 
         // Saved and opened projects, the latest first.
         const QString first = q(dir_.file("first.ctn"));
@@ -436,8 +436,8 @@ private slots:
         frame_->dispatch(FileSaveAs);
         script_.files = {first};
         frame_->dispatch(FileOpen);
-        QCOMPARE(frame_->recentProjects(), (QStringList{first, second}));
-        const QList<QAction*> entries = frame_->recentMenu()->actions();
+        QCOMPARE(frame_->recentProjects().paths(), (QStringList{first, second}));
+        const QList<QAction*> entries = frame_->recentProjects().menu().actions();
         QCOMPARE(entries.size(), 2);
         QCOMPARE(entries.at(1)->text(), "&2 " + second);
 
@@ -446,7 +446,7 @@ private slots:
         entries.at(1)->trigger();
         QCOMPARE(script_.errors.size(), 1);
         QVERIFY(script_.errors.first().contains("no longer there"));
-        QCOMPARE(frame_->recentProjects(), QStringList{first});
+        QCOMPARE(frame_->recentProjects().paths(), QStringList{first});
 
         // The window's layout and the last picture's size and folder.
         frame_->resize(930, 610);
@@ -469,7 +469,7 @@ private slots:
         startFrame();
         QCOMPARE(frame_->size(), QSize(930, 610));
         QCOMPARE(frame_->innerSplitter().proportion(), 2500);
-        QCOMPARE(frame_->recentProjects(), QStringList{first});
+        QCOMPARE(frame_->recentProjects().paths(), QStringList{first});
         script_.files = {};
         frame_->dispatch(SaveAsImage);
         QCOMPARE(QSize(script_.proposedSize.width, script_.proposedSize.height), QSize(300, 200));

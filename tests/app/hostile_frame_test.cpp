@@ -4,12 +4,15 @@
 // picture as they were; a project with values no editor makes opens within the invariants and
 // draws without OpenGL errors; pictures that cannot be loaded leave the face and floor as they
 // were, with the one failure message; a settings file of any length or shape still gives a menu
-// within the screen and a window to work in.
+// within the screen and a window to work in, and its values out of range read as nothing kept.
 
+#include "app/app_settings.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/ogl_view.h"
+#include "app/project_files.h"
 #include "app/recent_projects.h"
+#include "app/recent_projects_menu.h"
 #include "app/window_geometry.h"
 #include "model/project_file.h"
 #include "panels/face_settings_panel.h"
@@ -154,23 +157,23 @@ private slots:
             QCOMPARE(errors_.size(), 1);
             QVERIFY2(errors_[0].contains(path), qPrintable(errors_[0]));
             QVERIFY2(errors_[0].contains(std::strerror(ENOSPC)), qPrintable(errors_[0]));
-            QVERIFY(frame_->isModified());
+            QVERIFY(frame_->files().isModified());
 
             // Saving when asked before New fails the same way: New does not go ahead.
             choices_ = {SaveChoice::Save};
             frame_->dispatch(FileNew);
             QCOMPARE(errors_.size(), 2);
             QCOMPARE(data_.showShadow, 0);
-            QVERIFY(frame_->isModified());
+            QVERIFY(frame_->files().isModified());
         }
         QCOMPARE(test::readBytes(path.toStdString()), saved);
-        QCOMPARE(frame_->currentPath(), path);
+        QCOMPARE(frame_->files().currentPath(), path);
         QCOMPARE(frame_->windowTitle(), path);
         QCOMPARE(QDir(q(dir.path())).entryList(QDir::Files), QStringList{"box.ctn"});
 
         frame_->dispatch(FileSave); // room again
         QCOMPARE(errors_.size(), 2);
-        QVERIFY(!frame_->isModified());
+        QVERIFY(!frame_->files().isModified());
     }
 
     void projectsThatCannotBeOpenedChangeNothing() {
@@ -204,7 +207,7 @@ private slots:
             QVERIFY2(errors_.back().contains(name), qPrintable(errors_.back()));
             QVERIFY2(same(data_, before), name);
             QCOMPARE(frame_->windowTitle(), current);
-            QCOMPARE(frame_->currentPath(), current);
+            QCOMPARE(frame_->files().currentPath(), current);
             QVERIFY2(!repainted(), name); // the picture on screen stays as it was
         }
     }
@@ -277,10 +280,10 @@ private slots:
                               Qt::LeftButton);
         };
 
-        frame_->dispatch(SelectFront);
+        frame_->selectFace(Front);
         chosen = q(dir.file("good.png"));
         browse(face, FaceSettingsPanel::kBrowseButton);
-        frame_->dispatch(ShowSceneSettings);
+        frame_->showSceneSettings();
         browse(scene, SceneSettingsPanel::kBrowseButton);
         QVERIFY(messages_.isEmpty());
         const FaceSlot frontBefore = data_.faceSlots[Front];
@@ -294,9 +297,9 @@ private slots:
              {q(dir.file("cut.bmp")), q(dir.file("bomb.gif")), q(dir.file("bomb.png")),
               q(dir.file("folder.jpg")), q(dir.file("gone.tif")), q(longName)}) {
             chosen = bad;
-            frame_->dispatch(SelectFront);
+            frame_->selectFace(Front);
             browse(face, FaceSettingsPanel::kBrowseButton);
-            frame_->dispatch(ShowSceneSettings);
+            frame_->showSceneSettings();
             browse(scene, SceneSettingsPanel::kBrowseButton);
             expected += 2;
             QCOMPARE(messages_.size(), expected);
@@ -330,17 +333,56 @@ private slots:
         const QSize start(MainFrame::kStartWidth, MainFrame::kStartHeight);
 
         startFrame();
-        const QList<QAction*> entries = frame_->recentMenu()->actions();
+        const QList<QAction*> entries = frame_->recentProjects().menu().actions();
         QCOMPARE(entries.size(), kMaxRecentProjects);
         QCOMPARE(entries.at(0)->data().toString(), QString("/p/0.ctn"));
         QCOMPARE(entries.at(2)->data().toString(), QString("/p/1.ctn"));
-        QVERIFY(frame_->recentMenu()->sizeHint().width() <
+        QVERIFY(frame_->recentProjects().menu().sizeHint().width() <
                 frame_->screen()->availableGeometry().width());
         QCOMPARE(frame_->size(), start);
         // What it saves on closing opens it so again.
         QVERIFY(frame_->close());
         startFrame();
         QCOMPARE(frame_->size(), start);
+    }
+
+    void settingsOutOfRangeReadAsNothingKept() {
+        // What an edited settings file may hold under the keys the window reads.
+        test::TempDir dir;
+        QSettings stored(q(dir.file("settings.ini")), QSettings::IniFormat);
+        const AppSettings settings(&stored);
+        const struct {
+            const char* key;
+            QVariant value;
+        } cases[] = {
+            {"export/size", QSize(0, 200)},
+            {"export/size", QSize(2048, 10)},
+            {"export/size", "large"},
+            {"turntable/size", QSize(10, -1)},
+            {"turntable/frames", 0},
+            {"turntable/frames", 3601},
+            {"turntable/frames", "many"},
+            {"turntable/fps", 0.0},
+            {"turntable/fps", 120.5},
+            {"turntable/fps", "nan"},
+            {"window/navigationProportion", 0},
+            {"window/navigationProportion", 10000},
+        };
+        for (const auto& c : cases) {
+            stored.clear();
+            stored.setValue(c.key, c.value);
+            QVERIFY2(!settings.pictureSize() && !settings.turntableSize() &&
+                         !settings.turntableFrames() && !settings.turntableFps() &&
+                         !settings.navigationProportion(),
+                     qPrintable(QString("%1=%2").arg(c.key, c.value.toString())));
+        }
+        // Without a QSettings nothing is kept and a first run's choices are read.
+        AppSettings none;
+        none.setRecentProjects({"/p/a.ctn"});
+        none.setViewSmoothEdges(false);
+        none.setPictureTransparent(true);
+        QVERIFY(none.recentProjects().isEmpty());
+        QVERIFY(none.viewSmoothEdges() && none.pictureSmoothEdges() && !none.pictureTransparent());
     }
 
     void aWindowIsRestoredOnlyToAUsableGeometry() {

@@ -9,6 +9,7 @@
 #include "app/navigation_bar.h"
 #include "app/ogl_view.h"
 #include "app/pane_container.h"
+#include "app/project_files.h"
 #include "app/settings_pane.h"
 #include "app/splitters.h"
 #include "frame_test_support.h"
@@ -101,27 +102,25 @@ private slots:
         QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
         QVERIFY(script_.questionsAsked.isEmpty()); // the start-up New never asks
         QCOMPARE(frame_->statusBar()->findChild<QLabel*>("ReadyText")->text(), QString("Ready"));
-        QVERIFY(mainFrame() == frame_);
     }
 
     void facesAreSelectedFromTheList() {
-        QSignalSpy commands(frame_->navigationBar().faceList(), &FaceList::commandRequested);
-        int refreshed = 0;
-        frame_->faceSelected.add([&] { ++refreshed; });
-        frame_->dispatch(ShowSceneSettings);
+        QSignalSpy chosen(frame_->navigationBar().faceList(), &FaceList::itemChosen);
+        QSignalSpy refreshed(frame_, &MainFrame::faceSelected);
+        frame_->showSceneSettings();
         QCOMPARE(frame_->settingsPane().currentPanel(), frame_->scenePanelIndex());
 
         FaceList* list = frame_->navigationBar().faceList();
         QTest::mouseClick(list, Qt::LeftButton, {}, list->itemRect(1).center());
-        QCOMPARE(commands.count(), 1);
-        QCOMPARE(commands.at(0).at(0).toInt(), int(SelectBottom));
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.at(0).at(0).toInt(), int(Bottom));
         QCOMPARE(data_.selectedFace, 1);
         QCOMPARE(frame_->settingsPane().currentPanel(), frame_->facePanelIndex());
-        QCOMPARE(refreshed, 1);
+        QCOMPARE(refreshed.count(), 1);
 
-        frame_->dispatch(SelectLeft);
+        frame_->selectFace(Left);
         QCOMPARE(data_.selectedFace, 5);
-        QVERIFY(!frame_->isModified()); // looking at another face changes nothing
+        QVERIFY(!frame_->files().isModified()); // looking at another face changes nothing
     }
 
     void modeButtonsFormOneRadioGroup() {
@@ -145,13 +144,13 @@ private slots:
         test::TempDir dir;
         const QString path = q(dir.file("first.ctn"));
         data_.showShadow = 0;
-        QVERIFY(frame_->isModified());
+        QVERIFY(frame_->files().isModified());
         script_.files = {path};
         frame_->dispatch(FileSave);
         QCOMPARE(script_.fileDialogs, 1);
         QCOMPARE(frame_->windowTitle(), path);
-        QCOMPARE(frame_->currentPath(), path);
-        QVERIFY(!frame_->isModified());
+        QCOMPARE(frame_->files().currentPath(), path);
+        QVERIFY(!frame_->files().isModified());
 
         data_.showFloor = 0;
         frame_->dispatch(FileSave);
@@ -176,7 +175,7 @@ private slots:
         frame_->dispatch(FileOpen);
         QCOMPARE(script_.errors.size(), 1);
         QVERIFY(script_.errors[0].contains("bad.ctn"));
-        QCOMPARE(frame_->currentPath(), good);
+        QCOMPARE(frame_->files().currentPath(), good);
         QCOMPARE(frame_->windowTitle(), good);
         QCOMPARE(std::memcmp(&before, &data_, sizeof data_), 0);
     }
@@ -193,8 +192,8 @@ private slots:
         frame_->dispatch(FileSaveAs);
         QCOMPARE(script_.errors.size(), 1);
         QVERIFY(script_.errors[0].contains("x.ctn"));
-        QCOMPARE(frame_->currentPath(), path); // a failed save does not adopt the new path
-        QVERIFY(frame_->isModified());
+        QCOMPARE(frame_->files().currentPath(), path); // a failed save does not adopt the new path
+        QVERIFY(frame_->files().isModified());
         QCOMPARE(test::readBytes(path.toStdString()), original);
     }
 
@@ -215,11 +214,11 @@ private slots:
         script_.saveChoices = {SaveChoice::Discard};
         frame_->dispatch(FileNew);
         QCOMPARE(data_.lightAngle, 275.0f);
-        QVERIFY(!frame_->isModified());
+        QVERIFY(!frame_->files().isModified());
 
         // Camera moves are not edits.
         frame_->view().camera().yaw(0.5f);
-        QVERIFY(!frame_->isModified());
+        QVERIFY(!frame_->files().isModified());
     }
 
     void savingFromThePromptWritesTheProject() {
@@ -249,7 +248,7 @@ private slots:
         saved.faceSlots[Front].textureId = 4242; // a name from another run
         QVERIFY(saveProject(saved, dir.file("p.ctn")));
 
-        frame_->dispatch(SelectBack); // the project selects Top: the list follows it
+        frame_->selectFace(Back); // the project selects Top: the list follows it
         script_.files = {q(dir.file("p.ctn"))};
         frame_->dispatch(FileOpen);
         QVERIFY(script_.errors.isEmpty());
@@ -267,7 +266,7 @@ private slots:
         QVERIFY(names.pictures[kFloorSlot] != 0);
         QCOMPARE(script_.notices.size(), 1);
         QVERIFY(script_.notices[0].contains("gone.png"));
-        QVERIFY(!frame_->isModified()); // restoring pictures is not an edit
+        QVERIFY(!frame_->files().isModified()); // restoring pictures is not an edit
 
         // New forgets the floor picture as well as the faces'.
         frame_->dispatch(FileNew);
@@ -692,7 +691,7 @@ private slots:
         QImage big(1024, 1024, QImage::Format_RGB32);
         big.fill(qRgb(200, 30, 30));
         QVERIFY(big.save(q(dir.file("front.png"))));
-        frame_->dispatch(SelectTop + static_cast<int>(Front));
+        frame_->selectFace(Front);
         QVERIFY(frame_->facePanel().loadPicture(q(dir.file("front.png"))));
         data_.setDimensions(4.0f, 4.0f, 3.0f);
         QVERIFY(QFile::remove(q(dir.file("front.png"))));

@@ -305,7 +305,14 @@ class MonkeyTest : public QObject {
             ViewStatusBar,   EditCopy,          FilePrint,       NextPane,         12345};
         const int c = pick(commands);
         note(QString("command %1").arg(c));
-        frame_->dispatch(c);
+        // The face list and the scene panel's command are the frame's slots, not actions.
+        if (c >= SelectTop && c < SelectTop + kFaceCommandCount) {
+            frame_->selectFace(c - SelectTop);
+        } else if (c == ShowSceneSettings) {
+            frame_->showSceneSettings();
+        } else {
+            frame_->dispatch(c);
+        }
     }
 
     void wheel() {

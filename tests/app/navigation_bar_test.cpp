@@ -1,11 +1,11 @@
-// The navigation bar's face list: its six items and icons, item heights, the commands that
+// The navigation bar's face list: its six items and icons, item heights, the faces that
 // clicks and selection keys send, hot tracking within the central band of an item, and the
 // frames it draws round the selected and the hot item.
 
-#include "app/command_ids.h"
 #include "app/face_list.h"
 #include "app/navigation_bar.h"
 #include "app/navigation_pager.h"
+#include "model/project_data.h"
 
 #include <QAbstractButton>
 #include <QImage>
@@ -52,7 +52,7 @@ class NavigationBarTest : public QObject {
 private slots:
     void init() {
         bar_ = new NavigationBar;
-        spy_ = new QSignalSpy(bar_, &NavigationBar::commandRequested);
+        spy_ = new QSignalSpy(bar_, &NavigationBar::faceChosen);
         bar_->resize(kBarWidth, kTallBar);
         bar_->show();
         QVERIFY(QTest::qWaitForWindowExposed(bar_));
@@ -74,7 +74,6 @@ private slots:
         QCOMPARE(list_->count(), 6);
         for (int i = 0; i < list_->count(); ++i) {
             QCOMPARE(list_->itemText(i), texts[i]);
-            QCOMPARE(list_->itemCommand(i), SelectTop + i);
         }
         QCOMPARE(list_->currentRow(), 0);
         QTest::qWait(50);
@@ -110,22 +109,22 @@ private slots:
         // A caption wider than 100 pixels wraps at word boundaries and makes its item taller by
         // whole lines.
         FaceList wrapped;
-        wrapped.addItem("Front of the carton with its long caption", SelectFront, QPixmap());
+        wrapped.addItem("Front of the carton with its long caption", QPixmap());
         const int captionHeight = wrapped.itemHeight(0) - fixedPart;
         QVERIFY(captionHeight >= 2 * lineHeight);
         QCOMPARE(captionHeight % lineHeight, 0);
     }
 
-    void clickingAnItemSendsItsCommand() {
+    void clickingAnItemSendsItsFace() {
         QTest::mouseClick(list_, Qt::LeftButton, {}, itemCentre(*list_, 1));
         QCOMPARE(list_->currentRow(), 1);
         QCOMPARE(spy_->count(), 1);
-        QCOMPARE(spy_->at(0).at(0).toInt(), int(SelectBottom));
+        QCOMPARE(spy_->at(0).at(0).toInt(), int(Bottom));
 
         // Choosing the selected face again sends it again (it brings the face panel back).
         QTest::mouseClick(list_, Qt::LeftButton, {}, itemCentre(*list_, 1));
         QCOMPARE(spy_->count(), 2);
-        QCOMPARE(spy_->at(1).at(0).toInt(), int(SelectBottom));
+        QCOMPARE(spy_->at(1).at(0).toInt(), int(Bottom));
 
         // Below the last item there is nothing to choose.
         QTest::mouseClick(list_, Qt::LeftButton, {}, QPoint(10, list_->fullHeight() + 5));
@@ -133,19 +132,19 @@ private slots:
         QCOMPARE(list_->currentRow(), 1);
     }
 
-    void selectionKeysSendTheNextCommand() {
-        auto lastCommand = [this] {
+    void selectionKeysSendTheNextFace() {
+        auto lastFace = [this] {
             return spy_->last().at(0).toInt();
         };
         QTest::keyClick(list_, Qt::Key_Down);
         QCOMPARE(list_->currentRow(), 1);
-        QCOMPARE(lastCommand(), int(SelectBottom));
+        QCOMPARE(lastFace(), int(Bottom));
         QTest::keyClick(list_, Qt::Key_Down);
-        QCOMPARE(lastCommand(), int(SelectFront));
+        QCOMPARE(lastFace(), int(Front));
         QTest::keyClick(list_, Qt::Key_Up);
-        QCOMPARE(lastCommand(), int(SelectBottom));
+        QCOMPARE(lastFace(), int(Bottom));
         QTest::keyClick(list_, Qt::Key_End);
-        QCOMPARE(lastCommand(), int(SelectLeft));
+        QCOMPARE(lastFace(), int(Left));
         QCOMPARE(spy_->count(), 4);
 
         // Keys that would leave the list change nothing and send nothing.
@@ -153,7 +152,7 @@ private slots:
         QTest::keyClick(list_, Qt::Key_Home);
         QTest::keyClick(list_, Qt::Key_Up);
         QCOMPARE(spy_->count(), 5);
-        QCOMPARE(lastCommand(), int(SelectTop));
+        QCOMPARE(lastFace(), int(Top));
         QCOMPARE(list_->currentRow(), 0);
     }
 

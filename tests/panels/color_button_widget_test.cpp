@@ -1,5 +1,5 @@
 // The colour button and its popup driven the way a user drives them: by mouse and by keys, with
-// the notifications the owner sees, the popup's placement and its looks checked on real pixels.
+// the signals the owner sees, the popup's placement and its looks checked on real pixels.
 
 // Mouse events take the window system's road, as real ones do, so the toolkit's popup routing
 // is part of what is tested.
@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 using namespace cartonic;
 
@@ -37,22 +38,6 @@ constexpr Color kOffPalette = rgbColor(1, 2, 3);
 
 // A failed check inside the popup must not leave it open for ever.
 constexpr int kHangGuardMs = 10000;
-
-const char* codeName(ColorNotification code) {
-    switch (code) {
-    case ColorNotification::ColorChanged:
-        return "ColorChanged";
-    case ColorNotification::PopupOpening:
-        return "PopupOpening";
-    case ColorNotification::PopupClosed:
-        return "PopupClosed";
-    case ColorNotification::PickAccepted:
-        return "PickAccepted";
-    case ColorNotification::PickCancelled:
-        return "PickCancelled";
-    }
-    return "?";
-}
 
 QString entry(const char* code, Color color) {
     return QStringLiteral("%1 %2").arg(QLatin1String(code)).arg(color, 8, 16, QLatin1Char('0'));
@@ -121,8 +106,15 @@ void ColorButtonTest::init() {
     holder_->move(100, 100);
     button_ = new ColorButton(holder_.get());
     button_->setGeometry(20, 10, 72, 23);
-    connect(button_, &ColorButton::notified, this,
-            [this](ColorNotification code, Color color) { sent_ << entry(codeName(code), color); });
+    const std::pair<void (ColorButton::*)(Color), const char*> signalNames[] = {
+        {&ColorButton::popupOpening, "PopupOpening"},
+        {&ColorButton::colorChanged, "ColorChanged"},
+        {&ColorButton::popupClosed, "PopupClosed"},
+        {&ColorButton::pickAccepted, "PickAccepted"},
+        {&ColorButton::pickCancelled, "PickCancelled"}};
+    for (const auto& [signal, name] : signalNames) {
+        connect(button_, signal, this, [this, name](Color color) { sent_ << entry(name, color); });
+    }
     holder_->show();
     QVERIFY(QTest::qWaitForWindowExposed(holder_.get()));
 

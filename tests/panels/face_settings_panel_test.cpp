@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <fstream>
@@ -124,42 +125,37 @@ private slots:
         }
     }
 
-    void colourChangeWritesRedGreenBlueOnlyThenRunsListeners() {
+    void colourChangeWritesRedGreenBlueOnlyThenSaysSo() {
         slot(Front).diffuseColor = {0.1f, 0.2f, 0.3f, 0.625f};
-        QStringList order;
-        panel_->colorListeners.push_back([&] { order << "first"; });
-        panel_->colorListeners.push_back([&] { order << "second"; });
+        QSignalSpy changed(panel_.get(), &FaceSettingsPanel::colorChanged);
 
         ProjectData expected = *data_;
         writeChannels(expected.faceSlots[Front].diffuseColor, 0x00336699u);
-        emit control<ColorButton>(*panel_, 1003)
-            ->notified(ColorNotification::ColorChanged, 0x00336699u);
+        emit control<ColorButton>(*panel_, 1003)->colorChanged(0x00336699u);
         QVERIFY(sameBytes(*data_, expected));
         QCOMPARE(slot(Front).diffuseColor[0], 0x99 * kByteToChannel);
         QCOMPARE(slot(Front).diffuseColor[1], 0x66 * kByteToChannel);
         QCOMPARE(slot(Front).diffuseColor[2], 0x33 * kByteToChannel);
         QCOMPARE(slot(Front).diffuseColor[3], 0.625f);
-        QCOMPARE(order, (QStringList{"first", "second"}));
+        QCOMPARE(changed.count(), 1);
 
         // Ambient and specular reach their own fields of the selected face.
-        emit control<ColorButton>(*panel_, 1002)
-            ->notified(ColorNotification::ColorChanged, 0x000000FFu);
-        emit control<ColorButton>(*panel_, 1004)
-            ->notified(ColorNotification::ColorChanged, 0x00FF0000u);
+        emit control<ColorButton>(*panel_, 1002)->colorChanged(0x000000FFu);
+        emit control<ColorButton>(*panel_, 1004)->colorChanged(0x00FF0000u);
         writeChannels(expected.faceSlots[Front].ambientColor, 0x000000FFu);
         writeChannels(expected.faceSlots[Front].specularColor, 0x00FF0000u);
         QVERIFY(sameBytes(*data_, expected));
 
-        // The other notifications of a click change nothing and call nobody.
-        order.clear();
-        for (ColorNotification code :
-             {ColorNotification::PopupOpening, ColorNotification::PopupClosed,
-              ColorNotification::PickAccepted, ColorNotification::PickCancelled}) {
-            emit control<ColorButton>(*panel_, 1003)->notified(code, 0x00123456u);
+        // The other signals of a click change nothing and tell nobody.
+        ColorButton* diffuse = control<ColorButton>(*panel_, 1003);
+        for (void (ColorButton::*signal)(Color) :
+             {&ColorButton::popupOpening, &ColorButton::popupClosed, &ColorButton::pickAccepted,
+              &ColorButton::pickCancelled}) {
+            emit(diffuse->*signal)(0x00123456u);
         }
         QVERIFY(sameBytes(*data_, expected));
-        QVERIFY(order.isEmpty());
-        // Colours leave the repaint to the listeners.
+        QCOMPARE(changed.count(), 3);
+        // Colours leave the repaint to whoever hears of them.
         QCOMPARE(view_->redraws, 0);
     }
 

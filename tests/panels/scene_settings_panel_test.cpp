@@ -53,7 +53,7 @@ private:
     }
 
     void changeColor(int id, Color color) {
-        emit control<ColorButton>(*panel_, id)->notified(ColorNotification::ColorChanged, color);
+        emit control<ColorButton>(*panel_, id)->colorChanged(color);
     }
 
     bool enabled(int id) { return control<QWidget>(*panel_, id)->isEnabled(); }
@@ -144,9 +144,8 @@ private slots:
         QCOMPARE(view_->lightAtApply.size(), std::size_t{3});
         QCOMPARE(view_->lightAtApply[2][2], expected.lightSpecular);
 
-        // Only ColorChanged counts.
-        emit control<ColorButton>(*panel_, 1003)
-            ->notified(ColorNotification::PickAccepted, 0x00ABCDEFu);
+        // Only colorChanged counts.
+        emit control<ColorButton>(*panel_, 1003)->pickAccepted(0x00ABCDEFu);
         QVERIFY(sameBytes(*data_, expected));
         QCOMPARE(view_->lightAtApply.size(), std::size_t{3});
         QCOMPARE(view_->redraws, 3);

@@ -1,17 +1,17 @@
 // File > Save As Turntable: a WebP animation or an MP4 video of the box turning, drawn frame by
 // frame in the view's context.
 
-#include "app/export_settings_dialog.h"
-#include "app/main_frame.h"
+#include "app/app_settings.h"
+#include "app/export_commands.h"
 #include "app/ogl_view.h"
-#include "model/project_file.h"
+#include "app/user_prompts.h"
 #include "panels/image_browse.h"
 #include "render/turntable_frames.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QProgressDialog>
-#include <QSettings>
 #include <QStatusBar>
 
 #include <functional>
@@ -22,11 +22,6 @@ namespace cartonic {
 
 namespace {
 
-constexpr const char* kTurntableSizeKey = "turntable/size";
-constexpr const char* kTurntableFramesKey = "turntable/frames";
-constexpr const char* kTurntableFpsKey = "turntable/fps";
-constexpr const char* kTurntableFolderKey = "turntable/folder";
-
 // An H.264 video's frames have even sides; the least even side.
 constexpr int kLeastEvenSide = 2;
 
@@ -36,35 +31,20 @@ int evenDown(int side) {
 
 } // namespace
 
-void MainFrame::saveAsTurntable() {
+void ExportCommands::saveAsTurntable() {
     // The last turntable's choices where remembered; else the view's size and the defaults.
-    const QSize viewSize = viewPixelSize();
-    TurntableChoice proposed{viewSize.width(), viewSize.height()};
-    QString folder;
-    if (settings_) {
-        const QSize last = settings_->value(kTurntableSizeKey).toSize();
-        if (last.width() >= 1 && last.width() <= kMaxExportSide && last.height() >= 1 &&
-            last.height() <= kMaxExportSide) {
-            proposed.width = last.width();
-            proposed.height = last.height();
-        }
-        const int frames = settings_->value(kTurntableFramesKey, proposed.frames).toInt();
-        if (frames >= kMinTurntableFrames && frames <= kMaxTurntableFrames) {
-            proposed.frames = frames;
-        }
-        const double fps = settings_->value(kTurntableFpsKey, proposed.fps).toDouble();
-        if (fps > 0.0 && fps <= kMaxAnimationFps) {
-            proposed.fps = fps;
-        }
-        folder = settings_->value(kTurntableFolderKey).toString();
-    }
-    const std::optional<TurntableChoice> choice = prompts_.askTurntable(this, proposed);
+    const QSize size = settings_.turntableSize().value_or(viewPixelSize());
+    TurntableChoice proposed{size.width(), size.height()};
+    proposed.frames = settings_.turntableFrames().value_or(proposed.frames);
+    proposed.fps = settings_.turntableFps().value_or(proposed.fps);
+    const std::optional<TurntableChoice> choice = prompts_.askTurntable(&window_, proposed);
     if (!choice) {
         return;
     }
     QString chosenFilter;
-    const QString path = prompts_.chooseFile(
-        this, {true, QString(kWebPFilter) + ";;" + kMp4Filter, kWebPSuffix, folder, &chosenFilter});
+    const QString path =
+        prompts_.chooseFile(&window_, {true, QString(kWebPFilter) + ";;" + kMp4Filter, kWebPSuffix,
+                                       settings_.turntableFolder(), &chosenFilter});
     if (path.isEmpty()) {
         return;
     }
@@ -81,7 +61,7 @@ void MainFrame::saveAsTurntable() {
         animation.height = evenDown(animation.height);
     }
     const auto failed = [&](const std::string& why) {
-        prompts_.showError(this,
+        prompts_.showError(&window_,
                            QString("Cannot save the turntable %1: %2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
     };
@@ -93,7 +73,7 @@ void MainFrame::saveAsTurntable() {
     std::unique_ptr<AnimationWriter> writer = std::move(opened.value);
     std::string why;
 
-    QProgressDialog progress("Drawing the turntable...", "Cancel", 0, choice->frames, this);
+    QProgressDialog progress("Drawing the turntable...", "Cancel", 0, choice->frames, &window_);
     progress.setObjectName("TurntableProgress");
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
@@ -106,11 +86,11 @@ void MainFrame::saveAsTurntable() {
     settings.pictures = &pictures;
     settings.notes = &notes;
     // The view's camera, seeing the turntable's shape: no size stretches it.
-    Camera start = view_->camera();
+    Camera start = view_.camera();
     start.setViewSize(animation.width, animation.height);
     std::optional<TurntableFrames> frames;
     const auto inView = [&](const std::function<void(const SceneTextures&)>& work) {
-        if (!view_->withContext(work)) {
+        if (!view_.withContext(work)) {
             why = "the view has no OpenGL context";
             return false;
         }
@@ -134,7 +114,7 @@ void MainFrame::saveAsTurntable() {
         progress.setValue(i + 1);
         cancelled = progress.wasCanceled();
     }
-    view_->withContext([&](const SceneTextures&) { frames.reset(); });
+    view_.withContext([&](const SceneTextures&) { frames.reset(); });
     if (ok && !cancelled) {
         const Status finished = writer->finish();
         ok = finished.ok();
@@ -142,21 +122,19 @@ void MainFrame::saveAsTurntable() {
     }
     writer.reset(); // an unfinished file goes with it
     progress.close();
-    view_->update();
+    view_.update();
     if (cancelled) {
-        statusBar()->showMessage("The turntable was cancelled; no file was written.");
+        window_.statusBar()->showMessage("The turntable was cancelled; no file was written.");
         return;
     }
     if (!ok) {
         failed(why);
         return;
     }
-    if (settings_) {
-        settings_->setValue(kTurntableSizeKey, QSize(choice->width, choice->height));
-        settings_->setValue(kTurntableFramesKey, choice->frames);
-        settings_->setValue(kTurntableFpsKey, choice->fps);
-        settings_->setValue(kTurntableFolderKey, QFileInfo(path).absolutePath());
-    }
+    settings_.setTurntableSize(QSize(choice->width, choice->height));
+    settings_.setTurntableFrames(choice->frames);
+    settings_.setTurntableFps(choice->fps);
+    settings_.setTurntableFolder(QFileInfo(path).absolutePath());
     QString done = QString("Saved a turntable of %1 frames, %2 x %3.")
                        .arg(choice->frames)
                        .arg(animation.width)

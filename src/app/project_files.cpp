@@ -1,0 +1,133 @@
+#include "app/project_files.h"
+
+#include "app/ogl_view.h"
+#include "app/user_prompts.h"
+#include "image/restore_images.h"
+#include "model/project_file.h"
+#include "panels/image_browse.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace cartonic {
+
+ProjectFiles::ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images,
+                           const OGLView& view, UserPrompts& prompts)
+    : QObject(&window), window_(window), data_(data), images_(images), view_(view),
+      prompts_(prompts) {
+    markSaved();
+}
+
+bool ProjectFiles::isModified() const {
+    return snapshotOf(data_) != saved_;
+}
+
+void ProjectFiles::markSaved() {
+    saved_ = snapshotOf(data_);
+}
+
+bool ProjectFiles::mayDiscardChanges() {
+    if (!isModified()) {
+        return true;
+    }
+    switch (prompts_.askSaveChanges(&window_)) {
+    case SaveChoice::Save:
+        return save();
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void ProjectFiles::newProject() {
+    if (mayDiscardChanges()) {
+        clear();
+    }
+}
+
+void ProjectFiles::clear() {
+    resetProject(data_, images_);
+    // The floor picture goes too, so what is seen is what would be saved.
+    images_[kFloorSlot] = SlotImage{};
+    currentPath_.clear();
+    emit pathChanged(currentPath_);
+    markSaved();
+    emit cleared();
+}
+
+void ProjectFiles::openProject() {
+    if (!mayDiscardChanges()) {
+        return;
+    }
+    const QString path = prompts_.chooseFile(&window_, {false, kProjectFilter, kProjectSuffix, {}});
+    if (!path.isEmpty()) {
+        open(path);
+    }
+}
+
+bool ProjectFiles::open(const QString& path) {
+    if (const Status loaded = loadProject(data_, localPath(path)); !loaded) {
+        // The previous path stays, so a later Save cannot overwrite this other file.
+        prompts_.showError(&window_, QString("Cannot open the project %1: %2")
+                                         .arg(QDir::toNativeSeparators(path),
+                                              QString::fromStdString(loaded.message())));
+        return false;
+    }
+    currentPath_ = path;
+    emit pathChanged(path);
+    restorePictures(path);
+    markSaved();
+    emit opened(path);
+    return true;
+}
+
+void ProjectFiles::restorePictures(const QString& projectPath) {
+    const std::vector<std::string> missing =
+        restoreProjectImages(data_, images_, localPath(QFileInfo(projectPath).absolutePath()));
+    if (missing.empty()) {
+        return;
+    }
+    QStringList names;
+    for (const std::string& m : missing) {
+        names << QFile::decodeName(QByteArray::fromStdString(m));
+    }
+    prompts_.showNotice(&window_,
+                        "These pictures of the project could not be loaded:\n" + names.join('\n'));
+}
+
+bool ProjectFiles::save() {
+    if (currentPath_.isEmpty()) {
+        return saveAs();
+    }
+    return write(currentPath_);
+}
+
+bool ProjectFiles::saveAs() {
+    const QString path = prompts_.chooseFile(&window_, {true, kProjectFilter, kProjectSuffix, {}});
+    if (path.isEmpty()) {
+        return false;
+    }
+    return write(path);
+}
+
+bool ProjectFiles::write(const QString& path) {
+    // The file's runtime fields hold this run's names, as the view made them.
+    ProjectData stamped = data_;
+    stampRuntimeNames(stamped, view_.textureNames());
+    if (const Status written = saveProject(stamped, localPath(path)); !written) {
+        prompts_.showError(&window_, QString("Cannot save the project to %1: %2")
+                                         .arg(QDir::toNativeSeparators(path),
+                                              QString::fromStdString(written.message())));
+        return false;
+    }
+    currentPath_ = path;
+    emit pathChanged(path);
+    markSaved();
+    emit saved(path);
+    return true;
+}
+
+} // namespace cartonic

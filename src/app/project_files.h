@@ -1,0 +1,77 @@
+#pragma once
+
+// The project as a file: File > New, Open, Save and Save As, the question before unsaved changes
+// are dropped, and the path the project was last opened from or saved to. It writes the record
+// and its pictures only; the window brings its views up to them when told.
+
+#include "model/project_data.h"
+#include "model/project_snapshot.h"
+#include "model/slot_images.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace cartonic {
+
+class OGLView;
+struct UserPrompts;
+
+class ProjectFiles : public QObject {
+    Q_OBJECT
+public:
+    // Edits data and images; view names the textures a saved file records; questions and
+    // failures go to the user through prompts, over window. All outlive this.
+    ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images, const OGLView& view,
+                 UserPrompts& prompts);
+
+    // "" until the project is opened or saved.
+    const QString& currentPath() const { return currentPath_; }
+    // True when the project differs from what was last opened, saved or made new.
+    bool isModified() const;
+    // Asks to save unsaved changes; false when the user cancels what was about to happen.
+    bool mayDiscardChanges();
+
+    // Makes the project new without asking: the start-up project.
+    void clear();
+    // Opens the project at path without asking (after the dialog, a drop or a recent entry);
+    // false when it cannot be read, with the user told and the project and path as they were.
+    bool open(const QString& path);
+
+public slots:
+    // File > New and File > Open: each asks about unsaved changes first.
+    void newProject();
+    void openProject();
+    // File > Save (Save As while the project has no path) and File > Save As; false when
+    // nothing was written.
+    bool save();
+    bool saveAs();
+
+signals:
+    // The project's path changed: "" for a new project. Sent before a newly opened project's
+    // pictures are loaded, which may ask the user to hear of those that cannot be.
+    void pathChanged(const QString& path);
+    // The project was made new.
+    void cleared();
+    // The project at path was opened: record and pictures are the file's.
+    void opened(const QString& path);
+    // The project was written to path, which is now its path.
+    void saved(const QString& path);
+
+private:
+    bool write(const QString& path);
+    // Loads the pictures the opened project at projectPath names; tells of those it cannot.
+    void restorePictures(const QString& projectPath);
+    void markSaved();
+
+    QWidget& window_;
+    ProjectData& data_;
+    SlotImages& images_;
+    const OGLView& view_;
+    UserPrompts& prompts_;
+    QString currentPath_;
+    ProjectSnapshot saved_;
+};
+
+} // namespace cartonic
