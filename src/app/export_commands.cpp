@@ -17,21 +17,6 @@
 
 namespace cartonic {
 
-namespace {
-
-// How a picture of the view to keep is drawn: from the pictures' files, with a note for each
-// that fell back to the slot's copy, smooth or not.
-RenderSettings pictureSettings(const SlotPictures& pictures, std::vector<std::string>& notes,
-                               bool smooth) {
-    RenderSettings settings;
-    settings.pictures = &pictures;
-    settings.notes = &notes;
-    settings.samples = smooth ? kSmoothSamples : kAliasedSamples;
-    return settings;
-}
-
-} // namespace
-
 ExportCommands::ExportCommands(QMainWindow& window, const ProjectData& data,
                                const SlotImages& images, OGLView& view, UserPrompts& prompts,
                                AppSettings& settings, const QString& projectPath)
@@ -48,7 +33,25 @@ QSize ExportCommands::viewPixelSize() const {
 SlotPictures ExportCommands::exportPictures() const {
     const std::string folder =
         projectPath_.isEmpty() ? std::string() : localPath(QFileInfo(projectPath_).absolutePath());
-    return {&images_, storedPicturePaths(data_, folder)};
+    return cartonic::exportPictures(data_, images_, folder);
+}
+
+DrawIn ExportCommands::drawInView() {
+    return [this](const std::function<Status(const SceneTextures&)>& work) {
+        Status done;
+        if (!view_.withContext([&](const SceneTextures& textures) { done = work(textures); })) {
+            return Status::unavailable("the view has no OpenGL context");
+        }
+        return done;
+    };
+}
+
+Status ExportCommands::renderView(const PictureRequest& request, RgbaPicture& out,
+                                  std::vector<std::string>& notes) {
+    const Status rendered =
+        renderPicture(request, data_, view_.camera(), exportPictures(), drawInView(), out, &notes);
+    view_.update();
+    return rendered;
 }
 
 void ExportCommands::reportPicture(const QString& done, const std::vector<std::string>& notes) {
@@ -84,16 +87,15 @@ void ExportCommands::saveAsImage() {
     const PictureFormat format =
         formatForPath(localPath(path))
             .value_or(chosenFilter == kPngImageFilter ? PictureFormat::Png : PictureFormat::Jpeg);
-    const SlotPictures pictures = exportPictures();
+    const PictureRequest request{size->width, size->height, format,
+                                 size->smoothEdges ? kSmoothSamples : kAliasedSamples,
+                                 size->transparent};
     std::vector<std::string> notes;
-    RenderSettings settings = pictureSettings(pictures, notes, size->smoothEdges);
-    settings.transparent = size->transparent && format == PictureFormat::Png;
-    if (size->transparent && format != PictureFormat::Png) {
-        notes.emplace_back("a JPEG picture has no transparency, so its background is drawn");
+    RgbaPicture picture;
+    Status written = renderView(request, picture, notes);
+    if (written) {
+        written = writePicture(localPath(path), picture, format, kExportJpegQuality);
     }
-    const Status written =
-        view_.exportImage(localPath(path), size->width, size->height, format, settings);
-    view_.update();
     if (!written) {
         prompts_.showError(&window_, QString("Cannot save the picture %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
@@ -136,13 +138,11 @@ void ExportCommands::exportModel() {
 void ExportCommands::copyPicture() {
     const QSize size = viewPixelSize();
     RgbaPicture picture;
-    const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
     // A copy is the view as seen: smooth as the view is.
-    const RenderSettings settings = pictureSettings(pictures, notes, view_.smoothEdges());
-    if (const Status rendered =
-            view_.renderToBuffer(size.width(), size.height(), picture, settings);
-        !rendered) {
+    const PictureRequest request{size.width(), size.height(), PictureFormat::Png,
+                                 view_.smoothEdges() ? kSmoothSamples : kAliasedSamples, false};
+    if (const Status rendered = renderView(request, picture, notes); !rendered) {
         window_.statusBar()->showMessage("Cannot copy the picture: " +
                                          QString::fromStdString(rendered.message()));
         return;
@@ -154,7 +154,6 @@ void ExportCommands::copyPicture() {
     reportPicture(
         QString("Copied a %1 x %2 picture of the view.").arg(size.width()).arg(size.height()),
         notes);
-    view_.update();
 }
 
 } // namespace cartonic

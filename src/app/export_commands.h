@@ -5,6 +5,7 @@
 // the last choices in the settings and says what it made on the window's status bar.
 
 #include "image/slot_pictures.h"
+#include "output/exports.h"
 
 #include <QObject>
 #include <QSize>
@@ -47,6 +48,11 @@ private:
     QSize viewPixelSize() const;
     // What pictures of the view are drawn from: the slots' pictures and the files they came from.
     SlotPictures exportPictures() const;
+    // Drawing in the view's context, for the export core.
+    DrawIn drawInView();
+    // A picture of the view as the request asks, with the view's camera (its aspect as it is).
+    Status renderView(const PictureRequest& request, RgbaPicture& out,
+                      std::vector<std::string>& notes);
     // The status bar's line after a picture of the view was made: done, then the notes.
     void reportPicture(const QString& done, const std::vector<std::string>& notes);
 

@@ -5,6 +5,7 @@
 #include "app/export_commands.h"
 #include "app/ogl_view.h"
 #include "app/user_prompts.h"
+#include "output/exports.h"
 #include "panels/image_browse.h"
 #include "render/turntable_frames.h"
 
@@ -14,22 +15,9 @@
 #include <QProgressDialog>
 #include <QStatusBar>
 
-#include <functional>
-#include <memory>
 #include <optional>
 
 namespace cartonic {
-
-namespace {
-
-// An H.264 video's frames have even sides; the least even side.
-constexpr int kLeastEvenSide = 2;
-
-int evenDown(int side) {
-    return std::max(kLeastEvenSide, side - side % 2);
-}
-
-} // namespace
 
 void ExportCommands::saveAsTurntable() {
     // The last turntable's choices where remembered; else the view's size and the defaults.
@@ -49,29 +37,25 @@ void ExportCommands::saveAsTurntable() {
         return;
     }
     // The name's extension when it names a format, else the filter chosen.
-    AnimationSettings animation;
+    TurntableRequest request;
+    AnimationSettings& animation = request.animation;
     animation.format =
         animationFormatForPath(localPath(path))
             .value_or(chosenFilter == kMp4Filter ? AnimationFormat::Mp4 : AnimationFormat::WebP);
     animation.fps = choice->fps;
     animation.width = choice->width;
     animation.height = choice->height;
-    if (animation.format == AnimationFormat::Mp4) {
-        animation.width = evenDown(animation.width);
-        animation.height = evenDown(animation.height);
-    }
+    request.frames = choice->frames;
     const auto failed = [&](const std::string& why) {
         prompts_.showError(&window_,
                            QString("Cannot save the turntable %1: %2")
                                .arg(QDir::toNativeSeparators(path), QString::fromStdString(why)));
     };
-    auto opened = openAnimationWriter(localPath(path), animation);
-    if (!opened) {
-        failed(opened.status.message());
+    std::string rounded;
+    if (Status settled = settleTurntable(request, &rounded); !settled) {
+        failed(settled.message());
         return;
     }
-    std::unique_ptr<AnimationWriter> writer = std::move(opened.value);
-    std::string why;
 
     QProgressDialog progress("Drawing the turntable...", "Cancel", 0, choice->frames, &window_);
     progress.setObjectName("TurntableProgress");
@@ -79,56 +63,31 @@ void ExportCommands::saveAsTurntable() {
     progress.setMinimumDuration(0);
     progress.setAutoReset(false);
     progress.setValue(0);
-
-    const SlotPictures pictures = exportPictures();
-    std::vector<std::string> notes;
-    RenderSettings settings;
-    settings.pictures = &pictures;
-    settings.notes = &notes;
-    // The view's camera, seeing the turntable's shape: no size stretches it.
-    Camera start = view_.camera();
-    start.setViewSize(animation.width, animation.height);
-    std::optional<TurntableFrames> frames;
-    const auto inView = [&](const std::function<void(const SceneTextures&)>& work) {
-        if (!view_.withContext(work)) {
-            why = "the view has no OpenGL context";
-            return false;
-        }
-        return true;
+    const auto label = [&](int frame) {
+        progress.setLabelText(QString("Drawing frame %1 of %2...").arg(frame).arg(choice->frames));
     };
-    bool ok = inView([&](const SceneTextures& textures) {
-        frames.emplace(data_, textures, start, choice->frames, animation.width, animation.height,
-                       settings);
-    });
+    label(1);
+    std::vector<std::string> notes;
     bool cancelled = false;
-    RgbaPicture frame;
-    for (int i = 0; ok && !cancelled && i < choice->frames; ++i) {
-        progress.setLabelText(QString("Drawing frame %1 of %2...").arg(i + 1).arg(choice->frames));
-        Status step;
-        ok = inView([&](const SceneTextures&) { step = frames->render(i, frame); }) && step &&
-             (step = writer->addFrame(frame));
-        if (!step) {
-            why = step.message();
-        }
-        // Lets the dialog draw and take a click on Cancel.
-        progress.setValue(i + 1);
-        cancelled = progress.wasCanceled();
-    }
-    view_.withContext([&](const SceneTextures&) { frames.reset(); });
-    if (ok && !cancelled) {
-        const Status finished = writer->finish();
-        ok = finished.ok();
-        why = finished.message();
-    }
-    writer.reset(); // an unfinished file goes with it
+    const Status written = writeTurntable(
+        localPath(path), request, data_, view_.camera(), exportPictures(), drawInView(), &notes, {},
+        [&](int done, int count) {
+            // Lets the dialog draw and take a click on Cancel.
+            progress.setValue(done);
+            if (done < count) {
+                label(done + 1);
+            }
+            return !progress.wasCanceled();
+        },
+        &cancelled);
     progress.close();
     view_.update();
     if (cancelled) {
         window_.statusBar()->showMessage("The turntable was cancelled; no file was written.");
         return;
     }
-    if (!ok) {
-        failed(why);
+    if (!written) {
+        failed(written.message());
         return;
     }
     settings_.setTurntableSize(QSize(choice->width, choice->height));

@@ -1,7 +1,6 @@
 #include "app/ogl_view.h"
 
 #include "camera/face_picking.h"
-#include "export/picture_writer.h"
 #include "gl/offscreen_target.h"
 #include "panels/image_browse.h"
 #include "render/gl_state.h"
@@ -166,20 +165,6 @@ void OGLView::paintGL() {
     emit painted();
 }
 
-Status OGLView::renderToBuffer(int width, int height, RgbaPicture& out,
-                               const RenderSettings& settings) {
-    if (!glReady_) {
-        return Status::unavailable("the view has no OpenGL context");
-    }
-    makeCurrent();
-    resources_.update(data_, images_);
-    Status rendered =
-        cartonic::renderToBuffer(data_, resources_.names(), camera_, width, height, out, settings);
-    doneCurrent();
-    needsRedraw_ = 0;
-    return rendered;
-}
-
 bool OGLView::withContext(const std::function<void(const SceneTextures&)>& work) {
     if (!glReady_) {
         return false;
@@ -189,15 +174,6 @@ bool OGLView::withContext(const std::function<void(const SceneTextures&)>& work)
     work(resources_.names());
     doneCurrent();
     return true;
-}
-
-Status OGLView::exportImage(const std::string& path, int width, int height, PictureFormat format,
-                            const RenderSettings& settings) {
-    RgbaPicture picture;
-    if (Status rendered = renderToBuffer(width, height, picture, settings); !rendered) {
-        return rendered;
-    }
-    return writePicture(path, picture, format, kExportJpegQuality);
 }
 
 void OGLView::mousePressEvent(QMouseEvent* event) {

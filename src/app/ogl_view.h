@@ -7,11 +7,9 @@
 
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
-#include "export/picture_writer.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 #include "panels/scene_view.h"
-#include "render/render_to_buffer.h"
 #include "render/scene_textures.h"
 
 #include <QOpenGLWidget>
@@ -60,11 +58,6 @@ public:
     bool smoothEdges() const { return smoothEdges_; }
     void setSmoothEdges(bool on);
 
-    // Renders the scene without the selection outline at width x height offscreen, in this view's
-    // context and with the camera as it is (aspect included), as settings say. No repaint happens.
-    // Unavailable before the view has its context; otherwise as cartonic::renderToBuffer.
-    Status renderToBuffer(int width, int height, RgbaPicture& out,
-                          const RenderSettings& settings = {});
     // Runs work with this view's context current and its objects up to the record (drawing
     // offscreen, as TurntableFrames does); false, without running it, while the view has no
     // context. No repaint happens.
@@ -72,10 +65,6 @@ public:
     // The names of the objects frames are drawn with, as the last frame or export left them;
     // what a saved project stores in its runtime fields.
     const SceneTextures& textureNames() const { return resources_.names(); }
-    // renderToBuffer, then writes the picture to path in format. A failure leaves no partial file
-    // and says why.
-    Status exportImage(const std::string& path, int width, int height, PictureFormat format,
-                       const RenderSettings& settings = {});
 
     // The face a picture dragged over the view would land on, outlined while the drag is over
     // it; -1 for none.

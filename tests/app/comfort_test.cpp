@@ -452,7 +452,7 @@ private slots:
         frame_->resize(930, 610);
         frame_->innerSplitter().setProportion(2500);
         QDir(q(dir_.path())).mkdir("shots");
-        script_.files = {q(dir_.file("shots/a.jpg"))};
+        script_.files = {q(dir_.file("shots/a.png"))};
         script_.exportSize = ExportSize{300, 200, {}, false, true};
         frame_->dispatch(SaveAsImage);
         QVERIFY(script_.errors.size() == 1);
