@@ -252,14 +252,14 @@ bool MainFrame::openProjectFile(const QString& path) {
 }
 
 void MainFrame::restorePictures(const QString& projectPath) {
-    const std::vector<std::string> missing =
+    const std::vector<UnloadedPicture> missing =
         restoreProjectImages(data_, images_, localPath(QFileInfo(projectPath).absolutePath()));
     if (missing.empty()) {
         return;
     }
     QStringList names;
-    for (const std::string& m : missing) {
-        names << QFile::decodeName(QByteArray::fromStdString(m));
+    for (const UnloadedPicture& m : missing) {
+        names << QFile::decodeName(QByteArray::fromStdString(m.path));
     }
     prompts_.showNotice(this,
                         "These pictures of the project could not be loaded:\n" + names.join('\n'));

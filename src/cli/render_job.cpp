@@ -155,15 +155,14 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
         for (const LoadedPicture& picture : chosen) {
             setPath(picturePathField(data_, picture.slot), "");
         }
-        std::vector<std::string> reasons;
-        const std::vector<std::string> missing =
-            restoreProjectImages(data_, images_, projectFolder(options_), &reasons,
+        const std::vector<UnloadedPicture> unloaded =
+            restoreProjectImages(data_, images_, projectFolder(options_),
                                  [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
                                      return session_.pictures.loadSlotPicture(slot, image, path);
                                  });
-        for (std::size_t i = 0; i < missing.size(); ++i) {
-            say(err, "warning: cannot load picture " + missing[i] + " named in " +
-                         *options_.project + ": " + reasons[i]);
+        for (const UnloadedPicture& picture : unloaded) {
+            say(err, "warning: cannot load picture " + picture.path + " named in " +
+                         *options_.project + ": " + picture.status.message());
         }
     }
     placePictures(chosen, data_, images_);
