@@ -251,9 +251,9 @@ Status RenderJob::save() const {
         // The file's runtime fields hold this run's names.
         stampRuntimeNames(saved, session_.renderer->names());
     }
-    std::string tooLong;
-    if (!rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save), &tooLong)) {
-        return Status::tooLarge("picture path too long to store in a project: " + tooLong);
+    if (Status rebased = rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save));
+        !rebased) {
+        return rebased;
     }
     return saveProject(saved, *options_.save);
 }
