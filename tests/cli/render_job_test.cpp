@@ -19,9 +19,9 @@ namespace cartonic {
 namespace {
 
 RenderOptions parsed(const std::vector<std::string>& args) {
-    const ParseResult r = parseRenderOptions(args);
-    EXPECT_EQ(r.error, "");
-    return r.options;
+    const Result<RenderOptions> r = parseRenderOptions(args);
+    EXPECT_EQ(r.status.message(), "");
+    return r.value;
 }
 
 void expectSameCamera(const Camera& a, const Camera& b) {
