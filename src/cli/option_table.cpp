@@ -13,11 +13,13 @@ namespace cartonic {
 
 namespace {
 
-// What a value it cannot take wants, as an option's apply says it.
+// An option's refusal of a value, saying what the value wants; the parser names the option
+// before it and the value after it.
 Status wants(const std::string& what) {
     return Status::usage("wants " + what);
 }
 
+// The shortest text that reads back as value: 0.01, not 0.0099999998.
 std::string number(float value) {
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
