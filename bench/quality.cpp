@@ -88,7 +88,16 @@ bool loadScene(Scene& s, const std::string& project) {
     s.renderer = std::move(made.value);
     const std::string folder = project.substr(0, project.rfind('/'));
     if (!project.empty()) {
-        restoreProjectImages(s.data, s.images, folder);
+        // Without one of its pictures the scene is not the sample project the figures are of.
+        const std::vector<UnloadedPicture> unloaded =
+            restoreProjectImages(s.data, s.images, folder);
+        for (const UnloadedPicture& picture : unloaded) {
+            std::fprintf(stderr, "bench_quality: %s: %s\n", picture.path.c_str(),
+                         picture.status.message().c_str());
+        }
+        if (!unloaded.empty()) {
+            return false;
+        }
     }
     s.pictures = {&s.images, storedPicturePaths(s.data, folder)};
     return true;

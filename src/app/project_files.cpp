@@ -85,14 +85,14 @@ bool ProjectFiles::open(const QString& path) {
 }
 
 void ProjectFiles::restorePictures(const QString& projectPath) {
-    const std::vector<std::string> missing =
+    const std::vector<UnloadedPicture> missing =
         restoreProjectImages(data_, images_, localPath(QFileInfo(projectPath).absolutePath()));
     if (missing.empty()) {
         return;
     }
     QStringList names;
-    for (const std::string& m : missing) {
-        names << QFile::decodeName(QByteArray::fromStdString(m));
+    for (const UnloadedPicture& m : missing) {
+        names << QFile::decodeName(QByteArray::fromStdString(m.path));
     }
     prompts_.showNotice(&window_,
                         "These pictures of the project could not be loaded:\n" + names.join('\n'));

@@ -1,6 +1,6 @@
 #include "cli/batch_manifest.h"
 
-#include "cli/render_options.h"
+#include "cli/option_table.h"
 
 #include <nlohmann/json.hpp>
 
@@ -165,21 +165,22 @@ std::string parseFailure(const Json::exception& failure, const ParsePlace& place
     return place.inValue ? "\"" + place.key + "\": " + why : why;
 }
 
-// Why key cannot be a job's; "" when it can.
-std::string unfitKey(const std::string& key) {
+// Usage, saying why, when key is no job's option.
+Status checkJobKey(const std::string& key) {
     const std::string option = "--" + key;
     if (isBatchOption(option)) {
-        return "\"" + key + "\" belongs on the batch's command line, not in a job";
+        return Status::usage("\"" + key + "\" belongs on the batch's command line, not in a job");
     }
     if (option == "--help") {
-        return "\"help\" is not for a job";
+        return Status::usage("\"help\" is not for a job");
     }
     // Only a whole option name: "" would end the options, "output=x" give a value of its own.
     if (!optionTakesValue(option)) {
         const std::string_view closest = closestLongOption(option);
-        return "unknown key \"" + key + "\"" +
-               (closest.empty() ? ": a key is one of the long options without its dashes"
-                                : "; did you mean \"" + std::string(closest.substr(2)) + "\"?");
+        return Status::usage("unknown key \"" + key + "\"" +
+                             (closest.empty()
+                                  ? ": a key is one of the long options without its dashes"
+                                  : "; did you mean \"" + std::string(closest.substr(2)) + "\"?"));
     }
     return {};
 }
@@ -219,8 +220,8 @@ Status jobArguments(std::string_view line, std::vector<std::string>& args) {
             args.push_back(path);
             continue;
         }
-        if (const std::string unfit = unfitKey(key); !unfit.empty()) {
-            return Status::usage(unfit);
+        if (Status fits = checkJobKey(key); !fits) {
+            return fits;
         }
         const std::string option = "--" + key;
         if (!*optionTakesValue(option)) {

@@ -25,9 +25,9 @@ constexpr std::string_view kStandardInputName = "standard input";
 class ManifestInput {
 public:
     explicit ManifestInput(const std::string& name)
-        : name_(name == kStandardOutput ? std::string(kStandardInputName) : name),
-          fd_(name == kStandardOutput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC)),
-          owned_(name != kStandardOutput) {
+        : name_(name == kStandardStream ? std::string(kStandardInputName) : name),
+          fd_(name == kStandardStream ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC)),
+          owned_(name != kStandardStream) {
         if (fd_ < 0) {
             status_ = Status::readFailed(errno, "cannot read the batch: " + errnoText());
         }
@@ -64,7 +64,7 @@ public:
     }
 
     static bool isJob(const ManifestLine& line, int shardIndex, int shardCount) {
-        return (line.tooLong || !blankLine(line.text)) &&
+        return (!line.status || !blankLine(line.text)) &&
                inShard(line.index, shardIndex, shardCount);
     }
 
@@ -75,10 +75,10 @@ private:
     Status status_;
 };
 
-// Why a job's options cannot be run in a batch; "" when they can.
-std::string unfitForBatch(const RenderOptions& job) {
+// Usage, saying why, when a job's options cannot be run in a batch.
+Status checkBatchJob(const RenderOptions& job) {
     if (job.pictureToStandardOutput()) {
-        return "a job's picture cannot go to standard output: name a file";
+        return Status::usage("a job's picture cannot go to standard output: name a file");
     }
     return {};
 }
@@ -190,9 +190,9 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
     bool anyRead = false; // a line, so the manifest could be read
     while (reader.next(line)) {
         anyRead = true;
-        if (!anyObject && (line.tooLong || !blankLine(line.text))) {
+        if (!anyObject && (!line.status || !blankLine(line.text))) {
             anyLine = true;
-            anyObject = !line.tooLong && jsonObjectLine(line.text);
+            anyObject = line.status && jsonObjectLine(line.text);
         }
         if (!ManifestInput::isJob(line, options.shardIndex, options.shardCount)) {
             continue;
@@ -200,32 +200,34 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
         const std::size_t lineNumber = line.index + 1;
         const std::string prefix = "line " + std::to_string(lineNumber) + ": ";
         std::ostringstream said;
-        const auto failed = [&](const std::string& why) {
-            said << kProgramPrefix << printable(prefix + why) << '\n';
+        const auto failed = [&](const Status& why) {
+            said << kProgramPrefix << printable(prefix + why.message()) << '\n';
             report.say(said.str());
             report.done(false, lineNumber, {});
         };
-        if (line.tooLong) {
-            failed("longer than the " + std::to_string(kMaxJobLineBytes / kBytesPerMb) +
-                   " MiB a job's line may hold");
+        if (!line.status) {
+            failed(line.status);
             continue;
         }
         std::vector<std::string> args;
         if (const Status read = jobArguments(line.text, args); !read) {
-            failed(read.message());
+            failed(read);
             continue;
         }
-        const ParseResult parsed = parseRenderOptions(args);
-        std::string unfit;
-        if (!parsed.error.empty() || !(unfit = unfitForBatch(parsed.options)).empty()) {
-            failed(parsed.error.empty() ? unfit : parsed.error);
+        const Result<RenderOptions> parsed = parseRenderOptions(args);
+        if (!parsed) {
+            failed(parsed.status);
+            continue;
+        }
+        const RenderOptions& o = parsed.value;
+        if (const Status fits = checkBatchJob(o); !fits) {
+            failed(fits);
             continue;
         }
         startAfresh(data, images);
-        RenderJob job(parsed.options, data, images, session, prefix);
+        RenderJob job(o, data, images, session, prefix);
         const bool ok = job.run(out, said).ok();
         report.say(said.str());
-        const RenderOptions& o = parsed.options;
         report.done(ok, lineNumber, o.output ? *o.output : o.save ? *o.save : "done");
     }
     if (!reader.status() && !anyRead) {

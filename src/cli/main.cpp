@@ -2,6 +2,7 @@
 // without a display.
 
 #include "cli/batch_run.h"
+#include "cli/option_table.h"
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 #include "cli/render_options.h"
@@ -71,20 +72,22 @@ int main(int argc, char** argv) {
     // Only for the image codec plugins, which Qt finds through the application object. No
     // platform plugin is loaded, so there is never a display to look for.
     QCoreApplication app(argc, argv);
-    const ParseResult parsed = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.error.empty()) {
-        std::cerr << kProgramPrefix << printable(parsed.error)
+    const Result<RenderOptions> parsed =
+        parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed) {
+        std::cerr << kProgramPrefix << printable(parsed.status.message())
                   << "\nTry 'cartonic-render --help'.\n";
-        return exitStatus(Status::usage(parsed.error));
+        return exitStatus(parsed.status);
     }
-    if (parsed.options.help) {
+    const RenderOptions& options = parsed.value;
+    if (options.help) {
         std::cout << renderUsage();
         return exitStatus(Status());
     }
-    if (parsed.options.batch) {
-        return runBatch(parsed.options, std::cout, std::cerr);
+    if (options.batch) {
+        return runBatch(options, std::cout, std::cerr);
     }
     RenderSession session;
-    RenderJob job(parsed.options, projectData(), slotImages(), session);
+    RenderJob job(options, projectData(), slotImages(), session);
     return exitStatus(job.run(std::cout, std::cerr));
 }

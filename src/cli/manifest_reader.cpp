@@ -36,7 +36,7 @@ bool ManifestReader::fill() {
 
 bool ManifestReader::next(ManifestLine& line) {
     line.text.clear();
-    line.tooLong = false;
+    line.status = Status();
     std::size_t length = 0;
     bool any = false; // a byte, or a line end, of this line was read
     for (;;) {
@@ -60,7 +60,11 @@ bool ManifestReader::next(ManifestLine& line) {
             return false;
         }
         if (length > kMaxJobLineBytes) {
-            line.tooLong = true;
+            if (line.status) {
+                line.status = Status::tooLarge("longer than the " +
+                                               std::to_string(kMaxJobLineBytes / kBytesPerMiB) +
+                                               " MiB a job's line may hold");
+            }
             line.text.clear();
         } else {
             line.text.append(from, taken);

@@ -19,8 +19,9 @@ inline constexpr std::size_t kMaxManifestLineBytes = std::size_t{64} << 20;
 
 struct ManifestLine {
     std::size_t index = 0; // from 0, counting blank and over-long lines, as shards do
-    std::string text;      // without its line end; empty when tooLong
-    bool tooLong = false;  // longer than kMaxJobLineBytes
+    std::string text;      // without its line end; empty when the line is refused
+    // TooLarge for a line longer than kMaxJobLineBytes, which is no job and fails as one.
+    Status status;
 };
 
 class ManifestReader {

@@ -67,8 +67,8 @@ std::string rebasePath(const std::string& path, const std::string& baseDir,
     return rebased.string();
 }
 
-bool rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std::string& saveDir,
-                        std::string* tooLong) {
+Status rebasePicturePaths(ProjectData& data, const PictureBases& bases,
+                          const std::string& saveDir) {
     const auto field = [&data](int k) -> Path& {
         return k == kFloorSlot ? data.floorImagePath : data.faceSlots[k].imagePath;
     };
@@ -77,10 +77,7 @@ bool rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std:
         const std::string stored(pathText(field(k)));
         rebased[k] = rebasePath(stored, bases[k], saveDir);
         if (rebased[k].size() >= kPathSize) {
-            if (tooLong) {
-                *tooLong = rebased[k];
-            }
-            return false;
+            return Status::tooLarge("picture path too long to store in a project: " + rebased[k]);
         }
     }
     for (int k = 0; k < kSlotCount; ++k) {
@@ -89,7 +86,7 @@ bool rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std:
             setPath(field(k), rebased[k]);
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace cartonic

@@ -5,6 +5,7 @@
 // command line, the project file's folder for paths a project stores. A saved project must find
 // its pictures from its own folder, as the application's Open takes them.
 
+#include "base/status.h"
 #include "model/project_data.h"
 
 #include <array>
@@ -30,10 +31,9 @@ std::string absoluteFolderOf(const std::string& filePath);
 std::string rebasePath(const std::string& path, const std::string& baseDir,
                        const std::string& saveDir);
 
-// Rewrites every picture path of data with rebasePath for a project saved in saveDir. Returns
-// false, data untouched and the offending path in *tooLong, when a rewritten path would not fit
-// a path field.
-bool rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std::string& saveDir,
-                        std::string* tooLong = nullptr);
+// Rewrites every picture path of data with rebasePath for a project saved in saveDir. TooLarge,
+// naming the rewritten path, with data untouched, when a rewritten path would not fit a path
+// field.
+Status rebasePicturePaths(ProjectData& data, const PictureBases& bases, const std::string& saveDir);
 
 } // namespace cartonic

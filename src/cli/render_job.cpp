@@ -155,15 +155,14 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
         for (const LoadedPicture& picture : chosen) {
             setPath(picturePathField(data_, picture.slot), "");
         }
-        std::vector<std::string> reasons;
-        const std::vector<std::string> missing =
-            restoreProjectImages(data_, images_, projectFolder(options_), &reasons,
+        const std::vector<UnloadedPicture> unloaded =
+            restoreProjectImages(data_, images_, projectFolder(options_),
                                  [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
                                      return session_.pictures.loadSlotPicture(slot, image, path);
                                  });
-        for (std::size_t i = 0; i < missing.size(); ++i) {
-            say(err, "warning: cannot load picture " + missing[i] + " named in " +
-                         *options_.project + ": " + reasons[i]);
+        for (const UnloadedPicture& picture : unloaded) {
+            say(err, "warning: cannot load picture " + picture.path + " named in " +
+                         *options_.project + ": " + picture.status.message());
         }
     }
     placePictures(chosen, data_, images_);
@@ -252,9 +251,9 @@ Status RenderJob::save() const {
         // The file's runtime fields hold this run's names.
         stampRuntimeNames(saved, session_.renderer->names());
     }
-    std::string tooLong;
-    if (!rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save), &tooLong)) {
-        return Status::tooLarge("picture path too long to store in a project: " + tooLong);
+    if (Status rebased = rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save));
+        !rebased) {
+        return rebased;
     }
     return saveProject(saved, *options_.save);
 }

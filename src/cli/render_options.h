@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/status.h"
 #include "export/animation_writer.h"
 #include "export/picture_writer.h"
 #include "model/project_data.h"
@@ -8,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cartonic {
@@ -20,9 +22,11 @@ inline constexpr int kMaxJpegQuality = 100;
 // Field of view in degrees: the range of the scene panel's slider.
 inline constexpr float kMinRenderFov = 20.0f;
 inline constexpr float kMaxRenderFov = 75.0f;
-// -o's name for standard output, and the format written there unless --format names one:
-// lossless, and read by whatever reads pictures, so a pipe loses nothing by default.
-inline constexpr std::string_view kStandardOutput = "-";
+// The name that stands for a standard stream where a file name goes: standard output for -o,
+// standard input for --batch.
+inline constexpr std::string_view kStandardStream = "-";
+// The format written to standard output unless --format names one: lossless, and read by
+// whatever reads pictures, so a pipe loses nothing by default.
 inline constexpr PictureFormat kStandardOutputFormat = PictureFormat::Png;
 // --samples' values: 1 is the aliased picture, the default the application export's smooth one.
 inline constexpr std::array<int, 5> kSampleChoices = {1, 2, 4, 8, 16};
@@ -49,7 +53,7 @@ struct RenderOptions {
     std::array<std::optional<int>, kFaceCount> orientations; // Orientation values, by face
     std::optional<std::string> save;
     bool print = false;
-    std::optional<std::string> output;   // picture to render; kStandardOutput for standard output
+    std::optional<std::string> output;   // picture to render; kStandardStream for standard output
     std::optional<PictureFormat> format; // as --format names it
     PictureFormat outputFormat = PictureFormat::Jpeg; // --format's, or as output's name says
     // The box as a 3D model (binary glTF) instead of a picture: -o FILE.glb or --format glb.
@@ -71,7 +75,7 @@ struct RenderOptions {
     AnimationFormat animationFormat = AnimationFormat::Frames;
     std::optional<double> fps; // frames a second, (0, kMaxAnimationFps]; kDefaultAnimationFps
     bool help = false;
-    // A batch: jobs from a manifest (kStandardOutput for standard input), the share of them this
+    // A batch: jobs from a manifest (kStandardStream for standard input), the share of them this
     // process renders (shardIndex of shardCount, from 1), its picture cache and its chatter.
     std::optional<std::string> batch;
     int shardIndex = 1;
@@ -79,30 +83,11 @@ struct RenderOptions {
     int cacheMb = kDefaultCacheMb;
     bool quiet = false;
 
-    bool pictureToStandardOutput() const { return output == kStandardOutput; }
+    bool pictureToStandardOutput() const { return output == kStandardStream; }
 };
 
-struct ParseResult {
-    RenderOptions options;
-    std::string error; // non-empty: a usage error, to be reported with exit status 2
-};
-
-// Parses argv[1..]; never exits, prints or touches a file.
-ParseResult parseRenderOptions(const std::vector<std::string>& args);
-
-// Whether the long option name ("--size") takes a value; nullopt when there is no such option.
-std::optional<bool> optionTakesValue(std::string_view longName);
-
-// Whether the long option name ("--shard") is the batch's own, not a job's.
-bool isBatchOption(std::string_view longName);
-
-// The long option ("--size") a mistyped name most likely meant, or "" when none is close.
-std::string_view closestLongOption(std::string_view name);
-
-// The slot of a face name ("Top" .. "Left", any case), or -1.
-int faceSlotForName(std::string_view name);
-
-// The --help text.
-std::string renderUsage();
+// Parses argv[1..]; never exits, prints or touches a file. A command line that cannot be used is
+// Usage, with the one reason it is shown for (exit status 2).
+Result<RenderOptions> parseRenderOptions(const std::vector<std::string>& args);
 
 } // namespace cartonic

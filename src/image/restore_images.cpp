@@ -31,30 +31,23 @@ std::string resolveAgainst(const std::string& baseDir, const std::string& path) 
     return baseDir.back() == '/' ? baseDir + path : baseDir + "/" + path;
 }
 
-std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
-                                              const std::string& baseDir,
-                                              std::vector<std::string>* reasons,
-                                              const SlotPictureLoader& load) {
-    std::vector<std::string> missing;
-    if (reasons) {
-        reasons->clear();
-    }
+std::vector<UnloadedPicture> restoreProjectImages(ProjectData& data, SlotImages& images,
+                                                  const std::string& baseDir,
+                                                  const SlotPictureLoader& load) {
+    std::vector<UnloadedPicture> unloaded;
     const auto restore = [&](int k, std::string_view stored) {
-        const std::string path(stored);
-        const Status restored =
+        std::string path(stored);
+        Status restored =
             restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), load);
         if (!restored) {
-            missing.push_back(path);
-            if (reasons) {
-                reasons->push_back(restored.message());
-            }
+            unloaded.push_back({std::move(path), std::move(restored)});
         }
     };
     for (int k = 0; k < kFaceCount; ++k) {
         restore(k, pathText(data.faceSlots[k].imagePath));
     }
     restore(kFloorSlot, pathText(data.floorImagePath));
-    return missing;
+    return unloaded;
 }
 
 } // namespace cartonic

@@ -16,16 +16,22 @@ namespace cartonic {
 // Loads a picture file into a slot as loadImage (image/image_loader.h) does.
 using SlotPictureLoader = std::function<Status(FaceSlot&, SlotImage&, const std::string&)>;
 
+// A picture a project names that could not be loaded: its path as stored, and the loader's
+// failure.
+struct UnloadedPicture {
+    std::string path;
+    Status status;
+};
+
 // Reloads each face's picture from its imagePath and the floor picture (slot 6) from
 // floorImagePath, relative paths taken against baseDir. A slot without a path, or whose picture
 // cannot be loaded, is cleared (no picture; the floor falls back to its pattern) and keeps its
-// path.
-// Returns the paths that could not be loaded, as stored, and in *reasons the loader's reason for
-// each, in the same order. load, when given, stands in for loadImage.
-std::vector<std::string> restoreProjectImages(ProjectData& data, SlotImages& images,
-                                              const std::string& baseDir,
-                                              std::vector<std::string>* reasons = nullptr,
-                                              const SlotPictureLoader& load = {});
+// path. Returns the pictures that could not be loaded, in slot order. load, when given, stands in
+// for loadImage.
+[[nodiscard]] std::vector<UnloadedPicture> restoreProjectImages(ProjectData& data,
+                                                                SlotImages& images,
+                                                                const std::string& baseDir,
+                                                                const SlotPictureLoader& load = {});
 
 // path as is when absolute or empty, otherwise baseDir/path.
 std::string resolveAgainst(const std::string& baseDir, const std::string& path);

@@ -19,9 +19,9 @@ namespace cartonic {
 namespace {
 
 RenderOptions parsed(const std::vector<std::string>& args) {
-    const ParseResult r = parseRenderOptions(args);
-    EXPECT_EQ(r.error, "");
-    return r.options;
+    const Result<RenderOptions> r = parseRenderOptions(args);
+    EXPECT_EQ(r.status.message(), "");
+    return r.value;
 }
 
 void expectSameCamera(const Camera& a, const Camera& b) {
@@ -149,7 +149,7 @@ TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {
     PictureBases bases;
     bases.fill("/repo/examples");
     bases[kFloorSlot] = "/repo";
-    ASSERT_TRUE(rebasePicturePaths(data, bases, "/repo/examples"));
+    ASSERT_TRUE(rebasePicturePaths(data, bases, "/repo/examples").ok());
     EXPECT_EQ(pathText(data.faceSlots[Front].imagePath), "art/front.png");
     EXPECT_EQ(pathText(data.faceSlots[Top].imagePath), "/abs/top.png");
     EXPECT_EQ(pathText(data.floorImagePath), "../floor.png");
@@ -158,9 +158,10 @@ TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {
     const ProjectData before = data;
     PictureBases deep;
     deep.fill("/" + std::string(kPathSize, 'd'));
-    std::string tooLong;
-    EXPECT_FALSE(rebasePicturePaths(data, deep, "/repo/examples", &tooLong));
-    EXPECT_GE(tooLong.size(), kPathSize);
+    const Status refused = rebasePicturePaths(data, deep, "/repo/examples");
+    EXPECT_EQ(refused.kind(), Status::Kind::TooLarge);
+    EXPECT_NE(refused.message().find(std::string(kPathSize, 'd')), std::string::npos)
+        << refused.message();
     EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0);
 }
 

@@ -1,3 +1,5 @@
+#include "cli/option_table.h"
+#include "cli/option_values.h"
 #include "cli/render_options.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +10,7 @@ namespace cartonic {
 namespace {
 
 TEST(RenderOptions, ParsesEveryOption) {
-    const ParseResult r =
+    const Result<RenderOptions> r =
         parseRenderOptions({"in.ctn",       "--box",   "1,2.5,50",  "--save",        "out.ctn",
                             "--print",      "-o",      "x.PNG",     "--size",        "2047x1",
                             "--quality",    "35",      "--face",    "front=f.png",   "--face",
@@ -16,8 +18,8 @@ TEST(RenderOptions, ParsesEveryOption) {
                             "--fov",        "20",      "--yaw",     "-0.5",          "--pitch",
                             "+0.25",        "--zoom",  "-3",        "--samples",     "16",
                             "--transparent"});
-    ASSERT_EQ(r.error, "");
-    const RenderOptions& o = r.options;
+    ASSERT_EQ(r.status.message(), "");
+    const RenderOptions& o = r.value;
     EXPECT_EQ(o.project, "in.ctn");
     EXPECT_EQ(o.box, (std::array<float, 3>{1.0f, 2.5f, 50.0f}));
     EXPECT_EQ(o.save, "out.ctn");
@@ -40,7 +42,7 @@ TEST(RenderOptions, ParsesEveryOption) {
     EXPECT_TRUE(o.transparent);
     EXPECT_FALSE(o.help);
 
-    const RenderOptions defaults = parseRenderOptions({}).options;
+    const RenderOptions defaults = parseRenderOptions({}).value;
     EXPECT_FALSE(defaults.project);
     EXPECT_EQ(defaults.width, kDefaultRenderWidth);
     EXPECT_EQ(defaults.height, kDefaultRenderHeight);
@@ -53,14 +55,14 @@ TEST(RenderOptions, ParsesEveryOption) {
 
 TEST(RenderOptions, LaterChoicesAndInlineValues) {
     // The later picture for a face wins; face names take any case; --name=value works.
-    const ParseResult r =
+    const Result<RenderOptions> r =
         parseRenderOptions({"--face=Top=a.png", "--face", "tOp=b.png", "--size=8192x8192",
                             "--output=o.jpeg", "--", "-odd.ctn"});
-    ASSERT_EQ(r.error, "");
-    EXPECT_EQ(r.options.pictures, (std::vector<PictureChoice>{{Top, "b.png"}}));
-    EXPECT_EQ(r.options.width, kMaxRenderSide);
-    EXPECT_EQ(r.options.outputFormat, PictureFormat::Jpeg);
-    EXPECT_EQ(r.options.project, "-odd.ctn"); // after "--" nothing is an option
+    ASSERT_EQ(r.status.message(), "");
+    EXPECT_EQ(r.value.pictures, (std::vector<PictureChoice>{{Top, "b.png"}}));
+    EXPECT_EQ(r.value.width, kMaxRenderSide);
+    EXPECT_EQ(r.value.outputFormat, PictureFormat::Jpeg);
+    EXPECT_EQ(r.value.project, "-odd.ctn"); // after "--" nothing is an option
 
     for (std::string_view name : kFaceNames) {
         EXPECT_EQ(kFaceNames[faceSlotForName(name)], name);
@@ -83,12 +85,12 @@ TEST(RenderOptions, FormatIsTheOptionsOrTheNamesAndPngOnStandardOutput) {
              {{"-o", "shot.JPG", "--format", "jpeg"}, PictureFormat::Jpeg},
              {{"-o", "shot.png"}, PictureFormat::Png},
          }) {
-        const ParseResult r = parseRenderOptions(c.args);
-        EXPECT_EQ(r.error, "") << ::testing::PrintToString(c.args);
-        EXPECT_EQ(r.options.outputFormat, c.format) << ::testing::PrintToString(c.args);
+        const Result<RenderOptions> r = parseRenderOptions(c.args);
+        EXPECT_EQ(r.status.message(), "") << ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.value.outputFormat, c.format) << ::testing::PrintToString(c.args);
     }
-    EXPECT_TRUE(parseRenderOptions({"-o", "-"}).options.pictureToStandardOutput());
-    EXPECT_FALSE(parseRenderOptions({"-o", "./-"}).options.pictureToStandardOutput());
+    EXPECT_TRUE(parseRenderOptions({"-o", "-"}).value.pictureToStandardOutput());
+    EXPECT_FALSE(parseRenderOptions({"-o", "./-"}).value.pictureToStandardOutput());
 }
 
 TEST(RenderOptions, AGlbNameOrFormatAsksForTheModel) {
@@ -98,13 +100,12 @@ TEST(RenderOptions, AGlbNameOrFormatAsksForTheModel) {
              {"-o", "box.3d", "--format", "glb"},
              {"--format", "png", "--format", "glb", "-o", "box"},
          }) {
-        const ParseResult r = parseRenderOptions(args);
-        EXPECT_EQ(r.error, "") << ::testing::PrintToString(args);
-        EXPECT_TRUE(r.options.model) << ::testing::PrintToString(args);
+        const Result<RenderOptions> r = parseRenderOptions(args);
+        EXPECT_EQ(r.status.message(), "") << ::testing::PrintToString(args);
+        EXPECT_TRUE(r.value.model) << ::testing::PrintToString(args);
     }
-    EXPECT_FALSE(
-        parseRenderOptions({"--format", "glb", "--format", "png", "-o", "a"}).options.model);
-    EXPECT_FALSE(parseRenderOptions({"-o", "box.glb.png"}).options.model);
+    EXPECT_FALSE(parseRenderOptions({"--format", "glb", "--format", "png", "-o", "a"}).value.model);
+    EXPECT_FALSE(parseRenderOptions({"-o", "box.glb.png"}).value.model);
 }
 
 TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
@@ -181,9 +182,10 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{std::string("--face=front=a\0.png", 19)}, "--face holds a NUL byte"},
              {{std::string("a\0.ctn", 6), "--print"}, "the project's name holds a NUL byte"},
          }) {
-        const std::string error = parseRenderOptions(c.args).error;
-        EXPECT_NE(error.find(c.mentions), std::string::npos)
-            << ::testing::PrintToString(c.args) << " gave: " << error;
+        const Status refused = parseRenderOptions(c.args).status;
+        EXPECT_EQ(refused.kind(), Status::Kind::Usage) << ::testing::PrintToString(c.args);
+        EXPECT_NE(refused.message().find(c.mentions), std::string::npos)
+            << ::testing::PrintToString(c.args) << " gave: " << refused.message();
     }
 }
 
@@ -207,20 +209,20 @@ TEST(RenderOptions, TurntablesTakeTheirFormatFromTheName) {
               AnimationFormat::WebP,
               PictureFormat::Jpeg},
          }) {
-        const ParseResult r = parseRenderOptions(c.args);
+        const Result<RenderOptions> r = parseRenderOptions(c.args);
         const std::string label = ::testing::PrintToString(c.args);
-        ASSERT_EQ(r.error, "") << label;
-        EXPECT_EQ(r.options.animationFormat, c.animation) << label;
-        EXPECT_EQ(r.options.outputFormat, c.frames) << label;
+        ASSERT_EQ(r.status.message(), "") << label;
+        EXPECT_EQ(r.value.animationFormat, c.animation) << label;
+        EXPECT_EQ(r.value.outputFormat, c.frames) << label;
     }
     const RenderOptions o = parseRenderOptions({"--turntable", "12", "--fps", "29.97", "-o",
                                                 "a.webp", "--quality", "80"})
-                                .options;
+                                .value;
     EXPECT_EQ(o.turntable, 12);
     EXPECT_FLOAT_EQ(static_cast<float>(*o.fps), 29.97f);
     EXPECT_TRUE(o.qualityGiven);
     EXPECT_EQ(o.quality, 80);
-    const RenderOptions defaults = parseRenderOptions({"-o", "a.png"}).options;
+    const RenderOptions defaults = parseRenderOptions({"-o", "a.png"}).value;
     EXPECT_FALSE(defaults.turntable || defaults.fps || defaults.qualityGiven);
 }
 
@@ -284,7 +286,7 @@ TEST(RenderOptions, TurntableUsageErrors) {
               "--fps: an MP4 video has at least 0.01 frames a second (a frame every 100 s)"},
              {{"--turntable", "2", "-o", "a.mp4", "--fps", "0.0099"}, "--fps: an MP4 video..."},
          }) {
-        const std::string error = parseRenderOptions(c.args).error;
+        const std::string error = parseRenderOptions(c.args).status.message();
         const std::string label = ::testing::PrintToString(c.args) + " gave: " + error;
         if (const auto gap = c.message.find("..."); gap != std::string::npos) {
             EXPECT_TRUE(error.starts_with(c.message.substr(0, gap)) &&
@@ -304,7 +306,7 @@ TEST(RenderOptions, TurntableUsageErrors) {
              {"--turntable", "2", "-o", "a.mp4", "--fps", "0.01"},
              {"--turntable", "2", "-o", "f%d.png", "--fps", "1e-9"},
          }) {
-        EXPECT_EQ(parseRenderOptions(args).error, "") << ::testing::PrintToString(args);
+        EXPECT_EQ(parseRenderOptions(args).status.message(), "") << ::testing::PrintToString(args);
     }
 }
 

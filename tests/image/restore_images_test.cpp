@@ -27,12 +27,13 @@ TEST(RestoreImages, ReloadsWhatItFindsAndClearsTheRest) {
     setPath(data.faceSlots[Top].imagePath, dir.file("gone.png"));
     setPath(data.floorImagePath, dir.file("floor.png"));
 
-    std::vector<std::string> reasons;
-    const auto missing = restoreProjectImages(data, images, dir.path(), &reasons);
+    const auto missing = restoreProjectImages(data, images, dir.path());
 
-    ASSERT_EQ(missing, std::vector<std::string>{dir.file("gone.png")});
-    ASSERT_EQ(reasons.size(), 1u);
-    EXPECT_NE(reasons[0].find(std::strerror(ENOENT)), std::string::npos) << reasons[0];
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_EQ(missing[0].path, dir.file("gone.png"));
+    EXPECT_EQ(missing[0].status.kind(), Status::Kind::NotFound);
+    EXPECT_NE(missing[0].status.message().find(std::strerror(ENOENT)), std::string::npos)
+        << missing[0].status.message();
     EXPECT_EQ(data.faceSlots[Front].imageWidth, 4);
     EXPECT_FALSE(images[Front].empty());
     EXPECT_TRUE(images[Back].empty()) << "no path: the old picture is not shown";
