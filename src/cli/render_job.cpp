@@ -170,8 +170,8 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
 
 SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen) const {
     // From the files: a project's relative paths from its folder, the command line's as given.
-    SlotPictures pictures{&images_, storedPicturePaths(data_, projectFolder(options_)),
-                          &session_.pictures};
+    SlotPictures pictures =
+        cartonic::exportPictures(data_, images_, projectFolder(options_), &session_.pictures);
     for (const LoadedPicture& picture : chosen) {
         pictures.paths[picture.slot] = picture.path;
     }
@@ -206,25 +206,38 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
 
     const SlotPictures pictures = exportPictures(chosen);
     std::vector<std::string> notes;
-    RenderSettings settings;
-    settings.samples = options_.samples;
-    settings.transparent = options_.transparent;
-    settings.pictures = &pictures;
-    settings.notes = &notes;
     const auto warnNotes = [&] {
         for (const std::string& note : notes) {
             say(err, "warning: " + note);
         }
     };
+    // The headless context's objects, its kept pictures not uploaded: an export draws its own.
+    const DrawIn drawIn = [&](const std::function<Status(const SceneTextures&)>& work) {
+        if (Status current = renderer->makeCurrent(); !current) {
+            return current;
+        }
+        return work(renderer->textures(data_, images_, SceneResources::Pictures::Skip));
+    };
     if (options_.turntable) {
-        Status written =
-            writeTurntable(*renderer, data_, images_, cameraFor(options_), options_, settings);
+        TurntableRequest request = turntableRequestFor(options_);
+        std::string rounded;
+        if (Status settled = settleTurntable(request, &rounded); !settled) {
+            return settled;
+        }
+        if (!rounded.empty()) {
+            notes.push_back(rounded);
+        }
+        const std::string& output = *options_.output;
+        Status written = writeTurntable(output, request, data_, cameraFor(options_), pictures,
+                                        drawIn, &notes, output + ": ");
         warnNotes();
         return written;
     }
+    const PictureRequest request{options_.width, options_.height, options_.outputFormat,
+                                 options_.samples, options_.transparent};
     RgbaPicture rendered;
-    if (Status drawn = renderer->render(data_, images_, cameraFor(options_), options_.width,
-                                        options_.height, rendered, settings);
+    if (Status drawn =
+            renderPicture(request, data_, cameraFor(options_), pictures, drawIn, rendered, &notes);
         !drawn) {
         return drawn;
     }

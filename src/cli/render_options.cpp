@@ -1,6 +1,7 @@
 #include "cli/render_options.h"
 
 #include "cli/option_table.h"
+#include "cli/turntable_job.h"
 #include "export/frame_pattern.h"
 #include "export/model_writer.h"
 
@@ -43,10 +44,8 @@ public:
         if (status_.ok()) {
             checkTurntable();
         }
-        if (status_.ok() && o().transparent && !transparencyFits()) {
-            // A JPEG, an H.264 video and a 3D model have no transparency to give.
-            fail("--transparent needs a PNG picture (-o FILE.png, or --format png), "
-                 "PNG frames or a WebP");
+        if (status_.ok()) {
+            checkExportRules();
         }
         if (!status_) {
             return status_;
@@ -78,14 +77,26 @@ private:
         }
     }
 
-    bool transparencyFits() {
-        if (!o().output || o().model) {
-            return false;
+    // What is to be written meets the rules the window's exports meet too; an MP4 of odd sides
+    // passes, to be rounded down when it is written.
+    void checkExportRules() {
+        if (!o().output) {
+            if (o().transparent) {
+                fail("--transparent needs a PNG picture (-o FILE.png, or --format png), "
+                     "PNG frames or a WebP");
+            }
+            return;
         }
-        if (o().turntable && o().animationFormat != AnimationFormat::Frames) {
-            return o().animationFormat == AnimationFormat::WebP;
+        TurntableRequest turntable = turntableRequestFor(o());
+        const Status fits = o().model       ? checkModel({o().transparent})
+                            : o().turntable ? settleTurntable(turntable, nullptr)
+                                            : checkPicture({o().width, o().height, o().outputFormat,
+                                                            o().samples, o().transparent});
+        if (!fits) {
+            // Only the transparency can fail here: the rate and the count were checked with
+            // their options.
+            fail("--transparent: " + fits.message());
         }
-        return o().outputFormat == PictureFormat::Png;
     }
 
     // What only a turntable takes, and what a turntable cannot do without.
@@ -115,9 +126,6 @@ private:
         if (const auto format = animationFormatForPath(output)) {
             if (o().format) {
                 fail("--format is for pictures, not -o " + output);
-            } else if (const Status fits = animationSizeFits(*format, o().width, o().height);
-                       !fits) {
-                fail("--size: " + fits.message());
             } else if (const Status rate = animationRateFits(
                            *format, o().fps.value_or(kDefaultAnimationFps), *o().turntable);
                        !rate) {

@@ -35,6 +35,10 @@ Status checkPicture(const PictureRequest& request) {
     return {};
 }
 
+Status checkModel(const ModelRequest& request) {
+    return request.transparent ? Status::usage(kNoTransparency) : Status();
+}
+
 Status settleTurntable(TurntableRequest& request, std::string* note) {
     if (request.frames < kMinTurntableFrames || request.frames > kMaxTurntableFrames) {
         return Status::usage("a turntable has " + std::to_string(kMinTurntableFrames) + " to " +

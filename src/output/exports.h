@@ -38,6 +38,13 @@ struct PictureRequest {
 // one line, when it does not.
 Status checkPicture(const PictureRequest& request);
 
+struct ModelRequest {
+    bool transparent = false;
+};
+
+// A 3D model has no transparency to give; Usage, with one line, when asked for it.
+Status checkModel(const ModelRequest& request);
+
 struct TurntableRequest {
     AnimationSettings animation;
     int frames = 0;
