@@ -1,6 +1,5 @@
-// What makes the window comfortable to work in, beyond its commands: undo and redo of every kind
-// of edit, copying the picture, pasting and dropping pictures and projects, and what the window
-// remembers between runs.
+// Undo and redo of every kind of edit, copying the picture, pasting and dropping pictures and
+// projects, and what the window remembers between runs.
 
 #include "app/command_ids.h"
 #include "app/edit_history.h"
@@ -55,7 +54,7 @@ struct Seen {
 
 } // namespace
 
-class ComfortTest : public QObject {
+class UndoClipboardMemoryTest : public QObject {
     Q_OBJECT
 
     ProjectData data_;
@@ -509,5 +508,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ComfortTest)
-#include "comfort_test.moc"
+QTEST_MAIN(UndoClipboardMemoryTest)
+#include "undo_clipboard_memory_test.moc"
