@@ -5,6 +5,7 @@
 #include "panels/image_browse.h"
 #include "render/gl_state.h"
 #include "render/lighting.h"
+#include "render/render_to_buffer.h"
 #include "render/scene_renderer.h"
 
 #include <QMimeData>
