@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <utility>
+
 namespace cartonic {
 
 namespace {
@@ -48,106 +50,133 @@ void smallBox(QPainter& p) {
     p.drawPolygon(QPolygonF({{10, 5}, {13, 2}, {13, 10}, {10, 13}}));
 }
 
+void drawFileNew(QPainter& p) {
+    p.setPen(kIconInk);
+    p.setBrush(kPaper);
+    p.drawPolygon(QPolygonF({{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}}));
+    p.drawPolyline(QPolygonF({{10, 1}, {10, 4}, {13, 4}}));
+}
+
+void drawFileOpen(QPainter& p) {
+    p.setPen(kIconInk);
+    p.setBrush(kFolder.darker(115));
+    p.drawPolygon(QPolygonF({{1, 3}, {6, 3}, {7, 5}, {13, 5}, {13, 13}, {1, 13}}));
+    p.setBrush(kFolder);
+    p.drawPolygon(QPolygonF({{1, 13}, {4, 7}, {15, 7}, {13, 13}}));
+}
+
+void drawFileSave(QPainter& p) {
+    p.setPen(kIconInk);
+    p.setBrush(kDisk);
+    p.drawRect(QRectF(1.5, 1.5, 12, 12));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4, 1.5, 7, 5));
+    p.setBrush(kIconInk);
+    p.drawRect(QRectF(4.5, 9, 6, 4.5));
+}
+
+void drawEditCopy(QPainter& p) {
+    p.setPen(kIconInk);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(1.5, 1.5, 8, 9));
+    p.drawRect(QRectF(5.5, 4.5, 8, 9));
+}
+
+void drawModeRotateCamera(QPainter& p) {
+    p.setPen(QPen(kIconInk, 1));
+    p.setBrush(kIconInk);
+    p.drawRect(QRectF(4, 6, 7, 5));
+    p.drawPolygon(QPolygonF({{11, 7.5}, {14, 6}, {14, 11}, {11, 9.5}}));
+    p.setPen(QPen(kArrow, 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(1, 1, 14, 12), 30 * 16, 120 * 16);
+    arrowHead(p, {2.8, 4.6}, {4.5, 2.5});
+}
+
+void drawModeAdjustWidth(QPainter& p) {
+    smallBox(p);
+    doubleArrow(p, {1, 14}, {15, 14});
+}
+
+void drawModeAdjustDepth(QPainter& p) {
+    smallBox(p);
+    doubleArrow(p, {10.5, 14}, {15, 9.5});
+}
+
+void drawModeAdjustHeight(QPainter& p) {
+    smallBox(p);
+    doubleArrow(p, {2, 1}, {2, 14});
+}
+
+void drawModeRotateLight(QPainter& p) {
+    p.setPen(QPen(kIconInk, 1));
+    p.setBrush(kLight);
+    p.drawEllipse(QPointF(8, 6), 4, 4);
+    p.setBrush(kIconInk.lighter(200));
+    p.drawRect(QRectF(6, 10, 4, 3));
+    p.setPen(QPen(kArrow, 1.5));
+    p.drawLine(QPointF(1, 14), QPointF(15, 14));
+    arrowHead(p, {15, 14}, {1, 14});
+}
+
+void drawChangeSettings(QPainter& p) {
+    p.setPen(QPen(kIconInk, 1));
+    p.setBrush(QColor(150, 150, 160));
+    for (int i = 0; i < 8; ++i) {
+        p.save();
+        p.translate(8, 7.5);
+        p.rotate(45.0 * i);
+        p.drawRect(QRectF(-1.5, -7, 3, 3));
+        p.restore();
+    }
+    p.drawEllipse(QPointF(8, 7.5), 4.5, 4.5);
+    p.setBrush(kPaper);
+    p.drawEllipse(QPointF(8, 7.5), 1.8, 1.8);
+}
+
+void drawAppAbout(QPainter& p) {
+    p.setPen(kIconInk);
+    p.setBrush(QColor(70, 120, 200));
+    p.drawEllipse(QRectF(1, 0.5, 14, 14));
+    // The question mark is drawn, not set in a font: no font need be loaded for it, and it
+    // looks the same whatever fonts the system has.
+    QPainterPath hook;
+    hook.arcMoveTo(QRectF(5.4, 2.6, 5.2, 5.0), 160);
+    hook.arcTo(QRectF(5.4, 2.6, 5.2, 5.0), 160, -230);
+    hook.lineTo(8.0, 9.0);
+    p.setPen(QPen(kPaper, 1.8, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPaper);
+    p.drawEllipse(QPointF(8.0, 11.6), 1.1, 1.1);
+}
+
+// Each command's picture; a command not listed has none.
+using IconPainter = void (*)(QPainter&);
+const std::pair<int, IconPainter> kIcons[] = {
+    {FileNew, drawFileNew},
+    {FileOpen, drawFileOpen},
+    {FileSave, drawFileSave},
+    {EditCopy, drawEditCopy},
+    {ModeRotateCamera, drawModeRotateCamera},
+    {ModeAdjustWidth, drawModeAdjustWidth},
+    {ModeAdjustDepth, drawModeAdjustDepth},
+    {ModeAdjustHeight, drawModeAdjustHeight},
+    {ModeRotateLight, drawModeRotateLight},
+    {ChangeSettings, drawChangeSettings},
+    {AppAbout, drawAppAbout},
+};
+
 // Draws the command's picture; false for a command that has none.
 bool draw(QPainter& p, int command) {
-    switch (command) {
-    case FileNew:
-        p.setPen(kIconInk);
-        p.setBrush(kPaper);
-        p.drawPolygon(QPolygonF({{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}}));
-        p.drawPolyline(QPolygonF({{10, 1}, {10, 4}, {13, 4}}));
-        break;
-    case FileOpen:
-        p.setPen(kIconInk);
-        p.setBrush(kFolder.darker(115));
-        p.drawPolygon(QPolygonF({{1, 3}, {6, 3}, {7, 5}, {13, 5}, {13, 13}, {1, 13}}));
-        p.setBrush(kFolder);
-        p.drawPolygon(QPolygonF({{1, 13}, {4, 7}, {15, 7}, {13, 13}}));
-        break;
-    case FileSave:
-        p.setPen(kIconInk);
-        p.setBrush(kDisk);
-        p.drawRect(QRectF(1.5, 1.5, 12, 12));
-        p.setBrush(kPaper);
-        p.drawRect(QRectF(4, 1.5, 7, 5));
-        p.setBrush(kIconInk);
-        p.drawRect(QRectF(4.5, 9, 6, 4.5));
-        break;
-    case EditCopy:
-        p.setPen(kIconInk);
-        p.setBrush(kPaper);
-        p.drawRect(QRectF(1.5, 1.5, 8, 9));
-        p.drawRect(QRectF(5.5, 4.5, 8, 9));
-        break;
-    case ModeRotateCamera: {
-        p.setPen(QPen(kIconInk, 1));
-        p.setBrush(kIconInk);
-        p.drawRect(QRectF(4, 6, 7, 5));
-        p.drawPolygon(QPolygonF({{11, 7.5}, {14, 6}, {14, 11}, {11, 9.5}}));
-        p.setPen(QPen(kArrow, 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(1, 1, 14, 12), 30 * 16, 120 * 16);
-        arrowHead(p, {2.8, 4.6}, {4.5, 2.5});
-        break;
-    }
-    case ModeAdjustWidth:
-        smallBox(p);
-        doubleArrow(p, {1, 14}, {15, 14});
-        break;
-    case ModeAdjustDepth:
-        smallBox(p);
-        doubleArrow(p, {10.5, 14}, {15, 9.5});
-        break;
-    case ModeAdjustHeight:
-        smallBox(p);
-        doubleArrow(p, {2, 1}, {2, 14});
-        break;
-    case ModeRotateLight:
-        p.setPen(QPen(kIconInk, 1));
-        p.setBrush(kLight);
-        p.drawEllipse(QPointF(8, 6), 4, 4);
-        p.setBrush(kIconInk.lighter(200));
-        p.drawRect(QRectF(6, 10, 4, 3));
-        p.setPen(QPen(kArrow, 1.5));
-        p.drawLine(QPointF(1, 14), QPointF(15, 14));
-        arrowHead(p, {15, 14}, {1, 14});
-        break;
-    case ChangeSettings:
-        p.setPen(QPen(kIconInk, 1));
-        p.setBrush(QColor(150, 150, 160));
-        for (int i = 0; i < 8; ++i) {
-            p.save();
-            p.translate(8, 7.5);
-            p.rotate(45.0 * i);
-            p.drawRect(QRectF(-1.5, -7, 3, 3));
-            p.restore();
+    for (const auto& [listed, paint] : kIcons) {
+        if (listed == command) {
+            paint(p);
+            return true;
         }
-        p.drawEllipse(QPointF(8, 7.5), 4.5, 4.5);
-        p.setBrush(kPaper);
-        p.drawEllipse(QPointF(8, 7.5), 1.8, 1.8);
-        break;
-    case AppAbout: {
-        p.setPen(kIconInk);
-        p.setBrush(QColor(70, 120, 200));
-        p.drawEllipse(QRectF(1, 0.5, 14, 14));
-        // The question mark is drawn, not set in a font: no font need be loaded for it, and it
-        // looks the same whatever fonts the system has.
-        QPainterPath hook;
-        hook.arcMoveTo(QRectF(5.4, 2.6, 5.2, 5.0), 160);
-        hook.arcTo(QRectF(5.4, 2.6, 5.2, 5.0), 160, -230);
-        hook.lineTo(8.0, 9.0);
-        p.setPen(QPen(kPaper, 1.8, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(hook);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kPaper);
-        p.drawEllipse(QPointF(8.0, 11.6), 1.1, 1.1);
-        break;
     }
-    default:
-        return false;
-    }
-    return true;
+    return false;
 }
 
 } // namespace
