@@ -48,7 +48,7 @@ DrawIn ExportCommands::drawInView() {
 
 Status ExportCommands::renderView(const PictureRequest& request, RgbaPicture& out,
                                   std::vector<std::string>& notes) {
-    const Status rendered =
+    Status rendered =
         renderPicture(request, data_, view_.camera(), exportPictures(), drawInView(), out, &notes);
     view_.update();
     return rendered;

@@ -5,9 +5,20 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
+#include <algorithm>
 
 namespace cartonic {
+
+namespace {
+
+template <class T>
+bool sameBytes(const T& a, const T& b) {
+    const auto* x = reinterpret_cast<const unsigned char*>(&a);
+    const auto* y = reinterpret_cast<const unsigned char*>(&b);
+    return std::equal(x, x + sizeof(T), y);
+}
+
+} // namespace
 
 void stampRuntimeNames(ProjectData& data, const SceneTextures& names) {
     for (int k = 0; k < kSlotCount; ++k) {
@@ -25,10 +36,8 @@ void SceneResources::update(const ProjectData& data, const SlotImages& images, P
         const FaceSlot& slot = data.faceSlots[k];
         FaceShape& built = listShapes_[k];
         // Compared as bytes: a NaN a file may hold is then the same NaN, not a change each frame.
-        const bool same =
-            names_.faceLists[k] != 0 &&
-            std::memcmp(&built.vertices, &slot.vertices, sizeof built.vertices) == 0 &&
-            std::memcmp(&built.normal, &slot.normal, sizeof built.normal) == 0;
+        const bool same = names_.faceLists[k] != 0 && sameBytes(built.vertices, slot.vertices) &&
+                          sameBytes(built.normal, slot.normal);
         if (same) {
             continue;
         }
