@@ -106,7 +106,7 @@ void BM_SmoothFrameVsAliased(benchmark::State& state) {
         return;
     }
     const auto shownMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight);
-    const auto sampledMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, kSmoothSamples);
+    const auto sampledMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, kViewSamples);
     if (!shownMade || !sampledMade) {
         state.SkipWithError((shownMade ? sampledMade : shownMade).status.message().c_str());
         return;

@@ -1,12 +1,14 @@
 // bench_quality MODE: the picture-quality figures, one a line as "name value" on standard output
 // for scripts/bench.sh; what lies behind each goes to standard error.
 //
-//   edges      edge_error_ratio_sample, edge_error_ratio_default: the smooth picture's edge error
+//   edges      edge_error_ratio_sample, edge_error_ratio_default: the default picture's edge error
 //              over the aliased one's (tests/support/picture_quality.h), on the sample project and
-//              the start-up scene at 480 x 360, each against the scene drawn at 8 times the size
-//              and box-filtered down. The edges are those of the scene's shapes (box, reflection,
-//              shadow, floor), found in that reference drawn without pictures: multisampling
-//              smooths shapes, and what a picture holds is the next figure's.
+//              the start-up scene at 320 x 240, each against the scene drawn at 8 times the size
+//              and box-filtered down, near the edges of the scene's shapes (box, reflection,
+//              shadow, floor), found in that reference drawn without pictures.
+//              detail_error_ratio_sample, detail_error_ratio_default: the same near every edge the
+//              reference shows, the detail of the pictures and of the floor's pattern included.
+//              `bench_quality edges N` measures N samples a pixel instead of the default.
 //   stripes    stripe_contrast, stripe_contrast_kept: a 2048 x 2048 front picture of 2-pixel black
 //              and white stripes at 4096 x 4096, the camera straight at the front face, which
 //              spans more than 2048 pixels: the Michelson contrast in the middle of the face with
@@ -24,19 +26,16 @@
 
 #include "cli/render_job.h"
 #include "export/picture_writer.h"
-#include "gl/offscreen_target.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
 #include "render/headless_renderer.h"
-#include "render/scene_renderer.h"
 #include "support/picture_quality.h"
 
 #include <QGuiApplication>
 
-#include <GL/gl.h>
-
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <sys/resource.h>
@@ -47,8 +46,8 @@ using namespace cartonic;
 
 // The reference's pixels per picture pixel, along each side.
 constexpr int kReferenceFactor = 8;
-constexpr int kEdgeWidth = 480;
-constexpr int kEdgeHeight = 360;
+constexpr int kEdgeWidth = 320;
+constexpr int kEdgeHeight = 240;
 
 constexpr int kStripePicture = 2048;
 constexpr int kStripeWidth = 2; // pixels of each black or white stripe
@@ -123,7 +122,7 @@ test::RgbPlane reference(Scene& s) {
                             kReferenceFactor);
 }
 
-void edgeFigure(const char* name, const std::string& project) {
+void edgeFigures(const char* scene, const std::string& project, int samples) {
     Scene s;
     if (!loadScene(s, project)) {
         std::exit(1);
@@ -137,18 +136,18 @@ void edgeFigure(const char* name, const std::string& project) {
     }
     const test::RgbPlane shapes = reference(s);
     s.data = kept;
-    const double aliased = test::edgeError(
-        render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kAliasedSamples}), ideal, &shapes);
-    const double smooth = test::edgeError(
-        render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kSmoothSamples}), ideal, &shapes);
-    const double literal =
-        test::edgeError(render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kSmoothSamples}), ideal) /
-        test::edgeError(render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kAliasedSamples}), ideal);
-    std::printf("%s %.4f\n", name, smooth / aliased);
+    const RgbaPicture aliased = render(s, kEdgeWidth, kEdgeHeight, RenderSettings{kAliasedSamples});
+    const RgbaPicture smooth = render(s, kEdgeWidth, kEdgeHeight, RenderSettings{samples});
+    const double shapesAliased = test::edgeError(aliased, ideal, &shapes);
+    const double shapesSmooth = test::edgeError(smooth, ideal, &shapes);
+    const double detailAliased = test::edgeError(aliased, ideal);
+    const double detailSmooth = test::edgeError(smooth, ideal);
+    std::printf("edge_error_ratio_%s %.4f\n", scene, shapesSmooth / shapesAliased);
+    std::printf("detail_error_ratio_%s %.4f\n", scene, detailSmooth / detailAliased);
     std::fprintf(stderr,
-                 "%s: edge error %.3f smooth, %.3f aliased (of 255); over every edge the "
-                 "picture shows, pictures' included: %.3f\n",
-                 name, smooth, aliased, literal);
+                 "%s: %d samples a pixel: edge error %.3f against %.3f aliased (of 255) near the "
+                 "shapes' edges, %.3f against %.3f near every edge\n",
+                 scene, samples, shapesSmooth, shapesAliased, detailSmooth, detailAliased);
 }
 
 long long peakResidentBytes() {
@@ -231,15 +230,14 @@ void composite() {
     int worst = 0;
     for (const Rgb& backdrop : {Rgb{0, 0, 0}, Rgb{1, 1, 1}, Rgb{0.5f, 0.5f, 0.5f}}) {
         // The scene over the backdrop, with the same samples and textures as the picture.
-        auto target =
-            gl::OffscreenTarget::create(kCompositeWidth, kCompositeHeight, kSmoothSamples).value;
         const SceneTextures& own =
             s.renderer->textures(s.data, s.images, SceneResources::Pictures::Skip);
         const ExportTextures textures(s.data, own, s.pictures, camera, kCompositeWidth,
-                                      kCompositeHeight, nullptr);
-        camera.applyProjection();
-        drawFrame(s.data, textures.over(own), {.outlinedFace = kNoOutline, .backdrop = &backdrop});
-        const std::vector<std::uint8_t> expected = target->readRgba();
+                                      kCompositeHeight, nullptr, picturePasses(kSmoothSamples));
+        const std::vector<std::uint8_t> expected =
+            test::sceneOver(s.data, textures.over(own), camera, kCompositeWidth, kCompositeHeight,
+                            kSmoothSamples, backdrop)
+                .rgba;
         for (std::size_t i = 0; i < expected.size(); i += 4) {
             const double a = cutOut.rgba[i + 3] / 255.0;
             for (int c = 0; c < 3; ++c) {
@@ -257,16 +255,17 @@ void composite() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const std::string mode = argc == 2 ? argv[1] : "";
+    const std::string mode = argc == 2 || argc == 3 ? argv[1] : "";
     if (mode == "edges") {
-        edgeFigure("edge_error_ratio_sample", CARTONIC_SAMPLE_PROJECT);
-        edgeFigure("edge_error_ratio_default", "");
+        const int samples = argc == 3 ? std::atoi(argv[2]) : kSmoothSamples;
+        edgeFigures("sample", CARTONIC_SAMPLE_PROJECT, samples);
+        edgeFigures("default", "", samples);
     } else if (mode == "stripes") {
         stripes();
     } else if (mode == "composite") {
         composite();
     } else {
-        std::fprintf(stderr, "usage: bench_quality edges|stripes|composite\n");
+        std::fprintf(stderr, "usage: bench_quality edges [SAMPLES]|stripes|composite\n");
         return 2;
     }
     return 0;

@@ -142,7 +142,7 @@ void OGLView::paintGL() {
     if (smooth) {
         if (!sampled_ || sampled_->width() != viewport[2] || sampled_->height() != viewport[3]) {
             sampled_.reset();
-            sampled_ = gl::OffscreenTarget::create(viewport[2], viewport[3], kSmoothSamples).value;
+            sampled_ = gl::OffscreenTarget::create(viewport[2], viewport[3], kViewSamples).value;
         }
         if (sampled_) {
             sampled_->bind();

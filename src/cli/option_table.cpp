@@ -116,17 +116,18 @@ constexpr OptionDefinition kOutputOptions[] = {
                       std::to_string(kMaxJpegQuality));
      }},
     {"", "--samples", "N",
-     "samples a pixel for smooth edges: 1 (aliased), 2, 4, 8 or 16\n"
-     "(default 4, as the application's export); more than the driver\n"
-     "takes at once are drawn in shifted passes",
+     "samples a pixel for smooth edges: 1 (aliased), 2, 4, 8, 16, 32\n"
+     "or 64 (default 32, as the application's export); beyond what the\n"
+     "driver multisamples at once, shifted passes are averaged where\n"
+     "the picture has detail",
      [](RenderOptions& o, const std::string& v) -> Status {
          int n = 0;
          if (parseInt(v, n) &&
-             std::find(kSampleChoices.begin(), kSampleChoices.end(), n) != kSampleChoices.end()) {
+             std::find(kSampleCounts.begin(), kSampleCounts.end(), n) != kSampleCounts.end()) {
              o.samples = n;
              return {};
          }
-         return wants("1, 2, 4, 8 or 16");
+         return wants("1, 2, 4, 8, 16, 32 or 64");
      }},
     {"", "--transparent", "",
      "a PNG picture (or PNG frames, or a WebP) whose background and floor\n"

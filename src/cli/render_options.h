@@ -28,8 +28,6 @@ inline constexpr std::string_view kStandardStream = "-";
 // The format written to standard output unless --format names one: lossless, and read by
 // whatever reads pictures, so a pipe loses nothing by default.
 inline constexpr PictureFormat kStandardOutputFormat = PictureFormat::Png;
-// --samples' values: 1 is the aliased picture, the default the application export's smooth one.
-inline constexpr std::array<int, 5> kSampleChoices = {1, 2, 4, 8, 16};
 // --shard's count is at most this; --cache-mb's megabytes at most kMaxCacheMb.
 inline constexpr int kMaxShardCount = 1000000;
 inline constexpr int kMaxCacheMb = 1 << 20;
@@ -62,7 +60,7 @@ struct RenderOptions {
     int height = kDefaultRenderHeight;
     int quality = kExportJpegQuality;
     bool qualityGiven = false;    // makes a WebP turntable lossy
-    int samples = kSmoothSamples; // one of kSampleChoices
+    int samples = kSmoothSamples; // one of kSampleCounts
     bool transparent = false;     // PNG output only
     // Camera changes from the start-up camera, applied in this order.
     std::optional<float> fov;   // degrees, kMinRenderFov..kMaxRenderFov

@@ -98,13 +98,19 @@ GLuint uploadTexture(const QImage& picture, float anisotropy) {
 
 ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
                                const SlotPictures& pictures, const Camera& camera, int width,
-                               int height, std::vector<std::string>* notes)
-    : ExportTextures(data, base, pictures, std::vector<Camera>{camera}, width, height, notes) {}
+                               int height, std::vector<std::string>* notes, const PassPlan& plan)
+    : ExportTextures(data, base, pictures, std::vector<Camera>{camera}, width, height, notes,
+                     plan) {}
 
 ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
                                const SlotPictures& pictures, const std::vector<Camera>& cameras,
-                               int width, int height, std::vector<std::string>* notes)
+                               int outputWidth, int outputHeight, std::vector<std::string>* notes,
+                               const PassPlan& plan)
     : floorPattern_(base.floorPattern) {
+    // The picture as its passes sample textures.
+    const double scale = passTexelScale(plan);
+    const int width = static_cast<int>(std::lround(outputWidth * scale));
+    const int height = static_cast<int>(std::lround(outputHeight * scale));
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     std::array<TextureSize, kSlotCount> sizes{};
@@ -127,18 +133,19 @@ ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& bas
                     std::min({needed.height, fileHeight, static_cast<int>(largest)})};
         total += textureBytes(sizes[k]);
     }
-    const double budget = kExportTextureBudget * width * height * kRgbaBytes;
-    if (static_cast<double>(total) > budget) {
-        const double scale = std::sqrt(budget / static_cast<double>(total));
-        for (TextureSize& size : sizes) {
-            if (size.width != 0) {
-                size = {std::max(1, static_cast<int>(size.width * scale)),
-                        std::max(1, static_cast<int>(size.height * scale))};
-            }
-        }
+    // A face's texels are bounded by its size on screen; the floor's, seen towards the horizon,
+    // by nothing near, so the floor makes do with what the faces leave of the budget.
+    TextureSize& floor = sizes[kFloorSlot];
+    const std::size_t floorBytes = textureBytes(floor);
+    const double left = kExportTextureBudget * width * height * kRgbaBytes -
+                        static_cast<double>(total - floorBytes);
+    if (floor.width != 0 && static_cast<double>(floorBytes) > left) {
+        const double shrink = std::sqrt(std::max(0.0, left) / static_cast<double>(floorBytes));
+        floor = {std::max(1, static_cast<int>(floor.width * shrink)),
+                 std::max(1, static_cast<int>(floor.height * shrink))};
     }
 
-    const float filtering = anisotropy();
+    const float filtering = plan.passes > 1 ? 0.0f : anisotropy();
     for (int k = 0; k < kSlotCount; ++k) {
         const FaceSlot& slot = data.faceSlots[k];
         if (sizes[k].width == 0) {
@@ -178,11 +185,12 @@ ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& bas
         glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
                             &previousPatternAnisotropy_);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, filtering);
+        patternFiltered_ = true;
     }
 }
 
 ExportTextures::~ExportTextures() {
-    if (anisotropy() > 0.0f && floorPattern_ != 0) {
+    if (patternFiltered_) {
         glBindTexture(GL_TEXTURE_2D, floorPattern_);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, previousPatternAnisotropy_);
     }

@@ -9,6 +9,7 @@
 #include "camera/camera.h"
 #include "image/slot_pictures.h"
 #include "model/project_data.h"
+#include "render/frame_passes.h"
 #include "render/scene_textures.h"
 
 #include <array>
@@ -18,22 +19,28 @@
 
 namespace cartonic {
 
-// Texture memory of one export, with mipmaps, is kept within this many times the picture's own
-// RGBA bytes; beyond it every texture is made smaller in the same proportion.
+// Texture memory of one export, with mipmaps: each face's picture gets the texels its size on
+// screen needs (no more than its file has); the floor's picture takes what the faces leave of
+// this many times the RGBA bytes of the picture as its passes sample textures (passTexelScale
+// times the output's sides), made smaller as far as it must.
 inline constexpr double kExportTextureBudget = 2.0;
 
 // The face and floor textures of one export, built in the current context for the pictures data
 // shows; its destructor deletes them (with the same context current). base names the context's
-// own objects, whose floor pattern is filtered for the export while it lasts.
+// own objects, whose floor pattern is filtered for the export while it lasts. The picture is
+// drawn in plan's passes: with several, textures are built for a picture passTexelScale times as
+// large, as the passes sample them, and filtered without anisotropy, which the passes' own
+// spread stands in for.
 class ExportTextures {
 public:
     ExportTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
-                   const Camera& camera, int width, int height, std::vector<std::string>* notes);
+                   const Camera& camera, int width, int height, std::vector<std::string>* notes,
+                   const PassPlan& plan = {});
     // For several pictures of width x height, one from each camera (a turntable's frames): each
     // texture has the texels the camera that needs most of it needs.
     ExportTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
                    const std::vector<Camera>& cameras, int width, int height,
-                   std::vector<std::string>* notes);
+                   std::vector<std::string>* notes, const PassPlan& plan = {});
     ~ExportTextures();
     ExportTextures(const ExportTextures&) = delete;
     ExportTextures& operator=(const ExportTextures&) = delete;
@@ -48,6 +55,7 @@ private:
     unsigned floorPattern_ = 0;
     std::array<unsigned, kSlotCount> built_{};
     std::size_t bytes_ = 0;
+    bool patternFiltered_ = false;
     float previousPatternAnisotropy_ = 1.0f;
 };
 

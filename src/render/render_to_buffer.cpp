@@ -2,13 +2,15 @@
 
 #include "gl/offscreen_target.h"
 #include "image/picture_reduction.h"
+#include "render/frame_passes.h"
 #include "render/scene_renderer.h"
+#include "render/tile_passes.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -35,73 +37,52 @@ TileSize tileSize(int width, int height, int samples) {
     return {tileWidth, tileHeight};
 }
 
-// The camera's projection, moved by (dx, dy) pixels of a width x height picture.
-void applyShiftedProjection(const Camera& camera, float dx, float dy, int width, int height) {
-    camera.applyProjection();
-    if (dx == 0.0f && dy == 0.0f) {
-        return;
-    }
-    GLfloat projection[16];
-    glMatrixMode(GL_PROJECTION);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glLoadIdentity();
-    glTranslatef(2.0f * dx / static_cast<float>(width), 2.0f * dy / static_cast<float>(height),
-                 0.0f);
-    glMultMatrixf(projection);
-    glMatrixMode(GL_MODELVIEW);
-}
-
 // The backdrops a transparent picture is worked out from.
 constexpr Rgb kBlack = {0.0f, 0.0f, 0.0f};
 constexpr Rgb kWhite = {1.0f, 1.0f, 1.0f};
-constexpr double kFullSixteen = 65535.0;
-constexpr double kFullEight = 255.0;
 
-std::uint8_t toByte(double unit) {
-    return static_cast<std::uint8_t>(std::lround(std::clamp(unit, 0.0, 1.0) * kFullEight));
-}
+// A block of a tile takes the passes after the first round when a pixel of one of its first-round
+// passes differs from its first pass by more than this, of 255, in a channel: edges and pictures'
+// detail differ by far more between passes, and a face's shading or the sky's gradient by far
+// less. A transparent picture's opacity is the difference of two pictures, which adds their
+// errors, and the colour is divided by it: its passes stop only where they are the same.
+constexpr int kAgreement = 24;
+constexpr int kTransparentAgreement = 0;
 
-// Draws a picture tile by tile. More samples a pixel than the context's multisampling gives are
-// had in passes, each shifted a fraction of a pixel along the diagonal, and averaged: with a
-// pattern whose samples sit in distinct rows and columns (as the usual ones do), the passes'
-// samples then fill the rows and columns between.
-//
-// A transparent picture is drawn over black and over white (drawFrame's backdrop), in 16 bits a
-// channel: a pixel p over backdrop c is a x + (1 - a) c, so the difference gives its opacity a and
-// the picture over black its colour x.
+// Draws a picture tile by tile, each tile in the passes its samples take (frame_passes.h). A
+// transparent picture is drawn over black and over white (drawFrame's backdrop), in 16 bits a
+// channel.
 class TiledRender {
 public:
     TiledRender(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
-                RgbaPicture& out, int samples, bool transparent)
-        : data_(data), textures_(textures), camera_(camera), out_(out), transparent_(transparent) {
-        const int most = gl::OffscreenTarget::maxSamples();
-        perPass_ = std::min(samples, most);
-        passes_ = (samples + perPass_ - 1) / perPass_;
-    }
+                RgbaPicture& out, const PassPlan& plan, bool transparent)
+        : data_(data), textures_(textures), camera_(camera), out_(out), transparent_(transparent),
+          plan_(plan) {}
 
     Status run() {
-        const TileSize tile = tileSize(out_.width, out_.height, perPass_);
-        auto made = gl::OffscreenTarget::create(tile.width, tile.height, perPass_,
+        const TileSize tile = tileSize(out_.width, out_.height, plan_.perPass);
+        auto made = gl::OffscreenTarget::create(tile.width, tile.height, plan_.perPass,
                                                 transparent_ ? gl::ColourBits::Sixteen
                                                              : gl::ColourBits::Eight);
         if (!made) {
             return made.status;
         }
         target_ = std::move(made.value);
-        const std::size_t values = static_cast<std::size_t>(tile.width) * tile.height * kRgbaBytes;
-        if (transparent_) {
-            wide_.resize(values);
-        } else if (passes_ > 1) {
-            narrow_.resize(values);
-        }
-        if (transparent_ || passes_ > 1) {
-            sums_.resize(values * (transparent_ ? 2 : 1));
+        if (transparent_ && plan_.passes == 1) {
+            wide_.resize(static_cast<std::size_t>(tile.width) * tile.height * kRgbaBytes * 2);
         }
         // Tiles in OpenGL's rows, from the bottom of the picture.
         for (int y = 0; y < out_.height; y += tile.height) {
             const int h = std::min(tile.height, out_.height - y);
             for (int x = 0; x < out_.width; x += tile.width) {
-                drawTile(x, y, std::min(tile.width, out_.width - x), h);
+                const int w = std::min(tile.width, out_.width - x);
+                if (plan_.passes == 1) {
+                    drawTile(x, y, w, h);
+                } else if (transparent_) {
+                    drawTilePasses(wideTile_, x, y, w, h, kFullSixteen);
+                } else {
+                    drawTilePasses(narrowTile_, x, y, w, h, kFullEight);
+                }
             }
         }
         target_.reset();
@@ -110,17 +91,15 @@ public:
     }
 
 private:
-    void drawPass(int x, int y, int pass, const Rgb* backdrop) {
-        target_->bind();
-        glViewport(-x, -y, out_.width, out_.height);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        const float shift =
-            passes_ == 1 ? 0.0f
-                         : (static_cast<float>(pass) - 0.5f * static_cast<float>(passes_ - 1)) /
-                               static_cast<float>(passes_ * perPass_);
-        applyShiftedProjection(camera_, shift, shift, out_.width, out_.height);
-        drawFrame(data_, textures_, {.outlinedFace = kNoOutline, .backdrop = backdrop});
+    FrameOptions frameOptions(const Rgb* backdrop, const PixelRect* region = nullptr) const {
+        return {.outlinedFace = kNoOutline,
+                .backdrop = backdrop,
+                .lightMarker = false,
+                .region = region};
+    }
+
+    const Rgb* backdrop(int index) const {
+        return transparent_ ? (index == 0 ? &kBlack : &kWhite) : nullptr;
     }
 
     // The tile's top-left pixel in the picture.
@@ -129,60 +108,86 @@ private:
         return out_.rgba.data() + (topRow * static_cast<std::size_t>(out_.width) + x) * kRgbaBytes;
     }
 
-    // Every pass of the tile over backdrop, read and added into sums.
-    void addPasses(int x, int y, int w, int h, const Rgb* backdrop, std::uint32_t* sums) {
-        const std::size_t values = static_cast<std::size_t>(w) * h * kRgbaBytes;
-        std::fill(sums, sums + values, 0u);
-        for (int pass = 0; pass < passes_; ++pass) {
-            drawPass(x, y, pass, backdrop);
-            if (transparent_) {
-                target_->readBlock(0, 0, w, h, wide_.data(), w, true);
-                std::transform(sums, sums + values, wide_.begin(), sums, std::plus<>());
-            } else {
-                target_->readBlock(0, 0, w, h, narrow_.data(), w, true);
-                std::transform(sums, sums + values, narrow_.begin(), sums, std::plus<>());
-            }
-        }
-    }
-
+    // A tile in one pass, multisampled as far as the plan asks.
     void drawTile(int x, int y, int w, int h) {
         std::uint8_t* at = pictureAt(x, y, h);
-        if (!transparent_ && passes_ == 1) {
-            drawPass(x, y, 0, nullptr);
+        const PictureArea area{out_.width, out_.height, x, y};
+        target_->bind();
+        if (!transparent_) {
+            drawPass(data_, textures_, frameOptions(nullptr), camera_, area, plan_, 0);
             target_->readBlock(0, 0, w, h, at, out_.width, true);
             return;
         }
         const std::size_t values = static_cast<std::size_t>(w) * h * kRgbaBytes;
-        std::uint32_t* overBlack = sums_.data();
-        std::uint32_t* overWhite = sums_.data() + values;
-        addPasses(x, y, w, h, transparent_ ? &kBlack : nullptr, overBlack);
-        if (transparent_) {
-            addPasses(x, y, w, h, &kWhite, overWhite);
+        for (int b = 0; b < 2; ++b) {
+            drawPass(data_, textures_, frameOptions(backdrop(b)), camera_, area, plan_, 0);
+            target_->readBlock(0, 0, w, h, wide_.data() + b * values, w, true);
         }
-        const double full = (transparent_ ? kFullSixteen : kFullEight) * passes_;
         for (int r = 0; r < h; ++r) {
             std::uint8_t* to = at + static_cast<std::size_t>(r) * out_.width * kRgbaBytes;
-            const std::size_t first = static_cast<std::size_t>(r) * w * kRgbaBytes;
             for (int c = 0; c < w; ++c) {
-                const std::size_t i = first + static_cast<std::size_t>(c) * kRgbaBytes;
-                std::uint8_t* pixel = to + static_cast<std::size_t>(c) * kRgbaBytes;
-                if (!transparent_) {
-                    for (int k = 0; k < kRgbaBytes; ++k) {
-                        pixel[k] = toByte(overBlack[i + k] / full);
-                    }
-                    continue;
-                }
-                double seeThrough = 0.0;
-                for (int k = 0; k < 3; ++k) {
-                    seeThrough += (static_cast<double>(overWhite[i + k]) - overBlack[i + k]) / full;
-                }
-                pixel[3] = toByte(1.0 - seeThrough / 3.0);
-                // Divided by the opacity as written, so that the colour times it is exactly the
-                // picture over black before rounding.
-                const double opacity = pixel[3] / kFullEight;
-                for (int k = 0; k < 3; ++k) {
-                    pixel[k] = opacity == 0.0 ? 0 : toByte(overBlack[i + k] / full / opacity);
-                }
+                const std::size_t i = (static_cast<std::size_t>(r) * w + c) * kRgbaBytes;
+                writePixel(to + static_cast<std::size_t>(c) * kRgbaBytes, wide_.data() + i,
+                           wide_.data() + values + i, kFullSixteen, true);
+            }
+        }
+    }
+
+    // A tile in the plan's passes: the first round over the whole tile, the rest over the blocks
+    // where the first round disagrees.
+    template <typename Passes>
+    void drawTilePasses(Passes& passes, int x, int y, int w, int h, double full) {
+        const int agreement = transparent_ ? kTransparentAgreement : kAgreement;
+        passes.reset(w, h, transparent_ ? 2 : 1, static_cast<int>(agreement * full / kFullEight));
+        const PixelRect whole{0, 0, w, h};
+        for (int pass = 0; pass < plan_.firstRound; ++pass) {
+            drawPasses(passes, x, y, whole, pass, 1);
+        }
+        for (const PixelRect& rect : passes.busyRects()) {
+            const int capacity =
+                transparent_ ? 1
+                             : (target_->width() / rect.width) * (target_->height() / rect.height);
+            for (int pass = plan_.firstRound; pass < plan_.passes; pass += capacity) {
+                drawPasses(passes, x, y, rect, pass, std::min(capacity, plan_.passes - pass));
+            }
+        }
+        passes.writeMeans(pictureAt(x, y, h), out_.width, plan_.passes, plan_.firstRound, full,
+                          transparent_);
+    }
+
+    // Passes first .. first + count - 1 of rect of the tile at (x, y), over each backdrop, drawn
+    // side by side in the target and read at once: the driver finishes its drawing for each read,
+    // which would cost a small rect's passes more than their pixels. Where a pass is drawn moves
+    // its corners by a rounding (a 256th of a pixel), which may take a sample across an edge: a
+    // transparent picture, which must match the scene drawn over a colour to within rounding,
+    // draws each pass where its tile has it.
+    template <typename Passes>
+    void drawPasses(Passes& passes, int x, int y, const PixelRect& rect, int first, int count) {
+        const int across = std::min(count, target_->width() / rect.width);
+        const int down = (count + across - 1) / across;
+        const auto slot = [&](int k) {
+            return transparent_ ? rect
+                                : PixelRect{k % across * rect.width, k / across * rect.height,
+                                            rect.width, rect.height};
+        };
+        const PixelRect read =
+            transparent_ ? rect : PixelRect{0, 0, across * rect.width, down * rect.height};
+        for (int b = 0; b < (transparent_ ? 2 : 1); ++b) {
+            target_->bind();
+            for (int k = 0; k < count; ++k) {
+                const PixelRect place = slot(k);
+                const PictureArea area{out_.width, out_.height, x + rect.x - place.x,
+                                       y + rect.y - place.y};
+                drawPass(data_, textures_, frameOptions(backdrop(b), &place), camera_, area, plan_,
+                         first + k);
+            }
+            target_->readBlock(read.x, read.y, read.width, read.height, passes.readBuffer(),
+                               read.width, false);
+            for (int k = 0; k < count; ++k) {
+                const PixelRect place = slot(k);
+                const int pass = first + k;
+                passes.add(b, rect, {place.x - read.x, place.y - read.y}, read.width,
+                           pass < plan_.firstRound, pass == 0);
             }
         }
     }
@@ -192,15 +197,18 @@ private:
     const Camera& camera_;
     RgbaPicture& out_;
     bool transparent_ = false;
-    int perPass_ = 1;
-    int passes_ = 1;
+    PassPlan plan_;
     std::unique_ptr<gl::OffscreenTarget> target_;
-    std::vector<std::uint8_t> narrow_;
     std::vector<std::uint16_t> wide_;
-    std::vector<std::uint32_t> sums_;
+    TilePasses<std::uint8_t, std::uint16_t> narrowTile_;
+    TilePasses<std::uint16_t, std::uint32_t> wideTile_;
 };
 
 } // namespace
+
+PassPlan picturePasses(int samples) {
+    return planPasses(samples, gl::OffscreenTarget::maxSamples());
+}
 
 Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
                       int width, int height, RgbaPicture& out, const RenderSettings& settings) {
@@ -220,17 +228,17 @@ Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, co
     out.rgba.assign(static_cast<std::size_t>(width) * kRgbaBytes * static_cast<std::size_t>(height),
                     0);
 
+    const PassPlan plan = picturePasses(settings.samples);
     std::optional<ExportTextures> exportTextures;
     if (settings.pictures) {
         exportTextures.emplace(data, textures, *settings.pictures, camera, width, height,
-                               settings.notes);
+                               settings.notes, plan);
     }
     const SceneTextures drawn = exportTextures ? exportTextures->over(textures) : textures;
     // The view switches multisampling off for aliased frames; the picture has its own samples.
     const GLboolean multisampling = glIsEnabled(GL_MULTISAMPLE);
     glEnable(GL_MULTISAMPLE);
-    TiledRender render(data, drawn, camera, out, std::max(settings.samples, 1),
-                       settings.transparent);
+    TiledRender render(data, drawn, camera, out, plan, settings.transparent);
     Status rendered = render.run();
     if (!multisampling) {
         glDisable(GL_MULTISAMPLE);

@@ -5,17 +5,24 @@
 #include "image/rgba_picture.h"
 #include "model/project_data.h"
 #include "render/export_textures.h"
+#include "render/frame_passes.h"
 #include "render/scene_textures.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
 namespace cartonic {
 
-// Samples a pixel: one is the aliased picture; smooth pictures, the export's default, take
-// kSmoothSamples (or as many as the context offers, when fewer).
-inline constexpr int kAliasedSamples = 1;
-inline constexpr int kSmoothSamples = 4;
+// Samples a pixel a picture may take: one is the aliased picture; smooth pictures, the default
+// of every picture made to keep, take kSmoothSamples. Beyond what the context multisamples in one
+// pass (frame_passes.h), a picture is drawn in several.
+inline constexpr std::array<int, 7> kSampleCounts = {1, 2, 4, 8, 16, 32, 64};
+inline constexpr int kAliasedSamples = kSampleCounts.front();
+inline constexpr int kSmoothSamples = 32;
+// A smooth frame of the live view is one multisampled pass of at most this many samples: it must
+// keep up with the mouse, where a picture to keep takes its time.
+inline constexpr int kViewSamples = 4;
 
 // How a picture is rendered, beyond its size and camera.
 struct RenderSettings {
@@ -31,17 +38,21 @@ struct RenderSettings {
     std::vector<std::string>* notes = nullptr;
 };
 
+// The passes a picture of samples a pixel takes in the current context.
+PassPlan picturePasses(int samples);
+
 // Draws the frame of data as camera sees it, with the objects textures names, into an offscreen
 // target of exactly width x height in the current GL context, which must have had initGLState.
-// The selection outline is left out; the camera's aspect is used as it is,
-// so a size of another shape stretches the view's picture. The framebuffer binding and viewport
-// in force before the call are restored. Fails with the reason when no target of that size can
-// be made: Usage for a side below 1, TooLarge past the context's limits, Unavailable when the
-// driver cannot make one.
+// The editor's handles (selection outline, light marker) are left out; the camera's aspect is
+// used as it is, so a size of another shape stretches the view's picture. The framebuffer
+// binding and viewport in force before the call are restored. Fails with the reason when no
+// target of that size can be made: Usage for a side below 1, TooLarge past the context's limits,
+// Unavailable when the driver cannot make one.
 //
 // The frame is drawn in tiles of a bounded number of samples each, read into the picture as they
-// are done: a large or many-sampled picture costs its own bytes and one tile's, not a whole
-// multisampled frame.
+// are done: a large or many-sampled picture costs its own bytes and a few times one tile's, not a
+// whole multisampled frame. Samples beyond one pass's are had in passes (frame_passes.h), summed
+// in integers and averaged.
 Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
                       int width, int height, RgbaPicture& out, const RenderSettings& settings = {});
 

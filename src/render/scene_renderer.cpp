@@ -149,6 +149,10 @@ void drawFrame(const ProjectData& data, const SceneTextures& textures,
                const FrameOptions& options) {
     const Rgb* backdrop = options.backdrop;
     resetFrameState();
+    if (const PixelRect* region = options.region) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(region->x, region->y, region->width, region->height);
+    }
     if (backdrop) {
         glClearColor((*backdrop)[0], (*backdrop)[1], (*backdrop)[2], 1.0f);
     } else {
@@ -198,8 +202,11 @@ void drawFrame(const ProjectData& data, const SceneTextures& textures,
     if (data.showShadow != 0) {
         drawShadowPass(data, textures, shadowMatrix);
     }
-    drawLightMarker(data);
+    if (options.lightMarker) {
+        drawLightMarker(data);
+    }
     glEnable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void drawBackground(const ProjectData& data) {

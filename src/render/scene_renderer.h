@@ -42,13 +42,27 @@ inline constexpr int kStencilShadowTarget = 3;
 inline constexpr float kLightMarkerHalfSide = 0.5f;
 inline constexpr Rgb kLightMarkerColor = {1.0f, 0.0f, 0.0f};
 
-// What a frame shows beyond its record: the editor's outline and the backdrop of a transparent
-// picture.
+// A rectangle of a framebuffer, in its pixels from the bottom left.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// What a frame shows beyond its record: the editor's handles (outline, light marker) and the
+// backdrop of a transparent picture; and where it is drawn.
 struct FrameOptions {
     // The face outlined (0..5), in the box and its mirror image; kNoOutline for none. The view
     // outlines the selected face, or the face a dragged picture would land on.
     int outlinedFace = kNoOutline;
     const Rgb* backdrop = nullptr;
+    // The light marker, unless the record hides overlays: the view's handle on the light, never
+    // in a picture made to keep.
+    bool lightMarker = true;
+    // Only this part of the bound framebuffer is cleared and drawn, the rest keeps what it holds;
+    // the whole when null.
+    const PixelRect* region = nullptr;
 };
 
 // The outline the view shows for data: its selected face while the selection is shown.

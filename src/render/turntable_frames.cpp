@@ -21,7 +21,7 @@ TurntableFrames::TurntableFrames(const ProjectData& data, const SceneTextures& t
     }
     if (settings.pictures) {
         exportTextures_.emplace(data_, textures, *settings.pictures, cameras_, width, height,
-                                settings.notes);
+                                settings.notes, picturePasses(settings.samples));
         textures_ = exportTextures_->over(textures);
     }
     settings_.pictures = nullptr;

@@ -594,7 +594,7 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
         {{"--fov", "90"}, 2, "--fov wants degrees from 20 to 75"},
         {{"--orientation", "front=9"}, 2, "--orientation wants"},
         {{"--quality", "0", "-o", out}, 2, "--quality wants"},
-        {{"--samples", "3", "-o", out}, 2, "--samples wants 1, 2, 4, 8 or 16"},
+        {{"--samples", "3", "-o", out}, 2, "--samples wants 1, 2, 4, 8, 16, 32 or 64"},
         {{"--transparent", "-o", dir.file("shot.jpg")}, 2, "--transparent: a transparent picture"},
         {{"--yaw"}, 2, "--yaw needs a value"},
         {{"--colour", "red"}, 2, "unknown option --colour"},

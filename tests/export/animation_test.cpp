@@ -5,7 +5,9 @@
 #include "export/animation_writer.h"
 #include "export/ffmpeg_video_writer.h"
 #include "export/frame_pattern.h"
+#include "gl/offscreen_target.h"
 #include "render/headless_renderer.h"
+#include "render/scene_renderer.h"
 #include "render/turntable_frames.h"
 #include "support/animation_files.h"
 #include "support/temp_dir.h"
@@ -428,6 +430,38 @@ TEST_F(TurntableTest, FramesTurnFromTheStartCamera) {
     }
     EXPECT_EQ(drawn[0].rgba, still.rgba); // the first frame is the picture the options give
     EXPECT_NE(drawn[kFrames / 2].rgba, drawn[0].rgba);
+}
+
+TEST_F(TurntableTest, FramesLeaveTheLightMarkerOut) {
+    // The view shows the light's red cube from the cameras that face the light; no frame does.
+    constexpr int kW = 96;
+    constexpr int kH = 72;
+    constexpr int kCount = 8;
+    const auto redPixels = [](const std::vector<std::uint8_t>& rgba) {
+        int n = 0;
+        for (std::size_t i = 0; i < rgba.size(); i += 4) {
+            n += rgba[i] > 200 && rgba[i + 1] < 60 && rgba[i + 2] < 60;
+        }
+        return n;
+    };
+    start_.setViewSize(kW, kH);
+    ASSERT_TRUE(renderer_->makeCurrent());
+    const SceneTextures textures = renderer_->textures(data_, images_);
+    TurntableFrames frames(data_, textures, start_, kCount, kW, kH,
+                           RenderSettings{kAliasedSamples});
+    int facing = 0;
+    for (int k = 0; k < kCount; ++k) {
+        auto view = gl::OffscreenTarget::create(kW, kH).value;
+        ASSERT_TRUE(view);
+        turntableCamera(start_, k, kCount).applyProjection();
+        drawFrame(data_, textures);
+        facing += redPixels(view->readRgba()) > 0 ? 1 : 0;
+        view.reset();
+        RgbaPicture frame;
+        ASSERT_TRUE(frames.render(k, frame));
+        EXPECT_EQ(redPixels(frame.rgba), 0) << "frame " << k;
+    }
+    EXPECT_GT(facing, 0) << "no camera faces the light";
 }
 
 } // namespace

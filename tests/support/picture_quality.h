@@ -5,6 +5,8 @@
 // and straight-alpha compositing.
 
 #include "camera/camera.h"
+#include "gl/offscreen_target.h"
+#include "render/frame_passes.h"
 #include "render/render_to_buffer.h"
 
 #include <QImage>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace cartonic::test {
@@ -100,21 +103,6 @@ inline double edgeError(const RgbaPicture& picture, const RgbPlane& reference,
     return counted == 0 ? 0.0 : sum / static_cast<double>(counted);
 }
 
-// The mean absolute difference over every pixel's channels between picture and reference.
-inline double meanError(const RgbaPicture& picture, const RgbPlane& reference) {
-    double sum = 0.0;
-    for (int y = 0; y < reference.height; ++y) {
-        for (int x = 0; x < reference.width; ++x) {
-            const std::uint8_t* p =
-                picture.rgba.data() + (static_cast<std::size_t>(y) * picture.width + x) * 4;
-            for (int c = 0; c < 3; ++c) {
-                sum += std::abs(p[c] - reference.at(x, y, c));
-            }
-        }
-    }
-    return sum / (3.0 * reference.width * reference.height);
-}
-
 // Michelson contrast (max - min) / (max + min) of the green channel in the block of picture
 // from (x, y), w x h pixels, with max and min the means of the brightest and darkest quarter of
 // the block's pixels: stripes fully resolved give 1, a uniform grey 0.
@@ -135,6 +123,29 @@ inline double stripeContrast(const RgbaPicture& picture, int x, int y, int w, in
         high += values[values.size() - 1 - i];
     }
     return high + low == 0.0 ? 0.0 : (high - low) / (high + low);
+}
+
+// The frame of data over backdrop (background and floor in it), as camera sees it at width x
+// height, in every pass of a picture of samples a pixel, top row first: what a transparent picture
+// laid over that colour shows. Needs a current context with initGLState done.
+inline RgbaPicture sceneOver(const ProjectData& data, const SceneTextures& textures,
+                             const Camera& camera, int width, int height, int samples,
+                             const Rgb& backdrop) {
+    const PassPlan plan = picturePasses(samples);
+    auto target = gl::OffscreenTarget::create(width, height, plan.perPass).value;
+    RgbaPicture out{width, height, {}};
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(width) * height * 4, 0);
+    for (int pass = 0; pass < plan.passes; ++pass) {
+        target->bind();
+        drawPass(data, textures, {.backdrop = &backdrop, .lightMarker = false}, camera,
+                 {width, height}, plan, pass);
+        const std::vector<std::uint8_t> frame = target->readRgba();
+        std::transform(sums.begin(), sums.end(), frame.begin(), sums.begin(), std::plus<>());
+    }
+    for (const std::uint32_t sum : sums) {
+        out.rgba.push_back(static_cast<std::uint8_t>((2 * sum + plan.passes) / (2 * plan.passes)));
+    }
+    return out;
 }
 
 // Vertical black and white stripes, each stripe pixels wide, starting with black.
