@@ -10,6 +10,7 @@
 #include "render/scene_renderer.h"
 #include "render/turntable_frames.h"
 #include "support/animation_files.h"
+#include "support/headless_test.h"
 #include "support/temp_dir.h"
 
 #include <QImage>
@@ -382,21 +383,15 @@ TEST(AnimationWriter, FindsProgramsOnPathAsTheShellDoes) {
     EXPECT_EQ(findProgram(dir.file("tool")), dir.file("tool"));
 }
 
-class TurntableTest : public ::testing::Test {
+class TurntableTest : public test::HeadlessTest {
 protected:
     void SetUp() override {
-        data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-        auto made = HeadlessRenderer::create(data_);
-        ASSERT_TRUE(made) << made.status.message();
-        renderer_ = std::move(made.value);
+        HeadlessTest::SetUp();
         start_ = Camera::startUp();
         start_.setViewSize(kWidth, kHeight);
     }
 
-    ProjectData data_;
-    SlotImages images_;
     Camera start_;
-    std::unique_ptr<HeadlessRenderer> renderer_;
 };
 
 TEST_F(TurntableTest, CamerasGoRoundTheBoxEvenly) {

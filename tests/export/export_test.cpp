@@ -12,6 +12,7 @@
 #include "render/scene_renderer.h"
 #include "render/texel_need.h"
 #include "support/forked.h"
+#include "support/headless_test.h"
 #include "support/picture_quality.h"
 #include "support/temp_dir.h"
 
@@ -33,13 +34,10 @@
 namespace cartonic {
 namespace {
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public test::HeadlessTest {
 protected:
     void SetUp() override {
-        data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-        auto made = HeadlessRenderer::create(data_);
-        ASSERT_TRUE(made) << made.status.message();
-        renderer_ = std::move(made.value);
+        HeadlessTest::SetUp();
         camera_ = Camera::startUp();
         camera_.setViewSize(800, 600);
     }
@@ -56,10 +54,7 @@ protected:
                   {.outlinedFace = selectionOutline(data_)});
     }
 
-    ProjectData data_;
-    SlotImages images_;
     Camera camera_;
-    std::unique_ptr<HeadlessRenderer> renderer_;
 };
 
 // Smaller than any picture the tests encode.

@@ -2,6 +2,7 @@
 
 #include "render/headless_renderer.h"
 #include "render/turntable_frames.h"
+#include "support/headless_test.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -62,13 +63,10 @@ TEST(ExportRules, RequestsAreRefusedOrSettledAlikeForEveryShell) {
     }
 }
 
-class TurntableLoop : public ::testing::Test {
+class TurntableLoop : public test::HeadlessTest {
 protected:
     void SetUp() override {
-        data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-        auto made = HeadlessRenderer::create(data_);
-        ASSERT_TRUE(made) << made.status.message();
-        renderer_ = std::move(made.value);
+        HeadlessTest::SetUp();
         request_.animation.format = AnimationFormat::WebP;
         request_.animation.width = request_.animation.height = 16;
         request_.frames = 3;
@@ -87,10 +85,7 @@ protected:
                               "spin: ", progress, cancelled);
     }
 
-    ProjectData data_;
-    SlotImages images_;
     TurntableRequest request_;
-    std::unique_ptr<HeadlessRenderer> renderer_;
     test::TempDir dir_;
 };
 
