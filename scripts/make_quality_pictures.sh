@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's "Picture quality" pictures with cartonic-render:
-#   docs/quality-edges.png        the sample project's box edge, aliased (--samples 1) beside
-#                                 smooth (the default), enlarged three times;
+#   docs/quality-edges.png        the sample project's box edge and face print, aliased
+#                                 (--samples 1) beside smooth (the default), enlarged three times;
 #   docs/quality-textures.png     fine print on a face, from the picture reduced to 512 pixels as
 #                                 the live view keeps it, beside the export's own texture;
 #   docs/quality-transparent.png  the sample project rendered --transparent, laid over a
@@ -16,11 +16,12 @@ docs="$root/docs"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Aliased and smooth: the box's right edge over its shadow and the floor.
+# Aliased and smooth: the box's right edge over its shadow and the floor, and the print on the
+# front and side faces beside it.
 sample=(--zoom -4 --pitch 0.12 --yaw -0.2 --size 800x600)
 "$render" "$project" "${sample[@]}" --samples 1 -o "$work/aliased.png"
 "$render" "$project" "${sample[@]}" -o "$work/smooth.png"
-crop=120x90+420+170
+crop=120x90+410+280
 for name in aliased smooth; do
   convert "$work/$name.png" -crop "$crop" +repage -filter point -resize 300% "$work/$name-crop.png"
 done
