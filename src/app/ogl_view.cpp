@@ -54,13 +54,13 @@ OGLView::OGLView(ProjectData& data, const SlotImages& images, QWidget* parent)
 }
 
 OGLView::~OGLView() {
-    releaseSampled();
-    releaseResources();
+    releaseContextObjects();
 }
 
-void OGLView::releaseResources() {
+void OGLView::releaseContextObjects() {
     if (glReady_) {
         makeCurrent();
+        sampled_.reset();
         resources_.release();
         doneCurrent();
         glReady_ = false;
@@ -94,12 +94,9 @@ void OGLView::applyLight() {
 void OGLView::initializeGL() {
     initGLState(data_);
     glReady_ = true;
-    // The multisampled target goes with the context (a view moved to another window gets a new
-    // one).
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseSampled,
-            Qt::UniqueConnection);
-    // So do its objects: a new context builds its own from the record.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseResources,
+    // The multisampled target and the scene's objects go with the context: a view moved to
+    // another window gets a new one, and builds its own from the record.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseContextObjects,
             Qt::UniqueConnection);
     offersSmoothEdges_ = gl::OffscreenTarget::maxSamples() > 1;
     emit smoothEdgesOffered(offersSmoothEdges_);
@@ -123,14 +120,6 @@ void OGLView::resizeEvent(QResizeEvent* event) {
 void OGLView::setSmoothEdges(bool on) {
     smoothEdges_ = on;
     update();
-}
-
-void OGLView::releaseSampled() {
-    if (sampled_) {
-        makeCurrent();
-        sampled_.reset();
-        doneCurrent();
-    }
 }
 
 void OGLView::paintGL() {

@@ -95,14 +95,12 @@ protected:
 
 private:
     void redrawIfNeeded();
-    // Deletes the multisampled target with the view's context current.
-    void releaseSampled();
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
     int trackDrop(const QMimeData& mime, QPointF pos);
     void setDropFace(int face);
-    // Deletes the context's objects with it current; the view has no context until the next
-    // initializeGL.
-    void releaseResources();
+    // Deletes the multisampled target and the scene's objects with the context current; the view
+    // has no context until the next initializeGL.
+    void releaseContextObjects();
 
     ProjectData& data_;
     const SlotImages& images_;

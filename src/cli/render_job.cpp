@@ -211,13 +211,7 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
             say(err, "warning: " + note);
         }
     };
-    // The headless context's objects, its kept pictures not uploaded: an export draws its own.
-    const DrawIn drawIn = [&](const std::function<Status(const SceneTextures&)>& work) {
-        if (Status current = renderer->makeCurrent(); !current) {
-            return current;
-        }
-        return work(renderer->textures(data_, images_, SceneResources::Pictures::Skip));
-    };
+    const DrawIn drawIn = drawInHeadless(*renderer, data_, images_);
     if (options_.turntable) {
         TurntableRequest request = turntableRequestFor(options_);
         std::string rounded;

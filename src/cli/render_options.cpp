@@ -87,11 +87,16 @@ private:
             }
             return;
         }
-        TurntableRequest turntable = turntableRequestFor(o());
-        const Status fits = o().model       ? checkModel({o().transparent})
-                            : o().turntable ? settleTurntable(turntable, nullptr)
-                                            : checkPicture({o().width, o().height, o().outputFormat,
-                                                            o().samples, o().transparent});
+        Status fits;
+        if (o().model) {
+            fits = checkModel({o().transparent});
+        } else if (o().turntable) {
+            TurntableRequest turntable = turntableRequestFor(o());
+            fits = settleTurntable(turntable, nullptr);
+        } else {
+            fits = checkPicture(
+                {o().width, o().height, o().outputFormat, o().samples, o().transparent});
+        }
         if (!fits) {
             // Only the transparency can fail here: the rate and the count were checked with
             // their options.

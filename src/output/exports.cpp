@@ -67,6 +67,16 @@ Status settleTurntable(TurntableRequest& request, std::string* note) {
     return animationSizeFits(animation.format, animation.width, animation.height);
 }
 
+DrawIn drawInHeadless(HeadlessRenderer& renderer, const ProjectData& data,
+                      const SlotImages& images) {
+    return [&renderer, &data, &images](const std::function<Status(const SceneTextures&)>& work) {
+        if (Status current = renderer.makeCurrent(); !current) {
+            return current;
+        }
+        return work(renderer.textures(data, images, SceneResources::Pictures::Skip));
+    };
+}
+
 Status renderPicture(const PictureRequest& request, const ProjectData& data, const Camera& camera,
                      const SlotPictures& pictures, const DrawIn& drawIn, RgbaPicture& out,
                      std::vector<std::string>* notes) {

@@ -10,6 +10,7 @@
 #include "export/picture_writer.h"
 #include "image/slot_pictures.h"
 #include "model/project_data.h"
+#include "render/headless_renderer.h"
 #include "render/render_to_buffer.h"
 #include "render/scene_textures.h"
 
@@ -61,6 +62,11 @@ Status settleTurntable(TurntableRequest& request, std::string* note);
 // Where an export is drawn: runs work with the GL context current, handing it the names of the
 // context's objects brought up to the record. Unavailable when there is no context to draw in.
 using DrawIn = std::function<Status(const std::function<Status(const SceneTextures&)>& work)>;
+
+// Drawing in renderer's context for frames of data, its kept pictures (images) not uploaded:
+// an export draws textures of its own.
+DrawIn drawInHeadless(HeadlessRenderer& renderer, const ProjectData& data,
+                      const SlotImages& images);
 
 // The picture request asks for, of data as camera sees it, drawn with textures of its own built
 // from pictures; what could not be done as asked is added to *notes.

@@ -74,15 +74,9 @@ protected:
     }
 
     Status write(const std::string& path, const TurntableProgress& progress, bool* cancelled) {
-        const DrawIn drawIn = [this](const std::function<Status(const SceneTextures&)>& work) {
-            if (Status current = renderer_->makeCurrent(); !current) {
-                return current;
-            }
-            return work(renderer_->textures(data_, images_, SceneResources::Pictures::Skip));
-        };
-        return writeTurntable(path, request_, data_, Camera::startUp(),
-                              exportPictures(data_, images_, {}), drawIn, nullptr,
-                              "spin: ", progress, cancelled);
+        return writeTurntable(
+            path, request_, data_, Camera::startUp(), exportPictures(data_, images_, {}),
+            drawInHeadless(*renderer_, data_, images_), nullptr, "spin: ", progress, cancelled);
     }
 
     TurntableRequest request_;
