@@ -122,6 +122,13 @@ void OGLView::setSmoothEdges(bool on) {
     update();
 }
 
+void OGLView::setLook(const SceneLook& look) {
+    if (look == look_)
+        return;
+    look_ = look;
+    requestRedraw();
+}
+
 void OGLView::paintGL() {
     // The first frame is drawn aliased and the smooth one follows at once: the driver builds its
     // multisampled passes for that one, and the window need not wait for them to show.
@@ -143,6 +150,7 @@ void OGLView::paintGL() {
     resources_.update(data_, images_);
     // While a picture is dragged over the box, the outline shows where it would land.
     FrameOptions options;
+    options.look = look_;
     options.outlinedFace = dropFace_ >= 0 ? dropFace_ : selectionOutline(data_);
     drawFrame(data_, resources_.names(), options);
     if (smooth && sampled_) {

@@ -8,6 +8,7 @@
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
 #include "model/project_data.h"
+#include "model/scene_look.h"
 #include "model/slot_images.h"
 #include "panels/scene_view.h"
 #include "render/scene_textures.h"
@@ -57,6 +58,11 @@ public:
     // smoothEdgesOffered). On by default; changing it repaints.
     bool smoothEdges() const { return smoothEdges_; }
     void setSmoothEdges(bool on);
+
+    // The soft shadow and the fading mirror image the view draws, which live beside the record;
+    // changing it repaints.
+    const SceneLook& look() const { return look_; }
+    void setLook(const SceneLook& look);
 
     // Runs work with this view's context current and its objects up to the record (drawing
     // offscreen, as TurntableFrames does); false, without running it, while the view has no
@@ -113,6 +119,7 @@ private:
     int dropFace_ = -1;
     bool glReady_ = false;
     bool smoothEdges_ = true;
+    SceneLook look_;
     bool offersSmoothEdges_ = false;
     // Smooth frames are drawn here and resolved into the widget's own, single-sampled buffer, so
     // switching them off leaves no multisampling cost behind.

@@ -10,6 +10,7 @@
 #include "export/picture_writer.h"
 #include "image/slot_pictures.h"
 #include "model/project_data.h"
+#include "model/scene_look.h"
 #include "render/headless_renderer.h"
 #include "render/render_to_buffer.h"
 #include "render/scene_textures.h"
@@ -33,6 +34,7 @@ struct PictureRequest {
     PictureFormat format = PictureFormat::Jpeg;
     int samples = kSmoothSamples;
     bool transparent = false;
+    SceneLook look{};
 };
 
 // The rules a picture request meets: transparency only where the format has it (PNG). Usage, with
@@ -51,6 +53,7 @@ struct TurntableRequest {
     int frames = 0;
     int samples = kSmoothSamples;
     bool transparent = false;
+    SceneLook look{};
 };
 
 // The rules a turntable request meets, before anything is drawn: a frame count in

@@ -8,6 +8,7 @@
 // function here leaves it so.
 
 #include "model/project_data.h"
+#include "model/scene_look.h"
 #include "render/box_drawing.h"
 #include "render/scene_textures.h"
 
@@ -63,6 +64,8 @@ struct FrameOptions {
     // Only this part of the bound framebuffer is cleared and drawn, the rest keeps what it holds;
     // the whole when null.
     const PixelRect* region = nullptr;
+    // The soft shadow and the fading mirror image; the default draws the record's own scene.
+    SceneLook look{};
 };
 
 // The outline the view shows for data: its selected face while the selection is shown.
