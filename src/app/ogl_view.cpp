@@ -1,11 +1,10 @@
 #include "app/ogl_view.h"
 
 #include "camera/face_picking.h"
-#include "gl/offscreen_target.h"
 #include "panels/image_browse.h"
+#include "render/frame_passes.h"
 #include "render/gl_state.h"
 #include "render/lighting.h"
-#include "render/render_to_buffer.h"
 #include "render/scene_renderer.h"
 
 #include <QMimeData>
@@ -51,6 +50,13 @@ OGLView::OGLView(ProjectData& data, const SlotImages& images, QWidget* parent)
     idle_.setSingleShot(true);
     idle_.setInterval(0);
     connect(&idle_, &QTimer::timeout, this, &OGLView::redrawIfNeeded);
+    refineDelay_.setSingleShot(true);
+    refineDelay_.setInterval(kRefineDelayMs);
+    connect(&refineDelay_, &QTimer::timeout, this, &OGLView::startRefining);
+    // Each pass of the refinement is a paint of its own, so input waits for one pass at most.
+    refineNext_.setSingleShot(true);
+    refineNext_.setInterval(0);
+    connect(&refineNext_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 OGLView::~OGLView() {
@@ -60,7 +66,7 @@ OGLView::~OGLView() {
 void OGLView::releaseContextObjects() {
     if (glReady_) {
         makeCurrent();
-        sampled_.reset();
+        accumulator_.release();
         resources_.release();
         doneCurrent();
         glReady_ = false;
@@ -68,6 +74,7 @@ void OGLView::releaseContextObjects() {
 }
 
 void OGLView::requestRedraw() {
+    discardRefinement();
     needsRedraw_ = 1;
     if (!idle_.isActive()) {
         idle_.start();
@@ -98,7 +105,10 @@ void OGLView::initializeGL() {
     // another window gets a new one, and builds its own from the record.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &OGLView::releaseContextObjects,
             Qt::UniqueConnection);
-    offersSmoothEdges_ = gl::OffscreenTarget::maxSamples() > 1;
+    // Smooth edges are passes summed in floating point, which every driver with framebuffer
+    // objects and float textures can.
+    offersSmoothEdges_ = static_cast<bool>(accumulator_.start(1, 1));
+    accumulator_.release();
     emit smoothEdgesOffered(offersSmoothEdges_);
 }
 
@@ -119,6 +129,7 @@ void OGLView::resizeEvent(QResizeEvent* event) {
 
 void OGLView::setSmoothEdges(bool on) {
     smoothEdges_ = on;
+    discardRefinement();
     update();
 }
 
@@ -130,37 +141,77 @@ void OGLView::setLook(const SceneLook& look) {
 }
 
 void OGLView::paintGL() {
-    // The first frame is drawn aliased and the smooth one follows at once: the driver builds its
-    // multisampled passes for that one, and the window need not wait for them to show.
-    const bool smooth = smoothEdges_ && offersSmoothEdges_ && paintCount_ > 0;
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    if (smooth) {
-        if (!sampled_ || sampled_->width() != viewport[2] || sampled_->height() != viewport[3]) {
-            sampled_.reset();
-            sampled_ = gl::OffscreenTarget::create(viewport[2], viewport[3], kViewSamples).value;
-        }
-        if (sampled_) {
-            sampled_->bind();
-        }
-    } else {
-        sampled_.reset(); // its memory is the surface's four times over
-    }
     camera_.applyProjection();
     resources_.update(data_, images_);
     // While a picture is dragged over the box, the outline shows where it would land.
     FrameOptions options;
     options.look = look_;
     options.outlinedFace = dropFace_ >= 0 ? dropFace_ : selectionOutline(data_);
-    drawFrame(data_, resources_.names(), options);
-    if (smooth && sampled_) {
-        sampled_->resolveInto(defaultFramebufferObject());
+    if (!refining_ || !refineSlice(options, viewport[2], viewport[3])) {
+        drawFrame(data_, resources_.names(), options);
+        if (smoothEdges_ && offersSmoothEdges_) {
+            refineDelay_.start();
+        }
     }
     needsRedraw_ = 0;
-    if (paintCount_++ == 0 && smoothEdges_ && offersSmoothEdges_) {
-        QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
-    }
+    ++paintCount_;
     emit painted();
+}
+
+bool OGLView::refineSlice(const FrameOptions& options, int width, int height) {
+    const PassPlan plan = refinePlan();
+    if (accumulator_.passes() == 0 && !accumulator_.start(width, height)) {
+        refining_ = false;
+        return false;
+    }
+    const int pass = accumulator_.passes();
+    accumulator_.add([&] {
+        drawPass(data_, resources_.names(), options, camera_, {width, height, 0, 0}, plan, pass);
+    });
+    accumulator_.show(defaultFramebufferObject());
+    if (accumulator_.passes() < plan.passes) {
+        refineNext_.start();
+    } else {
+        refining_ = false;
+        emit settled();
+    }
+    return true;
+}
+
+void OGLView::startRefining() {
+    if (!smoothEdges_ || !offersSmoothEdges_ || needsRedraw_ || refining_) {
+        return;
+    }
+    refining_ = true;
+    accumulator_.discard();
+    update();
+}
+
+void OGLView::discardRefinement() {
+    refineDelay_.stop();
+    refineNext_.stop();
+    if (refining_ || accumulator_.passes() > 0) {
+        refining_ = false;
+        accumulator_.discard();
+        update();
+    }
+}
+
+bool OGLView::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::TouchBegin:
+        discardRefinement();
+        break;
+    default:
+        break;
+    }
+    return QOpenGLWidget::event(event);
 }
 
 bool OGLView::withContext(const std::function<void(const SceneTextures&)>& work) {
@@ -220,6 +271,7 @@ int OGLView::trackDrop(const QMimeData& mime, QPointF pos) {
 void OGLView::setDropFace(int face) {
     if (face != dropFace_) {
         dropFace_ = face;
+        discardRefinement();
         update();
     }
 }

@@ -11,16 +11,14 @@
 #include "model/scene_look.h"
 #include "model/slot_images.h"
 #include "panels/scene_view.h"
+#include "render/pass_accumulator.h"
+#include "render/scene_renderer.h"
 #include "render/scene_textures.h"
 
 #include <QOpenGLWidget>
 #include <QTimer>
 
 class QMimeData;
-
-namespace cartonic::gl {
-class OffscreenTarget;
-} // namespace cartonic::gl
 
 #include <functional>
 #include <memory>
@@ -54,9 +52,15 @@ public:
     // Loads the record's light into this view's context, if it has one yet. Does not repaint.
     void applyLight() override;
 
-    // Whether frames are drawn with smooth edges, when the driver offers the samples (see
-    // smoothEdgesOffered). On by default; changing it repaints.
+    // Whether the view smooths its edges, when the driver offers it (see smoothEdgesOffered). On
+    // by default; changing it repaints. Frames drawn while the picture changes are single
+    // passes, cheap enough to follow the mouse; once nothing has changed for kRefineDelayMs, the
+    // view refines itself with shifted passes summed a paint at a time (pass_accumulator.h),
+    // until it is as smooth as a picture made to keep. Any input throws the sum away.
     bool smoothEdges() const { return smoothEdges_; }
+    static constexpr int kRefineDelayMs = 100;
+    // Whether the view is refining its still picture now.
+    bool refining() const { return refining_; }
     void setSmoothEdges(bool on);
 
     // The soft shadow and the fading mirror image the view draws, which live beside the record;
@@ -78,6 +82,8 @@ public:
 
 signals:
     void painted();
+    // The still picture is refined as far as it goes.
+    void settled();
     // A picture file was dropped on a face of the box (0..5).
     void pictureDropped(int face, const QString& path);
     // Something asked for a new picture: an edit, a drag step or a camera move.
@@ -86,6 +92,7 @@ signals:
     void smoothEdgesOffered(bool offered);
 
 protected:
+    bool event(QEvent* event) override;
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
@@ -101,6 +108,12 @@ protected:
 
 private:
     void redrawIfNeeded();
+    void startRefining();
+    // Draws the next pass of the refinement and shows the passes' mean; false, drawing nothing,
+    // when the driver cannot sum them.
+    bool refineSlice(const FrameOptions& options, int width, int height);
+    // Stops refining and shows a normal frame.
+    void discardRefinement();
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
     int trackDrop(const QMimeData& mime, QPointF pos);
     void setDropFace(int face);
@@ -114,6 +127,10 @@ private:
     Camera camera_;
     MouseModes mouse_;
     QTimer idle_;
+    QTimer refineDelay_;
+    QTimer refineNext_;
+    PassAccumulator accumulator_;
+    bool refining_ = false;
     int needsRedraw_ = 0;
     int paintCount_ = 0;
     int dropFace_ = -1;
@@ -121,9 +138,6 @@ private:
     bool smoothEdges_ = true;
     SceneLook look_;
     bool offersSmoothEdges_ = false;
-    // Smooth frames are drawn here and resolved into the widget's own, single-sampled buffer, so
-    // switching them off leaves no multisampling cost behind.
-    std::unique_ptr<gl::OffscreenTarget> sampled_;
 };
 
 // The surface format the view asks for: a double-buffered compatibility context with depth and

@@ -1,6 +1,3 @@
-// Before any header brings in GL/gl.h: framebuffer-era functions are declared only with it.
-#define GL_GLEXT_PROTOTYPES 1
-
 #include "render/export_textures.h"
 
 #include "gl/extensions.h"
