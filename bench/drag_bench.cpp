@@ -11,6 +11,15 @@
 //   paints           paints during the drag
 //   idle_passes      times the event loop went idle (about to wait) during the drag
 //   paints_over_idle paints / idle_passes
+//
+// And the view's refinement of a still picture, at the same size with smooth edges on:
+//   BM_InteractionFrameVsAliased  ratio: process CPU time of a frame drawn while the picture
+//                                 changes over that of a frame with smooth edges off
+//   BM_Settle                     settle_ms: from an edit to the refined picture shown, the
+//                                 wait before refining included
+//   BM_PressDuringRefinement      press_ms_max, press_ms_median: from a mouse press posted at
+//                                 some moment of the refinement (from another thread, as the
+//                                 window system delivers it) to the normal frame it gets
 
 #include "bench_support.h"
 
@@ -26,8 +35,13 @@
 #include <QSurfaceFormat>
 #include <QTimer>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -57,7 +71,7 @@ struct Fixture {
         for (int i = 0; i < n; ++i) {
             QEventLoop loop;
             QObject::connect(&view, &OGLView::painted, &loop, &QEventLoop::quit);
-            view.update();
+            view.requestRedraw();
             loop.exec();
         }
     }
@@ -78,11 +92,16 @@ struct Fixture {
 // Made on first use and gone before the application object.
 std::unique_ptr<Fixture> fixture;
 
-void BM_Drag(benchmark::State& state) {
+Fixture& theFixture() {
     if (!fixture) {
         fixture = std::make_unique<Fixture>();
     }
-    Fixture& f = *fixture;
+    fixture->view.setMouseMode(MouseMode::RotateCamera);
+    return *fixture;
+}
+
+void BM_Drag(benchmark::State& state) {
+    Fixture& f = theFixture();
     f.view.setMouseMode(static_cast<MouseMode>(state.range(0)));
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     for (auto _ : state) {
@@ -131,7 +150,94 @@ void BM_Drag(benchmark::State& state) {
     }
 }
 
+constexpr int kInteractionPaints = 40;
+constexpr int kSettles = 3;
+constexpr int kPresses = 12;
+constexpr int kPressSpreadMs = 7; // the presses land this much later into each refinement
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+void BM_InteractionFrameVsAliased(benchmark::State& state) {
+    Fixture& f = theFixture();
+    const auto cpuPerPaint = [&f](bool smooth) {
+        f.view.setSmoothEdges(smooth);
+        f.paints(kWarmUpPaints);
+        const double start = bench::processCpuSeconds();
+        f.paints(kInteractionPaints);
+        return (bench::processCpuSeconds() - start) / kInteractionPaints;
+    };
+    for (auto _ : state) {
+        const double aliased = cpuPerPaint(false);
+        const double interaction = cpuPerPaint(true);
+        state.counters["ratio"] = interaction / aliased;
+        state.counters["figure_ms"] = interaction * 1e3;
+        state.counters["reference_ms"] = aliased * 1e3;
+    }
+}
+
+void BM_Settle(benchmark::State& state) {
+    Fixture& f = theFixture();
+    f.view.setSmoothEdges(true);
+    for (auto _ : state) {
+        std::vector<double> settles;
+        for (int i = 0; i < kSettles; ++i) {
+            QEventLoop loop;
+            QObject::connect(&f.view, &OGLView::settled, &loop, &QEventLoop::quit);
+            const Clock::time_point edit = Clock::now();
+            f.view.requestRedraw();
+            loop.exec();
+            settles.push_back(millisecondsSince(edit));
+        }
+        std::sort(settles.begin(), settles.end());
+        state.counters["settle_ms"] = settles[settles.size() / 2];
+    }
+}
+
+void BM_PressDuringRefinement(benchmark::State& state) {
+    Fixture& f = theFixture();
+    f.view.setSmoothEdges(true);
+    for (auto _ : state) {
+        std::vector<double> latencies;
+        for (int i = 0; i < kPresses; ++i) {
+            f.paints(1);
+            const QPointF at = Fixture::along(i);
+            std::atomic<bool> posted = false;
+            Clock::time_point postedAt;
+            std::thread press([&] {
+                std::this_thread::sleep_for(
+                    std::chrono::milliseconds(OGLView::kRefineDelayMs + kPressSpreadMs * (i + 1)));
+                postedAt = Clock::now();
+                posted = true;
+                f.post(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+            });
+            QEventLoop loop;
+            const auto answered = QObject::connect(&f.view, &OGLView::painted, [&] {
+                if (posted && !f.view.showsRefinement()) {
+                    latencies.push_back(millisecondsSince(postedAt));
+                    loop.quit();
+                }
+            });
+            loop.exec();
+            press.join();
+            QObject::disconnect(answered);
+            f.post(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+            QCoreApplication::processEvents();
+        }
+        std::sort(latencies.begin(), latencies.end());
+        state.counters["press_ms_max"] = latencies.back();
+        state.counters["press_ms_median"] = latencies[latencies.size() / 2];
+    }
+}
+
 } // namespace
+
+BENCHMARK(BM_InteractionFrameVsAliased)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Settle)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PressDuringRefinement)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK(BM_Drag)
     ->Arg(static_cast<int>(MouseMode::RotateCamera))

@@ -1,12 +1,7 @@
 // One frame of the default scene at 1280 x 800 against the same frame with reflection and
 // shadow off, in pairs (see timePairs). Each frame is finished (glFinish) so the rasteriser's
 // work is inside the time. The allocations counter counts the C++ allocations made while the
-// frames are drawn, per pair of frames: a frame should make none. Then the view's smooth frame
-// against its aliased one: drawn into a multisampled target and resolved into a single-sampled
-// one, as the view's surface is shown, against the frame drawn straight into that one.
-
-// Before any header brings in GL/gl.h: the framebuffer blit is declared only with it.
-#define GL_GLEXT_PROTOTYPES 1
+// frames are drawn, per pair of frames: a frame should make none.
 
 #include "bench_support.h"
 
@@ -97,49 +92,8 @@ void BM_FrameVsFrameWithoutEffects(benchmark::State& state) {
     timeFramePairs(state, frameSeconds, frameAllocations);
 }
 
-void BM_SmoothFrameVsAliased(benchmark::State& state) {
-    ProjectData data;
-    data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-    const auto renderer = HeadlessRenderer::create(data);
-    if (!renderer) {
-        state.SkipWithError(renderer.status.message().c_str());
-        return;
-    }
-    const auto shownMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight);
-    const auto sampledMade = gl::OffscreenTarget::create(kFrameWidth, kFrameHeight, kViewSamples);
-    if (!shownMade || !sampledMade) {
-        state.SkipWithError((shownMade ? sampledMade : shownMade).status.message().c_str());
-        return;
-    }
-    const auto& shown = shownMade.value;
-    const auto& sampled = sampledMade.value;
-    Camera camera = Camera::startUp();
-    camera.setViewSize(kFrameWidth, kFrameHeight);
-    const SceneTextures textures = renderer.value->textures(data, SlotImages{});
-    long long frameAllocations = 0;
-    const auto frameSeconds = [&](bool smooth) {
-        return bench::timed([&] {
-            const long long before = allocations.load();
-            (smooth ? sampled : shown)->bind();
-            camera.applyProjection();
-            drawFrame(data, textures, {.outlinedFace = selectionOutline(data)});
-            if (smooth) {
-                glBindFramebuffer(GL_READ_FRAMEBUFFER, sampled->framebuffer());
-                glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown->framebuffer());
-                glBlitFramebuffer(0, 0, kFrameWidth, kFrameHeight, 0, 0, kFrameWidth, kFrameHeight,
-                                  GL_COLOR_BUFFER_BIT, GL_NEAREST);
-            }
-            glFinish();
-            frameAllocations += allocations.load() - before;
-            return true;
-        });
-    };
-    timeFramePairs(state, frameSeconds, frameAllocations);
-}
-
 } // namespace
 
 BENCHMARK(BM_FrameVsFrameWithoutEffects)->Unit(benchmark::kMillisecond)->UseManualTime();
-BENCHMARK(BM_SmoothFrameVsAliased)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();

@@ -9,6 +9,10 @@
 //              detail_error_ratio_sample, detail_error_ratio_default: the same near every edge the
 //              reference shows, the detail of the pictures and of the floor's pattern included.
 //              `bench_quality edges N` measures N samples a pixel instead of the default.
+//   view       view_settled_error_ratio: the live view's picture once it has refined itself
+//              (pass_accumulator.h) on the start-up scene at 320 x 240, its edge error near every
+//              edge over an aliased frame's, both against the frame drawn at 8 times the size with
+//              the same (the view's) textures and box-filtered down.
 //   stripes    stripe_contrast, stripe_contrast_kept: a 2048 x 2048 front picture of 2-pixel black
 //              and white stripes at 4096 x 4096, the camera straight at the front face, which
 //              spans more than 2048 pixels: the Michelson contrast in the middle of the face with
@@ -26,10 +30,12 @@
 
 #include "cli/render_job.h"
 #include "export/picture_writer.h"
+#include "gl/offscreen_target.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
 #include "render/headless_renderer.h"
+#include "render/pass_accumulator.h"
 #include "support/picture_quality.h"
 
 #include <QGuiApplication>
@@ -150,6 +156,57 @@ void edgeFigures(const char* scene, const std::string& project, int samples) {
                  scene, samples, shapesSmooth, shapesAliased, detailSmooth, detailAliased);
 }
 
+// The start-up scene as the view draws it, with the view's textures: aliased, and refined by
+// its passes.
+void viewFigure() {
+    Scene s;
+    if (!loadScene(s, "")) {
+        std::exit(1);
+    }
+    s.options.width = kEdgeWidth;
+    s.options.height = kEdgeHeight;
+    const Camera camera = cameraFor(s.options);
+    const auto viewFrame = [&](int width, int height) {
+        RgbaPicture picture;
+        if (!s.renderer->render(s.data, s.images, camera, width, height, picture,
+                                RenderSettings{kAliasedSamples})) {
+            std::exit(1);
+        }
+        return picture;
+    };
+    const test::RgbPlane ideal = test::boxReduced(
+        viewFrame(kEdgeWidth * kReferenceFactor, kEdgeHeight * kReferenceFactor), kReferenceFactor);
+    const RgbaPicture aliased = viewFrame(kEdgeWidth, kEdgeHeight);
+
+    RgbaPicture settled{kEdgeWidth, kEdgeHeight, {}, false};
+    {
+        static_cast<void>(s.renderer->makeCurrent());
+        const SceneTextures& textures = s.renderer->textures(s.data, s.images);
+        auto shown = gl::OffscreenTarget::create(kEdgeWidth, kEdgeHeight);
+        PassAccumulator accumulator;
+        if (!shown || !accumulator.start(kEdgeWidth, kEdgeHeight)) {
+            std::fprintf(stderr, "bench_quality: cannot refine a view here\n");
+            std::exit(1);
+        }
+        const PassPlan plan = refinePlan();
+        const FrameOptions options{.lightMarker = false};
+        for (int pass = 0; pass < plan.passes; ++pass) {
+            accumulator.add([&] {
+                drawPass(s.data, textures, options, camera, {kEdgeWidth, kEdgeHeight, 0, 0}, plan,
+                         pass);
+            });
+        }
+        accumulator.show(shown.value->framebuffer());
+        settled.rgba = shown.value->readRgba();
+    }
+    const double aliasedError = test::edgeError(aliased, ideal);
+    const double settledError = test::edgeError(settled, ideal);
+    std::printf("view_settled_error_ratio %.4f\n", settledError / aliasedError);
+    std::fprintf(stderr,
+                 "view: %d passes: edge error %.3f against %.3f aliased (of 255) near every edge\n",
+                 refinePlan().passes, settledError, aliasedError);
+}
+
 long long peakResidentBytes() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -260,12 +317,14 @@ int main(int argc, char** argv) {
         const int samples = argc == 3 ? std::atoi(argv[2]) : kSmoothSamples;
         edgeFigures("sample", CARTONIC_SAMPLE_PROJECT, samples);
         edgeFigures("default", "", samples);
+    } else if (mode == "view") {
+        viewFigure();
     } else if (mode == "stripes") {
         stripes();
     } else if (mode == "composite") {
         composite();
     } else {
-        std::fprintf(stderr, "usage: bench_quality edges [SAMPLES]|stripes|composite\n");
+        std::fprintf(stderr, "usage: bench_quality edges [SAMPLES]|view|stripes|composite\n");
         return 2;
     }
     return 0;

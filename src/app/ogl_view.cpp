@@ -7,6 +7,7 @@
 #include "render/lighting.h"
 #include "render/scene_renderer.h"
 
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -53,10 +54,11 @@ OGLView::OGLView(ProjectData& data, const SlotImages& images, QWidget* parent)
     refineDelay_.setSingleShot(true);
     refineDelay_.setInterval(kRefineDelayMs);
     connect(&refineDelay_, &QTimer::timeout, this, &OGLView::startRefining);
-    // Each pass of the refinement is a paint of its own, so input waits for one pass at most.
+    // The refinement's passes are drawn a short slice at a time between events, outside any
+    // paint, so that input waits for one slice at most.
     refineNext_.setSingleShot(true);
     refineNext_.setInterval(0);
-    connect(&refineNext_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&refineNext_, &QTimer::timeout, this, &OGLView::refineStep);
 }
 
 OGLView::~OGLView() {
@@ -140,60 +142,97 @@ void OGLView::setLook(const SceneLook& look) {
     requestRedraw();
 }
 
+FrameOptions OGLView::frameOptions() const {
+    FrameOptions options;
+    options.look = look_;
+    // While a picture is dragged over the box, the outline shows where it would land.
+    options.outlinedFace = dropFace_ >= 0 ? dropFace_ : selectionOutline(data_);
+    return options;
+}
+
 void OGLView::paintGL() {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
+    const bool sameSize = viewport[2] == viewSize_.width() && viewport[3] == viewSize_.height();
+    viewSize_ = QSize(viewport[2], viewport[3]);
+    if (refined_ && sameSize && accumulator_.passes() > 0) {
+        accumulator_.show(defaultFramebufferObject());
+        needsRedraw_ = 0;
+        ++paintCount_;
+        emit painted();
+        if (accumulator_.passes() == refinePlan().passes && !settled_) {
+            settled_ = true;
+            emit settled();
+        }
+        return;
+    }
+    refined_ = false;
+    settled_ = false;
+    refineNext_.stop();
     camera_.applyProjection();
     resources_.update(data_, images_);
-    // While a picture is dragged over the box, the outline shows where it would land.
-    FrameOptions options;
-    options.look = look_;
-    options.outlinedFace = dropFace_ >= 0 ? dropFace_ : selectionOutline(data_);
-    if (!refining_ || !refineSlice(options, viewport[2], viewport[3])) {
-        drawFrame(data_, resources_.names(), options);
-        if (smoothEdges_ && offersSmoothEdges_) {
-            refineDelay_.start();
-        }
+    drawFrame(data_, resources_.names(), frameOptions());
+    if (smoothEdges_ && offersSmoothEdges_) {
+        refineDelay_.start();
     }
     needsRedraw_ = 0;
     ++paintCount_;
     emit painted();
 }
 
-bool OGLView::refineSlice(const FrameOptions& options, int width, int height) {
-    const PassPlan plan = refinePlan();
-    if (accumulator_.passes() == 0 && !accumulator_.start(width, height)) {
-        refining_ = false;
-        return false;
-    }
-    const int pass = accumulator_.passes();
-    accumulator_.add([&] {
-        drawPass(data_, resources_.names(), options, camera_, {width, height, 0, 0}, plan, pass);
-    });
-    accumulator_.show(defaultFramebufferObject());
-    if (accumulator_.passes() < plan.passes) {
-        refineNext_.start();
-    } else {
-        refining_ = false;
-        emit settled();
-    }
-    return true;
-}
-
 void OGLView::startRefining() {
-    if (!smoothEdges_ || !offersSmoothEdges_ || needsRedraw_ || refining_) {
+    if (!smoothEdges_ || !offersSmoothEdges_ || !glReady_ || needsRedraw_ || refined_ ||
+        viewSize_.isEmpty()) {
         return;
     }
-    refining_ = true;
+    refined_ = true;
+    settled_ = false;
     accumulator_.discard();
-    update();
+    refineNext_.start();
+}
+
+void OGLView::refineStep() {
+    if (!refined_) {
+        return;
+    }
+    const PassPlan plan = refinePlan();
+    makeCurrent();
+    if (accumulator_.passes() == 0 && !accumulator_.start(viewSize_.width(), viewSize_.height())) {
+        doneCurrent();
+        refined_ = false;
+        return;
+    }
+    resources_.update(data_, images_);
+    const FrameOptions options = frameOptions();
+    const PictureArea area{viewSize_.width(), viewSize_.height(), 0, 0};
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        const int pass = accumulator_.passes();
+        accumulator_.add(
+            [&] { drawPass(data_, resources_.names(), options, camera_, area, plan, pass); });
+        // Done now, not queued: input that arrives next must not wait for it.
+        glFinish();
+    } while (accumulator_.passes() < plan.passes && slice.elapsed() < kRefineSliceMs);
+    doneCurrent();
+
+    // Shown at each doubling of the passes: each halves the noise a viewer sees, while showing
+    // every pass would add the cost of putting a frame on the screen to each.
+    const int passes = accumulator_.passes();
+    if (passes >= kFirstShownPasses && ((passes & (passes - 1)) == 0 || passes == plan.passes)) {
+        update();
+    }
+    if (passes < plan.passes) {
+        refineNext_.start();
+    }
 }
 
 void OGLView::discardRefinement() {
     refineDelay_.stop();
     refineNext_.stop();
-    if (refining_ || accumulator_.passes() > 0) {
-        refining_ = false;
+    if (refined_) {
+        refined_ = false;
+        settled_ = false;
         accumulator_.discard();
         update();
     }

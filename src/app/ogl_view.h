@@ -55,12 +55,18 @@ public:
     // Whether the view smooths its edges, when the driver offers it (see smoothEdgesOffered). On
     // by default; changing it repaints. Frames drawn while the picture changes are single
     // passes, cheap enough to follow the mouse; once nothing has changed for kRefineDelayMs, the
-    // view refines itself with shifted passes summed a paint at a time (pass_accumulator.h),
-    // until it is as smooth as a picture made to keep. Any input throws the sum away.
+    // view refines itself with shifted passes summed in slices of about kRefineSliceMs between
+    // events (pass_accumulator.h), until it is as smooth as a picture made to keep. Any input
+    // throws the sum away and draws a normal frame.
     bool smoothEdges() const { return smoothEdges_; }
     static constexpr int kRefineDelayMs = 100;
-    // Whether the view is refining its still picture now.
-    bool refining() const { return refining_; }
+    static constexpr int kRefineSliceMs = 8;
+    static constexpr int kFirstShownPasses = 4;
+    // Whether the view is refining its still picture now: passes are being summed, or the last
+    // of them is still to be shown.
+    bool refining() const { return refined_ && !settled_; }
+    // Whether the picture shown, or about to be, is the refinement's rather than a normal frame.
+    bool showsRefinement() const { return refined_; }
     void setSmoothEdges(bool on);
 
     // The soft shadow and the fading mirror image the view draws, which live beside the record;
@@ -108,10 +114,10 @@ protected:
 
 private:
     void redrawIfNeeded();
+    FrameOptions frameOptions() const;
     void startRefining();
-    // Draws the next pass of the refinement and shows the passes' mean; false, drawing nothing,
-    // when the driver cannot sum them.
-    bool refineSlice(const FrameOptions& options, int width, int height);
+    // Adds the next few passes to the refinement, and asks for them to be shown at times.
+    void refineStep();
     // Stops refining and shows a normal frame.
     void discardRefinement();
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
@@ -130,7 +136,10 @@ private:
     QTimer refineDelay_;
     QTimer refineNext_;
     PassAccumulator accumulator_;
-    bool refining_ = false;
+    // The picture shown is the passes' mean, from the first refinement step until a change.
+    bool refined_ = false;
+    bool settled_ = false;
+    QSize viewSize_; // in pixels, as the last paint found its viewport
     int needsRedraw_ = 0;
     int paintCount_ = 0;
     int dropFace_ = -1;

@@ -20,9 +20,6 @@ namespace cartonic {
 inline constexpr std::array<int, 7> kSampleCounts = {1, 2, 4, 8, 16, 32, 64};
 inline constexpr int kAliasedSamples = kSampleCounts.front();
 inline constexpr int kSmoothSamples = 32;
-// A smooth frame of the live view is one multisampled pass of at most this many samples: it must
-// keep up with the mouse, where a picture to keep takes its time.
-inline constexpr int kViewSamples = 4;
 
 // How a picture is rendered, beyond its size and camera.
 struct RenderSettings {

@@ -1,5 +1,5 @@
 // The live view in a real window: drags in every mode, right-drag zoom, paint coalescing, export
-// without the outline.
+// without the outline, and the refinement of a still picture.
 
 #include "app/ogl_view.h"
 #include "model/project_data.h"
@@ -145,6 +145,54 @@ private slots:
         const int before = view_->paintCount();
         view_->requestRedraw();
         QTRY_VERIFY(view_->paintCount() > before);
+    }
+
+    // The refined picture is the frame's, smoothed: alike overall (not shifted, darkened or
+    // brightened), different along the edges.
+    void aStillViewSettlesSmooth() {
+        view_->setSmoothEdges(false);
+        const QImage aliased = view_->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        QSignalSpy settled(view_, &OGLView::settled);
+        view_->setSmoothEdges(true);
+        QVERIFY(settled.wait(10000));
+        QVERIFY(view_->showsRefinement() && !view_->refining());
+        const QImage smooth = view_->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(smooth.size(), aliased.size());
+        long long total = 0;
+        int most = 0;
+        for (int y = 0; y < smooth.height(); ++y) {
+            for (int x = 0; x < smooth.width(); ++x) {
+                const QRgb a = aliased.pixel(x, y);
+                const QRgb b = smooth.pixel(x, y);
+                for (const int shift : {0, 8, 16}) {
+                    const int d = std::abs(int(a >> shift & 0xff) - int(b >> shift & 0xff));
+                    total += d;
+                    most = std::max(most, d);
+                }
+            }
+        }
+        QVERIFY(double(total) / (3.0 * smooth.width() * smooth.height()) < 2.0);
+        QVERIFY(most > 40);
+    }
+
+    void inputDiscardsTheRefinementAndDrawsAFrame() {
+        QSignalSpy settled(view_, &OGLView::settled);
+        QVERIFY(settled.wait(10000));
+        const int before = view_->paintCount();
+        QTest::mousePress(view_, Qt::LeftButton, {}, QPoint(250, 250));
+        QVERIFY(!view_->showsRefinement());
+        QTRY_COMPARE(view_->paintCount(), before + 1);
+        QTest::mouseRelease(view_, Qt::LeftButton, {}, QPoint(250, 250));
+        QVERIFY(settled.wait(10000)); // and refines again once still
+    }
+
+    void smoothEdgesOffDrawsTheAliasedFrameOnly() {
+        view_->setSmoothEdges(false);
+        QSignalSpy settled(view_, &OGLView::settled);
+        view_->requestRedraw();
+        QTest::qWait(OGLView::kRefineDelayMs * 4);
+        QCOMPARE(settled.count(), 0);
+        QVERIFY(!view_->showsRefinement());
     }
 };
 
