@@ -9,6 +9,7 @@
 #include "model/project_file.h"
 #include "render/export_textures.h"
 #include "render/headless_renderer.h"
+#include "render/pass_accumulator.h"
 #include "render/scene_renderer.h"
 #include "render/texel_need.h"
 #include "support/forked.h"
@@ -142,6 +143,35 @@ TEST_F(ExportTest, DefaultPictureMeetsTheEdgeFigures) {
     EXPECT_LT(test::edgeError(smooth, ideal, &shapes),
               0.15 * test::edgeError(aliased, ideal, &shapes));
     EXPECT_LT(test::edgeError(smooth, ideal), 0.25 * test::edgeError(aliased, ideal));
+}
+
+TEST_F(ExportTest, RefinedViewMeetsItsEdgeFigure) {
+    // The view's passes summed as it refines a still picture, against the frame drawn at 8 times
+    // the size with the same textures: near every edge, far closer than one frame.
+    constexpr int kW = 160;
+    constexpr int kH = 120;
+    constexpr int kFactor = 8;
+    camera_.setViewSize(kW, kH);
+    RgbaPicture big;
+    RgbaPicture aliased;
+    ASSERT_TRUE(render(camera_, kW * kFactor, kH * kFactor, big, RenderSettings{kAliasedSamples}));
+    ASSERT_TRUE(render(camera_, kW, kH, aliased, RenderSettings{kAliasedSamples}));
+    const test::RgbPlane ideal = test::boxReduced(big, kFactor);
+
+    const SceneTextures& textures = renderer_->textures(data_, images_);
+    auto shown = gl::OffscreenTarget::create(kW, kH);
+    ASSERT_TRUE(shown);
+    PassAccumulator accumulator;
+    ASSERT_TRUE(accumulator.start(kW, kH));
+    const PassPlan plan = refinePlan();
+    for (int pass = 0; pass < plan.passes; ++pass) {
+        accumulator.add([&] {
+            drawPass(data_, textures, {.lightMarker = false}, camera_, {kW, kH, 0, 0}, plan, pass);
+        });
+    }
+    accumulator.show(shown.value->framebuffer());
+    const RgbaPicture settled{kW, kH, shown.value->readRgba(), false};
+    EXPECT_LT(test::edgeError(settled, ideal), 0.3 * test::edgeError(aliased, ideal));
 }
 
 TEST_F(ExportTest, AliasedPictureIsTheFrameDrawnOnce) {
