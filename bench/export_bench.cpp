@@ -1,8 +1,9 @@
 // Exporting a 2047 x 2047 picture whole (render, read back, turn upright, encode, write) against
 // its reference: an offscreen render of the same frame read back as OpenGL gives it, plus the
 // reference encoder (cjpeg) on the same pixels at the same quality; both aliased, so the figure is
-// the export's own work. Then the smooth export, the default, against the aliased one. Wall-clock
-// time in pairs (see timePairs).
+// the export's own work. Then the smooth export, the default, against the aliased one; and the
+// default export with a soft shadow and a fading reflection against the same without them.
+// Wall-clock time in pairs (see timePairs).
 
 #include "bench_support.h"
 
@@ -47,11 +48,13 @@ Scene& scene() {
 }
 
 // The whole export, as the view's exportImage does it: render, read back, encode, write.
-double exportSeconds(Scene& s, const std::string& path, int samples) {
+double exportSeconds(Scene& s, const std::string& path, int samples, SceneLook look = {}) {
     return bench::timed([&] {
         RgbaPicture picture;
+        RenderSettings settings{samples};
+        settings.look = look;
         return s.renderer->render(s.data, s.images, s.camera, kExportSide, kExportSide, picture,
-                                  RenderSettings{samples}) &&
+                                  settings) &&
                writePicture(path, picture, PictureFormat::Jpeg, kExportJpegQuality);
     });
 }
@@ -118,9 +121,23 @@ void BM_SmoothExportVsAliased(benchmark::State& state) {
         [&] { return exportSeconds(s, path, kAliasedSamples); });
 }
 
+void BM_SoftLookExportVsPlain(benchmark::State& state) {
+    Scene& s = scene();
+    if (!s.renderer) {
+        state.SkipWithError(s.why.c_str());
+        return;
+    }
+    const std::string path = bench::inputPath("export.jpg");
+    constexpr SceneLook kSoft = {.shadowSoftness = 0.5f, .reflectionFade = 1.0f};
+    bench::timePairs(
+        state, [&] { return exportSeconds(s, path, kSmoothSamples, kSoft); },
+        [&] { return exportSeconds(s, path, kSmoothSamples); });
+}
+
 } // namespace
 
 BENCHMARK(BM_ExportVsRenderAndCjpeg)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_SmoothExportVsAliased)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_SoftLookExportVsPlain)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();

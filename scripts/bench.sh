@@ -172,6 +172,9 @@ figure view_settled_error_ratio "$(quality view view_settled_error_ratio)" 0.3 \
   "$(grep '^view:' "$work/quality-view.log")"
 figure smooth_export_vs_aliased "$(median bench_export BM_SmoothExportVsAliased ratio)" 12 \
   "$(pair bench_export BM_SmoothExportVsAliased)"
+# The default picture with shadow softness 0.5 and reflection fade 1 against the same without.
+figure soft_look_export_vs_plain "$(median bench_export BM_SoftLookExportVsPlain ratio)" 1.5 \
+  "$(pair bench_export BM_SoftLookExportVsPlain)"
 # Picture quality: the default picture's edges against an 8 times larger picture averaged down,
 # near the shapes' edges and near every edge (pictures' detail included); the stripes of a
 # 2048-pixel picture on a face 4096 pixels across, transparency laid over colours.

@@ -86,6 +86,7 @@ Status renderPicture(const PictureRequest& request, const ProjectData& data, con
     RenderSettings settings;
     settings.samples = request.samples;
     settings.transparent = request.transparent;
+    settings.look = request.look;
     settings.pictures = &pictures;
     settings.notes = notes;
     return drawIn([&](const SceneTextures& textures) {
@@ -108,6 +109,7 @@ Status writeTurntable(const std::string& path, const TurntableRequest& request,
     RenderSettings settings;
     settings.samples = request.samples;
     settings.transparent = request.transparent;
+    settings.look = request.look;
     settings.pictures = &pictures;
     settings.notes = notes;
     // The camera sees the turntable's shape: no size stretches it.

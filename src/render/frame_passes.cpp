@@ -80,6 +80,22 @@ PixelShift passShift(const PassPlan& plan, int pass) {
     return {static_cast<float>((point + 0.5) / points - 0.5), static_cast<float>(row - 0.5)};
 }
 
+std::array<float, 2> passLightDisc(const PassPlan& plan, int pass) {
+    const PixelShift shift = passShift(plan, pass);
+    const double a = 2.0 * shift.y;
+    const double b = 2.0 * shift.x;
+    if (a == 0.0 && b == 0.0) {
+        return {};
+    }
+    // Squares to discs, rings to rings.
+    constexpr double kQuarterPi = 0.7853981633974483;
+    const bool wide = std::abs(a) > std::abs(b);
+    const double radius = wide ? a : b;
+    const double angle = wide ? kQuarterPi * (b / a) : 2.0 * kQuarterPi - kQuarterPi * (a / b);
+    return {static_cast<float>(radius * std::cos(angle)),
+            static_cast<float>(radius * std::sin(angle))};
+}
+
 float passLodBias(const PassPlan& plan, int pass) {
     const int sampled = pass < plan.firstRound ? plan.firstRound : plan.passes;
     return -0.5f * std::log2(static_cast<float>(std::max(1, sampled)));
@@ -101,7 +117,9 @@ void drawPass(const ProjectData& data, const SceneTextures& textures, const Fram
         glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL, GL_TEXTURE_LOD_BIAS, &previousBias);
         glTexEnvf(GL_TEXTURE_FILTER_CONTROL, GL_TEXTURE_LOD_BIAS, bias);
     }
-    drawFrame(data, textures, options);
+    FrameOptions passOptions = options;
+    passOptions.lightDisc = passLightDisc(plan, pass);
+    drawFrame(data, textures, passOptions);
     if (bias != 0.0f) {
         glTexEnvf(GL_TEXTURE_FILTER_CONTROL, GL_TEXTURE_LOD_BIAS, previousBias);
     }

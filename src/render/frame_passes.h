@@ -40,6 +40,12 @@ struct PixelShift {
 // passes are a lattice of their own, every plan.passes / plan.firstRound-th point of the whole.
 PixelShift passShift(const PassPlan& plan, int pass);
 
+// The point of the light's disc pass casts its shadow from (FrameOptions::lightDisc): the pass's
+// shift carried onto the unit disc by a mapping that keeps areas, its axes swapped so that where
+// a pass samples the pixel and where it samples the light do not go together. The centre for a
+// picture of one pass.
+std::array<float, 2> passLightDisc(const PassPlan& plan, int pass);
+
 // The texture level-of-detail bias pass draws with: -1/2 log2(n) for the n passes its pixels take
 // (the first round's, or all), so that textures are sampled as sharply as in a picture with n
 // times the pixels, which the mean of the passes then filters as that picture reduced would. 0
@@ -62,7 +68,8 @@ struct PictureArea {
 };
 
 // Draws pass pass of plan: drawFrame(data, textures, options) as camera sees it, the projection
-// shifted by passShift and textures biased by passLodBias, into the bound framebuffer, which holds
+// shifted by passShift, textures biased by passLodBias and the shadow cast from passLightDisc,
+// into the bound framebuffer, which holds
 // area of the picture. Needs what drawFrame needs but the projection, which it loads; the
 // viewport it sets stays, the texture bias is given back.
 void drawPass(const ProjectData& data, const SceneTextures& textures, const FrameOptions& options,

@@ -55,9 +55,9 @@ constexpr int kTransparentAgreement = 0;
 class TiledRender {
 public:
     TiledRender(const ProjectData& data, const SceneTextures& textures, const Camera& camera,
-                RgbaPicture& out, const PassPlan& plan, bool transparent)
+                RgbaPicture& out, const PassPlan& plan, bool transparent, const SceneLook& look)
         : data_(data), textures_(textures), camera_(camera), out_(out), transparent_(transparent),
-          plan_(plan) {}
+          plan_(plan), look_(look) {}
 
     Status run() {
         const TileSize tile = tileSize(out_.width, out_.height, plan_.perPass);
@@ -95,7 +95,8 @@ private:
         return {.outlinedFace = kNoOutline,
                 .backdrop = backdrop,
                 .lightMarker = false,
-                .region = region};
+                .region = region,
+                .look = look_};
     }
 
     const Rgb* backdrop(int index) const {
@@ -198,6 +199,7 @@ private:
     RgbaPicture& out_;
     bool transparent_ = false;
     PassPlan plan_;
+    SceneLook look_;
     std::unique_ptr<gl::OffscreenTarget> target_;
     std::vector<std::uint16_t> wide_;
     TilePasses<std::uint8_t, std::uint16_t> narrowTile_;
@@ -238,7 +240,7 @@ Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, co
     // The view switches multisampling off for aliased frames; the picture has its own samples.
     const GLboolean multisampling = glIsEnabled(GL_MULTISAMPLE);
     glEnable(GL_MULTISAMPLE);
-    TiledRender render(data, drawn, camera, out, plan, settings.transparent);
+    TiledRender render(data, drawn, camera, out, plan, settings.transparent, settings.look);
     Status rendered = render.run();
     if (!multisampling) {
         glDisable(GL_MULTISAMPLE);

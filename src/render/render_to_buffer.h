@@ -4,6 +4,7 @@
 #include "camera/camera.h"
 #include "image/rgba_picture.h"
 #include "model/project_data.h"
+#include "model/scene_look.h"
 #include "render/export_textures.h"
 #include "render/frame_passes.h"
 #include "render/scene_textures.h"
@@ -27,6 +28,8 @@ struct RenderSettings {
     // Background and floor see-through: the box, its reflection and its shadow are what the
     // picture holds, each as opaque as it covers what is behind it.
     bool transparent = false;
+    // The soft shadow and the fading mirror image.
+    SceneLook look{};
     // With pictures, the faces and the floor are drawn from textures built for this picture
     // (ExportTextures); without, from the ones the call is given (which may be an
     // ExportTextures' alive for several pictures, as TurntableFrames keeps). What could not be done

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 namespace cartonic {
 
 namespace {
@@ -84,9 +86,63 @@ void drawFloorArea(const ProjectData& data) {
     glEnd();
 }
 
+// The unit box's height (box_geometry.h), in which a fading reflection's heights are measured.
+constexpr float kUnitBoxHeight = 2.0f;
+
+// Sets texture unit 1 to replace the fragment's alpha by 1 - z / (fade x the box's height), from
+// 1 at the floor to 0 from there up, z each vertex's height in the unit box, and leaves unit 0
+// active for the faces' pictures. Done with a texture so that it holds at every fragment, not
+// only at the vertices.
+void beginFade(unsigned ramp, float fade) {
+    glActiveTexture(GL_TEXTURE1);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glBindTexture(GL_TEXTURE_1D, ramp);
+    glEnable(GL_TEXTURE_1D);
+    const GLfloat plane[4] = {0.0f, 0.0f, 0.5f / (kUnitBoxHeight * fade), 0.25f};
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, plane);
+    glEnable(GL_TEXTURE_GEN_S);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_PREVIOUS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void endFade() {
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_1D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+// The mirror image, fading with height: its nearest surface alone, laid over what is behind it
+// as opaque as the fade leaves it.
+void drawFadingBox(const ProjectData& data, const SceneTextures& textures, int outlinedFace,
+                   float fade) {
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    drawBox(data, textures, outlinedFace);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    beginFade(textures.fadeRamp, fade);
+    drawBox(data, textures, outlinedFace);
+    endFade();
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LESS);
+}
+
 // Marks the floor's screen area with kStencilFloorArea (even when the floor is hidden), then
 // draws the box mirrored through the floor, limited to that area.
-void drawMirrorPass(const ProjectData& data, const SceneTextures& textures, int outlinedFace) {
+void drawMirrorPass(const ProjectData& data, const SceneTextures& textures, int outlinedFace,
+                    float fade) {
     glDisable(GL_DEPTH_TEST);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glEnable(GL_STENCIL_TEST);
@@ -110,7 +166,11 @@ void drawMirrorPass(const ProjectData& data, const SceneTextures& textures, int 
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
     if (data.showReflection != 0) {
-        drawBox(data, textures, outlinedFace);
+        if (fade > 0.0f && textures.fadeRamp != 0) {
+            drawFadingBox(data, textures, outlinedFace, fade);
+        } else {
+            drawBox(data, textures, outlinedFace);
+        }
     }
     glDisable(GL_NORMALIZE);
     glPopMatrix();
@@ -163,12 +223,12 @@ void drawFrame(const ProjectData& data, const SceneTextures& textures,
     if (!backdrop) {
         drawBackground(data);
     }
-    const Matrix4 shadowMatrix = computeShadowMatrix(kFloorPlane, data.lightPosition);
+    const Matrix4 shadowMatrix = computeShadowMatrix(kFloorPlane, shadowLight(data, options));
     glEnable(GL_DEPTH_TEST);
     const Rgb& floorColour = backdrop ? *backdrop : kFloorColor;
 
     if (data.showReflection != 0 || data.showShadow != 0) {
-        drawMirrorPass(data, textures, options.outlinedFace);
+        drawMirrorPass(data, textures, options.outlinedFace, options.look.reflectionFade);
     } else if (data.showFloor != 0) {
         glDisable(GL_LIGHTING);
         glColor3fv(floorColour.data());
@@ -207,6 +267,34 @@ void drawFrame(const ProjectData& data, const SceneTextures& textures,
     }
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_SCISSOR_TEST);
+}
+
+std::array<float, 4> shadowLight(const ProjectData& data, const FrameOptions& options) {
+    std::array<float, 4> light = data.lightPosition;
+    const float spread = options.look.shadowSoftness;
+    const auto [u, v] = options.lightDisc;
+    if (!(spread > 0.0f) || (u == 0.0f && v == 0.0f)) {
+        return light;
+    }
+    // Across the direction from the box's foot to the light: one way level, the other up and
+    // over; level ones alone when the light stands straight above.
+    const float distance = std::hypot(light[0], light[1], light[2]);
+    const float level = std::hypot(light[0], light[1]);
+    if (!(distance > 0.0f) || !std::isfinite(distance)) {
+        return light;
+    }
+    std::array<float, 3> across = {1.0f, 0.0f, 0.0f};
+    std::array<float, 3> over = {0.0f, 1.0f, 0.0f};
+    if (level > 0.0f) {
+        across = {-light[1] / level, light[0] / level, 0.0f};
+        const float rise = light[2] / distance;
+        over = {-rise * light[0] / level, -rise * light[1] / level, level / distance};
+    }
+    const float radius = spread * kLightDiscShare * distance;
+    for (int i = 0; i < 3; ++i) {
+        light[i] += radius * (u * across[i] + v * over[i]);
+    }
+    return light;
 }
 
 void drawBackground(const ProjectData& data) {

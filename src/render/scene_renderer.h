@@ -66,7 +66,17 @@ struct FrameOptions {
     const PixelRect* region = nullptr;
     // The soft shadow and the fading mirror image; the default draws the record's own scene.
     SceneLook look{};
+    // The point of the light's disc this pass's shadow is cast from, in the unit disc: a soft
+    // shadow is the mean of passes cast from points spread over it. The centre, the light itself,
+    // for a frame drawn once.
+    std::array<float, 2> lightDisc{};
 };
+
+// The light a frame's shadow is cast from: with look.shadowSoftness S above 0, the point
+// lightDisc of a disc facing the box's foot around the light, of radius S times
+// kLightDiscShare of the light's distance from the foot.
+inline constexpr float kLightDiscShare = 0.12f;
+std::array<float, 4> shadowLight(const ProjectData& data, const FrameOptions& options);
 
 // The outline the view shows for data: its selected face while the selection is shown.
 inline int selectionOutline(const ProjectData& data) {

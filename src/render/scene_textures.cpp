@@ -55,6 +55,9 @@ void SceneResources::update(const ProjectData& data, const SlotImages& images, P
         names_.floorPattern = buildFloorPattern(mipmaps != 0);
         patternMipmaps_ = mipmaps;
     }
+    if (names_.fadeRamp == 0) {
+        names_.fadeRamp = buildFadeRamp();
+    }
     for (int k = 0; k < kSlotCount; ++k) {
         const SlotImage& image = images[k];
         unsigned& name = names_.pictures[k];
@@ -87,8 +90,10 @@ void SceneResources::release() {
             glDeleteLists(list, 1);
         }
     }
-    if (names_.floorPattern != 0) {
-        glDeleteTextures(1, &names_.floorPattern);
+    for (unsigned name : {names_.floorPattern, names_.fadeRamp}) {
+        if (name != 0) {
+            glDeleteTextures(1, &name);
+        }
     }
     *this = SceneResources{};
 }

@@ -18,6 +18,7 @@ struct SceneTextures {
     std::array<unsigned, kSlotCount> pictures{}; // each slot's picture; kFloorSlot the floor's
     std::array<unsigned, kFaceCount> faceLists{};
     unsigned floorPattern = 0;
+    unsigned fadeRamp = 0; // a fading reflection's opacity (buildFadeRamp)
 };
 
 // The numbers a project file stores in its runtime fields: the names of the run that saved it.

@@ -158,4 +158,19 @@ unsigned buildFloorPattern(bool mipmaps) {
     return name;
 }
 
+unsigned buildFadeRamp() {
+    constexpr std::array<std::uint8_t, 2> kAlphas = {255, 0};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_1D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_ALPHA8, static_cast<GLsizei>(kAlphas.size()), 0, GL_ALPHA,
+                 GL_UNSIGNED_BYTE, kAlphas.data());
+    glBindTexture(GL_TEXTURE_1D, 0);
+    return name;
+}
+
 } // namespace cartonic

@@ -35,4 +35,8 @@ unsigned uploadSlotTexture(unsigned& name, const SlotImage& image);
 // context; leaves wrap, magnification filter and texture environment at their defaults.
 unsigned buildFloorPattern(bool mipmaps);
 
+// A new one-dimensional texture of two texels, alpha 1 then 0, filtered linearly: read at
+// s = 1/4 + t/2 it gives 1 - t for t in 0..1, and 1 or 0 beyond. A fading reflection's opacity.
+unsigned buildFadeRamp();
+
 } // namespace cartonic

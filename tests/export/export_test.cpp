@@ -6,6 +6,7 @@
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "image/slot_pictures.h"
+#include "model/box_geometry.h"
 #include "model/project_file.h"
 #include "render/export_textures.h"
 #include "render/headless_renderer.h"
@@ -172,6 +173,102 @@ TEST_F(ExportTest, RefinedViewMeetsItsEdgeFigure) {
     accumulator.show(shown.value->framebuffer());
     const RgbaPicture settled{kW, kH, shown.value->readRgba(), false};
     EXPECT_LT(test::edgeError(settled, ideal), 0.3 * test::edgeError(aliased, ideal));
+}
+
+// The scene's own shadow and mirror image on a plain floor, for the soft shadow and the fading
+// reflection: no pictures, no floor pattern, each effect alone.
+class SceneLookTest : public ExportTest {
+protected:
+    void SetUp() override {
+        ExportTest::SetUp();
+        data_.floorTextureEnabled = 0;
+        // A cube on the floor lit from the left: the shadow falls to the right, and the whole
+        // mirror image is in the picture.
+        data_.setDimensions(1.0f, 1.0f, 1.0f);
+        data_.lightAngle = kHalfTurn;
+        data_.updateLightPosition();
+        camera_.lookAt(1.5f, 0.0f, 0.0f);
+        camera_.dolly(kCloser);
+        camera_.setViewSize(kWidth, kHeight);
+    }
+
+    static constexpr float kCloser = 5.0f;
+
+    static constexpr float kHalfTurn = 3.14159265f;
+
+    RgbaPicture draw(bool shadow, bool reflection, SceneLook look, int samples) {
+        data_.showShadow = shadow ? 1 : 0;
+        data_.showReflection = reflection ? 1 : 0;
+        RenderSettings settings{samples};
+        settings.look = look;
+        RgbaPicture picture;
+        EXPECT_TRUE(render(camera_, kWidth, kHeight, picture, settings));
+        return picture;
+    }
+
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+};
+
+TEST_F(SceneLookTest, ShadowSoftensAwayFromTheBoxsFoot) {
+    const RgbaPicture opaqueFloor = draw(false, false, {}, kAliasedSamples);
+    const auto edges = [&](SceneLook look, int samples) {
+        const test::Darkening d(draw(true, false, look, samples), opaqueFloor);
+        return test::shadowEdges(d, d.darkest());
+    };
+    const auto widths = [](std::vector<test::ShadowEdge> edges) {
+        std::vector<double> w;
+        for (const test::ShadowEdge& e : edges) {
+            w.push_back(e.width);
+        }
+        std::sort(w.begin(), w.end());
+        return w;
+    };
+    const std::vector<double> hard = widths(edges({}, kAliasedSamples));
+    ASSERT_GT(hard.size(), 50u);
+    EXPECT_LE(hard[hard.size() * 9 / 10], 1.5);
+
+    // Near the foot: the edge pixels closest to where the box stands; far: the farthest.
+    std::vector<test::ShadowEdge> soft = edges({.shadowSoftness = 0.5f}, kSmoothSamples);
+    ASSERT_GT(soft.size(), 50u);
+    const auto foot = test::pictureAt(camera_, {0.0, 0.0, 0.0}, kWidth, kHeight);
+    std::sort(soft.begin(), soft.end(), [&](const auto& a, const auto& b) {
+        return std::hypot(a.x - foot[0], a.y - foot[1]) < std::hypot(b.x - foot[0], b.y - foot[1]);
+    });
+    const std::size_t tenth = soft.size() / 10;
+    const std::vector<double> near = widths({soft.begin(), soft.begin() + tenth});
+    const std::vector<double> far = widths({soft.end() - tenth, soft.end()});
+    EXPECT_GE(far[far.size() / 2], 8.0);
+    EXPECT_GT(far[far.size() / 2], 2.0 * near[near.size() / 2]);
+}
+
+TEST_F(SceneLookTest, ReflectionFadesOutAtItsHeight) {
+    // How far the picture differs from the floor at the left end of the row, around the point
+    // of the box's front face mirrored at share of the box's height below the floor.
+    const auto strength = [&](const RgbaPicture& with, double share) {
+        const double height = kUnitBox[Top].corners[0].z * data_.boxHeight;
+        const auto at =
+            test::pictureAt(camera_, {0.0, -data_.boxDepth, -share * height}, kWidth, kHeight);
+        double sum = 0.0;
+        for (int dy = -2; dy <= 2; ++dy) {
+            for (int dx = -2; dx <= 2; ++dx) {
+                const int x = std::clamp(static_cast<int>(at[0]) + dx, 1, kWidth - 1);
+                const int y = std::clamp(static_cast<int>(at[1]) + dy, 0, kHeight - 1);
+                const std::size_t i = (static_cast<std::size_t>(y) * kWidth + x) * 4;
+                const std::size_t floor = (static_cast<std::size_t>(y) * kWidth + 1) * 4;
+                for (int c = 0; c < 3; ++c) {
+                    sum += std::abs(with.rgba[i + c] - with.rgba[floor + c]);
+                }
+            }
+        }
+        return sum;
+    };
+    const RgbaPicture mirror = draw(false, true, {}, kAliasedSamples);
+    const RgbaPicture fading = draw(false, true, {.reflectionFade = 1.0f}, kAliasedSamples);
+    ASSERT_GT(strength(mirror, 0.95), 0.5 * strength(mirror, 0.05)); // the top is in view
+    EXPECT_LE(strength(fading, 0.95), 0.1 * strength(fading, 0.05));
+    EXPECT_GT(strength(fading, 0.05), 0.8 * strength(mirror, 0.05));
+    EXPECT_EQ(draw(false, true, {.reflectionFade = 0.0f}, kAliasedSamples).rgba, mirror.rgba);
 }
 
 TEST_F(ExportTest, AliasedPictureIsTheFrameDrawnOnce) {

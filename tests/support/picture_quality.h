@@ -12,9 +12,11 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace cartonic::test {
@@ -172,6 +174,133 @@ inline Camera facingFront(float fill) {
     camera.lookAt(0.0f, 0.0f, 1.0f);
     camera.setViewSize(1, 1);
     return camera;
+}
+
+// Where camera puts world point p in a width x height picture: pixels from the left and from the
+// top.
+inline std::array<double, 2> pictureAt(const Camera& camera, const std::array<double, 3>& p,
+                                       int width, int height) {
+    const std::array<float, 16> m = camera.projectionMatrix();
+    double clip[4] = {};
+    for (int r = 0; r < 4; ++r) {
+        clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+    }
+    return {(clip[0] / clip[3] + 1.0) / 2.0 * width, (1.0 - clip[1] / clip[3]) / 2.0 * height};
+}
+
+// How much darker each floor pixel of shaded is than the floor at the left end of its row, 0 (as
+// light) to 1 (black), from the mean of the three channels; the floor's colour changes only from
+// row to row (a translucent floor over a vertical gradient). Floor pixels are those that are
+// white, with all their neighbours, in opaque: the same frame with an opaque white floor. Others
+// are NaN.
+struct Darkening {
+    int width = 0;
+    int height = 0;
+    std::vector<double> values;
+
+    Darkening(const RgbaPicture& shaded, const RgbaPicture& opaque)
+        : width(shaded.width), height(shaded.height),
+          values(shaded.rgba.size() / 4, std::numeric_limits<double>::quiet_NaN()) {
+        const auto sum = [](const RgbaPicture& p, int x, int y) {
+            const std::size_t i = (static_cast<std::size_t>(y) * p.width + x) * 4;
+            return double(p.rgba[i]) + p.rgba[i + 1] + p.rgba[i + 2];
+        };
+        constexpr double kWhite = 3 * 255.0;
+        for (int y = 1; y + 1 < height; ++y) {
+            const double light = sum(shaded, 1, y);
+            for (int x = 1; x + 1 < width; ++x) {
+                bool floor = light > 0.0;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        floor = floor && sum(opaque, x + dx, y + dy) == kWhite;
+                    }
+                }
+                if (floor) {
+                    values[static_cast<std::size_t>(y) * width + x] =
+                        std::clamp(1.0 - sum(shaded, x, y) / light, 0.0, 1.0);
+                }
+            }
+        }
+    }
+    // Bilinear between pixel centres; NaN outside the floor.
+    double at(double x, double y) const {
+        const int x0 = static_cast<int>(std::floor(x));
+        const int y0 = static_cast<int>(std::floor(y));
+        if (x0 < 0 || y0 < 0 || x0 + 1 >= width || y0 + 1 >= height) {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+        const double fx = x - x0;
+        const double fy = y - y0;
+        const auto v = [&](int dx, int dy) {
+            return values[static_cast<std::size_t>(y0 + dy) * width + x0 + dx];
+        };
+        return (1 - fy) * ((1 - fx) * v(0, 0) + fx * v(1, 0)) +
+               fy * ((1 - fx) * v(0, 1) + fx * v(1, 1));
+    }
+    double darkest() const {
+        double most = 0.0;
+        for (double v : values) {
+            most = std::isnan(v) ? most : std::max(most, v);
+        }
+        return most;
+    }
+};
+
+// A shadow's edge where it crosses half the shadow's full darkening: where it lies, and how many
+// pixels it takes to go from 10 % to 90 % of that darkening across the edge.
+struct ShadowEdge {
+    double x = 0.0;
+    double y = 0.0;
+    double width = 0.0;
+};
+
+// The edges of the shadow in d whose full darkening is full, measured at pixels every step
+// pixels along them; where the gradient points nowhere clear, or the walk across the edge leaves
+// the floor, nothing is measured.
+inline std::vector<ShadowEdge> shadowEdges(const Darkening& d, double full, int step = 4) {
+    std::vector<ShadowEdge> edges;
+    constexpr double kStepAlong = 0.125; // pixels, walking across the edge
+    constexpr double kMaxWalk = 200.0;
+    for (int y = 1; y + 1 < d.height; y += step) {
+        for (int x = 1; x + 1 < d.width; ++x) {
+            const double here = d.at(x, y);
+            const double right = d.at(x + 1, y);
+            if (!((here - full / 2) * (right - full / 2) <= 0) || here == right) {
+                continue;
+            }
+            double gx = (d.at(x + 1, y) - d.at(x - 1, y)) / 2;
+            double gy = (d.at(x, y + 1) - d.at(x, y - 1)) / 2;
+            const double g = std::hypot(gx, gy);
+            if (g < 1e-6) {
+                continue;
+            }
+            gx /= g;
+            gy /= g;
+            // From the crossing, into the light until 10 % and into the shadow until 90 %.
+            if (std::isnan(gx) || std::isnan(gy)) {
+                continue;
+            }
+            const auto walk = [&](double sign, auto past) {
+                double along = 0.0;
+                for (double v = here; along < kMaxWalk; along += kStepAlong) {
+                    v = d.at(x + sign * gx * along, y + sign * gy * along);
+                    if (std::isnan(v)) {
+                        return kMaxWalk;
+                    }
+                    if (past(v)) {
+                        break;
+                    }
+                }
+                return along;
+            };
+            const double lighter = walk(-1.0, [&](double v) { return v <= 0.1 * full; });
+            const double darker = walk(1.0, [&](double v) { return v >= 0.9 * full; });
+            if (lighter < kMaxWalk && darker < kMaxWalk) {
+                edges.push_back({static_cast<double>(x), static_cast<double>(y), lighter + darker});
+            }
+        }
+    }
+    return edges;
 }
 
 } // namespace cartonic::test
