@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace cartonic {
@@ -84,6 +85,11 @@ void drawFloorArea(const ProjectData& data) {
     glVertex3f(w, d, 0.0f);
     glVertex3f(-w, d, 0.0f);
     glEnd();
+}
+
+// A look setting within its range, NaN as none: whatever a file's extension holds draws.
+float lookValue(float value) {
+    return value > SceneLook::kMin ? std::min(value, SceneLook::kMax) : SceneLook::kMin;
 }
 
 // The unit box's height (box_geometry.h), in which a fading reflection's heights are measured.
@@ -228,7 +234,8 @@ void drawFrame(const ProjectData& data, const SceneTextures& textures,
     const Rgb& floorColour = backdrop ? *backdrop : kFloorColor;
 
     if (data.showReflection != 0 || data.showShadow != 0) {
-        drawMirrorPass(data, textures, options.outlinedFace, options.look.reflectionFade);
+        drawMirrorPass(data, textures, options.outlinedFace,
+                       lookValue(options.look.reflectionFade));
     } else if (data.showFloor != 0) {
         glDisable(GL_LIGHTING);
         glColor3fv(floorColour.data());
@@ -271,7 +278,7 @@ void drawFrame(const ProjectData& data, const SceneTextures& textures,
 
 std::array<float, 4> shadowLight(const ProjectData& data, const FrameOptions& options) {
     std::array<float, 4> light = data.lightPosition;
-    const float spread = options.look.shadowSoftness;
+    const float spread = lookValue(options.look.shadowSoftness);
     const auto [u, v] = options.lightDisc;
     if (!(spread > 0.0f) || (u == 0.0f && v == 0.0f)) {
         return light;

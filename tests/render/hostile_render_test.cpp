@@ -60,6 +60,13 @@ TEST_F(HostileRender, NonFiniteAndAbsurdSceneValuesAreDrawnWithoutErrors) {
     }
     data.hideOverlays = 12345;
     EXPECT_TRUE(drawAndCollectErrors("absurd").empty());
+    // A project's extension may hold any number for the look, and the light may be anywhere.
+    lightDisc = {1.0f, 0.0f};
+    for (const SceneLook& absurd :
+         {SceneLook{nan, inf}, SceneLook{-inf, 1e-45f}, SceneLook{1e30f, -1.0f}}) {
+        look = absurd;
+        EXPECT_TRUE(drawAndCollectErrors("absurd look").empty());
+    }
 
     data.setDimensions(kMaxBoxScale, kMaxBoxScale, kMaxBoxScale);
     data.lightHeight = -1e20f;

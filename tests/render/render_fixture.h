@@ -121,11 +121,16 @@ protected:
         context_.reset();
     }
 
+    // What render draws beside the record: the scene's look, and the light's point for the shadow.
+    SceneLook look;
+    std::array<float, 2> lightDisc{};
+
     // Applies the camera, draws a frame of data and reads it back; label names the saved PNG.
     Picture render(const std::string& label) {
         camera.applyProjection();
         resources_.update(data, images);
-        drawFrame(data, resources_.names(), {.outlinedFace = selectionOutline(data)});
+        drawFrame(data, resources_.names(),
+                  {.outlinedFace = selectionOutline(data), .look = look, .lightDisc = lightDisc});
         Picture picture{kPictureWidth, kPictureHeight, target_->readRgba()};
         rendered_.emplace_back(label, picture);
         return picture;
