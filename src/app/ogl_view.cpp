@@ -158,7 +158,6 @@ void OGLView::paintGL() {
     if (refined_ && sameSize && accumulator_.passes() > 0) {
         accumulator_.show(defaultFramebufferObject());
         needsRedraw_ = 0;
-        ++paintCount_;
         emit painted();
         if (accumulator_.passes() == refinePlan().passes && !settled_) {
             settled_ = true;

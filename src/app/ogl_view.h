@@ -44,7 +44,7 @@ public:
     // Marks the picture as out of date; the view repaints once the event queue is idle.
     void requestRedraw() override;
     bool needsRedraw() const { return needsRedraw_ != 0; }
-    // Number of frames drawn so far.
+    // Number of frames drawn from the record so far; showing the refinement's passes is none.
     int paintCount() const { return paintCount_; }
     // True once the GL context exists and its state is set up.
     bool hasContext() const { return glReady_; }

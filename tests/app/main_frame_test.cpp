@@ -619,9 +619,15 @@ private slots:
         QVERIFY(frame_->action(ViewSmoothEdges)->isChecked());
         QTRY_VERIFY(frame_->action(ViewSmoothEdges)->isEnabled()); // the surface has samples
         data_.selectedFace = -1;
+        // The view as it settles: refined when smooth, the plain frame when not.
         const auto looks = [&] {
+            QSignalSpy settled(&frame_->view(), &OGLView::settled);
             frame_->view().requestRedraw();
-            QTest::qWait(50);
+            if (frame_->view().smoothEdges()) {
+                settled.wait(10000);
+            } else {
+                QTest::qWait(OGLView::kRefineDelayMs * 2);
+            }
             return frame_->view().grabFramebuffer();
         };
         const auto copied = [&] {
@@ -634,7 +640,6 @@ private slots:
         QVERIFY(!frame_->action(ViewSmoothEdges)->isChecked());
         const QImage aliased = looks();
         const QImage aliasedCopy = copied();
-        // Only the edges change, and the copy changes with the view.
         // Only the edges change, and the copy changes with the view.
         const auto changedShare = [](const QImage& a, const QImage& b) {
             const QImage x = a.convertToFormat(QImage::Format_RGB32);
