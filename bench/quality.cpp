@@ -321,13 +321,16 @@ void vectors() {
     }
 
     const std::string print = keep("print.pdf", printPage());
+    // The page's own aspect, its longer side the output's.
+    const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
+    const TextureSize printSize{
+        static_cast<int>(std::lround(kStripeOutput * a4.width() / a4.height())), kStripeOutput};
     double best = 0.0;
     QImage raster;
     for (int run = 0; run < kPrintRuns; ++run) {
         QElapsedTimer timer;
         timer.start();
-        if (const Status loaded = loadPictureWithin(print, {kStripeOutput, kStripeOutput}, raster);
-            !loaded) {
+        if (const Status loaded = loadPictureWithin(print, printSize, raster); !loaded) {
             std::fprintf(stderr, "bench_quality: %s\n", loaded.message().c_str());
             std::exit(1);
         }
