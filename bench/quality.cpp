@@ -20,6 +20,11 @@
 //              the export's texture bytes over the output's RGBA bytes. stripes_peak_vs_budget:
 //              the resident memory the render and its PNG file add at their peak over
 //              2.5 times the output's RGBA bytes plus the picture's. Run in a fresh process.
+//   vectors    vector_contrast_svg, vector_contrast_pdf: an SVG front whose view box is 2048 units
+//              (declaring 64 pixels) of 2-unit stripes, and a PDF page drawn the same way, at
+//              4096 x 4096 as the stripes above: the Michelson contrast in the middle of the face.
+//              print_pdf_4096_seconds: the best of three rasterisations of a one-page A4 print PDF
+//              (gradient, photograph, curves, text) at 4096 pixels, through the bounded child.
 //   composite  composite_error_max: the worst channel difference, of 255, between the sample
 //              project's transparent picture laid over black, white and a mid colour and the scene
 //              drawn over that colour.
@@ -37,8 +42,12 @@
 #include "render/headless_renderer.h"
 #include "render/pass_accumulator.h"
 #include "support/picture_quality.h"
+#include "support/vector_documents.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
+#include <QLinearGradient>
 
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +69,12 @@ constexpr int kStripeWidth = 2; // pixels of each black or white stripe
 constexpr int kStripeOutput = 4096;
 constexpr float kStripeFill = 1.1f; // the face's height over the output's
 constexpr double kPeakOutputShare = 2.5;
+
+// The vector documents' declared side, far smaller than their view box; the print page's
+// resolution as its writer draws it; the rasterisations of it timed, the best counted.
+constexpr int kDeclaredSide = 64;
+constexpr int kPrintDpi = 300;
+constexpr int kPrintRuns = 3;
 
 constexpr int kCompositeWidth = 1280;
 constexpr int kCompositeHeight = 960;
@@ -273,6 +288,117 @@ void stripes() {
     std::printf("stripe_contrast_kept %.4f\n", middle(picture));
 }
 
+// A print page: A4 at 300 dpi with a gradient, a photograph-like picture, curves and text.
+QByteArray printPage() {
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&out);
+    writer.setResolution(kPrintDpi);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF());
+    QPainter painter(&writer);
+    const QRect page = painter.viewport();
+    QLinearGradient gradient(0, 0, page.width(), page.height());
+    gradient.setColorAt(0, QColor(200, 30, 40));
+    gradient.setColorAt(1, QColor(20, 40, 160));
+    painter.fillRect(page, gradient);
+    QImage photo(2400, 1600, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x) {
+            photo.setPixel(x, y,
+                           qRgb((x * 255 / photo.width() + (x * y) % 31) % 256,
+                                y * 255 / photo.height(), ((x + y) / 20) % 256));
+        }
+    }
+    painter.drawImage(QRect(200, 300, page.width() - 400, (page.width() - 400) * 2 / 3), photo);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 300; ++i) {
+        painter.setPen(QPen(QColor::fromHsv(i % 360, 200, 220), 3));
+        painter.drawEllipse(QPointF(page.width() / 2.0, page.height() * 0.75), 50 + i * 4,
+                            30 + i * 3);
+    }
+    QFont font("DejaVu Sans");
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    for (int line = 0; line < 60; ++line) {
+        painter.drawText(100, 2400 + line * 50,
+                         QString("Line %1 of the box's small print: the quick brown fox jumps "
+                                 "over the lazy dog 0123456789")
+                             .arg(line));
+    }
+    painter.end();
+    return bytes;
+}
+
+// An SVG front of 2-unit stripes in a 2048-unit view box declaring 64 pixels, and a PDF page
+// drawn the same way, at 4096 x 4096 with the face straight on: the Michelson contrast in the
+// middle of the face; and the time a one-page print PDF takes to rasterise at 4096 pixels.
+void vectors() {
+    Scene s;
+    s.data.setDimensions(1.0f, 1.0f, 1.0f);
+    s.data.hideOverlays = 1;
+    auto made = HeadlessRenderer::create(s.data);
+    if (!made) {
+        std::fprintf(stderr, "bench_quality: %s\n", made.status.message().c_str());
+        std::exit(1);
+    }
+    s.renderer = std::move(made.value);
+    const Camera camera = test::facingFront(kStripeFill);
+    const auto keep = [](const char* name, const QByteArray& bytes) {
+        const std::string path = bench::inputPath(name);
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            std::fprintf(stderr, "bench_quality: cannot write %s\n", path.c_str());
+            std::exit(1);
+        }
+        return path;
+    };
+    const std::pair<const char*, QByteArray> documents[] = {
+        {"svg", test::stripesSvg(kStripePicture, kStripeWidth, kDeclaredSide)},
+        {"pdf", test::stripesPdf(kStripePicture, kStripeWidth)}};
+    for (const auto& [kind, bytes] : documents) {
+        const std::string path = keep((std::string("stripes.") + kind).c_str(), bytes);
+        if (const Status loaded = loadImage(s.data.faceSlots[Front], s.images[Front], path);
+            !loaded) {
+            std::fprintf(stderr, "bench_quality: %s\n", loaded.message().c_str());
+            std::exit(1);
+        }
+        s.pictures.kept = &s.images;
+        s.pictures.paths[Front] = path;
+        RenderSettings settings;
+        settings.pictures = &s.pictures;
+        RgbaPicture picture;
+        static_cast<void>(s.renderer->render(s.data, s.images, camera, kStripeOutput, kStripeOutput,
+                                             picture, settings));
+        std::printf("vector_contrast_%s %.4f\n", kind,
+                    test::stripeContrast(picture, kStripeOutput * 7 / 16, kStripeOutput * 7 / 16,
+                                         kStripeOutput / 8, kStripeOutput / 8));
+    }
+
+    const std::string print = keep("print.pdf", printPage());
+    // The page's own aspect, its longer side the output's.
+    const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
+    const TextureSize printSize{
+        static_cast<int>(std::lround(kStripeOutput * a4.width() / a4.height())), kStripeOutput};
+    double best = 0.0;
+    QImage raster;
+    for (int run = 0; run < kPrintRuns; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        if (const Status loaded = loadPictureWithin(print, printSize, raster); !loaded) {
+            std::fprintf(stderr, "bench_quality: %s\n", loaded.message().c_str());
+            std::exit(1);
+        }
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        best = run == 0 ? seconds : std::min(best, seconds);
+    }
+    std::printf("print_pdf_4096_seconds %.3f\n", best);
+    std::fprintf(stderr, "vectors: a one-page A4 print PDF to %d x %d pixels in %.3f s at best\n",
+                 raster.width(), raster.height(), best);
+}
+
 void composite() {
     Scene s;
     if (!loadScene(s, CARTONIC_SAMPLE_PROJECT)) {
@@ -323,8 +449,11 @@ int main(int argc, char** argv) {
         stripes();
     } else if (mode == "composite") {
         composite();
+    } else if (mode == "vectors") {
+        vectors();
     } else {
-        std::fprintf(stderr, "usage: bench_quality edges [SAMPLES]|view|stripes|composite\n");
+        std::fprintf(stderr,
+                     "usage: bench_quality edges [SAMPLES]|view|stripes|composite|vectors\n");
         return 2;
     }
     return 0;

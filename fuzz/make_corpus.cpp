@@ -5,9 +5,10 @@
 
 #include "model/project_file.h"
 #include "support/picture_files.h"
+#include "support/vector_documents.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImageWriter>
 
 #include <cstdio>
@@ -120,6 +121,30 @@ void pictures(const std::filesystem::path& root) {
     withWriter("png", "text.png", [](QImageWriter& w) { w.setText("Title", "box"); });
 }
 
+// SVG: shapes, text, a gradient, a group used twice, an embedded picture; PDF: a page drawn by
+// Qt's writer, with two pages and a non-square one.
+void vectors(const std::filesystem::path& root) {
+    std::filesystem::create_directories(root / "svg");
+    std::filesystem::create_directories(root / "pdf");
+    const auto putText = [](const std::filesystem::path& path, const QByteArray& bytes) {
+        put(path, Bytes(bytes.begin(), bytes.end()));
+    };
+    putText(root / "svg" / "stripes.svg", test::stripesSvg(64, 2, 16));
+    putText(
+        root / "svg" / "features.svg",
+        "<?xml version='1.0'?><svg xmlns='http://www.w3.org/2000/svg' "
+        "xmlns:xlink='http://www.w3.org/1999/xlink' width='40mm' height='30mm' viewBox='0 0 40 "
+        "30'><defs><linearGradient id='g'><stop offset='0' stop-color='red'/><stop offset='1' "
+        "stop-color='blue' stop-opacity='0.5'/></linearGradient><g id='u'><circle cx='5' cy='5' "
+        "r='4' fill='url(#g)'/></g></defs><use xlink:href='#u'/><use xlink:href='#u' x='20' "
+        "transform='rotate(10)'/><path d='M1 1 L39 29 Q20 0 1 29 Z' stroke='green' "
+        "fill='none'/><text x='2' y='25' font-size='6'>Box</text><image x='30' y='20' width='8' "
+        "height='8' xlink:href='data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcS"
+        "JAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=='/></svg>");
+    putText(root / "pdf" / "stripes.pdf", test::stripesPdf(64, 2));
+    putText(root / "pdf" / "pages.pdf", test::colourPagesPdf({Qt::red, Qt::blue}, 30, 50));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -127,7 +152,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_corpus OUTDIR\n");
         return 2;
     }
-    QCoreApplication app(argc, argv);
+    // Qt's PDF writer makes the PDF seeds; it needs a GUI application, never a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const std::filesystem::path out = argv[1];
     // The project files seed both the loader's target and the one that draws what it loaded.
     for (const char* target : {"project", "render"}) {
@@ -135,6 +162,7 @@ int main(int argc, char** argv) {
         projects(out / target);
     }
     pictures(out);
+    vectors(out);
     std::printf("make_corpus: %d seed files in %s\n", written, out.c_str());
     return 0;
 }

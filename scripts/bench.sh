@@ -188,6 +188,9 @@ figure_at_least stripe_contrast "$(quality stripes stripe_contrast)" 0.5 \
 figure stripes_peak_vs_budget "$(quality stripes stripes_peak_vs_budget)" 1 \
   "$(grep '^stripes:' "$work/quality-stripes.log"); budget 2.5 x output + picture"
 figure export_texture_vs_output "$(quality stripes export_texture_vs_output)" 2
+figure_at_least vector_contrast_svg "$(quality vectors vector_contrast_svg)" 0.9
+figure_at_least vector_contrast_pdf "$(quality vectors vector_contrast_pdf)" 0.9 \
+  "$(grep '^vectors:' "$work/quality-vectors.log")"
 figure composite_error_max "$(quality composite composite_error_max)" 3 \
   "of 255, over black, white and grey"
 # Many pictures: 200 jobs of 1200 x 900 JPEG at 4 samples a pixel from 10 projects, one batch

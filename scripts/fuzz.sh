@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (fuzz/, clang + libFuzzer + ASan/UBSan) and runs each for SECONDS:
 #   scripts/fuzz.sh SECONDS [target...]
-# targets: project, render (a loaded project drawn headless), bmp gif jpeg tiff png; default all.
+# targets: project, render (a loaded project drawn headless), bmp gif jpeg tiff png, svg pdf;
+# default all.
 # The corpus each run grows is kept in build-fuzz/corpus/<target>/ for the next run; the inputs
 # of past findings (fuzz/regressions/<target>/) are replayed first. An input that breaks
 # something is written to build-fuzz/findings/<target>/ and fails the script.
@@ -9,7 +10,7 @@ set -euo pipefail
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(project render bmp gif jpeg tiff png)
+[ ${#targets[@]} -eq 0 ] && targets=(project render bmp gif jpeg tiff png svg pdf)
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
@@ -32,6 +33,8 @@ rm -rf "$build/seeds"
 
 # Leaks count; a report stops the run. The quarantine is kept small because pictures can be big.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:quarantine_size_mb=64:allocator_may_return_null=0}
+# Leaks inside third-party libraries (font configuration, Qt PDF) are the tests' known ones.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan-third-party.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 printf '%-8s %8s %12s %10s %8s\n' target seconds executions corpus findings

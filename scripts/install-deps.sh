@@ -7,8 +7,10 @@ set -euo pipefail
 packages=(
   # toolchain, and the checks of format and spelling that make test runs
   g++ make cmake pkg-config clang-format clang-tidy codespell
-  # Qt 6: Widgets, OpenGL widgets, SVG, image plugins (TIFF), platform plugins
+  # Qt 6: Widgets, OpenGL widgets, SVG (icons and vector faces), image plugins (TIFF), platform
+  # plugins; Qt PDF for faces drawn from a PDF page
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
+  qt6-pdf-dev
   # libjpeg-turbo: JPEG photographs decoded straight into the slot format
   libjpeg-dev
   # OpenGL 1.1 + GLU from Mesa, EGL for headless rendering

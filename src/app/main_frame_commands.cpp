@@ -102,7 +102,7 @@ void MainFrame::pastePicture() {
         statusBar()->showMessage("The clipboard holds no picture to paste.");
         return;
     }
-    if (!QFileInfo::exists(path)) {
+    if (!pictureFileExists(path)) {
         statusBar()->showMessage(QString("Cannot paste %1: the file does not exist.")
                                      .arg(QDir::toNativeSeparators(path)));
         return;

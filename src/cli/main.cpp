@@ -7,7 +7,7 @@
 #include "cli/render_job.h"
 #include "cli/render_options.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cerrno>
 #include <csignal>
@@ -19,6 +19,8 @@
 using namespace cartonic;
 
 namespace {
+
+constexpr const char* kOffscreenPlatform = "offscreen";
 
 // A command line that cannot be used; every other failure is EXIT_FAILURE.
 constexpr int kExitUsage = 2;
@@ -69,9 +71,11 @@ int main(int argc, char** argv) {
     // rather than a silent death by signal.
     std::signal(SIGPIPE, SIG_IGN);
     qtDefaultHandler = qInstallMessageHandler(quietQtMessages);
-    // Only for the image codec plugins, which Qt finds through the application object. No
-    // platform plugin is loaded, so there is never a display to look for.
-    QCoreApplication app(argc, argv);
+    // For the image codec plugins, which Qt finds through the application object, and the fonts
+    // of an SVG face's text, which need a GUI application. Its platform is the offscreen one,
+    // whatever the environment says, so there is never a display to look for.
+    qputenv("QT_QPA_PLATFORM", kOffscreenPlatform);
+    QGuiApplication app(argc, argv);
     const Result<RenderOptions> parsed =
         parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed) {

@@ -179,7 +179,8 @@ constexpr OptionDefinition kProjectOptions[] = {
     {"", "--face", "NAME=IMAGE",
      "put IMAGE on face NAME: Top, Bottom, Front, Back, Right or Left,\n"
      "in any case; repeat it for more faces (for one face, the\n"
-     "last given counts)",
+     "last given counts). IMAGE may be an SVG or a PDF, drawn at the\n"
+     "size the picture needs; FILE.pdf#page=N takes page N, not the first",
      [](RenderOptions& o, const std::string& v) -> Status {
          int slot = -1;
          std::string_view path;
@@ -194,7 +195,7 @@ constexpr OptionDefinition kProjectOptions[] = {
      }},
     {"", "--floor", "IMAGE",
      "use IMAGE as the floor picture (shown when the project has floor\n"
-     "texturing on, as the default project has)",
+     "texturing on, as the default project has); an SVG or PDF too",
      [](RenderOptions& o, const std::string& v) -> Status {
          if (v.empty()) {
              return wants("an image file");

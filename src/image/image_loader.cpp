@@ -5,6 +5,7 @@
 #include "image/jpeg_decoder.h"
 #include "image/picture_completeness.h"
 #include "image/picture_reduction.h"
+#include "image/vector_pictures.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -256,6 +257,10 @@ Status readWithReader(QImageReader& reader, const QSize& declared, int fd, bool 
 
 Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
                      QImage& result, QSize& full, QImage* whole = nullptr) {
+    // A vector document has no whole picture: every size is drawn afresh.
+    if (const std::optional<VectorSource> source = vectorSource(path)) {
+        return loadVectorFile(*source, sizeFor, result, full);
+    }
     OpenedPicture opened;
     if (Status ready = openPicture(path, opened); !ready) {
         return ready;

@@ -1,7 +1,8 @@
 #pragma once
 
 // Decoding of image files into a slot's picture: BMP, GIF, JPEG, TIFF, PNG and whatever else the
-// Qt image plugins read.
+// Qt image plugins read, and vector documents (SVG, a PDF's page) rasterised at the size asked
+// (image/vector_pictures.h), which a path names by its extension.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
@@ -20,7 +21,8 @@ inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 // Decodes the regular file at path (bytes as given, no text conversion) into image.image as
 // RGBX8888 (alpha 255, top row first), reduced to its texture size (textureUploadSize): all the
 // view and the previews need of it, so a slot never holds a large picture. slot.imageWidth and
-// imageHeight get the file's own size. slot.imagePath is the caller's. On failure leaves slot and
+// imageHeight get the file's own size (a vector document's full size, vectorFullSize).
+// slot.imagePath is the caller's. On failure leaves slot and
 // image exactly as they were and says why: NotFound, Unreadable (not a regular file, a failed
 // read), BadFormat (empty, cut short, damaged, not a picture), TooLarge (over
 // kMaxImageLoadBytes), Unavailable (no memory). No GL context needed; user interface thread.

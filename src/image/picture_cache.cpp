@@ -1,6 +1,7 @@
 #include "image/picture_cache.h"
 
 #include "image/image_loader.h"
+#include "image/vector_pictures.h"
 
 #include <sys/stat.h>
 
@@ -10,8 +11,9 @@ namespace cartonic {
 
 std::optional<PictureCache::Key> PictureCache::keyFor(const std::string& path, TextureSize most) {
     struct stat info {};
-    // What is not a regular file is left to the loader, which says what is wrong with it.
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    // What is not a regular file is left to the loader, which says what is wrong with it. A PDF's
+    // pages share the file's identity; the path, fragment and all, tells them apart.
+    if (::stat(pictureFileOf(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
     return Key{path,

@@ -20,8 +20,9 @@ namespace {
 constexpr int kFacePanelWidth = 188;
 constexpr int kFacePanelHeight = 319;
 
-const char* const kImageFilterLabel = "Image files (*.bmp, *.gif, *.jpg, *.tif, *.png)";
-const char* const kImageFilterPatterns = "*.bmp *.gif *.jpg *.tif *.png";
+const char* const kImageFilterLabel =
+    "Image files (*.bmp, *.gif, *.jpg, *.tif, *.png, *.svg, *.pdf)";
+const char* const kImageFilterPatterns = "*.bmp *.gif *.jpg *.tif *.png *.svg *.pdf";
 
 struct OrientationRadio {
     int id;

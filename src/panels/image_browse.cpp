@@ -1,6 +1,7 @@
 #include "panels/image_browse.h"
 
 #include "image/image_loader.h"
+#include "image/vector_pictures.h"
 #include "model/project_file.h"
 #include "panels/scene_view.h"
 
@@ -58,10 +59,22 @@ std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+namespace {
+
+// A local file URL's path, with the page a PDF's "#page=N" fragment names kept as the loader
+// takes it.
+QString localFileWithPage(const QUrl& url) {
+    const QString file = url.toLocalFile();
+    const QString withPage = file + QLatin1Char('#') + url.fragment();
+    return url.hasFragment() && vectorSource(localPath(withPage)) ? withPage : file;
+}
+
+} // namespace
+
 QString localFileOf(const QMimeData& mime) {
     for (const QUrl& url : mime.urls()) {
         if (url.isLocalFile()) {
-            return url.toLocalFile();
+            return localFileWithPage(url);
         }
     }
     if (!mime.hasText()) {
@@ -70,9 +83,14 @@ QString localFileOf(const QMimeData& mime) {
     const QString text = mime.text().trimmed();
     const QUrl url(text);
     if (url.isLocalFile()) {
-        return url.toLocalFile();
+        return localFileWithPage(url);
     }
-    return !text.isEmpty() && !text.contains('\n') && QFileInfo(text).isFile() ? text : QString();
+    return !text.isEmpty() && !text.contains('\n') && pictureFileExists(text) ? text : QString();
+}
+
+bool pictureFileExists(const QString& path) {
+    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(pictureFileOf(localPath(path)))))
+        .isFile();
 }
 
 bool isProjectFileName(const QString& path) {

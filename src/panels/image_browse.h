@@ -52,8 +52,11 @@ QString pathFieldText(const Path& field);
 std::string localPath(const QString& path);
 
 // The one local file a drag or the clipboard carries: its first local file URL, else its text
-// when that is a file: URL or the path of an existing file. "" when it carries none.
+// when that is a file: URL or the path of an existing file. A PDF's "#page=N" stays on the path
+// (image/vector_pictures.h). "" when it carries none.
 QString localFileOf(const QMimeData& mime);
+// Whether the file a picture path opens (without a PDF's page fragment) is an existing file.
+bool pictureFileExists(const QString& path);
 // True for a name a project file has; such a file is opened, never put on a face.
 bool isProjectFileName(const QString& path);
 

@@ -31,6 +31,8 @@ const QList<ImageFileFilter>& floorImageFilters() {
         {QStringLiteral("Jpeg(*.jpg)"), QStringLiteral("*.jpg")},
         {QStringLiteral("tiff(*.tif)"), QStringLiteral("*.tif")},
         {QStringLiteral("png(*.png)"), QStringLiteral("*.png")},
+        {QStringLiteral("svg(*.svg)"), QStringLiteral("*.svg")},
+        {QStringLiteral("pdf(*.pdf)"), QStringLiteral("*.pdf")},
     };
     return filters;
 }

@@ -14,12 +14,14 @@
 #include "app/splitters.h"
 #include "camera/face_picking.h"
 #include "frame_test_support.h"
+#include "image/vector_pictures.h"
 #include "model/project_file.h"
 #include "model/project_snapshot.h"
 #include "panels/face_settings_panel.h"
 #include "panels/scene_settings_panel.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
+#include "support/vector_documents.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -351,6 +353,31 @@ private slots:
         QTest::qWait(20);
         QVERIFY(seen() == before);
         QCOMPARE(stack.count(), 2);
+    }
+
+    void vectorFilesArriveByPasteAndDropWithTheirPage() {
+        const QByteArray pdf = test::colourPagesPdf({Qt::red, Qt::blue});
+        test::writeBytes(dir_.file("pages.pdf"), std::vector<char>(pdf.begin(), pdf.end()));
+        const QByteArray svg = test::stripesSvg(16, 4, 4);
+        test::writeBytes(dir_.file("art.svg"), std::vector<char>(svg.begin(), svg.end()));
+        const QString pages = q(dir_.file("pages.pdf"));
+        QUrl pageTwo = QUrl::fromLocalFile(pages);
+        pageTwo.setFragment("page=2");
+        // A file URL's fragment, and a path's, pick the page.
+        for (const auto& [face, text] :
+             {std::pair{int(Back), pageTwo.toString()}, std::pair{int(Top), pages + "#page=2"}}) {
+            frame_->selectFace(face);
+            QGuiApplication::clipboard()->setText(text);
+            newGesture();
+            frame_->dispatch(EditPaste);
+            QCOMPARE(pathText(data_.faceSlots[face].imagePath), (pages + "#page=2").toStdString());
+            QCOMPARE(data_.faceSlots[face].imageWidth, kMaxVectorSide);
+            const QImage& kept = images_[face].image;
+            QCOMPARE(kept.pixelColor(2, kept.height() - 2), QColor(Qt::blue));
+        }
+        QVERIFY(dropFile(frame_->view(), q(dir_.file("art.svg")), pixelOf(Front)));
+        QCOMPARE(pathText(data_.faceSlots[Front].imagePath), dir_.file("art.svg"));
+        QCOMPARE(images_[Front].image.size(), QSize(kMaxTextureSide, kMaxTextureSide));
     }
 
     void dropsPutPicturesWhereTheyLandAndOpenProjects() {

@@ -8,6 +8,7 @@
 #include "support/animation_files.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
+#include "support/vector_documents.h"
 
 #include <QDir>
 #include <QImage>
@@ -270,6 +271,24 @@ TEST(RenderCli, FacePicturesLandWhereTheStartUpCameraSeesThem) {
         renderTo(dir.file("o4.png"),
                  {"--face", "front=" + halves, "--orientation", "front=4", "--size", kProbeSize});
     EXPECT_EQ(hueAt(turned, camera, upperFront), 'b');
+}
+
+TEST(RenderCli, VectorFacesAndAPdfPageLandAsPicturesDo) {
+    TempDir dir;
+    // Text needs the fonts of a GUI application, which the program has without a display.
+    const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='8' height='16' "
+                           "viewBox='0 0 50 100'><rect width='50' height='100' fill='red'/>"
+                           "<text x='5' y='50' font-size='8'>Box</text></svg>";
+    test::writeBytes(dir.file("front.svg"), std::vector<char>(svg.begin(), svg.end()));
+    const QByteArray pdf = test::colourPagesPdf({Qt::green, Qt::blue});
+    test::writeBytes(dir.file("pages.pdf"), std::vector<char>(pdf.begin(), pdf.end()));
+    const QImage picture = renderTo(dir.file("vector.png"),
+                                    {"--face", "front=" + dir.file("front.svg"), "--face",
+                                     "left=" + dir.file("pages.pdf#page=2"), "--size", kProbeSize});
+    ASSERT_EQ(picture.size(), QSize(kProbeWidth, kProbeHeight));
+    const Camera camera = startUpCamera();
+    EXPECT_EQ(hueAt(picture, camera, kFrontCentre), 'r');
+    EXPECT_EQ(hueAt(picture, camera, {kStartBoxWidth, 0.0f, 0.5f * kStartBoxHeight}), 'b');
 }
 
 TEST(RenderCli, BoxOptionChangesThePrintedProjectAndTheSilhouette) {
@@ -561,6 +580,9 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
     test::writeBytes(dir.file("bad.ctn"), {'n', 'o', 'p', 'e', '!'});
     test::writeBytes(dir.file("text.png"), {'t', 'e', 'x', 't'});
     test::writeBytes(dir.file("plain-file"), {'x'});
+    test::writeBytes(dir.file("text.pdf"), {'t', 'e', 'x', 't'});
+    const QByteArray onePage = test::colourPagesPdf({Qt::red});
+    test::writeBytes(dir.file("one.pdf"), std::vector<char>(onePage.begin(), onePage.end()));
     const std::string red = solidPicture(dir, "red.png", qRgb(255, 0, 0));
     // An earlier picture under the output's name must survive every failure.
     test::writeBytes(dir.file("out.png"), {'o', 'l', 'd'});
@@ -583,6 +605,12 @@ TEST(RenderCli, EachErrorIsOneLineWithItsStatusAndLeavesNothingBehind) {
          1,
          "cannot load picture " + dir.file("none.png") + ": "},
         {{"--floor", dir.file("text.png"), "-o", out}, 1, "cannot load picture "},
+        {{"--face", "top=" + dir.file("text.pdf"), "-o", out},
+         1,
+         "cannot load picture " + dir.file("text.pdf") + ": not a PDF document"},
+        {{"--face", "top=" + dir.file("one.pdf#page=2"), "-o", out},
+         1,
+         "cannot load picture " + dir.file("one.pdf#page=2") + ": the document has no page 2"},
         {{"-o", dir.file("no/such/dir/shot.png")}, 1, dir.file("no/such/dir/shot.png") + ": "},
         {{"-o", dir.file("plain-file/shot.jpg")}, 1, dir.file("plain-file/shot.jpg") + ": "},
         {{"--save", dir.file("no/such/dir/p.ctn")}, 1, dir.file("no/such/dir/p.ctn") + ": "},

@@ -17,6 +17,7 @@
 #include "support/headless_test.h"
 #include "support/picture_quality.h"
 #include "support/temp_dir.h"
+#include "support/vector_documents.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -346,6 +347,37 @@ TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
         const double budget = kExportTextureBudget * side * side * 4;
         EXPECT_GT(faces, 0u);
         EXPECT_LE(bytes(true), std::max(budget, static_cast<double>(faces) + 8));
+    }
+}
+
+// A vector face is drawn again for an export at the texels the output needs of it: an SVG whose
+// view box is 2048 units (declaring 64 pixels) of 2-unit stripes, and a PDF page drawn the same
+// way, keep their stripes where the view's copy has lost them.
+TEST_F(ExportTest, VectorFacesAreDrawnAtTheSizeTheOutputNeeds) {
+    constexpr int kSide = 2048;
+    data_.setDimensions(1.0f, 1.0f, 1.0f);
+    data_.hideOverlays = 1;
+    const test::TempDir dir;
+    const std::pair<const char*, QByteArray> documents[] = {
+        {"stripes.svg", test::stripesSvg(kSide, 2, 64)},
+        {"stripes.pdf", test::stripesPdf(kSide, 2)}};
+    for (const auto& [name, bytes] : documents) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(name);
+        test::writeBytes(path, std::vector<char>(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(loadImage(data_.faceSlots[Front], images_[Front], path));
+        SlotPictures pictures;
+        pictures.kept = &images_;
+        pictures.paths[Front] = path;
+        const auto contrast = [&](const SlotPictures* given) {
+            RenderSettings settings{kAliasedSamples};
+            settings.pictures = given;
+            RgbaPicture p;
+            EXPECT_TRUE(render(test::facingFront(1.1f), kSide, kSide, p, settings));
+            return test::stripeContrast(p, kSide * 3 / 8, kSide * 3 / 8, kSide / 4, kSide / 4);
+        };
+        EXPECT_LT(contrast(nullptr), 0.1) << "the view's copy";
+        EXPECT_GT(contrast(&pictures), 0.5);
     }
 }
 

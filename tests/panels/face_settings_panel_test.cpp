@@ -252,8 +252,9 @@ private slots:
         QTest::mouseClick(control<QPushButton>(*panel_, 1001), Qt::LeftButton);
         QCOMPARE(filtersAsked_.size(), 1);
         QCOMPARE(filtersAsked_[0].label,
-                 QStringLiteral("Image files (*.bmp, *.gif, *.jpg, *.tif, *.png)"));
-        QCOMPARE(filtersAsked_[0].patterns, QStringLiteral("*.bmp *.gif *.jpg *.tif *.png"));
+                 QStringLiteral("Image files (*.bmp, *.gif, *.jpg, *.tif, *.png, *.svg, *.pdf)"));
+        QCOMPARE(filtersAsked_[0].patterns,
+                 QStringLiteral("*.bmp *.gif *.jpg *.tif *.png *.svg *.pdf"));
         QCOMPARE(initialPathAsked_, QStringLiteral("/pictures/old.png"));
         QVERIFY(messages_.isEmpty());
         QVERIFY(sameBytes(*data_, before));

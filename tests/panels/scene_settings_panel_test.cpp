@@ -292,10 +292,11 @@ private slots:
         QTest::mouseClick(control<QPushButton>(*panel_, 1037), Qt::LeftButton);
 
         const QStringList labels = {"bmp(*.bmp)", "gif(*.gif)", "Jpeg(*.jpg)", "tiff(*.tif)",
-                                    "png(*.png)"};
-        const QStringList patterns = {"*.bmp", "*.gif", "*.jpg", "*.tif", "*.png"};
-        QCOMPARE(filtersAsked_.size(), 5);
-        for (int i = 0; i < 5; ++i) {
+                                    "png(*.png)", "svg(*.svg)", "pdf(*.pdf)"};
+        const QStringList patterns = {"*.bmp", "*.gif", "*.jpg", "*.tif",
+                                      "*.png", "*.svg", "*.pdf"};
+        QCOMPARE(filtersAsked_.size(), labels.size());
+        for (int i = 0; i < labels.size(); ++i) {
             QCOMPARE(filtersAsked_[i].label, labels[i]);
             QCOMPARE(filtersAsked_[i].patterns, patterns[i]);
         }

@@ -1,0 +1,293 @@
+#include "image/vector_pictures.h"
+
+#include "base/file_descriptor.h"
+#include "image/child_drawing.h"
+#include "image/decoder_messages.h"
+#include "image/image_loader.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cartonic {
+
+namespace {
+
+constexpr std::string_view kPageFragment = "#page=";
+// More digits than any page number a document holds; a longer number is no page.
+constexpr std::size_t kMostPageDigits = 9;
+// How far into the bytes an SVG's start tag is looked for, past a prolog and comments.
+constexpr qsizetype kSvgStartWithin = 4096;
+// A drawing's largest picture, and the memory beside it: the document's own structures, which a
+// hostile one can make take any amount.
+// A PDF is drawn with its longer side at least this long (up to kMostPdfSupersampling times the
+// size asked) and averaged down: the PDF library widens every shape thinner than a pixel to a
+// whole pixel, which would darken fine detail in small pictures, the view's copy above all.
+constexpr int kLeastPdfDrawnSide = 2048;
+constexpr int kMostPdfSupersampling = 4;
+const ChildLimits kVectorLimits{QSize(kMaxVectorSide, kMaxVectorSide), kMaxImageLoadBytes};
+
+// Whether text ends with ending (lower case), whatever the case of text.
+bool endsWithNoCase(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.begin(), ending.end(), text.end() - ending.size(),
+                      [](char lower, char c) {
+                          return std::tolower(static_cast<unsigned char>(c)) == lower;
+                      });
+}
+
+// The page a "#page=N" fragment ending path names, and where the fragment starts; nullopt when
+// the path ends in no such fragment.
+std::optional<std::pair<int, std::size_t>> pageFragment(std::string_view path) {
+    const std::size_t at = path.rfind('#');
+    if (at == std::string_view::npos ||
+        !endsWithNoCase(path.substr(0, at + kPageFragment.size()), kPageFragment)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = path.substr(at + kPageFragment.size());
+    if (digits.empty() || digits.size() > kMostPageDigits ||
+        !std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        return std::nullopt;
+    }
+    return std::pair{std::stoi(std::string(digits)), at};
+}
+
+// The file's bytes, when it is a regular file the loader may read whole; otherwise why not, with
+// the loader's kinds.
+Status readDocument(const std::string& path, QByteArray& bytes) {
+    // Only regular files, checked before opening and again after, as pictures are.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return Status::readFailed(errno, "cannot open: " + errnoText());
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Status::unreadable("not a regular file");
+    }
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return Status::readFailed(errno, "cannot open: " + errnoText());
+    }
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return Status::unreadable("not a regular file");
+    }
+    if (info.st_size == 0) {
+        return Status::badFormat("empty file");
+    }
+    if (info.st_size > kMaxImageLoadBytes) {
+        return Status::tooLarge("the file is too large: more than " +
+                                std::to_string(kMaxImageLoadBytes >> 20) + " MB");
+    }
+    bytes.resize(static_cast<qsizetype>(info.st_size));
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const ssize_t got =
+            ::read(fd.get(), bytes.data() + at, static_cast<std::size_t>(bytes.size() - at));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return Status::unreadable("read failed: " + errnoText());
+        }
+        if (got == 0) {
+            return Status::badFormat("the file is cut short");
+        }
+        at += got;
+    }
+    return {};
+}
+
+// A reason with the first thing the library said, which is often the more telling.
+Status documentError(const std::string& reason, const DecoderMessages& said) {
+    const std::string first = said.first();
+    return Status::badFormat(first.empty() ? reason : reason + " (" + first + ")");
+}
+
+Status drawSvg(const QByteArray& bytes, const PictureSizeRule& sizeFor, QImage& picture,
+               QSize& full) {
+    const DecoderMessages said;
+    QSvgRenderer renderer;
+    if (!renderer.load(bytes) || !renderer.isValid()) {
+        return documentError("not an SVG document that can be read", said);
+    }
+    QSizeF size = renderer.viewBoxF().size();
+    if (size.isEmpty()) {
+        size = renderer.defaultSize();
+    }
+    const QSize fullSize = vectorFullSize(size);
+    if (fullSize.isEmpty()) {
+        return Status::badFormat("the document has no size");
+    }
+    const TextureSize target = sizeFor(fullSize.width(), fullSize.height());
+    QImage canvas(target.width, target.height, QImage::Format_RGBA8888_Premultiplied);
+    if (canvas.isNull()) {
+        return Status::tooLarge("not enough memory to draw the document");
+    }
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    renderer.render(&painter, QRectF(0, 0, target.width, target.height));
+    painter.end();
+    picture.swap(canvas);
+    full = fullSize;
+    return {};
+}
+
+// The colours of a straight-alpha ARGB32 picture laid on white, opaque.
+void onWhite(QImage& picture) {
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const int a = qAlpha(row[x]);
+            const auto blend = [a](int c) {
+                return (c * a + 255 * (255 - a) + 127) / 255;
+            };
+            row[x] = qRgb(blend(qRed(row[x])), blend(qGreen(row[x])), blend(qBlue(row[x])));
+        }
+    }
+}
+
+Status drawPdf(const QByteArray& bytes, int page, const PictureSizeRule& sizeFor, QImage& picture,
+               QSize& full) {
+    const DecoderMessages said;
+    QByteArray held = bytes;
+    QBuffer buffer(&held);
+    buffer.open(QIODevice::ReadOnly);
+    QPdfDocument document;
+    document.load(&buffer);
+    if (document.status() != QPdfDocument::Status::Ready) {
+        return document.error() == QPdfDocument::Error::IncorrectPassword
+                   ? Status::badFormat("the document is protected by a password")
+                   : documentError("not a PDF document that can be read", said);
+    }
+    const int pages = document.pageCount();
+    if (pages < 1) {
+        return Status::badFormat("the document has no pages");
+    }
+    if (page < 1 || page > pages) {
+        return Status::badFormat("the document has no page " + std::to_string(page) + " (it has " +
+                                 std::to_string(pages) + ")");
+    }
+    const QSize fullSize = vectorFullSize(document.pagePointSize(page - 1));
+    if (fullSize.isEmpty()) {
+        return Status::badFormat("the page has no size");
+    }
+    const TextureSize target = sizeFor(fullSize.width(), fullSize.height());
+    const int factor = std::clamp(kLeastPdfDrawnSide / std::max(target.width, target.height), 1,
+                                  kMostPdfSupersampling);
+    QImage drawn = document.render(page - 1, QSize(target.width * factor, target.height * factor));
+    if (drawn.isNull()) {
+        return Status::tooLarge("not enough memory to draw the document");
+    }
+    drawn.convertTo(QImage::Format_ARGB32);
+    // A page is paper: what it leaves undrawn is white, as every viewer and printer shows it.
+    onWhite(drawn);
+    if (factor > 1) {
+        QImage reduced(target.width, target.height, QImage::Format_ARGB32);
+        if (reduced.isNull()) {
+            return Status::tooLarge("not enough memory to draw the document");
+        }
+        // The averaging treats the four bytes of a pixel alike, whatever their order.
+        averageRgbaPicture(drawn.constBits(), drawn.width(), drawn.height(), reduced.bits(),
+                           target.width, target.height);
+        drawn.swap(reduced);
+    }
+    picture.swap(drawn);
+    full = fullSize;
+    return {};
+}
+
+} // namespace
+
+std::optional<VectorSource> vectorSource(const std::string& path) {
+    if (endsWithNoCase(path, ".svg") || endsWithNoCase(path, ".svgz")) {
+        return VectorSource{path, VectorKind::Svg, 1};
+    }
+    if (endsWithNoCase(path, ".pdf")) {
+        return VectorSource{path, VectorKind::Pdf, 1};
+    }
+    if (const auto fragment = pageFragment(path);
+        fragment && endsWithNoCase(std::string_view(path).substr(0, fragment->second), ".pdf")) {
+        return VectorSource{path.substr(0, fragment->second), VectorKind::Pdf, fragment->first};
+    }
+    return std::nullopt;
+}
+
+std::string pictureFileOf(const std::string& path) {
+    const std::optional<VectorSource> source = vectorSource(path);
+    return source ? source->file : path;
+}
+
+std::optional<VectorKind> vectorKindOf(const QByteArray& bytes) {
+    if (bytes.startsWith("%PDF-")) {
+        return VectorKind::Pdf;
+    }
+    // Compressed SVG; whether it is one shows when it is read.
+    if (bytes.startsWith("\x1f\x8b")) {
+        return VectorKind::Svg;
+    }
+    const QByteArray head = bytes.left(kSvgStartWithin);
+    const QByteArray trimmed =
+        head.startsWith("\xef\xbb\xbf") ? head.mid(3).trimmed() : head.trimmed();
+    if (trimmed.startsWith('<') && head.contains("<svg")) {
+        return VectorKind::Svg;
+    }
+    return std::nullopt;
+}
+
+QSize vectorFullSize(QSizeF documentSize) {
+    const double width = documentSize.width();
+    const double height = documentSize.height();
+    if (!(width > 0.0) || !(height > 0.0) || !std::isfinite(width) || !std::isfinite(height)) {
+        return {};
+    }
+    const double longer = std::max(width, height);
+    const auto side = [longer](double length) {
+        return std::max(1, static_cast<int>(std::lround(kMaxVectorSide * (length / longer))));
+    };
+    return {side(width), side(height)};
+}
+
+Status drawVectorDocument(const QByteArray& bytes, VectorKind kind, int page,
+                          const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
+    if (bytes.isEmpty()) {
+        return Status::badFormat("empty file");
+    }
+    return kind == VectorKind::Svg ? drawSvg(bytes, sizeFor, picture, full)
+                                   : drawPdf(bytes, page, sizeFor, picture, full);
+}
+
+Status loadVectorBytes(const QByteArray& bytes, VectorKind kind, int page,
+                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
+    return drawInChild(
+        [&](QImage& drawn, QSize& size) {
+            return drawVectorDocument(bytes, kind, page, sizeFor, drawn, size);
+        },
+        kVectorLimits, picture, full);
+}
+
+Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor, QImage& picture,
+                      QSize& full) {
+    // The file is read in the child too: the parent never holds the document.
+    return drawInChild(
+        [&](QImage& drawn, QSize& size) {
+            QByteArray bytes;
+            if (Status read = readDocument(source.file, bytes); !read) {
+                return read;
+            }
+            return drawVectorDocument(bytes, source.kind, source.page, sizeFor, drawn, size);
+        },
+        kVectorLimits, picture, full);
+}
+
+} // namespace cartonic

@@ -1,0 +1,308 @@
+// Vector documents as pictures: which paths name one, the sizes they are drawn at, what the slot
+// keeps, the refusals, and the child process that bounds the drawing.
+
+#include "image/child_drawing.h"
+#include "image/image_loader.h"
+#include "image/picture_cache.h"
+#include "image/vector_pictures.h"
+
+#include "support/temp_dir.h"
+#include "support/vector_documents.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <limits>
+#include <thread>
+#include <vector>
+
+namespace cartonic {
+namespace {
+
+using test::TempDir;
+
+void writeFile(const std::string& path, const QByteArray& bytes) {
+    test::writeBytes(path, std::vector<char>(bytes.begin(), bytes.end()));
+}
+
+// The RGB of a pixel of an RGBX8888 picture, and whether its alpha byte is 255.
+QRgb rgbAt(const QImage& picture, int x, int y) {
+    const std::uint8_t* p = picture.constScanLine(y) + x * 4;
+    EXPECT_EQ(p[3], 0xff);
+    return qRgb(p[0], p[1], p[2]);
+}
+
+void expectRgbNear(QRgb actual, QRgb expected, const char* where) {
+    SCOPED_TRACE(where);
+    EXPECT_NEAR(qRed(actual), qRed(expected), 2);
+    EXPECT_NEAR(qGreen(actual), qGreen(expected), 2);
+    EXPECT_NEAR(qBlue(actual), qBlue(expected), 2);
+}
+
+TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
+    struct Case {
+        std::string path;
+        bool vector;
+        std::string file;
+        VectorKind kind;
+        int page;
+    };
+    const std::vector<Case> cases = {
+        {"art/front.svg", true, "art/front.svg", VectorKind::Svg, 1},
+        {"FRONT.SVGZ", true, "FRONT.SVGZ", VectorKind::Svg, 1},
+        {"box.PDF", true, "box.PDF", VectorKind::Pdf, 1},
+        {"box.pdf#page=3", true, "box.pdf", VectorKind::Pdf, 3},
+        {"box.pdf#PAGE=12", true, "box.pdf", VectorKind::Pdf, 12},
+        {"box.pdf#page=0", true, "box.pdf", VectorKind::Pdf, 0},
+        {"a#page=2.pdf", true, "a#page=2.pdf", VectorKind::Pdf, 1},
+        {"box.pdf#page=", false, "", VectorKind::Pdf, 0},
+        {"box.pdf#page=1x", false, "", VectorKind::Pdf, 0},
+        {"box.pdf#page=1234567890", false, "", VectorKind::Pdf, 0},
+        {"front.svg#page=2", false, "", VectorKind::Svg, 0},
+        {"front.png", false, "", VectorKind::Svg, 0},
+        {"svg", false, "", VectorKind::Svg, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::optional<VectorSource> source = vectorSource(c.path);
+        ASSERT_EQ(source.has_value(), c.vector);
+        EXPECT_EQ(pictureFileOf(c.path), c.vector ? c.file : c.path);
+        if (source) {
+            EXPECT_EQ(source->file, c.file);
+            EXPECT_EQ(source->kind, c.kind);
+            EXPECT_EQ(source->page, c.page);
+        }
+    }
+}
+
+TEST(VectorSource, KindToldByContentAndFullSizeByAspect) {
+    EXPECT_EQ(vectorKindOf("%PDF-1.4\n"), VectorKind::Pdf);
+    EXPECT_EQ(vectorKindOf("\xef\xbb\xbf <?xml version='1.0'?><svg/>"), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf(QByteArray("\x1f\x8b\x08", 3)), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf("\x89PNG\r\n"), std::nullopt);
+    EXPECT_EQ(vectorKindOf("<html><svg/></html>"), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf("text <svg"), std::nullopt);
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::pair<QSizeF, QSize>> sizes = {
+        {{2048, 2048}, {kMaxVectorSide, kMaxVectorSide}},
+        {{64, 32}, {kMaxVectorSide, kMaxVectorSide / 2}},
+        {{595.3, 841.9}, {5792, kMaxVectorSide}},
+        {{1, 1e9}, {1, kMaxVectorSide}},
+        {{0, 10}, {}},
+        {{-5, 10}, {}},
+        {{nan, 10}, {}},
+        {{std::numeric_limits<double>::infinity(), 10}, {}},
+    };
+    for (const auto& [document, full] : sizes) {
+        EXPECT_EQ(vectorFullSize(document), full) << document.width() << " x " << document.height();
+    }
+}
+
+TEST(VectorPictures, SlotKeepsTheViewsCopyAndTheDocumentsAspect) {
+    TempDir dir;
+    // Left half red; the right half is left transparent, which keeps its colour bytes, black, as
+    // a transparent picture's do.
+    writeFile(dir.file("half.svg"),
+              "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10' viewBox='0 0 200 "
+              "100'><rect width='100' height='100' fill='rgb(220,30,40)'/></svg>");
+    writeFile(dir.file("pages.pdf"),
+              test::colourPagesPdf({QColor(40, 50, 210), QColor(30, 200, 60)}));
+    struct Case {
+        std::string name;
+        QRgb left;
+        QRgb undrawn;
+    };
+    for (const Case& c : {Case{"half.svg", qRgb(220, 30, 40), qRgb(0, 0, 0)},
+                          Case{"pages.pdf", qRgb(40, 50, 210), qRgb(255, 255, 255)},
+                          Case{"pages.pdf#page=2", qRgb(30, 200, 60), qRgb(255, 255, 255)}}) {
+        SCOPED_TRACE(c.name);
+        FaceSlot slot{};
+        SlotImage image;
+        const Status loaded = loadImage(slot, image, dir.file(c.name));
+        ASSERT_TRUE(loaded) << loaded.message();
+        EXPECT_EQ(slot.imageWidth, kMaxVectorSide);
+        EXPECT_EQ(slot.imageHeight, kMaxVectorSide / 2);
+        ASSERT_EQ(image.image.size(), QSize(kMaxTextureSide, kMaxTextureSide / 2));
+        EXPECT_EQ(image.image.format(), QImage::Format_RGBX8888);
+        expectRgbNear(rgbAt(image.image, 10, 10), c.left, "left");
+        expectRgbNear(rgbAt(image.image, kMaxTextureSide - 10, 10), c.undrawn, "top right");
+    }
+}
+
+TEST(VectorPictures, DrawnAtTheSizeAskedNotReducedFromASmallerCopy) {
+    TempDir dir;
+    // A view box of 2048 units declaring 64 pixels, of 2-unit stripes.
+    const std::string path = dir.file("stripes.svg");
+    writeFile(path, test::stripesSvg(2048, 2, 64));
+    writeFile(dir.file("stripes.pdf"), test::stripesPdf(2048, 2));
+    for (const std::string& name : {std::string("stripes.svg"), std::string("stripes.pdf")}) {
+        SCOPED_TRACE(name);
+        QImage picture;
+        ASSERT_TRUE(loadPictureWithin(dir.file(name), {2048, 512}, picture));
+        ASSERT_EQ(picture.size(), QSize(2048, 512));
+        for (int x = 0; x < 8; ++x) {
+            const int expected = (x / 2) % 2 == 0 ? 0 : 255;
+            EXPECT_NEAR(qGreen(rgbAt(picture, x + 1000, 100)), expected, 8) << x;
+        }
+        // The view's copy holds a stripe in half a texel: grey.
+        FaceSlot slot{};
+        SlotImage kept;
+        ASSERT_TRUE(loadImage(slot, kept, dir.file(name)));
+        EXPECT_NEAR(qGreen(rgbAt(kept.image, 200, 200)), 128, 16);
+    }
+
+    // Each page of a document is a picture of its own in the cache; a second load is a hit.
+    writeFile(dir.file("pages.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    PictureCache cache;
+    QImage first;
+    QImage second;
+    ASSERT_TRUE(cache.loadWithin(dir.file("pages.pdf#page=1"), {64, 32}, first));
+    ASSERT_TRUE(cache.loadWithin(dir.file("pages.pdf#page=2"), {64, 32}, second));
+    ASSERT_TRUE(cache.loadWithin(dir.file("pages.pdf#page=1"), {64, 32}, first));
+    EXPECT_EQ(cache.misses(), 2u);
+    EXPECT_EQ(cache.hits(), 1u);
+    expectRgbNear(rgbAt(first, 2, 2), qRgb(255, 0, 0), "page 1");
+    expectRgbNear(rgbAt(second, 2, 2), qRgb(0, 0, 255), "page 2");
+}
+
+// A PDF with a standard security handler whose empty user password does not open it.
+QByteArray encryptedPdf() {
+    QByteArray pdf = "%PDF-1.4\n";
+    std::vector<qsizetype> offsets;
+    const auto object = [&](const QByteArray& body) {
+        offsets.push_back(pdf.size());
+        pdf += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    object("<< /Type /Catalog /Pages 2 0 R >>");
+    object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>");
+    object("<< /Filter /Standard /V 1 /R 2 /P -4 /O <" + QByteArray(64, 'a') + "> /U <" +
+           QByteArray(64, 'b') + "> >>");
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 5\n0000000000 65535 f \n";
+    for (const qsizetype at : offsets) {
+        pdf += QByteArray::number(at).rightJustified(10, '0') + " 00000 n \n";
+    }
+    pdf += "trailer\n<< /Size 5 /Root 1 0 R /Encrypt 4 0 R /ID [<00112233> <00112233>] >>\n"
+           "startxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
+    TempDir dir;
+    writeFile(dir.file("empty.svg"), "");
+    writeFile(dir.file("text.svg"), "this is no drawing");
+    writeFile(dir.file("sizeless.svg"), "<svg xmlns='http://www.w3.org/2000/svg'/>");
+    writeFile(dir.file("damaged.pdf"), test::colourPagesPdf({Qt::red}).left(200));
+    writeFile(dir.file("locked.pdf"), encryptedPdf());
+    writeFile(dir.file("two.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    std::filesystem::create_directory(dir.file("folder.svg"));
+    struct Case {
+        std::string name;
+        Status::Kind kind;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"missing.svg", Status::Kind::NotFound, "cannot open"},
+        {"folder.svg", Status::Kind::Unreadable, "not a regular file"},
+        {"empty.svg", Status::Kind::BadFormat, "empty file"},
+        {"text.svg", Status::Kind::BadFormat, "not an SVG document"},
+        {"sizeless.svg", Status::Kind::BadFormat, "no size"},
+        {"damaged.pdf", Status::Kind::BadFormat, "not a PDF document"},
+        {"locked.pdf", Status::Kind::BadFormat, "password"},
+        {"two.pdf#page=3", Status::Kind::BadFormat, "no page 3 (it has 2)"},
+        {"two.pdf#page=0", Status::Kind::BadFormat, "no page 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FaceSlot slot{};
+        slot.imageWidth = 3;
+        SlotImage image;
+        image.image = QImage(3, 2, QImage::Format_RGBX8888);
+        const QImage before = image.image;
+        const Status loaded = loadImage(slot, image, dir.file(c.name));
+        EXPECT_EQ(loaded.kind(), c.kind);
+        EXPECT_NE(loaded.message().find(c.says), std::string::npos) << loaded.message();
+        EXPECT_EQ(loaded.message().find('\n'), std::string::npos);
+        EXPECT_EQ(slot.imageWidth, 3);
+        EXPECT_EQ(image.image.constBits(), before.constBits());
+    }
+}
+
+TEST(ChildDrawing, BoundsTimeMemoryAndCrashesAndHandsBackStraightColours) {
+    const ChildLimits limits{QSize(64, 64), std::int64_t{256} << 20, 1};
+    struct Case {
+        const char* what;
+        ChildDrawing draw;
+        Status::Kind kind;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"endless",
+         [](QImage&, QSize&) {
+             for (;;) {
+                 std::this_thread::sleep_for(std::chrono::seconds(1));
+             }
+             return Status();
+         },
+         Status::Kind::TooLarge, "took more than 1 s"},
+        {"greedy",
+         [](QImage&, QSize&) {
+             std::vector<std::vector<char>> held;
+             for (;;) {
+                 held.emplace_back(std::size_t{64} << 20, 'x');
+             }
+             return Status();
+         },
+         Status::Kind::TooLarge, "memory"},
+        {"crashing",
+         [](QImage&, QSize&) {
+             std::raise(SIGSEGV);
+             return Status();
+         },
+         Status::Kind::BadFormat, "signal 11"},
+        {"too large",
+         [](QImage& picture, QSize&) {
+             picture = QImage(65, 1, QImage::Format_RGB32);
+             return Status();
+         },
+         Status::Kind::TooLarge, "larger"},
+        {"refusing", [](QImage&, QSize&) { return Status::badFormat("no drawing"); },
+         Status::Kind::BadFormat, "no drawing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QImage picture;
+        QSize reported;
+        const auto start = std::chrono::steady_clock::now();
+        const Status drawn = drawInChild(c.draw, limits, picture, reported);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(drawn.kind(), c.kind);
+        EXPECT_NE(drawn.message().find(c.says), std::string::npos) << drawn.message();
+        EXPECT_TRUE(picture.isNull());
+    }
+
+    // Half-transparent red, premultiplied, comes back straight and opaque.
+    QImage picture;
+    QSize reported;
+    const Status drawn = drawInChild(
+        [](QImage& drawing, QSize& size) {
+            drawing = QImage(40, 30, QImage::Format_ARGB32_Premultiplied);
+            drawing.fill(qRgba(100, 0, 0, 128));
+            size = QSize(7, 5);
+            return Status();
+        },
+        limits, picture, reported);
+    ASSERT_TRUE(drawn) << drawn.message();
+    EXPECT_EQ(reported, QSize(7, 5));
+    ASSERT_EQ(picture.size(), QSize(40, 30));
+    EXPECT_EQ(picture.format(), QImage::Format_RGBX8888);
+    expectRgbNear(rgbAt(picture, 39, 29), qRgb(199, 0, 0), "straight");
+}
+
+} // namespace
+} // namespace cartonic
