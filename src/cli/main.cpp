@@ -6,6 +6,7 @@
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 #include "cli/render_options.h"
+#include "image/kept_pictures.h"
 
 #include <QCoreApplication>
 
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     // Only for the image codec plugins, which Qt finds through the application object. No
     // platform plugin is loaded, so there is never a display to look for.
     QCoreApplication app(argc, argv);
+    // Pictures the tool makes are kept where the application keeps them.
+    QCoreApplication::setApplicationName(kApplicationName);
     const Result<RenderOptions> parsed =
         parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed) {
@@ -82,6 +85,10 @@ int main(int argc, char** argv) {
     const RenderOptions& options = parsed.value;
     if (options.help) {
         std::cout << renderUsage();
+        return exitStatus(Status());
+    }
+    if (options.listPresets) {
+        std::cout << presetList();
         return exitStatus(Status());
     }
     if (options.batch) {

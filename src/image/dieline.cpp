@@ -1,5 +1,8 @@
 #include "image/dieline.h"
 
+#include "image/image_loader.h"
+#include "image/kept_pictures.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -40,8 +43,16 @@ std::optional<DielineLayout> dielineLayoutNamed(std::string_view name) {
     return std::nullopt;
 }
 
-BoxSides boxSidesOf(const ProjectData& data) {
-    return {2.0 * data.boxWidth, 2.0 * data.boxHeight, 2.0 * data.boxDepth};
+std::string mismatchText(const DielineCut& cut) {
+    if (cut.matches()) {
+        return {};
+    }
+    const bool wider = cut.mismatch > 0.0;
+    const long percent = std::lround(std::abs(cut.mismatch) * 100.0);
+    return std::to_string(percent) + (wider ? "% wider" : "% narrower") +
+           " than the box unfolds: the panels keep the box's proportions and are cut from its "
+           "middle, leaving out its " +
+           (wider ? "left and right" : "top and bottom") + " margins";
 }
 
 std::optional<DielineCut> cutLayout(QSize net, const BoxSides& box, DielineLayout layout,
@@ -111,6 +122,26 @@ std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cu
         pictures[face] = mirrorsRows(face) ? panel.mirrored(false, true) : std::move(panel);
     }
     return pictures;
+}
+
+Status loadNet(const std::string& path, QImage& net) {
+    return loadPictureWithin(path, {kMaxNetSide, kMaxNetSide}, net);
+}
+
+Result<std::array<std::string, kFaceCount>> keepPanels(const QImage& net, const DielineCut& cut,
+                                                       const QString& folder) {
+    const std::array<QImage, kFaceCount> pictures = cutPanels(net, cut);
+    std::array<std::string, kFaceCount> files;
+    for (int face = 0; face < kFaceCount; ++face) {
+        QString why;
+        const QString file = keepPicture(pictures[face], folder, &why);
+        if (file.isEmpty()) {
+            return Status::writeFailed("cannot keep the " + std::string(kFaceNames[face]) +
+                                       " face's picture: " + why.toStdString());
+        }
+        files[face] = file.toStdString();
+    }
+    return files;
 }
 
 } // namespace cartonic

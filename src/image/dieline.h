@@ -6,6 +6,8 @@
 // with its default orientation the artwork runs on across every fold as the folded carton's does.
 // No GL, no widgets.
 
+#include "base/status.h"
+#include "model/box_sides.h"
 #include "model/project_data.h"
 
 #include <QImage>
@@ -14,6 +16,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace cartonic {
@@ -26,16 +29,6 @@ inline constexpr std::array<std::string_view, 2> kDielineLayoutNames = {"cross",
 
 // The layout a name (as kDielineLayoutNames spells it) stands for; nullopt for none.
 std::optional<DielineLayout> dielineLayoutNamed(std::string_view name);
-
-// The box's size along its three axes, in any one unit; only their ratios matter here.
-struct BoxSides {
-    double width;  // the front's width
-    double height; // the front's height
-    double depth;  // a side's width
-};
-
-// The sides of the box the record holds (its scales are half sides).
-BoxSides boxSidesOf(const ProjectData& data);
 
 // Proportions that differ by less than this fraction count as a match: a net drawn to the box,
 // saved at whole pixels, is never further off.
@@ -56,6 +49,10 @@ struct DielineCut {
     }
 };
 
+// What a mismatch means for the net, to follow "the net is": "12% wider than the box unfolds;
+// ...". "" when the net matches.
+std::string mismatchText(const DielineCut& cut);
+
 // The panels of a net of size net for a box of sides box, laid as layout, with a glue flap
 // glueFlap pixels wide at the row's end. nullopt when no panel would be a pixel wide or high (a
 // glue flap as wide as the net, a side of 0). Pure.
@@ -71,5 +68,22 @@ std::optional<BoxSides> sidesFromNet(QSize net, int glueFlap, int depth);
 // the net's artwork continuous: the top panel's edge that meets the front in the net meets the
 // front's top edge on the box, and so on. Each picture has its panel's pixels, in net's format.
 std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cut);
+
+} // namespace cartonic
+
+namespace cartonic {
+
+// The longest side, in pixels, a net is loaded at: a print-resolution carton, and within the
+// load budget.
+inline constexpr int kMaxNetSide = 8192;
+
+// Loads the net at path as faces' pictures load (any picture file they take), at most
+// kMaxNetSide pixels a side; fails as loadPictureWithin does.
+Status loadNet(const std::string& path, QImage& net);
+
+// The faces' pictures cut from net as cut says, each kept in folder (kept_pictures.h): their
+// files by slot; WriteFailed, with the reason, when one cannot be kept.
+Result<std::array<std::string, kFaceCount>> keepPanels(const QImage& net, const DielineCut& cut,
+                                                       const QString& folder);
 
 } // namespace cartonic
