@@ -71,16 +71,16 @@ std::optional<DielineCut> cutLayout(QSize net, const BoxSides& box, DielineLayou
     const double left = (rowWidth - unitsWide * scale) / 2.0;
     const double top = (net.height() - unitsHigh * scale) / 2.0;
     // Panels that meet share the pixel edge between them.
-    const auto pixelX = [&](double units) {
+    const auto columnAt = [&](double units) {
         return static_cast<int>(std::lround(left + units * scale));
     };
-    const auto pixelY = [&](double units) {
+    const auto rowAt = [&](double units) {
         return static_cast<int>(std::lround(top + units * scale));
     };
     const std::array<double, 4> rowEdges = {0.0, box.depth, box.depth + box.height, unitsHigh};
     const auto rect = [&](double x0, double x1, NetRow row) {
-        return QRect(QPoint(pixelX(x0), pixelY(rowEdges[row])),
-                     QPoint(pixelX(x1) - 1, pixelY(rowEdges[row + 1]) - 1));
+        return QRect(QPoint(columnAt(x0), rowAt(rowEdges[row])),
+                     QPoint(columnAt(x1) - 1, rowAt(rowEdges[row + 1]) - 1));
     };
 
     DielineCut cut;
