@@ -133,9 +133,7 @@ class UndoClipboardMemoryTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-    }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void init() {
         // Each test counts the pictures it keeps.
