@@ -3,8 +3,11 @@
 #include "image/image_loader.h"
 #include "image/kept_pictures.h"
 
+#include <QImageReader>
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace cartonic {
 
@@ -125,7 +128,19 @@ std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cu
 }
 
 Status loadNet(const std::string& path, QImage& net) {
-    return loadPictureWithin(path, {kMaxNetSide, kMaxNetSide}, net);
+    // The loader brings each side within its bound on its own; a net larger than the bound is
+    // asked for at its own proportions, so that reducing it never changes them.
+    TextureSize most{kMaxNetSide, kMaxNetSide};
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const QSize declared = QImageReader(QString::fromLocal8Bit(path.c_str())).size();
+        if (!declared.isEmpty() &&
+            (declared.width() > kMaxNetSide || declared.height() > kMaxNetSide)) {
+            const QSize fit = declared.scaled(kMaxNetSide, kMaxNetSide, Qt::KeepAspectRatio);
+            most = {std::max(fit.width(), 1), std::max(fit.height(), 1)};
+        }
+    }
+    return loadPictureWithin(path, most, net);
 }
 
 Result<std::array<std::string, kFaceCount>> keepPanels(const QImage& net, const DielineCut& cut,

@@ -30,8 +30,8 @@ inline constexpr std::array<std::string_view, 2> kDielineLayoutNames = {"cross",
 // The layout a name (as kDielineLayoutNames spells it) stands for; nullopt for none.
 std::optional<DielineLayout> dielineLayoutNamed(std::string_view name);
 
-// Proportions that differ by less than this fraction count as a match: a net drawn to the box,
-// saved at whole pixels, is never further off.
+// Proportions that differ by less than this fraction count as a match: what rounding a net drawn
+// to the box to whole pixels leaves, once it is a couple of hundred pixels across.
 inline constexpr double kDielineMatchTolerance = 0.01;
 
 // Where each panel of a net lies, in the net's pixels.
@@ -49,13 +49,13 @@ struct DielineCut {
     }
 };
 
-// What a mismatch means for the net, to follow "the net is": "12% wider than the box unfolds;
+// What a mismatch means for the net, to follow "the net is": "12% wider than the box unfolds:
 // ...". "" when the net matches.
 std::string mismatchText(const DielineCut& cut);
 
 // The panels of a net of size net for a box of sides box, laid as layout, with a glue flap
-// glueFlap pixels wide at the row's end. nullopt when no panel would be a pixel wide or high (a
-// glue flap as wide as the net, a side of 0). Pure.
+// glueFlap pixels wide at the row's end. nullopt when a panel would be under a pixel wide or high
+// (a glue flap as wide as the net, a side of 0). Pure.
 std::optional<DielineCut> cutLayout(QSize net, const BoxSides& box, DielineLayout layout,
                                     int glueFlap);
 
@@ -77,8 +77,8 @@ namespace cartonic {
 // load budget.
 inline constexpr int kMaxNetSide = 8192;
 
-// Loads the net at path as faces' pictures load (any picture file they take), at most
-// kMaxNetSide pixels a side; fails as loadPictureWithin does.
+// Loads the net at path as faces' pictures load (any picture file they take), a larger one brought
+// to at most kMaxNetSide pixels a side at its own proportions; fails as loadPictureWithin does.
 Status loadNet(const std::string& path, QImage& net);
 
 // The faces' pictures cut from net as cut says, each kept in folder (kept_pictures.h): their

@@ -1,5 +1,7 @@
 #include "image/dieline.h"
 
+#include "support/temp_dir.h"
+
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -66,6 +68,18 @@ TEST(DielineLayout, TheNetAndOneSideGiveTheBox) {
     EXPECT_DOUBLE_EQ(sides->depth, 20.0);
     EXPECT_FALSE(sidesFromNet(kNet, kGlueFlap, 50)) << "no room left for the front";
     EXPECT_FALSE(sidesFromNet(kNet, kGlueFlap, 0));
+}
+
+TEST(DielineLayout, ANetLargerThanTheBoundKeepsItsProportions) {
+    const test::TempDir dir;
+    QImage large(kMaxNetSide + kMaxNetSide / 8, 90, QImage::Format_RGB32);
+    large.fill(Qt::gray);
+    const std::string file = dir.file("large.png");
+    ASSERT_TRUE(large.save(QString::fromStdString(file)));
+    QImage net;
+    ASSERT_TRUE(loadNet(file, net));
+    EXPECT_EQ(net.size(), QSize(kMaxNetSide, 80));
+    EXPECT_FALSE(loadNet(dir.file("missing.png"), net));
 }
 
 // A smooth picture of its own for each face, so that resampling changes it by rounding only.
