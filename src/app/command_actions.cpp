@@ -45,6 +45,7 @@ CommandActions::CommandActions(QMainWindow& window, QLabel& readyText)
     addAction(SaveAsImage, "Save As &Image");
     addAction(SaveAsTurntable, "Save As &Turntable...");
     addAction(ExportModel, "Export &3D Model...");
+    addAction(ImportDieline, "Import &Dieline...");
     addAction(AppExit, "E&xit");
     // The second keys of the accelerator table, and the other common redo.
     addAction(EditUndo, "&Undo\tCtrl+Z", {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace});
@@ -99,8 +100,8 @@ void CommandActions::trigger(int command) const {
 void CommandActions::createMenus() {
     QMenuBar* bar = window_.menuBar();
     QMenu* file = bar->addMenu("&File");
-    for (int command :
-         {FileNew, FileOpen, FileSave, FileSaveAs, SaveAsImage, SaveAsTurntable, ExportModel}) {
+    for (int command : {FileNew, FileOpen, FileSave, FileSaveAs, ImportDieline, SaveAsImage,
+                        SaveAsTurntable, ExportModel}) {
         file->addAction(actions_[command]);
     }
     recentMenu_ = file->addMenu("Recent &Projects");

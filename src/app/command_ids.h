@@ -29,6 +29,7 @@ enum CommandId : int {
     ViewSmoothEdges = 32791,
     SaveAsTurntable = 32792,
     ExportModel = 32793,
+    ImportDieline = 32794,
 
     FileNew = 57600,
     FileOpen = 57601,

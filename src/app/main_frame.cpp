@@ -180,6 +180,7 @@ void MainFrame::connectCommands() {
     on(SaveAsImage, exports_, &ExportCommands::saveAsImage);
     on(SaveAsTurntable, exports_, &ExportCommands::saveAsTurntable);
     on(ExportModel, exports_, &ExportCommands::exportModel);
+    on(ImportDieline, this, &MainFrame::importDieline);
     on(AppExit, this, &QWidget::close);
     on(EditUndo, &history_->stack(), &QUndoStack::undo);
     on(EditRedo, &history_->stack(), &QUndoStack::redo);

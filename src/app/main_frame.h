@@ -100,6 +100,8 @@ private:
     void openRecent(const QString& path);
     void setSmoothEdges(bool on);
     void pastePicture();
+    // File > Import Dieline: a net chosen, its cut confirmed, its panels on the six faces.
+    void importDieline();
     // Selects face and puts the picture file at path on it; tells the user when it cannot.
     void dropPictureOnFace(int face, const QString& path);
     void showAbout();
@@ -124,6 +126,7 @@ private:
     SceneSettingsPanel* scenePanel_ = nullptr;
     int facePanelIndex_ = -1;
     int scenePanelIndex_ = -1;
+    DielineChoice lastDieline_; // the next net starts from the last one's choices
 };
 
 } // namespace cartonic

@@ -1,14 +1,10 @@
 #include "app/pasted_pictures.h"
 
+#include "image/kept_pictures.h"
+
 #include <QBuffer>
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QMimeData>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 namespace cartonic {
 
@@ -49,7 +45,7 @@ QString tooLarge(QSize size) {
 } // namespace
 
 QString pastedPicturesFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/pasted";
+    return keptPicturesFolder();
 }
 
 bool holdsPicture(const QMimeData& mime) {
@@ -92,42 +88,7 @@ QImage pastedPicture(const QMimeData& mime, QString* why) {
 }
 
 QString storePastedPicture(const QImage& image, QString* why) {
-    const auto fail = [why](const QString& reason) {
-        if (why) {
-            *why = reason;
-        }
-        return QString();
-    };
-    if (image.isNull()) {
-        return fail("there is no picture");
-    }
-    // Pixels deeper than a slot shows are kept at four bytes, as kMaxPastedPixels counts on.
-    const QImage kept = image.depth() <= kRgbaBytes * 8
-                            ? image
-                            : image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                            : QImage::Format_RGB32);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(kept)) {
-        return fail(writer.errorString());
-    }
-    const QString folder = pastedPicturesFolder();
-    if (!QDir().mkpath(folder)) {
-        return fail("cannot make the folder " + QDir::toNativeSeparators(folder));
-    }
-    const QString name =
-        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + ".png";
-    QString path = folder + '/' + name;
-    if (QFileInfo(path).size() == bytes.size()) {
-        return path;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return fail(file.errorString());
-    }
-    return path;
+    return keepPicture(image, pastedPicturesFolder(), why);
 }
 
 } // namespace cartonic

@@ -2,6 +2,7 @@
 
 #include "app/app_style.h"
 #include "app/ogl_view.h"
+#include "image/kept_pictures.h"
 
 #include <QApplication>
 #include <QSurfaceFormat>
@@ -20,7 +21,7 @@ void prepareToolkit() {
 }
 
 void setUpApplication() {
-    QApplication::setApplicationName("Cartonic");
+    QApplication::setApplicationName(kApplicationName);
     installAppStyle();
 }
 

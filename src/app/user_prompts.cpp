@@ -75,6 +75,14 @@ UserPrompts UserPrompts::standard() {
         }
         return dialog.choice();
     };
+    p.askDieline = [](QWidget* parent, const QImage& net, const BoxSides& project,
+                      const DielineChoice& proposed) -> std::optional<DielineChoice> {
+        DielineDialog dialog(net, project, proposed, parent);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.choice();
+    };
     p.showNotice = [](QWidget* parent, const QString& message) {
         QMessageBox::information(parent, QString(), message);
     };

@@ -3,6 +3,7 @@
 // Every question the main frame puts to the user, behind one seam so tests can answer them
 // without modal dialogs. The defaults use the platform's dialogs.
 
+#include "app/dieline_dialog.h"
 #include "export/animation_writer.h"
 #include "model/project_file.h"
 #include "render/turntable_frames.h"
@@ -57,6 +58,11 @@ struct UserPrompts {
     // last turntable's choices); nothing when cancelled.
     std::function<std::optional<TurntableChoice>(QWidget* parent, TurntableChoice proposed)>
         askTurntable;
+    // How to cut the net (a loaded picture) for a box of project's sides, starting from the
+    // choices proposed; nothing when cancelled.
+    std::function<std::optional<DielineChoice>(QWidget* parent, const QImage& net,
+                                               const BoxSides& project, DielineChoice proposed)>
+        askDieline;
     // Non-blocking notice, e.g. pictures a project refers to that could not be found.
     std::function<void(QWidget* parent, const QString& message)> showNotice;
 
@@ -74,6 +80,8 @@ inline constexpr const char* kModelSuffix = "glb";
 inline constexpr const char* kWebPFilter = "WebP animation (*.webp)";
 inline constexpr const char* kWebPSuffix = "webp";
 inline constexpr const char* kMp4Filter = "MP4 video (*.mp4)";
+inline constexpr const char* kDielineFilter =
+    "Unfolded box (*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff *.webp *.svg *.pdf)";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the project?";
 
 } // namespace cartonic

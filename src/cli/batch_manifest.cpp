@@ -171,8 +171,8 @@ Status checkJobKey(const std::string& key) {
     if (isBatchOption(option)) {
         return Status::usage("\"" + key + "\" belongs on the batch's command line, not in a job");
     }
-    if (option == "--help") {
-        return Status::usage("\"help\" is not for a job");
+    if (option == "--help" || option == "--list-presets") {
+        return Status::usage("\"" + key + "\" is not for a job");
     }
     // Only a whole option name: "" would end the options, "output=x" give a value of its own.
     if (!optionTakesValue(option)) {

@@ -6,6 +6,7 @@
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 #include "cli/render_options.h"
+#include "image/kept_pictures.h"
 
 #include <QGuiApplication>
 
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
     // whatever the environment says, so there is never a display to look for.
     qputenv("QT_QPA_PLATFORM", kOffscreenPlatform);
     QGuiApplication app(argc, argv);
+    // Pictures the tool makes are kept where the application keeps them.
+    QCoreApplication::setApplicationName(kApplicationName);
     const Result<RenderOptions> parsed =
         parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed) {
@@ -86,6 +89,10 @@ int main(int argc, char** argv) {
     const RenderOptions& options = parsed.value;
     if (options.help) {
         std::cout << renderUsage();
+        return exitStatus(Status());
+    }
+    if (options.listPresets) {
+        std::cout << presetList();
         return exitStatus(Status());
     }
     if (options.batch) {

@@ -3,6 +3,7 @@
 #include "cli/option_values.h"
 #include "cli/render_options.h"
 #include "export/animation_writer.h"
+#include "model/product_presets.h"
 #include "render/turntable_frames.h"
 
 #include <algorithm>
@@ -232,6 +233,68 @@ constexpr OptionDefinition kProjectOptions[] = {
      }},
 };
 
+std::string presetKeyList() {
+    std::string keys;
+    for (const ProductPreset& preset : kProductPresets) {
+        keys += keys.empty() ? "" : ", ";
+        keys += preset.key;
+    }
+    return keys;
+}
+
+constexpr OptionDefinition kProductOptions[] = {
+    {"", "--preset", "NAME",
+     "give the box a real product's proportions (see --list-presets),\n"
+     "its largest side as long as before; a book's top, bottom and\n"
+     "fore-edge get a page-edge picture unless another picture is named",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         if (!findProductPreset(v)) {
+             return wants("one of " + presetKeyList());
+         }
+         o.preset = v;
+         return {};
+     }},
+    {"", "--list-presets", "", "list the product presets with their sizes in millimetres",
+     [](RenderOptions& o, const std::string&) -> Status {
+         o.listPresets = true;
+         return {};
+     }},
+    {"", "--dieline", "FILE",
+     "cut the flat carton in FILE into the six faces' pictures, for the\n"
+     "box's proportions (--box, or the project's); --face still names a\n"
+     "face's picture. The pictures are kept in the data folder the\n"
+     "application keeps pasted pictures in",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         if (v.empty()) {
+             return wants("a picture of the unfolded box");
+         }
+         o.dieline = v;
+         return {};
+     }},
+    {"", "--dieline-layout", "cross|row",
+     "cross (default): side, front, side, back in a row, the top above\n"
+     "and the bottom below the front; row: front, side, back, side",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         const auto layout = dielineLayoutNamed(v);
+         if (!layout) {
+             return wants("cross or row");
+         }
+         o.dielineLayout = *layout;
+         return {};
+     }},
+    {"", "--glue-flap", "PX",
+     "the dieline's glue flap at the end of its row is PX pixels wide\n"
+     "(default 0, none)",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         int n = 0;
+         if (parseInt(v, n) && n >= 0 && n < kMaxNetSide) {
+             o.glueFlap = n;
+             return {};
+         }
+         return wants("a whole number of pixels from 0 to " + std::to_string(kMaxNetSide - 1));
+     }},
+};
+
 constexpr OptionDefinition kCameraOptions[] = {
     {"", "--fov", "DEG", "field of view, 20 to 75 degrees (default 45)",
      [](RenderOptions& o, const std::string& v) -> Status {
@@ -334,6 +397,7 @@ constexpr OptionGroup kOptionGroups[] = {
     {"Output:", kOutputOptions},
     {"Turntable:", kTurntableOptions},
     {"Project:", kProjectOptions},
+    {"Product and dieline:", kProductOptions},
     {"Camera, changed from where the application starts it (eye at 9,-9,9 looking at 0,0,5),\n"
      "in this order:",
      kCameraOptions},
@@ -460,6 +524,23 @@ std::string_view closestLongOption(std::string_view name) {
         }
     }
     return best;
+}
+
+std::string presetList() {
+    constexpr std::size_t kKeyColumn = 12;
+    constexpr std::size_t kSizeColumn = 24;
+    std::string text = "Each product by its --preset name, width x height x depth:\n";
+    for (const ProductPreset& preset : kProductPresets) {
+        const BoxSides& mm = preset.millimetres;
+        std::string line(preset.key);
+        line.resize(std::max(line.size(), kKeyColumn), ' ');
+        line += number(static_cast<float>(mm.width)) + " x " +
+                number(static_cast<float>(mm.height)) + " x " +
+                number(static_cast<float>(mm.depth)) + " mm";
+        line.resize(std::max(line.size(), kKeyColumn + kSizeColumn), ' ');
+        text += line + std::string(preset.name) + (preset.book ? ", with page edges" : "") + "\n";
+    }
+    return text;
 }
 
 std::string renderUsage() {

@@ -53,4 +53,7 @@ std::string_view closestLongOption(std::string_view name);
 // The --help text.
 std::string renderUsage();
 
+// The --list-presets text: a line a product, its name for --preset, its size and what it is.
+std::string presetList();
+
 } // namespace cartonic

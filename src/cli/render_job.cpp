@@ -6,11 +6,16 @@
 #include "cli/turntable_job.h"
 #include "export/model_writer.h"
 #include "export/picture_writer.h"
+#include "image/dieline.h"
 #include "image/image_loader.h"
+#include "image/kept_pictures.h"
+#include "image/page_edges.h"
 #include "image/restore_images.h"
+#include "model/product_presets.h"
 #include "model/project_file.h"
 #include "render/headless_renderer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ostream>
 #include <unistd.h>
@@ -54,6 +59,11 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
     if (options.box) {
         data.setDimensions((*options.box)[0], (*options.box)[1], (*options.box)[2]);
     }
+    if (options.preset) {
+        if (const ProductPreset* preset = findProductPreset(*options.preset)) {
+            proportionBox(data, preset->millimetres);
+        }
+    }
     for (int k = 0; k < kFaceCount; ++k) {
         if (options.orientations[k]) {
             data.faceSlots[k].orientation = *options.orientations[k];
@@ -61,10 +71,9 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
     }
 }
 
-Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
-                          PictureCache* cache) {
-    out.clear();
-    for (const PictureChoice& choice : options.pictures) {
+Status loadPictureChoices(const std::vector<PictureChoice>& choices,
+                          std::vector<LoadedPicture>& out, PictureCache* cache) {
+    for (const PictureChoice& choice : choices) {
         LoadedPicture picture;
         picture.slot = choice.slot;
         picture.path = choice.path;
@@ -77,6 +86,68 @@ Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPictur
         picture.width = scratch.imageWidth;
         picture.height = scratch.imageHeight;
         out.push_back(std::move(picture));
+    }
+    return {};
+}
+
+Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
+                          PictureCache* cache) {
+    out.clear();
+    return loadPictureChoices(options.pictures, out, cache);
+}
+
+Status makePictures(const RenderOptions& options, const ProjectData& data,
+                    std::vector<PictureChoice>& made, std::string* mismatch) {
+    made.clear();
+    const auto named = [&](int slot) {
+        const auto same = [slot](const PictureChoice& choice) {
+            return choice.slot == slot;
+        };
+        return std::any_of(options.pictures.begin(), options.pictures.end(), same) ||
+               std::any_of(made.begin(), made.end(), same);
+    };
+    const QString folder = keptPicturesFolder();
+    if (options.dieline) {
+        const std::string& path = *options.dieline;
+        QImage net;
+        if (const Status loaded = loadNet(path, net); !loaded) {
+            return loaded.prefixed("cannot load dieline " + path + ": ");
+        }
+        const auto cut =
+            cutLayout(net.size(), boxSidesOf(data), options.dielineLayout, options.glueFlap);
+        if (!cut) {
+            return Status::badFormat(
+                "cannot cut dieline " + path + " (" + std::to_string(net.width()) + " x " +
+                std::to_string(net.height()) + " pixels, glue flap " +
+                std::to_string(options.glueFlap) + "): a panel would be under a pixel");
+        }
+        if (mismatch) {
+            *mismatch = mismatchText(*cut);
+        }
+        const auto kept = keepPanels(net, *cut, folder);
+        if (!kept) {
+            return kept.status;
+        }
+        for (int face = 0; face < kFaceCount; ++face) {
+            if (!named(face)) {
+                made.push_back({face, kept.value[face]});
+            }
+        }
+    }
+    const ProductPreset* preset = options.preset ? findProductPreset(*options.preset) : nullptr;
+    if (preset && preset->book) {
+        for (const Face face : kPageFaces) {
+            if (named(face)) {
+                continue;
+            }
+            QString why;
+            const QString file = keepPicture(pageEdgePicture(face), folder, &why);
+            if (file.isEmpty()) {
+                return Status::writeFailed("cannot keep the page edges' picture: " +
+                                           why.toStdString());
+            }
+            made.push_back({face, file.toStdString()});
+        }
     }
     return {};
 }
@@ -118,6 +189,17 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
     if (const Status loaded = loadChosenPictures(options_, chosen, &session_.pictures); !loaded) {
+        return error(loaded);
+    }
+    std::vector<PictureChoice> made;
+    std::string mismatch;
+    if (const Status kept = makePictures(options_, data_, made, &mismatch); !kept) {
+        return error(kept);
+    }
+    if (!mismatch.empty()) {
+        say(err, "warning: dieline " + *options_.dieline + " is " + mismatch);
+    }
+    if (const Status loaded = loadPictureChoices(made, chosen, &session_.pictures); !loaded) {
         return error(loaded);
     }
     if (options_.output) {

@@ -35,7 +35,7 @@ struct LoadedPicture {
 // picture of the options' size (aspect = width / height, so no size stretches the view).
 Camera cameraFor(const RenderOptions& options);
 
-// Writes the options' box scales and face orientations into data.
+// Writes the options' box scales, product proportions and face orientations into data.
 void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 
 // Decodes every picture the options name, in slot order, through cache when one is given. Stops
@@ -43,6 +43,17 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 // GL context.
 Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
                           PictureCache* cache = nullptr);
+
+// The pictures the options make rather than name, for the faces no --face names: a dieline's
+// panels and a book's page edges, kept in the data folder (kept_pictures.h), the dieline cut for
+// data's box. *mismatch gets what a dieline's mismatch with the box means, "" when none. Fails
+// when the dieline cannot be loaded or cut, or a picture cannot be kept.
+Status makePictures(const RenderOptions& options, const ProjectData& data,
+                    std::vector<PictureChoice>& made, std::string* mismatch = nullptr);
+
+// Decodes the pictures of choices as loadChosenPictures does, adding them to out.
+Status loadPictureChoices(const std::vector<PictureChoice>& choices,
+                          std::vector<LoadedPicture>& out, PictureCache* cache = nullptr);
 
 // Moves the pictures into their slots: picture, size and the path as given (a face's imagePath,
 // the floor's floorImagePath). Texture names, floorTextureId and floorTextureEnabled are left

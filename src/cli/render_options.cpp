@@ -45,6 +45,9 @@ public:
             checkTurntable();
         }
         if (status_.ok()) {
+            checkDieline();
+        }
+        if (status_.ok()) {
             checkExportRules();
         }
         if (!status_) {
@@ -62,7 +65,7 @@ private:
     // A batch takes every job's settings from its manifest, and its own options need one.
     void checkBatch() {
         for (std::string_view name : seen_) {
-            if (o().batch && !isBatchOption(name) && name != "--help") {
+            if (o().batch && !isBatchOption(name) && name != "--help" && name != "--list-presets") {
                 fail(std::string(name) +
                      " belongs in a job of the batch: give it as a key on the job's line");
                 return;
@@ -101,6 +104,19 @@ private:
             // Only the transparency can fail here: the rate and the count were checked with
             // their options.
             fail("--transparent: " + fits.message());
+        }
+    }
+
+    // What only a dieline takes.
+    void checkDieline() {
+        if (o().dieline) {
+            return;
+        }
+        for (std::string_view name : seen_) {
+            if (name == "--dieline-layout" || name == "--glue-flap") {
+                fail(std::string(name) + " is for a dieline: add --dieline FILE");
+                return;
+            }
         }
     }
 

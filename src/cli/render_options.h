@@ -3,6 +3,7 @@
 #include "base/status.h"
 #include "export/animation_writer.h"
 #include "export/picture_writer.h"
+#include "image/dieline.h"
 #include "model/project_data.h"
 #include "render/render_to_buffer.h"
 
@@ -49,6 +50,13 @@ struct RenderOptions {
     std::optional<std::array<float, 3>> box; // box scales, each in (0, 50]
     std::vector<PictureChoice> pictures;     // one per slot at most, in slot order
     std::array<std::optional<int>, kFaceCount> orientations; // Orientation values, by face
+    std::optional<std::string> preset;                       // a kProductPresets key
+    bool listPresets = false;
+    // A net whose panels become the faces' pictures (those no --face names), laid as
+    // dielineLayout, with a glue flap of glueFlap pixels at the end of its row.
+    std::optional<std::string> dieline;
+    DielineLayout dielineLayout = DielineLayout::Cross;
+    int glueFlap = 0;
     std::optional<std::string> save;
     bool print = false;
     std::optional<std::string> output;   // picture to render; kStandardStream for standard output

@@ -1,5 +1,8 @@
 #include "panels/scene_settings_panel.h"
 
+#include "image/kept_pictures.h"
+#include "image/page_edges.h"
+#include "model/product_presets.h"
 #include "panels/color_button.h"
 #include "panels/color_channels.h"
 #include "panels/dialog_units.h"
@@ -8,6 +11,7 @@
 #include "panels/texture_preview.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,7 +25,7 @@ namespace cartonic {
 namespace {
 
 constexpr int kScenePanelWidth = 188;
-constexpr int kScenePanelHeight = 345;
+constexpr int kScenePanelHeight = 362;
 
 // Each type on its own line of the file type list, as users have always seen them.
 const QList<ImageFileFilter>& floorImageFilters() {
@@ -136,6 +140,21 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
         connect(box, &QCheckBox::clicked, this, &SceneSettingsPanel::effectClicked);
     }
 
+    addGroupBox(*this, QStringLiteral("Product"), du.rect(1, 322, 180, 34));
+    productBox_ = new QComboBox(this);
+    nameControl(*productBox_, kProductBox);
+    productBox_->addItem(QStringLiteral("Proportions of a product..."));
+    for (const ProductPreset& preset : kProductPresets) {
+        const BoxSides& mm = preset.millimetres;
+        productBox_->addItem(QStringLiteral("%1 (%2 x %3 x %4 mm)")
+                                 .arg(QString::fromUtf8(preset.name.data(), preset.name.size()))
+                                 .arg(mm.width)
+                                 .arg(mm.height)
+                                 .arg(mm.depth));
+    }
+    productBox_->setGeometry(du.rect(7, 336, 166, 14));
+    connect(productBox_, &QComboBox::activated, this, &SceneSettingsPanel::productChosen);
+
     // Lighting is always on in this program; the switch exists but is never shown.
     QCheckBox* lighting = addCheckBox(kLightingBox, QStringLiteral("Enable lighting"), QRect());
     lighting->hide();
@@ -246,6 +265,28 @@ void SceneSettingsPanel::browseForFloorImage() {
     if (!loadFloorPicture(path)) {
         showMessage(this, QString::fromLatin1(kLoadImageFailed));
     }
+}
+
+void SceneSettingsPanel::productChosen(int index) {
+    if (index <= 0 || index > static_cast<int>(kProductPresets.size())) {
+        return;
+    }
+    // The list offers a step, not a state of the record: it shows its prompt again.
+    productBox_->setCurrentIndex(0);
+    const ProductPreset& preset = kProductPresets[static_cast<std::size_t>(index - 1)];
+    proportionBox(data_, preset.millimetres);
+    if (preset.book) {
+        for (const Face face : kPageFaces) {
+            FaceSlot& slot = data_.faceSlots[face];
+            const QString file = keepPicture(pageEdgePicture(face), keptPicturesFolder());
+            if (file.isEmpty() || !loadSlotPicture(slot, images_[face], file)) {
+                showMessage(this, QString::fromLatin1(kLoadImageFailed));
+                break;
+            }
+            setPath(slot.imagePath, localPath(file));
+        }
+    }
+    view_.requestRedraw();
 }
 
 bool SceneSettingsPanel::loadFloorPicture(const QString& path) {

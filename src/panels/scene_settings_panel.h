@@ -14,6 +14,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -46,6 +47,7 @@ public:
         kBrowseButton = 1037,
         kShowReflectionBox = 1038,
         kShowShadowBox = 1039,
+        kProductBox = 1040,
     };
 
     // Whole degrees the field-of-view slider offers.
@@ -73,7 +75,7 @@ public:
     ImageFileChooser chooseImageFile;
     InformationMessage showMessage;
 
-    // 188 x 345 dialog units in the panel's font.
+    // 188 x 362 dialog units in the panel's font.
     QSize sizeHint() const override;
 
 private:
@@ -87,6 +89,9 @@ private:
     void effectClicked();
     void fovMoved(int degrees);
     void browseForFloorImage();
+    // Gives the box the proportions of the product at index (0 is the list's prompt), and a
+    // book its page edges.
+    void productChosen(int index);
 
     ProjectData& data_;
     SlotImages& images_;
@@ -107,6 +112,7 @@ private:
     QCheckBox* showFloorBox_ = nullptr;
     QCheckBox* showReflectionBox_ = nullptr;
     QCheckBox* showShadowBox_ = nullptr;
+    QComboBox* productBox_ = nullptr;
     QSize dialogSize_;
 };
 

@@ -30,6 +30,8 @@ struct ScriptedPrompts {
     TurntableChoice proposedTurntable;
     std::optional<TurntableChoice> turntable; // the proposal when unset
     bool cancelTurntable = false;             // cancel the turntable dialog
+    std::optional<DielineChoice> dieline;     // the proposal when unset
+    QSize dielineNet;                         // the size of the net the dialog was shown
 
     UserPrompts prompts() {
         UserPrompts p;
@@ -72,6 +74,11 @@ struct ScriptedPrompts {
                 return std::nullopt;
             }
             return turntable ? *turntable : c;
+        };
+        p.askDieline = [this](QWidget*, const QImage& net, const BoxSides&,
+                              DielineChoice c) -> std::optional<DielineChoice> {
+            dielineNet = net.size();
+            return dieline ? *dieline : c;
         };
         return p;
     }

@@ -26,6 +26,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QMenu>
@@ -134,12 +135,11 @@ class UndoClipboardMemoryTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QDir(pastedPicturesFolder()).removeRecursively();
-    }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void init() {
+        // Each test counts the pictures it keeps.
+        QDir(pastedPicturesFolder()).removeRecursively();
         data_ = ProjectData();
         images_ = SlotImages();
         script_ = test::ScriptedPrompts();
@@ -224,6 +224,20 @@ private slots:
                  frame_->dispatch(ModeRotateLight);
                  dragInView(middle, {-40, -20});
              }},
+            // The first of what changed names the step: six faces, the box's three sides.
+            {"Top Picture",
+             [&] {
+                 newGesture();
+                 script_.files.push_back(picture("net.png", Qt::green));
+                 frame_->dispatch(ImportDieline);
+             }},
+            {"Box Width",
+             [&] {
+                 newGesture();
+                 QComboBox* products = control<QComboBox>(scene, 1040);
+                 products->setCurrentIndex(5);
+                 emit products->activated(5);
+             }},
         };
 
         QAction* undo = frame_->action(EditUndo);
@@ -267,6 +281,38 @@ private slots:
         frame_->dispatch(FileNew);
         QVERIFY(!undo->isEnabled());
         QVERIFY(!redo->isEnabled());
+    }
+
+    void importDielineCutsTheNetOrSaysWhy() {
+        test::writeBytes(dir_.file("bad.png"), {'n', 'o'});
+        script_.files = {q(dir_.file("bad.png"))};
+        frame_->dispatch(ImportDieline);
+        QCOMPARE(script_.errors, QStringList{"Load image file failed!"});
+        QVERIFY(images_[Front].empty());
+
+        // The start-up box unfolds 15 x 15: a square net with side panels 30 pixels wide
+        // makes a box 60 x 90 x 30, the height kept at the largest side's length.
+        QImage net(180, 150, QImage::Format_RGB32);
+        net.fill(Qt::darkCyan);
+        const QString file = q(dir_.file("square.png"));
+        QVERIFY(net.save(file));
+        script_.files = {file};
+        script_.dieline = DielineChoice{DielineLayout::Row, 0, 30};
+        const float height = data_.boxHeight;
+        frame_->dispatch(ImportDieline);
+        QCOMPARE(script_.dielineNet, net.size());
+        QCOMPARE(data_.boxHeight, height);
+        QCOMPARE(data_.boxWidth, height * 60 / 90);
+        QCOMPARE(data_.boxDepth, height * 30 / 90);
+        for (int face = 0; face < kFaceCount; ++face) {
+            const QString kept =
+                QString::fromStdString(std::string(pathText(data_.faceSlots[face].imagePath)));
+            QVERIFY2(kept.startsWith(pastedPicturesFolder()), qPrintable(kept));
+            QVERIFY(!images_[face].empty());
+        }
+        QCOMPARE(data_.faceSlots[Front].imageWidth, 60);
+        QCOMPARE(frame_->statusBar()->currentMessage(),
+                 QString("Cut square.png into the six faces."));
     }
 
     void copyPutsTheViewOnTheClipboardWithoutItsOutline() {

@@ -320,6 +320,33 @@ TEST(RenderCli, BoxOptionChangesThePrintedProjectAndTheSilhouette) {
     EXPECT_LT(low.count, start.count);
 }
 
+// A dieline cut on the command line: its faces kept in the data folder and saved with the project,
+// and a net of other proportions said in one warning line.
+TEST(RenderCli, ADielineGivesTheFacesAndSaysAMismatch) {
+    TempDir dir;
+    ASSERT_EQ(::setenv("XDG_DATA_HOME", dir.path().c_str(), 1), 0);
+    QImage net(168, 150, QImage::Format_RGB32); // the start-up box unfolds 15 x 15
+    net.fill(qRgb(255, 0, 255));
+    const std::string netFile = dir.file("net.png");
+    ASSERT_TRUE(net.save(QString::fromStdString(netFile)));
+    const std::string saved = dir.file("p.ctn");
+    const ProcessResult r = runProcess(kBin, {"--dieline", netFile, "--save", saved, "-o",
+                                              dir.file("a.png"), "--size", kProbeSize});
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "cartonic-render: warning: dieline " + netFile +
+                         " is 12% wider than the box unfolds: the panels keep the box's "
+                         "proportions and are cut from its middle, leaving out its left and right "
+                         "margins\n");
+    const QJsonObject project = printed({saved});
+    for (int face = 0; face < kFaceCount; ++face) {
+        EXPECT_TRUE(storedFacePath(project, face)
+                        .startsWith(QString::fromStdString(dir.path() + "/Cartonic/pasted/")))
+            << storedFacePath(project, face).toStdString();
+    }
+    EXPECT_GT(areaOf(readPicture(dir.file("a.png")), 'm').count, 0);
+}
+
 TEST(RenderCli, CameraOptionsMoveTheStartUpCamera) {
     TempDir dir;
     // The box's colours are none of the scene's greens, cyans and greys.

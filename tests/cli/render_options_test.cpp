@@ -10,14 +10,45 @@ namespace cartonic {
 namespace {
 
 TEST(RenderOptions, ParsesEveryOption) {
-    const Result<RenderOptions> r =
-        parseRenderOptions({"in.ctn",       "--box",   "1,2.5,50",  "--save",        "out.ctn",
-                            "--print",      "-o",      "x.PNG",     "--size",        "2047x1",
-                            "--quality",    "35",      "--face",    "front=f.png",   "--face",
-                            "LEFT=a=b.jpg", "--floor", "floor.bmp", "--orientation", "back=4",
-                            "--fov",        "20",      "--yaw",     "-0.5",          "--pitch",
-                            "+0.25",        "--zoom",  "-3",        "--samples",     "16",
-                            "--transparent"});
+    const Result<RenderOptions> r = parseRenderOptions({"in.ctn",
+                                                        "--box",
+                                                        "1,2.5,50",
+                                                        "--save",
+                                                        "out.ctn",
+                                                        "--print",
+                                                        "-o",
+                                                        "x.PNG",
+                                                        "--size",
+                                                        "2047x1",
+                                                        "--quality",
+                                                        "35",
+                                                        "--face",
+                                                        "front=f.png",
+                                                        "--face",
+                                                        "LEFT=a=b.jpg",
+                                                        "--floor",
+                                                        "floor.bmp",
+                                                        "--orientation",
+                                                        "back=4",
+                                                        "--fov",
+                                                        "20",
+                                                        "--yaw",
+                                                        "-0.5",
+                                                        "--pitch",
+                                                        "+0.25",
+                                                        "--zoom",
+                                                        "-3",
+                                                        "--samples",
+                                                        "16",
+                                                        "--transparent",
+                                                        "--preset",
+                                                        "paperback",
+                                                        "--dieline",
+                                                        "net.png",
+                                                        "--dieline-layout",
+                                                        "row",
+                                                        "--glue-flap",
+                                                        "12"});
     ASSERT_EQ(r.status.message(), "");
     const RenderOptions& o = r.value;
     EXPECT_EQ(o.project, "in.ctn");
@@ -41,6 +72,10 @@ TEST(RenderOptions, ParsesEveryOption) {
     EXPECT_EQ(o.samples, 16);
     EXPECT_TRUE(o.transparent);
     EXPECT_FALSE(o.help);
+    EXPECT_EQ(o.preset, "paperback");
+    EXPECT_EQ(o.dieline, "net.png");
+    EXPECT_EQ(o.dielineLayout, DielineLayout::Row);
+    EXPECT_EQ(o.glueFlap, 12);
 
     const RenderOptions defaults = parseRenderOptions({}).value;
     EXPECT_FALSE(defaults.project);
@@ -178,6 +213,13 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--batch", "j", "--shard", "0/2"}, "--shard wants"},
              {{"--batch", "j", "--shard", "1"}, "--shard wants"},
              {{"--batch", "j", "--cache-mb", "-1"}, "--cache-mb wants"},
+             {{"--preset", "DVD"}, "--preset wants one of dvd, blu-ray"},
+             {{"--dieline", ""}, "--dieline wants"},
+             {{"--dieline", "n.png", "--dieline-layout", "t"},
+              "--dieline-layout wants cross or row"},
+             {{"--dieline", "n.png", "--glue-flap", "-1"}, "--glue-flap wants"},
+             {{"--glue-flap", "4"}, "--glue-flap is for a dieline: add --dieline FILE"},
+             {{"--dieline-layout", "row"}, "--dieline-layout is for a dieline"},
              // A NUL byte would end the name early, so "a.ctn\0.png" would write a PNG on a.ctn.
              {{"-o", std::string("a.ctn\0.png", 10)}, "-o holds a NUL byte"},
              {{std::string("--face=front=a\0.png", 19)}, "--face holds a NUL byte"},

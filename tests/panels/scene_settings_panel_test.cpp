@@ -1,5 +1,6 @@
 #include "panels/scene_settings_panel.h"
 
+#include "image/kept_pictures.h"
 #include "panels/color_button.h"
 #include "panels/color_channels.h"
 #include "panels/texture_preview.h"
@@ -9,11 +10,13 @@
 #include "stand_in_view.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <fstream>
@@ -79,7 +82,7 @@ private slots:
             groups << box->title();
         }
         QCOMPARE(groups, (QStringList{"Light Color", "Background color", "Floor texture",
-                                      "Camera setting", "Effection setting"}));
+                                      "Camera setting", "Effection setting", "Product"}));
         QStringList labels;
         for (QLabel* label : panel_->findChildren<QLabel*>()) {
             labels << label->text();
@@ -325,6 +328,46 @@ private slots:
         fileToChoose_.clear();
         QTest::mouseClick(control<QPushButton>(*panel_, 1037), Qt::LeftButton);
         QCOMPARE(initialPathAsked_, QString::fromStdString(file));
+    }
+
+    void aProductGivesItsProportionsAndABookItsPageEdges() {
+        QStandardPaths::setTestModeEnabled(true);
+        data_->setDimensions(2.5f, 1.25f, 5.0f);
+        auto* products = control<QComboBox>(*panel_, 1040);
+        const auto choose = [&](std::string_view name) {
+            const int index = products->findText(QString::fromUtf8(name.data(), name.size()),
+                                                 Qt::MatchStartsWith);
+            QVERIFY(index > 0);
+            products->setCurrentIndex(index);
+            emit products->activated(index);
+            QCOMPARE(products->currentIndex(), 0);
+        };
+        const int redraws = view_->redraws;
+        choose("Paperback");
+        // 108 x 175 x 25 mm, the height still the largest side at 5.
+        QCOMPARE(data_->boxHeight, 5.0f);
+        QCOMPARE(data_->boxWidth, 5.0f * 108 / 175);
+        QCOMPARE(data_->boxDepth, 5.0f * 25 / 175);
+        QCOMPARE(view_->redraws, redraws + 1);
+        for (const Face face : {Top, Bottom, Left}) {
+            const QImage& pages = (*images_)[face].image;
+            QVERIFY(!pages.isNull());
+            QVERIFY(QString::fromUtf8(pathText(data_->faceSlots[face].imagePath))
+                        .startsWith(keptPicturesFolder()));
+            // The lines run along the page edges: across the top and bottom, down the side.
+            const bool across = face != Left;
+            for (int k = 0; k < 8; ++k) {
+                QCOMPARE(
+                    pages.pixel(across ? 0 : k, across ? k : 0),
+                    pages.pixel(across ? pages.width() - 1 : k, across ? k : pages.height() - 1));
+            }
+        }
+        QVERIFY((*images_)[Front].empty() && (*images_)[Right].empty());
+
+        choose("DVD case");
+        QCOMPARE(data_->boxHeight, 5.0f);
+        QCOMPARE(data_->boxWidth, 5.0f * 135 / 190);
+        QVERIFY(!(*images_)[Top].empty()); // what is on the faces stays
     }
 
     void failedFloorLoadKeepsTheFloor() {
