@@ -153,7 +153,7 @@ void BM_Drag(benchmark::State& state) {
 constexpr int kInteractionPaints = 40;
 constexpr int kSettles = 3;
 constexpr int kPresses = 12;
-constexpr int kPressSpreadMs = 7; // the presses land this much later into each refinement
+constexpr int kPressSpreadMs = 30; // each press lands this much later into the refinement
 
 using Clock = std::chrono::steady_clock;
 
