@@ -47,6 +47,9 @@ public:
         if (status_.ok()) {
             checkExportRules();
         }
+        if (status_.ok()) {
+            checkPicturesInside();
+        }
         if (!status_) {
             return status_;
         }
@@ -101,6 +104,16 @@ private:
             // Only the transparency can fail here: the rate and the count were checked with
             // their options.
             fail("--transparent: " + fits.message());
+        }
+    }
+
+    // Pictures go inside a project that is saved, and come out of one that is given.
+    void checkPicturesInside() {
+        if (o().embedPictures && !o().save) {
+            fail("--embed-pictures keeps the pictures inside a saved project: add --save "
+                 "OUT.ctn");
+        } else if (o().extractPictures && !o().project) {
+            fail("--extract-pictures takes the pictures out of a project: name PROJECT.ctn");
         }
     }
 
