@@ -45,6 +45,8 @@ CommandActions::CommandActions(QMainWindow& window, QLabel& readyText)
     addAction(SaveAsImage, "Save As &Image");
     addAction(SaveAsTurntable, "Save As &Turntable...");
     addAction(ExportModel, "Export &3D Model...");
+    addAction(FileEmbedPictures, "E&mbed Pictures");
+    addAction(FileExtractPictures, "Ex&tract Pictures...");
     addAction(AppExit, "E&xit");
     // The second keys of the accelerator table, and the other common redo.
     addAction(EditUndo, "&Undo\tCtrl+Z", {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace});
@@ -67,6 +69,8 @@ CommandActions::CommandActions(QMainWindow& window, QLabel& readyText)
         actions_[command]->setCheckable(true);
         actions_[command]->setChecked(true);
     }
+    // Per project, and off in a new one.
+    actions_[FileEmbedPictures]->setCheckable(true);
     auto* modes = new QActionGroup(&window_);
     modes->setExclusive(true);
     for (int command :
@@ -103,6 +107,10 @@ void CommandActions::createMenus() {
          {FileNew, FileOpen, FileSave, FileSaveAs, SaveAsImage, SaveAsTurntable, ExportModel}) {
         file->addAction(actions_[command]);
     }
+    file->addSeparator();
+    file->addAction(actions_[FileEmbedPictures]);
+    file->addAction(actions_[FileExtractPictures]);
+    file->addSeparator();
     recentMenu_ = file->addMenu("Recent &Projects");
     recentMenu_->setObjectName("RecentProjects");
     file->addSeparator();

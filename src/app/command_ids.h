@@ -29,6 +29,8 @@ enum CommandId : int {
     ViewSmoothEdges = 32791,
     SaveAsTurntable = 32792,
     ExportModel = 32793,
+    FileEmbedPictures = 32794,
+    FileExtractPictures = 32795,
 
     FileNew = 57600,
     FileOpen = 57601,
