@@ -102,8 +102,8 @@ TEST(ProjectSharing, APictureSelfContainedProjectRendersTheSameAloneElsewhere) {
     EXPECT_EQ(pictures[1].toObject()["sha256"].toString().size(), 64);
 
     // Taken out again, into the folder asked for.
-    r = runProcess(kRenderProgram, {away.file("box.ctn"), "--extract-pictures", away.file("art"), "--save",
-                          away.file("out.ctn")});
+    r = runProcess(kRenderProgram, {away.file("box.ctn"), "--extract-pictures", away.file("art"),
+                                    "--save", away.file("out.ctn")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(away.file("art/front.png")));
     EXPECT_TRUE(std::filesystem::exists(away.file("art/floor.jpg")));
