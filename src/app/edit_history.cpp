@@ -130,7 +130,7 @@ EditHistory::~EditHistory() = default;
 void EditHistory::takePresentState() {
     *record_ = data_;
     pictures_ = images_;
-    kept_ = settings_;
+    stepSettings_ = settings_;
     fov_ = camera_.fov;
 }
 
@@ -148,11 +148,11 @@ void EditHistory::commit() {
             pictures.push_back({k, pictures_[slot], images_[slot]});
         }
     }
-    if (delta.empty() && pictures.empty() && settings_ == kept_ && camera_.fov == fov_) {
+    if (delta.empty() && pictures.empty() && settings_ == stepSettings_ && camera_.fov == fov_) {
         return;
     }
     const float fovBefore = fov_;
-    const ExtensionSettings settingsBefore = kept_;
+    const ExtensionSettings settingsBefore = stepSettings_;
     takePresentState();
     stack_.push(new Step(*this, std::move(delta), std::move(pictures), settingsBefore, settings_,
                          fovBefore, camera_.fov, inputSerial_));

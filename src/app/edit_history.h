@@ -61,7 +61,7 @@ private:
     // The state after the last step.
     std::unique_ptr<ProjectData> record_;
     SlotImages pictures_;
-    ExtensionSettings kept_;
+    ExtensionSettings stepSettings_;
     float fov_ = 0.0f;
     quint64 inputSerial_ = 0;
 };

@@ -32,7 +32,7 @@ struct SlotPictures {
     PictureCache* cache = nullptr;
     // A slot's picture file as the project keeps it inside (embedded_pictures.h), decoded in place
     // of the file at its path; empty for the other slots.
-    std::array<QByteArray, kSlotCount> embedded;
+    std::array<QByteArray, kSlotCount> embedded{};
 };
 
 // The picture for a slot at wanted's size (no side larger than the file's): decoded from path when
