@@ -151,7 +151,7 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     }
     if (options_.extractPictures) {
         if (const Status extracted = extractPictures(); !extracted) {
-            return error(extracted.prefixed(*options_.extractPictures + ": "));
+            return error(extracted);
         }
     }
     if (options_.output) {
@@ -191,8 +191,7 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
                                  [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
                                      return session_.pictures.loadSlotPicture(slot, image, path);
                                  });
-        (void)restoreEmbeddedPictures(data_, images_, extension_, projectFolder(options_),
-                                      unloaded);
+        restoreEmbeddedPictures(data_, images_, extension_, projectFolder(options_), unloaded);
         for (const UnloadedPicture& picture : unloaded) {
             say(err, "warning: cannot load picture " + picture.path + " named in " +
                          *options_.project + ": " + picture.status.message());
@@ -206,7 +205,7 @@ Status RenderJob::extractPictures() {
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
     if (failed) {
-        return Status::writeFailed("cannot make the folder: " + failed.message());
+        return Status::writeFailed(folder + ": cannot make the folder: " + failed.message());
     }
     const std::string absolute = absoluteFolderOf(folder + "/.");
     const Result<std::vector<std::string>> written =

@@ -82,7 +82,8 @@ private:
     // loaded; then the command line's pictures in theirs.
     // Slots drawn from the pictures kept inside the project where their files are gone.
     void restorePictures(std::vector<LoadedPicture>& chosen, std::ostream& err);
-    // --extract-pictures: the kept pictures written into its folder, the slots pointed at them.
+    // --extract-pictures: the kept pictures written into its folder, the slots pointed at them;
+    // a failure names the file or folder.
     Status extractPictures();
     // What the export draws or embeds its pictures from.
     SlotPictures exportPictures() const;

@@ -1,6 +1,7 @@
 // A project with its pictures inside, as cartonic-render saves, prints and renders it: copied
 // alone to another folder, it renders as it did beside its pictures.
 
+#include "model/project_file.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -100,6 +101,18 @@ TEST(ProjectSharing, APictureSelfContainedProjectRendersTheSameAloneElsewhere) {
     EXPECT_EQ(pictures[0].toObject()["name"].toString(), "art/front.png");
     EXPECT_EQ(pictures[1].toObject()["face"].toString(), "Floor");
     EXPECT_EQ(pictures[1].toObject()["sha256"].toString().size(), 64);
+
+    // A damaged copy inside: the rest still loads, and one line says what was dropped.
+    std::vector<char> damaged = test::readBytes(away.file("box.ctn"));
+    damaged[kProjectFileSize + 100] ^= 1;
+    test::writeBytes(away.file("damaged.ctn"), damaged);
+    r = render(away.file("damaged.ctn"), away.file("damaged.png"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("damaged.ctn: dropped 1 part of the project's extension that could not "
+                         "be read (a PICT part fails its checksum)\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("cannot load picture art/front.png"), std::string::npos) << r.err;
 
     // Taken out again, into the folder asked for.
     r = runProcess(kRenderProgram, {away.file("box.ctn"), "--extract-pictures", away.file("art"),
