@@ -67,6 +67,30 @@ void projects(const std::filesystem::path& dir) {
     put(dir / "trailing.ctn", longer);
 }
 
+// What follows a record: extensions with settings, pictures and a later version's part.
+void extensions(const std::filesystem::path& dir) {
+    const auto bytesOf = [](const ProjectExtension& e) {
+        Bytes out;
+        writeProjectExtension(e, [&](const void* from, std::size_t n) {
+            const auto* p = static_cast<const char*>(from);
+            out.insert(out.end(), p, p + n);
+            return true;
+        });
+        return out;
+    };
+    ProjectExtension look;
+    look.settings = {{0.5f, 0.25f}, false};
+    put(dir / "look.bin", bytesOf(look));
+    ProjectExtension full = look;
+    full.settings.embedPictures = true;
+    const Bytes png = encodePicture(noisePicture(4, 3), PictureFormat::Png);
+    const QByteArray file(png.data(), static_cast<qsizetype>(png.size()));
+    full.pictures.push_back({Front, "art/front.png", file, sha256Of(file)});
+    full.pictures.push_back({kFloorSlot, "floor.png", file, sha256Of(file)});
+    full.kept.push_back({0x5453454E, QByteArray("a later version's part")});
+    put(dir / "full.bin", bytesOf(full));
+}
+
 void pictures(const std::filesystem::path& root) {
     struct Variant {
         const char* name;
@@ -161,6 +185,8 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(out / target);
         projects(out / target);
     }
+    std::filesystem::create_directories(out / "extension");
+    extensions(out / "extension");
     pictures(out);
     vectors(out);
     std::printf("make_corpus: %d seed files in %s\n", written, out.c_str());

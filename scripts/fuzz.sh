@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (fuzz/, clang + libFuzzer + ASan/UBSan) and runs each for SECONDS:
 #   scripts/fuzz.sh SECONDS [target...]
-# targets: project, render (a loaded project drawn headless), bmp gif jpeg tiff png, svg pdf;
-# default all.
+# targets: project, extension (what follows a project's record), render (a loaded project drawn
+# headless), bmp gif jpeg tiff png, svg pdf; default all.
 # The corpus each run grows is kept in build-fuzz/corpus/<target>/ for the next run; the inputs
 # of past findings (fuzz/regressions/<target>/) are replayed first. An input that breaks
 # something is written to build-fuzz/findings/<target>/ and fails the script.
@@ -10,7 +10,7 @@ set -euo pipefail
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(project render bmp gif jpeg tiff png svg pdf)
+[ ${#targets[@]} -eq 0 ] && targets=(project extension render bmp gif jpeg tiff png svg pdf)
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}

@@ -46,6 +46,8 @@ CommandActions::CommandActions(QMainWindow& window, QLabel& readyText)
     addAction(SaveAsTurntable, "Save As &Turntable...");
     addAction(ExportModel, "Export &3D Model...");
     addAction(ImportDieline, "Import &Dieline...");
+    addAction(FileEmbedPictures, "E&mbed Pictures");
+    addAction(FileExtractPictures, "Extra&ct Pictures...");
     addAction(AppExit, "E&xit");
     // The second keys of the accelerator table, and the other common redo.
     addAction(EditUndo, "&Undo\tCtrl+Z", {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace});
@@ -68,6 +70,8 @@ CommandActions::CommandActions(QMainWindow& window, QLabel& readyText)
         actions_[command]->setCheckable(true);
         actions_[command]->setChecked(true);
     }
+    // Per project, and off in a new one.
+    actions_[FileEmbedPictures]->setCheckable(true);
     auto* modes = new QActionGroup(&window_);
     modes->setExclusive(true);
     for (int command :
@@ -104,6 +108,10 @@ void CommandActions::createMenus() {
                         SaveAsTurntable, ExportModel}) {
         file->addAction(actions_[command]);
     }
+    file->addSeparator();
+    file->addAction(actions_[FileEmbedPictures]);
+    file->addAction(actions_[FileExtractPictures]);
+    file->addSeparator();
     recentMenu_ = file->addMenu("Recent &Projects");
     recentMenu_->setObjectName("RecentProjects");
     file->addSeparator();

@@ -30,6 +30,8 @@ enum CommandId : int {
     SaveAsTurntable = 32792,
     ExportModel = 32793,
     ImportDieline = 32794,
+    FileEmbedPictures = 32795,
+    FileExtractPictures = 32796,
 
     FileNew = 57600,
     FileOpen = 57601,

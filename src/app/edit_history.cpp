@@ -21,16 +21,30 @@ struct PictureChange {
     SlotImage after;
 };
 
+// A step's name for a change of the settings beside the record, as the controls name them.
+std::string describeSettingsEdit(const ExtensionSettings& before, const ExtensionSettings& after) {
+    if (before.look.shadowSoftness != after.look.shadowSoftness) {
+        return "Shadow Softness";
+    }
+    if (before.look.reflectionFade != after.look.reflectionFade) {
+        return "Reflection Fade";
+    }
+    return "Embed Pictures";
+}
+
 } // namespace
 
 // One undoable change: the record's changed bytes, the slot pictures that changed (shared, so
-// undoing a picture change rereads no file) and the field of view.
+// undoing a picture change rereads no file), the settings beside the record and the field of
+// view.
 class EditHistory::Step : public QUndoCommand {
 public:
     Step(EditHistory& history, RecordDelta delta, std::vector<PictureChange> pictures,
-         float fovBefore, float fovAfter, quint64 serial)
+         ExtensionSettings settingsBefore, ExtensionSettings settingsAfter, float fovBefore,
+         float fovAfter, quint64 serial)
         : history_(history), delta_(std::move(delta)), pictures_(std::move(pictures)),
-          fovBefore_(fovBefore), fovAfter_(fovAfter), serial_(serial) {
+          settingsBefore_(settingsBefore), settingsAfter_(settingsAfter), fovBefore_(fovBefore),
+          fovAfter_(fovAfter), serial_(serial) {
         setText(QString::fromStdString(name()));
     }
 
@@ -61,8 +75,10 @@ public:
             }
         }
         fovAfter_ = next->fovAfter_;
+        settingsAfter_ = next->settingsAfter_;
         // A gesture that ends where it began leaves nothing to undo.
         setObsolete(delta_.empty() && fovBefore_ == fovAfter_ &&
+                    settingsBefore_ == settingsAfter_ &&
                     std::all_of(pictures_.begin(), pictures_.end(), [](const PictureChange& c) {
                         return c.before.image.cacheKey() == c.after.image.cacheKey();
                     }));
@@ -72,6 +88,9 @@ public:
     const RecordDelta& delta() const { return delta_; }
     const std::vector<PictureChange>& pictures() const { return pictures_; }
     float fov(bool undo) const { return undo ? fovBefore_ : fovAfter_; }
+    const ExtensionSettings& settings(bool undo) const {
+        return undo ? settingsBefore_ : settingsAfter_;
+    }
 
 private:
     std::string name() const {
@@ -81,20 +100,26 @@ private:
         if (!pictures_.empty()) {
             return describePictureEdit(pictures_.front().slot);
         }
+        if (settingsBefore_ != settingsAfter_) {
+            return describeSettingsEdit(settingsBefore_, settingsAfter_);
+        }
         return "Field of View";
     }
 
     EditHistory& history_;
     RecordDelta delta_;
     std::vector<PictureChange> pictures_;
+    ExtensionSettings settingsBefore_;
+    ExtensionSettings settingsAfter_;
     float fovBefore_;
     float fovAfter_;
     quint64 serial_;
     bool pushed_ = false;
 };
 
-EditHistory::EditHistory(ProjectData& data, SlotImages& images, Camera& camera, QObject* parent)
-    : QObject(parent), data_(data), images_(images), camera_(camera),
+EditHistory::EditHistory(ProjectData& data, SlotImages& images, ExtensionSettings& settings,
+                         Camera& camera, QObject* parent)
+    : QObject(parent), data_(data), images_(images), settings_(settings), camera_(camera),
       record_(std::make_unique<ProjectData>(data)) {
     stack_.setUndoLimit(kUndoLimit);
     takePresentState();
@@ -105,6 +130,7 @@ EditHistory::~EditHistory() = default;
 void EditHistory::takePresentState() {
     *record_ = data_;
     pictures_ = images_;
+    stepSettings_ = settings_;
     fov_ = camera_.fov;
 }
 
@@ -122,13 +148,14 @@ void EditHistory::commit() {
             pictures.push_back({k, pictures_[slot], images_[slot]});
         }
     }
-    if (delta.empty() && pictures.empty() && camera_.fov == fov_) {
+    if (delta.empty() && pictures.empty() && settings_ == stepSettings_ && camera_.fov == fov_) {
         return;
     }
     const float fovBefore = fov_;
+    const ExtensionSettings settingsBefore = stepSettings_;
     takePresentState();
-    stack_.push(new Step(*this, std::move(delta), std::move(pictures), fovBefore, camera_.fov,
-                         inputSerial_));
+    stack_.push(new Step(*this, std::move(delta), std::move(pictures), settingsBefore, settings_,
+                         fovBefore, camera_.fov, inputSerial_));
 }
 
 void EditHistory::restore(const Step& step, bool undo) {
@@ -137,6 +164,7 @@ void EditHistory::restore(const Step& step, bool undo) {
         images_[static_cast<std::size_t>(change.slot)] = undo ? change.before : change.after;
     }
     camera_.fov = step.fov(undo);
+    settings_ = step.settings(undo);
     takePresentState();
     emit restored();
 }

@@ -4,10 +4,12 @@
 // have changed the project, the frame calls commit(), which compares the project with its state
 // after the last step and makes whatever changed one step. Everything changed from one press of a
 // mouse button or a key (a drag in the view, a slider pulled along) becomes one step. Camera moves
-// are no edits; the field of view, which a control sets, is.
+// are no edits; the field of view, which a control sets, is, and so are the settings the project
+// keeps beyond its record (its look, the embed switch).
 
 #include "camera/camera.h"
 #include "model/project_data.h"
+#include "model/project_extension.h"
 #include "model/slot_images.h"
 
 #include <QObject>
@@ -20,8 +22,10 @@ namespace cartonic {
 class EditHistory : public QObject {
     Q_OBJECT
 public:
-    // data, images and camera outlive the history. Takes their present state as the start.
-    EditHistory(ProjectData& data, SlotImages& images, Camera& camera, QObject* parent = nullptr);
+    // data, images, settings and camera outlive the history. Takes their present state as the
+    // start.
+    EditHistory(ProjectData& data, SlotImages& images, ExtensionSettings& settings, Camera& camera,
+                QObject* parent = nullptr);
     ~EditHistory() override;
 
     QUndoStack& stack() { return stack_; }
@@ -51,11 +55,13 @@ private:
 
     ProjectData& data_;
     SlotImages& images_;
+    ExtensionSettings& settings_;
     Camera& camera_;
     QUndoStack stack_;
     // The state after the last step.
     std::unique_ptr<ProjectData> record_;
     SlotImages pictures_;
+    ExtensionSettings stepSettings_;
     float fov_ = 0.0f;
     quint64 inputSerial_ = 0;
 };

@@ -18,10 +18,11 @@
 namespace cartonic {
 
 ExportCommands::ExportCommands(QMainWindow& window, const ProjectData& data,
-                               const SlotImages& images, OGLView& view, UserPrompts& prompts,
-                               AppSettings& settings, const QString& projectPath)
-    : QObject(&window), window_(window), data_(data), images_(images), view_(view),
-      prompts_(prompts), settings_(settings), projectPath_(projectPath) {}
+                               const SlotImages& images, const ProjectExtension& extension,
+                               OGLView& view, UserPrompts& prompts, AppSettings& settings,
+                               const QString& projectPath)
+    : QObject(&window), window_(window), data_(data), images_(images), extension_(extension),
+      view_(view), prompts_(prompts), settings_(settings), projectPath_(projectPath) {}
 
 QSize ExportCommands::viewPixelSize() const {
     // On a scaled screen the view has more pixels than its size in the toolkit's units, and a
@@ -33,7 +34,7 @@ QSize ExportCommands::viewPixelSize() const {
 SlotPictures ExportCommands::exportPictures() const {
     const std::string folder =
         projectPath_.isEmpty() ? std::string() : localPath(QFileInfo(projectPath_).absolutePath());
-    return cartonic::exportPictures(data_, images_, folder);
+    return cartonic::exportPictures(data_, images_, folder, nullptr, &extension_);
 }
 
 DrawIn ExportCommands::drawInView() {
@@ -87,9 +88,12 @@ void ExportCommands::saveAsImage() {
     const PictureFormat format =
         formatForPath(localPath(path))
             .value_or(chosenFilter == kPngImageFilter ? PictureFormat::Png : PictureFormat::Jpeg);
-    const PictureRequest request{size->width, size->height, format,
+    const PictureRequest request{size->width,
+                                 size->height,
+                                 format,
                                  size->smoothEdges ? kSmoothSamples : kAliasedSamples,
-                                 size->transparent};
+                                 size->transparent,
+                                 extension_.settings.look};
     std::vector<std::string> notes;
     RgbaPicture picture;
     Status written = renderView(request, picture, notes);
@@ -140,8 +144,12 @@ void ExportCommands::copyPicture() {
     RgbaPicture picture;
     std::vector<std::string> notes;
     // A copy is the view as seen: smooth as the view is.
-    const PictureRequest request{size.width(), size.height(), PictureFormat::Png,
-                                 view_.smoothEdges() ? kSmoothSamples : kAliasedSamples, false};
+    const PictureRequest request{size.width(),
+                                 size.height(),
+                                 PictureFormat::Png,
+                                 view_.smoothEdges() ? kSmoothSamples : kAliasedSamples,
+                                 false,
+                                 extension_.settings.look};
     if (const Status rendered = renderView(request, picture, notes); !rendered) {
         window_.statusBar()->showMessage("Cannot copy the picture: " +
                                          QString::fromStdString(rendered.message()));

@@ -29,8 +29,8 @@ public:
     // Everything given outlives the commands. projectPath is read at each command: the pictures'
     // relative paths are its folder's, as Open resolves them.
     ExportCommands(QMainWindow& window, const ProjectData& data, const SlotImages& images,
-                   OGLView& view, UserPrompts& prompts, AppSettings& settings,
-                   const QString& projectPath);
+                   const ProjectExtension& extension, OGLView& view, UserPrompts& prompts,
+                   AppSettings& settings, const QString& projectPath);
 
 public slots:
     // Asks for a size and a file, then writes a JPEG or PNG picture of the view.
@@ -46,7 +46,8 @@ public slots:
 private:
     // The view's size in the pixels it is drawn in.
     QSize viewPixelSize() const;
-    // What pictures of the view are drawn from: the slots' pictures and the files they came from.
+    // What pictures of the view are drawn from: the slots' pictures and the files they came from,
+    // or the files kept inside the project.
     SlotPictures exportPictures() const;
     // Drawing in the view's context, for the export core.
     DrawIn drawInView();
@@ -59,6 +60,7 @@ private:
     QMainWindow& window_;
     const ProjectData& data_;
     const SlotImages& images_;
+    const ProjectExtension& extension_;
     OGLView& view_;
     UserPrompts& prompts_;
     AppSettings& settings_;

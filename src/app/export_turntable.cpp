@@ -46,6 +46,7 @@ void ExportCommands::saveAsTurntable() {
     animation.width = choice->width;
     animation.height = choice->height;
     request.frames = choice->frames;
+    request.look = extension_.settings.look;
     const auto failed = [&](const std::string& why) {
         prompts_.showError(&window_,
                            QString("Cannot save the turntable %1: %2")

@@ -75,8 +75,8 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
     commands_ = new CommandActions(*this, *readyText_);
     recent_ = new RecentProjectsMenu(commands_->recentMenu(), settings_, prompts_, *this);
     createClient();
-    files_ = new ProjectFiles(*this, data_, images_, *view_, prompts_);
-    exports_ = new ExportCommands(*this, data_, images_, *view_, prompts_, settings_,
+    files_ = new ProjectFiles(*this, data_, images_, extension_, *view_, prompts_);
+    exports_ = new ExportCommands(*this, data_, images_, extension_, *view_, prompts_, settings_,
                                   files_->currentPath());
     restoreLayout(*this, *inner_, settings_, QSize(kStartWidth, kStartHeight));
     const bool smooth = settings_.viewSmoothEdges();
@@ -151,7 +151,8 @@ void MainFrame::createClient() {
     setAcceptDrops(true);
 
     facePanel_ = new FaceSettingsPanel(data_, images_, *view_, settingsPane_);
-    scenePanel_ = new SceneSettingsPanel(data_, images_, *view_, settingsPane_);
+    scenePanel_ =
+        new SceneSettingsPanel(data_, images_, extension_.settings.look, *view_, settingsPane_);
     facePanelIndex_ = settingsPane_->addPanel(facePanel_);
     scenePanelIndex_ = settingsPane_->addPanel(scenePanel_);
     settingsPane_->showPanel(facePanelIndex_);
@@ -181,6 +182,8 @@ void MainFrame::connectCommands() {
     on(SaveAsTurntable, exports_, &ExportCommands::saveAsTurntable);
     on(ExportModel, exports_, &ExportCommands::exportModel);
     on(ImportDieline, this, &MainFrame::importDieline);
+    on(FileEmbedPictures, this, &MainFrame::setEmbedPictures);
+    on(FileExtractPictures, this, &MainFrame::extractPictures);
     on(AppExit, this, &QWidget::close);
     on(EditUndo, &history_->stack(), &QUndoStack::undo);
     on(EditRedo, &history_->stack(), &QUndoStack::redo);
@@ -205,14 +208,17 @@ void MainFrame::connectCommands() {
     connect(files_, &ProjectFiles::opened, this, &MainFrame::showOpenedProject);
     connect(files_, &ProjectFiles::saved, recent_, &RecentProjectsMenu::remember);
     connect(recent_, &RecentProjectsMenu::projectChosen, this, &MainFrame::openRecent);
+    connect(files_, &ProjectFiles::told, this,
+            [this](const QString& line) { statusBar()->showMessage(line); });
 }
 
 void MainFrame::createHistory() {
-    history_ = new EditHistory(data_, images_, view_->camera(), this);
+    history_ = new EditHistory(data_, images_, extension_.settings, view_->camera(), this);
     connect(history_, &EditHistory::restored, this, [this] {
         facePanel_->refreshFromProject();
         scenePanel_->refreshFromProject();
         scenePanel_->showFieldOfView();
+        showExtensionSettings();
         view_->applyLight();
         view_->requestRedraw();
     });

@@ -5,6 +5,7 @@
 
 #include "app/app_settings.h"
 #include "app/user_prompts.h"
+#include "model/project_extension.h"
 #include "model/slot_images.h"
 
 #include <QMainWindow>
@@ -57,6 +58,8 @@ public:
     SettingsPane& settingsPane() { return *settingsPane_; }
     FaceSettingsPanel& facePanel() { return *facePanel_; }
     SceneSettingsPanel& scenePanel() { return *scenePanel_; }
+    // What the project keeps beyond its record: its look, the embed switch, pictures inside.
+    ProjectExtension& extension() { return extension_; }
     NavigationBar& navigationBar() { return *navigation_; }
     QToolBar& toolbar();
     FixedRightSplitter& outerSplitter() { return *outer_; }
@@ -97,6 +100,12 @@ private:
     // What the window shows after the project was made new or opened.
     void showNewProject();
     void showOpenedProject(const QString& path);
+    // The embed switch's check and the view's look, from the project's settings.
+    void showExtensionSettings();
+    void setEmbedPictures(bool on);
+    // Asks for a folder, writes the pictures kept inside the project there and points the slots
+    // at them.
+    void extractPictures();
     void openRecent(const QString& path);
     void setSmoothEdges(bool on);
     void pastePicture();
@@ -108,6 +117,7 @@ private:
 
     ProjectData& data_;
     SlotImages& images_;
+    ProjectExtension extension_;
     UserPrompts prompts_;
     AppSettings settings_;
     CommandActions* commands_ = nullptr;

@@ -1,6 +1,7 @@
 // What the main frame does itself: selecting what the settings pane shows, bringing the window up
 // to a new or opened project, pasting and dropping pictures and projects, and the About box.
 
+#include "app/command_ids.h"
 #include "app/edit_history.h"
 #include "app/face_list.h"
 #include "app/main_frame.h"
@@ -11,6 +12,7 @@
 #include "app/recent_projects_menu.h"
 #include "app/settings_pane.h"
 #include "app/string_table.h"
+#include "image/embedded_pictures.h"
 #include "panels/dialog_units.h"
 #include "panels/face_settings_panel.h"
 #include "panels/image_browse.h"
@@ -30,6 +32,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace cartonic {
 
 void MainFrame::selectFace(int face) {
@@ -47,6 +51,7 @@ void MainFrame::showNewProject() {
     // The panels show the defaults at once rather than the values of the project just dropped.
     facePanel_->refreshFromProject();
     scenePanel_->refreshFromProject();
+    showExtensionSettings();
     // The light lives in the GL context, not in the frame drawn from the record.
     view_->applyLight();
     view_->requestRedraw();
@@ -60,10 +65,55 @@ void MainFrame::showOpenedProject(const QString& path) {
     emit sceneSettingsShown();
     // The light's place follows from its angle and height, whatever the file stored.
     data_.updateLightPosition();
+    showExtensionSettings();
     view_->applyLight();
     view_->requestRedraw();
     history_->reset();
     recent_->remember(path);
+}
+
+void MainFrame::showExtensionSettings() {
+    action(FileEmbedPictures)->setChecked(extension_.settings.embedPictures);
+    view_->setLook(extension_.settings.look);
+}
+
+void MainFrame::setEmbedPictures(bool on) {
+    extension_.settings.embedPictures = on;
+    // An edit like any other: undo and the unsaved-changes question see it.
+    scheduleCommit();
+}
+
+void MainFrame::extractPictures() {
+    const bool keeps =
+        std::any_of(extension_.pictures.begin(), extension_.pictures.end(),
+                    [this](const EmbeddedPicture& p) { return showsKeptCopy(p, images_[p.slot]); });
+    if (!keeps) {
+        statusBar()->showMessage("The project keeps no pictures inside it.");
+        return;
+    }
+    FileRequest request;
+    request.directory = true;
+    const QString folder = prompts_.chooseFile(this, request);
+    if (folder.isEmpty()) {
+        return;
+    }
+    const Result<std::vector<std::string>> written =
+        extractEmbeddedPictures(data_, images_, extension_, localPath(folder));
+    // Slots pointed at their files before a failure stay so, and show it.
+    facePanel_->refreshFromProject();
+    scenePanel_->refreshFromProject();
+    view_->requestRedraw();
+    if (!written) {
+        prompts_.showError(this, QString("Cannot extract the pictures to %1: %2")
+                                     .arg(QDir::toNativeSeparators(folder),
+                                          QString::fromStdString(written.status.message())));
+        return;
+    }
+    const auto count = static_cast<int>(written.value.size());
+    const QString where = QDir::toNativeSeparators(folder);
+    statusBar()->showMessage(count == 1
+                                 ? QString("Extracted 1 picture to %1.").arg(where)
+                                 : QString("Extracted %1 pictures to %2.").arg(count).arg(where));
 }
 
 void MainFrame::openRecent(const QString& path) {

@@ -72,7 +72,7 @@ public:
     // The soft shadow and the fading mirror image the view draws, which live beside the record;
     // changing it repaints.
     const SceneLook& look() const { return look_; }
-    void setLook(const SceneLook& look);
+    void setLook(const SceneLook& look) override;
 
     // Runs work with this view's context current and its objects up to the record (drawing
     // offscreen, as TurntableFrames does); false, without running it, while the view has no

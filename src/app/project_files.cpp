@@ -2,6 +2,7 @@
 
 #include "app/ogl_view.h"
 #include "app/user_prompts.h"
+#include "image/embedded_pictures.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
 #include "panels/image_browse.h"
@@ -12,19 +13,31 @@
 
 namespace cartonic {
 
+namespace {
+
+QString statusSentence(const std::string& text) {
+    QString line = QFile::decodeName(QByteArray::fromStdString(text));
+    if (!line.isEmpty()) {
+        line[0] = line[0].toUpper();
+    }
+    return line + '.';
+}
+
+} // namespace
+
 ProjectFiles::ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images,
-                           const OGLView& view, UserPrompts& prompts)
-    : QObject(&window), window_(window), data_(data), images_(images), view_(view),
-      prompts_(prompts) {
+                           ProjectExtension& extension, const OGLView& view, UserPrompts& prompts)
+    : QObject(&window), window_(window), data_(data), images_(images), extension_(extension),
+      view_(view), prompts_(prompts) {
     markSaved();
 }
 
 bool ProjectFiles::isModified() const {
-    return snapshotOf(data_) != saved_;
+    return snapshotOf(data_, extension_.settings) != saved_;
 }
 
 void ProjectFiles::markSaved() {
-    saved_ = snapshotOf(data_);
+    saved_ = snapshotOf(data_, extension_.settings);
 }
 
 bool ProjectFiles::mayDiscardChanges() {
@@ -50,6 +63,7 @@ void ProjectFiles::newProject() {
 
 void ProjectFiles::clear() {
     resetProject(data_, images_);
+    extension_ = {};
     // The floor picture goes too, so what is seen is what would be saved.
     images_[kFloorSlot] = SlotImage{};
     currentPath_.clear();
@@ -68,8 +82,14 @@ void ProjectFiles::openProject() {
     }
 }
 
+std::string ProjectFiles::projectFolder() const {
+    return currentPath_.isEmpty() ? std::string()
+                                  : localPath(QFileInfo(currentPath_).absolutePath());
+}
+
 bool ProjectFiles::open(const QString& path) {
-    if (const Status loaded = loadProject(data_, localPath(path)); !loaded) {
+    std::string note;
+    if (const Status loaded = loadProject(data_, extension_, localPath(path), &note); !loaded) {
         // The previous path stays, so a later Save cannot overwrite this other file.
         prompts_.showError(&window_, QString("Cannot open the project %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
@@ -78,15 +98,27 @@ bool ProjectFiles::open(const QString& path) {
     }
     currentPath_ = path;
     emit pathChanged(path);
-    restorePictures(path);
+    QStringList told;
+    if (!note.empty()) {
+        told << statusSentence(note);
+    }
+    restorePictures(path, told);
     markSaved();
     emit opened(path);
+    if (!told.isEmpty()) {
+        emit this->told(told.join(' '));
+    }
     return true;
 }
 
-void ProjectFiles::restorePictures(const QString& projectPath) {
-    const std::vector<UnloadedPicture> missing =
-        restoreProjectImages(data_, images_, localPath(QFileInfo(projectPath).absolutePath()));
+void ProjectFiles::restorePictures(const QString& projectPath, QStringList& told) {
+    const std::string folder = localPath(QFileInfo(projectPath).absolutePath());
+    std::vector<UnloadedPicture> missing = restoreProjectImages(data_, images_, folder);
+    if (const int inside = restoreEmbeddedPictures(data_, images_, extension_, folder, missing);
+        inside > 0) {
+        told << (inside == 1 ? QString("1 picture came from inside the project.")
+                             : QString("%1 pictures came from inside the project.").arg(inside));
+    }
     if (missing.empty()) {
         return;
     }
@@ -117,7 +149,10 @@ bool ProjectFiles::write(const QString& path) {
     // The file's runtime fields hold this run's names, as the view made them.
     ProjectData stamped = data_;
     stampRuntimeNames(stamped, view_.textureNames());
-    if (const Status written = saveProject(stamped, localPath(path)); !written) {
+    std::vector<std::string> notes;
+    gatherEmbeddedPictures(data_, images_, storedPicturePaths(data_, projectFolder()), extension_,
+                           &notes);
+    if (const Status written = saveProject(stamped, extension_, localPath(path)); !written) {
         prompts_.showError(&window_, QString("Cannot save the project to %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
                                               QString::fromStdString(written.message())));
@@ -127,6 +162,13 @@ bool ProjectFiles::write(const QString& path) {
     emit pathChanged(path);
     markSaved();
     emit saved(path);
+    if (!notes.empty()) {
+        QStringList told;
+        for (const std::string& note : notes) {
+            told << statusSentence(note);
+        }
+        emit this->told(told.join(' '));
+    }
     return true;
 }
 

@@ -1,15 +1,19 @@
 #pragma once
 
 // The project as a file: File > New, Open, Save and Save As, the question before unsaved changes
-// are dropped, and the path the project was last opened from or saved to. It writes the record
-// and its pictures only; the window brings its views up to them when told.
+// are dropped, and the path the project was last opened from or saved to. It writes the record,
+// its pictures and its extension only; the window brings its views up to them when told.
 
 #include "model/project_data.h"
+#include "model/project_extension.h"
 #include "model/project_snapshot.h"
 #include "model/slot_images.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <string>
 
 class QWidget;
 
@@ -21,10 +25,10 @@ struct UserPrompts;
 class ProjectFiles : public QObject {
     Q_OBJECT
 public:
-    // Edits data and images; view names the textures a saved file records; questions and
-    // failures go to the user through prompts, over window. All outlive this.
-    ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images, const OGLView& view,
-                 UserPrompts& prompts);
+    // Edits data, images and extension; view names the textures a saved file records; questions
+    // and failures go to the user through prompts, over window. All outlive this.
+    ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images,
+                 ProjectExtension& extension, const OGLView& view, UserPrompts& prompts);
 
     // "" until the project is opened or saved.
     const QString& currentPath() const { return currentPath_; }
@@ -58,16 +62,23 @@ signals:
     void opened(const QString& path);
     // The project was written to path, which is now its path.
     void saved(const QString& path);
+    // One line for the status bar: how many pictures an opened project drew from inside it,
+    // what of its extension could not be read, which pictures a save could not keep inside.
+    void told(const QString& line);
 
 private:
     bool write(const QString& path);
-    // Loads the pictures the opened project at projectPath names; tells of those it cannot.
-    void restorePictures(const QString& projectPath);
+    // Loads the pictures the opened project at projectPath names, from inside it where their
+    // files are gone or changed; tells of those it cannot.
+    void restorePictures(const QString& projectPath, QStringList& told);
+    // The folder the project's relative picture paths are taken against: its own, or none.
+    std::string projectFolder() const;
     void markSaved();
 
     QWidget& window_;
     ProjectData& data_;
     SlotImages& images_;
+    ProjectExtension& extension_;
     const OGLView& view_;
     UserPrompts& prompts_;
     QString currentPath_;

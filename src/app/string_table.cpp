@@ -9,7 +9,7 @@ namespace cartonic {
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 21> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 23> kStrings = {{
     {ModeRotateCamera, "Rotate camera.\nRotate camera"},
     {ModeAdjustWidth, "Adjust box's width\nAdjust Box's width"},
     {ModeAdjustDepth, "Adjust box's depth\nAdjust Box's depth"},
@@ -31,6 +31,11 @@ constexpr std::array<std::pair<int, const char*>, 21> kStrings = {{
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {ViewSmoothEdges, "Draw the view with smooth edges\nSmooth Edges"},
     {ImportDieline, "Cut a picture of the unfolded box into the six faces' pictures"},
+    {FileEmbedPictures,
+     "Keep the picture files inside the project when it is saved\nEmbed Pictures"},
+    {FileExtractPictures,
+     "Write the pictures kept inside the project into a folder and use them from there\nExtract "
+     "Pictures"},
 }};
 
 } // namespace

@@ -20,7 +20,9 @@ QString suffixOf(const QString& filter) {
 QString runFileDialog(QWidget* parent, const FileRequest& request) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.directory ? QFileDialog::Directory
+                       : request.save    ? QFileDialog::AnyFile
+                                         : QFileDialog::ExistingFile);
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
     // A name typed without an extension gets the chosen filter's.

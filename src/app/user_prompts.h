@@ -42,6 +42,7 @@ struct FileRequest {
     QString defaultSuffix; // added to a name typed without an extension (first filter's)
     QString folder;        // where the dialog starts; "" for the toolkit's choice
     QString* chosenFilter = nullptr; // when given, receives the filter the user left chosen
+    bool directory = false;          // an existing folder is chosen, not a file
 };
 
 struct UserPrompts {

@@ -4,6 +4,7 @@
 #include "cli/render_options.h"
 #include "export/animation_writer.h"
 #include "model/product_presets.h"
+#include "model/scene_look.h"
 #include "render/turntable_frames.h"
 
 #include <algorithm>
@@ -293,6 +294,46 @@ constexpr OptionDefinition kProductOptions[] = {
          }
          return wants("a whole number of pixels from 0 to " + std::to_string(kMaxNetSide - 1));
      }},
+// A setting of the scene's look, SceneLook::kMin..kMax, into field.
+Status takeLook(const std::string& value, std::optional<float>& field) {
+    float f = 0.0f;
+    if (parseFloat(value, f) && f >= SceneLook::kMin && f <= SceneLook::kMax) {
+        field = f;
+        return {};
+    }
+    return wantsNumberFrom(SceneLook::kMin, SceneLook::kMax, "a number");
+}
+
+constexpr OptionDefinition kLookAndSharingOptions[] = {
+    {"", "--shadow-softness", "S",
+     "soften the shadow: 0 (the default) a hard shadow, up to 1 the light\n"
+     "spread over a disc; kept in the project",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         return takeLook(v, o.shadowSoftness);
+     }},
+    {"", "--reflection-fade", "F",
+     "fade the reflection with height: 0 (the default) a perfect mirror,\n"
+     "F > 0 gone at F times the box's height; kept in the project",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         return takeLook(v, o.reflectionFade);
+     }},
+    {"", "--embed-pictures", "",
+     "with --save, keep each face's and the floor's picture file inside\n"
+     "the saved project, so it renders and opens anywhere on its own",
+     [](RenderOptions& o, const std::string&) -> Status {
+         o.embedPictures = true;
+         return {};
+     }},
+    {"", "--extract-pictures", "DIR",
+     "write the pictures kept inside PROJECT into DIR (made when missing)\n"
+     "and point its faces and floor at them, for --save",
+     [](RenderOptions& o, const std::string& v) -> Status {
+         if (v.empty()) {
+             return wants("a folder");
+         }
+         o.extractPictures = v;
+         return {};
+     }},
 };
 
 constexpr OptionDefinition kCameraOptions[] = {
@@ -381,7 +422,9 @@ constexpr OptionDefinition kFileOptions[] = {
          o.save = v;
          return {};
      }},
-    {"", "--print", "", "write the project record as JSON on standard output",
+    {"", "--print", "",
+     "write the project record as JSON on standard output, and under\n"
+     "\"extension\" its look and the pictures kept inside it, when it has any",
      [](RenderOptions& o, const std::string&) -> Status {
          o.print = true;
          return {};
@@ -398,6 +441,7 @@ constexpr OptionGroup kOptionGroups[] = {
     {"Turntable:", kTurntableOptions},
     {"Project:", kProjectOptions},
     {"Product and dieline:", kProductOptions},
+    {"Look, and pictures inside the project:", kLookAndSharingOptions},
     {"Camera, changed from where the application starts it (eye at 9,-9,9 looking at 0,0,5),\n"
      "in this order:",
      kCameraOptions},

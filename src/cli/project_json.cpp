@@ -89,11 +89,41 @@ RecordJson value(const FaceSlots& all) {
     return array;
 }
 
+RecordJson value(const ProjectExtension& extension) {
+    RecordJson pictures = RecordJson::array();
+    for (const EmbeddedPicture& picture : extension.pictures) {
+        pictures.push_back(
+            {{"slot", picture.slot},
+             {"face", picture.slot == kFloorSlot ? std::string("Floor")
+                                                 : std::string(kFaceNames[picture.slot])},
+             {"name", picture.name},
+             {"bytes", static_cast<std::int64_t>(picture.bytes.size())},
+             {"sha256", picture.sha256.toHex().toStdString()}});
+    }
+    RecordJson kept = RecordJson::array();
+    for (const KeptChunk& chunk : extension.kept) {
+        const char type[] = {char(chunk.type), char(chunk.type >> 8), char(chunk.type >> 16),
+                             char(chunk.type >> 24)};
+        kept.push_back({{"type", std::string(type, sizeof type)},
+                        {"bytes", static_cast<std::int64_t>(chunk.payload.size())}});
+    }
+    const ExtensionSettings& settings = extension.settings;
+    return {{"shadowSoftness", jsonNumber(settings.look.shadowSoftness)},
+            {"reflectionFade", jsonNumber(settings.look.reflectionFade)},
+            {"embedPictures", settings.embedPictures},
+            {"pictures", pictures},
+            {"keptParts", kept}};
+}
+
 } // namespace
 
-std::string projectToJson(const ProjectData& record) {
+std::string projectToJson(const ProjectData& record, const ProjectExtension* extension) {
     RecordJson j = RecordJson::object();
     CARTONIC_PROJECT_FIELDS(CARTONIC_JSON_FIELD)
+    if (extension && (extension->settings != ExtensionSettings{} || !extension->pictures.empty() ||
+                      !extension->kept.empty())) {
+        j["extension"] = value(*extension);
+    }
     // Paths are 8-bit text: valid UTF-8 passes through, any other byte becomes U+FFFD.
     return j.dump(-1, ' ', false, RecordJson::error_handler_t::replace) + '\n';
 }

@@ -7,6 +7,7 @@
 #include "export/model_writer.h"
 #include "export/picture_writer.h"
 #include "image/dieline.h"
+#include "image/embedded_pictures.h"
 #include "image/image_loader.h"
 #include "image/kept_pictures.h"
 #include "image/page_edges.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <ostream>
 #include <unistd.h>
 
@@ -152,6 +154,18 @@ Status makePictures(const RenderOptions& options, const ProjectData& data,
     return {};
 }
 
+void applyExtensionOptions(const RenderOptions& options, ExtensionSettings& settings) {
+    if (options.shadowSoftness) {
+        settings.look.shadowSoftness = *options.shadowSoftness;
+    }
+    if (options.reflectionFade) {
+        settings.look.reflectionFade = *options.reflectionFade;
+    }
+    if (options.embedPictures) {
+        settings.embedPictures = true;
+    }
+}
+
 void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images) {
     for (LoadedPicture& picture : pictures) {
         FaceSlot& slot = data.faceSlots[picture.slot];
@@ -181,11 +195,17 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     // As the application has the record once its view exists.
     data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     if (options_.project) {
-        if (const Status loaded = loadProject(data_, *options_.project); !loaded) {
+        std::string note;
+        if (const Status loaded = loadProject(data_, extension_, *options_.project, &note);
+            !loaded) {
             return error(loaded.prefixed(*options_.project + ": "));
+        }
+        if (!note.empty()) {
+            say(err, "warning: " + *options_.project + ": " + note);
         }
     }
     applyRecordOptions(options_, data_);
+    applyExtensionOptions(options_, extension_.settings);
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
     if (const Status loaded = loadChosenPictures(options_, chosen, &session_.pictures); !loaded) {
@@ -202,16 +222,27 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
     if (const Status loaded = loadPictureChoices(made, chosen, &session_.pictures); !loaded) {
         return error(loaded);
     }
-    if (options_.output) {
-        if (const Status made = options_.model ? writeModelFile(chosen, err) : render(chosen, err);
-            !made) {
-            return error(made);
-        }
+    // Pictures kept inside the project are kept again, or written out, only from the slots
+    // that show them.
+    const bool picturesInside =
+        options_.extractPictures || (options_.save && extension_.settings.embedPictures);
+    if (options_.output || picturesInside) {
+        restorePictures(chosen, err);
     } else {
         placePictures(chosen, data_, images_);
     }
+    if (options_.extractPictures) {
+        if (const Status extracted = extractPictures(); !extracted) {
+            return error(extracted);
+        }
+    }
+    if (options_.output) {
+        if (const Status made = options_.model ? writeModelFile(err) : render(err); !made) {
+            return error(made);
+        }
+    }
     if (options_.save) {
-        if (const Status saved = save(); !saved) {
+        if (const Status saved = save(err); !saved) {
             return error(saved.prefixed(*options_.save + ": "));
         }
     }
@@ -219,7 +250,7 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
         // Flushed here, so that a full disk or a closed pipe fails the job rather than the exit.
         out.clear();
         errno = 0;
-        out << projectToJson(data_) << std::flush;
+        out << projectToJson(data_, &extension_) << std::flush;
         if (!out) {
             const int code = errno;
             return error(
@@ -237,11 +268,12 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
         for (const LoadedPicture& picture : chosen) {
             setPath(picturePathField(data_, picture.slot), "");
         }
-        const std::vector<UnloadedPicture> unloaded =
+        std::vector<UnloadedPicture> unloaded =
             restoreProjectImages(data_, images_, projectFolder(options_),
                                  [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
                                      return session_.pictures.loadSlotPicture(slot, image, path);
                                  });
+        restoreEmbeddedPictures(data_, images_, extension_, projectFolder(options_), unloaded);
         for (const UnloadedPicture& picture : unloaded) {
             say(err, "warning: cannot load picture " + picture.path + " named in " +
                          *options_.project + ": " + picture.status.message());
@@ -250,28 +282,41 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
     placePictures(chosen, data_, images_);
 }
 
-SlotPictures RenderJob::exportPictures(const std::vector<LoadedPicture>& chosen) const {
-    // From the files: a project's relative paths from its folder, the command line's as given.
-    SlotPictures pictures =
-        cartonic::exportPictures(data_, images_, projectFolder(options_), &session_.pictures);
-    for (const LoadedPicture& picture : chosen) {
-        pictures.paths[picture.slot] = picture.path;
+Status RenderJob::extractPictures() {
+    const std::string& folder = *options_.extractPictures;
+    std::error_code failed;
+    std::filesystem::create_directories(folder, failed);
+    if (failed) {
+        return Status::writeFailed(folder + ": cannot make the folder: " + failed.message());
+    }
+    const std::string absolute = absoluteFolderOf(folder + "/.");
+    const Result<std::vector<std::string>> written =
+        extractEmbeddedPictures(data_, images_, extension_, absolute);
+    return written.status;
+}
+
+SlotPictures RenderJob::exportPictures() const {
+    // From the files: a project's relative paths from its folder, the command line's from the
+    // working directory; a picture kept inside the project from there.
+    SlotPictures pictures = cartonic::exportPictures(data_, images_, projectFolder(options_),
+                                                     &session_.pictures, &extension_);
+    for (const PictureChoice& choice : options_.pictures) {
+        pictures.paths[choice.slot] = choice.path;
     }
     return pictures;
 }
 
-Status RenderJob::writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err) {
-    restorePictures(chosen, err);
+Status RenderJob::writeModelFile(std::ostream& err) {
     std::vector<std::string> notes;
     const std::string& output = *options_.output;
-    const Status written = writeModel(output, data_, exportPictures(chosen), &notes);
+    const Status written = writeModel(output, data_, exportPictures(), &notes);
     for (const std::string& note : notes) {
         say(err, "warning: " + note);
     }
     return written.prefixed(output + ": ");
 }
 
-Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) {
+Status RenderJob::render(std::ostream& err) {
     // The light's place follows from its angle and height, whatever the file stored.
     data_.updateLightPosition();
     if (session_.renderer) {
@@ -284,9 +329,8 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         session_.renderer = std::move(made.value);
     }
     HeadlessRenderer* renderer = session_.renderer.get();
-    restorePictures(chosen, err);
 
-    const SlotPictures pictures = exportPictures(chosen);
+    const SlotPictures pictures = exportPictures();
     std::vector<std::string> notes;
     const auto warnNotes = [&] {
         for (const std::string& note : notes) {
@@ -296,6 +340,7 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
     const DrawIn drawIn = drawInHeadless(*renderer, data_, images_);
     if (options_.turntable) {
         TurntableRequest request = turntableRequestFor(options_);
+        request.look = extension_.settings.look;
         std::string rounded;
         if (Status settled = settleTurntable(request, &rounded); !settled) {
             return settled;
@@ -309,8 +354,8 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         warnNotes();
         return written;
     }
-    const PictureRequest request{options_.width, options_.height, options_.outputFormat,
-                                 options_.samples, options_.transparent};
+    const PictureRequest request{options_.width,   options_.height,      options_.outputFormat,
+                                 options_.samples, options_.transparent, extension_.settings.look};
     RgbaPicture rendered;
     if (Status drawn =
             renderPicture(request, data_, cameraFor(options_), pictures, drawIn, rendered, &notes);
@@ -328,12 +373,18 @@ Status RenderJob::render(std::vector<LoadedPicture>& chosen, std::ostream& err) 
         .prefixed(output + ": ");
 }
 
-Status RenderJob::save() const {
+Status RenderJob::save(std::ostream& err) {
     PictureBases bases;
     bases.fill(projectFolder(options_));
     const std::string workingDir = workingFolder();
     for (const PictureChoice& choice : options_.pictures) {
         bases[choice.slot] = workingDir;
+    }
+    // The pictures kept inside are the files as the slots name them now, before the paths are
+    // rewritten for the saved project's folder.
+    PicturePaths files;
+    for (int k = 0; k < kSlotCount; ++k) {
+        files[k] = resolveAgainst(bases[k], std::string(pathText(picturePathField(data_, k))));
     }
     ProjectData saved = data_;
     if (session_.renderer) {
@@ -344,7 +395,12 @@ Status RenderJob::save() const {
         !rebased) {
         return rebased;
     }
-    return saveProject(saved, *options_.save);
+    std::vector<std::string> notes;
+    gatherEmbeddedPictures(saved, images_, files, extension_, &notes);
+    for (const std::string& note : notes) {
+        say(err, "warning: " + note);
+    }
+    return saveProject(saved, extension_, *options_.save);
 }
 
 } // namespace cartonic

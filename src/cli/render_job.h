@@ -10,6 +10,7 @@
 #include "image/picture_cache.h"
 #include "image/restore_images.h"
 #include "model/project_data.h"
+#include "model/project_extension.h"
 #include "model/slot_images.h"
 #include "render/export_textures.h"
 #include "render/headless_renderer.h"
@@ -54,6 +55,8 @@ Status makePictures(const RenderOptions& options, const ProjectData& data,
 // Decodes the pictures of choices as loadChosenPictures does, adding them to out.
 Status loadPictureChoices(const std::vector<PictureChoice>& choices,
                           std::vector<LoadedPicture>& out, PictureCache* cache = nullptr);
+// The command line's look and embed switch over the project's.
+void applyExtensionOptions(const RenderOptions& options, ExtensionSettings& settings);
 
 // Moves the pictures into their slots: picture, size and the path as given (a face's imagePath,
 // the floor's floorImagePath). Texture names, floorTextureId and floorTextureEnabled are left
@@ -87,12 +90,18 @@ public:
 private:
     // The project's pictures back in their slots, with a warning on err for each that cannot be
     // loaded; then the command line's pictures in theirs.
+    // Slots drawn from the pictures kept inside the project where their files are gone.
     void restorePictures(std::vector<LoadedPicture>& chosen, std::ostream& err);
+    // --extract-pictures: the kept pictures written into its folder, the slots pointed at them;
+    // a failure names the file or folder.
+    Status extractPictures();
     // What the export draws or embeds its pictures from.
-    SlotPictures exportPictures(const std::vector<LoadedPicture>& chosen) const;
-    Status render(std::vector<LoadedPicture>& chosen, std::ostream& err);
-    Status writeModelFile(std::vector<LoadedPicture>& chosen, std::ostream& err);
-    Status save() const;
+    SlotPictures exportPictures() const;
+    Status render(std::ostream& err);
+    Status writeModelFile(std::ostream& err);
+    // Writes the project, with its pictures inside when the switch is on; a warning on err for
+    // each picture that cannot be kept.
+    Status save(std::ostream& err);
 
     // One line on err: the program, the prefix, what is said.
     void say(std::ostream& err, const std::string& message) const;
@@ -100,6 +109,7 @@ private:
     const RenderOptions& options_;
     ProjectData& data_;
     SlotImages& images_;
+    ProjectExtension extension_; // what the project keeps beyond its record
     RenderSession& session_;
     std::string prefix_;
 };

@@ -50,6 +50,9 @@ public:
         if (status_.ok()) {
             checkExportRules();
         }
+        if (status_.ok()) {
+            checkPicturesInside();
+        }
         if (!status_) {
             return status_;
         }
@@ -117,6 +120,16 @@ private:
                 fail(std::string(name) + " is for a dieline: add --dieline FILE");
                 return;
             }
+        }
+    }
+
+    // Pictures go inside a project that is saved, and come out of one that is given.
+    void checkPicturesInside() {
+        if (o().embedPictures && !o().save) {
+            fail("--embed-pictures keeps the pictures inside a saved project: add --save "
+                 "OUT.ctn");
+        } else if (o().extractPictures && !o().project) {
+            fail("--extract-pictures takes the pictures out of a project: name PROJECT.ctn");
         }
     }
 

@@ -59,6 +59,12 @@ struct RenderOptions {
     int glueFlap = 0;
     std::optional<std::string> save;
     bool print = false;
+    // The project's look, each SceneLook::kMin..kMax, and its pictures kept inside: taken in on
+    // --save, written out to a folder.
+    std::optional<float> shadowSoftness;
+    std::optional<float> reflectionFade;
+    bool embedPictures = false;
+    std::optional<std::string> extractPictures;
     std::optional<std::string> output;   // picture to render; kStandardStream for standard output
     std::optional<PictureFormat> format; // as --format names it
     PictureFormat outputFormat = PictureFormat::Jpeg; // --format's, or as output's name says

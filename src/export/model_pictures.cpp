@@ -174,10 +174,15 @@ TextureSize fittedSize(int width, int height) {
 } // namespace
 
 Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                    ModelPicture& out, std::string* note) {
+                    ModelPicture& out, std::string* note, const QByteArray& inside) {
     std::vector<std::uint8_t> bytes;
     std::optional<PictureFormat> format = formatForPath(path);
-    if (!path.empty() && readSmallFile(path, bytes)) {
+    const bool haveBytes = inside.isEmpty() ? !path.empty() && readSmallFile(path, bytes)
+                                            : inside.size() <= kMostBytesAsIs;
+    if (haveBytes && !inside.isEmpty()) {
+        bytes.assign(inside.begin(), inside.end());
+    }
+    if (haveBytes) {
         const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                                         static_cast<qsizetype>(bytes.size()));
         QBuffer buffer;
@@ -213,8 +218,11 @@ Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::stri
     }
     std::string reason;
     Status unread;
+    SlotImages keptOnly;
+    keptOnly[0] = kept;
+    SlotPictures source{&keptOnly, {path}, nullptr, {inside}};
     const QImage picture =
-        slotPicture(slot, kept, path, fittedSize(width, height), &reason, nullptr, &unread);
+        slotPicture(slot, source, 0, fittedSize(width, height), &reason, &unread);
     if (picture.isNull() || picture.format() != QImage::Format_RGBX8888) {
         // Without a failed load, only a copy the memory could not hold comes back empty.
         return {unread.ok() ? Status::Kind::Unavailable : unread.kind(),

@@ -297,8 +297,8 @@ Status addFace(tinygltf::Model& model, tinygltf::Mesh& mesh, const FaceViews& vi
     if (textured) {
         ModelPicture picture;
         std::string note;
-        if (Status given =
-                modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture, &note);
+        if (Status given = modelPicture(slot, (*pictures.kept)[k], pictures.paths[k], picture,
+                                        &note, pictures.embedded[k]);
             !given) {
             return given.prefixed("the " + std::string(kFaceNames[k]) + " face's picture: ");
         }

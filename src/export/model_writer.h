@@ -37,9 +37,10 @@ struct ModelPicture {
 // decoded, reduced where it is larger and encoded again without alpha, as JPEG when it was one
 // and PNG else. When the file cannot be read,
 // the kept copy serves and *note says so. Fails, with the reason, when there is no picture to
-// give: the loader's kind when the file could not be loaded and nothing was kept.
+// give: the loader's kind when the file could not be loaded and nothing was kept. inside, when
+// not empty, is the file as the project keeps it, taken in place of the one at path.
 Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                    ModelPicture& out, std::string* note);
+                    ModelPicture& out, std::string* note, const QByteArray& inside = {});
 
 // The base colour factor of a face's material: its diffuse colour, clamped to [0, 1], taken from
 // the display's (sRGB) values the colour chooser shows to the linear ones glTF wants; alpha 1.

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <string_view>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -357,6 +358,42 @@ Status loadPictureWithin(const std::string& path, TextureSize most, QImage& pict
     return decodePicture(
         path, [most](int width, int height) { return sizeWithin(width, height, most); }, picture,
         full, whole);
+}
+
+namespace {
+
+// Bytes held in memory as a file without a name, and the path that opens it, so that they are
+// decoded by the very rules, and fail with the very reasons, a file on disk does. The file lives
+// as long as held.
+Result<std::string> heldAsFile(const QByteArray& bytes, FileDescriptor& held) {
+    if (bytes.size() > kMaxImageLoadBytes) {
+        return Status::tooLarge("the file is too large: " + megabytes(bytes.size()) + " (at most " +
+                                megabytes(kMaxImageLoadBytes) + ")");
+    }
+    held.reset(::memfd_create("cartonic-picture", MFD_CLOEXEC));
+    if (!held.valid()) {
+        return Status::unavailable(std::string("cannot hold the picture: ") + std::strerror(errno));
+    }
+    if (Status written =
+            writeAll(held.get(), bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        !written) {
+        return Status::unavailable("cannot hold the picture: " + written.message());
+    }
+    return "/proc/self/fd/" + std::to_string(held.get());
+}
+
+} // namespace
+
+Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes) {
+    FileDescriptor held;
+    const Result<std::string> path = heldAsFile(bytes, held);
+    return path ? loadImage(slot, image, path.value) : path.status;
+}
+
+Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture) {
+    FileDescriptor held;
+    const Result<std::string> path = heldAsFile(bytes, held);
+    return path ? loadPictureWithin(path.value, most, picture) : path.status;
 }
 
 } // namespace cartonic

@@ -39,6 +39,11 @@ Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
 Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
                          QImage* whole = nullptr);
 
+// The same for a picture file's bytes held in memory (a picture kept inside a project): decoded
+// by the same rules, with the same failures, as the file they came from would be.
+Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes);
+Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture);
+
 // picture (packed RGBX8888) brought down to size (no side larger than picture's) by area
 // averaging; itself when it is that size; a null picture when memory runs out.
 QImage reducedTo(const QImage& picture, TextureSize size);

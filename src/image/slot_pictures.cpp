@@ -5,6 +5,7 @@
 #include "image/restore_images.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace cartonic {
 
@@ -17,8 +18,12 @@ PicturePaths storedPicturePaths(const ProjectData& data, const std::string& base
     return paths;
 }
 
-QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
-                   TextureSize wanted, std::string* note, PictureCache* cache, Status* unread) {
+namespace {
+
+// The picture for a slot at wanted's size, decoded by load when the kept copy is too small.
+QImage pictureFrom(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                   TextureSize wanted, const std::function<Status(QImage&)>& load,
+                   std::string* note, Status* unread) {
     const QSize keptSize = kept.empty() ? QSize() : kept.image.size();
     const auto reducedFrom = [](const QImage& picture, TextureSize size) {
         size = {std::min(size.width, picture.width()), std::min(size.height, picture.height())};
@@ -38,9 +43,7 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
         return reducedFrom(kept.image, wanted);
     }
     QImage picture;
-    const Status loaded = path.empty() ? Status::notFound("no file is named")
-                          : cache      ? cache->loadWithin(path, wanted, picture)
-                                       : loadPictureWithin(path, wanted, picture);
+    const Status loaded = load(picture);
     if (loaded) {
         return picture;
     }
@@ -53,6 +56,32 @@ QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::strin
                 std::to_string(keptSize.height()) + " pixels is used";
     }
     return kept.empty() ? QImage() : reducedFrom(kept.image, wanted);
+}
+
+} // namespace
+
+QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
+                   TextureSize wanted, std::string* note, PictureCache* cache, Status* unread) {
+    const auto load = [&](QImage& picture) {
+        return path.empty() ? Status::notFound("no file is named")
+               : cache      ? cache->loadWithin(path, wanted, picture)
+                            : loadPictureWithin(path, wanted, picture);
+    };
+    return pictureFrom(slot, kept, path, wanted, load, note, unread);
+}
+
+QImage slotPicture(const FaceSlot& slot, const SlotPictures& pictures, int k, TextureSize wanted,
+                   std::string* note, Status* unread) {
+    const SlotImage& kept = (*pictures.kept)[k];
+    const QByteArray& inside = pictures.embedded[k];
+    if (inside.isEmpty()) {
+        return slotPicture(slot, kept, pictures.paths[k], wanted, note, pictures.cache, unread);
+    }
+    const auto load = [&](QImage& picture) {
+        return loadPictureBytesWithin(inside, wanted, picture);
+    };
+    return pictureFrom(slot, kept, pictures.paths[k] + " (inside the project)", wanted, load, note,
+                       unread);
 }
 
 } // namespace cartonic

@@ -30,6 +30,9 @@ struct SlotPictures {
     const SlotImages* kept = nullptr;
     PicturePaths paths;
     PictureCache* cache = nullptr;
+    // A slot's picture file as the project keeps it inside (embedded_pictures.h), decoded in place
+    // of the file at its path; empty for the other slots.
+    std::array<QByteArray, kSlotCount> embedded{};
 };
 
 // The picture for a slot at wanted's size (no side larger than the file's): decoded from path when
@@ -39,5 +42,10 @@ struct SlotPictures {
 QImage slotPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
                    TextureSize wanted, std::string* note, PictureCache* cache = nullptr,
                    Status* unread = nullptr);
+
+// The same for slot k of pictures, its file being the one the project keeps inside when there is
+// one, else the one at its path.
+QImage slotPicture(const FaceSlot& slot, const SlotPictures& pictures, int k, TextureSize wanted,
+                   std::string* note, Status* unread = nullptr);
 
 } // namespace cartonic

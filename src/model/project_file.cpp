@@ -93,19 +93,33 @@ void setSaveWriteFunction(SaveWriteFunction write) {
 }
 
 Status saveProject(const ProjectData& data, const std::string& path) {
+    return saveProject(data, ProjectExtension{}, path);
+}
+
+Status saveProject(const ProjectData& data, const ProjectExtension& extension,
+                   const std::string& path) {
     ReplacementFile file;
     if (Status opened = file.open(path); !opened) {
         return opened;
     }
+    const int fd = file.handle();
     const std::uint8_t magic[4] = {0x33, 0x00, 0xEE, 0xFF};
-    if (!writeFully(file.handle(), magic, sizeof magic) ||
-        !writeFully(file.handle(), &data, sizeof data)) {
+    if (!writeFully(fd, magic, sizeof magic) || !writeFully(fd, &data, sizeof data) ||
+        !writeProjectExtension(extension, [fd](const void* bytes, std::size_t n) {
+            return writeFully(fd, bytes, n);
+        })) {
         return Status::writeFailed("write failed: " + errnoText());
     }
     return file.commit();
 }
 
 Status loadProject(ProjectData& data, const std::string& path) {
+    ProjectExtension ignored;
+    return loadProject(data, ignored, path, nullptr);
+}
+
+Status loadProject(ProjectData& data, ProjectExtension& extension, const std::string& path,
+                   std::string* note) {
     // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.valid()) {
@@ -134,6 +148,21 @@ Status loadProject(ProjectData& data, const std::string& path) {
     }
     sanitizeLoaded(loaded, data);
     data = loaded;
+    if (note) {
+        note->clear();
+    }
+    if (info.st_size > kMaxProjectFileBytes) {
+        extension = {};
+        if (note) {
+            *note = "the project file is larger than " +
+                    std::to_string(kMaxProjectFileBytes >> 20) +
+                    " MB; what follows its record is ignored";
+        }
+    } else if (info.st_size > std::int64_t{kProjectFileSize}) {
+        extension = readProjectExtension(fd, kProjectFileSize, info.st_size, note);
+    } else {
+        extension = {};
+    }
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/status.h"
 #include "model/project_data.h"
+#include "model/project_extension.h"
 
 #include <string>
 #include <sys/types.h>
@@ -16,7 +17,8 @@ namespace cartonic {
 //                 words and runtime fields included; text fields with all 260 bytes
 //
 // No version and no checksum. Reading checks the magic only; a shorter file replaces the start of
-// the record and leaves the rest, bytes after 4424 are ignored. What a file cannot be trusted with
+// the record and leaves the rest. Bytes after 4424 are the extension (project_extension.h), which
+// a reader of the record alone ignores. What a file cannot be trusted with
 // is neutralised on load: the runtime fields (picture handles, texture and display-list names)
 // keep the live record's values, a selectedFace outside 0..5 becomes 0, a path without a
 // terminator is cut to its first 259 bytes, and box scales outside (0, 50] are brought into range.
@@ -31,6 +33,9 @@ inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
 // path names a file the user may not write to, and when it leads to no file or to what is not a
 // regular file (replacement_file.h says which kind each is).
 Status saveProject(const ProjectData& data, const std::string& path);
+// The same with the extension after the record; with nothing in it, the very same bytes.
+Status saveProject(const ProjectData& data, const ProjectExtension& extension,
+                   const std::string& path);
 
 // Test seam: the call that writes a save's bytes, ::write unless replaced, so tests can make a
 // save fail as a full disk would. nullptr puts ::write back.
@@ -41,6 +46,11 @@ void setSaveWriteFunction(SaveWriteFunction write);
 // exist (NotFound), is not a readable regular file (Unreadable) or does not begin with the magic
 // number (BadFormat).
 Status loadProject(ProjectData& data, const std::string& path);
+// The same, and the extension that follows the record into extension (empty when the file has
+// none, untouched on failure). The extension never fails the load: *note gets one line on what
+// of it could not be read (a file over kMaxProjectFileBytes loses all of it), "" when nothing.
+Status loadProject(ProjectData& data, ProjectExtension& extension, const std::string& path,
+                   std::string* note);
 
 // The same on the live record, projectData().
 Status saveProject(const std::string& path);

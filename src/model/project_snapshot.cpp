@@ -6,10 +6,11 @@
 
 namespace cartonic {
 
-ProjectSnapshot snapshotOf(const ProjectData& data) {
+ProjectSnapshot snapshotOf(const ProjectData& data, const ExtensionSettings& settings) {
     const ProjectData edited = editedFields(data);
     ProjectSnapshot snapshot;
     std::memcpy(snapshot.bytes.data(), &edited, sizeof edited);
+    snapshot.settings = settings;
     return snapshot;
 }
 

@@ -1,5 +1,7 @@
 #include "output/exports.h"
 
+#include "image/embedded_pictures.h"
+
 #include "render/turntable_frames.h"
 
 #include <algorithm>
@@ -24,8 +26,13 @@ constexpr const char* kNoTransparency =
 } // namespace
 
 SlotPictures exportPictures(const ProjectData& data, const SlotImages& images,
-                            const std::string& projectFolder, PictureCache* cache) {
-    return {&images, storedPicturePaths(data, projectFolder), cache};
+                            const std::string& projectFolder, PictureCache* cache,
+                            const ProjectExtension* extension) {
+    SlotPictures pictures{&images, storedPicturePaths(data, projectFolder), cache, {}};
+    if (extension) {
+        addEmbeddedSources(*extension, images, pictures);
+    }
+    return pictures;
 }
 
 Status checkPicture(const PictureRequest& request) {

@@ -10,6 +10,7 @@
 #include "export/picture_writer.h"
 #include "image/slot_pictures.h"
 #include "model/project_data.h"
+#include "model/project_extension.h"
 #include "model/scene_look.h"
 #include "render/headless_renderer.h"
 #include "render/render_to_buffer.h"
@@ -24,9 +25,11 @@ namespace cartonic {
 class PictureCache;
 
 // The pictures an export draws or embeds: the slots' kept copies and the files the record names,
-// relative paths from projectFolder (as Open takes them), decoded through cache when given.
+// relative paths from projectFolder (as Open takes them), decoded through cache when given; a
+// slot that shows a picture file extension keeps inside the project takes that file instead.
 SlotPictures exportPictures(const ProjectData& data, const SlotImages& images,
-                            const std::string& projectFolder, PictureCache* cache = nullptr);
+                            const std::string& projectFolder, PictureCache* cache = nullptr,
+                            const ProjectExtension* extension = nullptr);
 
 struct PictureRequest {
     int width = 0;

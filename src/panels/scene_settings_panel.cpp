@@ -19,6 +19,7 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <cmath>
 
 namespace cartonic {
 
@@ -26,6 +27,9 @@ namespace {
 
 constexpr int kScenePanelWidth = 188;
 constexpr int kScenePanelHeight = 362;
+// The look's sliders below the rest, in a block of this many dialog units from its top.
+constexpr int kLookBlockTop = 361;
+constexpr int kLookBlockHeight = 48;
 
 // Each type on its own line of the file type list, as users have always seen them.
 const QList<ImageFileFilter>& floorImageFilters() {
@@ -45,12 +49,23 @@ QString fovText(int degrees) {
     return QStringLiteral("Fov ang: %1").arg(degrees);
 }
 
+float lookOf(int step) {
+    return SceneLook::kMin + (SceneLook::kMax - SceneLook::kMin) * static_cast<float>(step) /
+                                 static_cast<float>(SceneSettingsPanel::kLookSteps);
+}
+
+int stepOf(float look) {
+    return static_cast<int>(
+        std::lround((look - SceneLook::kMin) / (SceneLook::kMax - SceneLook::kMin) *
+                    static_cast<float>(SceneSettingsPanel::kLookSteps)));
+}
+
 } // namespace
 
-SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
-                                       QWidget* parent)
+SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneLook& look,
+                                       SceneView& view, QWidget* parent)
     : QWidget(parent), chooseImageFile(chooseImageFileWithDialog), showMessage(showInformationBox),
-      data_(data), images_(images), view_(view) {
+      data_(data), images_(images), look_(look), view_(view) {
     setObjectName(QStringLiteral("SceneSettingsPanel"));
     setWindowTitle(QStringLiteral("Setings"));
     useApplicationIcon(*this);
@@ -159,6 +174,8 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
     QCheckBox* lighting = addCheckBox(kLightingBox, QStringLiteral("Enable lighting"), QRect());
     lighting->hide();
 
+    addLookSliders(du);
+
     resize(dialogSize_);
     refreshFromProject();
 }
@@ -177,6 +194,33 @@ ColorButton* SceneSettingsPanel::addColorButton(int id, const QRect& geometry,
     connect(button, &ColorButton::colorChanged, this,
             [this, field, lightColor](Color color) { writeColor(field, lightColor, color); });
     return button;
+}
+
+void SceneSettingsPanel::addLookSliders(const DialogUnits& du) {
+    addGroupBox(*this, QStringLiteral("Softness"), du.rect(1, kLookBlockTop, 180, 44));
+    const auto addRow = [&](int id, const QString& caption, int top, float SceneLook::*field) {
+        auto* label = new QLabel(caption, this);
+        label->setGeometry(du.rect(7, top + 2, 62, 9));
+        auto* slider = new QSlider(Qt::Horizontal, this);
+        nameControl(*slider, id);
+        slider->setRange(0, kLookSteps);
+        slider->setTracking(true);
+        slider->setGeometry(du.rect(70, top, 110, 12));
+        connect(slider, &QSlider::valueChanged, this,
+                [this, field](int step) { lookMoved(field, step); });
+        return slider;
+    };
+    shadowSoftnessSlider_ = addRow(kShadowSoftnessSlider, QStringLiteral("Shadow softness"),
+                                   kLookBlockTop + 11, &SceneLook::shadowSoftness);
+    reflectionFadeSlider_ = addRow(kReflectionFadeSlider, QStringLiteral("Reflection fade"),
+                                   kLookBlockTop + 27, &SceneLook::reflectionFade);
+    dialogSize_.setHeight(du.y(kScenePanelHeight + kLookBlockHeight));
+}
+
+void SceneSettingsPanel::lookMoved(float SceneLook::*field, int step) {
+    look_.*field = lookOf(step);
+    // The view repaints for a new look, which is also what makes it an undo step.
+    view_.setLook(look_);
 }
 
 QCheckBox* SceneSettingsPanel::addCheckBox(int id, const QString& text, const QRect& geometry) {
@@ -201,6 +245,12 @@ void SceneSettingsPanel::refreshFromProject() {
     showReflectionBox_->setChecked(data_.showReflection != 0);
     showShadowBox_->setChecked(data_.showShadow != 0);
     floorTextureBox_->setChecked(data_.floorTextureEnabled != 0);
+    {
+        const QSignalBlocker quietShadow(shadowSoftnessSlider_);
+        const QSignalBlocker quietFade(reflectionFadeSlider_);
+        shadowSoftnessSlider_->setValue(stepOf(look_.shadowSoftness));
+        reflectionFadeSlider_->setValue(stepOf(look_.reflectionFade));
+    }
     enableBackgroundButtons();
     update();
     preview_->update();

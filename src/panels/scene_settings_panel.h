@@ -1,11 +1,12 @@
 #pragma once
 
 // The settings page of everything that is not a face: light colours, background colour or
-// gradient, the floor picture and switches, the camera's field of view. It keeps no copy of what
-// it edits: the controls read and write the record directly, and the view's camera for the field
-// of view.
+// gradient, the floor picture and switches, the camera's field of view, the shadow's softness
+// and the reflection's fade. It keeps no copy of what it edits: the controls read and write the
+// record directly, the view's camera for the field of view, and the project's look.
 
 #include "model/project_data.h"
+#include "model/scene_look.h"
 #include "model/slot_images.h"
 #include "panels/color.h"
 #include "panels/image_browse.h"
@@ -23,6 +24,7 @@ class QSlider;
 namespace cartonic {
 
 class ColorButton;
+class DialogUnits;
 class SceneView;
 class TexturePreview;
 
@@ -48,21 +50,27 @@ public:
         kShowReflectionBox = 1038,
         kShowShadowBox = 1039,
         kProductBox = 1040,
+        kShadowSoftnessSlider = 1041,
+        kReflectionFadeSlider = 1042,
     };
 
     // Whole degrees the field-of-view slider offers.
     static constexpr int kMinFov = 20;
     static constexpr int kMaxFov = 75;
+    // Steps of the look's sliders from SceneLook::kMin to kMax.
+    static constexpr int kLookSteps = 100;
 
-    // Edits data; images holds the slots' pictures (slot 6 the floor's); view applies the light,
-    // builds textures, repaints and owns the camera. All three outlive the panel. Sets the
-    // slider from the camera's field of view and fills the other controls from the record.
-    SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
+    // Edits data and look; images holds the slots' pictures (slot 6 the floor's); view applies
+    // the light, builds textures, repaints, draws with the look and owns the camera. All four
+    // outlive the panel. Sets the slider from the camera's field of view and fills the other
+    // controls from the record and the look.
+    SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneLook& look, SceneView& view,
                        QWidget* parent = nullptr);
     ~SceneSettingsPanel() override;
 
-    // Fills the colour buttons, the floor path and the check boxes from the record and sets which
-    // colour buttons are enabled. Leaves the field of view alone: it is not part of the record.
+    // Fills the colour buttons, the floor path and the check boxes from the record, the look's
+    // sliders from the look, and sets which colour buttons are enabled. Leaves the field of view
+    // alone: it is not part of the record.
     void refreshFromProject();
     // Sets the field-of-view slider and its label from the view's camera, which an undo may
     // have changed behind the panel's back. Sends nothing to the view.
@@ -75,7 +83,7 @@ public:
     ImageFileChooser chooseImageFile;
     InformationMessage showMessage;
 
-    // 188 x 362 dialog units in the panel's font.
+    // 188 x 410 dialog units in the panel's font.
     QSize sizeHint() const override;
 
 private:
@@ -92,9 +100,12 @@ private:
     // Gives the box the proportions of the product at index (0 is the list's prompt), and a
     // book its page edges.
     void productChosen(int index);
+    void addLookSliders(const DialogUnits& du);
+    void lookMoved(float SceneLook::*field, int step);
 
     ProjectData& data_;
     SlotImages& images_;
+    SceneLook& look_;
     SceneView& view_;
     ColorButton* ambientButton_ = nullptr;
     ColorButton* diffuseButton_ = nullptr;
@@ -113,6 +124,8 @@ private:
     QCheckBox* showReflectionBox_ = nullptr;
     QCheckBox* showShadowBox_ = nullptr;
     QComboBox* productBox_ = nullptr;
+    QSlider* shadowSoftnessSlider_ = nullptr;
+    QSlider* reflectionFadeSlider_ = nullptr;
     QSize dialogSize_;
 };
 

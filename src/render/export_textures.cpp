@@ -149,8 +149,7 @@ ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& bas
             continue;
         }
         std::string note;
-        const QImage picture = slotPicture(slot, (*pictures.kept)[k], pictures.paths[k], sizes[k],
-                                           &note, pictures.cache);
+        const QImage picture = slotPicture(slot, pictures, k, sizes[k], &note);
         if (!note.empty() && notes) {
             notes->push_back(note);
         }

@@ -15,6 +15,7 @@
 #include "frame_test_support.h"
 #include "model/project_file.h"
 #include "panels/face_settings_panel.h"
+#include "panels/scene_settings_panel.h"
 #include "support/animation_files.h"
 #include "support/kept_models.h"
 #include "support/run_process.h"
@@ -23,6 +24,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
@@ -709,6 +711,71 @@ private slots:
         const QString message = frame_->statusBar()->currentMessage();
         QVERIFY2(message.contains("front.png again") && message.contains("kept copy"),
                  qPrintable(message));
+    }
+
+    // Saved with its pictures inside, copied alone to another folder, the project opens with its
+    // pictures and its copy of the view is the same picture; Extract writes them out again.
+    void aProjectWithItsPicturesInsideOpensAloneElsewhere() {
+        test::TempDir home, away;
+        QImage front(24, 32, QImage::Format_RGB32);
+        for (int y = 0; y < front.height(); ++y) {
+            for (int x = 0; x < front.width(); ++x) {
+                front.setPixel(x, y, qRgb(x * 10, y * 8, 90));
+            }
+        }
+        QVERIFY(front.save(q(home.file("front.png"))));
+        QVERIFY(front.mirrored().save(q(home.file("floor.jpg"))));
+        frame_->selectFace(Front);
+        QVERIFY(frame_->facePanel().loadPicture(q(home.file("front.png"))));
+        QVERIFY(frame_->scenePanel().loadFloorPicture(q(home.file("floor.jpg"))));
+        data_.floorTextureEnabled = 1;
+        data_.selectedFace = -1; // no outline in the copies
+        QVERIFY(!frame_->action(FileEmbedPictures)->isChecked());
+        frame_->dispatch(FileEmbedPictures);
+        QVERIFY(frame_->action(FileEmbedPictures)->isChecked());
+        script_.files = {q(home.file("box.ctn"))};
+        frame_->dispatch(FileSaveAs);
+        QVERIFY(script_.errors.isEmpty());
+        QVERIFY(QFileInfo(q(home.file("box.ctn"))).size() > qint64(kProjectFileSize));
+        const auto copy = [&] {
+            frame_->dispatch(EditCopy);
+            return QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage before = copy();
+
+        QVERIFY(QFile::copy(q(home.file("box.ctn")), q(away.file("box.ctn"))));
+        QVERIFY(QDir(q(home.path())).removeRecursively());
+        frame_->dispatch(FileNew);
+        QVERIFY(!frame_->action(FileEmbedPictures)->isChecked());
+        QVERIFY(frame_->files().open(q(away.file("box.ctn"))));
+        QVERIFY(script_.notices.isEmpty()); // no picture is missing
+        QCOMPARE(frame_->statusBar()->currentMessage(),
+                 QString("2 pictures came from inside the project."));
+        QVERIFY(!images_[Front].empty() && !images_[kFloorSlot].empty());
+        QVERIFY(frame_->action(FileEmbedPictures)->isChecked());
+        QVERIFY(!frame_->files().isModified());
+        data_.selectedFace = -1;
+        const QImage after = copy();
+        QCOMPARE(after.size(), before.size());
+        int most = 0;
+        for (int y = 0; y < after.height(); ++y) {
+            for (int x = 0; x < after.width(); ++x) {
+                const QRgb a = after.pixel(x, y), b = before.pixel(x, y);
+                most = std::max({most, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b))});
+            }
+        }
+        QVERIFY2(most <= 3, qPrintable(QString::number(most)));
+
+        QVERIFY(QDir(q(away.path())).mkdir("art"));
+        script_.files = {q(away.file("art"))};
+        frame_->dispatch(FileExtractPictures);
+        QVERIFY(script_.errors.isEmpty());
+        QCOMPARE(pathText(data_.faceSlots[Front].imagePath), away.file("art/front.png"));
+        QCOMPARE(pathText(data_.floorImagePath), away.file("art/floor.jpg"));
+        QCOMPARE(QImage(q(away.file("art/front.png"))), front);
+        QVERIFY(frame_->statusBar()->currentMessage().startsWith("Extracted 2 pictures to "));
+        QTRY_VERIFY(frame_->files().isModified());
     }
 };
 

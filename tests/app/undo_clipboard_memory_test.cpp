@@ -45,12 +45,15 @@ using test::q;
 
 namespace {
 
-// What an undo must bring back: the record as saved, each slot's picture and the field of view.
+// What an undo must bring back: the record and the settings beside it as saved, each slot's
+// picture, the field of view, and the look and embed switch the window shows.
 struct Seen {
     ProjectSnapshot record;
     std::array<qint64, kSlotCount> pictures{};
     float fov = 0.0f;
     bool floorTextured = false;
+    SceneLook viewLook;
+    bool embedChecked = false;
 
     bool operator==(const Seen&) const = default;
 };
@@ -67,7 +70,12 @@ class UndoClipboardMemoryTest : public QObject {
     test::TempDir dir_;
 
     Seen seen() const {
-        Seen s{snapshotOf(data_), {}, frame_->view().camera().fov, !images_[kFloorSlot].empty()};
+        Seen s{snapshotOf(data_, frame_->extension().settings),
+               {},
+               frame_->view().camera().fov,
+               !images_[kFloorSlot].empty(),
+               frame_->view().look(),
+               frame_->action(FileEmbedPictures)->isChecked()};
         for (int k = 0; k < kSlotCount; ++k) {
             s.pictures[static_cast<std::size_t>(k)] =
                 images_[static_cast<std::size_t>(k)].image.cacheKey();
@@ -213,6 +221,27 @@ private slots:
                  slider->setSliderPosition(60);
                  slider->setSliderPosition(70);
                  slider->setSliderDown(false);
+             }},
+            {"Shadow Softness",
+             [&] {
+                 newGesture();
+                 QSlider* slider =
+                     control<QSlider>(scene, SceneSettingsPanel::kShadowSoftnessSlider);
+                 slider->setSliderDown(true);
+                 slider->setSliderPosition(30);
+                 slider->setSliderPosition(60);
+                 slider->setSliderDown(false);
+             }},
+            {"Reflection Fade",
+             [&] {
+                 newGesture();
+                 QTest::keyClick(control<QSlider>(scene, SceneSettingsPanel::kReflectionFadeSlider),
+                                 Qt::Key_End);
+             }},
+            {"Embed Pictures",
+             [&] {
+                 newGesture();
+                 frame_->dispatch(FileEmbedPictures);
              }},
             {"Box Height",
              [&] {

@@ -199,6 +199,13 @@ TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
              {{"--pitch", "1rad"}, "--pitch"},
              {{"--zoom", ""}, "--zoom"},
              {{"--print=yes"}, "--print takes no value"},
+             {{"--shadow-softness", "1.01"}, "--shadow-softness wants a number from 0 to 1"},
+             {{"--reflection-fade", "-0.1"}, "--reflection-fade wants a number from 0 to 1"},
+             {{"--reflection-fade", "nan"}, "--reflection-fade wants"},
+             {{"--embed-pictures"}, "--embed-pictures keeps the pictures inside a saved project"},
+             {{"--extract-pictures", "d"},
+              "--extract-pictures takes the pictures out of a project"},
+             {{"--extract-pictures", "", "a.ctn"}, "--extract-pictures wants a folder"},
              {{"--frobnicate"}, "unknown option --frobnicate"},
              {{"--frobnicate", "x"}, "unknown option --frobnicate"},
              {{"--sizee", "3x3"}, "unknown option --sizee; did you mean --size?"},
@@ -355,13 +362,33 @@ TEST(RenderOptions, TurntableUsageErrors) {
 
 TEST(RenderOptions, UsageNamesEveryOptionAndItsDefaults) {
     const std::string usage = renderUsage();
-    for (const char* option :
-         {"-o, --output",      "--format png|jpeg", "--size WxH",  "--quality N",
-          "--face NAME=IMAGE", "--floor IMAGE",     "--box W,D,H", "--orientation NAME=N",
-          "--fov DEG",         "--yaw RAD",         "--pitch RAD", "--zoom UNITS",
-          "--save OUT.ctn",    "--print",           "-h, --help",  "--samples N",
-          "--transparent",     "--batch FILE",      "--shard K/N", "--cache-mb N",
-          "--quiet",           "--turntable N",     "--fps F"}) {
+    for (const char* option : {"-o, --output",
+                               "--format png|jpeg",
+                               "--size WxH",
+                               "--quality N",
+                               "--face NAME=IMAGE",
+                               "--floor IMAGE",
+                               "--box W,D,H",
+                               "--orientation NAME=N",
+                               "--fov DEG",
+                               "--yaw RAD",
+                               "--pitch RAD",
+                               "--zoom UNITS",
+                               "--save OUT.ctn",
+                               "--print",
+                               "-h, --help",
+                               "--samples N",
+                               "--transparent",
+                               "--batch FILE",
+                               "--shard K/N",
+                               "--cache-mb N",
+                               "--quiet",
+                               "--turntable N",
+                               "--fps F",
+                               "--shadow-softness S",
+                               "--reflection-fade F",
+                               "--embed-pictures",
+                               "--extract-pictures DIR"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     for (const std::string& fact :

@@ -35,6 +35,7 @@ private:
     std::unique_ptr<ProjectData> data_;
     std::unique_ptr<SlotImages> images_;
     std::unique_ptr<StandInView> view_;
+    SceneLook look_;
     std::unique_ptr<SceneSettingsPanel> panel_;
     QList<ImageFileFilter> filtersAsked_;
     QString initialPathAsked_;
@@ -42,7 +43,7 @@ private:
     QStringList messages_;
 
     void makePanel() {
-        panel_ = std::make_unique<SceneSettingsPanel>(*data_, *images_, *view_);
+        panel_ = std::make_unique<SceneSettingsPanel>(*data_, *images_, look_, *view_);
         panel_->chooseImageFile = [this](QWidget*, const QList<ImageFileFilter>& filters,
                                          const QString& initial) {
             filtersAsked_ = filters;
@@ -66,6 +67,7 @@ private slots:
         data_ = std::make_unique<ProjectData>();
         images_ = std::make_unique<SlotImages>();
         view_ = std::make_unique<StandInView>(*data_);
+        look_ = {};
         filtersAsked_.clear();
         initialPathAsked_.clear();
         fileToChoose_.clear();
@@ -82,13 +84,13 @@ private slots:
             groups << box->title();
         }
         QCOMPARE(groups, (QStringList{"Light Color", "Background color", "Floor texture",
-                                      "Camera setting", "Effection setting", "Product"}));
+                                      "Camera setting", "Effection setting", "Product", "Softness"}));
         QStringList labels;
         for (QLabel* label : panel_->findChildren<QLabel*>()) {
             labels << label->text();
         }
         QCOMPARE(labels, (QStringList{"Ambient color", "Diffuse color", "Specular color", ">>",
-                                      "Fov ang: 45"}));
+                                      "Fov ang: 45", "Shadow softness", "Reflection fade"}));
         const std::pair<int, const char*> boxes[] = {{1006, "Using gradient color backgroud"},
                                                      {1008, "Enable floor texture"},
                                                      {1035, "Show floor"},
@@ -265,6 +267,39 @@ private slots:
         panel_->refreshFromProject();
         QCOMPARE(label->text(), QStringLiteral("Fov ang: 20"));
         QCOMPARE(slider->value(), 20);
+    }
+
+    void lookSlidersWriteTheLookAndHandItToTheView() {
+        const std::pair<int, float SceneLook::*> sliders[] = {
+            {SceneSettingsPanel::kShadowSoftnessSlider, &SceneLook::shadowSoftness},
+            {SceneSettingsPanel::kReflectionFadeSlider, &SceneLook::reflectionFade}};
+        const ProjectData before = *data_;
+        for (const auto& [id, field] : sliders) {
+            QSlider* slider = control<QSlider>(*panel_, id);
+            QCOMPARE(slider->value(), 0);
+            QCOMPARE(slider->maximum(), SceneSettingsPanel::kLookSteps);
+            const SceneLook other = look_;
+            slider->setSliderDown(true);
+            slider->setSliderPosition(50);
+            slider->setSliderDown(false);
+            QCOMPARE(look_.*field, 0.5f);
+            QVERIFY(!view_->looks.empty());
+            QCOMPARE(view_->looks.back(), look_);
+            QTest::keyClick(slider, Qt::Key_End);
+            QCOMPARE(look_.*field, SceneLook::kMax);
+            SceneLook expected = other; // only its own setting moves
+            expected.*field = SceneLook::kMax;
+            QCOMPARE(look_, expected);
+        }
+        QVERIFY(sameBytes(*data_, before)); // the look lives beside the record
+
+        // A refresh shows the look and hands nothing to the view.
+        const std::size_t handed = view_->looks.size();
+        look_ = {0.25f, 0.7f};
+        panel_->refreshFromProject();
+        QCOMPARE(control<QSlider>(*panel_, SceneSettingsPanel::kShadowSoftnessSlider)->value(), 25);
+        QCOMPARE(control<QSlider>(*panel_, SceneSettingsPanel::kReflectionFadeSlider)->value(), 70);
+        QCOMPARE(view_->looks.size(), handed);
     }
 
     void sliderStartsAtTheCamerasFieldOfView() {

@@ -1,0 +1,348 @@
+#include "model/project_extension.h"
+
+#include <QCryptographicHash>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <unistd.h>
+
+namespace cartonic {
+
+namespace {
+
+// A four-character type as the file stores it, read as a little-endian number.
+constexpr std::uint32_t fourCc(const char (&name)[5]) {
+    return std::uint32_t(std::uint8_t(name[0])) | std::uint32_t(std::uint8_t(name[1])) << 8 |
+           std::uint32_t(std::uint8_t(name[2])) << 16 | std::uint32_t(std::uint8_t(name[3])) << 24;
+}
+
+constexpr std::uint32_t kExtensionTag = fourCc("CTNX");
+constexpr std::uint32_t kLookChunk = fourCc("LOOK");
+constexpr std::uint32_t kPictureChunk = fourCc("PICT");
+constexpr std::size_t kWordBytes = 4;
+constexpr std::size_t kBlockHeaderBytes = 2 * kWordBytes;
+constexpr std::size_t kChunkHeaderBytes = 2 * kWordBytes;
+constexpr std::size_t kLookBytes = 3 * kWordBytes;
+constexpr std::uint32_t kEmbedPicturesFlag = 1;
+// Slot, name length and hash, before a picture's name and file.
+constexpr std::size_t kPictureHeaderBytes = 2 * kWordBytes + kSha256Bytes;
+constexpr std::int64_t kMaxChunkBytes = kMaxEmbeddedPictureBytes + kPictureHeaderBytes + kPathSize;
+constexpr std::int64_t kBytesPerMegabyte = std::int64_t{1} << 20;
+
+std::uint32_t le32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+
+QByteArray le32Bytes(std::uint32_t value) {
+    const char bytes[kWordBytes] = {char(value), char(value >> 8), char(value >> 16),
+                                    char(value >> 24)};
+    return QByteArray(bytes, kWordBytes);
+}
+
+std::uint32_t crcOf(std::uint32_t crc, const void* bytes, std::size_t n) {
+    return static_cast<std::uint32_t>(
+        crc32_z(crc, static_cast<const Bytef*>(bytes), static_cast<z_size_t>(n)));
+}
+
+// A chunk type for messages: its four characters when they are printable, else its number.
+std::string typeName(std::uint32_t type) {
+    std::string name;
+    for (int k = 0; k < 4; ++k) {
+        const char c = static_cast<char>(type >> (8 * k));
+        if (c < ' ' || c > '~') {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "0x%08x", type);
+            return hex;
+        }
+        name += c;
+    }
+    return name;
+}
+
+// Where the reader takes its bytes from: a file or memory.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual std::int64_t size() const = 0;
+    // n bytes at offset at into out; false when they cannot be read.
+    virtual bool read(std::int64_t at, void* out, std::size_t n) const = 0;
+};
+
+class FileSource final : public Source {
+public:
+    FileSource(int fd, std::int64_t from, std::int64_t size) : fd_(fd), from_(from), size_(size) {}
+    std::int64_t size() const override { return size_ - from_; }
+    bool read(std::int64_t at, void* out, std::size_t n) const override {
+        auto* to = static_cast<char*>(out);
+        at += from_;
+        while (n > 0) {
+            const ssize_t got = ::pread(fd_, to, n, at);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return false;
+            }
+            to += got;
+            at += got;
+            n -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+    std::int64_t from_;
+    std::int64_t size_;
+};
+
+class MemorySource final : public Source {
+public:
+    MemorySource(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
+    std::int64_t size() const override { return static_cast<std::int64_t>(size_); }
+    bool read(std::int64_t at, void* out, std::size_t n) const override {
+        if (at < 0 || static_cast<std::size_t>(at) > size_ || n > size_ - std::size_t(at)) {
+            return false;
+        }
+        std::memcpy(out, bytes_ + at, n);
+        return true;
+    }
+
+private:
+    const std::uint8_t* bytes_;
+    std::size_t size_;
+};
+
+float settledLook(float value) {
+    return std::isfinite(value) ? std::clamp(value, SceneLook::kMin, SceneLook::kMax)
+                                : SceneLook::kMin;
+}
+
+ExtensionSettings parseLook(const QByteArray& payload) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(payload.constData());
+    ExtensionSettings settings;
+    settings.look.shadowSoftness = settledLook(std::bit_cast<float>(le32(p)));
+    settings.look.reflectionFade = settledLook(std::bit_cast<float>(le32(p + kWordBytes)));
+    settings.embedPictures = (le32(p + 2 * kWordBytes) & kEmbedPicturesFlag) != 0;
+    return settings;
+}
+
+// The picture a PICT payload holds, taken out of payload; "" when it is whole, else why not.
+std::string parsePicture(QByteArray& payload, EmbeddedPicture& picture) {
+    const auto size = static_cast<std::size_t>(payload.size());
+    if (size < kPictureHeaderBytes) {
+        return "is too short";
+    }
+    const auto* p = reinterpret_cast<const std::uint8_t*>(payload.constData());
+    const std::uint32_t slot = le32(p);
+    const std::uint32_t nameBytes = le32(p + kWordBytes);
+    if (slot >= std::uint32_t{kSlotCount}) {
+        return "names no slot";
+    }
+    if (nameBytes > kPathSize || nameBytes > size - kPictureHeaderBytes) {
+        return "has a bad name length";
+    }
+    const std::size_t header = kPictureHeaderBytes + nameBytes;
+    if (size == header) {
+        return "holds no file";
+    }
+    if (static_cast<std::int64_t>(size - header) > kMaxEmbeddedPictureBytes) {
+        return "holds a file over the limit";
+    }
+    picture.slot = static_cast<int>(slot);
+    picture.name.assign(payload.constData() + 2 * kWordBytes, nameBytes);
+    picture.sha256 = payload.mid(static_cast<qsizetype>(2 * kWordBytes + nameBytes), kSha256Bytes);
+    // In place: a large file is not held twice.
+    payload.remove(0, static_cast<qsizetype>(header));
+    picture.bytes = std::move(payload);
+    return {};
+}
+
+ProjectExtension readFrom(const Source& source, std::string* note) {
+    ProjectExtension extension;
+    if (note) {
+        note->clear();
+    }
+    const std::int64_t size = source.size();
+    std::uint8_t header[kBlockHeaderBytes];
+    if (size < std::int64_t{kBlockHeaderBytes} || !source.read(0, header, sizeof header) ||
+        le32(header) != kExtensionTag) {
+        return extension;
+    }
+    if (const std::uint32_t version = le32(header + kWordBytes); version != kExtensionVersion) {
+        if (note) {
+            *note = "the project's extension is of version " + std::to_string(version) +
+                    ", which this version does not read; it is ignored";
+        }
+        return extension;
+    }
+
+    int dropped = 0;
+    std::string first;
+    const auto drop = [&](std::string why) {
+        if (dropped++ == 0) {
+            first = std::move(why);
+        }
+    };
+    std::int64_t at = kBlockHeaderBytes;
+    while (at < size) {
+        const std::int64_t left = size - at;
+        std::uint8_t chunk[kChunkHeaderBytes];
+        if (left < std::int64_t{kChunkHeaderBytes} || !source.read(at, chunk, sizeof chunk)) {
+            drop("a part is cut short");
+            break;
+        }
+        const std::uint32_t type = le32(chunk);
+        const std::int64_t length = le32(chunk + kWordBytes);
+        const std::string what = "a " + typeName(type) + " part ";
+        if (length > left - std::int64_t{kChunkHeaderBytes + kWordBytes}) {
+            drop(what + "claims more bytes than the file holds");
+            break;
+        }
+        const std::int64_t next = at + std::int64_t{kChunkHeaderBytes} + length + kWordBytes;
+        if (length > kMaxChunkBytes) {
+            drop(what + "is larger than " + std::to_string(kMaxChunkBytes / kBytesPerMegabyte) +
+                 " MB");
+            at = next;
+            continue;
+        }
+        QByteArray payload(static_cast<qsizetype>(length), Qt::Uninitialized);
+        std::uint8_t stored[kWordBytes];
+        if (!source.read(at + kChunkHeaderBytes, payload.data(), payload.size()) ||
+            !source.read(next - kWordBytes, stored, sizeof stored)) {
+            drop(what + "cannot be read");
+            break;
+        }
+        at = next;
+        const std::uint32_t crc = crcOf(crcOf(0, chunk, sizeof chunk), payload.constData(),
+                                        static_cast<std::size_t>(payload.size()));
+        if (crc != le32(stored)) {
+            drop(what + "fails its checksum");
+            continue;
+        }
+        if (type == kLookChunk) {
+            if (payload.size() != qsizetype{kLookBytes}) {
+                drop(what + "has a bad length");
+                continue;
+            }
+            extension.settings = parseLook(payload);
+        } else if (type == kPictureChunk) {
+            EmbeddedPicture picture;
+            if (std::string why = parsePicture(payload, picture); !why.empty()) {
+                drop(what + why);
+            } else if (extension.pictureFor(picture.slot)) {
+                drop(what + "repeats a slot");
+            } else {
+                extension.pictures.push_back(std::move(picture));
+            }
+        } else {
+            extension.kept.push_back({type, std::move(payload)});
+        }
+    }
+    if (dropped > 0 && note) {
+        *note = "dropped " + std::to_string(dropped) + (dropped == 1 ? " part" : " parts") +
+                " of the project's extension that could not be read (" + first + ")";
+    }
+    return extension;
+}
+
+// One chunk of the given type whose payload is parts, one after another.
+bool writeChunk(const ByteSink& write, std::uint32_t type,
+                std::initializer_list<QByteArrayView> parts) {
+    std::size_t length = 0;
+    for (const QByteArrayView part : parts) {
+        length += static_cast<std::size_t>(part.size());
+    }
+    const QByteArray header = le32Bytes(type) + le32Bytes(static_cast<std::uint32_t>(length));
+    std::uint32_t crc = crcOf(0, header.constData(), kChunkHeaderBytes);
+    if (!write(header.constData(), kChunkHeaderBytes)) {
+        return false;
+    }
+    for (const QByteArrayView part : parts) {
+        crc = crcOf(crc, part.data(), static_cast<std::size_t>(part.size()));
+        if (!part.isEmpty() && !write(part.data(), static_cast<std::size_t>(part.size()))) {
+            return false;
+        }
+    }
+    return write(le32Bytes(crc).constData(), kWordBytes);
+}
+
+} // namespace
+
+const EmbeddedPicture* ProjectExtension::pictureFor(int slot) const {
+    const auto found = std::find_if(pictures.begin(), pictures.end(),
+                                    [slot](const EmbeddedPicture& p) { return p.slot == slot; });
+    return found == pictures.end() ? nullptr : &*found;
+}
+
+EmbeddedPicture* ProjectExtension::pictureFor(int slot) {
+    return const_cast<EmbeddedPicture*>(std::as_const(*this).pictureFor(slot));
+}
+
+QByteArray sha256Of(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+ProjectExtension readProjectExtension(int fd, std::int64_t from, std::int64_t fileSize,
+                                      std::string* note) {
+    return readFrom(FileSource(fd, from, fileSize), note);
+}
+
+ProjectExtension parseProjectExtension(const std::uint8_t* bytes, std::size_t size,
+                                       std::string* note) {
+    return readFrom(MemorySource(bytes, size), note);
+}
+
+bool writeProjectExtension(const ProjectExtension& extension, const ByteSink& write) {
+    const bool withSettings = extension.settings != ExtensionSettings{};
+    const bool withPictures = extension.settings.embedPictures && !extension.pictures.empty();
+    if (!withSettings && !withPictures && extension.kept.empty()) {
+        return true;
+    }
+    const QByteArray header = le32Bytes(kExtensionTag) + le32Bytes(kExtensionVersion);
+    if (!write(header.constData(), kBlockHeaderBytes)) {
+        return false;
+    }
+    if (withSettings) {
+        const SceneLook& look = extension.settings.look;
+        const QByteArray look12 =
+            le32Bytes(std::bit_cast<std::uint32_t>(look.shadowSoftness)) +
+            le32Bytes(std::bit_cast<std::uint32_t>(look.reflectionFade)) +
+            le32Bytes(extension.settings.embedPictures ? kEmbedPicturesFlag : 0);
+        if (!writeChunk(write, kLookChunk, {look12})) {
+            return false;
+        }
+    }
+    for (const EmbeddedPicture& picture : extension.pictures) {
+        if (!withPictures) {
+            break;
+        }
+        const std::string name = picture.name.substr(0, kPathSize);
+        const QByteArray head = le32Bytes(static_cast<std::uint32_t>(picture.slot)) +
+                                le32Bytes(static_cast<std::uint32_t>(name.size()));
+        const QByteArray hash = picture.sha256.size() == qsizetype{kSha256Bytes}
+                                    ? picture.sha256
+                                    : sha256Of(picture.bytes);
+        if (!writeChunk(
+                write, kPictureChunk,
+                {head, QByteArrayView(name.data(), qsizetype(name.size())), hash, picture.bytes})) {
+            return false;
+        }
+    }
+    for (const KeptChunk& chunk : extension.kept) {
+        if (!writeChunk(write, chunk.type, {chunk.payload})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace cartonic
