@@ -294,6 +294,8 @@ constexpr OptionDefinition kProductOptions[] = {
          }
          return wants("a whole number of pixels from 0 to " + std::to_string(kMaxNetSide - 1));
      }},
+};
+
 // A setting of the scene's look, SceneLook::kMin..kMax, into field.
 Status takeLook(const std::string& value, std::optional<float>& field) {
     float f = 0.0f;

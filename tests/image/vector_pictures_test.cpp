@@ -23,7 +23,7 @@ namespace {
 
 using test::TempDir;
 
-void writeFile(const std::string& path, const QByteArray& bytes) {
+void writeDocument(const std::string& path, const QByteArray& bytes) {
     test::writeBytes(path, std::vector<char>(bytes.begin(), bytes.end()));
 }
 
@@ -105,11 +105,11 @@ TEST(VectorPictures, SlotKeepsTheViewsCopyAndTheDocumentsAspect) {
     TempDir dir;
     // Left half red; the right half is left transparent, which keeps its colour bytes, black, as
     // a transparent picture's do.
-    writeFile(dir.file("half.svg"),
-              "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10' viewBox='0 0 200 "
-              "100'><rect width='100' height='100' fill='rgb(220,30,40)'/></svg>");
-    writeFile(dir.file("pages.pdf"),
-              test::colourPagesPdf({QColor(40, 50, 210), QColor(30, 200, 60)}));
+    writeDocument(dir.file("half.svg"),
+                  "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10' viewBox='0 0 200 "
+                  "100'><rect width='100' height='100' fill='rgb(220,30,40)'/></svg>");
+    writeDocument(dir.file("pages.pdf"),
+                  test::colourPagesPdf({QColor(40, 50, 210), QColor(30, 200, 60)}));
     struct Case {
         std::string name;
         QRgb left;
@@ -136,8 +136,8 @@ TEST(VectorPictures, DrawnAtTheSizeAskedNotReducedFromASmallerCopy) {
     TempDir dir;
     // A view box of 2048 units declaring 64 pixels, of 2-unit stripes.
     const std::string path = dir.file("stripes.svg");
-    writeFile(path, test::stripesSvg(2048, 2, 64));
-    writeFile(dir.file("stripes.pdf"), test::stripesPdf(2048, 2));
+    writeDocument(path, test::stripesSvg(2048, 2, 64));
+    writeDocument(dir.file("stripes.pdf"), test::stripesPdf(2048, 2));
     for (const std::string& name : {std::string("stripes.svg"), std::string("stripes.pdf")}) {
         SCOPED_TRACE(name);
         QImage picture;
@@ -155,7 +155,7 @@ TEST(VectorPictures, DrawnAtTheSizeAskedNotReducedFromASmallerCopy) {
     }
 
     // Each page of a document is a picture of its own in the cache; a second load is a hit.
-    writeFile(dir.file("pages.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    writeDocument(dir.file("pages.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
     PictureCache cache;
     QImage first;
     QImage second;
@@ -194,12 +194,12 @@ QByteArray encryptedPdf() {
 
 TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
     TempDir dir;
-    writeFile(dir.file("empty.svg"), "");
-    writeFile(dir.file("text.svg"), "this is no drawing");
-    writeFile(dir.file("sizeless.svg"), "<svg xmlns='http://www.w3.org/2000/svg'/>");
-    writeFile(dir.file("damaged.pdf"), test::colourPagesPdf({Qt::red}).left(200));
-    writeFile(dir.file("locked.pdf"), encryptedPdf());
-    writeFile(dir.file("two.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    writeDocument(dir.file("empty.svg"), "");
+    writeDocument(dir.file("text.svg"), "this is no drawing");
+    writeDocument(dir.file("sizeless.svg"), "<svg xmlns='http://www.w3.org/2000/svg'/>");
+    writeDocument(dir.file("damaged.pdf"), test::colourPagesPdf({Qt::red}).left(200));
+    writeDocument(dir.file("locked.pdf"), encryptedPdf());
+    writeDocument(dir.file("two.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
     std::filesystem::create_directory(dir.file("folder.svg"));
     struct Case {
         std::string name;
