@@ -162,7 +162,7 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
         }
         FaceSlot slot = data.faceSlots[k];
         SlotImage image;
-        if (!loadImageBytes(slot, image, picture.bytes)) {
+        if (!loadImageBytes(slot, image, picture.bytes, stored)) {
             continue;
         }
         data.faceSlots[k].imageWidth = slot.imageWidth;

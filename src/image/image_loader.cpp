@@ -256,11 +256,43 @@ Status readWithReader(QImageReader& reader, const QSize& declared, int fd, bool 
     return {};
 }
 
+// Bytes held in memory as a file without a name, and the path that opens it, so that they are
+// decoded by the very rules, and fail with the very reasons, a file on disk does. The file lives
+// as long as held.
+Result<std::string> heldAsFile(const QByteArray& bytes, FileDescriptor& held) {
+    if (bytes.size() > kMaxImageLoadBytes) {
+        return Status::tooLarge("the file is too large: " + megabytes(bytes.size()) + " (at most " +
+                                megabytes(kMaxImageLoadBytes) + ")");
+    }
+    held.reset(::memfd_create("cartonic-picture", MFD_CLOEXEC));
+    if (!held.valid()) {
+        return Status::unavailable(std::string("cannot hold the picture: ") + std::strerror(errno));
+    }
+    if (Status written =
+            writeAll(held.get(), bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        !written) {
+        return Status::unavailable("cannot hold the picture: " + written.message());
+    }
+    return "/proc/self/fd/" + std::to_string(held.get());
+}
+
+// The picture of the file at path, or with bytes, of the file path names as held in memory.
 Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
-                     QImage& result, QSize& full, QImage* whole = nullptr) {
+                     QImage& result, QSize& full, QImage* whole = nullptr,
+                     const QByteArray* bytes = nullptr) {
     // A vector document has no whole picture: every size is drawn afresh.
     if (const std::optional<VectorSource> source = vectorSource(path)) {
+        if (bytes) {
+            return loadVectorBytes(*bytes, vectorKindOf(*bytes).value_or(source->kind),
+                                   source->page, sizeFor, result, full);
+        }
         return loadVectorFile(*source, sizeFor, result, full);
+    }
+    if (bytes) {
+        FileDescriptor held;
+        const Result<std::string> heldPath = heldAsFile(*bytes, held);
+        return heldPath ? decodePicture(heldPath.value, sizeFor, result, full, whole)
+                        : heldPath.status;
     }
     OpenedPicture opened;
     if (Status ready = openPicture(path, opened); !ready) {
@@ -340,10 +372,14 @@ QImage reducedTo(const QImage& picture, TextureSize size) {
     return reduced;
 }
 
-Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, QImage* whole) {
+namespace {
+
+Status loadSlotPicture(FaceSlot& slot, SlotImage& image, const std::string& path, QImage* whole,
+                       const QByteArray* bytes) {
     QImage picture;
     QSize full;
-    if (Status decoded = decodePicture(path, textureUploadSize, picture, full, whole); !decoded) {
+    if (Status decoded = decodePicture(path, textureUploadSize, picture, full, whole, bytes);
+        !decoded) {
         return decoded;
     }
     slot.imageWidth = full.width();
@@ -352,48 +388,33 @@ Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, QIma
     return {};
 }
 
-Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
-                         QImage* whole) {
+Status loadWithin(const std::string& path, TextureSize most, QImage& picture, QImage* whole,
+                  const QByteArray* bytes) {
     QSize full;
     return decodePicture(
         path, [most](int width, int height) { return sizeWithin(width, height, most); }, picture,
-        full, whole);
-}
-
-namespace {
-
-// Bytes held in memory as a file without a name, and the path that opens it, so that they are
-// decoded by the very rules, and fail with the very reasons, a file on disk does. The file lives
-// as long as held.
-Result<std::string> heldAsFile(const QByteArray& bytes, FileDescriptor& held) {
-    if (bytes.size() > kMaxImageLoadBytes) {
-        return Status::tooLarge("the file is too large: " + megabytes(bytes.size()) + " (at most " +
-                                megabytes(kMaxImageLoadBytes) + ")");
-    }
-    held.reset(::memfd_create("cartonic-picture", MFD_CLOEXEC));
-    if (!held.valid()) {
-        return Status::unavailable(std::string("cannot hold the picture: ") + std::strerror(errno));
-    }
-    if (Status written =
-            writeAll(held.get(), bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        !written) {
-        return Status::unavailable("cannot hold the picture: " + written.message());
-    }
-    return "/proc/self/fd/" + std::to_string(held.get());
+        full, whole, bytes);
 }
 
 } // namespace
 
-Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes) {
-    FileDescriptor held;
-    const Result<std::string> path = heldAsFile(bytes, held);
-    return path ? loadImage(slot, image, path.value) : path.status;
+Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path, QImage* whole) {
+    return loadSlotPicture(slot, image, path, whole, nullptr);
 }
 
-Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture) {
-    FileDescriptor held;
-    const Result<std::string> path = heldAsFile(bytes, held);
-    return path ? loadPictureWithin(path.value, most, picture) : path.status;
+Status loadPictureWithin(const std::string& path, TextureSize most, QImage& picture,
+                         QImage* whole) {
+    return loadWithin(path, most, picture, whole, nullptr);
+}
+
+Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes,
+                      const std::string& name) {
+    return loadSlotPicture(slot, image, name, nullptr, &bytes);
+}
+
+Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture,
+                              const std::string& name) {
+    return loadWithin(name, most, picture, nullptr, &bytes);
 }
 
 } // namespace cartonic

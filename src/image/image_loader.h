@@ -40,9 +40,13 @@ Status loadPictureWithin(const std::string& path, TextureSize most, QImage& pict
                          QImage* whole = nullptr);
 
 // The same for a picture file's bytes held in memory (a picture kept inside a project): decoded
-// by the same rules, with the same failures, as the file they came from would be.
-Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes);
-Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture);
+// by the same rules, with the same failures, as the file they came from would be. name is the
+// path they were kept from: a vector document is told by it (and its page by its fragment), as
+// from a file, a picture by its content.
+Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes,
+                      const std::string& name);
+Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture,
+                              const std::string& name);
 
 // picture (packed RGBX8888) brought down to size (no side larger than picture's) by area
 // averaging; itself when it is that size; a null picture when memory runs out.

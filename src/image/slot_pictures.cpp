@@ -78,7 +78,7 @@ QImage slotPicture(const FaceSlot& slot, const SlotPictures& pictures, int k, Te
         return slotPicture(slot, kept, pictures.paths[k], wanted, note, pictures.cache, unread);
     }
     const auto load = [&](QImage& picture) {
-        return loadPictureBytesWithin(inside, wanted, picture);
+        return loadPictureBytesWithin(inside, wanted, picture, pictures.paths[k]);
     };
     return pictureFrom(slot, kept, pictures.paths[k] + " (inside the project)", wanted, load, note,
                        unread);

@@ -1,6 +1,8 @@
 #include "image/embedded_pictures.h"
 #include "image/image_loader.h"
+#include "image/vector_pictures.h"
 #include "support/temp_dir.h"
+#include "support/vector_documents.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -34,22 +36,30 @@ void writeFile(const std::string& path, const QByteArray& bytes) {
 TEST(EmbeddedPictures, BytesDecodeByTheRulesOfTheFileTheyCameFrom) {
     TempDir dir;
     const QByteArray png = pngOf(Qt::red);
-    const std::pair<QByteArray, Status::Kind> cases[] = {
-        {png, Status::Kind::Ok},
-        {png.left(png.size() / 2), Status::Kind::BadFormat},
-        {QByteArray("not a picture at all"), Status::Kind::BadFormat},
-        {QByteArray(), Status::Kind::BadFormat},
+    struct Case {
+        QByteArray bytes;
+        const char* name; // a document is told by its name, as a file is
+        Status::Kind kind;
     };
-    for (const auto& [bytes, kind] : cases) {
-        writeFile(dir.file("p"), bytes);
+    const Case cases[] = {
+        {png, "p", Status::Kind::Ok},
+        {png.left(png.size() / 2), "p", Status::Kind::BadFormat},
+        {QByteArray("not a picture at all"), "p", Status::Kind::BadFormat},
+        {QByteArray(), "p", Status::Kind::BadFormat},
+        {test::stripesSvg(64, 8, 16), "p.svg", Status::Kind::Ok},
+        {test::colourPagesPdf({Qt::red, Qt::blue}), "p.pdf#page=2", Status::Kind::Ok},
+    };
+    for (const auto& [bytes, name, kind] : cases) {
+        const std::string path = dir.file(name);
+        writeFile(pictureFileOf(path), bytes);
         FaceSlot fromFile, fromBytes;
         SlotImage fileImage, bytesImage;
-        const Status file = loadImage(fromFile, fileImage, dir.file("p"));
-        const Status memory = loadImageBytes(fromBytes, bytesImage, bytes);
-        EXPECT_EQ(memory.kind(), kind) << memory.message();
+        const Status file = loadImage(fromFile, fileImage, path);
+        const Status memory = loadImageBytes(fromBytes, bytesImage, bytes, path);
+        EXPECT_EQ(memory.kind(), kind) << name << ": " << memory.message();
         EXPECT_EQ(memory.kind(), file.kind());
         EXPECT_EQ(memory.message(), file.message());
-        EXPECT_EQ(bytesImage.image, fileImage.image);
+        EXPECT_EQ(bytesImage.image, fileImage.image) << name;
         EXPECT_EQ(fromBytes.imageWidth, fromFile.imageWidth);
     }
 }
