@@ -38,18 +38,26 @@ if [ -z "${DISPLAY:-}" ]; then
   display=(xvfb-run -a -s "-screen 0 1600x1200x24")
 fi
 
-# run PROGRAM [WRAPPER...]: the program's benchmarks, repetitions in random order; the medians of
-# their counters land in $work/PROGRAM.csv.
+# run_some NAME PROGRAM FILTER [WRAPPER...]: the program's benchmarks that FILTER matches,
+# repetitions in random order; the medians of their counters land in $work/NAME.csv. Benchmarks
+# with counters of their own are run apart: a CSV report holds one set of counters.
+run_some() {
+  local name=$1 program=$2 filter=$3
+  shift 3
+  "$@" "$bin/$program" --benchmark_filter="$filter" --benchmark_repetitions="$reps" \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv >"$work/$name.csv" 2>"$work/$name.log" || {
+    echo "bench: $program failed:" >&2
+    cat "$work/$name.log" >&2
+    exit 1
+  }
+}
+
+# run PROGRAM [WRAPPER...]: all of the program's benchmarks, into $work/PROGRAM.csv.
 run() {
   local program=$1
   shift
-  "$@" "$bin/$program" --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
-    --benchmark_report_aggregates_only=true --benchmark_format=csv >"$work/$program.csv" \
-    2>"$work/$program.log" || {
-    echo "bench: $program failed:" >&2
-    cat "$work/$program.log" >&2
-    exit 1
-  }
+  run_some "$program" "$program" . "$@"
 }
 
 # median PROGRAM BENCHMARK COUNTER: the median over the repetitions of one of a benchmark's
@@ -103,7 +111,10 @@ pair() {
 run bench_load
 run bench_export
 run bench_frame
-run bench_drag "${display[@]}"
+run_some bench_drag bench_drag BM_Drag "${display[@]}"
+run_some view_frame bench_drag BM_InteractionFrameVsAliased "${display[@]}"
+run_some view_settle bench_drag BM_Settle "${display[@]}"
+run_some view_press bench_drag BM_PressDuringRefinement "${display[@]}"
 run bench_start "${display[@]}"
 run bench_render_start
 
@@ -163,11 +174,11 @@ figure frame_vs_no_effects "$(median bench_frame BM_FrameVsFrameWithoutEffects r
 # with smooth edges off (process CPU), the time from an edit to the refined picture, the wait of
 # a mouse press that comes during the refinement (the worst of 12), and the refined picture's
 # edge error over an aliased frame's, both against the frame drawn 8 times larger.
-figure interaction_frame_vs_aliased "$(median bench_drag BM_InteractionFrameVsAliased ratio)" 1.3 \
-  "$(pair bench_drag BM_InteractionFrameVsAliased) of process CPU a frame"
-figure view_settle_ms "$(median bench_drag BM_Settle settle_ms)" 1000
-figure press_to_frame_ms "$(median bench_drag BM_PressDuringRefinement press_ms_max)" 30 \
-  "median $(median bench_drag BM_PressDuringRefinement press_ms_median) ms"
+figure interaction_frame_vs_aliased "$(median view_frame BM_InteractionFrameVsAliased ratio)" 1.3 \
+  "$(pair view_frame BM_InteractionFrameVsAliased) of process CPU a frame"
+figure view_settle_ms "$(median view_settle BM_Settle settle_ms)" 1000
+figure press_to_frame_ms "$(median view_press BM_PressDuringRefinement press_ms_max)" 30 \
+  "median $(median view_press BM_PressDuringRefinement press_ms_median) ms"
 figure view_settled_error_ratio "$(quality view view_settled_error_ratio)" 0.3 \
   "$(grep '^view:' "$work/quality-view.log")"
 figure smooth_export_vs_aliased "$(median bench_export BM_SmoothExportVsAliased ratio)" 12 \
