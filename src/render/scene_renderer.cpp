@@ -132,8 +132,9 @@ void endFade() {
 // as opaque as the fade leaves it.
 void drawFadingBox(const ProjectData& data, const SceneTextures& textures, int outlinedFace,
                    float fade) {
+    // The outline is left out of the depth: drawing it changes the state the faces are drawn in.
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    drawBox(data, textures, outlinedFace);
+    drawBox(data, textures, kNoOutline);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_BLEND);

@@ -165,6 +165,24 @@ TEST_F(SceneRender, SelectionOutlineFollowsShowSelectionAndHideOverlays) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(SceneRender, AnOutlinedFaceLeavesAFadingReflectionsColoursAlone) {
+    // The outline is the only difference the selection makes, faded or not.
+    data.selectedFace = Front;
+    const auto outlineDifference = [&](float fade) {
+        look.reflectionFade = fade;
+        data.showSelection = 1;
+        const Picture outlined = render("outlined");
+        data.showSelection = 0;
+        const Picture plain = render("plain");
+        int changed = 0;
+        for (std::size_t i = 0; i < plain.rgba.size(); i += 4) {
+            changed += std::abs(outlined.rgba[i + 1] - plain.rgba[i + 1]) > 8;
+        }
+        return changed;
+    };
+    EXPECT_LE(outlineDifference(1.0f), outlineDifference(0.0f));
+}
+
 TEST_F(SceneRender, LightMarkerFollowsLightAngleAndHidesWithOverlays) {
     data.setDimensions(0.25f, 0.25f, 0.25f); // keep the box out of the way
     data.showSelection = 0;
