@@ -108,7 +108,7 @@ TEST(ProjectExtension, DamageDropsOnlyTheBadPartsAndSaysSoInOneLine) {
         {"other version", [](auto& b) { putWord(b, 4, 2); }, false, false, false, "version 2"},
         {"flipped picture byte", [&](auto& b) { b[picture + 60] ^= 1; }, true, false, true,
          "a PICT part fails its checksum"},
-        {"cut in the last part", [&](auto& b) { b.resize(b.size() - 3); }, true, true, false,
+        {"cut in the last part", [&](auto& b) { b.erase(b.end() - 3, b.end()); }, true, true, false,
          "claims more bytes than the file holds"},
         {"cut in a header", [&](auto& b) { b.resize(kept + 5); }, true, true, false, "cut short"},
         {"length past the end", [&](auto& b) { putWord(b, picture + 4, 0xFFFFFFF0u); }, true, false,
