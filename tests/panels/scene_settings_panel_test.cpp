@@ -83,8 +83,9 @@ private slots:
         for (QGroupBox* box : panel_->findChildren<QGroupBox*>()) {
             groups << box->title();
         }
-        QCOMPARE(groups, (QStringList{"Light Color", "Background color", "Floor texture",
-                                      "Camera setting", "Effection setting", "Product", "Softness"}));
+        QCOMPARE(groups,
+                 (QStringList{"Light Color", "Background color", "Floor texture", "Camera setting",
+                              "Effection setting", "Product", "Softness"}));
         QStringList labels;
         for (QLabel* label : panel_->findChildren<QLabel*>()) {
             labels << label->text();
