@@ -276,6 +276,13 @@ TEST(ChildDrawing, BoundsTimeMemoryAndCrashesAndHandsBackStraightColours) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer turns running out of memory and a fault into a report and an abort of
+        // its own, so the child dies otherwise than it would.
+        if (c.what == std::string("greedy") || c.what == std::string("crashing")) {
+            continue;
+        }
+#endif
         QImage picture;
         QSize reported;
         const auto start = std::chrono::steady_clock::now();
