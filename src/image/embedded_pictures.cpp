@@ -82,7 +82,12 @@ Result<std::string> writeKeptFile(const std::string& folder, const EmbeddedPictu
     const std::string suffix = stem.size() == name.size() ? "" : name.substr(stem.size());
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     for (int n = 1; n <= kMostNumberedNames; ++n) {
-        const std::string path = base + (n == 1 ? name : stem + "-" + std::to_string(n) + suffix);
+        std::string path = base;
+        if (n == 1) {
+            path += name;
+        } else {
+            path.append(stem).append("-").append(std::to_string(n)).append(suffix);
+        }
         if (nameTaken(path)) {
             const Result<QByteArray> there = readKeptFile(path);
             if (there && there.value == picture.bytes) {

@@ -159,7 +159,8 @@ std::string parsePicture(QByteArray& payload, EmbeddedPicture& picture) {
     }
     picture.slot = static_cast<int>(slot);
     picture.name.assign(payload.constData() + 2 * kWordBytes, nameBytes);
-    picture.sha256 = payload.mid(static_cast<qsizetype>(2 * kWordBytes + nameBytes), kSha256Bytes);
+    picture.sha256 = payload.mid(
+        static_cast<qsizetype>(2 * kWordBytes) + static_cast<qsizetype>(nameBytes), kSha256Bytes);
     // In place: a large file is not held twice.
     payload.remove(0, static_cast<qsizetype>(header));
     picture.bytes = std::move(payload);

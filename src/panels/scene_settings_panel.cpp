@@ -155,20 +155,7 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
         connect(box, &QCheckBox::clicked, this, &SceneSettingsPanel::effectClicked);
     }
 
-    addGroupBox(*this, QStringLiteral("Product"), du.rect(1, 322, 180, 34));
-    productBox_ = new QComboBox(this);
-    nameControl(*productBox_, kProductBox);
-    productBox_->addItem(QStringLiteral("Proportions of a product..."));
-    for (const ProductPreset& preset : kProductPresets) {
-        const BoxSides& mm = preset.millimetres;
-        productBox_->addItem(QStringLiteral("%1 (%2 x %3 x %4 mm)")
-                                 .arg(QString::fromUtf8(preset.name.data(), preset.name.size()))
-                                 .arg(mm.width)
-                                 .arg(mm.height)
-                                 .arg(mm.depth));
-    }
-    productBox_->setGeometry(du.rect(7, 336, 166, 14));
-    connect(productBox_, &QComboBox::activated, this, &SceneSettingsPanel::productChosen);
+    addProductChoice(du);
 
     // Lighting is always on in this program; the switch exists but is never shown.
     QCheckBox* lighting = addCheckBox(kLightingBox, QStringLiteral("Enable lighting"), QRect());
@@ -194,6 +181,23 @@ ColorButton* SceneSettingsPanel::addColorButton(int id, const QRect& geometry,
     connect(button, &ColorButton::colorChanged, this,
             [this, field, lightColor](Color color) { writeColor(field, lightColor, color); });
     return button;
+}
+
+void SceneSettingsPanel::addProductChoice(const DialogUnits& du) {
+    addGroupBox(*this, QStringLiteral("Product"), du.rect(1, 322, 180, 34));
+    productBox_ = new QComboBox(this);
+    nameControl(*productBox_, kProductBox);
+    productBox_->addItem(QStringLiteral("Proportions of a product..."));
+    for (const ProductPreset& preset : kProductPresets) {
+        const BoxSides& mm = preset.millimetres;
+        productBox_->addItem(QStringLiteral("%1 (%2 x %3 x %4 mm)")
+                                 .arg(QString::fromUtf8(preset.name.data(), preset.name.size()))
+                                 .arg(mm.width)
+                                 .arg(mm.height)
+                                 .arg(mm.depth));
+    }
+    productBox_->setGeometry(du.rect(7, 336, 166, 14));
+    connect(productBox_, &QComboBox::activated, this, &SceneSettingsPanel::productChosen);
 }
 
 void SceneSettingsPanel::addLookSliders(const DialogUnits& du) {

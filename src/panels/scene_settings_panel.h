@@ -100,6 +100,7 @@ private:
     // Gives the box the proportions of the product at index (0 is the list's prompt), and a
     // book its page edges.
     void productChosen(int index);
+    void addProductChoice(const DialogUnits& du);
     void addLookSliders(const DialogUnits& du);
     void lookMoved(float SceneLook::*field, int step);
 
