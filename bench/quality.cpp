@@ -35,12 +35,10 @@
 
 #include "cli/render_job.h"
 #include "export/picture_writer.h"
-#include "gl/offscreen_target.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
 #include "render/headless_renderer.h"
-#include "render/pass_accumulator.h"
 #include "support/picture_quality.h"
 #include "support/vector_documents.h"
 
@@ -193,26 +191,12 @@ void viewFigure() {
         viewFrame(kEdgeWidth * kReferenceFactor, kEdgeHeight * kReferenceFactor), kReferenceFactor);
     const RgbaPicture aliased = viewFrame(kEdgeWidth, kEdgeHeight);
 
-    RgbaPicture settled{kEdgeWidth, kEdgeHeight, {}, false};
-    {
-        static_cast<void>(s.renderer->makeCurrent());
-        const SceneTextures& textures = s.renderer->textures(s.data, s.images);
-        auto shown = gl::OffscreenTarget::create(kEdgeWidth, kEdgeHeight);
-        PassAccumulator accumulator;
-        if (!shown || !accumulator.start(kEdgeWidth, kEdgeHeight)) {
-            std::fprintf(stderr, "bench_quality: cannot refine a view here\n");
-            std::exit(1);
-        }
-        const PassPlan plan = refinePlan();
-        const FrameOptions options{.lightMarker = false};
-        for (int pass = 0; pass < plan.passes; ++pass) {
-            accumulator.add([&] {
-                drawPass(s.data, textures, options, camera, {kEdgeWidth, kEdgeHeight, 0, 0}, plan,
-                         pass);
-            });
-        }
-        accumulator.show(shown.value->framebuffer());
-        settled.rgba = shown.value->readRgba();
+    static_cast<void>(s.renderer->makeCurrent());
+    const RgbaPicture settled = test::refinedView(s.data, s.renderer->textures(s.data, s.images),
+                                                  camera, kEdgeWidth, kEdgeHeight);
+    if (settled.width != kEdgeWidth) {
+        std::fprintf(stderr, "bench_quality: cannot refine a view here\n");
+        std::exit(1);
     }
     const double aliasedError = test::edgeError(aliased, ideal);
     const double settledError = test::edgeError(settled, ideal);
@@ -228,14 +212,8 @@ long long peakResidentBytes() {
     return static_cast<long long>(usage.ru_maxrss) * 1024;
 }
 
-void stripes() {
-    const std::string picturePath = bench::inputPath("stripes.png");
-    if (!test::stripes(kStripePicture, kStripePicture, kStripeWidth)
-             .save(QString::fromStdString(picturePath))) {
-        std::fprintf(stderr, "bench_quality: cannot write %s\n", picturePath.c_str());
-        std::exit(1);
-    }
-    Scene s;
+// A unit cube without the editor's handles and its renderer, for pictures of its front face.
+void startFrontScene(Scene& s) {
     s.data.setDimensions(1.0f, 1.0f, 1.0f);
     s.data.hideOverlays = 1;
     auto made = HeadlessRenderer::create(s.data);
@@ -244,6 +222,17 @@ void stripes() {
         std::exit(1);
     }
     s.renderer = std::move(made.value);
+}
+
+void stripes() {
+    const std::string picturePath = bench::inputPath("stripes.png");
+    if (!test::stripes(kStripePicture, kStripePicture, kStripeWidth)
+             .save(QString::fromStdString(picturePath))) {
+        std::fprintf(stderr, "bench_quality: cannot write %s\n", picturePath.c_str());
+        std::exit(1);
+    }
+    Scene s;
+    startFrontScene(s);
     const Camera camera = test::facingFront(kStripeFill);
     RgbaPicture picture;
     // The driver's code, in the baseline.
@@ -337,14 +326,7 @@ QByteArray printPage() {
 // middle of the face; and the time a one-page print PDF takes to rasterise at 4096 pixels.
 void vectors() {
     Scene s;
-    s.data.setDimensions(1.0f, 1.0f, 1.0f);
-    s.data.hideOverlays = 1;
-    auto made = HeadlessRenderer::create(s.data);
-    if (!made) {
-        std::fprintf(stderr, "bench_quality: %s\n", made.status.message().c_str());
-        std::exit(1);
-    }
-    s.renderer = std::move(made.value);
+    startFrontScene(s);
     const Camera camera = test::facingFront(kStripeFill);
     const auto keep = [](const char* name, const QByteArray& bytes) {
         const std::string path = bench::inputPath(name);

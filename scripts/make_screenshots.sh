@@ -23,19 +23,7 @@ if [ "${1:-}" != --inside-display ]; then
 fi
 build=$2
 
-# Waits until a visible window whose name matches $1 exists; prints its id.
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "make_screenshots: no window named '$1'" >&2
-  return 1
-}
+. "$root/scripts/lib/wait-window.sh"
 
 # Started in the project's folder, where the Open dialog begins, so only its name is typed.
 (cd "$(dirname "$project")" && exec "$build/src/app/cartonic" 2>/dev/null) &

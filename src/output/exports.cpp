@@ -84,18 +84,31 @@ DrawIn drawInHeadless(HeadlessRenderer& renderer, const ProjectData& data,
     };
 }
 
-Status renderPicture(const PictureRequest& request, const ProjectData& data, const Camera& camera,
-                     const SlotPictures& pictures, const DrawIn& drawIn, RgbaPicture& out,
-                     std::vector<std::string>* notes) {
-    if (Status fits = checkPicture(request); !fits) {
-        return fits;
-    }
+namespace {
+
+// How a picture or turntable request is drawn: its samples, transparency and look, from the
+// export's pictures.
+template <typename Request>
+RenderSettings settingsFor(const Request& request, const SlotPictures& pictures,
+                           std::vector<std::string>* notes) {
     RenderSettings settings;
     settings.samples = request.samples;
     settings.transparent = request.transparent;
     settings.look = request.look;
     settings.pictures = &pictures;
     settings.notes = notes;
+    return settings;
+}
+
+} // namespace
+
+Status renderPicture(const PictureRequest& request, const ProjectData& data, const Camera& camera,
+                     const SlotPictures& pictures, const DrawIn& drawIn, RgbaPicture& out,
+                     std::vector<std::string>* notes) {
+    if (Status fits = checkPicture(request); !fits) {
+        return fits;
+    }
+    const RenderSettings settings = settingsFor(request, pictures, notes);
     return drawIn([&](const SceneTextures& textures) {
         return renderToBuffer(data, textures, camera, request.width, request.height, out, settings);
     });
@@ -113,12 +126,7 @@ Status writeTurntable(const std::string& path, const TurntableRequest& request,
         return opened.status.prefixed(named);
     }
     std::unique_ptr<AnimationWriter> writer = std::move(opened.value);
-    RenderSettings settings;
-    settings.samples = request.samples;
-    settings.transparent = request.transparent;
-    settings.look = request.look;
-    settings.pictures = &pictures;
-    settings.notes = notes;
+    const RenderSettings settings = settingsFor(request, pictures, notes);
     // The camera sees the turntable's shape: no size stretches it.
     Camera camera = start;
     camera.setViewSize(animation.width, animation.height);

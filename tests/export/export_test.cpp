@@ -10,7 +10,6 @@
 #include "model/project_file.h"
 #include "render/export_textures.h"
 #include "render/headless_renderer.h"
-#include "render/pass_accumulator.h"
 #include "render/scene_renderer.h"
 #include "render/texel_need.h"
 #include "support/forked.h"
@@ -160,19 +159,9 @@ TEST_F(ExportTest, RefinedViewMeetsItsEdgeFigure) {
     ASSERT_TRUE(render(camera_, kW, kH, aliased, RenderSettings{kAliasedSamples}));
     const test::RgbPlane ideal = test::boxReduced(big, kFactor);
 
-    const SceneTextures& textures = renderer_->textures(data_, images_);
-    auto shown = gl::OffscreenTarget::create(kW, kH);
-    ASSERT_TRUE(shown);
-    PassAccumulator accumulator;
-    ASSERT_TRUE(accumulator.start(kW, kH));
-    const PassPlan plan = refinePlan();
-    for (int pass = 0; pass < plan.passes; ++pass) {
-        accumulator.add([&] {
-            drawPass(data_, textures, {.lightMarker = false}, camera_, {kW, kH, 0, 0}, plan, pass);
-        });
-    }
-    accumulator.show(shown.value->framebuffer());
-    const RgbaPicture settled{kW, kH, shown.value->readRgba(), false};
+    const RgbaPicture settled =
+        test::refinedView(data_, renderer_->textures(data_, images_), camera_, kW, kH);
+    ASSERT_EQ(settled.width, kW);
     EXPECT_LT(test::edgeError(settled, ideal), 0.3 * test::edgeError(aliased, ideal));
 }
 

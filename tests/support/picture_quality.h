@@ -7,6 +7,7 @@
 #include "camera/camera.h"
 #include "gl/offscreen_target.h"
 #include "render/frame_passes.h"
+#include "render/pass_accumulator.h"
 #include "render/render_to_buffer.h"
 
 #include <QImage>
@@ -148,6 +149,28 @@ inline RgbaPicture sceneOver(const ProjectData& data, const SceneTextures& textu
         out.rgba.push_back(static_cast<std::uint8_t>((2 * sum + plan.passes) / (2 * plan.passes)));
     }
     return out;
+}
+
+// The live view's picture of data once it has refined itself: every pass of refinePlan summed
+// (pass_accumulator.h), as camera sees it at width x height with textures, without the editor's
+// handles, top row first. Empty when the targets cannot be made. Needs a current context with
+// initGLState done.
+inline RgbaPicture refinedView(const ProjectData& data, const SceneTextures& textures,
+                               const Camera& camera, int width, int height) {
+    auto shown = gl::OffscreenTarget::create(width, height);
+    PassAccumulator accumulator;
+    if (!shown || !accumulator.start(width, height)) {
+        return {};
+    }
+    const PassPlan plan = refinePlan();
+    const FrameOptions options{.lightMarker = false};
+    for (int pass = 0; pass < plan.passes; ++pass) {
+        accumulator.add([&] {
+            drawPass(data, textures, options, camera, {width, height, 0, 0}, plan, pass);
+        });
+    }
+    accumulator.show(shown.value->framebuffer());
+    return {width, height, shown.value->readRgba(), false};
 }
 
 // Vertical black and white stripes, each stripe pixels wide, starting with black.
