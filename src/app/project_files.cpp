@@ -152,12 +152,18 @@ bool ProjectFiles::write(const QString& path) {
     std::vector<std::string> notes;
     gatherEmbeddedPictures(data_, images_, storedPicturePaths(data_, projectFolder()), extension_,
                            &notes);
-    if (const Status written = saveProject(stamped, extension_, localPath(path)); !written) {
+    std::string kept;
+    if (const Status written = saveProject(stamped, extension_, localPath(path), &kept); !written) {
         prompts_.showError(&window_, QString("Cannot save the project to %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
                                               QString::fromStdString(written.message())));
         return false;
     }
+    if (!kept.empty()) {
+        notes.push_back(kept);
+    }
+    // Said once: the file now written holds none of what could not be read.
+    extension_.droppedBytes = 0;
     currentPath_ = path;
     emit pathChanged(path);
     markSaved();

@@ -112,7 +112,8 @@ RecordJson value(const ProjectExtension& extension) {
             {"reflectionFade", jsonNumber(settings.look.reflectionFade)},
             {"embedPictures", settings.embedPictures},
             {"pictures", pictures},
-            {"keptParts", kept}};
+            {"keptParts", kept},
+            {"unreadBytes", static_cast<std::int64_t>(extension.unread.size())}};
 }
 
 } // namespace
@@ -121,7 +122,7 @@ std::string projectToJson(const ProjectData& record, const ProjectExtension* ext
     RecordJson j = RecordJson::object();
     CARTONIC_PROJECT_FIELDS(CARTONIC_JSON_FIELD)
     if (extension && (extension->settings != ExtensionSettings{} || !extension->pictures.empty() ||
-                      !extension->kept.empty())) {
+                      !extension->kept.empty() || !extension->unread.isEmpty())) {
         j["extension"] = value(*extension);
     }
     // Paths are 8-bit text: valid UTF-8 passes through, any other byte becomes U+FFFD.

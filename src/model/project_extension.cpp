@@ -48,6 +48,10 @@ QByteArray le32Bytes(std::uint32_t value) {
 }
 
 std::uint32_t crcOf(std::uint32_t crc, const void* bytes, std::size_t n) {
+    // zlib takes a null buffer as asking for the initial value, which an empty part may hand it.
+    if (n == 0) {
+        return crc;
+    }
     return static_cast<std::uint32_t>(
         crc32_z(crc, static_cast<const Bytef*>(bytes), static_cast<z_size_t>(n)));
 }
@@ -163,25 +167,48 @@ std::string parsePicture(QByteArray& payload, EmbeddedPicture& picture) {
         static_cast<qsizetype>(2 * kWordBytes) + static_cast<qsizetype>(nameBytes), kSha256Bytes);
     // In place: a large file is not held twice.
     payload.remove(0, static_cast<qsizetype>(header));
+    // The hash names the bytes wherever they go (extract merges slots by it), so bytes that are
+    // not the hash's are no picture of this project's.
+    if (sha256Of(payload) != picture.sha256) {
+        return "does not match its hash";
+    }
     picture.bytes = std::move(payload);
     return {};
 }
 
+// The bytes from at to the end of source, kept unread; false when they cannot be read.
+bool keepUnread(const Source& source, std::int64_t at, ProjectExtension& extension) {
+    QByteArray bytes(static_cast<qsizetype>(source.size() - at), Qt::Uninitialized);
+    if (!source.read(at, bytes.data(), static_cast<std::size_t>(bytes.size()))) {
+        return false;
+    }
+    extension.unread = std::move(bytes);
+    return true;
+}
+
 ProjectExtension readFrom(const Source& source, std::string* note) {
     ProjectExtension extension;
-    if (note) {
-        note->clear();
-    }
+    std::string said;
     const std::int64_t size = source.size();
     std::uint8_t header[kBlockHeaderBytes];
-    if (size < std::int64_t{kBlockHeaderBytes} || !source.read(0, header, sizeof header) ||
-        le32(header) != kExtensionTag) {
-        return extension;
-    }
-    if (const std::uint32_t version = le32(header + kWordBytes); version != kExtensionVersion) {
+    const bool tagged = size >= std::int64_t{kBlockHeaderBytes} &&
+                        source.read(0, header, sizeof header) && le32(header) == kExtensionTag;
+    const std::uint32_t version = tagged ? le32(header + kWordBytes) : 0;
+    if (!tagged || version != kExtensionVersion) {
+        // Not ours to read, but perhaps another version's to keep: written back as it was.
+        const std::string what =
+            tagged ? "the project's extension is of version " + std::to_string(version) +
+                         ", which this version does not read"
+                   : "the project has " + std::to_string(size) +
+                         " bytes after its record that this version does not read";
+        if (keepUnread(source, 0, extension)) {
+            extension.unreadIsWholeTail = true;
+            said = what + "; they are kept as they are";
+        } else {
+            said = what + ", and they cannot be read to be kept";
+        }
         if (note) {
-            *note = "the project's extension is of version " + std::to_string(version) +
-                    ", which this version does not read; it is ignored";
+            *note = said;
         }
         return extension;
     }
@@ -193,8 +220,21 @@ ProjectExtension readFrom(const Source& source, std::string* note) {
             first = std::move(why);
         }
     };
+    bool sawLook = false;
+    int chunks = 0;
     std::int64_t at = kBlockHeaderBytes;
     while (at < size) {
+        if (chunks++ == kMaxExtensionChunks) {
+            if (keepUnread(source, at, extension)) {
+                said = "the project's extension has more than " +
+                       std::to_string(kMaxExtensionChunks) +
+                       " parts; the rest are kept as they are, unread";
+            } else {
+                drop("the parts after the " + std::to_string(kMaxExtensionChunks) +
+                     "th cannot be read");
+            }
+            break;
+        }
         const std::int64_t left = size - at;
         std::uint8_t chunk[kChunkHeaderBytes];
         if (left < std::int64_t{kChunkHeaderBytes} || !source.read(at, chunk, sizeof chunk)) {
@@ -232,9 +272,12 @@ ProjectExtension readFrom(const Source& source, std::string* note) {
         if (type == kLookChunk) {
             if (payload.size() != qsizetype{kLookBytes}) {
                 drop(what + "has a bad length");
-                continue;
+            } else if (sawLook) {
+                drop(what + "repeats the look");
+            } else {
+                extension.settings = parseLook(payload);
+                sawLook = true;
             }
-            extension.settings = parseLook(payload);
         } else if (type == kPictureChunk) {
             EmbeddedPicture picture;
             if (std::string why = parsePicture(payload, picture); !why.empty()) {
@@ -248,9 +291,13 @@ ProjectExtension readFrom(const Source& source, std::string* note) {
             extension.kept.push_back({type, std::move(payload)});
         }
     }
-    if (dropped > 0 && note) {
-        *note = "dropped " + std::to_string(dropped) + (dropped == 1 ? " part" : " parts") +
-                " of the project's extension that could not be read (" + first + ")";
+    if (dropped > 0) {
+        said = "dropped " + std::to_string(dropped) + (dropped == 1 ? " part" : " parts") +
+               " of the project's extension that could not be read (" + first + ")" +
+               (said.empty() ? "" : "; " + said);
+    }
+    if (note) {
+        *note = said;
     }
     return extension;
 }
@@ -274,6 +321,53 @@ bool writeChunk(const ByteSink& write, std::uint32_t type,
         }
     }
     return write(le32Bytes(crc).constData(), kWordBytes);
+}
+
+// A chunk's type and the parts of its payload, one after another.
+using ChunkVisitor =
+    std::function<bool(std::uint32_t type, std::initializer_list<QByteArrayView> parts)>;
+
+// The chunks writeProjectExtension writes, in order, each handed to visit; false when visit is.
+// Only what the file holds is made here: a picture's hash is taken as stored when it has one.
+bool forEachChunk(const ProjectExtension& extension, const ChunkVisitor& visit) {
+    if (extension.settings != ExtensionSettings{}) {
+        const SceneLook& look = extension.settings.look;
+        const QByteArray look12 =
+            le32Bytes(std::bit_cast<std::uint32_t>(look.shadowSoftness)) +
+            le32Bytes(std::bit_cast<std::uint32_t>(look.reflectionFade)) +
+            le32Bytes(extension.settings.embedPictures ? kEmbedPicturesFlag : 0);
+        if (!visit(kLookChunk, {look12})) {
+            return false;
+        }
+    }
+    for (const EmbeddedPicture& picture : extension.pictures) {
+        if (!extension.settings.embedPictures) {
+            break;
+        }
+        const std::string name = picture.name.substr(0, kPathSize);
+        const QByteArray head = le32Bytes(static_cast<std::uint32_t>(picture.slot)) +
+                                le32Bytes(static_cast<std::uint32_t>(name.size()));
+        const QByteArray hash = picture.sha256.size() == qsizetype{kSha256Bytes}
+                                    ? picture.sha256
+                                    : sha256Of(picture.bytes);
+        if (!visit(kPictureChunk, {head, QByteArrayView(name.data(), qsizetype(name.size())), hash,
+                                   picture.bytes})) {
+            return false;
+        }
+    }
+    for (const KeptChunk& chunk : extension.kept) {
+        if (!visit(chunk.type, {chunk.payload})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the extension holds anything of its own to write: settings, pictures or chunks.
+bool holdsOwnParts(const ProjectExtension& extension) {
+    return extension.settings != ExtensionSettings{} ||
+           (extension.settings.embedPictures && !extension.pictures.empty()) ||
+           !extension.kept.empty() || (!extension.unreadIsWholeTail && !extension.unread.isEmpty());
 }
 
 } // namespace
@@ -303,47 +397,57 @@ ProjectExtension parseProjectExtension(const std::uint8_t* bytes, std::size_t si
 }
 
 bool writeProjectExtension(const ProjectExtension& extension, const ByteSink& write) {
-    const bool withSettings = extension.settings != ExtensionSettings{};
-    const bool withPictures = extension.settings.embedPictures && !extension.pictures.empty();
-    if (!withSettings && !withPictures && extension.kept.empty()) {
+    const auto writeBytes = [&write](const QByteArray& bytes) {
+        return bytes.isEmpty() || write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    };
+    if (extension.unreadIsWholeTail) {
+        return writeBytes(extension.unread);
+    }
+    if (!holdsOwnParts(extension)) {
         return true;
     }
-    const QByteArray header = le32Bytes(kExtensionTag) + le32Bytes(kExtensionVersion);
-    if (!write(header.constData(), kBlockHeaderBytes)) {
-        return false;
+    return writeBytes(le32Bytes(kExtensionTag) + le32Bytes(kExtensionVersion)) &&
+           forEachChunk(extension,
+                        [&write](std::uint32_t type, std::initializer_list<QByteArrayView> parts) {
+                            return writeChunk(write, type, parts);
+                        }) &&
+           writeBytes(extension.unread);
+}
+
+std::int64_t projectExtensionBytes(const ProjectExtension& extension) {
+    if (extension.unreadIsWholeTail) {
+        return extension.unread.size();
     }
-    if (withSettings) {
-        const SceneLook& look = extension.settings.look;
-        const QByteArray look12 =
-            le32Bytes(std::bit_cast<std::uint32_t>(look.shadowSoftness)) +
-            le32Bytes(std::bit_cast<std::uint32_t>(look.reflectionFade)) +
-            le32Bytes(extension.settings.embedPictures ? kEmbedPicturesFlag : 0);
-        if (!writeChunk(write, kLookChunk, {look12})) {
-            return false;
-        }
+    if (!holdsOwnParts(extension)) {
+        return 0;
     }
-    for (const EmbeddedPicture& picture : extension.pictures) {
-        if (!withPictures) {
-            break;
+    std::int64_t bytes = kBlockHeaderBytes + extension.unread.size();
+    forEachChunk(extension, [&bytes](std::uint32_t, std::initializer_list<QByteArrayView> parts) {
+        bytes += std::int64_t{kChunkHeaderBytes + kWordBytes};
+        for (const QByteArrayView part : parts) {
+            bytes += part.size();
         }
-        const std::string name = picture.name.substr(0, kPathSize);
-        const QByteArray head = le32Bytes(static_cast<std::uint32_t>(picture.slot)) +
-                                le32Bytes(static_cast<std::uint32_t>(name.size()));
-        const QByteArray hash = picture.sha256.size() == qsizetype{kSha256Bytes}
-                                    ? picture.sha256
-                                    : sha256Of(picture.bytes);
-        if (!writeChunk(
-                write, kPictureChunk,
-                {head, QByteArrayView(name.data(), qsizetype(name.size())), hash, picture.bytes})) {
-            return false;
-        }
+        return true;
+    });
+    return bytes;
+}
+
+std::string extensionSaveNote(const ProjectExtension& extension) {
+    if (extension.droppedBytes > 0) {
+        return "the " +
+               std::to_string((extension.droppedBytes + kBytesPerMegabyte - 1) /
+                              kBytesPerMegabyte) +
+               " MB after the record of the file the project was opened from could not be read, "
+               "and are not kept";
     }
-    for (const KeptChunk& chunk : extension.kept) {
-        if (!writeChunk(write, chunk.type, {chunk.payload})) {
-            return false;
-        }
+    if (extension.unreadIsWholeTail &&
+        (extension.settings != ExtensionSettings{} ||
+         (extension.settings.embedPictures && !extension.pictures.empty()) ||
+         !extension.kept.empty())) {
+        return "the look settings and the pictures kept inside are not saved: the project holds "
+               "parts after its record this version cannot read, which are kept as they were";
     }
-    return true;
+    return {};
 }
 
 } // namespace cartonic

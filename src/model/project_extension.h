@@ -22,11 +22,16 @@
 //
 // A project without settings, pictures or kept chunks has no extension at all, so it stays the
 // record's 4424 bytes. Reading never fails: bytes after the record that do not start with the
-// tag are ignored; a chunk that is cut short or claims more bytes than the file holds ends the
-// reading (what follows it cannot be found), one that fails its checksum, has a bad payload or
-// is larger than a picture and its header may be is dropped, and one line says what was
-// dropped. Every length is checked against the bytes left in the file before anything is
-// allocated for it.
+// tag, or start an extension of another version, are kept unread and written back as they were
+// (one line says so); a chunk that is cut short or claims more bytes than the file holds ends
+// the reading (what follows it cannot be found), one that fails its checksum, has a bad payload,
+// repeats a LOOK or a picture's slot, holds a picture whose bytes are not its SHA-256's, or is
+// larger than a picture and its header may be is dropped, and one line says what was dropped.
+// Chunks past the kMaxExtensionChunks-th are kept unread, as bytes, and written back after the
+// known ones, so memory stays within a small multiple of the file's size however many tiny
+// chunks it holds. Every length is checked against the bytes left in the file before anything is
+// allocated for it. A file is never written larger than kMaxProjectFileBytes, the most that is
+// read.
 
 #include "model/project_data.h"
 #include "model/scene_look.h"
@@ -44,8 +49,11 @@ namespace cartonic {
 inline constexpr std::uint32_t kExtensionVersion = 1;
 // The largest picture file a project keeps inside it.
 inline constexpr std::int64_t kMaxEmbeddedPictureBytes = std::int64_t{256} << 20;
-// The largest project file whose extension is read; the record of a larger one still loads.
+// The largest project file whose extension is read, and so the largest one written; the record of
+// a larger one still loads.
 inline constexpr std::int64_t kMaxProjectFileBytes = std::int64_t{2} << 30;
+// The most chunks of an extension that are read one by one; the rest are kept as bytes.
+inline constexpr int kMaxExtensionChunks = 1024;
 inline constexpr std::size_t kSha256Bytes = 32;
 
 // What the user edits of the extension: undo and the unsaved-changes question see these.
@@ -76,6 +84,14 @@ struct ProjectExtension {
     ExtensionSettings settings;
     std::vector<EmbeddedPicture> pictures;
     std::vector<KeptChunk> kept;
+    // Bytes after the record kept without being read, written back byte for byte: the whole tail
+    // when unreadIsWholeTail (not this version's extension: another version's, or no tag), else
+    // the chunks after the kMaxExtensionChunks-th, written after the known ones.
+    QByteArray unread;
+    bool unreadIsWholeTail = false;
+    // Bytes after the record of a file too large to read them (kMaxProjectFileBytes): neither
+    // read nor kept, so that a save can say it drops them.
+    std::int64_t droppedBytes = 0;
 
     // The picture kept for slot, nullptr when there is none.
     const EmbeddedPicture* pictureFor(int slot) const;
@@ -96,8 +112,17 @@ ProjectExtension parseProjectExtension(const std::uint8_t* bytes, std::size_t si
                                        std::string* note);
 
 // Writes the extension through write, in order; nothing at all when it holds nothing (see above).
-// Pictures are written only while settings.embedPictures is on. False when write fails.
+// Pictures are written only while settings.embedPictures is on. A whole unread tail is written in
+// place of the extension, as it was: this version cannot add to what it cannot read. False when
+// write fails.
 using ByteSink = std::function<bool(const void* bytes, std::size_t n)>;
 bool writeProjectExtension(const ProjectExtension& extension, const ByteSink& write);
+
+// The bytes writeProjectExtension writes, counted without touching any payload.
+std::int64_t projectExtensionBytes(const ProjectExtension& extension);
+
+// One line on what a save of extension cannot keep, "" when it keeps everything: the settings
+// and pictures beside a whole unread tail, and the bytes of a file too large to read.
+std::string extensionSaveNote(const ProjectExtension& extension);
 
 } // namespace cartonic

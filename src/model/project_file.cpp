@@ -97,7 +97,18 @@ Status saveProject(const ProjectData& data, const std::string& path) {
 }
 
 Status saveProject(const ProjectData& data, const ProjectExtension& extension,
-                   const std::string& path) {
+                   const std::string& path, std::string* note) {
+    // A file the reader would not read the extension of would lose it at the save after next.
+    if (const std::int64_t bytes =
+            std::int64_t{kProjectFileSize} + projectExtensionBytes(extension);
+        bytes > kMaxProjectFileBytes) {
+        return Status::tooLarge("the project would be " + std::to_string(bytes >> 20) +
+                                " MB, more than the " + std::to_string(kMaxProjectFileBytes >> 20) +
+                                " MB a project file may hold; nothing was saved");
+    }
+    if (note) {
+        *note = extensionSaveNote(extension);
+    }
     ReplacementFile file;
     if (Status opened = file.open(path); !opened) {
         return opened;
@@ -153,10 +164,11 @@ Status loadProject(ProjectData& data, ProjectExtension& extension, const std::st
     }
     if (info.st_size > kMaxProjectFileBytes) {
         extension = {};
+        extension.droppedBytes = info.st_size - std::int64_t{kProjectFileSize};
         if (note) {
             *note = "the project file is larger than " +
                     std::to_string(kMaxProjectFileBytes >> 20) +
-                    " MB; what follows its record is ignored";
+                    " MB; what follows its record is not read, and a save will not keep it";
         }
     } else if (info.st_size > std::int64_t{kProjectFileSize}) {
         extension = readProjectExtension(fd, kProjectFileSize, info.st_size, note);

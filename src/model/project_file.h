@@ -34,8 +34,11 @@ inline constexpr std::size_t kProjectFileSize = 4 + sizeof(ProjectData);
 // regular file (replacement_file.h says which kind each is).
 Status saveProject(const ProjectData& data, const std::string& path);
 // The same with the extension after the record; with nothing in it, the very same bytes.
+// TooLarge, with nothing written, for a file larger than kMaxProjectFileBytes, the most a load
+// reads. *note, when given, gets one line on what of the extension the save cannot keep
+// (extensionSaveNote), "" when it keeps everything.
 Status saveProject(const ProjectData& data, const ProjectExtension& extension,
-                   const std::string& path);
+                   const std::string& path, std::string* note = nullptr);
 
 // Test seam: the call that writes a save's bytes, ::write unless replaced, so tests can make a
 // save fail as a full disk would. nullptr puts ::write back.

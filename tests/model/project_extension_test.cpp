@@ -104,7 +104,7 @@ TEST(ProjectExtension, DamageDropsOnlyTheBadPartsAndSaysSoInOneLine) {
     };
     const Case cases[] = {
         {"intact", [](auto&) {}, true, true, true, ""},
-        {"no tag", [](auto& b) { b[0] = 'X'; }, false, false, false, ""},
+        {"no tag", [](auto& b) { b[0] = 'X'; }, false, false, false, "kept as they are"},
         {"other version", [](auto& b) { putWord(b, 4, 2); }, false, false, false, "version 2"},
         {"flipped picture byte", [&](auto& b) { b[picture + 60] ^= 1; }, true, false, true,
          "a PICT part fails its checksum"},
@@ -139,6 +139,7 @@ TEST(ProjectExtension, DamageDropsOnlyTheBadPartsAndSaysSoInOneLine) {
         {{chunkType("PICT"), QByteArray(39, 0)}, "a PICT part is too short"},
         {{chunkType("PICT"), QByteArray("\x09\0\0\0", 4) + QByteArray(40, 0)}, "names no slot"},
         {{chunkType("PICT"), QByteArray(40, 0)}, "holds no file"},
+        {{chunkType("PICT"), QByteArray(41, 0)}, "does not match its hash"},
     };
     for (const auto& [chunk, why] : crafted) {
         ProjectExtension e;
@@ -147,6 +148,79 @@ TEST(ProjectExtension, DamageDropsOnlyTheBadPartsAndSaysSoInOneLine) {
         EXPECT_TRUE(parsed(extensionBytes(e), &note).kept.empty()) << why;
         EXPECT_NE(note.find(why), std::string::npos) << note;
     }
+}
+
+TEST(ProjectExtension, WhatIsNotReadIsKeptByteForByteAndSaidOnce) {
+    const std::vector<char> good = extensionBytes(fullExtension());
+    ProjectExtension many;
+    many.kept.assign(kMaxExtensionChunks + 5, KeptChunk{0x5A5A5A5A, {}});
+    const std::vector<char> manyChunks = extensionBytes(many);
+    std::vector<char> twoLooks = good;
+    twoLooks.insert(twoLooks.begin() + 32, good.begin() + 8, good.begin() + 32);
+
+    struct Case {
+        const char* name;
+        std::vector<char> tail;
+        const char* note;
+        std::size_t kept;
+    };
+    const Case cases[] = {
+        {"no tag", {'j', 'u', 'n', 'k'}, "4 bytes after its record", 0},
+        {"version 2",
+         [&] {
+             auto b = good;
+             putWord(b, 4, 2);
+             return b;
+         }(),
+         "version 2", 0},
+        {"parts past the most read", manyChunks, "more than 1024 parts", kMaxExtensionChunks},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        std::vector<char> file = fileOf(ProjectData{});
+        file.insert(file.end(), c.tail.begin(), c.tail.end());
+        writeBytes(dir.file("in.ctn"), file);
+        ProjectData record;
+        ProjectExtension e;
+        std::string note;
+        ASSERT_TRUE(loadProject(record, e, dir.file("in.ctn"), &note)) << c.name;
+        EXPECT_NE(note.find(c.note), std::string::npos) << c.name << ": " << note;
+        EXPECT_EQ(note.find('\n'), std::string::npos) << c.name;
+        EXPECT_EQ(e.kept.size(), c.kept) << c.name;
+        std::string saveNote;
+        ASSERT_TRUE(saveProject(record, e, dir.file("out.ctn"), &saveNote)) << c.name;
+        EXPECT_EQ(saveNote, "") << c.name;
+        const std::vector<char> out = readBytes(dir.file("out.ctn"));
+        EXPECT_EQ(std::vector<char>(out.begin() + kProjectFileSize, out.end()), c.tail)
+            << c.name << " is written back as it was";
+    }
+
+    // A second look is dropped, the first kept.
+    std::string note;
+    EXPECT_EQ(parsed(twoLooks, &note).settings, fullExtension().settings);
+    EXPECT_NE(note.find("a LOOK part repeats the look"), std::string::npos) << note;
+
+    // What this version cannot add beside a tail it keeps is said, and the tail still kept.
+    ProjectExtension foreign;
+    foreign.unread = "junk";
+    foreign.unreadIsWholeTail = true;
+    foreign.settings.look.shadowSoftness = 0.5f;
+    EXPECT_NE(extensionSaveNote(foreign).find("not saved"), std::string::npos);
+    EXPECT_EQ(projectExtensionBytes(foreign), 4);
+}
+
+TEST(ProjectExtension, AFileTheReaderWouldNotReadIsNeverWritten) {
+    TempDir dir;
+    const std::string path = dir.file("p.ctn");
+    ASSERT_TRUE(saveProject(ProjectData{}, path));
+    ProjectExtension huge;
+    // One untouched buffer shared by every part: nothing is read of it before the refusal.
+    const QByteArray payload(kMaxEmbeddedPictureBytes, Qt::Uninitialized);
+    huge.kept.assign(kMaxProjectFileBytes / kMaxEmbeddedPictureBytes, KeptChunk{1, payload});
+    const Status saved = saveProject(ProjectData{}, huge, path);
+    EXPECT_EQ(saved.kind(), Status::Kind::TooLarge) << saved.message();
+    EXPECT_NE(saved.message().find("nothing was saved"), std::string::npos) << saved.message();
+    EXPECT_EQ(readBytes(path), fileOf(ProjectData{})) << "the file is left as it was";
 }
 
 TEST(ProjectExtension, SettingsOutOfRangeAreBroughtIntoIt) {
@@ -177,6 +251,8 @@ TEST(ProjectExtension, AFileOverTheLimitLoadsItsRecordAlone) {
     EXPECT_TRUE(e.pictures.empty());
     EXPECT_EQ(e.settings, ExtensionSettings{});
     EXPECT_NE(note.find("larger than 2048 MB"), std::string::npos) << note;
+    EXPECT_NE(extensionSaveNote(e).find("2048 MB after the record"), std::string::npos)
+        << "the save that drops it says so";
 }
 
 } // namespace
