@@ -4,6 +4,8 @@
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
 #include "cli/turntable_job.h"
+#include "export/animation_writer.h"
+#include "export/frame_pattern.h"
 #include "export/model_writer.h"
 #include "export/picture_writer.h"
 #include "image/dieline.h"
@@ -291,8 +293,31 @@ Status RenderJob::extractPictures() {
     }
     const std::string absolute = absoluteFolderOf(folder + "/.");
     const Result<std::vector<std::string>> written =
-        extractEmbeddedPictures(data_, images_, extension_, absolute);
+        extractEmbeddedPictures(data_, images_, extension_, absolute, outputFiles());
     return written.status;
+}
+
+std::vector<std::string> RenderJob::outputFiles() const {
+    std::vector<std::string> files;
+    const auto add = [&files](const std::string& path) {
+        files.push_back(absoluteFolderOf(path) + "/" +
+                        std::filesystem::path(path).filename().string());
+    };
+    if (options_.save) {
+        add(*options_.save);
+    }
+    if (options_.output && !options_.pictureToStandardOutput()) {
+        const std::string& output = *options_.output;
+        const Result<FramePattern> frames = FramePattern::parse(output);
+        if (options_.turntable && !animationFormatForPath(output) && frames) {
+            for (int k = 0; k < *options_.turntable; ++k) {
+                add(frames.value.name(k));
+            }
+        } else {
+            add(output);
+        }
+    }
+    return files;
 }
 
 SlotPictures RenderJob::exportPictures() const {
@@ -400,7 +425,12 @@ Status RenderJob::save(std::ostream& err) {
     for (const std::string& note : notes) {
         say(err, "warning: " + note);
     }
-    return saveProject(saved, extension_, *options_.save);
+    std::string kept;
+    const Status written = saveProject(saved, extension_, *options_.save, &kept);
+    if (written && !kept.empty()) {
+        say(err, "warning: " + *options_.save + ": " + kept);
+    }
+    return written;
 }
 
 } // namespace cartonic

@@ -95,6 +95,9 @@ private:
     // --extract-pictures: the kept pictures written into its folder, the slots pointed at them;
     // a failure names the file or folder.
     Status extractPictures();
+    // The files this job writes (its picture, frames, model and project), as absolute paths, so
+    // that no picture is extracted under their names.
+    std::vector<std::string> outputFiles() const;
     // What the export draws or embeds its pictures from.
     SlotPictures exportPictures() const;
     Status render(std::ostream& err);

@@ -2,11 +2,14 @@
 
 #include "base/file_descriptor.h"
 #include "image/image_loader.h"
+#include "image/vector_pictures.h"
 #include "model/replacement_file.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,8 @@ namespace {
 
 // Extract Pictures numbers a name taken by another file up to this many times.
 constexpr int kMostNumberedNames = 999;
+// What numbering adds to a name at most: "-999".
+constexpr std::size_t kNumberedNameExtra = 4;
 
 Path& pathOf(ProjectData& data, int slot) {
     return slot == kFloorSlot ? data.floorImagePath : data.faceSlots[slot].imagePath;
@@ -65,51 +70,92 @@ Result<QByteArray> readKeptFile(const std::string& path) {
     return bytes;
 }
 
-bool nameTaken(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+// The suffix a file of these bytes is known by, for a name made up for them; "" when unknown.
+std::string suffixFor(const QByteArray& bytes) {
+    // clang-format off
+    static const std::pair<std::string_view, const char*> kSignatures[] = {
+        {"\x89PNG", ".png"}, {"\xff\xd8\xff", ".jpg"}, {"GIF8", ".gif"}, {"BM", ".bmp"},
+        {"II*", ".tif"}, {"MM\0*", ".tif"}, {"RIFF", ".webp"},
+    };
+    // clang-format on
+    for (const auto& [signature, suffix] : kSignatures) {
+        if (bytes.startsWith(QByteArrayView(signature.data(), qsizetype(signature.size())))) {
+            return suffix;
+        }
+    }
+    if (const std::optional<VectorKind> kind = vectorKindOf(bytes)) {
+        return *kind == VectorKind::Pdf ? ".pdf" : ".svg";
+    }
+    return {};
 }
 
-// A file in folder holding picture's bytes, named after its name: one already there with the
-// same bytes, else a new one under the first free name.
-Result<std::string> writeKeptFile(const std::string& folder, const EmbeddedPicture& picture) {
-    std::string name = picture.name.substr(picture.name.find_last_of('/') + 1);
-    if (name.empty() || name == "." || name == "..") {
-        name = picture.slot == kFloorSlot ? "floor" : std::string(kFaceNames[picture.slot]);
+// The file name picture is extracted under: that of the file it was kept from, without a PDF's
+// page, or, where that is no usable name (empty, "." or "..", a NUL byte, too long to number),
+// the slot's.
+std::string extractName(const EmbeddedPicture& picture) {
+    const std::string file = pictureFileOf(picture.name);
+    const std::string name = file.substr(file.find_last_of('/') + 1);
+    if (!name.empty() && name != "." && name != ".." && name.find('\0') == std::string::npos &&
+        name.size() + kNumberedNameExtra <= std::size_t{NAME_MAX}) {
+        return name;
     }
+    return (picture.slot == kFloorSlot ? std::string("floor")
+                                       : std::string(kFaceNames[picture.slot])) +
+           suffixFor(picture.bytes);
+}
+
+// What a slot's path keeps after its file: a PDF's "#page=N".
+std::string fragmentOf(const std::string& path) {
+    return path.substr(pictureFileOf(path).size());
+}
+
+Status tooLongToName(const std::string& path) {
+    return Status::usage(path + ": longer than the " + std::to_string(kPathSize - 1) +
+                         " bytes a project can name");
+}
+
+// A file in folder (ending in '/') holding picture's bytes, named after it: a regular file
+// already there with the same bytes, else a new one under the first name free by the time it is
+// made (never replacing a file, so that runs extracting into one folder at once each keep their
+// own) and not among reserved, whose files the caller writes. Each name is checked to fit a
+// project's path, with fragment after it, before anything is written.
+Result<std::string> writeKeptFile(const std::string& folder, const EmbeddedPicture& picture,
+                                  const std::string& fragment,
+                                  const std::vector<std::string>& reserved) {
+    const std::string name = extractName(picture);
     const std::size_t dot = name.find_last_of('.');
     const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-    const std::string suffix = stem.size() == name.size() ? "" : name.substr(stem.size());
-    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::string suffix = name.substr(stem.size());
     for (int n = 1; n <= kMostNumberedNames; ++n) {
-        std::string path = base;
-        if (n == 1) {
-            path += name;
-        } else {
-            path.append(stem).append("-").append(std::to_string(n)).append(suffix);
+        const std::string candidate = n == 1 ? name : stem + "-" + std::to_string(n) + suffix;
+        const std::string path = folder + candidate;
+        if (path.size() + fragment.size() >= kPathSize) {
+            return tooLongToName(path + fragment);
         }
-        if (nameTaken(path)) {
-            const Result<QByteArray> there = readKeptFile(path);
-            if (there && there.value == picture.bytes) {
-                return path;
+        if (std::find(reserved.begin(), reserved.end(), path) != reserved.end()) {
+            continue;
+        }
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            if (S_ISREG(info.st_mode)) {
+                const Result<QByteArray> there = readKeptFile(path);
+                if (there && there.value == picture.bytes) {
+                    return path;
+                }
             }
             continue;
         }
-        ReplacementFile file;
-        if (Status opened = file.open(path); !opened) {
-            return opened.prefixed(path + ": ");
+        bool taken = false;
+        const Status written = writeNewFile(folder, candidate, picture.bytes.constData(),
+                                            static_cast<std::size_t>(picture.bytes.size()), &taken);
+        if (written) {
+            return path;
         }
-        if (Status written = writeAll(file.handle(), picture.bytes.constData(),
-                                      static_cast<std::size_t>(picture.bytes.size()));
-            !written) {
+        if (!taken) {
             return written.prefixed(path + ": ");
         }
-        if (Status committed = file.commit(); !committed) {
-            return committed.prefixed(path + ": ");
-        }
-        return path;
     }
-    return Status::writeFailed(base + name + ": every numbered name is taken");
+    return Status::writeFailed(folder + name + ": every numbered name is taken");
 }
 
 } // namespace
@@ -136,7 +182,8 @@ void gatherEmbeddedPictures(const ProjectData& data, const SlotImages& images,
             gathered.back().name = name;
             continue;
         }
-        const Result<QByteArray> read = readKeptFile(files[k]);
+        // A PDF's page is kept as its document's bytes, the page staying in the name.
+        const Result<QByteArray> read = readKeptFile(pictureFileOf(files[k]));
         if (!read) {
             if (notes) {
                 notes->push_back("cannot keep the picture " + name +
@@ -159,7 +206,8 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
             continue;
         }
         if (!images[k].empty()) {
-            const Result<QByteArray> file = readKeptFile(resolveAgainst(baseDir, stored));
+            const Result<QByteArray> file =
+                readKeptFile(pictureFileOf(resolveAgainst(baseDir, stored)));
             if (file && sha256Of(file.value) == picture.sha256) {
                 picture.shownAs = images[k].image.cacheKey();
                 continue;
@@ -167,7 +215,15 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
         }
         FaceSlot slot = data.faceSlots[k];
         SlotImage image;
-        if (!loadImageBytes(slot, image, picture.bytes, stored)) {
+        const auto failed =
+            std::find_if(unloaded.begin(), unloaded.end(),
+                         [&](const UnloadedPicture& u) { return u.path == stored; });
+        if (const Status drawn = loadImageBytes(slot, image, picture.bytes, stored); !drawn) {
+            // Why the slot is empty is now the copy's failure, not the file's absence.
+            if (failed != unloaded.end()) {
+                failed->status =
+                    drawn.prefixed("its copy kept inside the project cannot be drawn: ");
+            }
             continue;
         }
         data.faceSlots[k].imageWidth = slot.imageWidth;
@@ -175,9 +231,6 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
         images[k] = image;
         picture.shownAs = image.image.cacheKey();
         ++inside;
-        const auto failed =
-            std::find_if(unloaded.begin(), unloaded.end(),
-                         [&](const UnloadedPicture& u) { return u.path == stored; });
         if (failed != unloaded.end()) {
             unloaded.erase(failed);
         }
@@ -188,32 +241,45 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
 Result<std::vector<std::string>> extractEmbeddedPictures(ProjectData& data,
                                                          const SlotImages& images,
                                                          const ProjectExtension& extension,
-                                                         const std::string& folder) {
+                                                         const std::string& folder,
+                                                         const std::vector<std::string>& reserved) {
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    std::vector<const EmbeddedPicture*> shown;
+    for (const EmbeddedPicture& picture : extension.pictures) {
+        if (showsKeptCopy(picture, images[picture.slot])) {
+            shown.push_back(&picture);
+        }
+    }
+    // Every first name checked before any file is written, so a folder too deep for a project
+    // to name leaves nothing behind.
+    for (const EmbeddedPicture* picture : shown) {
+        if (const std::string path = base + extractName(*picture) + fragmentOf(picture->name);
+            path.size() >= kPathSize) {
+            return tooLongToName(path);
+        }
+    }
     std::vector<std::string> written;
     std::vector<std::pair<QByteArray, std::string>> done; // by hash, the file written
-    for (const EmbeddedPicture& picture : extension.pictures) {
-        if (!showsKeptCopy(picture, images[picture.slot])) {
-            continue;
-        }
+    for (const EmbeddedPicture* picture : shown) {
+        const std::string fragment = fragmentOf(picture->name);
         const auto same = std::find_if(done.begin(), done.end(),
-                                       [&](const auto& d) { return d.first == picture.sha256; });
+                                       [&](const auto& d) { return d.first == picture->sha256; });
         std::string path;
         if (same != done.end()) {
             path = same->second;
+            if (path.size() + fragment.size() >= kPathSize) {
+                return tooLongToName(path + fragment);
+            }
         } else {
-            Result<std::string> made = writeKeptFile(folder, picture);
+            Result<std::string> made = writeKeptFile(base, *picture, fragment, reserved);
             if (!made) {
                 return made.status;
             }
             path = made.value;
-            done.emplace_back(picture.sha256, path);
+            done.emplace_back(picture->sha256, path);
             written.push_back(path);
         }
-        if (path.size() >= kPathSize) {
-            return Status::usage(path + ": longer than the " + std::to_string(kPathSize - 1) +
-                                 " bytes a project can name");
-        }
-        setPath(pathOf(data, picture.slot), path);
+        setPath(pathOf(data, picture->slot), path + fragment);
     }
     return written;
 }

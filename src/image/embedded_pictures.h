@@ -32,15 +32,18 @@ void gatherEmbeddedPictures(const ProjectData& data, const SlotImages& images,
 int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtension& extension,
                             const std::string& baseDir, std::vector<UnloadedPicture>& unloaded);
 
-// Extract Pictures: writes each kept copy its slot shows into folder, by the file name of its
-// name (numbered when another file there has it), and points the slot's path at the file
-// written. One copy shown by two slots is written once. Returns the files the slots now name; a
-// failure with its reason when a file cannot be written or its path does not fit the record, the
-// slots done before it pointed at their files.
-Result<std::vector<std::string>> extractEmbeddedPictures(ProjectData& data,
-                                                         const SlotImages& images,
-                                                         const ProjectExtension& extension,
-                                                         const std::string& folder);
+// Extract Pictures: writes each kept copy its slot shows into folder (absolute), by the file name
+// of its name (a PDF page's document under its own name, the slot then naming its page), or the
+// slot's name where that is no usable file name; numbered when another file there has it or it
+// is among reserved (absolute paths the caller will write itself), and never in place of any
+// file. Points the slot's path at the file written. One copy shown by two slots is written once.
+// Returns the files the slots now name; a failure with its reason when a file cannot be written,
+// or Usage when its path does not fit the record (checked before the file is written, and for
+// every copy's first name before any is), the slots done before it pointed at their files.
+Result<std::vector<std::string>>
+extractEmbeddedPictures(ProjectData& data, const SlotImages& images,
+                        const ProjectExtension& extension, const std::string& folder,
+                        const std::vector<std::string>& reserved = {});
 
 // The kept copies the slots show, as what an export decodes in place of their files.
 void addEmbeddedSources(const ProjectExtension& extension, const SlotImages& images,

@@ -197,4 +197,54 @@ void ReplacementFile::discard() {
     temporary_.clear();
 }
 
+Status writeNewFile(const std::string& folder, const std::string& name, const void* bytes,
+                    std::size_t n, bool* taken) {
+    *taken = false;
+    const FileDescriptor dir(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) {
+        return Status::writeFailed("cannot open the folder " + folder + ": " + errnoText());
+    }
+    const auto nameTaken = [&] {
+        *taken = true;
+        return Status::writeFailed(name + ": the name is taken");
+    };
+    // Unnamed first, so that the name only ever leads to the whole file.
+    FileDescriptor file;
+    if (canNameUnnamedFiles()) {
+        file.reset(::openat(dir.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode));
+        if (!file.valid() && !noUnnamedFiles(errno)) {
+            return Status::writeFailed("cannot create a file in " + folder + ": " + errnoText());
+        }
+    }
+    if (file.valid()) {
+        if (Status written = writeAll(file.get(), bytes, n); !written) {
+            return written;
+        }
+        if (::fsync(file.get()) != 0) {
+            return Status::writeFailed("flush failed: " + errnoText());
+        }
+        const std::string self = "/proc/self/fd/" + std::to_string(file.get());
+        if (::linkat(AT_FDCWD, self.c_str(), dir.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return {};
+        }
+        return errno == EEXIST ? nameTaken()
+                               : Status::writeFailed("cannot create the file: " + errnoText());
+    }
+    // O_EXCL fails on any entry by that name, a link included, and follows none.
+    file.reset(
+        ::openat(dir.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
+    if (!file.valid()) {
+        return errno == EEXIST ? nameTaken()
+                               : Status::writeFailed("cannot create the file: " + errnoText());
+    }
+    Status done = writeAll(file.get(), bytes, n);
+    if (done && ::fsync(file.get()) != 0) {
+        done = Status::writeFailed("flush failed: " + errnoText());
+    }
+    if (!done) {
+        ::unlinkat(dir.get(), name.c_str(), 0);
+    }
+    return done;
+}
+
 } // namespace cartonic

@@ -52,4 +52,11 @@ private:
     std::string temporary_;  // the named temporary, on file systems without unnamed files
 };
 
+// Writes n bytes as a new file named name in folder, whole or not at all, and never in place of
+// anything: when name is taken by then (by any entry, a dangling link included, nothing is
+// followed) nothing is written and *taken is set, with a WriteFailed. The file gets the new-file
+// mode the umask leaves. For names several writers may want at once: each gets its own file.
+Status writeNewFile(const std::string& folder, const std::string& name, const void* bytes,
+                    std::size_t n, bool* taken);
+
 } // namespace cartonic

@@ -4,6 +4,7 @@
 #include "model/project_file.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
+#include "support/vector_documents.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -120,6 +121,36 @@ TEST(ProjectSharing, APictureSelfContainedProjectRendersTheSameAloneElsewhere) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(away.file("art/front.png")));
     EXPECT_TRUE(std::filesystem::exists(away.file("art/floor.jpg")));
+}
+
+// A run whose outputs land where it extracts, and a face that is a PDF's page.
+TEST(ProjectSharing, ExtractedPicturesAreNeverTheRunsOwnFilesAndAPdfPageTravels) {
+    TempDir dir;
+    QImage front(8, 6, QImage::Format_RGB32);
+    front.fill(Qt::red);
+    ASSERT_TRUE(front.save(QString::fromStdString(dir.file("front.png"))));
+    const QByteArray pdf = test::colourPagesPdf({Qt::red, Qt::blue});
+    test::writeBytes(dir.file("two.pdf"), {pdf.begin(), pdf.end()});
+    auto r = runProcess(kRenderProgram,
+                        {"--face", "front=front.png", "--face", "back=two.pdf#page=2",
+                         "--embed-pictures", "--save", dir.file("p.ctn")},
+                        dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "every picture, the page included, is kept inside";
+
+    const std::string d = dir.file("d");
+    r = runProcess(kRenderProgram, {dir.file("p.ctn"), "--extract-pictures", d, "-o",
+                                    d + "/front.png", "--size", "32x24", "--save", d + "/p.ctn"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(QImage(QString::fromStdString(d + "/front.png")).size(), QSize(32, 24))
+        << "the render";
+    EXPECT_EQ(QImage(QString::fromStdString(d + "/front-2.png")).pixel(0, 0), qRgb(255, 0, 0))
+        << "the extracted picture, beside it";
+    EXPECT_EQ(test::readBytes(d + "/two.pdf"), std::vector<char>(pdf.begin(), pdf.end()));
+    r = runProcess(kRenderProgram, {d + "/p.ctn", "--print"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("/d/front-2.png\""), std::string::npos);
+    EXPECT_NE(r.out.find("/d/two.pdf#page=2\""), std::string::npos);
 }
 
 } // namespace

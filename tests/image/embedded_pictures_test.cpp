@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 namespace cartonic {
 namespace {
@@ -160,6 +161,127 @@ TEST(EmbeddedPictures, ExtractWritesEachCopyOnceAndPointsTheSlotsAtIt) {
         extractEmbeddedPictures(data, images, extension, dir.file("missing"));
     EXPECT_FALSE(nowhere);
     EXPECT_FALSE(nowhere.status.message().empty());
+}
+
+QByteArray fileBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One kept copy in slot, shown there; the extension that keeps it.
+ProjectExtension keeping(SlotImages& images, int slot, const std::string& name,
+                         const QByteArray& bytes) {
+    images[slot].image = QImage(1, 1, QImage::Format_RGBX8888);
+    ProjectExtension extension;
+    extension.pictures.push_back(
+        {slot, name, bytes, sha256Of(bytes), images[slot].image.cacheKey()});
+    return extension;
+}
+
+TEST(EmbeddedPictures, ExtractNamesEveryCopySafelyAndNeverReplacesAFile) {
+    TempDir dir;
+    const QByteArray png = pngOf(Qt::red);
+    const QByteArray pdf = test::colourPagesPdf({Qt::red, Qt::blue});
+    const std::string out = dir.file("out");
+    std::filesystem::create_directory(out);
+    struct Case {
+        std::string name;
+        QByteArray bytes;
+        std::vector<std::string> reserved;
+        const char* file; // extracted as, in out
+        const char* slotPath;
+    };
+    const Case cases[] = {
+        {"box.png", png, {}, "box.png", "box.png"},
+        {"p2.ctn", png, {out + "/p2.ctn"}, "p2-2.ctn", "p2-2.ctn"},
+        {std::string(1, '\0'), png, {}, "Front.png", "Front.png"},
+        {"..", png, {}, "Front.png", "Front.png"},
+        {std::string(300, 'n'), png, {}, "Front.png", "Front.png"},
+        {"/art/two.pdf#page=2", pdf, {}, "two.pdf", "two.pdf#page=2"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directory(out);
+        ProjectData data;
+        SlotImages images;
+        const ProjectExtension extension = keeping(images, Front, c.name, c.bytes);
+        const Result<std::vector<std::string>> written =
+            extractEmbeddedPictures(data, images, extension, out, c.reserved);
+        ASSERT_TRUE(written) << c.file << ": " << written.status.message();
+        EXPECT_EQ(fileBytes(out + "/" + c.file), c.bytes) << c.file;
+        EXPECT_EQ(pathText(data.faceSlots[Front].imagePath), out + "/" + c.slotPath);
+    }
+
+    // A folder too deep for a project to name gets nothing written into it.
+    std::string deep = out;
+    while (deep.size() < kPathSize - 8) {
+        deep += "/dddddddddd";
+    }
+    std::filesystem::create_directories(deep);
+    ProjectData data;
+    SlotImages images;
+    const Result<std::vector<std::string>> tooLong =
+        extractEmbeddedPictures(data, images, keeping(images, Front, "front.png", png), deep);
+    EXPECT_EQ(tooLong.status.kind(), Status::Kind::Usage) << tooLong.status.message();
+    EXPECT_TRUE(std::filesystem::is_empty(deep));
+}
+
+TEST(EmbeddedPictures, ExtractsIntoOneFolderAtOnceEachKeepTheirOwnFile) {
+    TempDir dir;
+    for (int round = 0; round < 20; ++round) {
+        const std::string out = dir.file("round" + std::to_string(round));
+        std::filesystem::create_directory(out);
+        ProjectData data[2];
+        SlotImages images[2];
+        const QByteArray bytes[2] = {pngOf(Qt::red), pngOf(Qt::blue)};
+        ProjectExtension extensions[2] = {keeping(images[0], Front, "front.png", bytes[0]),
+                                          keeping(images[1], Front, "front.png", bytes[1])};
+        bool ok[2] = {};
+        std::thread other(
+            [&] { ok[1] = extractEmbeddedPictures(data[1], images[1], extensions[1], out).ok(); });
+        ok[0] = extractEmbeddedPictures(data[0], images[0], extensions[0], out).ok();
+        other.join();
+        for (int k = 0; k < 2; ++k) {
+            ASSERT_TRUE(ok[k]);
+            EXPECT_EQ(fileBytes(std::string(pathText(data[k].faceSlots[Front].imagePath))),
+                      bytes[k])
+                << "round " << round << ": each project names its own picture";
+        }
+    }
+}
+
+TEST(EmbeddedPictures, APdfPageIsKeptAsItsDocumentAndACopyThatCannotBeDrawnSaysSo) {
+    TempDir dir;
+    const QByteArray pdf = test::colourPagesPdf({Qt::red, Qt::blue});
+    writeFile(dir.file("two.pdf"), pdf);
+    writeFile(dir.file("front.png"), pngOf(Qt::red));
+    ProjectData data;
+    setPath(data.faceSlots[Back].imagePath, "two.pdf#page=2");
+    setPath(data.faceSlots[Front].imagePath, "front.png");
+    SlotImages images;
+    ASSERT_TRUE(restoreProjectImages(data, images, dir.path()).empty());
+    const QImage page2 = images[Back].image;
+
+    ProjectExtension extension;
+    extension.settings.embedPictures = true;
+    std::vector<std::string> notes;
+    gatherEmbeddedPictures(data, images, storedPicturePaths(data, dir.path()), extension, &notes);
+    EXPECT_TRUE(notes.empty()) << notes.front();
+    ASSERT_NE(extension.pictureFor(Back), nullptr);
+    EXPECT_EQ(extension.pictureFor(Back)->bytes, pdf);
+    EXPECT_EQ(extension.pictureFor(Back)->name, "two.pdf#page=2");
+
+    std::filesystem::remove(dir.file("two.pdf"));
+    std::filesystem::remove(dir.file("front.png"));
+    extension.pictureFor(Front)->bytes = "damaged";
+    SlotImages opened;
+    std::vector<UnloadedPicture> unloaded = restoreProjectImages(data, opened, dir.path());
+    EXPECT_EQ(restoreEmbeddedPictures(data, opened, extension, dir.path(), unloaded), 1);
+    EXPECT_EQ(opened[Back].image, page2) << "the page, drawn from inside";
+    ASSERT_EQ(unloaded.size(), 1u);
+    EXPECT_NE(unloaded[0].status.message().find("copy kept inside the project cannot be drawn"),
+              std::string::npos)
+        << unloaded[0].status.message();
 }
 
 } // namespace
