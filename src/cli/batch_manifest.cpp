@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace cartonic {
@@ -15,6 +16,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kProjectKey = "project";
+// Whole numbers up to this size are held by a double exactly.
+constexpr double kExactWholeDoubles = 9007199254740992.0; // 2^53
 // The parser's exception for a number past a double's range.
 constexpr int kNumberOutOfRange = 406;
 
@@ -23,6 +26,14 @@ bool scalarText(const Json& value, std::string& out) {
     if (value.is_string()) {
         out = value.get<std::string>();
         return true;
+    }
+    if (value.is_number_float()) {
+        // A whole number written with a fraction (40.0) is that number, for keys that want one.
+        const double number = value.get<double>();
+        if (std::trunc(number) == number && std::fabs(number) < kExactWholeDoubles) {
+            out = std::to_string(static_cast<long long>(number));
+            return true;
+        }
     }
     if (value.is_number()) {
         out = value.dump();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 namespace cartonic {
@@ -27,7 +28,18 @@ bool parseWholeText(std::string_view text, Number& out) {
 
 template <typename Real>
 bool parseReal(std::string_view text, Real& out) {
-    return parseWholeText(text, out) && std::isfinite(out);
+    if (parseWholeText(text, out)) {
+        return std::isfinite(out);
+    }
+    // from_chars calls a number too small for Real out of range (1e-320 for a double), though it
+    // is that number, or as near zero as Real comes: read wider and narrowed, it is.
+    long double wide = 0;
+    if (!parseWholeText(text, wide) || !std::isfinite(wide) ||
+        std::fabs(wide) > std::numeric_limits<Real>::max()) {
+        return false;
+    }
+    out = static_cast<Real>(wide);
+    return true;
 }
 
 } // namespace

@@ -38,6 +38,9 @@ TEST(BatchManifest, LinesBecomeTheArgumentsOfARun) {
              {"--face=front=-v2.png", "--face=top=t.png", "--orientation=front=3"}},
             {R"({"face": ["back=b.png"], "box": [1, 2.5, 3]})",
              {"--face=back=b.png", "--box=1,2.5,3"}},
+            // A whole number written with a fraction is that number.
+            {R"({"samples": 32.0, "glue-flap": 40.0, "yaw": -1.0})",
+             {"--samples=32", "--glue-flap=40", "--yaw=-1"}},
             {"not json", {}, "not JSON at byte 2: invalid literal"},
             {"[1, 2]", {}, "a job is a JSON object, not array"},
             // Each refusal names the key it concerns and why.

@@ -143,6 +143,14 @@ TEST(RenderOptions, AGlbNameOrFormatAsksForTheModel) {
     EXPECT_FALSE(parseRenderOptions({"-o", "box.glb.png"}).value.model);
 }
 
+TEST(RenderOptions, ANumberTooSmallForItsTypeIsNearZeroNotRefused) {
+    for (const char* tiny : {"1e-320", "1e-50", "-1e-320"}) {
+        const Result<RenderOptions> r = parseRenderOptions({"--shadow-softness", tiny});
+        ASSERT_TRUE(r) << tiny << ": " << r.status.message();
+        EXPECT_NEAR(*r.value.shadowSoftness, 0.0f, 1e-30f) << tiny;
+    }
+}
+
 TEST(RenderOptions, RejectsMalformedValuesNamingTheOption) {
     const std::string longPath(kMaxStoredPath + 1, 'p');
     struct Case {
