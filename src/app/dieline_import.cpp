@@ -36,7 +36,7 @@ void MainFrame::importDieline() {
                                      .arg(QFileInfo(path).fileName()));
         return;
     }
-    const auto kept = keepPanels(net, *cut, pastedPicturesFolder());
+    const auto kept = keepPanels(net, *cut, data_, pastedPicturesFolder());
     if (!kept) {
         prompts_.showError(this, QString::fromStdString(kept.status.message()));
         return;

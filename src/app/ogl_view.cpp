@@ -15,6 +15,8 @@
 
 #include <GL/gl.h>
 
+#include <bit>
+
 namespace cartonic {
 
 namespace {
@@ -150,12 +152,29 @@ FrameOptions OGLView::frameOptions() const {
     return options;
 }
 
+OGLView::Shown OGLView::shownNow() const {
+    const FrameOptions options = frameOptions();
+    Shown shown;
+    shown.edits = snapshotOf(data_);
+    shown.outlinedFace = options.outlinedFace;
+    shown.lightMarker = options.lightMarker;
+    shown.look = options.look;
+    shown.projection = std::bit_cast<std::array<std::uint32_t, 16>>(camera_.projectionMatrix());
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        shown.pictures[static_cast<std::size_t>(slot)] =
+            images_[static_cast<std::size_t>(slot)].image.cacheKey();
+    }
+    return shown;
+}
+
 void OGLView::paintGL() {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const bool sameSize = viewport[2] == viewSize_.width() && viewport[3] == viewSize_.height();
     viewSize_ = QSize(viewport[2], viewport[3]);
-    if (refined_ && sameSize && accumulator_.passes() > 0) {
+    // Once what the view shows has changed, the passes summed are of another picture, whatever
+    // made the change and however it asked for this paint.
+    if (refined_ && sameSize && accumulator_.passes() > 0 && shownNow() == refinedFrom_) {
         accumulator_.show(defaultFramebufferObject());
         needsRedraw_ = 0;
         emit painted();
@@ -186,12 +205,17 @@ void OGLView::startRefining() {
     }
     refined_ = true;
     settled_ = false;
+    refinedFrom_ = shownNow();
     accumulator_.discard();
     refineNext_.start();
 }
 
 void OGLView::refineStep() {
     if (!refined_) {
+        return;
+    }
+    if (shownNow() != refinedFrom_) {
+        discardRefinement();
         return;
     }
     const PassPlan plan = refinePlan();
@@ -309,7 +333,6 @@ int OGLView::trackDrop(const QMimeData& mime, QPointF pos) {
 void OGLView::setDropFace(int face) {
     if (face != dropFace_) {
         dropFace_ = face;
-        discardRefinement();
         update();
     }
 }

@@ -8,6 +8,7 @@
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
 #include "model/project_data.h"
+#include "model/project_snapshot.h"
 #include "model/scene_look.h"
 #include "model/slot_images.h"
 #include "panels/scene_view.h"
@@ -20,6 +21,8 @@
 
 class QMimeData;
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,8 +59,8 @@ public:
     // by default; changing it repaints. Frames drawn while the picture changes are single
     // passes, cheap enough to follow the mouse; once nothing has changed for kRefineDelayMs, the
     // view refines itself with shifted passes summed in slices of about kRefineSliceMs between
-    // events (pass_accumulator.h), until it is as smooth as a picture made to keep. Any input
-    // throws the sum away and draws a normal frame.
+    // events (pass_accumulator.h), until it is as smooth as a picture made to keep. Any input,
+    // and any change of what the view shows, throws the sum away and draws a normal frame.
     bool smoothEdges() const { return smoothEdges_; }
     static constexpr int kRefineDelayMs = 100;
     static constexpr int kRefineSliceMs = 8;
@@ -113,8 +116,25 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // What a frame shows, all that can change while the view stands still: the record's edits,
+    // the handles and look the frame options carry, the camera and the slots' pictures. A
+    // refinement sums passes of one such state; a paint or a step that finds another throws it
+    // away, whichever path changed what is shown and however it asked for the paint.
+    struct Shown {
+        ProjectSnapshot edits; // runtime names and where the user looks left out
+        int outlinedFace = kNoOutline;
+        bool lightMarker = false;
+        SceneLook look;
+        // As bits, so that a degenerate camera's NaNs still equal themselves.
+        std::array<std::uint32_t, 16> projection{};
+        std::array<qint64, kSlotCount> pictures{};
+
+        bool operator==(const Shown&) const = default;
+    };
+
     void redrawIfNeeded();
     FrameOptions frameOptions() const;
+    Shown shownNow() const;
     void startRefining();
     // Adds the next few passes to the refinement, and asks for them to be shown at times.
     void refineStep();
@@ -138,6 +158,7 @@ private:
     PassAccumulator accumulator_;
     // The picture shown is the passes' mean, from the first refinement step until a change.
     bool refined_ = false;
+    Shown refinedFrom_; // what the passes summed show
     bool settled_ = false;
     QSize viewSize_; // in pixels, as the last paint found its viewport
     int needsRedraw_ = 0;

@@ -128,7 +128,7 @@ Status makePictures(const RenderOptions& options, const ProjectData& data,
         if (mismatch) {
             *mismatch = mismatchText(*cut);
         }
-        const auto kept = keepPanels(net, *cut, folder);
+        const auto kept = keepPanels(net, *cut, data, folder);
         if (!kept) {
             return kept.status;
         }

@@ -4,6 +4,7 @@
 #include "image/kept_pictures.h"
 
 #include <QImageReader>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,27 @@ constexpr bool mirrorsRows(int face) {
 
 double sideAlongRow(Face face, const BoxSides& box) {
     return face == Front || face == Back ? box.width : box.depth;
+}
+
+// The picture that a face with orientation shows as it would show picture laid as loaded: each
+// orientation's transform (model/box_geometry.h) undone. Rows run down and columns right in
+// texture space as in the picture, so a quarter turn that lays texture coordinates
+// counter-clockwise is undone by turning the picture clockwise, and the other way about.
+QImage undoOrientation(const QImage& picture, std::int32_t orientation) {
+    switch (orientation) {
+    case FlipHorizontal:
+        return picture.mirrored(false, true);
+    case FlipVertical:
+        return picture.mirrored(true, false);
+    case Turn90:
+        return picture.transformed(QTransform().rotate(90));
+    case Turn180:
+        return picture.mirrored(true, true);
+    case Turn270:
+        return picture.transformed(QTransform().rotate(270));
+    default:
+        return picture;
+    }
 }
 
 } // namespace
@@ -118,11 +140,15 @@ std::optional<BoxSides> sidesFromNet(QSize net, int glueFlap, int depth) {
     return sides;
 }
 
-std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cut) {
+std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cut,
+                                         const ProjectData& data) {
     std::array<QImage, kFaceCount> pictures;
     for (int face = 0; face < kFaceCount; ++face) {
         QImage panel = net.copy(cut.panels[face]);
-        pictures[face] = mirrorsRows(face) ? panel.mirrored(false, true) : std::move(panel);
+        if (mirrorsRows(face)) {
+            panel = panel.mirrored(false, true);
+        }
+        pictures[face] = undoOrientation(panel, data.faceSlots[face].orientation);
     }
     return pictures;
 }
@@ -144,8 +170,9 @@ Status loadNet(const std::string& path, QImage& net) {
 }
 
 Result<std::array<std::string, kFaceCount>> keepPanels(const QImage& net, const DielineCut& cut,
+                                                       const ProjectData& data,
                                                        const QString& folder) {
-    const std::array<QImage, kFaceCount> pictures = cutPanels(net, cut);
+    const std::array<QImage, kFaceCount> pictures = cutPanels(net, cut, data);
     std::array<std::string, kFaceCount> files;
     for (int face = 0; face < kFaceCount; ++face) {
         QString why;

@@ -2,9 +2,9 @@
 
 // A dieline is the flat, unfolded carton as one picture: a row of four panels that wrap around
 // the box, the top panel above the front and the bottom panel below it, and an optional glue flap
-// at the end of the row. Cutting one gives each face the panel it folds to, so laid on the box
-// with its default orientation the artwork runs on across every fold as the folded carton's does.
-// No GL, no widgets.
+// at the end of the row. Cutting one gives each face the panel it folds to, turned for the way the
+// face lays its picture, so that the artwork runs on across every fold as the folded carton's
+// does. No GL, no widgets.
 
 #include "base/status.h"
 #include "model/box_sides.h"
@@ -65,9 +65,12 @@ std::optional<DielineCut> cutLayout(QSize net, const BoxSides& box, DielineLayou
 std::optional<BoxSides> sidesFromNet(QSize net, int glueFlap, int depth);
 
 // Each face's picture, by slot, cut from net as cut says and turned so that the folded box shows
-// the net's artwork continuous: the top panel's edge that meets the front in the net meets the
-// front's top edge on the box, and so on. Each picture has its panel's pixels, in net's format.
-std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cut);
+// the net's artwork continuous when each face lays its picture as data's orientation of it says
+// (a flip or a quarter turn is undone in the picture): the top panel's edge that meets the front
+// in the net meets the front's top edge on the box, and so on. Each picture has its panel's
+// pixels, in net's format.
+std::array<QImage, kFaceCount> cutPanels(const QImage& net, const DielineCut& cut,
+                                         const ProjectData& data);
 
 } // namespace cartonic
 
@@ -81,9 +84,10 @@ inline constexpr int kMaxNetSide = 8192;
 // to at most kMaxNetSide pixels a side at its own proportions; fails as loadPictureWithin does.
 Status loadNet(const std::string& path, QImage& net);
 
-// The faces' pictures cut from net as cut says, each kept in folder (kept_pictures.h): their
-// files by slot; WriteFailed, with the reason, when one cannot be kept.
+// The faces' pictures cut from net as cut says for data's faces (cutPanels), each kept in folder
+// (kept_pictures.h): their files by slot; WriteFailed, with the reason, when one cannot be kept.
 Result<std::array<std::string, kFaceCount>> keepPanels(const QImage& net, const DielineCut& cut,
+                                                       const ProjectData& data,
                                                        const QString& folder);
 
 } // namespace cartonic

@@ -40,6 +40,7 @@
 #include <QToolTip>
 
 #include <deque>
+#include <functional>
 #include <set>
 
 using namespace cartonic;
@@ -123,6 +124,37 @@ private slots:
         frame_->selectFace(Left);
         QCOMPARE(data_.selectedFace, 5);
         QVERIFY(!frame_->files().isModified()); // looking at another face changes nothing
+    }
+
+    // A settled view ends its refinement at the first change of what it shows, however the
+    // change asks for a paint: that paint is a frame drawn from the record as it is now.
+    void aChangeOfWhatTheViewShowsEndsItsRefinement() {
+        OGLView& view = frame_->view();
+        FaceList* list = frame_->navigationBar().faceList();
+        const auto click = [list](int row) {
+            QTest::mouseClick(list, Qt::LeftButton, {}, list->itemRect(row).center());
+        };
+        // The face list repaints the view; the others stand for any path that only repaints.
+        // clang-format off
+        const std::pair<const char*, std::function<void()>> changes[] = {
+            {"a face chosen in the list", [&] { click(Right); }},
+            {"the outline recoloured",    [&] { data_.outlineColor = {0, 0, 1}; view.update(); }},
+            {"the selection hidden",      [&] { data_.showSelection = 0; view.update(); }},
+            {"the light marker hidden",   [&] { data_.hideOverlays = 1; view.update(); }},
+        };
+        // clang-format on
+        QTRY_VERIFY(view.smoothEdges() && frame_->action(ViewSmoothEdges)->isEnabled());
+        for (const auto& [name, change] : changes) {
+            QSignalSpy settled(&view, &OGLView::settled);
+            view.requestRedraw();
+            QVERIFY2(settled.wait(10000), name);
+            QSignalSpy painted(&view, &OGLView::painted);
+            const int frames = view.paintCount();
+            change();
+            QVERIFY2(painted.wait(5000), name);
+            QVERIFY2(view.paintCount() == frames + 1 && !view.showsRefinement(), name);
+        }
+        QCOMPARE(data_.selectedFace, int(Right));
     }
 
     void modeButtonsFormOneRadioGroup() {

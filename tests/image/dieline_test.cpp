@@ -134,7 +134,7 @@ TEST(DielineLayout, ANetOfSixPicturesGivesThemBack) {
                 painter.drawImage(QRectF(cut->panels[face]), print);
             }
         }
-        const std::array<QImage, kFaceCount> panels = cutPanels(printed, *cut);
+        const std::array<QImage, kFaceCount> panels = cutPanels(printed, *cut, ProjectData{});
         for (int face = 0; face < kFaceCount; ++face) {
             const QImage back = panels[face].scaled(pictures[face].size(), Qt::IgnoreAspectRatio,
                                                     Qt::SmoothTransformation);

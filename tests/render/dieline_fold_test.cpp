@@ -34,6 +34,14 @@ Vec3f normalOf(Face face) {
     return {n[0], n[1], n[2]};
 }
 
+// The middle of the first or second half of a fold's edge, from the edge's middle in half sides:
+// where foldBandNet has the band, or not. The net's rows run down the box's sides; its columns
+// run along the front, from its left edge at x = -1.
+Vec3f halfOfFold(const Fold& fold, bool first) {
+    const float quarter = first ? 0.5f : -0.5f;
+    return fold.acrossRow ? Vec3f{0.0f, 0.0f, quarter} : Vec3f{-quarter, 0.0f, 0.0f};
+}
+
 class DielineFold : public RenderTest {
 protected:
     void SetUp() override {
@@ -57,12 +65,13 @@ protected:
         return p;
     }
 
-    // The world point on face, depth world units from its edge with face other, in the middle
-    // of that edge.
-    Vec3f nearEdge(Face face, Face other, float depth) const {
+    // The world point on face, depth world units from its edge with face other, moved along
+    // that edge from its middle by along (in half sides).
+    Vec3f nearEdge(Face face, Face other, float depth, const Vec3f& along) const {
         const Vec3f n = normalOf(face);
         const Vec3f m = normalOf(other);
-        return boxPoint({n[0] + m[0], n[1] + m[1], n[2] + m[2]}, {-m[0], -m[1], -m[2]}, depth);
+        return boxPoint({n[0] + m[0] + along[0], n[1] + m[1] + along[1], n[2] + m[2] + along[2]},
+                        {-m[0], -m[1], -m[2]}, depth);
     }
 
     // Whether the eye sees face from outside.
@@ -75,37 +84,19 @@ protected:
         }
         return dot > 0.0f;
     }
-};
 
-// A net with a band of its own colour along each fold, imported from its file in each layout and
-// seen from around the box: where a fold shows, both faces beside it show its colour.
-TEST_F(DielineFold, EachFoldsBandMeetsItselfAcrossTheEdge) {
-    const TempDir dir;
-    const BoxSides sides = boxSidesOf(data);
-    constexpr double kPixelsPerUnit = 24.0;
-    constexpr int kGlueFlap = 20;
-    const QSize size(static_cast<int>(2 * (sides.width + sides.depth) * kPixelsPerUnit) + kGlueFlap,
-                     static_cast<int>((sides.height + 2 * sides.depth) * kPixelsPerUnit));
-    const int band = static_cast<int>(sides.depth * kPixelsPerUnit / 4);
-    const float probeDepth = static_cast<float>(sides.depth / 16);
-    const Vec3f target = {0.0f, 0.0f, data.boxHeight};
-    // Above and below, before and behind: each fold shows to one of them.
-    const Vec3f eyes[] = {{-12, -14, 18}, {12, -14, -8}, {12, 14, 18}, {-12, 14, -8}};
-
-    for (const DielineLayout layout : {DielineLayout::Cross, DielineLayout::Row}) {
-        const std::string name(kDielineLayoutNames[static_cast<std::size_t>(layout)]);
-        const auto cut = cutLayout(size, sides, layout, kGlueFlap);
-        ASSERT_TRUE(cut && cut->matches()) << name;
-        const std::string file = dir.file(name + ".png");
-        ASSERT_TRUE(foldBandNet(size, *cut, band).save(QString::fromStdString(file)));
-        QImage net;
-        ASSERT_TRUE(loadPictureWithin(file, {size.width(), size.height()}, net));
-        const std::array<QImage, kFaceCount> panels = cutPanels(net, *cut);
+    // Lays panels on the faces and looks at the box from around it: where a fold of a net from
+    // foldBandNet shows, both faces beside it show its colour along its first half and not along
+    // its second. name labels the pictures.
+    void expectFoldsMeet(const std::array<QImage, kFaceCount>& panels, const std::string& name) {
         for (int face = 0; face < kFaceCount; ++face) {
             images[face].image = reducedTo(
                 panels[face], textureUploadSize(panels[face].width(), panels[face].height()));
         }
-
+        const float probeDepth = static_cast<float>(boxSidesOf(data).depth / 16);
+        const Vec3f target = {0.0f, 0.0f, data.boxHeight};
+        // Above and below, before and behind: each fold shows to one of them.
+        const Vec3f eyes[] = {{-12, -14, 18}, {12, -14, -8}, {12, 14, 18}, {-12, 14, -8}};
         std::array<bool, kFolds.size()> seen{};
         for (std::size_t e = 0; e < std::size(eyes); ++e) {
             camera = Camera{};
@@ -122,11 +113,15 @@ TEST_F(DielineFold, EachFoldsBandMeetsItselfAcrossTheEdge) {
                 seen[k] = true;
                 for (const auto& [face, other] :
                      {std::pair(fold.first, fold.second), std::pair(fold.second, fold.first)}) {
-                    const Pixel at = project(nearEdge(face, other, probeDepth));
-                    ASSERT_TRUE(at.inside) << name << " camera " << e << " " << at;
-                    EXPECT_EQ(bandOf(picture.at(at)), static_cast<int>(k))
-                        << name << ", camera " << e << ": " << kFaceNames[face] << " beside "
-                        << kFaceNames[other] << " shows " << picture.at(at);
+                    for (const bool first : {true, false}) {
+                        const Pixel at =
+                            project(nearEdge(face, other, probeDepth, halfOfFold(fold, first)));
+                        ASSERT_TRUE(at.inside) << name << " camera " << e << " " << at;
+                        EXPECT_EQ(bandOf(picture.at(at)), first ? static_cast<int>(k) : -1)
+                            << name << ", camera " << e << ": " << kFaceNames[face] << " beside "
+                            << kFaceNames[other] << ", " << (first ? "first" : "second")
+                            << " half, shows " << picture.at(at);
+                    }
                 }
             }
         }
@@ -134,6 +129,45 @@ TEST_F(DielineFold, EachFoldsBandMeetsItselfAcrossTheEdge) {
             EXPECT_TRUE(seen[k]) << "no camera sees the fold between "
                                  << kFaceNames[kFolds[k].first] << " and "
                                  << kFaceNames[kFolds[k].second];
+        }
+    }
+};
+
+// The orientations of the top and of a side: every one of each, and one out of range, which
+// faces lay as loaded.
+// clang-format off
+constexpr std::array<std::pair<std::int32_t, std::int32_t>, 7> kTopAndSide = {{
+    {AsLoaded, AsLoaded},     {FlipHorizontal, Turn90},       {FlipVertical, Turn180},
+    {Turn90, Turn270},        {Turn180, FlipHorizontal},      {Turn270, FlipVertical},
+    {Turn270 + 1, -1},
+}};
+// clang-format on
+
+// A net with a band of its own colour along the first half of each fold, imported from its file
+// in each layout for a top and a side laid every way: the folded box's artwork runs on across
+// every fold.
+TEST_F(DielineFold, EachFoldsBandMeetsItselfAcrossTheEdge) {
+    const TempDir dir;
+    const BoxSides sides = boxSidesOf(data);
+    constexpr double kPixelsPerUnit = 24.0;
+    constexpr int kGlueFlap = 20;
+    const QSize size(static_cast<int>(2 * (sides.width + sides.depth) * kPixelsPerUnit) + kGlueFlap,
+                     static_cast<int>((sides.height + 2 * sides.depth) * kPixelsPerUnit));
+    const int band = static_cast<int>(sides.depth * kPixelsPerUnit / 4);
+
+    for (const DielineLayout layout : {DielineLayout::Cross, DielineLayout::Row}) {
+        const std::string name(kDielineLayoutNames[static_cast<std::size_t>(layout)]);
+        const auto cut = cutLayout(size, sides, layout, kGlueFlap);
+        ASSERT_TRUE(cut && cut->matches()) << name;
+        const std::string file = dir.file(name + ".png");
+        ASSERT_TRUE(foldBandNet(size, *cut, band).save(QString::fromStdString(file)));
+        QImage net;
+        ASSERT_TRUE(loadPictureWithin(file, {size.width(), size.height()}, net));
+        for (const auto& [top, side] : kTopAndSide) {
+            data.faceSlots[Top].orientation = top;
+            data.faceSlots[Right].orientation = side;
+            expectFoldsMeet(cutPanels(net, *cut, data),
+                            name + "-top" + std::to_string(top) + "-right" + std::to_string(side));
         }
     }
 }

@@ -35,7 +35,10 @@ inline const std::array<QColor, 6> kFoldColours = {QColor(230, 20, 20),  QColor(
 inline const QColor kPanelGrey(128, 128, 128);
 
 // A grey net whose every fold has a band of its colour on both sides, band pixels deep into
-// each panel; the fold between the row's ends has it down the outer edge of each end.
+// each panel, along the fold's first half only: the upper half of a fold across the row, the left
+// half of one above or below the front. A panel laid back to front along its fold shows its half
+// of the band at the wrong end. The fold between the row's ends has it down the outer edge of
+// each end.
 inline QImage foldBandNet(QSize size, const DielineCut& cut, int band) {
     QImage net(size, QImage::Format_RGB32);
     net.fill(kPanelGrey);
@@ -44,13 +47,13 @@ inline QImage foldBandNet(QSize size, const DielineCut& cut, int band) {
         const QRect a = cut.panels[kFolds[k].first];
         const QRect b = cut.panels[kFolds[k].second];
         if (!kFolds[k].acrossRow) {
-            painter.fillRect(QRect(a.left(), a.bottom() + 1 - band, a.width(), band),
+            painter.fillRect(QRect(a.left(), a.bottom() + 1 - band, a.width() / 2, band),
                              kFoldColours[k]);
-            painter.fillRect(QRect(b.left(), b.top(), b.width(), band), kFoldColours[k]);
+            painter.fillRect(QRect(b.left(), b.top(), b.width() / 2, band), kFoldColours[k]);
         } else {
-            painter.fillRect(QRect(a.right() + 1 - band, a.top(), band, a.height()),
+            painter.fillRect(QRect(a.right() + 1 - band, a.top(), band, a.height() / 2),
                              kFoldColours[k]);
-            painter.fillRect(QRect(b.left(), b.top(), band, b.height()), kFoldColours[k]);
+            painter.fillRect(QRect(b.left(), b.top(), band, b.height() / 2), kFoldColours[k]);
         }
     }
     return net;
