@@ -26,8 +26,8 @@ namespace {
 constexpr std::string_view kPageFragment = "#page=";
 // More digits than any page number a document holds; a longer number is no page.
 constexpr std::size_t kMostPageDigits = 9;
-// How far into the bytes an SVG's start tag is looked for, past a prolog and comments.
-constexpr qsizetype kSvgStartWithin = 4096;
+// How far into the bytes markup's first character is looked for, past blanks.
+constexpr qsizetype kMarkupStartWithin = 4096;
 // A drawing's largest picture, and the memory beside it: the document's own structures, which a
 // hostile one can make take any amount.
 // A PDF is drawn with its longer side at least this long (up to kMostPdfSupersampling times the
@@ -236,10 +236,14 @@ std::optional<VectorKind> vectorKindOf(const QByteArray& bytes) {
     if (bytes.startsWith("\x1f\x8b")) {
         return VectorKind::Svg;
     }
-    const QByteArray head = bytes.left(kSvgStartWithin);
+    // Text in UTF-16, which only markup would be here.
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        return VectorKind::Svg;
+    }
+    const QByteArray head = bytes.left(kMarkupStartWithin);
     const QByteArray trimmed =
         head.startsWith("\xef\xbb\xbf") ? head.mid(3).trimmed() : head.trimmed();
-    if (trimmed.startsWith('<') && head.contains("<svg")) {
+    if (trimmed.startsWith('<')) {
         return VectorKind::Svg;
     }
     return std::nullopt;

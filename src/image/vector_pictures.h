@@ -3,10 +3,11 @@
 // Vector documents as a slot's picture: an SVG drawing, or a page of a PDF. They have no pixels of
 // their own, so each use rasterises them at the size it needs: the view's copy at the slot's
 // texture size, an export's texture at the texels the output needs of the face, up to
-// kMaxVectorSide a side. A picture path names one by its extension; a PDF's page by the fragment
-// "#page=N" after the name (the first page without it). Drawing happens in a child process
-// (image/child_drawing.h), so a document that takes too long or too much memory is refused
-// rather than holding up the program.
+// kMaxVectorSide a side. A file's content tells whether it holds one (its name only where the
+// content says nothing); a PDF's page is named by the fragment "#page=N" after a name ending in
+// .pdf (the first page without it). Drawing happens in a child process (image/child_drawing.h),
+// so a document that takes too long or too much memory is refused rather than holding up the
+// program.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
@@ -45,8 +46,9 @@ std::optional<VectorSource> vectorSource(const std::string& path);
 // The file a picture path opens: path without a PDF's page fragment. Pure.
 std::string pictureFileOf(const std::string& path);
 
-// The kind of vector document bytes hold, told by their first bytes (a PDF header, an XML or SVG
-// start, gzip for compressed SVG); nullopt for anything else. Pure.
+// The kind of vector document bytes hold, told by their first bytes: a PDF header; markup (an XML
+// or SVG start, past a byte order mark and blanks), which no picture format starts with; gzip,
+// for compressed SVG. nullopt for anything else. Pure.
 std::optional<VectorKind> vectorKindOf(const QByteArray& bytes);
 
 // A document's full size for its size in its own units (an SVG's view box, a PDF page's points):

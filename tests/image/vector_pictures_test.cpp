@@ -9,6 +9,8 @@
 #include "support/temp_dir.h"
 #include "support/vector_documents.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -82,7 +84,8 @@ TEST(VectorSource, KindToldByContentAndFullSizeByAspect) {
     EXPECT_EQ(vectorKindOf("\xef\xbb\xbf <?xml version='1.0'?><svg/>"), VectorKind::Svg);
     EXPECT_EQ(vectorKindOf(QByteArray("\x1f\x8b\x08", 3)), VectorKind::Svg);
     EXPECT_EQ(vectorKindOf("\x89PNG\r\n"), std::nullopt);
-    EXPECT_EQ(vectorKindOf("<html><svg/></html>"), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf("\n <!-- a drawing -->\n<svg/>"), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf(QByteArray("\xff\xfe<\0s\0", 6)), VectorKind::Svg);
     EXPECT_EQ(vectorKindOf("text <svg"), std::nullopt);
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -129,6 +132,57 @@ TEST(VectorPictures, SlotKeepsTheViewsCopyAndTheDocumentsAspect) {
         EXPECT_EQ(image.image.format(), QImage::Format_RGBX8888);
         expectRgbNear(rgbAt(image.image, 10, 10), c.left, "left");
         expectRgbNear(rgbAt(image.image, kMaxTextureSide - 10, 10), c.undrawn, "top right");
+    }
+}
+
+QByteArray pngOf(const QImage& picture) {
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    picture.save(&out, "png");
+    return bytes;
+}
+
+// Whatever a file is called, its content chooses the drawing: a vector document is drawn in the
+// child at its full size of kMaxVectorSide, a picture by the decoders at its own size. Held in
+// memory under the name, the same.
+TEST(VectorPictures, ContentNotTheNameChoosesTheDrawing) {
+    QImage plain(6, 3, QImage::Format_RGB32);
+    plain.fill(qRgb(40, 50, 210));
+    const QByteArray png = pngOf(plain);
+    const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10'>"
+                           "<rect width='20' height='10' fill='rgb(220,30,40)'/></svg>";
+    const QByteArray pdf = test::colourPagesPdf({QColor(30, 200, 60)});
+    struct Case {
+        const char* name;
+        const QByteArray& bytes;
+        int width;
+        QRgb colour;
+    };
+    const Case cases[] = {
+        {"drawing.png", svg, kMaxVectorSide, qRgb(220, 30, 40)},
+        {"drawing", svg, kMaxVectorSide, qRgb(220, 30, 40)},
+        {"picture.svg", png, 6, qRgb(40, 50, 210)},
+        {"picture.pdf#page=2", png, 6, qRgb(40, 50, 210)},
+        {"page.png", pdf, kMaxVectorSide, qRgb(30, 200, 60)},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(c.name);
+        writeDocument(pictureFileOf(path), c.bytes);
+        FaceSlot fromFile{};
+        FaceSlot fromBytes{};
+        SlotImage fileImage;
+        SlotImage bytesImage;
+        const Status file = loadImage(fromFile, fileImage, path);
+        const Status memory = loadImageBytes(fromBytes, bytesImage, c.bytes, path);
+        ASSERT_TRUE(file) << file.message();
+        ASSERT_TRUE(memory) << memory.message();
+        EXPECT_EQ(fromFile.imageWidth, c.width);
+        EXPECT_EQ(fromBytes.imageWidth, c.width);
+        expectRgbNear(rgbAt(fileImage.image, 1, 1), c.colour, "file");
+        expectRgbNear(rgbAt(bytesImage.image, 1, 1), c.colour, "bytes");
     }
 }
 
