@@ -4,6 +4,7 @@
 #include "image/child_drawing.h"
 #include "image/decoder_messages.h"
 #include "image/image_loader.h"
+#include "image/self_contained_svg.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -115,9 +116,13 @@ Status documentError(const std::string& reason, const DecoderMessages& said) {
 
 Status drawSvg(const QByteArray& bytes, const PictureSizeRule& sizeFor, QImage& picture,
                QSize& full) {
+    const Result<QByteArray> document = selfContainedSvg(bytes);
+    if (!document) {
+        return document.status;
+    }
     const DecoderMessages said;
     QSvgRenderer renderer;
-    if (!renderer.load(bytes) || !renderer.isValid()) {
+    if (!renderer.load(document.value) || !renderer.isValid()) {
         return documentError("not an SVG document that can be read", said);
     }
     QSizeF size = renderer.viewBoxF().size();

@@ -7,7 +7,8 @@
 // content says nothing); a PDF's page is named by the fragment "#page=N" after a name ending in
 // .pdf (the first page without it). Drawing happens in a child process (image/child_drawing.h),
 // so a document that takes too long or too much memory is refused rather than holding up the
-// program.
+// program, and an SVG is drawn self-contained (image/self_contained_svg.h): nothing it links to
+// outside itself is read.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
@@ -59,8 +60,10 @@ QSize vectorFullSize(QSizeF documentSize);
 // Rasterises page (from 1; ignored for SVG) of the document bytes hold at sizeFor(its full size),
 // in this process and without bounds on time or memory: what the child process runs, and what
 // the fuzz targets call. picture gets the drawing (SVG: transparent where nothing is drawn,
-// premultiplied; PDF: on white, as paper), full the full size. BadFormat for a damaged, empty,
-// encrypted or sizeless document or a page it lacks. Needs a QGuiApplication for SVG text.
+// premultiplied; PDF: on white, as paper), full the full size; an SVG is drawn as
+// selfContainedSvg makes it. BadFormat for a damaged, empty, encrypted or sizeless document or a
+// page it lacks, TooLarge for compressed SVG that unpacks past its bound. Needs a
+// QGuiApplication for SVG text.
 Status drawVectorDocument(const QByteArray& bytes, VectorKind kind, int page,
                           const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
 

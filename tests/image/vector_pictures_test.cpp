@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include <zlib.h>
+
 namespace cartonic {
 namespace {
 
@@ -143,6 +145,60 @@ QByteArray pngOf(const QImage& picture) {
     return bytes;
 }
 
+QByteArray filled(QColor colour) {
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(colour);
+    return pngOf(picture);
+}
+
+// Each cell of a document is drawn only from inside it or not at all: pictures its links name on
+// disk (absolute and relative), a style sheet an instruction names and a drawing inside a data:
+// link that names a file of its own are not read; a picture inside a data: link is drawn.
+TEST(VectorPictures, DrawOnlyWhatTheDocumentHolds) {
+    TempDir dir;
+    const std::string red = dir.file("red.png");
+    writeDocument(red, filled(Qt::red));
+    const std::string css = dir.file("style.css");
+    writeDocument(css, ".styled { fill: red }");
+    const QByteArray inner = "<svg xmlns='http://www.w3.org/2000/svg' "
+                             "xmlns:xlink='http://www.w3.org/1999/xlink' width='4' height='4'>"
+                             "<image width='4' height='4' xlink:href='" +
+                             QByteArray::fromStdString(red) + "'/></svg>";
+    const auto image = [](int cell, const QByteArray& link) {
+        return "<image x='" + QByteArray::number(cell * 10) +
+               "' width='10' height='10' xlink:href='" + link + "'/>";
+    };
+    const QByteArray document =
+        "<?xml-stylesheet type=\"text/css\" href=\"" + QByteArray::fromStdString(css) +
+        "\"?>\n<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+        "width='50' height='10' viewBox='0 0 50 10'><rect width='50' height='10' "
+        "fill='rgb(30,200,60)'/>" +
+        image(0, QByteArray::fromStdString(red)) +
+        image(1, QByteArray::fromStdString(std::filesystem::relative(red).string())) +
+        image(2, "data:image/png;base64," + filled(Qt::blue).toBase64()) +
+        "<rect class='styled' x='30' width='10' height='10'/>" +
+        image(4, "data:image/svg+xml;base64," + inner.toBase64()) + "</svg>";
+    writeDocument(dir.file("art.svg"), document);
+    gzFile packed = gzopen(dir.file("art.svgz").c_str(), "wb");
+    ASSERT_NE(packed, nullptr);
+    gzwrite(packed, document.constData(), static_cast<unsigned>(document.size()));
+    gzclose(packed);
+
+    const QRgb green = qRgb(30, 200, 60);
+    const QRgb cells[] = {green, green, qRgb(0, 0, 255), qRgb(0, 0, 0), green};
+    for (const char* name : {"art.svg", "art.svgz"}) {
+        SCOPED_TRACE(name);
+        QImage picture;
+        const Status loaded = loadPictureWithin(dir.file(name), {50, 10}, picture);
+        ASSERT_TRUE(loaded) << loaded.message();
+        ASSERT_EQ(picture.size(), QSize(50, 10));
+        for (int cell = 0; cell < 5; ++cell) {
+            expectRgbNear(rgbAt(picture, cell * 10 + 5, 5), cells[cell],
+                          std::to_string(cell).c_str());
+        }
+    }
+}
+
 // Whatever a file is called, its content chooses the drawing: a vector document is drawn in the
 // child at its full size of kMaxVectorSide, a picture by the decoders at its own size. Held in
 // memory under the name, the same.
@@ -254,6 +310,17 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
     writeDocument(dir.file("damaged.pdf"), test::colourPagesPdf({Qt::red}).left(200));
     writeDocument(dir.file("locked.pdf"), encryptedPdf());
     writeDocument(dir.file("two.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    writeDocument(dir.file("unclosed.svg"), "<svg xmlns='http://www.w3.org/2000/svg'><rect>");
+    // Each entity ten of the one before: a hundred million characters from a few hundred bytes.
+    QByteArray entities = "<!ENTITY e0 'xxxxxxxxxx'>";
+    for (int n = 1; n < 8; ++n) {
+        entities += "<!ENTITY e" + QByteArray::number(n) + " '" +
+                    QByteArray("&e" + QByteArray::number(n - 1) + ";").repeated(10) + "'>";
+    }
+    writeDocument(dir.file("bomb.svg"),
+                  "<!DOCTYPE svg [" + entities +
+                      "]><svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'><text>&e7;"
+                      "</text></svg>");
     std::filesystem::create_directory(dir.file("folder.svg"));
     struct Case {
         std::string name;
@@ -265,6 +332,8 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
         {"folder.svg", Status::Kind::Unreadable, "not a regular file"},
         {"empty.svg", Status::Kind::BadFormat, "empty file"},
         {"text.svg", Status::Kind::BadFormat, "not an SVG document"},
+        {"unclosed.svg", Status::Kind::BadFormat, "not an SVG document"},
+        {"bomb.svg", Status::Kind::BadFormat, "not an SVG document"},
         {"sizeless.svg", Status::Kind::BadFormat, "no size"},
         {"damaged.pdf", Status::Kind::BadFormat, "not a PDF document"},
         {"locked.pdf", Status::Kind::BadFormat, "password"},
