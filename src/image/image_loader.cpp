@@ -222,7 +222,7 @@ std::optional<VectorSource> drawnAsVector(const std::string& path,
         return named;
     }
     // A page fragment means nothing to a document of another kind than the name's.
-    return VectorSource{named ? named->file : path, *kind, 1};
+    return VectorSource{named ? named->file : path, *kind, 1, std::nullopt};
 }
 
 // The picture through the reader, as opaque RGBA. fd is the file's, for the JPEG scan check.
@@ -353,7 +353,7 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     // time and memory, whatever the name.
     if (bytes) {
         if (const std::optional<VectorSource> source = drawnAsVector(path, named, *bytes)) {
-            return loadVectorBytes(*bytes, source->kind, source->page, sizeFor, result, full);
+            return loadVectorBytes(*bytes, *source, sizeFor, result, full);
         }
         FileDescriptor held;
         const Result<std::string> heldPath = heldAsFile(*bytes, held);

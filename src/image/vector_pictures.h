@@ -35,13 +35,17 @@ struct VectorSource {
     std::string file; // the path without its fragment
     VectorKind kind = VectorKind::Svg;
     int page = 1; // a PDF's page, from 1; 0 for a fragment that names none
+    // What follows "#page=" when it is no page number ("", "abc", "-1"), for the refusal to quote;
+    // nullopt for a page number or no fragment.
+    std::optional<std::string> unnumberedPage;
 };
 
 // The size a picture is rasterised at, given its full size (width, height).
 using PictureSizeRule = std::function<TextureSize(int, int)>;
 
 // The vector document path names: a name ending in .svg or .svgz, or .pdf optionally followed by
-// "#page=N" (any case); nullopt for every other path, a picture file's. Pure.
+// a "#page=" fragment (any case; one that is no page number is kept in unnumberedPage); nullopt
+// for every other path, a picture file's. Pure.
 std::optional<VectorSource> vectorSource(const std::string& path);
 
 // The file a picture path opens: path without a PDF's page fragment. Pure.
@@ -75,7 +79,10 @@ Status drawVectorDocument(const QByteArray& bytes, VectorKind kind, int page,
 Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor, QImage& picture,
                       QSize& full);
 
-// As loadVectorFile, for a document held in memory (a copy embedded elsewhere).
+// As loadVectorFile, for a document held in memory (a copy embedded elsewhere); source gives its
+// kind and page, its file is not read.
+Status loadVectorBytes(const QByteArray& bytes, const VectorSource& source,
+                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
 Status loadVectorBytes(const QByteArray& bytes, VectorKind kind, int page,
                        const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
 

@@ -52,6 +52,7 @@ TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
         std::string file;
         VectorKind kind;
         int page;
+        std::optional<std::string> unnumbered = std::nullopt;
     };
     const std::vector<Case> cases = {
         {"art/front.svg", true, "art/front.svg", VectorKind::Svg, 1},
@@ -61,9 +62,10 @@ TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
         {"box.pdf#PAGE=12", true, "box.pdf", VectorKind::Pdf, 12},
         {"box.pdf#page=0", true, "box.pdf", VectorKind::Pdf, 0},
         {"a#page=2.pdf", true, "a#page=2.pdf", VectorKind::Pdf, 1},
-        {"box.pdf#page=", false, "", VectorKind::Pdf, 0},
-        {"box.pdf#page=1x", false, "", VectorKind::Pdf, 0},
-        {"box.pdf#page=1234567890", false, "", VectorKind::Pdf, 0},
+        {"box.pdf#page=", true, "box.pdf", VectorKind::Pdf, 0, ""},
+        {"box.pdf#Page=1x", true, "box.pdf", VectorKind::Pdf, 0, "1x"},
+        {"box.pdf#page=-1", true, "box.pdf", VectorKind::Pdf, 0, "-1"},
+        {"box.pdf#page=1234567890", true, "box.pdf", VectorKind::Pdf, 0, "1234567890"},
         {"front.svg#page=2", false, "", VectorKind::Svg, 0},
         {"front.png", false, "", VectorKind::Svg, 0},
         {"svg", false, "", VectorKind::Svg, 0},
@@ -77,6 +79,7 @@ TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
             EXPECT_EQ(source->file, c.file);
             EXPECT_EQ(source->kind, c.kind);
             EXPECT_EQ(source->page, c.page);
+            EXPECT_EQ(source->unnumberedPage, c.unnumbered);
         }
     }
 }
@@ -310,6 +313,7 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
     writeDocument(dir.file("damaged.pdf"), test::colourPagesPdf({Qt::red}).left(200));
     writeDocument(dir.file("locked.pdf"), encryptedPdf());
     writeDocument(dir.file("two.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    writeDocument(dir.file("one.pdf"), test::colourPagesPdf({Qt::red}));
     writeDocument(dir.file("unclosed.svg"), "<svg xmlns='http://www.w3.org/2000/svg'><rect>");
     // Each entity ten of the one before: a hundred million characters from a few hundred bytes.
     QByteArray entities = "<!ENTITY e0 'xxxxxxxxxx'>";
@@ -339,6 +343,13 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
         {"locked.pdf", Status::Kind::BadFormat, "password"},
         {"two.pdf#page=3", Status::Kind::BadFormat, "no page 3 (it has 2)"},
         {"two.pdf#page=0", Status::Kind::BadFormat, "no page 0"},
+        {"two.pdf#page=abc", Status::Kind::BadFormat,
+         "\u201cabc\u201d is no page number: the document has pages 1 to 2"},
+        {"two.pdf#page=-1", Status::Kind::BadFormat, "\u201c-1\u201d is no page number"},
+        {"two.pdf#page=1234567890", Status::Kind::BadFormat, "\u201c1234567890\u201d is no page"},
+        {"two.pdf#page=", Status::Kind::BadFormat,
+         "no page number follows \u201c#page=\u201d: the document has pages 1 to 2"},
+        {"one.pdf#page=x", Status::Kind::BadFormat, "the document has one page"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
