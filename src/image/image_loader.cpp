@@ -3,10 +3,12 @@
 #include "base/file_descriptor.h"
 #include "image/decoder_messages.h"
 #include "image/jpeg_decoder.h"
+#include "image/kept_pictures.h"
 #include "image/picture_completeness.h"
 #include "image/picture_reduction.h"
 #include "image/vector_pictures.h"
 
+#include <QCryptographicHash>
 #include <QIODevice>
 #include <QImageReader>
 
@@ -34,6 +36,8 @@ constexpr int kReaderAllocationLimitMb = static_cast<int>(kMaxImageLoadBytes / k
 // How much of a file's start is read to tell its kind: as far as a vector document's markup is
 // looked for.
 constexpr qsizetype kPictureHeadBytes = 4096;
+// How much of a kept picture is read at a time to hash it.
+constexpr qsizetype kHashChunkBytes = qsizetype{1} << 20;
 // The reader's names for vector documents (PDF where Qt's PDF plugin is installed), which only
 // the child may draw.
 const QList<QByteArray> kDocumentFormats = {"svg", "svgz", "pdf"};
@@ -208,6 +212,34 @@ QByteArray headOf(int fd) {
     return head;
 }
 
+// A file named as a kept picture must hold what its name is the hash of. fd is the file's, of
+// size bytes.
+Status keptPictureIntact(std::string_view hash, int fd, std::int64_t size) {
+    QCryptographicHash sum(QCryptographicHash::Sha256);
+    QByteArray chunk(kHashChunkBytes, '\0');
+    for (std::int64_t at = 0; at < size;) {
+        const ssize_t got = readAt(fd, chunk.data(), static_cast<std::size_t>(chunk.size()), at);
+        if (got < 0) {
+            return Status::unreadable(std::string("read failed: ") + std::strerror(errno));
+        }
+        if (got == 0) {
+            break;
+        }
+        sum.addData(QByteArrayView(chunk.constData(), got));
+        at += got;
+    }
+    return sum.result().toHex() == QByteArrayView(hash.data(), static_cast<qsizetype>(hash.size()))
+               ? Status()
+               : Status::badFormat(kKeptPictureDamaged);
+}
+
+Status keptPictureIntact(std::string_view hash, const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() ==
+                   QByteArrayView(hash.data(), static_cast<qsizetype>(hash.size()))
+               ? Status()
+               : Status::badFormat(kKeptPictureDamaged);
+}
+
 // The vector document a picture named path whose bytes start with head is drawn as; nullopt for
 // one the raster decoders read. The content decides, whatever the name says; the name only when
 // the content is of no kind told by its first bytes.
@@ -349,9 +381,15 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
                      const QByteArray* bytes = nullptr) {
     const std::optional<VectorSource> named = vectorSource(path);
     const std::string& file = named ? named->file : path;
+    const std::string_view keptHash = keptPictureHash(file);
     // A vector document has no whole picture: every size is drawn afresh, in a child bounded in
     // time and memory, whatever the name.
     if (bytes) {
+        if (!keptHash.empty()) {
+            if (Status intact = keptPictureIntact(keptHash, *bytes); !intact) {
+                return intact;
+            }
+        }
         if (const std::optional<VectorSource> source = drawnAsVector(path, named, *bytes)) {
             return loadVectorBytes(*bytes, *source, sizeFor, result, full);
         }
@@ -365,6 +403,11 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
         return ready;
     }
     const int fd = opened.fd.get();
+    if (!keptHash.empty()) {
+        if (Status intact = keptPictureIntact(keptHash, fd, opened.end); !intact) {
+            return intact;
+        }
+    }
     const QByteArray head = headOf(fd);
     if (const std::optional<VectorSource> source = drawnAsVector(path, named, head)) {
         return loadVectorFile(*source, sizeFor, result, full);

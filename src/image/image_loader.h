@@ -27,7 +27,8 @@ inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 // imageHeight get the file's own size (a vector document's full size, vectorFullSize).
 // slot.imagePath is the caller's. On failure leaves slot and
 // image exactly as they were and says why: NotFound, Unreadable (not a regular file, a failed
-// read), BadFormat (empty, cut short, damaged, not a picture), TooLarge (over
+// read), BadFormat (empty, cut short, damaged, not a picture, a kept picture whose content is not
+// what its name says: image/kept_pictures.h), TooLarge (over
 // kMaxImageLoadBytes), Unavailable (no memory). No GL context needed; user interface thread.
 // *whole, when given, gets the file's whole picture as loadPictureWithin gives it.
 Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
@@ -44,8 +45,8 @@ Status loadPictureWithin(const std::string& path, TextureSize most, QImage& pict
 
 // The same for a picture file's bytes held in memory (a picture kept inside a project): decoded
 // by the same rules, with the same failures, as the file they came from would be. name is the
-// path they were kept from, which tells what it tells of a file: a PDF's page by its fragment, the
-// kind of content whose first bytes tell nothing.
+// path they were kept from, which tells what it tells of a file: a PDF's page by its fragment, a
+// kept picture's hash, the kind of content whose first bytes tell nothing.
 Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes,
                       const std::string& name);
 Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture,
