@@ -159,7 +159,13 @@ Status loadNet(const std::string& path, QImage& net) {
     TextureSize most{kMaxNetSide, kMaxNetSide};
     std::error_code ec;
     if (std::filesystem::is_regular_file(path, ec)) {
-        const QSize declared = QImageReader(QString::fromLocal8Bit(path.c_str())).size();
+        QImageReader reader(QString::fromLocal8Bit(path.c_str()));
+        reader.setDecideFormatFromContent(true);
+        // Qt's SVG reader would read the whole document, and the files it links to, for its
+        // size: a vector net is sized by the loader, in the child that draws it.
+        const QByteArray format = reader.format();
+        const QSize declared =
+            format == "svg" || format == "svgz" || format == "pdf" ? QSize() : reader.size();
         if (!declared.isEmpty() &&
             (declared.width() > kMaxNetSide || declared.height() > kMaxNetSide)) {
             const QSize fit = declared.scaled(kMaxNetSide, kMaxNetSide, Qt::KeepAspectRatio);

@@ -3,10 +3,12 @@
 #include "base/file_descriptor.h"
 #include "image/decoder_messages.h"
 #include "image/jpeg_decoder.h"
+#include "image/kept_pictures.h"
 #include "image/picture_completeness.h"
 #include "image/picture_reduction.h"
 #include "image/vector_pictures.h"
 
+#include <QCryptographicHash>
 #include <QIODevice>
 #include <QImageReader>
 
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -30,6 +33,14 @@ constexpr std::int64_t kBytesPerMegabyte = std::int64_t{1} << 20;
 // whatever the format, so below the budget it would refuse pictures the budget allows (a large
 // greyscale one); at the budget it only ever agrees with the rule here (withinBudget).
 constexpr int kReaderAllocationLimitMb = static_cast<int>(kMaxImageLoadBytes / kBytesPerMegabyte);
+// How much of a file's start is read to tell its kind: as far as a vector document's markup is
+// looked for.
+constexpr qsizetype kPictureHeadBytes = 4096;
+// How much of a kept picture is read at a time to hash it.
+constexpr qsizetype kHashChunkBytes = qsizetype{1} << 20;
+// The reader's names for vector documents (PDF where Qt's PDF plugin is installed), which only
+// the child may draw.
+const QList<QByteArray> kDocumentFormats = {"svg", "svgz", "pdf"};
 
 // Qt's reason, or a plain one where Qt has none to give; with the first thing the decoder said,
 // which is often the more telling. Unreadable when reading the file failed, BadFormat otherwise.
@@ -144,45 +155,6 @@ private:
     qint64 at_ = 0;
 };
 
-// The format a file's first bytes name, for the formats whose signature is unmistakable; empty for
-// the rest. Told the format, the reader asks that one decoder; otherwise it loads every image
-// plugin installed to ask each whether it knows the file, which costs a short run more than the
-// decoding does.
-QByteArray signatureFormat(int fd) {
-    unsigned char head[12] = {};
-    ssize_t got = 0;
-    do {
-        got = ::pread(fd, head, sizeof head, 0);
-    } while (got < 0 && errno == EINTR);
-    const auto starts = [&](std::string_view signature, std::size_t at = 0) {
-        return got >= 0 && static_cast<std::size_t>(got) >= at + signature.size() &&
-               std::memcmp(head + at, signature.data(), signature.size()) == 0;
-    };
-    using namespace std::string_view_literals;
-    if (starts("\x89PNG\r\n\x1a\n"sv)) {
-        return "png";
-    }
-    if (starts("\xff\xd8\xff"sv)) {
-        return "jpeg";
-    }
-    if (starts("GIF87a"sv) || starts("GIF89a"sv)) {
-        return "gif";
-    }
-    if (starts("BM"sv)) {
-        return "bmp";
-    }
-    if (starts("II*\0"sv) || starts("MM\0*"sv)) {
-        return "tiff";
-    }
-    if (starts("RIFF"sv) && starts("WEBP"sv, 8)) {
-        return "webp";
-    }
-    return {};
-}
-
-// The picture of the file at path, brought to sizeFor(the file's own size) by area averaging, in
-// picture; the file's own size in *full. *whole, when given, gets the file's whole picture when
-// that is what was reduced (every file but an upright JPEG, which decodes at a reduced scale).
 // A regular file the load may hold, opened, with where its picture data ends and whether a
 // JPEG's end marker is missing.
 struct OpenedPicture {
@@ -191,7 +163,8 @@ struct OpenedPicture {
     bool endMarkerMissing = false;
 };
 
-Status openPicture(const std::string& path, OpenedPicture& opened) {
+// Opens the regular file at path and checks its size; opened.end is then the file's size.
+Status openRegularFile(const std::string& path, OpenedPicture& opened) {
     // Only regular files: a FIFO or a device could block the user interface or have side
     // effects when opened or read. stat first so such a file is never opened at all, fstat
     // after opening because the name may have been replaced in between.
@@ -219,8 +192,69 @@ Status openPicture(const std::string& path, OpenedPicture& opened) {
                                 megabytes(kMaxImageLoadBytes) + ")");
     }
     opened.end = info.st_size;
-    return pictureDataComplete(opened.fd.get(), info.st_size, &opened.endMarkerMissing,
-                               &opened.end);
+    return {};
+}
+
+// Up to bytes bytes from offset at of fd into to; how many were read, or -1.
+ssize_t readAt(int fd, char* to, std::size_t bytes, std::int64_t at) {
+    ssize_t got;
+    do {
+        got = ::pread(fd, to, bytes, at);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+// The file's first bytes, as many as tell its kind.
+QByteArray headOf(int fd) {
+    QByteArray head(kPictureHeadBytes, '\0');
+    const ssize_t got = readAt(fd, head.data(), static_cast<std::size_t>(head.size()), 0);
+    head.resize(std::max<qsizetype>(got, 0));
+    return head;
+}
+
+// A file named as a kept picture must hold what its name is the hash of. fd is the file's, of
+// size bytes.
+Status keptPictureIntact(std::string_view hash, int fd, std::int64_t size) {
+    QCryptographicHash sum(QCryptographicHash::Sha256);
+    QByteArray chunk(kHashChunkBytes, '\0');
+    for (std::int64_t at = 0; at < size;) {
+        const ssize_t got = readAt(fd, chunk.data(), static_cast<std::size_t>(chunk.size()), at);
+        if (got < 0) {
+            return Status::unreadable(std::string("read failed: ") + std::strerror(errno));
+        }
+        if (got == 0) {
+            break;
+        }
+        sum.addData(QByteArrayView(chunk.constData(), got));
+        at += got;
+    }
+    return sum.result().toHex() == QByteArrayView(hash.data(), static_cast<qsizetype>(hash.size()))
+               ? Status()
+               : Status::badFormat(kKeptPictureDamaged);
+}
+
+Status keptPictureIntact(std::string_view hash, const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() ==
+                   QByteArrayView(hash.data(), static_cast<qsizetype>(hash.size()))
+               ? Status()
+               : Status::badFormat(kKeptPictureDamaged);
+}
+
+// The vector document a picture named path whose bytes start with head is drawn as; nullopt for
+// one the raster decoders read. The content decides, whatever the name says; the name only when
+// the content is of no kind told by its first bytes.
+std::optional<VectorSource> drawnAsVector(const std::string& path,
+                                          const std::optional<VectorSource>& named,
+                                          const QByteArray& head) {
+    const std::optional<VectorKind> kind = vectorKindOf(head);
+    if (!kind) {
+        return pictureFormatOf(head).isEmpty() ? named : std::nullopt;
+    }
+    if (named && named->kind == *kind) {
+        return named;
+    }
+    // A page fragment means nothing to a document of another kind than the name's.
+    return VectorSource{named ? named->file : path, *kind, 1, std::nullopt};
 }
 
 // The picture through the reader, as opaque RGBA. fd is the file's, for the JPEG scan check.
@@ -276,38 +310,23 @@ Result<std::string> heldAsFile(const QByteArray& bytes, FileDescriptor& held) {
     return "/proc/self/fd/" + std::to_string(held.get());
 }
 
-// The picture of the file at path, or with bytes, of the file path names as held in memory.
-Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
-                     QImage& result, QSize& full, QImage* whole = nullptr,
-                     const QByteArray* bytes = nullptr) {
-    // A vector document has no whole picture: every size is drawn afresh.
-    if (const std::optional<VectorSource> source = vectorSource(path)) {
-        if (bytes) {
-            return loadVectorBytes(*bytes, vectorKindOf(*bytes).value_or(source->kind),
-                                   source->page, sizeFor, result, full);
-        }
-        return loadVectorFile(*source, sizeFor, result, full);
-    }
-    if (bytes) {
-        FileDescriptor held;
-        const Result<std::string> heldPath = heldAsFile(*bytes, held);
-        return heldPath ? decodePicture(heldPath.value, sizeFor, result, full, whole)
-                        : heldPath.status;
-    }
-    OpenedPicture opened;
-    if (Status ready = openPicture(path, opened); !ready) {
-        return ready;
-    }
-    const int fd = opened.fd.get();
-    PictureBytes file(opened.fd.release(), opened.end);
-
+// The raster picture file holds (fd is its descriptor), in the format its first bytes name or,
+// without one, the format the reader finds; the rest as decodePicture.
+Status decodeRaster(PictureBytes& file, int fd, const QByteArray& format, bool endMarkerMissing,
+                    const std::function<TextureSize(int, int)>& sizeFor, QImage& result,
+                    QSize& full, QImage* whole) {
     QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
     const DecoderMessages said;
     // The format comes from the content alone: the name may lie and need not be text.
-    const QByteArray format = signatureFormat(fd);
     QImageReader reader(&file, format);
     // Asked to find out itself, the reader loads every plugin even when told the format.
     reader.setAutoDetectImageFormat(format.isEmpty());
+    // Qt's document readers would draw here, unbounded and following an SVG's links: every
+    // vector document goes to the child, and what only this reader takes for one is refused.
+    if (format.isEmpty() && kDocumentFormats.contains(reader.format())) {
+        return Status::badFormat("the file is damaged or not a picture (it reads as a vector "
+                                 "document that does not start as one)");
+    }
     // Pictures appear upright as in an image viewer, whatever orientation tag the file carries.
     reader.setAutoTransform(true);
 
@@ -329,14 +348,13 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     if (declared.isValid() && reader.format() == "jpeg" &&
         reader.transformation() == QImageIOHandler::TransformationNone) {
         const TextureSize target = sizeFor(declared.width(), declared.height());
-        picture = decodeJpegRgbx(fd, opened.endMarkerMissing, QSize(target.width, target.height));
+        picture = decodeJpegRgbx(fd, endMarkerMissing, QSize(target.width, target.height));
         full = declared;
     }
     // That decoder may have scaled the picture down already; the reader never does.
     const bool decodedWhole = picture.isNull();
     if (decodedWhole) {
-        if (Status read =
-                readWithReader(reader, declared, fd, opened.endMarkerMissing, said, picture);
+        if (Status read = readWithReader(reader, declared, fd, endMarkerMissing, said, picture);
             !read) {
             return read;
         }
@@ -357,7 +375,81 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     return {};
 }
 
+// The picture of the file at path, or with bytes, of the file path names as held in memory.
+Status decodePicture(const std::string& path, const std::function<TextureSize(int, int)>& sizeFor,
+                     QImage& result, QSize& full, QImage* whole = nullptr,
+                     const QByteArray* bytes = nullptr) {
+    const std::optional<VectorSource> named = vectorSource(path);
+    const std::string& file = named ? named->file : path;
+    const std::string_view keptHash = keptPictureHash(file);
+    // A vector document has no whole picture: every size is drawn afresh, in a child bounded in
+    // time and memory, whatever the name.
+    if (bytes) {
+        if (!keptHash.empty()) {
+            if (Status intact = keptPictureIntact(keptHash, *bytes); !intact) {
+                return intact;
+            }
+        }
+        if (const std::optional<VectorSource> source = drawnAsVector(path, named, *bytes)) {
+            return loadVectorBytes(*bytes, *source, sizeFor, result, full);
+        }
+        FileDescriptor held;
+        const Result<std::string> heldPath = heldAsFile(*bytes, held);
+        return heldPath ? decodePicture(heldPath.value, sizeFor, result, full, whole)
+                        : heldPath.status;
+    }
+    OpenedPicture opened;
+    if (Status ready = openRegularFile(file, opened); !ready) {
+        return ready;
+    }
+    const int fd = opened.fd.get();
+    if (!keptHash.empty()) {
+        if (Status intact = keptPictureIntact(keptHash, fd, opened.end); !intact) {
+            return intact;
+        }
+    }
+    const QByteArray head = headOf(fd);
+    if (const std::optional<VectorSource> source = drawnAsVector(path, named, head)) {
+        return loadVectorFile(*source, sizeFor, result, full);
+    }
+    if (Status complete =
+            pictureDataComplete(fd, opened.end, &opened.endMarkerMissing, &opened.end);
+        !complete) {
+        return complete;
+    }
+    PictureBytes picture(opened.fd.release(), opened.end);
+    return decodeRaster(picture, fd, pictureFormatOf(head), opened.endMarkerMissing, sizeFor,
+                        result, full, whole);
+}
+
 } // namespace
+
+QByteArray pictureFormatOf(const QByteArray& head) {
+    using namespace std::string_view_literals;
+    const auto starts = [&](std::string_view signature, qsizetype at = 0) {
+        return head.size() >= at + static_cast<qsizetype>(signature.size()) &&
+               std::memcmp(head.constData() + at, signature.data(), signature.size()) == 0;
+    };
+    if (starts("\x89PNG\r\n\x1a\n"sv)) {
+        return "png";
+    }
+    if (starts("\xff\xd8\xff"sv)) {
+        return "jpeg";
+    }
+    if (starts("GIF87a"sv) || starts("GIF89a"sv)) {
+        return "gif";
+    }
+    if (starts("BM"sv)) {
+        return "bmp";
+    }
+    if (starts("II*\0"sv) || starts("MM\0*"sv)) {
+        return "tiff";
+    }
+    if (starts("RIFF"sv) && starts("WEBP"sv, 8)) {
+        return "webp";
+    }
+    return {};
+}
 
 QImage reducedTo(const QImage& picture, TextureSize size) {
     if (picture.width() == size.width && picture.height() == size.height) {

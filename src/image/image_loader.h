@@ -2,12 +2,15 @@
 
 // Decoding of image files into a slot's picture: BMP, GIF, JPEG, TIFF, PNG and whatever else the
 // Qt image plugins read, and vector documents (SVG, a PDF's page) rasterised at the size asked
-// (image/vector_pictures.h), which a path names by its extension.
+// (image/vector_pictures.h) in a child process, whatever the file's name: a file's content tells
+// its kind, and its name only when its first bytes tell nothing.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
+
+#include <QByteArray>
 
 #include <cstdint>
 #include <string>
@@ -24,7 +27,8 @@ inline constexpr std::int64_t kMaxImageLoadBytes = std::int64_t{1} << 30;
 // imageHeight get the file's own size (a vector document's full size, vectorFullSize).
 // slot.imagePath is the caller's. On failure leaves slot and
 // image exactly as they were and says why: NotFound, Unreadable (not a regular file, a failed
-// read), BadFormat (empty, cut short, damaged, not a picture), TooLarge (over
+// read), BadFormat (empty, cut short, damaged, not a picture, a kept picture whose content is not
+// what its name says: image/kept_pictures.h), TooLarge (over
 // kMaxImageLoadBytes), Unavailable (no memory). No GL context needed; user interface thread.
 // *whole, when given, gets the file's whole picture as loadPictureWithin gives it.
 Status loadImage(FaceSlot& slot, SlotImage& image, const std::string& path,
@@ -41,12 +45,16 @@ Status loadPictureWithin(const std::string& path, TextureSize most, QImage& pict
 
 // The same for a picture file's bytes held in memory (a picture kept inside a project): decoded
 // by the same rules, with the same failures, as the file they came from would be. name is the
-// path they were kept from: a vector document is told by it (and its page by its fragment), as
-// from a file, a picture by its content.
+// path they were kept from, which tells what it tells of a file: a PDF's page by its fragment, a
+// kept picture's hash, the kind of content whose first bytes tell nothing.
 Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes,
                       const std::string& name);
 Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture,
                               const std::string& name);
+
+// The raster format a picture's first bytes name ("png", "jpeg", "gif", "bmp", "tiff", "webp"),
+// for the formats whose signature is unmistakable; empty for the rest. Pure.
+QByteArray pictureFormatOf(const QByteArray& head);
 
 // picture (packed RGBX8888) brought down to size (no side larger than picture's) by area
 // averaging; itself when it is that size; a null picture when memory runs out.

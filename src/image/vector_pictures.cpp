@@ -4,6 +4,7 @@
 #include "image/child_drawing.h"
 #include "image/decoder_messages.h"
 #include "image/image_loader.h"
+#include "image/self_contained_svg.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -26,8 +27,10 @@ namespace {
 constexpr std::string_view kPageFragment = "#page=";
 // More digits than any page number a document holds; a longer number is no page.
 constexpr std::size_t kMostPageDigits = 9;
-// How far into the bytes an SVG's start tag is looked for, past a prolog and comments.
-constexpr qsizetype kSvgStartWithin = 4096;
+// How far into the bytes markup's first character is looked for, past blanks.
+constexpr qsizetype kMarkupStartWithin = 4096;
+// How much of what stands in a page number's place a message quotes.
+constexpr std::size_t kMostQuotedPageBytes = 24;
 // A drawing's largest picture, and the memory beside it: the document's own structures, which a
 // hostile one can make take any amount.
 // A PDF is drawn with its longer side at least this long (up to kMostPdfSupersampling times the
@@ -46,9 +49,15 @@ bool endsWithNoCase(std::string_view text, std::string_view ending) {
                       });
 }
 
-// The page a "#page=N" fragment ending path names, and where the fragment starts; nullopt when
-// the path ends in no such fragment.
-std::optional<std::pair<int, std::size_t>> pageFragment(std::string_view path) {
+// A "#page=" fragment ending a path: where it starts, the page it names (0 for none) and, when
+// it is no page number, what follows "#page=".
+struct PageFragment {
+    std::size_t at = 0;
+    int page = 0;
+    std::optional<std::string> unnumbered;
+};
+
+std::optional<PageFragment> pageFragment(std::string_view path) {
     const std::size_t at = path.rfind('#');
     if (at == std::string_view::npos ||
         !endsWithNoCase(path.substr(0, at + kPageFragment.size()), kPageFragment)) {
@@ -58,9 +67,24 @@ std::optional<std::pair<int, std::size_t>> pageFragment(std::string_view path) {
     if (digits.empty() || digits.size() > kMostPageDigits ||
         !std::all_of(digits.begin(), digits.end(),
                      [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
-        return std::nullopt;
+        return PageFragment{at, 0, std::string(digits)};
     }
-    return std::pair{std::stoi(std::string(digits)), at};
+    return PageFragment{at, std::stoi(std::string(digits)), std::nullopt};
+}
+
+// What a fragment held instead of a page number, fit to quote in a one-line message.
+std::string quotedPage(const std::string& written) {
+    std::string shown;
+    for (const char c : written) {
+        // Cut at the start of a character, never inside one.
+        if (shown.size() >= kMostQuotedPageBytes &&
+            (static_cast<unsigned char>(c) & 0xc0) != 0x80) {
+            shown += "\u2026";
+            break;
+        }
+        shown += static_cast<unsigned char>(c) < ' ' ? '?' : c;
+    }
+    return "\u201c" + shown + "\u201d";
 }
 
 // The file's bytes, when it is a regular file the loader may read whole; otherwise why not, with
@@ -115,9 +139,13 @@ Status documentError(const std::string& reason, const DecoderMessages& said) {
 
 Status drawSvg(const QByteArray& bytes, const PictureSizeRule& sizeFor, QImage& picture,
                QSize& full) {
+    const Result<QByteArray> document = selfContainedSvg(bytes);
+    if (!document) {
+        return document.status;
+    }
     const DecoderMessages said;
     QSvgRenderer renderer;
-    if (!renderer.load(bytes) || !renderer.isValid()) {
+    if (!renderer.load(document.value) || !renderer.isValid()) {
         return documentError("not an SVG document that can be read", said);
     }
     QSizeF size = renderer.viewBoxF().size();
@@ -157,8 +185,9 @@ void onWhite(QImage& picture) {
     }
 }
 
-Status drawPdf(const QByteArray& bytes, int page, const PictureSizeRule& sizeFor, QImage& picture,
-               QSize& full) {
+// unnumbered, when given, is what stood in place of the page number.
+Status drawPdf(const QByteArray& bytes, int page, const std::optional<std::string>& unnumbered,
+               const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
     const DecoderMessages said;
     QByteArray held = bytes;
     QBuffer buffer(&held);
@@ -173,6 +202,13 @@ Status drawPdf(const QByteArray& bytes, int page, const PictureSizeRule& sizeFor
     const int pages = document.pageCount();
     if (pages < 1) {
         return Status::badFormat("the document has no pages");
+    }
+    if (unnumbered) {
+        return Status::badFormat(
+            (unnumbered->empty() ? "no page number follows \u201c#page=\u201d"
+                                 : quotedPage(*unnumbered) + " is no page number") +
+            ": the document has " +
+            (pages == 1 ? std::string("one page") : "pages 1 to " + std::to_string(pages)));
     }
     if (page < 1 || page > pages) {
         return Status::badFormat("the document has no page " + std::to_string(page) + " (it has " +
@@ -207,18 +243,30 @@ Status drawPdf(const QByteArray& bytes, int page, const PictureSizeRule& sizeFor
     return {};
 }
 
+// The document of source's kind and page (its file aside) that bytes hold, drawn here.
+Status drawDocument(const QByteArray& bytes, const VectorSource& source,
+                    const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
+    if (bytes.isEmpty()) {
+        return Status::badFormat("empty file");
+    }
+    return source.kind == VectorKind::Svg
+               ? drawSvg(bytes, sizeFor, picture, full)
+               : drawPdf(bytes, source.page, source.unnumberedPage, sizeFor, picture, full);
+}
+
 } // namespace
 
 std::optional<VectorSource> vectorSource(const std::string& path) {
     if (endsWithNoCase(path, ".svg") || endsWithNoCase(path, ".svgz")) {
-        return VectorSource{path, VectorKind::Svg, 1};
+        return VectorSource{path, VectorKind::Svg, 1, std::nullopt};
     }
     if (endsWithNoCase(path, ".pdf")) {
-        return VectorSource{path, VectorKind::Pdf, 1};
+        return VectorSource{path, VectorKind::Pdf, 1, std::nullopt};
     }
-    if (const auto fragment = pageFragment(path);
-        fragment && endsWithNoCase(std::string_view(path).substr(0, fragment->second), ".pdf")) {
-        return VectorSource{path.substr(0, fragment->second), VectorKind::Pdf, fragment->first};
+    if (std::optional<PageFragment> fragment = pageFragment(path);
+        fragment && endsWithNoCase(std::string_view(path).substr(0, fragment->at), ".pdf")) {
+        return VectorSource{path.substr(0, fragment->at), VectorKind::Pdf, fragment->page,
+                            std::move(fragment->unnumbered)};
     }
     return std::nullopt;
 }
@@ -236,10 +284,14 @@ std::optional<VectorKind> vectorKindOf(const QByteArray& bytes) {
     if (bytes.startsWith("\x1f\x8b")) {
         return VectorKind::Svg;
     }
-    const QByteArray head = bytes.left(kSvgStartWithin);
+    // Text in UTF-16, which only markup would be here.
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        return VectorKind::Svg;
+    }
+    const QByteArray head = bytes.left(kMarkupStartWithin);
     const QByteArray trimmed =
         head.startsWith("\xef\xbb\xbf") ? head.mid(3).trimmed() : head.trimmed();
-    if (trimmed.startsWith('<') && head.contains("<svg")) {
+    if (trimmed.startsWith('<')) {
         return VectorKind::Svg;
     }
     return std::nullopt;
@@ -260,20 +312,22 @@ QSize vectorFullSize(QSizeF documentSize) {
 
 Status drawVectorDocument(const QByteArray& bytes, VectorKind kind, int page,
                           const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
-    if (bytes.isEmpty()) {
-        return Status::badFormat("empty file");
-    }
-    return kind == VectorKind::Svg ? drawSvg(bytes, sizeFor, picture, full)
-                                   : drawPdf(bytes, page, sizeFor, picture, full);
+    return drawDocument(bytes, VectorSource{{}, kind, page, std::nullopt}, sizeFor, picture, full);
+}
+
+Status loadVectorBytes(const QByteArray& bytes, const VectorSource& source,
+                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
+    return drawInChild(
+        [&](QImage& drawn, QSize& size) {
+            return drawDocument(bytes, source, sizeFor, drawn, size);
+        },
+        kVectorLimits, picture, full);
 }
 
 Status loadVectorBytes(const QByteArray& bytes, VectorKind kind, int page,
                        const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
-    return drawInChild(
-        [&](QImage& drawn, QSize& size) {
-            return drawVectorDocument(bytes, kind, page, sizeFor, drawn, size);
-        },
-        kVectorLimits, picture, full);
+    return loadVectorBytes(bytes, VectorSource{{}, kind, page, std::nullopt}, sizeFor, picture,
+                           full);
 }
 
 Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor, QImage& picture,
@@ -285,7 +339,7 @@ Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor
             if (Status read = readDocument(source.file, bytes); !read) {
                 return read;
             }
-            return drawVectorDocument(bytes, source.kind, source.page, sizeFor, drawn, size);
+            return drawDocument(bytes, source, sizeFor, drawn, size);
         },
         kVectorLimits, picture, full);
 }

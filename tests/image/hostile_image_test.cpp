@@ -5,6 +5,7 @@
 
 #include "image/image_loader.h"
 #include "image/picture_completeness.h"
+#include "image/self_contained_svg.h"
 #include "render/textures.h"
 #include "support/forked.h"
 #include "support/picture_files.h"
@@ -25,6 +26,8 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <zlib.h>
 
 namespace cartonic {
 namespace {
@@ -523,6 +526,36 @@ TEST(HostileImage, UnreadablePictureIsRefused) {
         GTEST_SKIP() << "cannot switch to an unprivileged user";
     }
     EXPECT_EQ(result.status, 0) << "refused with \"Permission denied\"";
+}
+
+// Compressed SVG as a hostile one may be: a few hundred kilobytes that unpack to more than any
+// drawing needs are refused at the bound, not unpacked whole; one cut short says so.
+TEST(HostileImage, CompressedSvgUnpacksWithinItsBound) {
+    QByteArray bomb;
+    {
+        z_stream stream{};
+        ASSERT_EQ(deflateInit2(&stream, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY),
+                  Z_OK);
+        const QByteArray zeros(1 << 20, '\0');
+        QByteArray chunk(1 << 16, '\0');
+        for (qsizetype fed = 0; fed <= kMostUnpackedSvgBytes; fed += zeros.size()) {
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.constData()));
+            stream.avail_in = static_cast<uInt>(zeros.size());
+            const int flush = fed + zeros.size() > kMostUnpackedSvgBytes ? Z_FINISH : Z_NO_FLUSH;
+            do {
+                stream.next_out = reinterpret_cast<Bytef*>(chunk.data());
+                stream.avail_out = static_cast<uInt>(chunk.size());
+                deflate(&stream, flush);
+                bomb.append(chunk.constData(), chunk.size() - stream.avail_out);
+            } while (stream.avail_out == 0);
+        }
+        deflateEnd(&stream);
+    }
+    const Result<QByteArray> tooLarge = selfContainedSvg(bomb);
+    EXPECT_EQ(tooLarge.status.kind(), Status::Kind::TooLarge) << tooLarge.status.message();
+    const Result<QByteArray> cut = selfContainedSvg(bomb.left(bomb.size() / 2));
+    EXPECT_EQ(cut.status.kind(), Status::Kind::BadFormat);
+    EXPECT_NE(cut.status.message().find("cut short"), std::string::npos) << cut.status.message();
 }
 
 TEST(HostileImage, LongPathsLoadUpToTheSystemsLimit) {

@@ -9,6 +9,8 @@
 #include "support/temp_dir.h"
 #include "support/vector_documents.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,6 +19,8 @@
 #include <limits>
 #include <thread>
 #include <vector>
+
+#include <zlib.h>
 
 namespace cartonic {
 namespace {
@@ -48,6 +52,7 @@ TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
         std::string file;
         VectorKind kind;
         int page;
+        std::optional<std::string> unnumbered = std::nullopt;
     };
     const std::vector<Case> cases = {
         {"art/front.svg", true, "art/front.svg", VectorKind::Svg, 1},
@@ -57,9 +62,10 @@ TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
         {"box.pdf#PAGE=12", true, "box.pdf", VectorKind::Pdf, 12},
         {"box.pdf#page=0", true, "box.pdf", VectorKind::Pdf, 0},
         {"a#page=2.pdf", true, "a#page=2.pdf", VectorKind::Pdf, 1},
-        {"box.pdf#page=", false, "", VectorKind::Pdf, 0},
-        {"box.pdf#page=1x", false, "", VectorKind::Pdf, 0},
-        {"box.pdf#page=1234567890", false, "", VectorKind::Pdf, 0},
+        {"box.pdf#page=", true, "box.pdf", VectorKind::Pdf, 0, ""},
+        {"box.pdf#Page=1x", true, "box.pdf", VectorKind::Pdf, 0, "1x"},
+        {"box.pdf#page=-1", true, "box.pdf", VectorKind::Pdf, 0, "-1"},
+        {"box.pdf#page=1234567890", true, "box.pdf", VectorKind::Pdf, 0, "1234567890"},
         {"front.svg#page=2", false, "", VectorKind::Svg, 0},
         {"front.png", false, "", VectorKind::Svg, 0},
         {"svg", false, "", VectorKind::Svg, 0},
@@ -73,6 +79,7 @@ TEST(VectorSource, NamedByExtensionAndAPdfPageByItsFragment) {
             EXPECT_EQ(source->file, c.file);
             EXPECT_EQ(source->kind, c.kind);
             EXPECT_EQ(source->page, c.page);
+            EXPECT_EQ(source->unnumberedPage, c.unnumbered);
         }
     }
 }
@@ -82,7 +89,8 @@ TEST(VectorSource, KindToldByContentAndFullSizeByAspect) {
     EXPECT_EQ(vectorKindOf("\xef\xbb\xbf <?xml version='1.0'?><svg/>"), VectorKind::Svg);
     EXPECT_EQ(vectorKindOf(QByteArray("\x1f\x8b\x08", 3)), VectorKind::Svg);
     EXPECT_EQ(vectorKindOf("\x89PNG\r\n"), std::nullopt);
-    EXPECT_EQ(vectorKindOf("<html><svg/></html>"), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf("\n <!-- a drawing -->\n<svg/>"), VectorKind::Svg);
+    EXPECT_EQ(vectorKindOf(QByteArray("\xff\xfe<\0s\0", 6)), VectorKind::Svg);
     EXPECT_EQ(vectorKindOf("text <svg"), std::nullopt);
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -129,6 +137,111 @@ TEST(VectorPictures, SlotKeepsTheViewsCopyAndTheDocumentsAspect) {
         EXPECT_EQ(image.image.format(), QImage::Format_RGBX8888);
         expectRgbNear(rgbAt(image.image, 10, 10), c.left, "left");
         expectRgbNear(rgbAt(image.image, kMaxTextureSide - 10, 10), c.undrawn, "top right");
+    }
+}
+
+QByteArray pngOf(const QImage& picture) {
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    picture.save(&out, "png");
+    return bytes;
+}
+
+QByteArray filled(QColor colour) {
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(colour);
+    return pngOf(picture);
+}
+
+// Each cell of a document is drawn only from inside it or not at all: pictures its links name on
+// disk (absolute and relative), a style sheet an instruction names and a drawing inside a data:
+// link that names a file of its own are not read; a picture inside a data: link is drawn.
+TEST(VectorPictures, DrawOnlyWhatTheDocumentHolds) {
+    TempDir dir;
+    const std::string red = dir.file("red.png");
+    writeDocument(red, filled(Qt::red));
+    const std::string css = dir.file("style.css");
+    writeDocument(css, ".styled { fill: red }");
+    const QByteArray inner = "<svg xmlns='http://www.w3.org/2000/svg' "
+                             "xmlns:xlink='http://www.w3.org/1999/xlink' width='4' height='4'>"
+                             "<image width='4' height='4' xlink:href='" +
+                             QByteArray::fromStdString(red) + "'/></svg>";
+    const auto image = [](int cell, const QByteArray& link) {
+        return "<image x='" + QByteArray::number(cell * 10) +
+               "' width='10' height='10' xlink:href='" + link + "'/>";
+    };
+    const QByteArray document =
+        "<?xml-stylesheet type=\"text/css\" href=\"" + QByteArray::fromStdString(css) +
+        "\"?>\n<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+        "width='50' height='10' viewBox='0 0 50 10'><rect width='50' height='10' "
+        "fill='rgb(30,200,60)'/>" +
+        image(0, QByteArray::fromStdString(red)) +
+        image(1, QByteArray::fromStdString(std::filesystem::relative(red).string())) +
+        image(2, "data:image/png;base64," + filled(Qt::blue).toBase64()) +
+        "<rect class='styled' x='30' width='10' height='10'/>" +
+        image(4, "data:image/svg+xml;base64," + inner.toBase64()) + "</svg>";
+    writeDocument(dir.file("art.svg"), document);
+    gzFile packed = gzopen(dir.file("art.svgz").c_str(), "wb");
+    ASSERT_NE(packed, nullptr);
+    gzwrite(packed, document.constData(), static_cast<unsigned>(document.size()));
+    gzclose(packed);
+
+    const QRgb green = qRgb(30, 200, 60);
+    const QRgb cells[] = {green, green, qRgb(0, 0, 255), qRgb(0, 0, 0), green};
+    for (const char* name : {"art.svg", "art.svgz"}) {
+        SCOPED_TRACE(name);
+        QImage picture;
+        const Status loaded = loadPictureWithin(dir.file(name), {50, 10}, picture);
+        ASSERT_TRUE(loaded) << loaded.message();
+        ASSERT_EQ(picture.size(), QSize(50, 10));
+        for (int cell = 0; cell < 5; ++cell) {
+            expectRgbNear(rgbAt(picture, cell * 10 + 5, 5), cells[cell],
+                          std::to_string(cell).c_str());
+        }
+    }
+}
+
+// Whatever a file is called, its content chooses the drawing: a vector document is drawn in the
+// child at its full size of kMaxVectorSide, a picture by the decoders at its own size. Held in
+// memory under the name, the same.
+TEST(VectorPictures, ContentNotTheNameChoosesTheDrawing) {
+    QImage plain(6, 3, QImage::Format_RGB32);
+    plain.fill(qRgb(40, 50, 210));
+    const QByteArray png = pngOf(plain);
+    const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10'>"
+                           "<rect width='20' height='10' fill='rgb(220,30,40)'/></svg>";
+    const QByteArray pdf = test::colourPagesPdf({QColor(30, 200, 60)});
+    struct Case {
+        const char* name;
+        const QByteArray& bytes;
+        int width;
+        QRgb colour;
+    };
+    const Case cases[] = {
+        {"drawing.png", svg, kMaxVectorSide, qRgb(220, 30, 40)},
+        {"drawing", svg, kMaxVectorSide, qRgb(220, 30, 40)},
+        {"picture.svg", png, 6, qRgb(40, 50, 210)},
+        {"picture.pdf#page=2", png, 6, qRgb(40, 50, 210)},
+        {"page.png", pdf, kMaxVectorSide, qRgb(30, 200, 60)},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(c.name);
+        writeDocument(pictureFileOf(path), c.bytes);
+        FaceSlot fromFile{};
+        FaceSlot fromBytes{};
+        SlotImage fileImage;
+        SlotImage bytesImage;
+        const Status file = loadImage(fromFile, fileImage, path);
+        const Status memory = loadImageBytes(fromBytes, bytesImage, c.bytes, path);
+        ASSERT_TRUE(file) << file.message();
+        ASSERT_TRUE(memory) << memory.message();
+        EXPECT_EQ(fromFile.imageWidth, c.width);
+        EXPECT_EQ(fromBytes.imageWidth, c.width);
+        expectRgbNear(rgbAt(fileImage.image, 1, 1), c.colour, "file");
+        expectRgbNear(rgbAt(bytesImage.image, 1, 1), c.colour, "bytes");
     }
 }
 
@@ -200,6 +313,18 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
     writeDocument(dir.file("damaged.pdf"), test::colourPagesPdf({Qt::red}).left(200));
     writeDocument(dir.file("locked.pdf"), encryptedPdf());
     writeDocument(dir.file("two.pdf"), test::colourPagesPdf({Qt::red, Qt::blue}));
+    writeDocument(dir.file("one.pdf"), test::colourPagesPdf({Qt::red}));
+    writeDocument(dir.file("unclosed.svg"), "<svg xmlns='http://www.w3.org/2000/svg'><rect>");
+    // Each entity ten of the one before: a hundred million characters from a few hundred bytes.
+    QByteArray entities = "<!ENTITY e0 'xxxxxxxxxx'>";
+    for (int n = 1; n < 8; ++n) {
+        entities += "<!ENTITY e" + QByteArray::number(n) + " '" +
+                    QByteArray("&e" + QByteArray::number(n - 1) + ";").repeated(10) + "'>";
+    }
+    writeDocument(dir.file("bomb.svg"),
+                  "<!DOCTYPE svg [" + entities +
+                      "]><svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'><text>&e7;"
+                      "</text></svg>");
     std::filesystem::create_directory(dir.file("folder.svg"));
     struct Case {
         std::string name;
@@ -211,11 +336,20 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
         {"folder.svg", Status::Kind::Unreadable, "not a regular file"},
         {"empty.svg", Status::Kind::BadFormat, "empty file"},
         {"text.svg", Status::Kind::BadFormat, "not an SVG document"},
+        {"unclosed.svg", Status::Kind::BadFormat, "not an SVG document"},
+        {"bomb.svg", Status::Kind::BadFormat, "not an SVG document"},
         {"sizeless.svg", Status::Kind::BadFormat, "no size"},
         {"damaged.pdf", Status::Kind::BadFormat, "not a PDF document"},
         {"locked.pdf", Status::Kind::BadFormat, "password"},
         {"two.pdf#page=3", Status::Kind::BadFormat, "no page 3 (it has 2)"},
         {"two.pdf#page=0", Status::Kind::BadFormat, "no page 0"},
+        {"two.pdf#page=abc", Status::Kind::BadFormat,
+         "\u201cabc\u201d is no page number: the document has pages 1 to 2"},
+        {"two.pdf#page=-1", Status::Kind::BadFormat, "\u201c-1\u201d is no page number"},
+        {"two.pdf#page=1234567890", Status::Kind::BadFormat, "\u201c1234567890\u201d is no page"},
+        {"two.pdf#page=", Status::Kind::BadFormat,
+         "no page number follows \u201c#page=\u201d: the document has pages 1 to 2"},
+        {"one.pdf#page=x", Status::Kind::BadFormat, "the document has one page"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
