@@ -1,6 +1,8 @@
 #include "app/pasted_pictures.h"
 
+#include "image/image_loader.h"
 #include "image/kept_pictures.h"
+#include "image/vector_pictures.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -23,7 +25,7 @@ QString encodedFormat(const QMimeData& mime) {
     }
     const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
     for (const QString& format : offered) {
-        if (readable.contains(format.toLatin1())) {
+        if (readable.contains(format.toLatin1()) && !format.startsWith("image/svg")) {
             return format;
         }
     }
@@ -69,9 +71,20 @@ QImage pastedPicture(const QMimeData& mime, QString* why) {
         return withinLimit(image.size()) ? image : fail(tooLarge(image.size()));
     }
     QByteArray bytes = mime.data(format);
+    // A drawing is no picture to paste: its reader would run unbounded here and follow its
+    // links to local files. Raster formats are told by their content, as the loader tells them.
+    if (vectorKindOf(bytes)) {
+        return fail("a drawing (SVG or PDF) cannot be pasted: save it as a file and load that");
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    const QByteArray kind = pictureFormatOf(bytes);
+    QImageReader reader(&buffer, kind);
+    reader.setAutoDetectImageFormat(kind.isEmpty());
+    if (const QByteArray chosen = reader.format();
+        chosen == "svg" || chosen == "svgz" || chosen == "pdf") {
+        return fail("a drawing (SVG or PDF) cannot be pasted: save it as a file and load that");
+    }
     const QSize declared = reader.size();
     if (declared.isValid() && !withinLimit(declared)) {
         return fail(tooLarge(declared));

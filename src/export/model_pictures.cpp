@@ -5,6 +5,7 @@
 
 #include "base/file_descriptor.h"
 #include "export/picture_writer.h"
+#include "image/image_loader.h"
 #include "image/rgba_picture.h"
 
 #include <QBuffer>
@@ -188,9 +189,11 @@ Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::stri
         QBuffer buffer;
         buffer.setData(data);
         buffer.open(QIODevice::ReadOnly);
-        // The format from the content alone, as the loader takes it.
-        QImageReader reader(&buffer);
-        const QByteArray kind = reader.format();
+        // The format from the content alone, as the loader takes it; only JPEG and PNG files are
+        // kept as they are, so no other reader (an SVG's, which would follow its links) is asked.
+        const QByteArray kind = pictureFormatOf(data);
+        QImageReader reader(&buffer, kind);
+        reader.setAutoDetectImageFormat(false);
         const QSize size = reader.size();
         // The view shows a picture upright whatever orientation tag its file carries; viewers
         // need not, so a turned file is drawn upright afresh.

@@ -416,6 +416,10 @@ private slots:
              QString("Cannot paste the picture on the clipboard: it is 20000 x 20000 pixels, more "
                      "than the %1 million pixels a pasted picture may have.")
                  .arg(kMaxPastedPixels / 1'000'000)},
+            // A drawing under a picture's type is never read in the window's process.
+            {"image/png", "<svg xmlns='http://www.w3.org/2000/svg'/>",
+             "Cannot paste the picture on the clipboard: a drawing (SVG or PDF) cannot be pasted: "
+             "save it as a file and load that."},
         };
         for (const auto& r : refused) {
             auto* mime = new QMimeData;
