@@ -55,9 +55,10 @@ constexpr int kReferencePaints = 40;
 constexpr int kWarmUpPaints = 5;
 
 struct Fixture {
-    ProjectData data;
-    SlotImages images;
-    OGLView view{data, images};
+    Project project;
+    ProjectData& data = project.record;
+    SlotImages& images = project.pictures;
+    OGLView view{project};
 
     Fixture() {
         view.resize(kViewWidth, kViewHeight);

@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
     cartonic::prepareToolkit();
     QApplication app(argc, argv);
     cartonic::setUpApplication();
-    cartonic::ProjectData& data = cartonic::projectData();
-    cartonic::MainFrame frame(data, cartonic::slotImages());
+    cartonic::Project project;
+    cartonic::MainFrame frame(project);
     QObject::connect(&frame.view(), &cartonic::OGLView::painted, [] {
         const ssize_t written = ::write(STDOUT_FILENO, "p", 1);
         ::_exit(written == 1 ? 0 : 1);

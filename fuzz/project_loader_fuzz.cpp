@@ -105,7 +105,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = fuzz::inputAsFile(data, size);
-    ProjectData& live = projectData();
+    // One record for the whole run, as a process's project is.
+    static ProjectData live;
     live = startState();
     const ProjectData& before = startState();
 

@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Scene& s = scene();
-    ProjectData& live = projectData();
+    // One record for the whole run, as a process's project is.
+    static ProjectData live;
     live = s.start;
     // A refused file leaves the start record, which is drawn all the same.
     static_cast<void>(loadProject(live, fuzz::inputAsFile(data, size)));

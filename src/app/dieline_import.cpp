@@ -4,6 +4,7 @@
 #include "app/ogl_view.h"
 #include "app/pasted_pictures.h"
 #include "image/dieline.h"
+#include "operations/project_operations.h"
 #include "panels/face_settings_panel.h"
 #include "panels/image_browse.h"
 
@@ -18,17 +19,19 @@ void MainFrame::importDieline() {
         return;
     }
     QImage net;
-    if (!loadNet(localPath(path), net)) {
-        prompts_.showError(this, QString::fromLatin1(kLoadImageFailed));
+    if (const Status loaded = loadNet(localPath(path), net); !loaded) {
+        prompts_.fail(this, QString::fromLatin1(kLoadImageFailed),
+                      QString::fromStdString(loaded.message()));
         return;
     }
     const std::optional<DielineChoice> choice =
-        prompts_.askDieline(this, net, boxSidesOf(data_), lastDieline_);
+        prompts_.askDieline(this, net, boxSidesOf(project_.record), lastDieline_);
     if (!choice) {
         return;
     }
     lastDieline_ = *choice;
-    const std::optional<BoxSides> sides = dielineSides(*choice, net.size(), boxSidesOf(data_));
+    const std::optional<BoxSides> sides =
+        dielineSides(*choice, net.size(), boxSidesOf(project_.record));
     const std::optional<DielineCut> cut =
         sides ? cutLayout(net.size(), *sides, choice->layout, choice->glueFlap) : std::nullopt;
     if (!cut) {
@@ -36,23 +39,14 @@ void MainFrame::importDieline() {
                                      .arg(QFileInfo(path).fileName()));
         return;
     }
-    const auto kept = keepPanels(net, *cut, data_, pastedPicturesFolder());
-    if (!kept) {
-        prompts_.showError(this, QString::fromStdString(kept.status.message()));
+    // All or nothing: a picture that cannot be kept or loaded leaves the project as it was.
+    if (const Status imported = cartonic::importDieline(
+            project_, net, *cut, choice->sideWidth ? sides : std::optional<BoxSides>(),
+            localPath(pastedPicturesFolder()));
+        !imported) {
+        prompts_.fail(this, QString::fromLatin1(kLoadImageFailed),
+                      QString::fromStdString(imported.message()));
         return;
-    }
-    // Every picture is kept before the record changes, so a failure leaves the project as it was.
-    if (choice->sideWidth) {
-        proportionBox(data_, *sides);
-    }
-    for (int face = 0; face < kFaceCount; ++face) {
-        const QString file = QString::fromStdString(kept.value[face]);
-        FaceSlot& slot = data_.faceSlots[face];
-        if (!loadSlotPicture(slot, images_[face], file)) {
-            prompts_.showError(this, QString::fromLatin1(kLoadImageFailed));
-            break;
-        }
-        setPath(slot.imagePath, localPath(file));
     }
     facePanel_->refreshFromProject();
     view_->requestRedraw();

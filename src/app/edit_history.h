@@ -34,6 +34,10 @@ public:
     void commit();
     // Forgets every step and takes the present state as the start (New, Open).
     void reset();
+    // Takes the present state as the last step's, without a step of its own: a save that rewrote
+    // the pictures' relative paths for the project's new folder changed where they are taken
+    // from, not what they name.
+    void adoptPresent() { takePresentState(); }
 
     // Counts presses of mouse buttons and keys, for telling one gesture's edits from the next
     // one's. Install on the application.

@@ -3,7 +3,6 @@
 #include "app/app_settings.h"
 #include "app/ogl_view.h"
 #include "app/user_prompts.h"
-#include "export/model_writer.h"
 #include "panels/image_browse.h"
 
 #include <QClipboard>
@@ -17,12 +16,10 @@
 
 namespace cartonic {
 
-ExportCommands::ExportCommands(QMainWindow& window, const ProjectData& data,
-                               const SlotImages& images, const ProjectExtension& extension,
-                               OGLView& view, UserPrompts& prompts, AppSettings& settings,
-                               const QString& projectPath)
-    : QObject(&window), window_(window), data_(data), images_(images), extension_(extension),
-      view_(view), prompts_(prompts), settings_(settings), projectPath_(projectPath) {}
+ExportCommands::ExportCommands(QMainWindow& window, const Project& project, OGLView& view,
+                               UserPrompts& prompts, AppSettings& settings)
+    : QObject(&window), window_(window), project_(project), view_(view), prompts_(prompts),
+      settings_(settings) {}
 
 QSize ExportCommands::viewPixelSize() const {
     // On a scaled screen the view has more pixels than its size in the toolkit's units, and a
@@ -32,9 +29,7 @@ QSize ExportCommands::viewPixelSize() const {
 }
 
 SlotPictures ExportCommands::exportPictures() const {
-    const std::string folder =
-        projectPath_.isEmpty() ? std::string() : localPath(QFileInfo(projectPath_).absolutePath());
-    return cartonic::exportPictures(data_, images_, folder, nullptr, &extension_);
+    return cartonic::exportPictures(project_);
 }
 
 DrawIn ExportCommands::drawInView() {
@@ -49,8 +44,8 @@ DrawIn ExportCommands::drawInView() {
 
 Status ExportCommands::renderView(const PictureRequest& request, RgbaPicture& out,
                                   std::vector<std::string>& notes) {
-    Status rendered =
-        renderPicture(request, data_, view_.camera(), exportPictures(), drawInView(), out, &notes);
+    Status rendered = renderPicture(request, project_, view_.camera(), exportPictures(),
+                                    drawInView(), out, &notes);
     view_.update();
     return rendered;
 }
@@ -88,18 +83,13 @@ void ExportCommands::saveAsImage() {
     const PictureFormat format =
         formatForPath(localPath(path))
             .value_or(chosenFilter == kPngImageFilter ? PictureFormat::Png : PictureFormat::Jpeg);
-    const PictureRequest request{size->width,
-                                 size->height,
-                                 format,
+    const PictureRequest request{size->width, size->height, format,
                                  size->smoothEdges ? kSmoothSamples : kAliasedSamples,
-                                 size->transparent,
-                                 extension_.settings.look};
+                                 size->transparent};
     std::vector<std::string> notes;
-    RgbaPicture picture;
-    Status written = renderView(request, picture, notes);
-    if (written) {
-        written = writePicture(localPath(path), picture, format, kExportJpegQuality);
-    }
+    const Status written = exportPicture(localPath(path), kExportJpegQuality, request, project_,
+                                         view_.camera(), exportPictures(), drawInView(), &notes);
+    view_.update();
     if (!written) {
         prompts_.showError(&window_, QString("Cannot save the picture %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
@@ -128,7 +118,8 @@ void ExportCommands::exportModel() {
         return;
     }
     std::vector<std::string> notes;
-    if (const Status written = writeModel(localPath(path), data_, exportPictures(), &notes);
+    if (const Status written =
+            cartonic::exportModel(localPath(path), project_, exportPictures(), &notes);
         !written) {
         prompts_.showError(&window_, QString("Cannot save the 3D model %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
@@ -144,12 +135,8 @@ void ExportCommands::copyPicture() {
     RgbaPicture picture;
     std::vector<std::string> notes;
     // A copy is the view as seen: smooth as the view is.
-    const PictureRequest request{size.width(),
-                                 size.height(),
-                                 PictureFormat::Png,
-                                 view_.smoothEdges() ? kSmoothSamples : kAliasedSamples,
-                                 false,
-                                 extension_.settings.look};
+    const PictureRequest request{size.width(), size.height(), PictureFormat::Png,
+                                 view_.smoothEdges() ? kSmoothSamples : kAliasedSamples, false};
     if (const Status rendered = renderView(request, picture, notes); !rendered) {
         window_.statusBar()->showMessage("Cannot copy the picture: " +
                                          QString::fromStdString(rendered.message()));

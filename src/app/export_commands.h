@@ -20,17 +20,14 @@ namespace cartonic {
 
 class AppSettings;
 class OGLView;
-struct ProjectData;
 struct UserPrompts;
 
 class ExportCommands : public QObject {
     Q_OBJECT
 public:
-    // Everything given outlives the commands. projectPath is read at each command: the pictures'
-    // relative paths are its folder's, as Open resolves them.
-    ExportCommands(QMainWindow& window, const ProjectData& data, const SlotImages& images,
-                   const ProjectExtension& extension, OGLView& view, UserPrompts& prompts,
-                   AppSettings& settings, const QString& projectPath);
+    // Exports project as view shows it. Everything given outlives the commands.
+    ExportCommands(QMainWindow& window, const Project& project, OGLView& view, UserPrompts& prompts,
+                   AppSettings& settings);
 
 public slots:
     // Asks for a size and a file, then writes a JPEG or PNG picture of the view.
@@ -58,13 +55,10 @@ private:
     void reportPicture(const QString& done, const std::vector<std::string>& notes);
 
     QMainWindow& window_;
-    const ProjectData& data_;
-    const SlotImages& images_;
-    const ProjectExtension& extension_;
+    const Project& project_;
     OGLView& view_;
     UserPrompts& prompts_;
     AppSettings& settings_;
-    const QString& projectPath_;
 };
 
 } // namespace cartonic

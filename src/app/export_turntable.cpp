@@ -46,7 +46,6 @@ void ExportCommands::saveAsTurntable() {
     animation.width = choice->width;
     animation.height = choice->height;
     request.frames = choice->frames;
-    request.look = extension_.settings.look;
     const auto failed = [&](const std::string& why) {
         prompts_.showError(&window_,
                            QString("Cannot save the turntable %1: %2")
@@ -71,7 +70,8 @@ void ExportCommands::saveAsTurntable() {
     std::vector<std::string> notes;
     bool cancelled = false;
     const Status written = writeTurntable(
-        localPath(path), request, data_, view_.camera(), exportPictures(), drawInView(), &notes, {},
+        localPath(path), request, project_, view_.camera(), exportPictures(), drawInView(), &notes,
+        {},
         [&](int done, int count) {
             // Lets the dialog draw and take a click on Cancel.
             progress.setValue(done);

@@ -2,8 +2,7 @@
 
 #include "app/main_frame.h"
 #include "app/startup.h"
-#include "model/project_data.h"
-#include "model/slot_images.h"
+#include "model/project.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -68,13 +67,12 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument("project", "A project (.ctn) to open.", "[project]");
     parser.process(app);
 
-    // The record exists, with its defaults, before any window.
-    cartonic::ProjectData& data = cartonic::projectData();
+    // The project exists, with its defaults, before any window.
+    cartonic::Project project;
     // What the window remembers between runs: its layout, recent projects, the last export.
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Cartonic", "cartonic");
     try {
-        cartonic::MainFrame frame(data, cartonic::slotImages(), cartonic::UserPrompts::standard(),
-                                  &settings);
+        cartonic::MainFrame frame(project, cartonic::UserPrompts::standard(), &settings);
         if (!parser.positionalArguments().isEmpty()) {
             frame.openAtStart(parser.positionalArguments().constFirst());
         }

@@ -60,9 +60,8 @@ void openUserGuide() {
 
 } // namespace
 
-MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
-                     QSettings* settings)
-    : data_(data), images_(images), prompts_(std::move(prompts)), settings_(settings) {
+MainFrame::MainFrame(Project& project, UserPrompts prompts, QSettings* settings)
+    : project_(project), prompts_(std::move(prompts)), settings_(settings) {
     setObjectName("MainFrame");
     setWindowTitle(kAppTitle);
     setWindowIcon(applicationIcon({kSmallIconSide, kLargeIconSide}));
@@ -75,9 +74,8 @@ MainFrame::MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts,
     commands_ = new CommandActions(*this, *readyText_);
     recent_ = new RecentProjectsMenu(commands_->recentMenu(), settings_, prompts_, *this);
     createClient();
-    files_ = new ProjectFiles(*this, data_, images_, extension_, *view_, prompts_);
-    exports_ = new ExportCommands(*this, data_, images_, extension_, *view_, prompts_, settings_,
-                                  files_->currentPath());
+    files_ = new ProjectFiles(*this, project_, prompts_);
+    exports_ = new ExportCommands(*this, project_, *view_, prompts_, settings_);
     restoreLayout(*this, *inner_, settings_, QSize(kStartWidth, kStartHeight));
     const bool smooth = settings_.viewSmoothEdges();
     view_->setSmoothEdges(smooth);
@@ -134,7 +132,7 @@ void MainFrame::createClient() {
     setCentralWidget(outer_);
 
     navigation_ = new NavigationBar(navigationPane);
-    view_ = new OGLView(data_, images_, viewPane);
+    view_ = new OGLView(project_, viewPane);
     settingsPane_ = new SettingsPane(settingsContainer);
     navigationPane->setClient(navigation_);
     viewPane->setClient(view_);
@@ -150,9 +148,8 @@ void MainFrame::createClient() {
     // A project dropped anywhere on the window opens.
     setAcceptDrops(true);
 
-    facePanel_ = new FaceSettingsPanel(data_, images_, *view_, settingsPane_);
-    scenePanel_ =
-        new SceneSettingsPanel(data_, images_, extension_.settings.look, *view_, settingsPane_);
+    facePanel_ = new FaceSettingsPanel(project_, *view_, settingsPane_);
+    scenePanel_ = new SceneSettingsPanel(project_, *view_, settingsPane_);
     facePanelIndex_ = settingsPane_->addPanel(facePanel_);
     scenePanelIndex_ = settingsPane_->addPanel(scenePanel_);
     settingsPane_->showPanel(facePanelIndex_);
@@ -207,13 +204,19 @@ void MainFrame::connectCommands() {
     connect(files_, &ProjectFiles::cleared, this, &MainFrame::showNewProject);
     connect(files_, &ProjectFiles::opened, this, &MainFrame::showOpenedProject);
     connect(files_, &ProjectFiles::saved, recent_, &RecentProjectsMenu::remember);
+    connect(files_, &ProjectFiles::saved, history_, &EditHistory::adoptPresent);
     connect(recent_, &RecentProjectsMenu::projectChosen, this, &MainFrame::openRecent);
-    connect(files_, &ProjectFiles::told, this,
-            [this](const QString& line) { statusBar()->showMessage(line); });
+    const auto tell = [this](const QString& line) {
+        statusBar()->showMessage(line);
+    };
+    connect(files_, &ProjectFiles::told, this, tell);
+    connect(facePanel_, &FaceSettingsPanel::told, this, tell);
+    connect(scenePanel_, &SceneSettingsPanel::told, this, tell);
 }
 
 void MainFrame::createHistory() {
-    history_ = new EditHistory(data_, images_, extension_.settings, view_->camera(), this);
+    history_ = new EditHistory(project_.record, project_.pictures, project_.extension.settings,
+                               view_->camera(), this);
     connect(history_, &EditHistory::restored, this, [this] {
         facePanel_->refreshFromProject();
         scenePanel_->refreshFromProject();

@@ -5,8 +5,7 @@
 
 #include "app/app_settings.h"
 #include "app/user_prompts.h"
-#include "model/project_extension.h"
-#include "model/slot_images.h"
+#include "model/project.h"
 
 #include <QMainWindow>
 
@@ -35,12 +34,12 @@ class SettingsPane;
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    // Builds the whole window around data and its pictures. Makes the project new once the
+    // Builds the whole window around project, which outlives it. Makes the project new once the
     // event loop runs, so the title becomes "Untitled project" then. With settings, the window
     // remembers its layout, the recent projects and the last export there between runs;
     // without, it keeps nothing. settings outlives the frame.
-    MainFrame(ProjectData& data, SlotImages& images, UserPrompts prompts = UserPrompts::standard(),
-              QSettings* settings = nullptr);
+    explicit MainFrame(Project& project, UserPrompts prompts = UserPrompts::standard(),
+                       QSettings* settings = nullptr);
     ~MainFrame() override;
 
     // Triggers the action of the command with this number, as its menu item, button or keys
@@ -58,8 +57,10 @@ public:
     SettingsPane& settingsPane() { return *settingsPane_; }
     FaceSettingsPanel& facePanel() { return *facePanel_; }
     SceneSettingsPanel& scenePanel() { return *scenePanel_; }
+    // The project the window works on.
+    Project& project() { return project_; }
     // What the project keeps beyond its record: its look, the embed switch, pictures inside.
-    ProjectExtension& extension() { return extension_; }
+    ProjectExtension& extension() { return project_.extension; }
     NavigationBar& navigationBar() { return *navigation_; }
     QToolBar& toolbar();
     FixedRightSplitter& outerSplitter() { return *outer_; }
@@ -115,9 +116,7 @@ private:
     void dropPictureOnFace(int face, const QString& path);
     void showAbout();
 
-    ProjectData& data_;
-    SlotImages& images_;
-    ProjectExtension extension_;
+    Project& project_;
     UserPrompts prompts_;
     AppSettings settings_;
     CommandActions* commands_ = nullptr;

@@ -37,7 +37,7 @@
 namespace cartonic {
 
 void MainFrame::selectFace(int face) {
-    data_.selectedFace = face;
+    project_.record.selectedFace = face;
     settingsPane_->showPanel(facePanelIndex_);
     emit faceSelected();
 }
@@ -60,11 +60,11 @@ void MainFrame::showNewProject() {
 
 void MainFrame::showOpenedProject(const QString& path) {
     // The face list shows the face the project selects, without choosing it again.
-    navigation_->faceList()->setCurrentRow(data_.selectedFace);
+    navigation_->faceList()->setCurrentRow(project_.record.selectedFace);
     emit faceSelected();
     emit sceneSettingsShown();
     // The light's place follows from its angle and height, whatever the file stored.
-    data_.updateLightPosition();
+    project_.record.updateLightPosition();
     showExtensionSettings();
     view_->applyLight();
     view_->requestRedraw();
@@ -73,20 +73,19 @@ void MainFrame::showOpenedProject(const QString& path) {
 }
 
 void MainFrame::showExtensionSettings() {
-    action(FileEmbedPictures)->setChecked(extension_.settings.embedPictures);
-    view_->setLook(extension_.settings.look);
+    action(FileEmbedPictures)->setChecked(project_.extension.settings.embedPictures);
 }
 
 void MainFrame::setEmbedPictures(bool on) {
-    extension_.settings.embedPictures = on;
+    project_.extension.settings.embedPictures = on;
     // An edit like any other: undo and the unsaved-changes question see it.
     scheduleCommit();
 }
 
 void MainFrame::extractPictures() {
-    const bool keeps =
-        std::any_of(extension_.pictures.begin(), extension_.pictures.end(),
-                    [this](const EmbeddedPicture& p) { return showsKeptCopy(p, images_[p.slot]); });
+    const bool keeps = std::any_of(
+        project_.extension.pictures.begin(), project_.extension.pictures.end(),
+        [this](const EmbeddedPicture& p) { return showsKeptCopy(p, project_.pictures[p.slot]); });
     if (!keeps) {
         statusBar()->showMessage("The project keeps no pictures inside it.");
         return;
@@ -97,8 +96,8 @@ void MainFrame::extractPictures() {
     if (folder.isEmpty()) {
         return;
     }
-    const Result<std::vector<std::string>> written =
-        extractEmbeddedPictures(data_, images_, extension_, localPath(folder));
+    const Result<std::vector<std::string>> written = extractEmbeddedPictures(
+        project_.record, project_.pictures, project_.extension, localPath(folder));
     // Slots pointed at their files before a failure stay so, and show it.
     facePanel_->refreshFromProject();
     scenePanel_->refreshFromProject();
@@ -136,17 +135,19 @@ void MainFrame::pastePicture() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QString path = mime ? localFileOf(*mime) : QString();
     if (path.isEmpty() && mime && holdsPicture(*mime)) {
-        QString why;
-        const QImage picture = pastedPicture(*mime, &why);
-        if (picture.isNull()) {
-            statusBar()->showMessage("Cannot paste the picture on the clipboard: " + why + '.');
+        const Result<QImage> picture = pastedPicture(*mime);
+        if (!picture) {
+            statusBar()->showMessage("Cannot paste the picture on the clipboard: " +
+                                     QString::fromStdString(picture.status.message()) + '.');
             return;
         }
-        path = storePastedPicture(picture, &why);
-        if (path.isEmpty()) {
-            statusBar()->showMessage("Cannot keep the pasted picture: " + why);
+        const Result<QString> kept = storePastedPicture(picture.value);
+        if (!kept) {
+            statusBar()->showMessage("Cannot keep the pasted picture: " +
+                                     QString::fromStdString(kept.status.message()));
             return;
         }
+        path = kept.value;
     }
     if (path.isEmpty() || isProjectFileName(path)) {
         statusBar()->showMessage("The clipboard holds no picture to paste.");
@@ -159,19 +160,21 @@ void MainFrame::pastePicture() {
     }
     // On the floor while the scene's settings show, else on the selected face.
     const bool onFloor = settingsPane_->currentPanel() == scenePanelIndex_;
-    const bool loaded =
+    const Status loaded =
         onFloor ? scenePanel_->loadFloorPicture(path) : facePanel_->loadPicture(path);
     const QString name = QFileInfo(path).fileName();
     if (!loaded) {
         statusBar()->showMessage(
-            QString("Cannot paste %1: it is no picture that can be loaded.").arg(name));
+            QString("Cannot paste %1: it is no picture that can be loaded (%2).")
+                .arg(name, QString::fromStdString(loaded.message())));
         return;
     }
     const QString target =
-        onFloor ? QString("the floor")
-                : QString("the %1 face")
-                      .arg(QString::fromLatin1(
-                          kFaceNames[static_cast<std::size_t>(data_.selectedFace)].data()));
+        onFloor
+            ? QString("the floor")
+            : QString("the %1 face")
+                  .arg(QString::fromLatin1(
+                      kFaceNames[static_cast<std::size_t>(project_.record.selectedFace)].data()));
     statusBar()->showMessage(QString("Pasted %1 on %2.").arg(name, target));
 }
 
@@ -181,8 +184,9 @@ void MainFrame::dropPictureOnFace(int face, const QString& path) {
     }
     navigation_->faceList()->setCurrentRow(face);
     selectFace(face);
-    if (!facePanel_->loadPicture(path)) {
+    if (const Status loaded = facePanel_->loadPicture(path); !loaded) {
         facePanel_->showMessage(facePanel_, QString::fromLatin1(kLoadImageFailed));
+        statusBar()->showMessage(loadFailure(path, loaded));
     }
 }
 

@@ -37,8 +37,8 @@ QSurfaceFormat viewSurfaceFormat() {
     return format;
 }
 
-OGLView::OGLView(ProjectData& data, const SlotImages& images, QWidget* parent)
-    : QOpenGLWidget(parent), data_(data), images_(images) {
+OGLView::OGLView(Project& project, QWidget* parent)
+    : QOpenGLWidget(parent), project_(project), data_(project.record), images_(project.pictures) {
     setObjectName("OGLView");
     setWindowTitle("GL3D View");
     setFormat(viewSurfaceFormat());
@@ -137,16 +137,15 @@ void OGLView::setSmoothEdges(bool on) {
     update();
 }
 
-void OGLView::setLook(const SceneLook& look) {
-    if (look == look_)
-        return;
-    look_ = look;
-    requestRedraw();
+void OGLView::updateResources() {
+    resources_.update(data_, images_);
+    // What a save records as the names the project was last drawn with.
+    project_.drawnWith = resources_.names();
 }
 
 FrameOptions OGLView::frameOptions() const {
     FrameOptions options;
-    options.look = look_;
+    options.look = project_.look();
     // While a picture is dragged over the box, the outline shows where it would land.
     options.outlinedFace = dropFace_ >= 0 ? dropFace_ : selectionOutline(data_);
     return options;
@@ -188,7 +187,7 @@ void OGLView::paintGL() {
     settled_ = false;
     refineNext_.stop();
     camera_.applyProjection();
-    resources_.update(data_, images_);
+    updateResources();
     drawFrame(data_, resources_.names(), frameOptions());
     if (smoothEdges_ && offersSmoothEdges_) {
         refineDelay_.start();
@@ -225,7 +224,7 @@ void OGLView::refineStep() {
         refined_ = false;
         return;
     }
-    resources_.update(data_, images_);
+    updateResources();
     const FrameOptions options = frameOptions();
     const PictureArea area{viewSize_.width(), viewSize_.height(), 0, 0};
     QElapsedTimer slice;
@@ -281,7 +280,7 @@ bool OGLView::withContext(const std::function<void(const SceneTextures&)>& work)
         return false;
     }
     makeCurrent();
-    resources_.update(data_, images_);
+    updateResources();
     work(resources_.names());
     doneCurrent();
     return true;

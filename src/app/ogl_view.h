@@ -7,6 +7,7 @@
 
 #include "camera/camera.h"
 #include "camera/mouse_modes.h"
+#include "model/project.h"
 #include "model/project_data.h"
 #include "model/project_snapshot.h"
 #include "model/scene_look.h"
@@ -33,9 +34,9 @@ namespace cartonic {
 class OGLView : public QOpenGLWidget, public SceneView {
     Q_OBJECT
 public:
-    // Draws data with the pictures of images; sets the box to its start size and the camera to
-    // its start position.
-    OGLView(ProjectData& data, const SlotImages& images, QWidget* parent = nullptr);
+    // Draws project, in its look; sets the box to its start size and the camera to its start
+    // position. project outlives the view.
+    explicit OGLView(Project& project, QWidget* parent = nullptr);
     ~OGLView() override;
 
     Camera& camera() override { return camera_; }
@@ -72,18 +73,10 @@ public:
     bool showsRefinement() const { return refined_; }
     void setSmoothEdges(bool on);
 
-    // The soft shadow and the fading mirror image the view draws, which live beside the record;
-    // changing it repaints.
-    const SceneLook& look() const { return look_; }
-    void setLook(const SceneLook& look) override;
-
     // Runs work with this view's context current and its objects up to the record (drawing
     // offscreen, as TurntableFrames does); false, without running it, while the view has no
     // context. No repaint happens.
     bool withContext(const std::function<void(const SceneTextures&)>& work);
-    // The names of the objects frames are drawn with, as the last frame or export left them;
-    // what a saved project stores in its runtime fields.
-    const SceneTextures& textureNames() const { return resources_.names(); }
 
     // The face a picture dragged over the view would land on, outlined while the drag is over
     // it; -1 for none.
@@ -147,6 +140,10 @@ private:
     // has no context until the next initializeGL.
     void releaseContextObjects();
 
+    // The context's objects brought up to the project, whose names it then keeps for a save.
+    void updateResources();
+
+    Project& project_;
     ProjectData& data_;
     const SlotImages& images_;
     SceneResources resources_;
@@ -166,7 +163,6 @@ private:
     int dropFace_ = -1;
     bool glReady_ = false;
     bool smoothEdges_ = true;
-    SceneLook look_;
     bool offersSmoothEdges_ = false;
 };
 

@@ -15,6 +15,8 @@ namespace {
 constexpr const char* kPngMimeType = "image/png";
 constexpr std::int64_t kPixelsPerMillion = 1'000'000;
 constexpr int kBytesPerMegabyteShift = 20;
+constexpr const char* kNoDrawings =
+    "a drawing (SVG or PDF) cannot be pasted: save it as a file and load that";
 
 // The format of mime's encoded picture data to decode: PNG where offered (lossless, and what
 // most programs copy), else the first the image plugins read; "" when there is none.
@@ -36,12 +38,17 @@ bool withinLimit(QSize size) {
     return std::int64_t{size.width()} * size.height() <= kMaxPastedPixels;
 }
 
-QString tooLarge(QSize size) {
-    return QString(
-               "it is %1 x %2 pixels, more than the %3 million pixels a pasted picture may have")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(kMaxPastedPixels / kPixelsPerMillion);
+Status tooLarge(QSize size) {
+    return Status::tooLarge(
+        QString("it is %1 x %2 pixels, more than the %3 million pixels a pasted picture may have")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(kMaxPastedPixels / kPixelsPerMillion)
+            .toStdString());
+}
+
+Status notAPicture(const QString& reason) {
+    return Status::badFormat(reason.toStdString());
 }
 
 } // namespace
@@ -54,19 +61,16 @@ bool holdsPicture(const QMimeData& mime) {
     return mime.hasImage() || !encodedFormat(mime).isEmpty();
 }
 
-QImage pastedPicture(const QMimeData& mime, QString* why) {
-    const auto fail = [why](const QString& reason) {
-        if (why) {
-            *why = reason;
-        }
-        return QImage();
+Result<QImage> pastedPicture(const QMimeData& mime) {
+    const auto fail = [](const Status& why) -> Result<QImage> {
+        return why;
     };
     const QString format = encodedFormat(mime);
     if (format.isEmpty()) {
         // A picture this process put on the clipboard, held as it is.
         const QImage image = qvariant_cast<QImage>(mime.imageData());
         if (image.isNull()) {
-            return fail("there is no picture");
+            return fail(notAPicture("there is no picture"));
         }
         return withinLimit(image.size()) ? image : fail(tooLarge(image.size()));
     }
@@ -74,7 +78,7 @@ QImage pastedPicture(const QMimeData& mime, QString* why) {
     // A drawing is no picture to paste: its reader would run unbounded here and follow its
     // links to local files. Raster formats are told by their content, as the loader tells them.
     if (vectorKindOf(bytes)) {
-        return fail("a drawing (SVG or PDF) cannot be pasted: save it as a file and load that");
+        return fail(notAPicture(kNoDrawings));
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -83,7 +87,7 @@ QImage pastedPicture(const QMimeData& mime, QString* why) {
     reader.setAutoDetectImageFormat(kind.isEmpty());
     if (const QByteArray chosen = reader.format();
         chosen == "svg" || chosen == "svgz" || chosen == "pdf") {
-        return fail("a drawing (SVG or PDF) cannot be pasted: save it as a file and load that");
+        return fail(notAPicture(kNoDrawings));
     }
     const QSize declared = reader.size();
     if (declared.isValid() && !withinLimit(declared)) {
@@ -95,13 +99,13 @@ QImage pastedPicture(const QMimeData& mime, QString* why) {
         static_cast<int>(kMaxImageLoadBytes >> kBytesPerMegabyteShift));
     QImage image;
     if (!reader.read(&image)) {
-        return fail(reader.errorString());
+        return fail(notAPicture(reader.errorString()));
     }
     return withinLimit(image.size()) ? image : fail(tooLarge(image.size()));
 }
 
-QString storePastedPicture(const QImage& image, QString* why) {
-    return keepPicture(image, pastedPicturesFolder(), why);
+Result<QString> storePastedPicture(const QImage& image) {
+    return keepPicture(image, pastedPicturesFolder());
 }
 
 } // namespace cartonic

@@ -28,13 +28,13 @@ QString pastedPicturesFolder();
 // or a picture this process put there.
 bool holdsPicture(const QMimeData& mime);
 
-// The picture mime holds, decoded; a null picture with the reason in *why when there is none, it
-// cannot be decoded, or it has more than kMaxPastedPixels (said with its size and that limit).
+// The picture mime holds, decoded; BadFormat with the reason when there is none or it cannot be
+// decoded, TooLarge when it has more than kMaxPastedPixels (said with its size and that limit).
 // Encoded data is measured by its header before anything is decoded. UI thread.
-QImage pastedPicture(const QMimeData& mime, QString* why = nullptr);
+Result<QImage> pastedPicture(const QMimeData& mime);
 
-// The file that holds image, written now if no such file exists yet; "" with the reason in *why
+// The file that holds image, written now if no such file exists yet; WriteFailed with the reason
 // when it cannot be written. UI thread.
-QString storePastedPicture(const QImage& image, QString* why = nullptr);
+Result<QString> storePastedPicture(const QImage& image);
 
 } // namespace cartonic

@@ -1,10 +1,7 @@
 #include "app/project_files.h"
 
-#include "app/ogl_view.h"
 #include "app/user_prompts.h"
-#include "image/embedded_pictures.h"
-#include "image/restore_images.h"
-#include "model/project_file.h"
+#include "operations/project_operations.h"
 #include "panels/image_browse.h"
 
 #include <QDir>
@@ -25,19 +22,21 @@ QString statusSentence(const std::string& text) {
 
 } // namespace
 
-ProjectFiles::ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images,
-                           ProjectExtension& extension, const OGLView& view, UserPrompts& prompts)
-    : QObject(&window), window_(window), data_(data), images_(images), extension_(extension),
-      view_(view), prompts_(prompts) {
+ProjectFiles::ProjectFiles(QWidget& window, Project& project, UserPrompts& prompts)
+    : QObject(&window), window_(window), project_(project), prompts_(prompts) {
     markSaved();
 }
 
+QString ProjectFiles::currentPath() const {
+    return QFile::decodeName(QByteArray::fromStdString(project_.path));
+}
+
 bool ProjectFiles::isModified() const {
-    return snapshotOf(data_, extension_.settings) != saved_;
+    return snapshotOf(project_.record, project_.extension.settings) != saved_;
 }
 
 void ProjectFiles::markSaved() {
-    saved_ = snapshotOf(data_, extension_.settings);
+    saved_ = snapshotOf(project_.record, project_.extension.settings);
 }
 
 bool ProjectFiles::mayDiscardChanges() {
@@ -62,12 +61,8 @@ void ProjectFiles::newProject() {
 }
 
 void ProjectFiles::clear() {
-    resetProject(data_, images_);
-    extension_ = {};
-    // The floor picture goes too, so what is seen is what would be saved.
-    images_[kFloorSlot] = SlotImage{};
-    currentPath_.clear();
-    emit pathChanged(currentPath_);
+    cartonic::newProject(project_);
+    emit pathChanged(QString());
     markSaved();
     emit cleared();
 }
@@ -82,27 +77,21 @@ void ProjectFiles::openProject() {
     }
 }
 
-std::string ProjectFiles::projectFolder() const {
-    return currentPath_.isEmpty() ? std::string()
-                                  : localPath(QFileInfo(currentPath_).absolutePath());
-}
-
 bool ProjectFiles::open(const QString& path) {
     std::string note;
-    if (const Status loaded = loadProject(data_, extension_, localPath(path), &note); !loaded) {
+    if (const Status opened = cartonic::openProject(project_, localPath(path), &note); !opened) {
         // The previous path stays, so a later Save cannot overwrite this other file.
         prompts_.showError(&window_, QString("Cannot open the project %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
-                                              QString::fromStdString(loaded.message())));
+                                              QString::fromStdString(opened.message())));
         return false;
     }
-    currentPath_ = path;
     emit pathChanged(path);
     QStringList told;
     if (!note.empty()) {
         told << statusSentence(note);
     }
-    restorePictures(path, told);
+    restorePictures(told);
     markSaved();
     emit opened(path);
     if (!told.isEmpty()) {
@@ -111,30 +100,30 @@ bool ProjectFiles::open(const QString& path) {
     return true;
 }
 
-void ProjectFiles::restorePictures(const QString& projectPath, QStringList& told) {
-    const std::string folder = localPath(QFileInfo(projectPath).absolutePath());
-    std::vector<UnloadedPicture> missing = restoreProjectImages(data_, images_, folder);
-    if (const int inside = restoreEmbeddedPictures(data_, images_, extension_, folder, missing);
-        inside > 0) {
-        told << (inside == 1 ? QString("1 picture came from inside the project.")
-                             : QString("%1 pictures came from inside the project.").arg(inside));
+void ProjectFiles::restorePictures(QStringList& told) {
+    const PicturesReport report = loadProjectPictures(project_);
+    if (report.fromInside > 0) {
+        told << (report.fromInside == 1
+                     ? QString("1 picture came from inside the project.")
+                     : QString("%1 pictures came from inside the project.").arg(report.fromInside));
     }
-    if (missing.empty()) {
+    if (report.unloaded.empty()) {
         return;
     }
-    QStringList names;
-    for (const UnloadedPicture& m : missing) {
-        names << QFile::decodeName(QByteArray::fromStdString(m.path));
+    QStringList lines;
+    for (const UnloadedPicture& m : report.unloaded) {
+        lines << QFile::decodeName(QByteArray::fromStdString(m.path)) + ": " +
+                     QFile::decodeName(QByteArray::fromStdString(m.status.message()));
     }
     prompts_.showNotice(&window_,
-                        "These pictures of the project could not be loaded:\n" + names.join('\n'));
+                        "These pictures of the project could not be loaded:\n" + lines.join('\n'));
 }
 
 bool ProjectFiles::save() {
-    if (currentPath_.isEmpty()) {
+    if (project_.path.empty()) {
         return saveAs();
     }
-    return write(currentPath_);
+    return write(currentPath());
 }
 
 bool ProjectFiles::saveAs() {
@@ -146,25 +135,13 @@ bool ProjectFiles::saveAs() {
 }
 
 bool ProjectFiles::write(const QString& path) {
-    // The file's runtime fields hold this run's names, as the view made them.
-    ProjectData stamped = data_;
-    stampRuntimeNames(stamped, view_.textureNames());
     std::vector<std::string> notes;
-    gatherEmbeddedPictures(data_, images_, storedPicturePaths(data_, projectFolder()), extension_,
-                           &notes);
-    std::string kept;
-    if (const Status written = saveProject(stamped, extension_, localPath(path), &kept); !written) {
+    if (const Status written = saveProject(project_, localPath(path), &notes); !written) {
         prompts_.showError(&window_, QString("Cannot save the project to %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
                                               QString::fromStdString(written.message())));
         return false;
     }
-    if (!kept.empty()) {
-        notes.push_back(kept);
-    }
-    // Said once: the file now written holds none of what could not be read.
-    extension_.droppedBytes = 0;
-    currentPath_ = path;
     emit pathChanged(path);
     markSaved();
     emit saved(path);

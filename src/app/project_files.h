@@ -4,10 +4,8 @@
 // are dropped, and the path the project was last opened from or saved to. It writes the record,
 // its pictures and its extension only; the window brings its views up to them when told.
 
-#include "model/project_data.h"
-#include "model/project_extension.h"
+#include "model/project.h"
 #include "model/project_snapshot.h"
-#include "model/slot_images.h"
 
 #include <QObject>
 #include <QString>
@@ -19,19 +17,17 @@ class QWidget;
 
 namespace cartonic {
 
-class OGLView;
 struct UserPrompts;
 
 class ProjectFiles : public QObject {
     Q_OBJECT
 public:
-    // Edits data, images and extension; view names the textures a saved file records; questions
-    // and failures go to the user through prompts, over window. All outlive this.
-    ProjectFiles(QWidget& window, ProjectData& data, SlotImages& images,
-                 ProjectExtension& extension, const OGLView& view, UserPrompts& prompts);
+    // Opens, saves and renews project; questions and failures go to the user through prompts,
+    // over window. All outlive this.
+    ProjectFiles(QWidget& window, Project& project, UserPrompts& prompts);
 
     // "" until the project is opened or saved.
-    const QString& currentPath() const { return currentPath_; }
+    QString currentPath() const;
     // True when the project differs from what was last opened, saved or made new.
     bool isModified() const;
     // Asks to save unsaved changes; false when the user cancels what was about to happen.
@@ -68,20 +64,14 @@ signals:
 
 private:
     bool write(const QString& path);
-    // Loads the pictures the opened project at projectPath names, from inside it where their
-    // files are gone or changed; tells of those it cannot.
-    void restorePictures(const QString& projectPath, QStringList& told);
-    // The folder the project's relative picture paths are taken against: its own, or none.
-    std::string projectFolder() const;
+    // Loads the pictures the opened project names, from inside it where their files are gone or
+    // changed; tells of those it cannot.
+    void restorePictures(QStringList& told);
     void markSaved();
 
     QWidget& window_;
-    ProjectData& data_;
-    SlotImages& images_;
-    ProjectExtension& extension_;
-    const OGLView& view_;
+    Project& project_;
     UserPrompts& prompts_;
-    QString currentPath_;
     ProjectSnapshot saved_;
 };
 

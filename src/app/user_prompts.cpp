@@ -59,6 +59,11 @@ UserPrompts UserPrompts::standard() {
     p.showError = [](QWidget* parent, const QString& message) {
         QMessageBox::warning(parent, QString(), message);
     };
+    p.showFailure = [](QWidget* parent, const QString& message, const QString& why) {
+        QMessageBox box(QMessageBox::Warning, QString(), message, QMessageBox::Ok, parent);
+        box.setInformativeText(why);
+        box.exec();
+    };
     p.askExportSize = [](QWidget* parent, const ExportSize& viewSize) -> std::optional<ExportSize> {
         ExportSettingsDialog dialog(viewSize.width, viewSize.height, parent);
         dialog.setSmoothEdges(viewSize.smoothEdges);
@@ -89,6 +94,14 @@ UserPrompts UserPrompts::standard() {
         QMessageBox::information(parent, QString(), message);
     };
     return p;
+}
+
+void UserPrompts::fail(QWidget* parent, const QString& message, const QString& why) const {
+    if (showFailure) {
+        showFailure(parent, message, why);
+    } else {
+        showError(parent, message);
+    }
 }
 
 } // namespace cartonic

@@ -52,6 +52,8 @@ struct UserPrompts {
     std::function<SaveChoice(QWidget* parent)> askSaveChanges;
     // A failure the user must know about, naming the file.
     std::function<void(QWidget* parent, const QString& message)> showError;
+    // A failure told by the system's own message, with why below it (the box's detail).
+    std::function<void(QWidget* parent, const QString& message, const QString& why)> showFailure;
     // The export size and drawing choices, starting from those given (the view's size, or the
     // last picture's, and the last choices); nothing when cancelled.
     std::function<std::optional<ExportSize>(QWidget* parent, ExportSize viewSize)> askExportSize;
@@ -69,6 +71,10 @@ struct UserPrompts {
 
     // The platform dialogs.
     static UserPrompts standard();
+
+    // A failure with its reason: showFailure, or showError with the message alone where there is
+    // no showFailure.
+    void fail(QWidget* parent, const QString& message, const QString& why) const;
 };
 
 inline constexpr const char* kProjectFilter = "Cartonic project file (*.ctn)";

@@ -84,11 +84,6 @@ Status checkBatchJob(const RenderOptions& job) {
 }
 
 // The record a job starts from, as a run of its own does: the defaults and no pictures.
-void startAfresh(ProjectData& data, SlotImages& images) {
-    data = ProjectData{};
-    images = SlotImages{};
-}
-
 class Progress {
 public:
     // total: the jobs to do, when known.
@@ -180,8 +175,6 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
         progress, options.quiet);
 
     RenderSession session(static_cast<std::size_t>(options.cacheMb) * kBytesPerMb);
-    ProjectData data;
-    SlotImages images;
     // Whether the manifest is JSON Lines at all, which one object line shows.
     bool anyLine = false;
     bool anyObject = false;
@@ -224,8 +217,9 @@ int runBatch(const RenderOptions& options, std::ostream& out, std::ostream& err,
             failed(fits);
             continue;
         }
-        startAfresh(data, images);
-        RenderJob job(o, data, images, session, prefix);
+        // Every job starts from a project of its own.
+        Project project;
+        RenderJob job(o, project, session, prefix);
         const bool ok = job.run(out, said).ok();
         report.say(said.str());
         report.done(ok, lineNumber, o.output ? *o.output : o.save ? *o.save : "done");

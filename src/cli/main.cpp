@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
         return runBatch(options, std::cout, std::cerr);
     }
     RenderSession session;
-    RenderJob job(options, projectData(), slotImages(), session);
+    Project project;
+    RenderJob job(options, project, session);
     return exitStatus(job.run(std::cout, std::cerr));
 }

@@ -1,6 +1,5 @@
 #include "cli/render_job.h"
 
-#include "cli/picture_paths.h"
 #include "cli/printable_text.h"
 #include "cli/project_json.h"
 #include "cli/turntable_job.h"
@@ -14,9 +13,12 @@
 #include "image/kept_pictures.h"
 #include "image/page_edges.h"
 #include "image/restore_images.h"
+#include "model/picture_paths.h"
 #include "model/product_presets.h"
-#include "model/project_file.h"
+#include "operations/project_operations.h"
 #include "render/headless_renderer.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -63,11 +65,6 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
     if (options.box) {
         data.setDimensions((*options.box)[0], (*options.box)[1], (*options.box)[2]);
     }
-    if (options.preset) {
-        if (const ProductPreset* preset = findProductPreset(*options.preset)) {
-            proportionBox(data, preset->millimetres);
-        }
-    }
     for (int k = 0; k < kFaceCount; ++k) {
         if (options.orientations[k]) {
             data.faceSlots[k].orientation = *options.orientations[k];
@@ -75,9 +72,10 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data) {
     }
 }
 
-Status loadPictureChoices(const std::vector<PictureChoice>& choices,
-                          std::vector<LoadedPicture>& out, PictureCache* cache) {
-    for (const PictureChoice& choice : choices) {
+Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
+                          PictureCache* cache) {
+    out.clear();
+    for (const PictureChoice& choice : options.pictures) {
         LoadedPicture picture;
         picture.slot = choice.slot;
         picture.path = choice.path;
@@ -94,68 +92,6 @@ Status loadPictureChoices(const std::vector<PictureChoice>& choices,
     return {};
 }
 
-Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
-                          PictureCache* cache) {
-    out.clear();
-    return loadPictureChoices(options.pictures, out, cache);
-}
-
-Status makePictures(const RenderOptions& options, const ProjectData& data,
-                    std::vector<PictureChoice>& made, std::string* mismatch) {
-    made.clear();
-    const auto named = [&](int slot) {
-        const auto same = [slot](const PictureChoice& choice) {
-            return choice.slot == slot;
-        };
-        return std::any_of(options.pictures.begin(), options.pictures.end(), same) ||
-               std::any_of(made.begin(), made.end(), same);
-    };
-    const QString folder = keptPicturesFolder();
-    if (options.dieline) {
-        const std::string& path = *options.dieline;
-        QImage net;
-        if (const Status loaded = loadNet(path, net); !loaded) {
-            return loaded.prefixed("cannot load dieline " + path + ": ");
-        }
-        const auto cut =
-            cutLayout(net.size(), boxSidesOf(data), options.dielineLayout, options.glueFlap);
-        if (!cut) {
-            return Status::badFormat(
-                "cannot cut dieline " + path + " (" + std::to_string(net.width()) + " x " +
-                std::to_string(net.height()) + " pixels, glue flap " +
-                std::to_string(options.glueFlap) + "): a panel would be under a pixel");
-        }
-        if (mismatch) {
-            *mismatch = mismatchText(*cut);
-        }
-        const auto kept = keepPanels(net, *cut, data, folder);
-        if (!kept) {
-            return kept.status;
-        }
-        for (int face = 0; face < kFaceCount; ++face) {
-            if (!named(face)) {
-                made.push_back({face, kept.value[face]});
-            }
-        }
-    }
-    const ProductPreset* preset = options.preset ? findProductPreset(*options.preset) : nullptr;
-    if (preset && preset->book) {
-        for (const Face face : kPageFaces) {
-            if (named(face)) {
-                continue;
-            }
-            QString why;
-            const QString file = keepPicture(pageEdgePicture(face), folder, &why);
-            if (file.isEmpty()) {
-                return Status::writeFailed("cannot keep the page edges' picture: " +
-                                           why.toStdString());
-            }
-            made.push_back({face, file.toStdString()});
-        }
-    }
-    return {};
-}
-
 void applyExtensionOptions(const RenderOptions& options, ExtensionSettings& settings) {
     if (options.shadowSoftness) {
         settings.look.shadowSoftness = *options.shadowSoftness;
@@ -168,14 +104,20 @@ void applyExtensionOptions(const RenderOptions& options, ExtensionSettings& sett
     }
 }
 
-void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images) {
+void placePictures(std::vector<LoadedPicture>& pictures, Project& project) {
     for (LoadedPicture& picture : pictures) {
-        FaceSlot& slot = data.faceSlots[picture.slot];
-        images[picture.slot] = std::move(picture.image);
+        FaceSlot& slot = project.record.faceSlots[picture.slot];
+        project.pictures[picture.slot] = std::move(picture.image);
         slot.imageWidth = picture.width;
         slot.imageHeight = picture.height;
-        setPath(picturePathField(data, picture.slot), picture.path);
+        setPath(picturePathField(project.record, picture.slot), picture.path);
     }
+}
+
+SlotPictureLoader RenderJob::cachedLoader() const {
+    return [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
+        return session_.pictures.loadSlotPicture(slot, image, path);
+    };
 }
 
 void RenderJob::say(std::ostream& err, const std::string& message) const {
@@ -195,44 +137,34 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
                                 " is a terminal: redirect it to a file or a pipe for -o -"));
     }
     // As the application has the record once its view exists.
-    data_.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
+    project_.record.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
     if (options_.project) {
         std::string note;
-        if (const Status loaded = loadProject(data_, extension_, *options_.project, &note);
-            !loaded) {
-            return error(loaded.prefixed(*options_.project + ": "));
+        if (const Status opened = openProject(project_, *options_.project, &note); !opened) {
+            return error(opened.prefixed(*options_.project + ": "));
         }
         if (!note.empty()) {
             say(err, "warning: " + *options_.project + ": " + note);
         }
     }
-    applyRecordOptions(options_, data_);
-    applyExtensionOptions(options_, extension_.settings);
+    applyRecordOptions(options_, project_.record);
+    applyExtensionOptions(options_, project_.extension.settings);
     // Pictures named on the command line are checked before anything is drawn or written.
     std::vector<LoadedPicture> chosen;
     if (const Status loaded = loadChosenPictures(options_, chosen, &session_.pictures); !loaded) {
         return error(loaded);
     }
-    std::vector<PictureChoice> made;
-    std::string mismatch;
-    if (const Status kept = makePictures(options_, data_, made, &mismatch); !kept) {
-        return error(kept);
-    }
-    if (!mismatch.empty()) {
-        say(err, "warning: dieline " + *options_.dieline + " is " + mismatch);
-    }
-    if (const Status loaded = loadPictureChoices(made, chosen, &session_.pictures); !loaded) {
-        return error(loaded);
-    }
     // Pictures kept inside the project are kept again, or written out, only from the slots
     // that show them.
     const bool picturesInside =
-        options_.extractPictures || (options_.save && extension_.settings.embedPictures);
+        options_.extractPictures || (options_.save && project_.extension.settings.embedPictures);
     if (options_.output || picturesInside) {
         restorePictures(chosen, err);
-    } else {
-        placePictures(chosen, data_, images_);
     }
+    if (const Status made = makePictures(err); !made) {
+        return error(made);
+    }
+    placePictures(chosen, project_);
     if (options_.extractPictures) {
         if (const Status extracted = extractPictures(); !extracted) {
             return error(extracted);
@@ -252,7 +184,7 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
         // Flushed here, so that a full disk or a closed pipe fails the job rather than the exit.
         out.clear();
         errno = 0;
-        out << projectToJson(data_, &extension_) << std::flush;
+        out << projectToJson(project_.record, &project_.extension) << std::flush;
         if (!out) {
             const int code = errno;
             return error(
@@ -265,23 +197,48 @@ Status RenderJob::run(std::ostream& out, std::ostream& err) {
 }
 
 void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream& err) {
-    if (options_.project) {
-        // A slot the command line fills is not looked for under the project's path.
-        for (const LoadedPicture& picture : chosen) {
-            setPath(picturePathField(data_, picture.slot), "");
-        }
-        std::vector<UnloadedPicture> unloaded =
-            restoreProjectImages(data_, images_, projectFolder(options_),
-                                 [this](FaceSlot& slot, SlotImage& image, const std::string& path) {
-                                     return session_.pictures.loadSlotPicture(slot, image, path);
-                                 });
-        restoreEmbeddedPictures(data_, images_, extension_, projectFolder(options_), unloaded);
-        for (const UnloadedPicture& picture : unloaded) {
-            say(err, "warning: cannot load picture " + picture.path + " named in " +
-                         *options_.project + ": " + picture.status.message());
+    if (!options_.project) {
+        return;
+    }
+    // A slot the command line fills is not looked for under the project's path.
+    for (const LoadedPicture& picture : chosen) {
+        setPath(picturePathField(project_.record, picture.slot), "");
+    }
+    for (const UnloadedPicture& picture : loadProjectPictures(project_, cachedLoader()).unloaded) {
+        say(err, "warning: cannot load picture " + picture.path + " named in " + *options_.project +
+                     ": " + picture.status.message());
+    }
+}
+
+Status RenderJob::makePictures(std::ostream& err) {
+    const std::string folder = QFile::encodeName(keptPicturesFolder()).toStdString();
+    if (options_.preset) {
+        if (const ProductPreset* preset = findProductPreset(*options_.preset)) {
+            if (Status made = applyPreset(project_, *preset, folder, cachedLoader()); !made) {
+                return made;
+            }
         }
     }
-    placePictures(chosen, data_, images_);
+    if (!options_.dieline) {
+        return {};
+    }
+    const std::string& path = *options_.dieline;
+    QImage net;
+    if (const Status loaded = loadNet(path, net); !loaded) {
+        return loaded.prefixed("cannot load dieline " + path + ": ");
+    }
+    const auto cut = cutLayout(net.size(), boxSidesOf(project_.record), options_.dielineLayout,
+                               options_.glueFlap);
+    if (!cut) {
+        return Status::badFormat("cannot cut dieline " + path + " (" + std::to_string(net.width()) +
+                                 " x " + std::to_string(net.height()) + " pixels, glue flap " +
+                                 std::to_string(options_.glueFlap) +
+                                 "): a panel would be under a pixel");
+    }
+    if (!cut->matches()) {
+        say(err, "warning: dieline " + path + " is " + mismatchText(*cut));
+    }
+    return importDieline(project_, net, *cut, std::nullopt, folder, cachedLoader());
 }
 
 Status RenderJob::extractPictures() {
@@ -292,8 +249,8 @@ Status RenderJob::extractPictures() {
         return Status::writeFailed(folder + ": cannot make the folder: " + failed.message());
     }
     const std::string absolute = absoluteFolderOf(folder + "/.");
-    const Result<std::vector<std::string>> written =
-        extractEmbeddedPictures(data_, images_, extension_, absolute, outputFiles());
+    const Result<std::vector<std::string>> written = extractEmbeddedPictures(
+        project_.record, project_.pictures, project_.extension, absolute, outputFiles());
     return written.status;
 }
 
@@ -323,8 +280,7 @@ std::vector<std::string> RenderJob::outputFiles() const {
 SlotPictures RenderJob::exportPictures() const {
     // From the files: a project's relative paths from its folder, the command line's from the
     // working directory; a picture kept inside the project from there.
-    SlotPictures pictures = cartonic::exportPictures(data_, images_, projectFolder(options_),
-                                                     &session_.pictures, &extension_);
+    SlotPictures pictures = cartonic::exportPictures(project_, &session_.pictures);
     for (const PictureChoice& choice : options_.pictures) {
         pictures.paths[choice.slot] = choice.path;
     }
@@ -334,7 +290,7 @@ SlotPictures RenderJob::exportPictures() const {
 Status RenderJob::writeModelFile(std::ostream& err) {
     std::vector<std::string> notes;
     const std::string& output = *options_.output;
-    const Status written = writeModel(output, data_, exportPictures(), &notes);
+    const Status written = exportModel(output, project_, exportPictures(), &notes);
     for (const std::string& note : notes) {
         say(err, "warning: " + note);
     }
@@ -343,11 +299,11 @@ Status RenderJob::writeModelFile(std::ostream& err) {
 
 Status RenderJob::render(std::ostream& err) {
     // The light's place follows from its angle and height, whatever the file stored.
-    data_.updateLightPosition();
+    project_.record.updateLightPosition();
     if (session_.renderer) {
-        session_.renderer->prepareRecord(data_);
+        session_.renderer->prepareRecord(project_.record);
     } else {
-        auto made = HeadlessRenderer::create(data_);
+        auto made = HeadlessRenderer::create(project_.record);
         if (!made) {
             return made.status;
         }
@@ -362,10 +318,11 @@ Status RenderJob::render(std::ostream& err) {
             say(err, "warning: " + note);
         }
     };
-    const DrawIn drawIn = drawInHeadless(*renderer, data_, images_);
+    const DrawIn drawIn = drawInHeadless(*renderer, project_);
+    // What a save of this job records as the names its frames were drawn with.
+    project_.drawnWith = renderer->names();
     if (options_.turntable) {
         TurntableRequest request = turntableRequestFor(options_);
-        request.look = extension_.settings.look;
         std::string rounded;
         if (Status settled = settleTurntable(request, &rounded); !settled) {
             return settled;
@@ -374,63 +331,39 @@ Status RenderJob::render(std::ostream& err) {
             notes.push_back(rounded);
         }
         const std::string& output = *options_.output;
-        Status written = writeTurntable(output, request, data_, cameraFor(options_), pictures,
+        Status written = writeTurntable(output, request, project_, cameraFor(options_), pictures,
                                         drawIn, &notes, output + ": ");
         warnNotes();
         return written;
     }
-    const PictureRequest request{options_.width,   options_.height,      options_.outputFormat,
-                                 options_.samples, options_.transparent, extension_.settings.look};
-    RgbaPicture rendered;
-    if (Status drawn =
-            renderPicture(request, data_, cameraFor(options_), pictures, drawIn, rendered, &notes);
-        !drawn) {
-        return drawn;
-    }
+    const PictureRequest request{options_.width, options_.height, options_.outputFormat,
+                                 options_.samples, options_.transparent};
+    const Camera camera = cameraFor(options_);
+    Status written = options_.pictureToStandardOutput()
+                         ? exportPictureTo(STDOUT_FILENO, options_.quality, request, project_,
+                                           camera, pictures, drawIn, &notes)
+                               .prefixed(std::string(kStandardOutputName) + ": ")
+                         : exportPicture(*options_.output, options_.quality, request, project_,
+                                         camera, pictures, drawIn, &notes, *options_.output + ": ");
     warnNotes();
-    if (options_.pictureToStandardOutput()) {
-        return writePictureToDescriptor(STDOUT_FILENO, rendered, options_.outputFormat,
-                                        options_.quality)
-            .prefixed(std::string(kStandardOutputName) + ": ");
-    }
-    const std::string& output = *options_.output;
-    return writePicture(output, rendered, options_.outputFormat, options_.quality)
-        .prefixed(output + ": ");
+    return written;
 }
 
 Status RenderJob::save(std::ostream& err) {
+    // Relative paths of the project's pictures are taken against its folder, those of the
+    // command line's against the working directory.
     PictureBases bases;
     bases.fill(projectFolder(options_));
     const std::string workingDir = workingFolder();
     for (const PictureChoice& choice : options_.pictures) {
         bases[choice.slot] = workingDir;
     }
-    // The pictures kept inside are the files as the slots name them now, before the paths are
-    // rewritten for the saved project's folder.
-    PicturePaths files;
-    for (int k = 0; k < kSlotCount; ++k) {
-        files[k] = resolveAgainst(bases[k], std::string(pathText(picturePathField(data_, k))));
-    }
-    ProjectData saved = data_;
-    if (session_.renderer) {
-        // The file's runtime fields hold this run's names.
-        stampRuntimeNames(saved, session_.renderer->names());
-    }
-    if (Status rebased = rebasePicturePaths(saved, bases, absoluteFolderOf(*options_.save));
-        !rebased) {
-        return rebased;
-    }
     std::vector<std::string> notes;
-    gatherEmbeddedPictures(saved, images_, files, extension_, &notes);
+    const Status saved = saveProject(project_, *options_.save, &notes, &bases);
     for (const std::string& note : notes) {
         say(err, "warning: " + note);
     }
-    std::string kept;
-    const Status written = saveProject(saved, extension_, *options_.save, &kept);
-    if (written && !kept.empty()) {
-        say(err, "warning: " + *options_.save + ": " + kept);
-    }
-    return written;
+    return saved;
 }
 
 } // namespace cartonic

@@ -9,9 +9,7 @@
 #include "cli/render_options.h"
 #include "image/picture_cache.h"
 #include "image/restore_images.h"
-#include "model/project_data.h"
-#include "model/project_extension.h"
-#include "model/slot_images.h"
+#include "model/project.h"
 #include "render/export_textures.h"
 #include "render/headless_renderer.h"
 
@@ -36,7 +34,7 @@ struct LoadedPicture {
 // picture of the options' size (aspect = width / height, so no size stretches the view).
 Camera cameraFor(const RenderOptions& options);
 
-// Writes the options' box scales, product proportions and face orientations into data.
+// Writes the options' box scales and face orientations into data.
 void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 
 // Decodes every picture the options name, in slot order, through cache when one is given. Stops
@@ -45,23 +43,13 @@ void applyRecordOptions(const RenderOptions& options, ProjectData& data);
 Status loadChosenPictures(const RenderOptions& options, std::vector<LoadedPicture>& out,
                           PictureCache* cache = nullptr);
 
-// The pictures the options make rather than name, for the faces no --face names: a dieline's
-// panels and a book's page edges, kept in the data folder (kept_pictures.h), the dieline cut for
-// data's box. *mismatch gets what a dieline's mismatch with the box means, "" when none. Fails
-// when the dieline cannot be loaded or cut, or a picture cannot be kept.
-Status makePictures(const RenderOptions& options, const ProjectData& data,
-                    std::vector<PictureChoice>& made, std::string* mismatch = nullptr);
-
-// Decodes the pictures of choices as loadChosenPictures does, adding them to out.
-Status loadPictureChoices(const std::vector<PictureChoice>& choices,
-                          std::vector<LoadedPicture>& out, PictureCache* cache = nullptr);
 // The command line's look and embed switch over the project's.
 void applyExtensionOptions(const RenderOptions& options, ExtensionSettings& settings);
 
 // Moves the pictures into their slots: picture, size and the path as given (a face's imagePath,
 // the floor's floorImagePath). Texture names, floorTextureId and floorTextureEnabled are left
 // to the caller.
-void placePictures(std::vector<LoadedPicture>& pictures, ProjectData& data, SlotImages& images);
+void placePictures(std::vector<LoadedPicture>& pictures, Project& project);
 
 // What the jobs of one process share: the GL context, made for the first job that renders, and
 // the pictures decoded so far.
@@ -73,12 +61,11 @@ struct RenderSession {
 
 class RenderJob {
 public:
-    // data and images are the record to work on and its slot pictures; they and session outlive
-    // the job. Every message the job writes starts "cartonic-render: " and then prefix.
-    RenderJob(const RenderOptions& options, ProjectData& data, SlotImages& images,
-              RenderSession& session, std::string prefix = {})
-        : options_(options), data_(data), images_(images), session_(session),
-          prefix_(std::move(prefix)) {}
+    // project is the project to work on, new; it and session outlive the job. Every message the
+    // job writes starts "cartonic-render: " and then prefix.
+    RenderJob(const RenderOptions& options, Project& project, RenderSession& session,
+              std::string prefix = {})
+        : options_(options), project_(project), session_(session), prefix_(std::move(prefix)) {}
 
     // Does what the options ask. A failure is also said in one line on err; its kind makes the
     // exit status (main.cpp), and none of this job's is Usage. Warnings (pictures a project names
@@ -92,6 +79,9 @@ private:
     // loaded; then the command line's pictures in theirs.
     // Slots drawn from the pictures kept inside the project where their files are gone.
     void restorePictures(std::vector<LoadedPicture>& chosen, std::ostream& err);
+    // --preset and --dieline: the pictures they make, on the faces; a dieline's mismatch with
+    // the box is a warning on err.
+    Status makePictures(std::ostream& err);
     // --extract-pictures: the kept pictures written into its folder, the slots pointed at them;
     // a failure names the file or folder.
     Status extractPictures();
@@ -109,10 +99,11 @@ private:
     // One line on err: the program, the prefix, what is said.
     void say(std::ostream& err, const std::string& message) const;
 
+    // What decodes the job's pictures: the session's cache.
+    SlotPictureLoader cachedLoader() const;
+
     const RenderOptions& options_;
-    ProjectData& data_;
-    SlotImages& images_;
-    ProjectExtension extension_; // what the project keeps beyond its record
+    Project& project_;
     RenderSession& session_;
     std::string prefix_;
 };

@@ -3,6 +3,7 @@
 #include "image/image_loader.h"
 #include "image/kept_pictures.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QTransform>
 
@@ -181,13 +182,12 @@ Result<std::array<std::string, kFaceCount>> keepPanels(const QImage& net, const 
     const std::array<QImage, kFaceCount> pictures = cutPanels(net, cut, data);
     std::array<std::string, kFaceCount> files;
     for (int face = 0; face < kFaceCount; ++face) {
-        QString why;
-        const QString file = keepPicture(pictures[face], folder, &why);
-        if (file.isEmpty()) {
-            return Status::writeFailed("cannot keep the " + std::string(kFaceNames[face]) +
-                                       " face's picture: " + why.toStdString());
+        const Result<QString> file = keepPicture(pictures[face], folder);
+        if (!file) {
+            return file.status.prefixed("cannot keep the " + std::string(kFaceNames[face]) +
+                                        " face's picture: ");
         }
-        files[face] = file.toStdString();
+        files[face] = QFile::encodeName(file.value).toStdString();
     }
     return files;
 }

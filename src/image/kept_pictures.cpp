@@ -37,12 +37,9 @@ QString keptPicturesFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/pasted";
 }
 
-QString keepPicture(const QImage& picture, const QString& folder, QString* why) {
-    const auto fail = [why](const QString& reason) {
-        if (why) {
-            *why = reason;
-        }
-        return QString();
+Result<QString> keepPicture(const QImage& picture, const QString& folder) {
+    const auto fail = [](const QString& reason) -> Result<QString> {
+        return Status::writeFailed(reason.toStdString());
     };
     if (picture.isNull()) {
         return fail("there is no picture");

@@ -6,6 +6,8 @@
 // it stores any picture's. The name vouches for the content: a file named so whose bytes hash to
 // another name was damaged or replaced, and is not drawn.
 
+#include "base/status.h"
+
 #include <QImage>
 #include <QString>
 
@@ -25,9 +27,9 @@ inline constexpr char kKeptPictureDamaged[] =
 QString keptPicturesFolder();
 
 // The file in folder that holds picture, written now (whole or not at all) unless it already
-// holds exactly the picture's bytes; "" with the reason in *why when it cannot be written. Pixels
-// deeper than four bytes are kept at four.
-QString keepPicture(const QImage& picture, const QString& folder, QString* why = nullptr);
+// holds exactly the picture's bytes; WriteFailed with the reason when it cannot be written.
+// Pixels deeper than four bytes are kept at four.
+Result<QString> keepPicture(const QImage& picture, const QString& folder);
 
 // The hash a path's file name gives when it is named as a kept picture (64 lowercase hex digits,
 // the SHA-256 of its bytes, then ".png"); empty for any other path. Pure.

@@ -101,11 +101,6 @@ void ProjectData::updateLightPosition() {
                      1.0f};
 }
 
-ProjectData& projectData() {
-    static ProjectData record;
-    return record;
-}
-
 void setPath(Path& field, std::string_view text) {
     constexpr std::size_t kMaxCharacterBytes = 4; // the longest UTF-8 sequence
     const auto byte = [&text](std::size_t i) {

@@ -156,9 +156,6 @@ struct ProjectData {
     }
 };
 
-// The one live project record of the process.
-ProjectData& projectData();
-
 // Start-up box scales: the default box spans 5 x 2.5 x 10 units.
 inline constexpr float kStartBoxWidth = 2.5f;
 inline constexpr float kStartBoxDepth = 1.25f;

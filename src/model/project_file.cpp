@@ -178,12 +178,4 @@ Status loadProject(ProjectData& data, ProjectExtension& extension, const std::st
     return {};
 }
 
-Status saveProject(const std::string& path) {
-    return saveProject(projectData(), path);
-}
-
-Status loadProject(const std::string& path) {
-    return loadProject(projectData(), path);
-}
-
 } // namespace cartonic

@@ -55,10 +55,6 @@ Status loadProject(ProjectData& data, const std::string& path);
 Status loadProject(ProjectData& data, ProjectExtension& extension, const std::string& path,
                    std::string* note);
 
-// The same on the live record, projectData().
-Status saveProject(const std::string& path);
-Status loadProject(const std::string& path);
-
 // Brings values a file may carry back within the record's invariants (see above); runtime fields
 // are taken from live.
 void sanitizeLoaded(ProjectData& loaded, const ProjectData& live);

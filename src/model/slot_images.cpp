@@ -2,11 +2,6 @@
 
 namespace cartonic {
 
-SlotImages& slotImages() {
-    static SlotImages table;
-    return table;
-}
-
 void resetProject(ProjectData& data, SlotImages& images) {
     data.setDefaults();
     for (int k = 0; k < kFaceCount; ++k) {

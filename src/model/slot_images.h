@@ -25,9 +25,6 @@ struct SlotImage {
 
 using SlotImages = std::array<SlotImage, kSlotCount>;
 
-// The runtime table of the live record returned by projectData().
-SlotImages& slotImages();
-
 // File New: the record's defaults, and the six face slots' pictures dropped. Slot 6 (the floor)
 // keeps its picture; the caller decides whether the floor texture is forgotten.
 void resetProject(ProjectData& data, SlotImages& images);

@@ -1,5 +1,6 @@
 #include "output/exports.h"
 
+#include "export/model_writer.h"
 #include "image/embedded_pictures.h"
 
 #include "render/turntable_frames.h"
@@ -25,13 +26,10 @@ constexpr const char* kNoTransparency =
 
 } // namespace
 
-SlotPictures exportPictures(const ProjectData& data, const SlotImages& images,
-                            const std::string& projectFolder, PictureCache* cache,
-                            const ProjectExtension* extension) {
-    SlotPictures pictures{&images, storedPicturePaths(data, projectFolder), cache, {}};
-    if (extension) {
-        addEmbeddedSources(*extension, images, pictures);
-    }
+SlotPictures exportPictures(const Project& project, PictureCache* cache) {
+    SlotPictures pictures{
+        &project.pictures, storedPicturePaths(project.record, project.folder()), cache, {}};
+    addEmbeddedSources(project.extension, project.pictures, pictures);
     return pictures;
 }
 
@@ -74,27 +72,27 @@ Status settleTurntable(TurntableRequest& request, std::string* note) {
     return animationSizeFits(animation.format, animation.width, animation.height);
 }
 
-DrawIn drawInHeadless(HeadlessRenderer& renderer, const ProjectData& data,
-                      const SlotImages& images) {
-    return [&renderer, &data, &images](const std::function<Status(const SceneTextures&)>& work) {
+DrawIn drawInHeadless(HeadlessRenderer& renderer, const Project& project) {
+    return [&renderer, &project](const std::function<Status(const SceneTextures&)>& work) {
         if (Status current = renderer.makeCurrent(); !current) {
             return current;
         }
-        return work(renderer.textures(data, images, SceneResources::Pictures::Skip));
+        return work(
+            renderer.textures(project.record, project.pictures, SceneResources::Pictures::Skip));
     };
 }
 
 namespace {
 
-// How a picture or turntable request is drawn: its samples, transparency and look, from the
-// export's pictures.
+// How a picture or turntable request is drawn: its samples and transparency, in the project's
+// look, from the export's pictures.
 template <typename Request>
-RenderSettings settingsFor(const Request& request, const SlotPictures& pictures,
-                           std::vector<std::string>* notes) {
+RenderSettings settingsFor(const Request& request, const Project& project,
+                           const SlotPictures& pictures, std::vector<std::string>* notes) {
     RenderSettings settings;
     settings.samples = request.samples;
     settings.transparent = request.transparent;
-    settings.look = request.look;
+    settings.look = project.look();
     settings.pictures = &pictures;
     settings.notes = notes;
     return settings;
@@ -102,20 +100,49 @@ RenderSettings settingsFor(const Request& request, const SlotPictures& pictures,
 
 } // namespace
 
-Status renderPicture(const PictureRequest& request, const ProjectData& data, const Camera& camera,
+Status renderPicture(const PictureRequest& request, const Project& project, const Camera& camera,
                      const SlotPictures& pictures, const DrawIn& drawIn, RgbaPicture& out,
                      std::vector<std::string>* notes) {
     if (Status fits = checkPicture(request); !fits) {
         return fits;
     }
-    const RenderSettings settings = settingsFor(request, pictures, notes);
+    const RenderSettings settings = settingsFor(request, project, pictures, notes);
     return drawIn([&](const SceneTextures& textures) {
-        return renderToBuffer(data, textures, camera, request.width, request.height, out, settings);
+        return renderToBuffer(project.record, textures, camera, request.width, request.height, out,
+                              settings);
     });
 }
 
+Status exportPicture(const std::string& path, int quality, const PictureRequest& request,
+                     const Project& project, const Camera& camera, const SlotPictures& pictures,
+                     const DrawIn& drawIn, std::vector<std::string>* notes,
+                     const std::string& named) {
+    RgbaPicture picture;
+    if (Status drawn = renderPicture(request, project, camera, pictures, drawIn, picture, notes);
+        !drawn) {
+        return drawn;
+    }
+    return writePicture(path, picture, request.format, quality).prefixed(named);
+}
+
+Status exportPictureTo(int fd, int quality, const PictureRequest& request, const Project& project,
+                       const Camera& camera, const SlotPictures& pictures, const DrawIn& drawIn,
+                       std::vector<std::string>* notes) {
+    RgbaPicture picture;
+    if (Status drawn = renderPicture(request, project, camera, pictures, drawIn, picture, notes);
+        !drawn) {
+        return drawn;
+    }
+    return writePictureToDescriptor(fd, picture, request.format, quality);
+}
+
+Status exportModel(const std::string& path, const Project& project, const SlotPictures& pictures,
+                   std::vector<std::string>* notes) {
+    return writeModel(path, project.record, pictures, notes);
+}
+
 Status writeTurntable(const std::string& path, const TurntableRequest& request,
-                      const ProjectData& data, const Camera& start, const SlotPictures& pictures,
+                      const Project& project, const Camera& start, const SlotPictures& pictures,
                       const DrawIn& drawIn, std::vector<std::string>* notes,
                       const std::string& named, const TurntableProgress& progress,
                       bool* cancelled) {
@@ -126,14 +153,14 @@ Status writeTurntable(const std::string& path, const TurntableRequest& request,
         return opened.status.prefixed(named);
     }
     std::unique_ptr<AnimationWriter> writer = std::move(opened.value);
-    const RenderSettings settings = settingsFor(request, pictures, notes);
+    const RenderSettings settings = settingsFor(request, project, pictures, notes);
     // The camera sees the turntable's shape: no size stretches it.
     Camera camera = start;
     camera.setViewSize(animation.width, animation.height);
     std::optional<TurntableFrames> frames;
     Status made = drawIn([&](const SceneTextures& textures) {
-        frames.emplace(data, textures, camera, request.frames, animation.width, animation.height,
-                       settings);
+        frames.emplace(project.record, textures, camera, request.frames, animation.width,
+                       animation.height, settings);
         return Status();
     });
     RgbaPicture frame;

@@ -9,9 +9,7 @@
 #include "export/animation_writer.h"
 #include "export/picture_writer.h"
 #include "image/slot_pictures.h"
-#include "model/project_data.h"
-#include "model/project_extension.h"
-#include "model/scene_look.h"
+#include "model/project.h"
 #include "render/headless_renderer.h"
 #include "render/render_to_buffer.h"
 #include "render/scene_textures.h"
@@ -24,12 +22,11 @@ namespace cartonic {
 
 class PictureCache;
 
-// The pictures an export draws or embeds: the slots' kept copies and the files the record names,
-// relative paths from projectFolder (as Open takes them), decoded through cache when given; a
-// slot that shows a picture file extension keeps inside the project takes that file instead.
-SlotPictures exportPictures(const ProjectData& data, const SlotImages& images,
-                            const std::string& projectFolder, PictureCache* cache = nullptr,
-                            const ProjectExtension* extension = nullptr);
+// The pictures an export of project draws or embeds: the slots' kept copies and the files the
+// record names, relative paths from the project's folder (as Open takes them), decoded through
+// cache when given; a slot that shows a picture file the project keeps inside takes that file
+// instead. Refers to project, which outlives it.
+SlotPictures exportPictures(const Project& project, PictureCache* cache = nullptr);
 
 struct PictureRequest {
     int width = 0;
@@ -37,7 +34,6 @@ struct PictureRequest {
     PictureFormat format = PictureFormat::Jpeg;
     int samples = kSmoothSamples;
     bool transparent = false;
-    SceneLook look{};
 };
 
 // The rules a picture request meets: transparency only where the format has it (PNG). Usage, with
@@ -56,7 +52,6 @@ struct TurntableRequest {
     int frames = 0;
     int samples = kSmoothSamples;
     bool transparent = false;
-    SceneLook look{};
 };
 
 // The rules a turntable request meets, before anything is drawn: a frame count in
@@ -69,16 +64,31 @@ Status settleTurntable(TurntableRequest& request, std::string* note);
 // context's objects brought up to the record. Unavailable when there is no context to draw in.
 using DrawIn = std::function<Status(const std::function<Status(const SceneTextures&)>& work)>;
 
-// Drawing in renderer's context for frames of data, its kept pictures (images) not uploaded:
-// an export draws textures of its own.
-DrawIn drawInHeadless(HeadlessRenderer& renderer, const ProjectData& data,
-                      const SlotImages& images);
+// Drawing in renderer's context for frames of project, its kept pictures not uploaded: an export
+// draws textures of its own.
+DrawIn drawInHeadless(HeadlessRenderer& renderer, const Project& project);
 
-// The picture request asks for, of data as camera sees it, drawn with textures of its own built
-// from pictures; what could not be done as asked is added to *notes.
-Status renderPicture(const PictureRequest& request, const ProjectData& data, const Camera& camera,
+// The picture request asks for, of project as camera sees it, in the project's look, drawn with
+// textures of its own built from pictures; what could not be done as asked is added to *notes.
+Status renderPicture(const PictureRequest& request, const Project& project, const Camera& camera,
                      const SlotPictures& pictures, const DrawIn& drawIn, RgbaPicture& out,
                      std::vector<std::string>* notes);
+
+// The same, written to the file at path (whole or not at all) in the request's format, a JPEG at
+// quality. A failure of the file starts with named.
+Status exportPicture(const std::string& path, int quality, const PictureRequest& request,
+                     const Project& project, const Camera& camera, const SlotPictures& pictures,
+                     const DrawIn& drawIn, std::vector<std::string>* notes,
+                     const std::string& named = {});
+// The same, written to the open descriptor fd (a pipe, the standard output).
+Status exportPictureTo(int fd, int quality, const PictureRequest& request, const Project& project,
+                       const Camera& camera, const SlotPictures& pictures, const DrawIn& drawIn,
+                       std::vector<std::string>* notes);
+
+// The project as a 3D model in the file at path (binary glTF) with pictures embedded; what could
+// not be done as asked is added to *notes.
+Status exportModel(const std::string& path, const Project& project, const SlotPictures& pictures,
+                   std::vector<std::string>* notes);
 
 // Told after each frame is written, with the frames done and the count; false stops the turntable.
 using TurntableProgress = std::function<bool(int done, int count)>;
@@ -88,7 +98,7 @@ using TurntableProgress = std::function<bool(int done, int count)>;
 // starts with named where it concerns the file as a whole (a numbered frame names itself). When
 // progress says stop, *cancelled is set and no animation is written.
 Status writeTurntable(const std::string& path, const TurntableRequest& request,
-                      const ProjectData& data, const Camera& start, const SlotPictures& pictures,
+                      const Project& project, const Camera& start, const SlotPictures& pictures,
                       const DrawIn& drawIn, std::vector<std::string>* notes,
                       const std::string& named = {}, const TurntableProgress& progress = {},
                       bool* cancelled = nullptr);

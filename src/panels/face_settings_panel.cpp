@@ -43,10 +43,9 @@ const OrientationRadio kOrientationRadios[] = {
 
 } // namespace
 
-FaceSettingsPanel::FaceSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
-                                     QWidget* parent)
+FaceSettingsPanel::FaceSettingsPanel(Project& project, SceneView& view, QWidget* parent)
     : QWidget(parent), chooseImageFile(chooseImageFileWithDialog), showMessage(showInformationBox),
-      data_(data), images_(images), view_(view) {
+      project_(project), data_(project.record), view_(view) {
     setObjectName(QStringLiteral("FaceSettingsPanel"));
     setWindowTitle(QStringLiteral("Dialog View"));
     useApplicationIcon(*this);
@@ -103,8 +102,9 @@ FaceSettingsPanel::FaceSettingsPanel(ProjectData& data, SlotImages& images, Scen
     preview_ = new TexturePreview(
         [this]() -> const QImage* {
             const int face = data_.selectedFace;
-            return face >= 0 && face < kFaceCount ? &images_[static_cast<std::size_t>(face)].image
-                                                  : nullptr;
+            return face >= 0 && face < kFaceCount
+                       ? &project_.pictures[static_cast<std::size_t>(face)].image
+                       : nullptr;
         },
         this);
     nameControl(*preview_, kPreview);
@@ -181,39 +181,42 @@ void FaceSettingsPanel::showTextureClicked(bool checked) {
 }
 
 void FaceSettingsPanel::browseForImage() {
-    // The slot chosen now is the one loaded into, whatever happens during the dialog.
-    FaceSlot* slot = selectedSlot();
+    // The face chosen now is the one loaded into, whatever happens during the dialog.
+    const FaceSlot* slot = selectedSlot();
     if (!slot) {
         return;
     }
-    SlotImage& image = images_[static_cast<std::size_t>(data_.selectedFace)];
+    const int face = data_.selectedFace;
     const QString path = chooseImageFile(
         this, {{QString::fromLatin1(kImageFilterLabel), QString::fromLatin1(kImageFilterPatterns)}},
         pathFieldText(slot->imagePath));
     if (path.isEmpty()) {
         return;
     }
-    if (!loadPicture(*slot, image, path)) {
+    if (const Status loaded = loadPicture(face, path); !loaded) {
         showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        emit told(loadFailure(path, loaded));
     }
 }
 
-bool FaceSettingsPanel::loadPicture(const QString& path) {
-    FaceSlot* slot = selectedSlot();
-    return slot && loadPicture(*slot, images_[static_cast<std::size_t>(data_.selectedFace)], path);
+Status FaceSettingsPanel::loadPicture(const QString& path) {
+    if (!selectedSlot()) {
+        return Status::usage("no face is selected");
+    }
+    return loadPicture(data_.selectedFace, path);
 }
 
-bool FaceSettingsPanel::loadPicture(FaceSlot& slot, SlotImage& image, const QString& path) {
-    if (!loadSlotPicture(slot, image, path)) {
-        return false;
+Status FaceSettingsPanel::loadPicture(int face, const QString& path) {
+    if (Status loaded = loadSlotPicture(project_, face, path); !loaded) {
+        return loaded;
     }
-    setPath(slot.imagePath, localPath(path));
+    const FaceSlot& slot = data_.faceSlots[static_cast<std::size_t>(face)];
     pathEdit_->setText(pathFieldText(slot.imagePath));
     pathEdit_->setCursorPosition(0);
     update();
     preview_->update();
     view_.requestRedraw();
-    return true;
+    return {};
 }
 
 } // namespace cartonic

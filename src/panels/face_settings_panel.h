@@ -4,6 +4,8 @@
 // picture, the picture file and the texture switch. It keeps no copy of what it edits: every
 // control reads and writes faceSlots[selectedFace] of the record directly.
 
+#include "base/status.h"
+#include "model/project.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
 #include "panels/color.h"
@@ -43,10 +45,9 @@ public:
         kResetRadio = 1019,
     };
 
-    // Edits data's selected face; images holds the slots' pictures; view builds textures and
-    // repaints. All three outlive the panel. Fills the controls from the record.
-    FaceSettingsPanel(ProjectData& data, SlotImages& images, SceneView& view,
-                      QWidget* parent = nullptr);
+    // Edits project's selected face; view builds textures and repaints. Both outlive the panel.
+    // Fills the controls from the record.
+    FaceSettingsPanel(Project& project, SceneView& view, QWidget* parent = nullptr);
     ~FaceSettingsPanel() override;
 
     // Fills every control from faceSlots[selectedFace] and repaints the panel. Call after the
@@ -58,8 +59,8 @@ public:
     InformationMessage showMessage;
 
     // Puts the picture file at path on the selected face, as the "..." button does after its
-    // dialog; false, with nothing changed and nothing shown, when it cannot be loaded.
-    bool loadPicture(const QString& path);
+    // dialog; on failure nothing is changed or shown, and the Status says why.
+    Status loadPicture(const QString& path);
 
     // 188 x 319 dialog units in the panel's font.
     QSize sizeHint() const override;
@@ -68,6 +69,8 @@ signals:
     // A colour button wrote a new colour into the selected face. The panel does not ask the view
     // to redraw for colours: whoever receives this does.
     void colorChanged();
+    // One sentence for the status bar: why a picture chosen in the panel could not be loaded.
+    void told(const QString& line);
 
 private:
     FaceSlot* selectedSlot();
@@ -75,10 +78,10 @@ private:
     void orientationClicked(int orientation);
     void showTextureClicked(bool checked);
     void browseForImage();
-    bool loadPicture(FaceSlot& slot, SlotImage& image, const QString& path);
+    Status loadPicture(int face, const QString& path);
 
+    Project& project_;
     ProjectData& data_;
-    SlotImages& images_;
     SceneView& view_;
     ColorButton* ambientButton_ = nullptr;
     ColorButton* diffuseButton_ = nullptr;

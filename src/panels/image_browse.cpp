@@ -3,6 +3,7 @@
 #include "image/image_loader.h"
 #include "image/vector_pictures.h"
 #include "model/project_file.h"
+#include "operations/project_operations.h"
 #include "panels/scene_view.h"
 
 #include <QApplication>
@@ -98,14 +99,16 @@ bool isProjectFileName(const QString& path) {
                                             Qt::CaseInsensitive) == 0;
 }
 
-bool loadSlotPicture(FaceSlot& slot, SlotImage& image, const QString& path) {
-    const std::string bytes = localPath(path);
-    // A path the record cannot hold whole would be saved cut short and point at another file.
-    if (bytes.empty() || bytes.size() >= kPathSize) {
-        return false;
-    }
+Status loadSlotPicture(Project& project, int slot, const QString& path) {
     const WaitCursor wait;
-    return loadImage(slot, image, bytes).ok();
+    return setPicture(project, slot, localPath(path));
+}
+
+QString loadFailure(const QString& path, const Status& why) {
+    const QString name = QFileInfo(path).fileName();
+    return QString("Cannot load %1: %2.")
+        .arg(name.isEmpty() ? path : name,
+             QFile::decodeName(QByteArray::fromStdString(why.message())));
 }
 
 } // namespace cartonic

@@ -4,8 +4,8 @@
 // the wait cursor around decoding, the texture build, and the one failure message. The dialog
 // and the message box sit behind swappable functions so tests never meet a modal window.
 
-#include "model/project_data.h"
-#include "model/slot_images.h"
+#include "base/status.h"
+#include "model/project.h"
 
 #include <QList>
 #include <QString>
@@ -60,10 +60,12 @@ bool pictureFileExists(const QString& path);
 // True for a name a project file has; such a file is opened, never put on a face.
 bool isProjectFileName(const QString& path);
 
-// Decodes path into slot and image under the wait cursor; the view makes its texture when it next
-// draws. On failure (undecodable file, or a path too long for the record's 260-byte field)
-// returns false with slot and image untouched. The cursor is restored before returning. UI
-// thread.
-bool loadSlotPicture(FaceSlot& slot, SlotImage& image, const QString& path);
+// Puts the picture file at path on slot (a face, or kFloorSlot) of project under the wait cursor
+// (setPicture); the view makes its texture when it next draws. On failure the project is as it
+// was and the Status says why. The cursor is restored before returning. UI thread.
+Status loadSlotPicture(Project& project, int slot, const QString& path);
+
+// The sentence that tells why the picture at path could not be had: "Cannot load NAME: why."
+QString loadFailure(const QString& path, const Status& why);
 
 } // namespace cartonic

@@ -62,10 +62,9 @@ int stepOf(float look) {
 
 } // namespace
 
-SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneLook& look,
-                                       SceneView& view, QWidget* parent)
+SceneSettingsPanel::SceneSettingsPanel(Project& project, SceneView& view, QWidget* parent)
     : QWidget(parent), chooseImageFile(chooseImageFileWithDialog), showMessage(showInformationBox),
-      data_(data), images_(images), look_(look), view_(view) {
+      project_(project), data_(project.record), view_(view) {
     setObjectName(QStringLiteral("SceneSettingsPanel"));
     setWindowTitle(QStringLiteral("Setings"));
     useApplicationIcon(*this);
@@ -115,13 +114,13 @@ SceneSettingsPanel::SceneSettingsPanel(ProjectData& data, SlotImages& images, Sc
     connect(browseButton_, &QPushButton::clicked, this, &SceneSettingsPanel::browseForFloorImage);
     // The floor group shows the floor's own picture: showing the selected face's here would
     // suggest the floor uses it.
-    preview_ =
-        new TexturePreview([this]() -> const QImage* { return &images_[kFloorSlot].image; }, this);
+    preview_ = new TexturePreview(
+        [this]() -> const QImage* { return &project_.pictures[kFloorSlot].image; }, this);
     nameControl(*preview_, kPreview);
     preview_->setGeometry(du.rect(7, 150, 174, 55));
     connect(preview_, &TexturePreview::pictureDropped, this, [this](const QString& path) {
-        if (!loadFloorPicture(path)) {
-            showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        if (const Status loaded = loadFloorPicture(path); !loaded) {
+            refuse(path, loaded);
         }
     });
     floorTextureBox_ = addCheckBox(kFloorTextureBox, QStringLiteral("Enable floor texture"),
@@ -222,9 +221,9 @@ void SceneSettingsPanel::addLookSliders(const DialogUnits& du) {
 }
 
 void SceneSettingsPanel::lookMoved(float SceneLook::*field, int step) {
-    look_.*field = lookOf(step);
+    project_.look().*field = lookOf(step);
     // The view repaints for a new look, which is also what makes it an undo step.
-    view_.setLook(look_);
+    view_.requestRedraw();
 }
 
 QCheckBox* SceneSettingsPanel::addCheckBox(int id, const QString& text, const QRect& geometry) {
@@ -252,8 +251,8 @@ void SceneSettingsPanel::refreshFromProject() {
     {
         const QSignalBlocker quietShadow(shadowSoftnessSlider_);
         const QSignalBlocker quietFade(reflectionFadeSlider_);
-        shadowSoftnessSlider_->setValue(stepOf(look_.shadowSoftness));
-        reflectionFadeSlider_->setValue(stepOf(look_.reflectionFade));
+        shadowSoftnessSlider_->setValue(stepOf(project_.look().shadowSoftness));
+        reflectionFadeSlider_->setValue(stepOf(project_.look().reflectionFade));
     }
     enableBackgroundButtons();
     update();
@@ -316,9 +315,14 @@ void SceneSettingsPanel::browseForFloorImage() {
     if (path.isEmpty()) {
         return;
     }
-    if (!loadFloorPicture(path)) {
-        showMessage(this, QString::fromLatin1(kLoadImageFailed));
+    if (const Status loaded = loadFloorPicture(path); !loaded) {
+        refuse(path, loaded);
     }
+}
+
+void SceneSettingsPanel::refuse(const QString& path, const Status& why) {
+    showMessage(this, QString::fromLatin1(kLoadImageFailed));
+    emit told(loadFailure(path, why));
 }
 
 void SceneSettingsPanel::productChosen(int index) {
@@ -328,35 +332,29 @@ void SceneSettingsPanel::productChosen(int index) {
     // The list offers a step, not a state of the record: it shows its prompt again.
     productBox_->setCurrentIndex(0);
     const ProductPreset& preset = kProductPresets[static_cast<std::size_t>(index - 1)];
-    proportionBox(data_, preset.millimetres);
-    if (preset.book) {
-        for (const Face face : kPageFaces) {
-            FaceSlot& slot = data_.faceSlots[face];
-            const QString file = keepPicture(pageEdgePicture(face), keptPicturesFolder());
-            if (file.isEmpty() || !loadSlotPicture(slot, images_[face], file)) {
-                showMessage(this, QString::fromLatin1(kLoadImageFailed));
-                break;
-            }
-            setPath(slot.imagePath, localPath(file));
-        }
+    if (const Status applied = applyPreset(project_, preset, localPath(keptPicturesFolder()));
+        !applied) {
+        showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        emit told(QString("Cannot make the %1: %2.")
+                      .arg(QString::fromUtf8(preset.name.data(),
+                                             static_cast<qsizetype>(preset.name.size())),
+                           QString::fromStdString(applied.message())));
+        return;
     }
     view_.requestRedraw();
 }
 
-bool SceneSettingsPanel::loadFloorPicture(const QString& path) {
-    FaceSlot& slot = data_.faceSlots[kFloorSlot];
-    if (!loadSlotPicture(slot, images_[kFloorSlot], path)) {
-        return false;
+Status SceneSettingsPanel::loadFloorPicture(const QString& path) {
+    if (Status loaded = loadSlotPicture(project_, kFloorSlot, path); !loaded) {
+        return loaded;
     }
-    // The floor keeps its path in the record's floor fields, not in the slot; switching the
-    // floor picture on stays the user's choice.
-    setPath(data_.floorImagePath, localPath(path));
+    // Switching the floor picture on stays the user's choice.
     floorPathEdit_->setText(pathFieldText(data_.floorImagePath));
     floorPathEdit_->setCursorPosition(0);
     update();
     preview_->update();
     view_.requestRedraw();
-    return true;
+    return {};
 }
 
 } // namespace cartonic

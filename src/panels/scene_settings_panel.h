@@ -5,6 +5,8 @@
 // and the reflection's fade. It keeps no copy of what it edits: the controls read and write the
 // record directly, the view's camera for the field of view, and the project's look.
 
+#include "base/status.h"
+#include "model/project.h"
 #include "model/project_data.h"
 #include "model/scene_look.h"
 #include "model/slot_images.h"
@@ -29,6 +31,8 @@ class SceneView;
 class TexturePreview;
 
 class SceneSettingsPanel : public QWidget {
+    Q_OBJECT
+
 public:
     // Control numbers, also the controls' object names.
     enum ControlId : int {
@@ -60,12 +64,10 @@ public:
     // Steps of the look's sliders from SceneLook::kMin to kMax.
     static constexpr int kLookSteps = 100;
 
-    // Edits data and look; images holds the slots' pictures (slot 6 the floor's); view applies
-    // the light, builds textures, repaints, draws with the look and owns the camera. All four
-    // outlive the panel. Sets the slider from the camera's field of view and fills the other
-    // controls from the record and the look.
-    SceneSettingsPanel(ProjectData& data, SlotImages& images, SceneLook& look, SceneView& view,
-                       QWidget* parent = nullptr);
+    // Edits project's scene, look and floor picture; view applies the light, builds textures,
+    // repaints and owns the camera. Both outlive the panel. Sets the slider from the camera's
+    // field of view and fills the other controls from the record and the look.
+    SceneSettingsPanel(Project& project, SceneView& view, QWidget* parent = nullptr);
     ~SceneSettingsPanel() override;
 
     // Fills the colour buttons, the floor path and the check boxes from the record, the look's
@@ -76,8 +78,8 @@ public:
     // have changed behind the panel's back. Sends nothing to the view.
     void showFieldOfView();
     // Puts the picture file at path on the floor, as the "..." button does after its dialog;
-    // false, with nothing changed and nothing shown, when it cannot be loaded.
-    bool loadFloorPicture(const QString& path);
+    // on failure nothing is changed or shown, and the Status says why.
+    Status loadFloorPicture(const QString& path);
 
     // The file dialog and the failure message, replaceable so tests never block.
     ImageFileChooser chooseImageFile;
@@ -86,7 +88,14 @@ public:
     // 188 x 410 dialog units in the panel's font.
     QSize sizeHint() const override;
 
+signals:
+    // One sentence for the status bar: why a picture or a product chosen in the panel could not
+    // be had.
+    void told(const QString& line);
+
 private:
+    // Tells the user a picture could not be loaded: the message box, and why on the status bar.
+    void refuse(const QString& path, const Status& why);
     ColorButton* addColorButton(int id, const QRect& geometry, Rgba ProjectData::*field,
                                 bool lightColor);
     QCheckBox* addCheckBox(int id, const QString& text, const QRect& geometry);
@@ -104,9 +113,8 @@ private:
     void addLookSliders(const DialogUnits& du);
     void lookMoved(float SceneLook::*field, int step);
 
+    Project& project_;
     ProjectData& data_;
-    SlotImages& images_;
-    SceneLook& look_;
     SceneView& view_;
     ColorButton* ambientButton_ = nullptr;
     ColorButton* diffuseButton_ = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the settings panels need of the view they edit for: its GL context for the light, its
-// camera for the field of view, the scene's look, and the repaint. The OpenGL view implements it;
+// camera for the field of view, and the repaint. The OpenGL view implements it;
 // tests give the panels a stand-in.
 
 #include "camera/camera.h"
@@ -21,8 +21,6 @@ public:
     virtual void requestRedraw() = 0;
     // The view's camera; the scene panel sets its field of view.
     virtual Camera& camera() = 0;
-    // Draws with look from now on, repainting when it differs from the last one.
-    virtual void setLook(const SceneLook& look) = 0;
 };
 
 } // namespace cartonic

@@ -20,17 +20,6 @@ bool sameBytes(const T& a, const T& b) {
 
 } // namespace
 
-void stampRuntimeNames(ProjectData& data, const SceneTextures& names) {
-    for (int k = 0; k < kSlotCount; ++k) {
-        data.faceSlots[k].textureId = names.pictures[k];
-    }
-    for (int k = 0; k < kFaceCount; ++k) {
-        data.faceSlots[k].displayList = names.faceLists[k];
-    }
-    data.floorTextureId = names.pictures[kFloorSlot];
-    data.floorPatternTextureId = names.floorPattern;
-}
-
 void SceneResources::update(const ProjectData& data, const SlotImages& images, Pictures pictures) {
     for (int k = 0; k < kFaceCount; ++k) {
         const FaceSlot& slot = data.faceSlots[k];

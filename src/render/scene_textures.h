@@ -5,6 +5,7 @@
 // SceneResources and hands its names to every frame it draws there.
 
 #include "model/project_data.h"
+#include "model/runtime_names.h"
 #include "model/slot_images.h"
 
 #include <QtGlobal>
@@ -12,17 +13,6 @@
 #include <array>
 
 namespace cartonic {
-
-// Names in one context; 0 for none.
-struct SceneTextures {
-    std::array<unsigned, kSlotCount> pictures{}; // each slot's picture; kFloorSlot the floor's
-    std::array<unsigned, kFaceCount> faceLists{};
-    unsigned floorPattern = 0;
-    unsigned fadeRamp = 0; // a fading reflection's opacity (buildFadeRamp)
-};
-
-// The numbers a project file stores in its runtime fields: the names of the run that saved it.
-void stampRuntimeNames(ProjectData& data, const SceneTextures& names);
 
 // Builds and keeps up to date the objects of one context: the face lists (from the record's face
 // geometry), the floor pattern (with or without mipmaps, as the record asks) and a texture for

@@ -67,8 +67,8 @@ private slots:
     }
 
     void theWindowComesUpWithoutPicturePlugins() {
-        ProjectData& data = projectData();
-        MainFrame frame(data, slotImages());
+        Project project;
+        MainFrame frame(project);
         QSignalSpy painted(&frame.view(), &OGLView::painted);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));

@@ -22,6 +22,7 @@ struct ScriptedPrompts {
     std::deque<SaveChoice> saveChoices;
     QStringList questionsAsked;
     QStringList errors;
+    QStringList reasons; // why each failure shown with one happened
     QStringList notices;
     int fileDialogs = 0;
     QString lastFolder; // where the last file dialog was to start
@@ -60,6 +61,10 @@ struct ScriptedPrompts {
         };
         p.showError = [this](QWidget*, const QString& m) {
             errors << m;
+        };
+        p.showFailure = [this](QWidget*, const QString& m, const QString& why) {
+            errors << m;
+            reasons << why;
         };
         p.showNotice = [this](QWidget*, const QString& m) {
             notices << m;

@@ -67,8 +67,9 @@ bool same(const ProjectData& a, const ProjectData& b) {
 class HostileFrameTest : public QObject {
     Q_OBJECT
 
-    ProjectData data_;
-    SlotImages images_;
+    Project project_;
+    ProjectData& data_ = project_.record;
+    SlotImages& images_ = project_.pictures;
     MainFrame* frame_ = nullptr;
     std::deque<QString> files_;
     std::deque<SaveChoice> choices_;
@@ -113,14 +114,13 @@ class HostileFrameTest : public QObject {
 
 private slots:
     void init() {
-        data_ = ProjectData();
-        images_ = SlotImages();
+        project_ = Project();
         files_.clear();
         choices_.clear();
         errors_.clear();
         messages_.clear();
         glErrors_ = 0;
-        frame_ = new MainFrame(data_, images_, prompts());
+        frame_ = new MainFrame(project_, prompts());
         frame_->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame_));
         QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
@@ -326,7 +326,7 @@ private slots:
         settings.setValue("window/geometry", frame_->saveGeometry().left(20));
         const auto startFrame = [&] {
             delete frame_;
-            frame_ = new MainFrame(data_, images_, prompts(), &settings);
+            frame_ = new MainFrame(project_, prompts(), &settings);
             frame_->show();
             QVERIFY(QTest::qWaitForWindowExposed(frame_));
         };

@@ -65,13 +65,14 @@ QMenu* menuTitled(QMenuBar* bar, const QString& title) {
 class MainFrameTest : public QObject {
     Q_OBJECT
 
-    ProjectData data_;
-    SlotImages images_;
+    Project project_;
+    ProjectData& data_ = project_.record;
+    SlotImages& images_ = project_.pictures;
     ScriptedPrompts script_;
     MainFrame* frame_ = nullptr;
 
     void startFrame() {
-        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_ = new MainFrame(project_, script_.prompts());
         frame_->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame_));
         QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
@@ -86,8 +87,7 @@ class MainFrameTest : public QObject {
 
 private slots:
     void init() {
-        data_ = ProjectData();
-        images_ = SlotImages();
+        project_ = Project();
         script_ = ScriptedPrompts();
         startFrame();
     }
@@ -99,7 +99,7 @@ private slots:
 
     void titleGoesFromAppNameToUntitledProject() {
         delete frame_;
-        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_ = new MainFrame(project_, script_.prompts());
         QCOMPARE(frame_->windowTitle(), QString("Cartonic"));
         frame_->show();
         QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));

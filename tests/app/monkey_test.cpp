@@ -135,8 +135,9 @@ class MonkeyTest : public QObject {
 
     std::mt19937 random_;
     Answers answers_;
-    ProjectData data_;
-    SlotImages images_;
+    Project project_;
+    ProjectData& data_ = project_.record;
+    SlotImages& images_ = project_.pictures;
     MainFrame* frame_ = nullptr;
     int errorsShown_ = 0;
     int messagesShown_ = 0;
@@ -445,7 +446,7 @@ private slots:
         test::TempDir dir;
         answers_ = prepareFiles(dir);
 
-        frame_ = new MainFrame(data_, images_, prompts());
+        frame_ = new MainFrame(project_, prompts());
         frame_->resize(800, 560);
         frame_->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame_));

@@ -31,14 +31,15 @@ void sendMove(QWidget* w, QPoint p, Qt::MouseButtons buttons) {
 class OGLViewTest : public QObject {
     Q_OBJECT
 
-    ProjectData data_;
-    SlotImages images_;
+    Project project_;
+    ProjectData& data_ = project_.record;
+    SlotImages& images_ = project_.pictures;
     OGLView* view_ = nullptr;
 
 private slots:
     void init() {
-        data_ = ProjectData();
-        view_ = new OGLView(data_, images_);
+        project_ = Project();
+        view_ = new OGLView(project_);
         view_->resize(500, 500);
         view_->show();
         QVERIFY(QTest::qWaitForWindowExposed(view_));

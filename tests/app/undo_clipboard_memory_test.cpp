@@ -63,8 +63,9 @@ struct Seen {
 class UndoClipboardMemoryTest : public QObject {
     Q_OBJECT
 
-    ProjectData data_;
-    SlotImages images_;
+    Project project_;
+    ProjectData& data_ = project_.record;
+    SlotImages& images_ = project_.pictures;
     test::ScriptedPrompts script_;
     MainFrame* frame_ = nullptr;
     test::TempDir dir_;
@@ -74,7 +75,7 @@ class UndoClipboardMemoryTest : public QObject {
                {},
                frame_->view().camera().fov,
                !images_[kFloorSlot].empty(),
-               frame_->view().look(),
+               frame_->project().look(),
                frame_->action(FileEmbedPictures)->isChecked()};
         for (int k = 0; k < kSlotCount; ++k) {
             s.pictures[static_cast<std::size_t>(k)] =
@@ -148,10 +149,9 @@ private slots:
     void init() {
         // Each test counts the pictures it keeps.
         QDir(pastedPicturesFolder()).removeRecursively();
-        data_ = ProjectData();
-        images_ = SlotImages();
+        project_ = Project();
         script_ = test::ScriptedPrompts();
-        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_ = new MainFrame(project_, script_.prompts());
         frame_->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame_));
         QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
@@ -317,6 +317,8 @@ private slots:
         script_.files = {q(dir_.file("bad.png"))};
         frame_->dispatch(ImportDieline);
         QCOMPARE(script_.errors, QStringList{"Load image file failed!"});
+        QCOMPARE(script_.reasons.size(), 1);
+        QVERIFY2(!script_.reasons[0].isEmpty(), "the reason comes with the message");
         QVERIFY(images_[Front].empty());
 
         // The start-up box unfolds 15 x 15: a square net with side panels 30 pixels wide
@@ -410,7 +412,8 @@ private slots:
             {"text/plain", QUrl::fromLocalFile(missing).toEncoded(),
              "Cannot paste " + QDir::toNativeSeparators(missing) + ": the file does not exist."},
             {"text/plain", q(dir_.file("notes.png")).toUtf8(),
-             "Cannot paste notes.png: it is no picture that can be loaded."},
+             "Cannot paste notes.png: it is no picture that can be loaded (Unsupported image "
+             "format)."},
             // Measured by its header alone: the picture is never decoded.
             {"image/png", QByteArray(huge.data(), static_cast<qsizetype>(huge.size())),
              QString("Cannot paste the picture on the clipboard: it is 20000 x 20000 pixels, more "
@@ -493,6 +496,7 @@ private slots:
         test::writeBytes(dir_.file("notes.txt"), {'n', 'o'});
         QVERIFY(dropFile(view, q(dir_.file("notes.txt")), pixelOf(Left)));
         QCOMPARE(messages, QStringList{"Load image file failed!"});
+        QVERIFY(frame_->statusBar()->currentMessage().startsWith("Cannot load notes.txt: "));
         QVERIFY(images_[Left].empty());
 
         // A project, anywhere on the window: it opens after the question about changes.
@@ -525,7 +529,7 @@ private slots:
         QSettings settings(q(dir_.file("settings.ini")), QSettings::IniFormat);
         const auto startFrame = [&] {
             delete frame_;
-            frame_ = new MainFrame(data_, images_, script_.prompts(), &settings);
+            frame_ = new MainFrame(project_, script_.prompts(), &settings);
             frame_->show();
             QVERIFY(QTest::qWaitForWindowExposed(frame_));
             QTRY_COMPARE(frame_->windowTitle(), QString("Untitled project"));
@@ -598,7 +602,7 @@ private slots:
         saved.setDimensions(4.0f, 1.0f, 2.0f);
         QVERIFY(saveProject(saved, dir_.file("start.ctn")));
         delete frame_;
-        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_ = new MainFrame(project_, script_.prompts());
         frame_->openAtStart(q(dir_.file("start.ctn")));
         frame_->show();
         QTRY_COMPARE(frame_->windowTitle(), q(dir_.file("start.ctn")));
@@ -606,7 +610,7 @@ private slots:
 
         // A bad one: the usual message, and the untitled project stays.
         delete frame_;
-        frame_ = new MainFrame(data_, images_, script_.prompts());
+        frame_ = new MainFrame(project_, script_.prompts());
         frame_->openAtStart(q(dir_.file("missing.ctn")));
         frame_->show();
         QTRY_COMPARE(script_.errors.size(), 1);

@@ -1,9 +1,9 @@
 // The steps of a cartonic-render run that need no GL context: camera, record changes, pictures
 // from the command line and the paths a saved project stores.
 
-#include "cli/picture_paths.h"
 #include "cli/project_json.h"
 #include "cli/render_job.h"
+#include "model/picture_paths.h"
 #include "support/temp_dir.h"
 
 #include <QImage>
@@ -91,11 +91,12 @@ TEST(RenderJob, PicturesFromTheCommandLineLoadBeforeTheyArePlaced) {
     EXPECT_EQ(loaded[0].width, 6);
     EXPECT_EQ(loaded[0].height, 4);
 
-    ProjectData data;
+    Project project;
+    ProjectData& data = project.record;
+    const SlotImages& images = project.pictures;
     data.floorTextureEnabled = 0;
     data.floorTextureId = 0;
-    SlotImages images;
-    placePictures(loaded, data, images);
+    placePictures(loaded, project);
     EXPECT_EQ(pathText(data.faceSlots[Back].imagePath), dir.file("red.png"));
     EXPECT_EQ(data.faceSlots[Back].imageWidth, 6);
     EXPECT_EQ(images[Back].image.pixel(0, 0), qRgb(255, 0, 0));
@@ -113,72 +114,6 @@ TEST(RenderJob, PicturesFromTheCommandLineLoadBeforeTheyArePlaced) {
         EXPECT_EQ(refused.message().rfind("cannot load picture " + bad + ": ", 0), 0u)
             << refused.message();
     }
-}
-
-TEST(RenderJob, APresetProportionsTheBoxKeepingItsLargestSide) {
-    ProjectData data;
-    data.setDimensions(kStartBoxWidth, kStartBoxDepth, kStartBoxHeight);
-    applyRecordOptions(parsed({"--box", "2,1,4", "--preset", "paperback"}), data);
-    // 108 x 175 x 25 mm: the height stays the largest at 4.
-    EXPECT_FLOAT_EQ(data.boxHeight, 4.0f);
-    EXPECT_FLOAT_EQ(data.boxWidth, 4.0f * 108 / 175);
-    EXPECT_FLOAT_EQ(data.boxDepth, 4.0f * 25 / 175);
-}
-
-// The pictures a dieline and a book make, kept in a data folder of the test's own.
-TEST(RenderJob, DielinesAndBooksMakeThePicturesNoFaceOptionNames) {
-    test::TempDir dir;
-    ASSERT_EQ(::setenv("XDG_DATA_HOME", dir.path().c_str(), 1), 0);
-    ProjectData data;
-    data.setDimensions(2.0f, 1.0f, 3.0f); // a net of 12 x 10 units
-    QImage net(120, 100, QImage::Format_RGB32);
-    net.fill(qRgb(10, 120, 200));
-    const std::string netFile = dir.file("net.png");
-    ASSERT_TRUE(net.save(QString::fromStdString(netFile)));
-    QImage wide(144, 100, QImage::Format_RGB32);
-    wide.fill(qRgb(10, 120, 200));
-    const std::string wideFile = dir.file("wide.png");
-    ASSERT_TRUE(wide.save(QString::fromStdString(wideFile)));
-
-    struct Case {
-        std::vector<std::string> args;
-        std::vector<int> faces; // made, in order
-        std::string mismatch;   // the start of what a mismatch says
-    };
-    const Case cases[] = {
-        {{"--preset", "hardcover"}, {Top, Bottom, Left}, ""},
-        {{"--preset", "dvd"}, {}, ""},
-        {{"--dieline", netFile, "--face", "front=a.png"}, {Top, Bottom, Back, Right, Left}, ""},
-        {{"--dieline", wideFile, "--preset", "paperback", "--face", "top=a.png"},
-         {Bottom, Front, Back, Right, Left},
-         ""},
-        {{"--dieline", wideFile}, {Top, Bottom, Front, Back, Right, Left}, "20% wider than"},
-    };
-    for (const Case& c : cases) {
-        std::vector<PictureChoice> made;
-        std::string mismatch;
-        const Status status = makePictures(parsed(c.args), data, made, &mismatch);
-        ASSERT_TRUE(status) << status.message();
-        std::vector<int> faces;
-        for (const PictureChoice& picture : made) {
-            faces.push_back(picture.slot);
-            EXPECT_TRUE(std::filesystem::is_regular_file(picture.path)) << picture.path;
-            EXPECT_EQ(picture.path.rfind(dir.path() + "/", 0), 0u) << picture.path;
-        }
-        EXPECT_EQ(faces, c.faces) << ::testing::PrintToString(c.args);
-        EXPECT_EQ(mismatch.rfind(c.mismatch, 0), 0u) << mismatch;
-    }
-
-    std::vector<PictureChoice> made;
-    EXPECT_EQ(makePictures(parsed({"--dieline", dir.file("none.png")}), data, made)
-                  .message()
-                  .rfind("cannot load dieline " + dir.file("none.png") + ": ", 0),
-              0u);
-    EXPECT_EQ(
-        makePictures(parsed({"--dieline", netFile, "--glue-flap", "120"}), data, made).message(),
-        "cannot cut dieline " + netFile +
-            " (120 x 100 pixels, glue flap 120): a panel would be under a pixel");
-    ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST(PicturePaths, SavedProjectsFindTheirPicturesFromTheirOwnFolder) {

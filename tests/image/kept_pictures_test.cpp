@@ -37,14 +37,14 @@ void overwrite(const QString& path, const QByteArray& bytes) {
 TEST(KeptPictures, AFileOfTheNameHoldingAnythingElseIsWrittenAnew) {
     TempDir dir;
     const QString folder = QString::fromStdString(dir.path());
-    const QString path = keepPicture(filledPicture(qRgb(200, 10, 10)), folder);
+    const QString path = keepPicture(filledPicture(qRgb(200, 10, 10)), folder).value;
     ASSERT_FALSE(path.isEmpty());
     const QByteArray kept = bytesOf(path);
     QByteArray flipped = kept;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x40);
     for (const QByteArray& damage : {flipped, kept.left(kept.size() / 2)}) {
         overwrite(path, damage);
-        EXPECT_EQ(keepPicture(filledPicture(qRgb(200, 10, 10)), folder), path);
+        EXPECT_EQ(keepPicture(filledPicture(qRgb(200, 10, 10)), folder).value, path);
         EXPECT_EQ(bytesOf(path), kept);
     }
 }
@@ -52,8 +52,8 @@ TEST(KeptPictures, AFileOfTheNameHoldingAnythingElseIsWrittenAnew) {
 TEST(KeptPictures, ALoadedOneMustHoldWhatItsNameSays) {
     TempDir dir;
     const QString folder = QString::fromStdString(dir.path());
-    const QString kept = keepPicture(filledPicture(qRgb(200, 10, 10)), folder);
-    const QString other = keepPicture(filledPicture(qRgb(10, 200, 10)), folder);
+    const QString kept = keepPicture(filledPicture(qRgb(200, 10, 10)), folder).value;
+    const QString other = keepPicture(filledPicture(qRgb(10, 200, 10)), folder).value;
     ASSERT_FALSE(kept.isEmpty());
     const QByteArray keptBytes = bytesOf(kept);
     const QByteArray otherBytes = bytesOf(other);

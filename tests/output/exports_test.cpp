@@ -74,9 +74,9 @@ protected:
     }
 
     Status write(const std::string& path, const TurntableProgress& progress, bool* cancelled) {
-        return writeTurntable(
-            path, request_, data_, Camera::startUp(), exportPictures(data_, images_, {}),
-            drawInHeadless(*renderer_, data_, images_), nullptr, "spin: ", progress, cancelled);
+        return writeTurntable(path, request_, project_, Camera::startUp(), exportPictures(project_),
+                              drawInHeadless(*renderer_, project_), nullptr, "spin: ", progress,
+                              cancelled);
     }
 
     TurntableRequest request_;

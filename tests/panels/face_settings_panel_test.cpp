@@ -29,8 +29,9 @@ class FaceSettingsPanelTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProjectData> data_;
-    std::unique_ptr<SlotImages> images_;
+    std::unique_ptr<Project> project_;
+    ProjectData* data_ = nullptr;
+    SlotImages* images_ = nullptr;
     std::unique_ptr<StandInView> view_;
     std::unique_ptr<FaceSettingsPanel> panel_;
     // What the panel asked of its file dialog and message box.
@@ -42,7 +43,7 @@ private:
     FaceSlot& slot(int face) { return data_->faceSlots[static_cast<std::size_t>(face)]; }
 
     void makePanel() {
-        panel_ = std::make_unique<FaceSettingsPanel>(*data_, *images_, *view_);
+        panel_ = std::make_unique<FaceSettingsPanel>(*project_, *view_);
         panel_->chooseImageFile = [this](QWidget*, const QList<ImageFileFilter>& filters,
                                          const QString& initial) {
             filtersAsked_ = filters;
@@ -70,8 +71,9 @@ private:
 
 private slots:
     void init() {
-        data_ = std::make_unique<ProjectData>();
-        images_ = std::make_unique<SlotImages>();
+        project_ = std::make_unique<Project>();
+        data_ = &project_->record;
+        images_ = &project_->pictures;
         view_ = std::make_unique<StandInView>(*data_);
         data_->selectedFace = Front;
         filtersAsked_.clear();
@@ -263,11 +265,15 @@ private slots:
         const std::string notAPicture = dir.file("notes.jpg");
         std::ofstream(notAPicture) << "just text";
         const std::string tooLong = dir.file(std::string(kPathSize, 'x') + ".png");
-        for (const std::string& path : {notAPicture, tooLong}) {
+        for (const auto& [path, why] : {std::pair{notAPicture, "Cannot load notes.jpg: "},
+                                        std::pair{tooLong, "longer than the 259 bytes"}}) {
             messages_.clear();
             fileToChoose_ = QString::fromStdString(path);
+            QSignalSpy told(panel_.get(), &FaceSettingsPanel::told);
             QTest::mouseClick(control<QPushButton>(*panel_, 1001), Qt::LeftButton);
             QCOMPARE(messages_, QStringList{"Load image file failed!"});
+            QCOMPARE(told.count(), 1);
+            QVERIFY2(told[0][0].toString().contains(why), qPrintable(told[0][0].toString()));
             QVERIFY(sameBytes(*data_, before));
             QCOMPARE((*images_)[Front].image.cacheKey(), pictureBefore);
             QCOMPARE(control<QLineEdit>(*panel_, 1000)->text(),

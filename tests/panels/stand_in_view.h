@@ -23,11 +23,9 @@ public:
     }
     void requestRedraw() override { ++redraws; }
     Camera& camera() override { return camera_; }
-    void setLook(const SceneLook& look) override { looks.push_back(look); }
 
     std::vector<std::array<Rgba, 3>> lightAtApply; // the light colours each applyLight saw
     int redraws = 0;
-    std::vector<SceneLook> looks; // every look the panels set
 
 private:
     ProjectData& data_;

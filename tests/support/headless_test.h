@@ -1,10 +1,9 @@
 #pragma once
 
-// A test with a record at the start-up box size, its slot pictures and a headless renderer,
-// made afresh for each test.
+// A test with a project at the start-up box size and a headless renderer, made afresh for each
+// test.
 
-#include "model/project_data.h"
-#include "model/slot_images.h"
+#include "model/project.h"
 #include "render/headless_renderer.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +21,9 @@ protected:
         renderer_ = std::move(made.value);
     }
 
-    ProjectData data_;
-    SlotImages images_;
+    Project project_;
+    ProjectData& data_ = project_.record;
+    SlotImages& images_ = project_.pictures;
     std::unique_ptr<HeadlessRenderer> renderer_;
 };
 

@@ -1,4 +1,4 @@
-#include "cli/picture_paths.h"
+#include "model/picture_paths.h"
 
 #include <filesystem>
 
