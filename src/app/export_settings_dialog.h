@@ -5,6 +5,8 @@
 // or the last picture's) for that side, and fallbackNote says so. Below the size: smooth edges,
 // and a transparent background, which a PNG picture can have and a JPEG cannot.
 
+#include "model/limits.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -12,7 +14,6 @@ class QLineEdit;
 
 namespace cartonic {
 
-inline constexpr int kMaxExportSide = 2047;
 inline constexpr int kExportWidthEdit = 1020;
 inline constexpr int kExportHeightEdit = 1021;
 

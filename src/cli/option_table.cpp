@@ -342,11 +342,11 @@ constexpr OptionDefinition kCameraOptions[] = {
     {"", "--fov", "DEG", "field of view, 20 to 75 degrees (default 45)",
      [](RenderOptions& o, const std::string& v) -> Status {
          float f = 0.0f;
-         if (parseFloat(v, f) && f >= kMinRenderFov && f <= kMaxRenderFov) {
+         if (parseFloat(v, f) && f >= kMinFov && f <= kMaxFov) {
              o.fov = f;
              return {};
          }
-         return wantsNumberFrom(kMinRenderFov, kMaxRenderFov, "degrees");
+         return wantsNumberFrom(kMinFov, kMaxFov, "degrees");
      }},
     {"", "--yaw", "RAD",
      "orbit around the box's vertical axis, radians, positive turns\n"

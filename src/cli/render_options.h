@@ -4,6 +4,7 @@
 #include "export/animation_writer.h"
 #include "export/picture_writer.h"
 #include "image/dieline.h"
+#include "model/limits.h"
 #include "model/project_data.h"
 #include "render/render_to_buffer.h"
 
@@ -15,14 +16,10 @@
 
 namespace cartonic {
 
-inline constexpr int kMaxRenderSide = 8192;
 inline constexpr int kDefaultRenderWidth = 800;
 inline constexpr int kDefaultRenderHeight = 600;
 inline constexpr int kMinJpegQuality = 1;
 inline constexpr int kMaxJpegQuality = 100;
-// Field of view in degrees: the range of the scene panel's slider.
-inline constexpr float kMinRenderFov = 20.0f;
-inline constexpr float kMaxRenderFov = 75.0f;
 // The name that stands for a standard stream where a file name goes: standard output for -o,
 // standard input for --batch.
 inline constexpr std::string_view kStandardStream = "-";
@@ -77,7 +74,7 @@ struct RenderOptions {
     int samples = kSmoothSamples; // one of kSampleCounts
     bool transparent = false;     // PNG output only
     // Camera changes from the start-up camera, applied in this order.
-    std::optional<float> fov;   // degrees, kMinRenderFov..kMaxRenderFov
+    std::optional<float> fov;   // degrees, kMinFov..kMaxFov
     std::optional<float> yaw;   // radians
     std::optional<float> pitch; // radians
     std::optional<float> zoom;  // world units towards the target

@@ -9,6 +9,7 @@
 
 #include "base/status.h"
 #include "export/picture_writer.h"
+#include "model/limits.h"
 
 #include <memory>
 #include <optional>
@@ -23,15 +24,6 @@ enum class AnimationFormat {
     WebP,   // one animated WebP, looping for ever
     Mp4,    // one H.264 video in an MP4 file, through ffmpeg
 };
-
-// Frames a second: more than 0, at most kMaxAnimationFps, and at least what the format holds
-// (animationRateFits).
-inline constexpr double kDefaultAnimationFps = 24.0;
-inline constexpr double kMaxAnimationFps = 120.0;
-// The slowest MP4 video: ffmpeg takes a rate as a fraction of numbers up to about a million and
-// its MP4 writer fails on frames of some hours, in ways that depend on that fraction; a frame
-// every 100 seconds is slower than any turntable wants and far inside both.
-inline constexpr double kMinVideoFps = 0.01;
 
 // The format a file name asks for by its extension (.webp, .mp4, any case); none otherwise.
 // Frames are asked for by a pattern, which this does not look at.

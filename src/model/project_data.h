@@ -4,6 +4,8 @@
 // in-memory layout is the body of the project file (see project_file.h), so every field sits at a
 // fixed offset and the whole record is exactly 4420 bytes; the static_asserts below pin it.
 
+#include "model/limits.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -160,7 +162,6 @@ struct ProjectData {
 inline constexpr float kStartBoxWidth = 2.5f;
 inline constexpr float kStartBoxDepth = 1.25f;
 inline constexpr float kStartBoxHeight = 5.0f;
-inline constexpr float kMaxBoxScale = 50.0f;
 
 inline constexpr float kLightCircleRadius = 12.0f;
 

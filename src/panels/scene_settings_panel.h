@@ -6,6 +6,7 @@
 // record directly, the view's camera for the field of view, and the project's look.
 
 #include "base/status.h"
+#include "model/limits.h"
 #include "model/project.h"
 #include "model/project_data.h"
 #include "model/scene_look.h"
@@ -58,9 +59,6 @@ public:
         kReflectionFadeSlider = 1042,
     };
 
-    // Whole degrees the field-of-view slider offers.
-    static constexpr int kMinFov = 20;
-    static constexpr int kMaxFov = 75;
     // Steps of the look's sliders from SceneLook::kMin to kMax.
     static constexpr int kLookSteps = 100;
 

@@ -3,6 +3,7 @@
 #include "base/status.h"
 #include "camera/camera.h"
 #include "image/rgba_picture.h"
+#include "model/limits.h"
 #include "model/project_data.h"
 #include "model/scene_look.h"
 #include "render/export_textures.h"
@@ -14,13 +15,6 @@
 #include <vector>
 
 namespace cartonic {
-
-// Samples a pixel a picture may take: one is the aliased picture; smooth pictures, the default
-// of every picture made to keep, take kSmoothSamples. Beyond what the context multisamples in one
-// pass (frame_passes.h), a picture is drawn in several.
-inline constexpr std::array<int, 7> kSampleCounts = {1, 2, 4, 8, 16, 32, 64};
-inline constexpr int kAliasedSamples = kSampleCounts.front();
-inline constexpr int kSmoothSamples = 32;
 
 // How a picture is rendered, beyond its size and camera.
 struct RenderSettings {

@@ -4,6 +4,8 @@
 // camera orbited about the vertical line through its target. The export's textures
 // (export_textures.h) are built once, for every frame, rather than for each.
 
+#include "model/limits.h"
+
 #include "render/render_to_buffer.h"
 
 #include <optional>
@@ -11,12 +13,6 @@
 #include <vector>
 
 namespace cartonic {
-
-// Frames a turntable may have: enough for a smooth turn at 120 frames a second for 30 seconds.
-inline constexpr int kMinTurntableFrames = 1;
-inline constexpr int kMaxTurntableFrames = 3600;
-// What the application proposes: a frame every 10 degrees.
-inline constexpr int kDefaultTurntableFrames = 36;
 
 // Frame index's camera of a turntable of count frames: start orbited by 2 pi index / count
 // radians (Camera::yaw: counter-clockwise seen from above). Needs no GL context.
