@@ -1,7 +1,8 @@
 #pragma once
 
-// The main window: owns every other window and connects each command's action to what runs it.
-// The project's files, the exports and the recent projects each have a class of their own.
+// The main window: owns every other window and connects each command's action to the handler its
+// row of the command table names. The project's files, the exports and the recent projects each
+// have a class of their own.
 
 #include "app/app_settings.h"
 #include "app/user_prompts.h"
@@ -9,6 +10,8 @@
 #include "model/slot_images.h"
 
 #include <QMainWindow>
+
+#include <span>
 
 class QAction;
 class QLabel;
@@ -18,6 +21,7 @@ class QToolBar;
 
 namespace cartonic {
 
+struct Command;
 class CommandActions;
 class EditHistory;
 class ExportCommands;
@@ -91,6 +95,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The command table's handlers run what the frame keeps to itself.
+    friend std::span<const Command> commandTable();
+
     void createClient();
     void connectCommands();
     void createHistory();
