@@ -1,7 +1,7 @@
 #include "app/command_actions.h"
 
 #include "app/command_ids.h"
-#include "app/string_table.h"
+#include "app/command_table.h"
 #include "app/toolbar_icons.h"
 
 #include <QAction>
@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <string_view>
 
 namespace cartonic {
 
@@ -38,61 +40,37 @@ constexpr int kToolbarLayout[] = {
 
 CommandActions::CommandActions(QMainWindow& window, QLabel& readyText)
     : QObject(&window), window_(window), readyText_(readyText) {
-    addAction(FileNew, "&New\tCtrl+N", {Qt::CTRL | Qt::Key_N});
-    addAction(FileOpen, "&Open...\tCtrl+O", {Qt::CTRL | Qt::Key_O});
-    addAction(FileSave, "&Save\tCtrl+S", {Qt::CTRL | Qt::Key_S});
-    addAction(FileSaveAs, "Save &As...");
-    addAction(SaveAsImage, "Save As &Image");
-    addAction(SaveAsTurntable, "Save As &Turntable...");
-    addAction(ExportModel, "Export &3D Model...");
-    addAction(ImportDieline, "Import &Dieline...");
-    addAction(FileEmbedPictures, "E&mbed Pictures");
-    addAction(FileExtractPictures, "Extra&ct Pictures...");
-    addAction(AppExit, "E&xit");
-    // The second keys of the accelerator table, and the other common redo.
-    addAction(EditUndo, "&Undo\tCtrl+Z", {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace});
-    addAction(EditRedo, "&Redo\tCtrl+Y", {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z});
-    addAction(EditCopy, "&Copy\tCtrl+C", {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert});
-    addAction(EditPaste, "&Paste\tCtrl+V", {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert});
-    addAction(ViewToolbar, "&Toolbar");
-    addAction(ViewStatusBar, "&Status Bar");
-    addAction(ViewSmoothEdges, "Smooth &Edges");
-    addAction(HomePage, "&Home page");
-    addAction(AppAbout, "&About Cartonic...");
-    addAction(ModeRotateCamera, commandTooltip(ModeRotateCamera));
-    addAction(ModeAdjustWidth, commandTooltip(ModeAdjustWidth));
-    addAction(ModeAdjustDepth, commandTooltip(ModeAdjustDepth));
-    addAction(ModeAdjustHeight, commandTooltip(ModeAdjustHeight));
-    addAction(ModeRotateLight, commandTooltip(ModeRotateLight));
-    addAction(ChangeSettings, commandPrompt(ChangeSettings));
-
-    for (int command : {ViewToolbar, ViewStatusBar, ViewSmoothEdges}) {
-        actions_[command]->setCheckable(true);
-        actions_[command]->setChecked(true);
-    }
-    // Per project, and off in a new one.
-    actions_[FileEmbedPictures]->setCheckable(true);
     auto* modes = new QActionGroup(&window_);
     modes->setExclusive(true);
-    for (int command :
-         {ModeRotateCamera, ModeAdjustWidth, ModeAdjustDepth, ModeAdjustHeight, ModeRotateLight}) {
-        actions_[command]->setCheckable(true);
-        modes->addAction(actions_[command]);
+    for (const Command& command : commandTable()) {
+        QAction* action = addAction(command);
+        if (command.kind == CommandKind::Mode) {
+            modes->addAction(action);
+        }
     }
     createMenus();
     createToolbar();
 }
 
-void CommandActions::addAction(int command, const QString& text, const QList<QKeySequence>& keys) {
-    auto* action = new QAction(text, &window_);
-    action->setData(command);
-    action->setIcon(toolbarIcon(command));
-    action->setStatusTip(commandPrompt(command));
-    action->setToolTip(commandTooltip(command));
+QAction* CommandActions::addAction(const Command& command) {
+    auto* action = new QAction(QString::fromUtf8(command.text), &window_);
+    action->setData(command.number);
+    action->setIcon(toolbarIcon(command.icon));
+    action->setStatusTip(QString::fromUtf8(command.prompt));
+    action->setToolTip(QString::fromUtf8(command.tooltip));
+    QList<QKeySequence> keys;
+    for (const QKeyCombination key : command.keys) {
+        if (key.key() != Qt::Key_unknown) {
+            keys.append(key);
+        }
+    }
     action->setShortcuts(keys);
     // The menu shows its own shortcut column from the text after the tab.
     action->setShortcutVisibleInContextMenu(false);
-    actions_.insert(command, action);
+    action->setCheckable(command.kind != CommandKind::Plain);
+    action->setChecked(command.kind == CommandKind::SwitchOn);
+    actions_.insert(command.number, action);
+    return action;
 }
 
 void CommandActions::trigger(int command) const {
@@ -162,7 +140,7 @@ void CommandActions::createToolbar() {
             continue;
         }
         toolbar_->addAction(actions_[command]);
-        if (commandTooltip(command).isEmpty()) {
+        if (std::string_view(findCommand(command)->tooltip).empty()) {
             toolbar_->widgetForAction(actions_[command])
                 ->installEventFilter(new NoTooltip(toolbar_));
         }

@@ -1,13 +1,10 @@
 #pragma once
 
-// Every command of the main window as a QAction: its menu text and keys, its status-bar prompt
-// and toolbar tooltip (looked up by its number in the string table) and its icon; and the menus
-// and the toolbar that show them. It runs nothing: whoever handles a command connects to its
-// action's triggered signal.
+// Every command of the main window as a QAction, made from its row of the command table (menu
+// text, keys, icon, status-bar prompt, tooltip); and the menus and the toolbar that show them.
+// It runs nothing: MainFrame connects each action to its row's handler.
 
 #include <QHash>
-#include <QKeySequence>
-#include <QList>
 #include <QObject>
 
 class QAction;
@@ -17,6 +14,8 @@ class QMenu;
 class QToolBar;
 
 namespace cartonic {
+
+struct Command;
 
 class CommandActions : public QObject {
     Q_OBJECT
@@ -36,7 +35,7 @@ public:
     QToolBar& toolbar() const { return *toolbar_; }
 
 private:
-    void addAction(int command, const QString& text, const QList<QKeySequence>& keys = {});
+    QAction* addAction(const Command& command);
     void createMenus();
     void createToolbar();
     void showMenuPrompt(QAction* action);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Every command of the main frame by number: the key its status-bar prompt, toolbar tooltip and
-// icon are looked up by, and its action's (CommandActions::action). A number without an action
+// The main frame's command numbers: fixed values, by which a command's row of the command table
+// (command_table.h) and its action (CommandActions::action) are found. A number without a row
 // (a face's, the scene settings', a pane's, Cut, Print) runs nothing by number: the face list and
 // the panes send signals of their own.
 

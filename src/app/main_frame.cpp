@@ -2,6 +2,7 @@
 
 #include "app/command_actions.h"
 #include "app/command_ids.h"
+#include "app/command_table.h"
 #include "app/edit_history.h"
 #include "app/export_commands.h"
 #include "app/face_list.h"
@@ -21,44 +22,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
-#include <QUrl>
 
 #include <utility>
 
 namespace cartonic {
-
-namespace {
-
-// The mouse mode each mode button sets.
-constexpr std::pair<int, MouseMode> kMouseModes[] = {
-    {ModeRotateCamera, MouseMode::RotateCamera}, {ModeAdjustWidth, MouseMode::AdjustWidth},
-    {ModeAdjustDepth, MouseMode::AdjustDepth},   {ModeAdjustHeight, MouseMode::AdjustHeight},
-    {ModeRotateLight, MouseMode::RotateLight},
-};
-
-// Help > Home page: the user guide beside the executable (a build tree), in the documentation
-// folder of an installed program, or in the source tree.
-void openUserGuide() {
-    const QString folder = QCoreApplication::applicationDirPath();
-    QString guide = QStringLiteral(CARTONIC_GUIDE_PATH);
-    for (const QString& path :
-         {folder + "/user-guide.html", folder + "/" + QStringLiteral(CARTONIC_INSTALLED_GUIDE)}) {
-        if (QFileInfo::exists(path)) {
-            guide = QFileInfo(path).absoluteFilePath();
-            break;
-        }
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
-}
-
-} // namespace
 
 MainFrame::MainFrame(Project& project, UserPrompts prompts, QSettings* settings)
     : project_(project), prompts_(std::move(prompts)), settings_(settings) {
@@ -168,34 +140,9 @@ void MainFrame::createClient() {
 }
 
 void MainFrame::connectCommands() {
-    const auto on = [this](int command, const auto* receiver, auto slot) {
-        connect(action(command), &QAction::triggered, receiver, slot);
-    };
-    on(FileNew, files_, &ProjectFiles::newProject);
-    on(FileOpen, files_, &ProjectFiles::openProject);
-    on(FileSave, files_, &ProjectFiles::save);
-    on(FileSaveAs, files_, &ProjectFiles::saveAs);
-    on(SaveAsImage, exports_, &ExportCommands::saveAsImage);
-    on(SaveAsTurntable, exports_, &ExportCommands::saveAsTurntable);
-    on(ExportModel, exports_, &ExportCommands::exportModel);
-    on(ImportDieline, this, &MainFrame::importDieline);
-    on(FileEmbedPictures, this, &MainFrame::setEmbedPictures);
-    on(FileExtractPictures, this, &MainFrame::extractPictures);
-    on(AppExit, this, &QWidget::close);
-    on(EditUndo, &history_->stack(), &QUndoStack::undo);
-    on(EditRedo, &history_->stack(), &QUndoStack::redo);
-    on(EditCopy, exports_, &ExportCommands::copyPicture);
-    on(EditPaste, this, &MainFrame::pastePicture);
-    // A checkable action is switched before it is triggered: its state is the one to show.
-    on(ViewToolbar, &toolbar(), &QWidget::setVisible);
-    on(ViewStatusBar, statusBar(), &QWidget::setVisible);
-    on(ViewSmoothEdges, this, &MainFrame::setSmoothEdges);
-    on(HomePage, this, &openUserGuide);
-    on(AppAbout, this, &MainFrame::showAbout);
-    on(ChangeSettings, this, &MainFrame::showSceneSettings);
-    for (const auto& [command, mode] : kMouseModes) {
-        connect(action(command), &QAction::triggered, view_,
-                [view = view_, mode = mode] { view->setMouseMode(mode); });
+    for (const Command& command : commandTable()) {
+        connect(action(command.number), &QAction::triggered, this,
+                [this, run = command.run](bool checked) { run(*this, checked); });
     }
 
     connect(files_, &ProjectFiles::pathChanged, this, [this](const QString& path) {

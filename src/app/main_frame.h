@@ -1,13 +1,16 @@
 #pragma once
 
-// The main window: owns every other window and connects each command's action to what runs it.
-// The project's files, the exports and the recent projects each have a class of their own.
+// The main window: owns every other window and connects each command's action to the handler its
+// row of the command table names. The project's files, the exports and the recent projects each
+// have a class of their own.
 
 #include "app/app_settings.h"
 #include "app/user_prompts.h"
 #include "model/project.h"
 
 #include <QMainWindow>
+
+#include <span>
 
 class QAction;
 class QLabel;
@@ -17,6 +20,7 @@ class QToolBar;
 
 namespace cartonic {
 
+struct Command;
 class CommandActions;
 class EditHistory;
 class ExportCommands;
@@ -92,6 +96,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The command table's handlers run what the frame keeps to itself.
+    friend std::span<const Command> commandTable();
+
     void createClient();
     void connectCommands();
     void createHistory();

@@ -16,6 +16,7 @@
 #include <GL/gl.h>
 
 #include <bit>
+#include <optional>
 
 namespace cartonic {
 
@@ -38,7 +39,8 @@ QSurfaceFormat viewSurfaceFormat() {
 }
 
 OGLView::OGLView(Project& project, QWidget* parent)
-    : QOpenGLWidget(parent), project_(project), data_(project.record), images_(project.pictures) {
+    : QOpenGLWidget(parent), project_(project), data_(project.record), images_(project.pictures),
+      refinement_(refinePlan().passes) {
     setObjectName("OGLView");
     setWindowTitle("GL3D View");
     setFormat(viewSurfaceFormat());
@@ -53,14 +55,10 @@ OGLView::OGLView(Project& project, QWidget* parent)
     idle_.setSingleShot(true);
     idle_.setInterval(0);
     connect(&idle_, &QTimer::timeout, this, &OGLView::redrawIfNeeded);
-    refineDelay_.setSingleShot(true);
-    refineDelay_.setInterval(kRefineDelayMs);
-    connect(&refineDelay_, &QTimer::timeout, this, &OGLView::startRefining);
     // The refinement's passes are drawn a short slice at a time between events, outside any
     // paint, so that input waits for one slice at most.
-    refineNext_.setSingleShot(true);
-    refineNext_.setInterval(0);
-    connect(&refineNext_, &QTimer::timeout, this, &OGLView::refineStep);
+    refineTimer_.setSingleShot(true);
+    connect(&refineTimer_, &QTimer::timeout, this, &OGLView::refineTick);
 }
 
 OGLView::~OGLView() {
@@ -74,11 +72,15 @@ void OGLView::releaseContextObjects() {
         resources_.release();
         doneCurrent();
         glReady_ = false;
+        // The sum went with the context. No repaint is asked for, as following the decision
+        // would: this may be the view's end, and a next context paints a frame first anyway.
+        refinement_.setEnabled(false);
+        refineTimer_.stop();
     }
 }
 
 void OGLView::requestRedraw() {
-    discardRefinement();
+    follow(refinement_.changed());
     needsRedraw_ = 1;
     if (!idle_.isActive()) {
         idle_.start();
@@ -113,6 +115,7 @@ void OGLView::initializeGL() {
     // objects and float textures can.
     offersSmoothEdges_ = static_cast<bool>(accumulator_.start(1, 1));
     accumulator_.release();
+    follow(refinement_.setEnabled(mayRefine()));
     emit smoothEdgesOffered(offersSmoothEdges_);
 }
 
@@ -133,7 +136,7 @@ void OGLView::resizeEvent(QResizeEvent* event) {
 
 void OGLView::setSmoothEdges(bool on) {
     smoothEdges_ = on;
-    discardRefinement();
+    follow(refinement_.setEnabled(mayRefine()));
     update();
 }
 
@@ -166,98 +169,91 @@ OGLView::Shown OGLView::shownNow() const {
     return shown;
 }
 
+bool OGLView::sameAsSummed() const {
+    return refinement_.refined() && shownNow() == refinedFrom_;
+}
+
+bool OGLView::mayRefine() const {
+    return smoothEdges_ && offersSmoothEdges_ && glReady_;
+}
+
+void OGLView::follow(const ViewRefinement::Decision& decision) {
+    switch (decision.timer) {
+    case ViewRefinement::Decision::Timer::Keep:
+        break;
+    case ViewRefinement::Decision::Timer::Stop:
+        refineTimer_.stop();
+        break;
+    case ViewRefinement::Decision::Timer::Arm:
+        refineTimer_.start(decision.timerMs);
+        break;
+    }
+    if (decision.repaint) {
+        update();
+    }
+}
+
 void OGLView::paintGL() {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const bool sameSize = viewport[2] == viewSize_.width() && viewport[3] == viewSize_.height();
-    viewSize_ = QSize(viewport[2], viewport[3]);
     // Once what the view shows has changed, the passes summed are of another picture, whatever
     // made the change and however it asked for this paint.
-    if (refined_ && sameSize && accumulator_.passes() > 0 && shownNow() == refinedFrom_) {
+    const ViewRefinement::Decision decision =
+        refinement_.paint(viewport[2], viewport[3], sameAsSummed());
+    needsRedraw_ = 0;
+    if (decision.picture == ViewRefinement::Decision::Picture::Mean) {
         accumulator_.show(defaultFramebufferObject());
-        needsRedraw_ = 0;
         emit painted();
-        if (accumulator_.passes() == refinePlan().passes && !settled_) {
-            settled_ = true;
+        if (decision.settled) {
             emit settled();
         }
         return;
     }
-    refined_ = false;
-    settled_ = false;
-    refineNext_.stop();
     camera_.applyProjection();
     updateResources();
     drawFrame(data_, resources_.names(), frameOptions());
-    if (smoothEdges_ && offersSmoothEdges_) {
-        refineDelay_.start();
-    }
-    needsRedraw_ = 0;
+    // The wait for stillness starts once the frame is drawn.
+    follow(decision);
     ++paintCount_;
     emit painted();
 }
 
-void OGLView::startRefining() {
-    if (!smoothEdges_ || !offersSmoothEdges_ || !glReady_ || needsRedraw_ || refined_ ||
-        viewSize_.isEmpty()) {
-        return;
+void OGLView::refineTick() {
+    const ViewRefinement::Decision decision = refinement_.tick(sameAsSummed());
+    if (decision.work == ViewRefinement::Decision::Work::BeginSum) {
+        refinedFrom_ = shownNow();
+        accumulator_.discard();
     }
-    refined_ = true;
-    settled_ = false;
-    refinedFrom_ = shownNow();
-    accumulator_.discard();
-    refineNext_.start();
+    follow(decision);
+    if (decision.work == ViewRefinement::Decision::Work::DrawSlice) {
+        drawSlice();
+    }
 }
 
-void OGLView::refineStep() {
-    if (!refined_) {
-        return;
-    }
-    if (shownNow() != refinedFrom_) {
-        discardRefinement();
-        return;
-    }
-    const PassPlan plan = refinePlan();
+void OGLView::drawSlice() {
+    const int width = refinement_.width();
+    const int height = refinement_.height();
     makeCurrent();
-    if (accumulator_.passes() == 0 && !accumulator_.start(viewSize_.width(), viewSize_.height())) {
+    if (accumulator_.passes() == 0 && !accumulator_.start(width, height)) {
         doneCurrent();
-        refined_ = false;
+        refinement_.sumUnavailable();
         return;
     }
     updateResources();
+    const PassPlan plan = refinePlan();
     const FrameOptions options = frameOptions();
-    const PictureArea area{viewSize_.width(), viewSize_.height(), 0, 0};
+    const PictureArea area{width, height, 0, 0};
     QElapsedTimer slice;
     slice.start();
-    do {
-        const int pass = accumulator_.passes();
+    while (const std::optional<int> pass =
+               refinement_.nextPass(static_cast<int>(slice.elapsed()))) {
         accumulator_.add(
-            [&] { drawPass(data_, resources_.names(), options, camera_, area, plan, pass); });
+            [&] { drawPass(data_, resources_.names(), options, camera_, area, plan, *pass); });
         // Done now, not queued: input that arrives next must not wait for it.
         glFinish();
-    } while (accumulator_.passes() < plan.passes && slice.elapsed() < kRefineSliceMs);
+    }
     doneCurrent();
-
-    // Shown at each doubling of the passes: each halves the noise a viewer sees, while showing
-    // every pass would add the cost of putting a frame on the screen to each.
-    const int passes = accumulator_.passes();
-    if (passes >= kFirstShownPasses && ((passes & (passes - 1)) == 0 || passes == plan.passes)) {
-        update();
-    }
-    if (passes < plan.passes) {
-        refineNext_.start();
-    }
-}
-
-void OGLView::discardRefinement() {
-    refineDelay_.stop();
-    refineNext_.stop();
-    if (refined_) {
-        refined_ = false;
-        settled_ = false;
-        accumulator_.discard();
-        update();
-    }
+    follow(refinement_.endSlice());
 }
 
 bool OGLView::event(QEvent* event) {
@@ -267,7 +263,7 @@ bool OGLView::event(QEvent* event) {
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::TouchBegin:
-        discardRefinement();
+        follow(refinement_.input());
         break;
     default:
         break;

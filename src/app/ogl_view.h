@@ -16,6 +16,7 @@
 #include "render/pass_accumulator.h"
 #include "render/scene_renderer.h"
 #include "render/scene_textures.h"
+#include "render/view_refinement.h"
 
 #include <QOpenGLWidget>
 #include <QTimer>
@@ -57,20 +58,17 @@ public:
     void applyLight() override;
 
     // Whether the view smooths its edges, when the driver offers it (see smoothEdgesOffered). On
-    // by default; changing it repaints. Frames drawn while the picture changes are single
-    // passes, cheap enough to follow the mouse; once nothing has changed for kRefineDelayMs, the
-    // view refines itself with shifted passes summed in slices of about kRefineSliceMs between
-    // events (pass_accumulator.h), until it is as smooth as a picture made to keep. Any input,
-    // and any change of what the view shows, throws the sum away and draws a normal frame.
+    // by default; changing it repaints. A still view refines itself with shifted passes summed
+    // (pass_accumulator.h) until it is as smooth as a picture made to keep; when, and how far,
+    // ViewRefinement decides (view_refinement.h).
     bool smoothEdges() const { return smoothEdges_; }
-    static constexpr int kRefineDelayMs = 100;
-    static constexpr int kRefineSliceMs = 8;
-    static constexpr int kFirstShownPasses = 4;
+    // How long the view stands still before it refines.
+    static constexpr int kRefineDelayMs = ViewRefinement::kDelayMs;
     // Whether the view is refining its still picture now: passes are being summed, or the last
     // of them is still to be shown.
-    bool refining() const { return refined_ && !settled_; }
+    bool refining() const { return refinement_.refined() && !refinement_.settled(); }
     // Whether the picture shown, or about to be, is the refinement's rather than a normal frame.
-    bool showsRefinement() const { return refined_; }
+    bool showsRefinement() const { return refinement_.refined(); }
     void setSmoothEdges(bool on);
 
     // Runs work with this view's context current and its objects up to the record (drawing
@@ -128,11 +126,15 @@ private:
     void redrawIfNeeded();
     FrameOptions frameOptions() const;
     Shown shownNow() const;
-    void startRefining();
-    // Adds the next few passes to the refinement, and asks for them to be shown at times.
-    void refineStep();
-    // Stops refining and shows a normal frame.
-    void discardRefinement();
+    // Whether what the view shows now is what the refinement's passes are of.
+    bool sameAsSummed() const;
+    // Smooth edges on, offered, and a context to draw them in.
+    bool mayRefine() const;
+    // Does what the refinement decided that paints and ticks do alike: its timer, a repaint.
+    void follow(const ViewRefinement::Decision& decision);
+    void refineTick();
+    // Adds the passes the refinement hands out for one slice to the sum.
+    void drawSlice();
     // The face under pos for the picture a drag carries, or -1; shows it outlined.
     int trackDrop(const QMimeData& mime, QPointF pos);
     void setDropFace(int face);
@@ -150,14 +152,10 @@ private:
     Camera camera_;
     MouseModes mouse_;
     QTimer idle_;
-    QTimer refineDelay_;
-    QTimer refineNext_;
+    QTimer refineTimer_;
+    ViewRefinement refinement_;
     PassAccumulator accumulator_;
-    // The picture shown is the passes' mean, from the first refinement step until a change.
-    bool refined_ = false;
     Shown refinedFrom_; // what the passes summed show
-    bool settled_ = false;
-    QSize viewSize_; // in pixels, as the last paint found its viewport
     int needsRedraw_ = 0;
     int paintCount_ = 0;
     int dropFace_ = -1;

@@ -1,12 +1,10 @@
 #include "app/toolbar_icons.h"
 
-#include "app/command_ids.h"
-
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
-#include <utility>
+#include <cmath>
 
 namespace cartonic {
 
@@ -49,6 +47,8 @@ void smallBox(QPainter& p) {
     p.setBrush(kBoxSide.darker(120));
     p.drawPolygon(QPolygonF({{10, 5}, {13, 2}, {13, 10}, {10, 13}}));
 }
+
+} // namespace
 
 void drawFileNew(QPainter& p) {
     p.setPen(kIconInk);
@@ -152,45 +152,19 @@ void drawAppAbout(QPainter& p) {
     p.drawEllipse(QPointF(8.0, 11.6), 1.1, 1.1);
 }
 
-// Each command's picture; a command not listed has none.
-using IconPainter = void (*)(QPainter&);
-const std::pair<int, IconPainter> kIcons[] = {
-    {FileNew, drawFileNew},
-    {FileOpen, drawFileOpen},
-    {FileSave, drawFileSave},
-    {EditCopy, drawEditCopy},
-    {ModeRotateCamera, drawModeRotateCamera},
-    {ModeAdjustWidth, drawModeAdjustWidth},
-    {ModeAdjustDepth, drawModeAdjustDepth},
-    {ModeAdjustHeight, drawModeAdjustHeight},
-    {ModeRotateLight, drawModeRotateLight},
-    {ChangeSettings, drawChangeSettings},
-    {AppAbout, drawAppAbout},
-};
-
-// Draws the command's picture; false for a command that has none.
-bool draw(QPainter& p, int command) {
-    for (const auto& [listed, paint] : kIcons) {
-        if (listed == command) {
-            paint(p);
-            return true;
-        }
+QIcon toolbarIcon(IconPainter paint) {
+    // A checkable menu item with an icon shows the icon sunken in place of its tick, so a command
+    // with no picture gets no icon at all, not a blank one.
+    if (paint == nullptr) {
+        return {};
     }
-    return false;
-}
-
-} // namespace
-
-QIcon toolbarIcon(int command) {
     QPixmap pixmap(kToolbarIconWidth, kToolbarIconHeight);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    const bool drawn = draw(painter, command);
+    paint(painter);
     painter.end();
-    // A checkable menu item with an icon shows the icon sunken in place of its tick, so a command
-    // with no picture gets no icon at all, not a blank one.
-    return drawn ? QIcon(pixmap) : QIcon();
+    return QIcon(pixmap);
 }
 
 } // namespace cartonic

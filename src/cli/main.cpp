@@ -2,10 +2,10 @@
 // without a display.
 
 #include "cli/batch_run.h"
-#include "cli/option_table.h"
 #include "cli/printable_text.h"
 #include "cli/render_job.h"
 #include "cli/render_options.h"
+#include "cli/usage_text.h"
 #include "image/kept_pictures.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-// cartonic-render's options, each defined once: the parser, --help (and so the README's copy of
-// it) and the keys of a batch's jobs all come from this table.
+// cartonic-render's options, each defined once: the parser, --help (usage_text.h, and so the
+// README's copy of it) and the keys of a batch's jobs all come from this table.
 
 #include "base/status.h"
 
@@ -49,11 +49,5 @@ bool isBatchOption(std::string_view longName);
 
 // The long option ("--size") a mistyped name most likely meant, or "" when none is close.
 std::string_view closestLongOption(std::string_view name);
-
-// The --help text.
-std::string renderUsage();
-
-// The --list-presets text: a line a product, its name for --preset, its size and what it is.
-std::string presetList();
 
 } // namespace cartonic

@@ -104,4 +104,10 @@ bool splitFaceAssignment(std::string_view text, int& slot, std::string_view& val
     return slot >= 0;
 }
 
+std::string shortestText(float value) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, end);
+}
+
 } // namespace cartonic

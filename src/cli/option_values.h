@@ -4,6 +4,7 @@
 // that "4x" is no 4 and "1,2" no box.
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace cartonic {
@@ -27,5 +28,8 @@ int faceSlotForName(std::string_view name);
 // "NAME=VALUE" with a face name: its slot and the text after the first '='. False when there is
 // no '=' or no such face.
 bool splitFaceAssignment(std::string_view text, int& slot, std::string_view& value);
+
+// The shortest text that reads back as value: 0.01, not 0.0099999998.
+std::string shortestText(float value);
 
 } // namespace cartonic

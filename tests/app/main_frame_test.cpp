@@ -341,7 +341,7 @@ private slots:
         QVERIFY(!frame_->statusBar()->isHidden());
     }
 
-    void toolbarTooltipsAndPromptsComeFromTheStringTable() {
+    void toolbarTooltipsAndPromptsComeFromTheCommandTable() {
         QCOMPARE(frame_->action(ModeAdjustWidth)->toolTip(), QString("Adjust Box's width"));
         QCOMPARE(frame_->action(ModeAdjustWidth)->statusTip(), QString("Adjust box's width"));
         QCOMPARE(frame_->action(AppExit)->statusTip(),

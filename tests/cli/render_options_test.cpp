@@ -1,6 +1,6 @@
-#include "cli/option_table.h"
 #include "cli/option_values.h"
 #include "cli/render_options.h"
+#include "cli/usage_text.h"
 
 #include <gtest/gtest.h>
 
