@@ -139,27 +139,28 @@ ExtensionSettings parseLook(const QByteArray& payload) {
     return settings;
 }
 
-// The picture a PICT payload holds, taken out of payload; "" when it is whole, else why not.
-std::string parsePicture(QByteArray& payload, EmbeddedPicture& picture) {
+// The picture a PICT payload holds, taken out of payload; BadFormat, saying why, when it is not
+// whole.
+Status parsePicture(QByteArray& payload, EmbeddedPicture& picture) {
     const auto size = static_cast<std::size_t>(payload.size());
     if (size < kPictureHeaderBytes) {
-        return "is too short";
+        return Status::badFormat("is too short");
     }
     const auto* p = reinterpret_cast<const std::uint8_t*>(payload.constData());
     const std::uint32_t slot = le32(p);
     const std::uint32_t nameBytes = le32(p + kWordBytes);
     if (slot >= std::uint32_t{kSlotCount}) {
-        return "names no slot";
+        return Status::badFormat("names no slot");
     }
     if (nameBytes > kPathSize || nameBytes > size - kPictureHeaderBytes) {
-        return "has a bad name length";
+        return Status::badFormat("has a bad name length");
     }
     const std::size_t header = kPictureHeaderBytes + nameBytes;
     if (size == header) {
-        return "holds no file";
+        return Status::badFormat("holds no file");
     }
     if (static_cast<std::int64_t>(size - header) > kMaxEmbeddedPictureBytes) {
-        return "holds a file over the limit";
+        return Status::badFormat("holds a file over the limit");
     }
     picture.slot = static_cast<int>(slot);
     picture.name.assign(payload.constData() + 2 * kWordBytes, nameBytes);
@@ -170,7 +171,7 @@ std::string parsePicture(QByteArray& payload, EmbeddedPicture& picture) {
     // The hash names the bytes wherever they go (extract merges slots by it), so bytes that are
     // not the hash's are no picture of this project's.
     if (sha256Of(payload) != picture.sha256) {
-        return "does not match its hash";
+        return Status::badFormat("does not match its hash");
     }
     picture.bytes = std::move(payload);
     return {};
@@ -280,8 +281,8 @@ ProjectExtension readFrom(const Source& source, std::string* note) {
             }
         } else if (type == kPictureChunk) {
             EmbeddedPicture picture;
-            if (std::string why = parsePicture(payload, picture); !why.empty()) {
-                drop(what + why);
+            if (const Status parsed = parsePicture(payload, picture); !parsed) {
+                drop(what + parsed.message());
             } else if (extension.pictureFor(picture.slot)) {
                 drop(what + "repeats a slot");
             } else {

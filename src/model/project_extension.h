@@ -33,6 +33,7 @@
 // allocated for it. A file is never written larger than kMaxProjectFileBytes, the most that is
 // read.
 
+#include "base/status.h"
 #include "model/project_data.h"
 #include "model/scene_look.h"
 
