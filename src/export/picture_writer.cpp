@@ -1,8 +1,8 @@
 #include "export/picture_writer.h"
 
+#include "base/replacement_file.h"
 #include "export/jpeg_encoder.h"
 #include "image/rgba_picture.h"
-#include "model/replacement_file.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,9 +1,9 @@
 #include "image/embedded_pictures.h"
 
 #include "base/file_descriptor.h"
+#include "base/replacement_file.h"
 #include "image/image_loader.h"
 #include "image/vector_pictures.h"
-#include "model/replacement_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "model/project_file.h"
 
 #include "base/file_descriptor.h"
+#include "base/replacement_file.h"
 #include "model/record_fields.h"
-#include "model/replacement_file.h"
 
 #include <algorithm>
 #include <cerrno>
