@@ -1,6 +1,6 @@
 #include "image/vector_pictures.h"
 
-#include "base/file_descriptor.h"
+#include "base/regular_file.h"
 #include "image/child_drawing.h"
 #include "image/decoder_messages.h"
 #include "image/image_loader.h"
@@ -13,12 +13,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cartonic {
 
@@ -85,50 +81,6 @@ std::string quotedPage(const std::string& written) {
         shown += static_cast<unsigned char>(c) < ' ' ? '?' : c;
     }
     return "\u201c" + shown + "\u201d";
-}
-
-// The file's bytes, when it is a regular file the loader may read whole; otherwise why not, with
-// the loader's kinds.
-Status readDocument(const std::string& path, QByteArray& bytes) {
-    // Only regular files, checked before opening and again after, as pictures are.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return Status::readFailed(errno, "cannot open: " + errnoText());
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.valid()) {
-        return Status::readFailed(errno, "cannot open: " + errnoText());
-    }
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    if (info.st_size == 0) {
-        return Status::badFormat("empty file");
-    }
-    if (info.st_size > kMaxImageLoadBytes) {
-        return Status::tooLarge("the file is too large: more than " +
-                                std::to_string(kMaxImageLoadBytes >> 20) + " MB");
-    }
-    bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const ssize_t got =
-            ::read(fd.get(), bytes.data() + at, static_cast<std::size_t>(bytes.size() - at));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return Status::unreadable("read failed: " + errnoText());
-        }
-        if (got == 0) {
-            return Status::badFormat("the file is cut short");
-        }
-        at += got;
-    }
-    return {};
 }
 
 // A reason with the first thing the library said, which is often the more telling.
@@ -336,7 +288,9 @@ Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor
     return drawInChild(
         [&](QImage& drawn, QSize& size) {
             QByteArray bytes;
-            if (Status read = readDocument(source.file, bytes); !read) {
+            if (Status read = readRegularFile(
+                    source.file, FileBound{kMaxImageLoadBytes, EmptyFile::Refused}, bytes);
+                !read) {
                 return read;
             }
             return drawDocument(bytes, source, sizeFor, drawn, size);
