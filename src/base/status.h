@@ -30,6 +30,7 @@ public:
         Unavailable, // the system could not provide what the work needs (a GL context, memory)
         Usage,       // the request itself cannot be met as made (a command line, a size of nothing)
     };
+    static constexpr Kind kLastKind = Kind::Usage;
 
     // Success.
     Status() = default;

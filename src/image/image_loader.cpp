@@ -3,6 +3,7 @@
 #include "base/file_descriptor.h"
 #include "base/regular_file.h"
 #include "image/decoder_messages.h"
+#include "image/drawing_program.h"
 #include "image/jpeg_decoder.h"
 #include "image/kept_pictures.h"
 #include "image/picture_completeness.h"
@@ -40,7 +41,7 @@ constexpr FileBound kPictureFileBound{kMaxImageLoadBytes, EmptyFile::Refused};
 // How much of a kept picture is read at a time to hash it.
 constexpr qsizetype kHashChunkBytes = qsizetype{1} << 20;
 // The reader's names for vector documents (PDF where Qt's PDF plugin is installed), which only
-// the child may draw.
+// the drawing program may draw.
 const QList<QByteArray> kDocumentFormats = {"svg", "svgz", "pdf"};
 
 // Qt's reason, or a plain one where Qt has none to give; with the first thing the decoder said,
@@ -287,7 +288,8 @@ Status decodeRaster(PictureBytes& file, int fd, const QByteArray& format, bool e
     // Asked to find out itself, the reader loads every plugin even when told the format.
     reader.setAutoDetectImageFormat(format.isEmpty());
     // Qt's document readers would draw here, unbounded and following an SVG's links: every
-    // vector document goes to the child, and what only this reader takes for one is refused.
+    // vector document goes to the drawing program, and what only this reader takes for one is
+    // refused.
     if (format.isEmpty() && kDocumentFormats.contains(reader.format())) {
         return Status::badFormat("the file is damaged or not a picture (it reads as a vector "
                                  "document that does not start as one)");
@@ -347,8 +349,8 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     const std::optional<VectorSource> named = vectorSource(path);
     const std::string& file = named ? named->file : path;
     const std::string_view keptHash = keptPictureHash(file);
-    // A vector document has no whole picture: every size is drawn afresh, in a child bounded in
-    // time and memory, whatever the name.
+    // A vector document has no whole picture: every size is drawn afresh, by the drawing
+    // program, bounded in time and memory, whatever the name.
     if (bytes) {
         if (!keptHash.empty()) {
             if (Status intact = keptPictureIntact(keptHash, *bytes); !intact) {
@@ -375,7 +377,7 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     }
     const QByteArray head = headOf(fd);
     if (const std::optional<VectorSource> source = drawnAsVector(path, named, head)) {
-        return loadVectorFile(*source, sizeFor, result, full);
+        return loadVectorFile(fd, *source, sizeFor, result, full);
     }
     if (Status complete =
             pictureDataComplete(fd, opened.end, &opened.endMarkerMissing, &opened.end);
@@ -388,33 +390,6 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
 }
 
 } // namespace
-
-QByteArray pictureFormatOf(const QByteArray& head) {
-    using namespace std::string_view_literals;
-    const auto starts = [&](std::string_view signature, qsizetype at = 0) {
-        return head.size() >= at + static_cast<qsizetype>(signature.size()) &&
-               std::memcmp(head.constData() + at, signature.data(), signature.size()) == 0;
-    };
-    if (starts("\x89PNG\r\n\x1a\n"sv)) {
-        return "png";
-    }
-    if (starts("\xff\xd8\xff"sv)) {
-        return "jpeg";
-    }
-    if (starts("GIF87a"sv) || starts("GIF89a"sv)) {
-        return "gif";
-    }
-    if (starts("BM"sv)) {
-        return "bmp";
-    }
-    if (starts("II*\0"sv) || starts("MM\0*"sv)) {
-        return "tiff";
-    }
-    if (starts("RIFF"sv) && starts("WEBP"sv, 8)) {
-        return "webp";
-    }
-    return {};
-}
 
 QImage reducedTo(const QImage& picture, TextureSize size) {
     if (picture.width() == size.width && picture.height() == size.height) {
