@@ -5,6 +5,7 @@
 #include "image/image_loader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -44,6 +45,10 @@ constexpr auto kEndingPoll = std::chrono::milliseconds(1);
 constexpr const char* kStrangeAnswer =
     "the drawing program answered with something else than a drawing";
 
+std::atomic<DrawingWait*> installedWait{nullptr};
+// DrawingWaitPause objects alive on this thread.
+thread_local int waitPauses = 0;
+
 // The loader's bounds: the largest picture a document is drawn at, and the memory beside it for
 // the document's own structures, which a hostile one can make take any amount.
 const DrawingBounds kLoaderBounds{
@@ -65,6 +70,42 @@ Result<std::string> installedDrawingProgram() {
     self.resize(static_cast<std::size_t>(n));
     return drawingProgramFor(self);
 }
+
+// The installed DrawingWait for one drawing: began() once the drawing has gone on for an
+// interval, waiting() each interval after, and ended() at the end when began() came.
+class Waiting {
+public:
+    Waiting() = default;
+    ~Waiting() {
+        if (began_) {
+            wait_->ended();
+        }
+    }
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+
+    // When the wait is next due; never without one.
+    Clock::time_point due() const { return wait_ ? next_ : Clock::time_point::max(); }
+
+    // Calls the wait when it is due; false when it stops the drawing.
+    bool goOn() {
+        if (!wait_ || Clock::now() < next_) {
+            return true;
+        }
+        if (!began_) {
+            began_ = true;
+            wait_->began();
+        }
+        const bool more = wait_->waiting();
+        next_ = Clock::now() + kDrawingWaitInterval;
+        return more;
+    }
+
+private:
+    DrawingWait* wait_ = waitPauses > 0 ? nullptr : installedWait.load();
+    Clock::time_point next_ = Clock::now() + kDrawingWaitInterval;
+    bool began_ = false;
+};
 
 // One run of the drawing program: started, talked to until its deadline, and killed and waited
 // for at the end, whatever happened.
@@ -132,8 +173,12 @@ private:
                 return Status::tooLarge("the drawing program took more than " +
                                         std::to_string(seconds_) + " s");
             }
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+            if (!waiting_.goOn()) {
+                stop();
+                return Status::cancelled("the drawing was cancelled");
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                std::min(deadline_, waiting_.due()) - Clock::now());
             pollfd wanted{channel_.get(), static_cast<short>(sending ? POLLOUT : POLLIN), 0};
             const int ready = ::poll(
                 &wanted, 1, static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT_MAX)));
@@ -197,6 +242,7 @@ private:
 
     int seconds_;
     Clock::time_point deadline_;
+    Waiting waiting_;
     FileDescriptor channel_;
     pid_t pid_ = -1;
 };
@@ -273,6 +319,18 @@ Status receivePicture(DrawingRun& run, QSize size, QImage& picture) {
 }
 
 } // namespace
+
+void setDrawingWait(DrawingWait* wait) {
+    installedWait.store(wait);
+}
+
+DrawingWaitPause::DrawingWaitPause() {
+    ++waitPauses;
+}
+
+DrawingWaitPause::~DrawingWaitPause() {
+    --waitPauses;
+}
 
 Result<std::string> drawingProgramFor(const std::string& self) {
     const std::filesystem::path folder = std::filesystem::path(self).parent_path();

@@ -5,6 +5,10 @@
 // neither their time nor their memory; a program of its own is killed at its deadline, caps its
 // own address space, and takes any crash of theirs with it, and it starts from nothing, so none
 // of the threads and locks of the program that asks (a window's toolkit and GL driver) is in it.
+//
+// While it draws, the program that asks waits: without a DrawingWait it simply blocks; with one
+// (the window's), it is called every kDrawingWaitInterval, so the window repaints and the user
+// can stop the drawing.
 
 #include "base/status.h"
 #include "image/vector_pictures.h"
@@ -13,6 +17,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +25,38 @@ namespace cartonic {
 
 // The most wall time, in seconds, one drawing may take before it is stopped.
 inline constexpr int kMaxDrawingSeconds = 10;
+
+// How often a DrawingWait hears from a drawing that goes on.
+inline constexpr std::chrono::milliseconds kDrawingWaitInterval{30};
+
+// What a program does while it waits for a drawing. Calls come on the thread that loads the
+// picture, for one drawing at a time on that thread; a drawing started from inside waiting()
+// brings calls of its own, nested in the outer ones.
+class DrawingWait {
+public:
+    virtual ~DrawingWait() = default;
+    // A drawing has gone on for kDrawingWaitInterval; waiting() follows.
+    virtual void began() = 0;
+    // The drawing goes on; false stops it, and the load fails as Cancelled.
+    virtual bool waiting() = 0;
+    // The drawing that began() announced is over, however it ended.
+    virtual void ended() = 0;
+};
+
+// Installs wait for every drawing of this process from now on (not owned; it must outlive its
+// installation); nullptr for none. Any thread.
+void setDrawingWait(DrawingWait* wait);
+
+// While one lives, drawings started on its thread wait as if no DrawingWait were installed: for
+// work that the wait's handling of events must not break into, such as drawing into a GL context
+// that a repaint would use too.
+class DrawingWaitPause {
+public:
+    DrawingWaitPause();
+    ~DrawingWaitPause();
+    DrawingWaitPause(const DrawingWaitPause&) = delete;
+    DrawingWaitPause& operator=(const DrawingWaitPause&) = delete;
+};
 
 // What one drawing may take: the largest picture it may hand back, the address space it may add
 // to what the drawing program has when it starts, and its wall time; and the drawing program,
@@ -43,7 +80,7 @@ Result<std::string> drawingProgramFor(const std::string& self);
 // keeps pictures), full its full size. On failure leaves both as they were and says why, in one
 // line: the kinds the bounded read gives for the file; BadFormat for the document, or a drawing
 // program that stopped ("the drawing program stopped: killed by signal 9"); TooLarge for a
-// drawing over its time or memory; Unavailable when
+// drawing over its time or memory; Cancelled when the DrawingWait stopped it; Unavailable when
 // the drawing program is missing or cannot be started, or says what it should not. The drawing
 // program has ended, and been waited for, whatever the outcome. Blocks until then. Any thread.
 Status drawInProgram(int document, const VectorSource& source, const PictureSizeRule& sizeFor,

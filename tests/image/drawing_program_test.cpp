@@ -1,5 +1,5 @@
 // The drawing program: where a program finds it, what comes back from it, and every way it can
-// fail (crashed, killed, hung, gone, talking nonsense, over its memory),
+// fail (crashed, killed, hung, gone, talking nonsense, over its memory, stopped by the wait),
 // each one line, with the program ended and waited for.
 
 #include "image/drawing_program.h"
@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace cartonic {
 namespace {
@@ -79,6 +80,16 @@ TEST(DrawingProgram, HandsBackStraightOpaqueColoursAtTheSizeAsked) {
     EXPECT_TRUE(test::childProcesses().empty());
 }
 
+// A wait that stops the drawing at its third call, counting what it hears.
+struct StoppingWait : DrawingWait {
+    int begun = 0;
+    int waits = 0;
+    int ends = 0;
+    void began() override { ++begun; }
+    bool waiting() override { return ++waits < 3; }
+    void ended() override { ++ends; }
+};
+
 TEST(DrawingProgram, EachFailureIsOneLineAndLeavesNoProcess) {
     TempDir dir;
     writeFile(dir.file("drawing.svg"), "<svg xmlns='http://www.w3.org/2000/svg' width='20' "
@@ -94,6 +105,8 @@ TEST(DrawingProgram, EachFailureIsOneLineAndLeavesNoProcess) {
         DrawingBounds bounds;
         Status::Kind kind;
         std::string says;
+        // A wait that stops the drawing is installed; with a pause alive, when paused.
+        enum { NoWait, Stopping, Paused } wait = NoWait;
     };
     const auto bounds = [](const std::string& program, int seconds = kMaxDrawingSeconds,
                            std::int64_t addressBytes = std::int64_t{1} << 30) {
@@ -106,7 +119,7 @@ TEST(DrawingProgram, EachFailureIsOneLineAndLeavesNoProcess) {
         {"killed", drawing, bounds(script("killed", "kill -KILL $$")), Status::Kind::BadFormat,
          "the drawing program stopped: killed by signal 9 (Killed)"},
         {"hang", drawing, bounds(script("hang", "exec sleep 60"), 1), Status::Kind::TooLarge,
-         "the drawing program took more than 1 s"},
+         "the drawing program took more than 1 s", Case::Paused},
         {"exit", drawing, bounds(script("exit", "exit 3")), Status::Kind::Unavailable,
          "the drawing program stopped: exit status 3"},
         {"nonsense", drawing, bounds(script("nonsense", "head -c 64 /dev/zero >&3; exec sleep 60")),
@@ -114,6 +127,8 @@ TEST(DrawingProgram, EachFailureIsOneLineAndLeavesNoProcess) {
          "the drawing program answered with something else than a drawing"},
         {"missing", drawing, bounds(dir.file("missing")), Status::Kind::Unavailable,
          "cannot start the drawing program " + dir.file("missing") + ": " + errnoText(ENOENT)},
+        {"cancel", drawing, bounds(script("slow", "exec sleep 60")), Status::Kind::Cancelled,
+         "the drawing was cancelled", Case::Stopping},
         {"bad document", dir.file("text.svg"), bounds({}), Status::Kind::BadFormat,
          "not an SVG document that can be read"},
 #if !defined(__SANITIZE_ADDRESS__)
@@ -124,17 +139,30 @@ TEST(DrawingProgram, EachFailureIsOneLineAndLeavesNoProcess) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        StoppingWait wait;
+        if (c.wait != Case::NoWait) {
+            setDrawingWait(&wait);
+        }
+        std::optional<DrawingWaitPause> pause;
+        if (c.wait == Case::Paused) {
+            pause.emplace();
+        }
         QImage picture;
         QSize full(3, 2);
         // At the document's full size, so that a drawing over its memory has to allocate it.
         const Status drawn =
             drawFile(c.document, c.bounds, picture, full, {kMaxVectorSide, kMaxVectorSide});
+        pause.reset();
+        setDrawingWait(nullptr);
         EXPECT_EQ(drawn.kind(), c.kind);
         EXPECT_EQ(drawn.message().rfind(c.says, 0), 0u) << drawn.message();
         EXPECT_EQ(drawn.message().find('\n'), std::string::npos);
         EXPECT_TRUE(picture.isNull());
         EXPECT_EQ(full, QSize(3, 2));
         EXPECT_TRUE(test::childProcesses().empty());
+        EXPECT_EQ(wait.begun, c.wait == Case::Stopping ? 1 : 0);
+        EXPECT_EQ(wait.waits, c.wait == Case::Stopping ? 3 : 0);
+        EXPECT_EQ(wait.ends, wait.begun);
     }
 }
 
