@@ -1,5 +1,5 @@
 // Any bytes, as a vector document of one kind (CARTONIC_FUZZ_VECTOR: svg or pdf), drawn in this
-// process as the child that rasterises a face draws it, at a small size. A refusal gives a
+// process as the drawing program draws a face's, at a small size. A refusal gives a
 // one-line reason; a success gives a picture of the size asked of the document's full size,
 // whose longer side is the vector maximum.
 

@@ -1,5 +1,6 @@
 // cartonic: the desktop application.
 
+#include "app/drawing_waiter.h"
 #include "app/main_frame.h"
 #include "app/startup.h"
 #include "model/project.h"
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
         qWarning().noquote() << message;
     }
     cartonic::setUpApplication();
+    // While a document draws, the window repaints and Esc stops the drawing.
+    const cartonic::DrawingWaiter drawingWaiter;
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Makes pictures of a product box.");

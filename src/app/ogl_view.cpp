@@ -1,6 +1,7 @@
 #include "app/ogl_view.h"
 
 #include "camera/face_picking.h"
+#include "image/drawing_program.h"
 #include "panels/image_browse.h"
 #include "render/frame_passes.h"
 #include "render/gl_state.h"
@@ -275,6 +276,8 @@ bool OGLView::withContext(const std::function<void(const SceneTextures&)>& work)
     if (!glReady_) {
         return false;
     }
+    // Pictures the work draws wait without a repaint of the view, whose context it holds.
+    const DrawingWaitPause pause;
     makeCurrent();
     updateResources();
     work(resources_.names());

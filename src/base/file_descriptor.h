@@ -45,13 +45,17 @@ private:
     int fd_ = -1;
 };
 
-// Writes size bytes from data to fd, again after an interruption. WriteFailed with the system's
-// reason when a write fails; a write of nothing without an error counts as a full disk, since
-// trying again would loop for ever.
-inline Status writeAll(int fd, const void* data, std::size_t size) {
+// The call a write goes through: ::write, or a stand-in with which a test fails a write as a full
+// disk would.
+using WriteCall = ssize_t (*)(int fd, const void* buffer, std::size_t n);
+
+// Writes size bytes from data to fd through write, again after an interruption. WriteFailed with
+// the system's reason when a write fails; a write of nothing without an error counts as a full
+// disk, since trying again would loop for ever.
+inline Status writeAll(int fd, const void* data, std::size_t size, WriteCall write = ::write) {
     const auto* at = static_cast<const unsigned char*>(data);
     while (size > 0) {
-        const ssize_t n = ::write(fd, at, size);
+        const ssize_t n = write(fd, at, size);
         if (n < 0 && errno == EINTR) {
             continue;
         }

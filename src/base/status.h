@@ -29,7 +29,9 @@ public:
         WriteFailed, // a file could not be made, written, flushed or given its name
         Unavailable, // the system could not provide what the work needs (a GL context, memory)
         Usage,       // the request itself cannot be met as made (a command line, a size of nothing)
+        Cancelled,   // the user stopped the work before it was done
     };
+    static constexpr Kind kLastKind = Kind::Cancelled;
 
     // Success.
     Status() = default;
@@ -49,6 +51,7 @@ public:
         return {Kind::Unavailable, std::move(message)};
     }
     static Status usage(std::string message) { return {Kind::Usage, std::move(message)}; }
+    static Status cancelled(std::string message) { return {Kind::Cancelled, std::move(message)}; }
     // A failed read or open by its errno: NotFound for ENOENT, Unreadable otherwise.
     static Status readFailed(int error, std::string message) {
         return {error == ENOENT ? Kind::NotFound : Kind::Unreadable, std::move(message)};

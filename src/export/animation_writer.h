@@ -3,7 +3,7 @@
 // Writing an animation a frame at a time, so that a turntable of any length holds one rendered
 // frame in memory: numbered pictures, an animated WebP, or an MP4 video that the ffmpeg program
 // encodes. The WebP and the video are written whole or not at all, as a picture is
-// (model/replacement_file.h): a failure, a writer dropped before finish, or the process dying
+// (base/replacement_file.h): a failure, a writer dropped before finish, or the process dying
 // leaves no file and any earlier one untouched. Numbered frames are each written whole as they
 // come; a failure part-way keeps the frames written before it.
 

@@ -3,7 +3,7 @@
 // An MP4 video encoded by the ffmpeg program (H.264 through libx264, 4:2:0, the index at the
 // front so a browser plays it while it loads). Frames go to ffmpeg's standard input as raw RGBA
 // through a socket, so a program whose ffmpeg died gets an error rather than SIGPIPE; ffmpeg
-// writes the video into the unnamed file that replaces path (model/replacement_file.h), which
+// writes the video into the unnamed file that replaces path (base/replacement_file.h), which
 // it opens again through /proc/self/fd. What ffmpeg says on its standard error is kept for the
 // error message. ffmpeg is trusted with nothing: every wait for it is bounded, and what it wrote
 // is looked at before it replaces anything.

@@ -3,7 +3,7 @@
 
 #include "export/model_writer.h"
 
-#include "base/file_descriptor.h"
+#include "base/regular_file.h"
 #include "export/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/rgba_picture.h"
@@ -12,12 +12,8 @@
 #include <QImageReader>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cartonic {
 
@@ -29,33 +25,7 @@ constexpr std::int64_t kMostBytesAsIs = std::int64_t{64} << 20;
 
 // The bytes of the regular file at path, when it has at most kMostBytesAsIs.
 bool readSmallFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    // Regular files only, checked before and after opening, as the loader does: a FIFO or a
-    // device could block or have side effects.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0 ||
-        info.st_size > kMostBytesAsIs) {
-        return false;
-    }
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.valid()) {
-        return false;
-    }
-    const int fd = file.get();
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-              info.st_size <= kMostBytesAsIs;
-    if (ok) {
-        out.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (ok && done < out.size()) {
-            const ssize_t got = ::read(fd, out.data() + done, out.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            ok = got > 0;
-            done += ok ? static_cast<std::size_t>(got) : 0;
-        }
-    }
-    return ok;
+    return readRegularFile(path, FileBound{kMostBytesAsIs, EmptyFile::Refused}, out).ok();
 }
 
 std::uint32_t bigEndian32(const std::uint8_t* p) {

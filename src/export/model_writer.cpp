@@ -1,9 +1,9 @@
 #include "export/model_writer.h"
 
 #include "base/file_descriptor.h"
+#include "base/replacement_file.h"
 #include "export/picture_writer.h"
 #include "model/box_geometry.h"
-#include "model/replacement_file.h"
 
 #include <tiny_gltf.h>
 

@@ -1,8 +1,9 @@
 #include "export/picture_writer.h"
 
+#include "base/file_descriptor.h"
+#include "base/replacement_file.h"
 #include "export/jpeg_encoder.h"
 #include "image/rgba_picture.h"
-#include "model/replacement_file.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -10,9 +11,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace cartonic {
 
@@ -36,32 +34,23 @@ public:
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
-    bool failed() const { return error_ != 0; }
-    std::string failure() const { return "write failed: " + errorString().toStdString(); }
+    bool failed() const { return !written_; }
+    const std::string& failure() const { return written_.message(); }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 n) override {
-        qint64 done = 0;
-        while (done < n) {
-            const ssize_t w = ::write(fd_, data + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) {
-                continue;
-            }
-            if (w <= 0) {
-                // A write of nothing with no error would loop for ever; the disk is full then.
-                error_ = w < 0 ? errno : ENOSPC;
-                setErrorString(QString::fromLocal8Bit(std::strerror(error_)));
-                return -1;
-            }
-            done += w;
+        written_ = writeAll(fd_, data, static_cast<std::size_t>(n));
+        if (!written_) {
+            setErrorString(QString::fromStdString(written_.message()));
+            return -1;
         }
-        return done;
+        return n;
     }
 
 private:
     int fd_;
-    int error_ = 0;
+    Status written_;
 };
 
 bool wholePicture(const RgbaPicture& picture) {
@@ -147,12 +136,7 @@ Status writePictureToDescriptor(int fd, const RgbaPicture& picture, PictureForma
     if (Status made = encodePictureBytes(picture, format, quality, bytes); !made) {
         return made;
     }
-    DescriptorDevice device(fd);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (device.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        return Status::writeFailed(device.failure());
-    }
-    return {};
+    return writeAll(fd, bytes.data(), bytes.size());
 }
 
 Status encodePictureBytes(const RgbaPicture& picture, PictureFormat format, int quality,

@@ -24,7 +24,7 @@ std::optional<PictureFormat> formatForPath(const std::string& path);
 std::string lowerExtension(const std::string& path);
 
 // Encodes the picture and writes it to path (its bytes as given) atomically, as a project save
-// does (model/replacement_file.h): a failure, or the process dying, leaves no partial file and
+// does (base/replacement_file.h): a failure, or the process dying, leaves no partial file and
 // any earlier file untouched. A symbolic link is followed and the file it leads to replaced.
 // quality applies to JPEG. Usage for a picture without its pixels, BadFormat when the encoder
 // refuses it, and the file's failures as replacement_file.h gives them (WriteFailed mostly).

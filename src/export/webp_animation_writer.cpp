@@ -1,9 +1,9 @@
 #include "export/webp_animation_writer.h"
 
 #include "base/file_descriptor.h"
+#include "base/replacement_file.h"
 #include "image/picture_reduction.h"
 #include "image/rgba_picture.h"
-#include "model/replacement_file.h"
 
 #include <webp/encode.h>
 #include <webp/mux.h>

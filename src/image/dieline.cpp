@@ -163,7 +163,7 @@ Status loadNet(const std::string& path, QImage& net) {
         QImageReader reader(QString::fromLocal8Bit(path.c_str()));
         reader.setDecideFormatFromContent(true);
         // Qt's SVG reader would read the whole document, and the files it links to, for its
-        // size: a vector net is sized by the loader, in the child that draws it.
+        // size: a vector net is sized by the loader, in the drawing program.
         const QByteArray format = reader.format();
         const QSize declared =
             format == "svg" || format == "svgz" || format == "pdf" ? QSize() : reader.size();

@@ -1,17 +1,14 @@
 #include "image/embedded_pictures.h"
 
-#include "base/file_descriptor.h"
+#include "base/regular_file.h"
+#include "base/replacement_file.h"
 #include "image/image_loader.h"
 #include "image/vector_pictures.h"
-#include "model/replacement_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace cartonic {
 
@@ -33,39 +30,11 @@ std::string storedPath(const ProjectData& data, int slot) {
 
 // The bytes of the regular file at path, when a project may keep it inside.
 Result<QByteArray> readKeptFile(const std::string& path) {
-    // Only regular files, checked before opening and after, as the loader does: a FIFO or a
-    // device could block or have side effects.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return Status::readFailed(errno, "cannot open: " + errnoText());
-    }
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.valid()) {
-        return Status::readFailed(errno, "cannot open: " + errnoText());
-    }
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    if (info.st_size > kMaxEmbeddedPictureBytes) {
-        return Status::tooLarge("the file is larger than " +
-                                std::to_string(kMaxEmbeddedPictureBytes >> 20) +
-                                " MB, the most a project keeps inside it");
-    }
-    QByteArray bytes(static_cast<qsizetype>(info.st_size), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::pread(file.get(), bytes.data() + done,
-                                    static_cast<std::size_t>(bytes.size() - done), done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return Status::unreadable("cannot read: " + errnoText());
-        }
-        if (got == 0) {
-            return Status::unreadable("the file grew shorter while it was read");
-        }
-        done += got;
+    QByteArray bytes;
+    if (Status read =
+            readRegularFile(path, FileBound{kMaxEmbeddedPictureBytes, EmptyFile::Allowed}, bytes);
+        !read) {
+        return read;
     }
     return bytes;
 }

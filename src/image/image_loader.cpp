@@ -1,7 +1,9 @@
 #include "image/image_loader.h"
 
 #include "base/file_descriptor.h"
+#include "base/regular_file.h"
 #include "image/decoder_messages.h"
+#include "image/drawing_program.h"
 #include "image/jpeg_decoder.h"
 #include "image/kept_pictures.h"
 #include "image/picture_completeness.h"
@@ -15,12 +17,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <string_view>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -36,10 +36,12 @@ constexpr int kReaderAllocationLimitMb = static_cast<int>(kMaxImageLoadBytes / k
 // How much of a file's start is read to tell its kind: as far as a vector document's markup is
 // looked for.
 constexpr qsizetype kPictureHeadBytes = 4096;
+// Nothing is read of a file larger than the load may hold, nor of an empty one.
+constexpr FileBound kPictureFileBound{kMaxImageLoadBytes, EmptyFile::Refused};
 // How much of a kept picture is read at a time to hash it.
 constexpr qsizetype kHashChunkBytes = qsizetype{1} << 20;
 // The reader's names for vector documents (PDF where Qt's PDF plugin is installed), which only
-// the child may draw.
+// the drawing program may draw.
 const QList<QByteArray> kDocumentFormats = {"svg", "svgz", "pdf"};
 
 // Qt's reason, or a plain one where Qt has none to give; with the first thing the decoder said,
@@ -58,10 +60,6 @@ Status readerError(const QImageReader& reader, const DecoderMessages& said) {
 // A size for messages, rounded up so that a size over a limit never reads as the limit.
 std::string megabytes(std::int64_t bytes) {
     return std::to_string((bytes + kBytesPerMegabyte - 1) / kBytesPerMegabyte) + " MB";
-}
-
-Status systemError(const char* what) {
-    return Status::readFailed(errno, std::string(what) + ": " + std::strerror(errno));
 }
 
 // Bytes the decoded picture of the given format takes.
@@ -162,38 +160,6 @@ struct OpenedPicture {
     std::int64_t end = 0;
     bool endMarkerMissing = false;
 };
-
-// Opens the regular file at path and checks its size; opened.end is then the file's size.
-Status openRegularFile(const std::string& path, OpenedPicture& opened) {
-    // Only regular files: a FIFO or a device could block the user interface or have side
-    // effects when opened or read. stat first so such a file is never opened at all, fstat
-    // after opening because the name may have been replaced in between.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return systemError("cannot open");
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    opened.fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!opened.fd.valid()) {
-        return systemError("cannot open");
-    }
-    if (::fstat(opened.fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    if (info.st_size == 0) {
-        return Status::badFormat("empty file");
-    }
-    // Nothing is read of a file larger than the load may hold: scanning or decoding it could take
-    // minutes, even when it is a header and a hole that takes no disk.
-    if (info.st_size > kMaxImageLoadBytes) {
-        return Status::tooLarge("the file is too large: " + megabytes(info.st_size) + " (at most " +
-                                megabytes(kMaxImageLoadBytes) + ")");
-    }
-    opened.end = info.st_size;
-    return {};
-}
 
 // Up to bytes bytes from offset at of fd into to; how many were read, or -1.
 ssize_t readAt(int fd, char* to, std::size_t bytes, std::int64_t at) {
@@ -322,7 +288,8 @@ Status decodeRaster(PictureBytes& file, int fd, const QByteArray& format, bool e
     // Asked to find out itself, the reader loads every plugin even when told the format.
     reader.setAutoDetectImageFormat(format.isEmpty());
     // Qt's document readers would draw here, unbounded and following an SVG's links: every
-    // vector document goes to the child, and what only this reader takes for one is refused.
+    // vector document goes to the drawing program, and what only this reader takes for one is
+    // refused.
     if (format.isEmpty() && kDocumentFormats.contains(reader.format())) {
         return Status::badFormat("the file is damaged or not a picture (it reads as a vector "
                                  "document that does not start as one)");
@@ -382,8 +349,8 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     const std::optional<VectorSource> named = vectorSource(path);
     const std::string& file = named ? named->file : path;
     const std::string_view keptHash = keptPictureHash(file);
-    // A vector document has no whole picture: every size is drawn afresh, in a child bounded in
-    // time and memory, whatever the name.
+    // A vector document has no whole picture: every size is drawn afresh, by the drawing
+    // program, bounded in time and memory, whatever the name.
     if (bytes) {
         if (!keptHash.empty()) {
             if (Status intact = keptPictureIntact(keptHash, *bytes); !intact) {
@@ -399,7 +366,7 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
                         : heldPath.status;
     }
     OpenedPicture opened;
-    if (Status ready = openRegularFile(file, opened); !ready) {
+    if (Status ready = openRegularFile(file, kPictureFileBound, opened.fd, &opened.end); !ready) {
         return ready;
     }
     const int fd = opened.fd.get();
@@ -410,7 +377,7 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
     }
     const QByteArray head = headOf(fd);
     if (const std::optional<VectorSource> source = drawnAsVector(path, named, head)) {
-        return loadVectorFile(*source, sizeFor, result, full);
+        return loadVectorFile(fd, *source, sizeFor, result, full);
     }
     if (Status complete =
             pictureDataComplete(fd, opened.end, &opened.endMarkerMissing, &opened.end);
@@ -423,33 +390,6 @@ Status decodePicture(const std::string& path, const std::function<TextureSize(in
 }
 
 } // namespace
-
-QByteArray pictureFormatOf(const QByteArray& head) {
-    using namespace std::string_view_literals;
-    const auto starts = [&](std::string_view signature, qsizetype at = 0) {
-        return head.size() >= at + static_cast<qsizetype>(signature.size()) &&
-               std::memcmp(head.constData() + at, signature.data(), signature.size()) == 0;
-    };
-    if (starts("\x89PNG\r\n\x1a\n"sv)) {
-        return "png";
-    }
-    if (starts("\xff\xd8\xff"sv)) {
-        return "jpeg";
-    }
-    if (starts("GIF87a"sv) || starts("GIF89a"sv)) {
-        return "gif";
-    }
-    if (starts("BM"sv)) {
-        return "bmp";
-    }
-    if (starts("II*\0"sv) || starts("MM\0*"sv)) {
-        return "tiff";
-    }
-    if (starts("RIFF"sv) && starts("WEBP"sv, 8)) {
-        return "webp";
-    }
-    return {};
-}
 
 QImage reducedTo(const QImage& picture, TextureSize size) {
     if (picture.width() == size.width && picture.height() == size.height) {

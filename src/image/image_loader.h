@@ -2,10 +2,12 @@
 
 // Decoding of image files into a slot's picture: BMP, GIF, JPEG, TIFF, PNG and whatever else the
 // Qt image plugins read, and vector documents (SVG, a PDF's page) rasterised at the size asked
-// (image/vector_pictures.h) in a child process, whatever the file's name: a file's content tells
-// its kind, and its name only when its first bytes tell nothing.
+// (image/vector_pictures.h) by the drawing program (image/drawing_program.h), whatever the
+// file's name: a file's content tells its kind, and its name only when its first bytes tell
+// nothing.
 
 #include "base/status.h"
+#include "image/picture_format.h"
 #include "image/picture_reduction.h"
 #include "model/project_data.h"
 #include "model/slot_images.h"
@@ -51,10 +53,6 @@ Status loadImageBytes(FaceSlot& slot, SlotImage& image, const QByteArray& bytes,
                       const std::string& name);
 Status loadPictureBytesWithin(const QByteArray& bytes, TextureSize most, QImage& picture,
                               const std::string& name);
-
-// The raster format a picture's first bytes name ("png", "jpeg", "gif", "bmp", "tiff", "webp"),
-// for the formats whose signature is unmistakable; empty for the rest. Pure.
-QByteArray pictureFormatOf(const QByteArray& head);
 
 // picture (packed RGBX8888) brought down to size (no side larger than picture's) by area
 // averaging; itself when it is that size; a null picture when memory runs out.

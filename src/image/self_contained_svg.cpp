@@ -1,6 +1,7 @@
 #include "image/self_contained_svg.h"
 
 #include "image/image_loader.h"
+#include "image/picture_format.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>

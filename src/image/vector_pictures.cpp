@@ -1,9 +1,6 @@
 #include "image/vector_pictures.h"
 
-#include "base/file_descriptor.h"
-#include "image/child_drawing.h"
 #include "image/decoder_messages.h"
-#include "image/image_loader.h"
 #include "image/self_contained_svg.h"
 
 #include <QBuffer>
@@ -13,12 +10,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cartonic {
 
@@ -31,14 +24,11 @@ constexpr std::size_t kMostPageDigits = 9;
 constexpr qsizetype kMarkupStartWithin = 4096;
 // How much of what stands in a page number's place a message quotes.
 constexpr std::size_t kMostQuotedPageBytes = 24;
-// A drawing's largest picture, and the memory beside it: the document's own structures, which a
-// hostile one can make take any amount.
 // A PDF is drawn with its longer side at least this long (up to kMostPdfSupersampling times the
 // size asked) and averaged down: the PDF library widens every shape thinner than a pixel to a
 // whole pixel, which would darken fine detail in small pictures, the view's copy above all.
 constexpr int kLeastPdfDrawnSide = 2048;
 constexpr int kMostPdfSupersampling = 4;
-const ChildLimits kVectorLimits{QSize(kMaxVectorSide, kMaxVectorSide), kMaxImageLoadBytes};
 
 // Whether text ends with ending (lower case), whatever the case of text.
 bool endsWithNoCase(std::string_view text, std::string_view ending) {
@@ -85,50 +75,6 @@ std::string quotedPage(const std::string& written) {
         shown += static_cast<unsigned char>(c) < ' ' ? '?' : c;
     }
     return "\u201c" + shown + "\u201d";
-}
-
-// The file's bytes, when it is a regular file the loader may read whole; otherwise why not, with
-// the loader's kinds.
-Status readDocument(const std::string& path, QByteArray& bytes) {
-    // Only regular files, checked before opening and again after, as pictures are.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return Status::readFailed(errno, "cannot open: " + errnoText());
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.valid()) {
-        return Status::readFailed(errno, "cannot open: " + errnoText());
-    }
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return Status::unreadable("not a regular file");
-    }
-    if (info.st_size == 0) {
-        return Status::badFormat("empty file");
-    }
-    if (info.st_size > kMaxImageLoadBytes) {
-        return Status::tooLarge("the file is too large: more than " +
-                                std::to_string(kMaxImageLoadBytes >> 20) + " MB");
-    }
-    bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const ssize_t got =
-            ::read(fd.get(), bytes.data() + at, static_cast<std::size_t>(bytes.size() - at));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return Status::unreadable("read failed: " + errnoText());
-        }
-        if (got == 0) {
-            return Status::badFormat("the file is cut short");
-        }
-        at += got;
-    }
-    return {};
 }
 
 // A reason with the first thing the library said, which is often the more telling.
@@ -243,17 +189,6 @@ Status drawPdf(const QByteArray& bytes, int page, const std::optional<std::strin
     return {};
 }
 
-// The document of source's kind and page (its file aside) that bytes hold, drawn here.
-Status drawDocument(const QByteArray& bytes, const VectorSource& source,
-                    const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
-    if (bytes.isEmpty()) {
-        return Status::badFormat("empty file");
-    }
-    return source.kind == VectorKind::Svg
-               ? drawSvg(bytes, sizeFor, picture, full)
-               : drawPdf(bytes, source.page, source.unnumberedPage, sizeFor, picture, full);
-}
-
 } // namespace
 
 std::optional<VectorSource> vectorSource(const std::string& path) {
@@ -312,36 +247,18 @@ QSize vectorFullSize(QSizeF documentSize) {
 
 Status drawVectorDocument(const QByteArray& bytes, VectorKind kind, int page,
                           const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
-    return drawDocument(bytes, VectorSource{{}, kind, page, std::nullopt}, sizeFor, picture, full);
+    return drawVectorDocument(bytes, VectorSource{{}, kind, page, std::nullopt}, sizeFor, picture,
+                              full);
 }
 
-Status loadVectorBytes(const QByteArray& bytes, const VectorSource& source,
-                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
-    return drawInChild(
-        [&](QImage& drawn, QSize& size) {
-            return drawDocument(bytes, source, sizeFor, drawn, size);
-        },
-        kVectorLimits, picture, full);
-}
-
-Status loadVectorBytes(const QByteArray& bytes, VectorKind kind, int page,
-                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
-    return loadVectorBytes(bytes, VectorSource{{}, kind, page, std::nullopt}, sizeFor, picture,
-                           full);
-}
-
-Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor, QImage& picture,
-                      QSize& full) {
-    // The file is read in the child too: the parent never holds the document.
-    return drawInChild(
-        [&](QImage& drawn, QSize& size) {
-            QByteArray bytes;
-            if (Status read = readDocument(source.file, bytes); !read) {
-                return read;
-            }
-            return drawDocument(bytes, source, sizeFor, drawn, size);
-        },
-        kVectorLimits, picture, full);
+Status drawVectorDocument(const QByteArray& bytes, const VectorSource& source,
+                          const PictureSizeRule& sizeFor, QImage& picture, QSize& full) {
+    if (bytes.isEmpty()) {
+        return Status::badFormat("empty file");
+    }
+    return source.kind == VectorKind::Svg
+               ? drawSvg(bytes, sizeFor, picture, full)
+               : drawPdf(bytes, source.page, source.unnumberedPage, sizeFor, picture, full);
 }
 
 } // namespace cartonic

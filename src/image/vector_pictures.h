@@ -5,10 +5,10 @@
 // texture size, an export's texture at the texels the output needs of the face, up to
 // kMaxVectorSide a side. A file's content tells whether it holds one (its name only where the
 // content says nothing); a PDF's page is named by the fragment "#page=N" after a name ending in
-// .pdf (the first page without it). Drawing happens in a child process (image/child_drawing.h),
-// so a document that takes too long or too much memory is refused rather than holding up the
-// program, and an SVG is drawn self-contained (image/self_contained_svg.h): nothing it links to
-// outside itself is read.
+// .pdf (the first page without it). The drawing here is what the drawing program runs; both
+// programs draw through it (image/drawing_program.h), so that a document that takes too long or
+// too much memory is refused rather than holding up the program. An SVG is drawn self-contained
+// (image/self_contained_svg.h): nothing it links to outside itself is read.
 
 #include "base/status.h"
 #include "image/picture_reduction.h"
@@ -62,7 +62,7 @@ std::optional<VectorKind> vectorKindOf(const QByteArray& bytes);
 QSize vectorFullSize(QSizeF documentSize);
 
 // Rasterises page (from 1; ignored for SVG) of the document bytes hold at sizeFor(its full size),
-// in this process and without bounds on time or memory: what the child process runs, and what
+// in this process and without bounds on time or memory: what the drawing program runs, and what
 // the fuzz targets call. picture gets the drawing (SVG: transparent where nothing is drawn,
 // premultiplied; PDF: on white, as paper), full the full size; an SVG is drawn as
 // selfContainedSvg makes it. BadFormat for a damaged, empty, encrypted or sizeless document or a
@@ -70,20 +70,9 @@ QSize vectorFullSize(QSizeF documentSize);
 // QGuiApplication for SVG text.
 Status drawVectorDocument(const QByteArray& bytes, VectorKind kind, int page,
                           const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
-
-// The document source names, read from its file and rasterised at sizeFor(its full size) in a
-// child process bounded in time and memory; picture gets it as RGBX8888 (alpha 255, straight
-// colours, as the loader keeps pictures), full its full size. On failure leaves both as they
-// were and says why: the loader's kinds for the file (NotFound, Unreadable, BadFormat, TooLarge),
-// BadFormat for the document, TooLarge for one over the time or memory it may take.
-Status loadVectorFile(const VectorSource& source, const PictureSizeRule& sizeFor, QImage& picture,
-                      QSize& full);
-
-// As loadVectorFile, for a document held in memory (a copy embedded elsewhere); source gives its
-// kind and page, its file is not read.
-Status loadVectorBytes(const QByteArray& bytes, const VectorSource& source,
-                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
-Status loadVectorBytes(const QByteArray& bytes, VectorKind kind, int page,
-                       const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
+// The same with source's kind and page, and the refusal of a page fragment that is no number
+// (source.unnumberedPage); its file is not read.
+Status drawVectorDocument(const QByteArray& bytes, const VectorSource& source,
+                          const PictureSizeRule& sizeFor, QImage& picture, QSize& full);
 
 } // namespace cartonic

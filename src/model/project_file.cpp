@@ -1,8 +1,8 @@
 #include "model/project_file.h"
 
 #include "base/file_descriptor.h"
+#include "base/replacement_file.h"
 #include "model/record_fields.h"
-#include "model/replacement_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,22 +37,6 @@ ssize_t readFully(int fd, void* buffer, std::size_t n) {
 }
 
 SaveWriteFunction saveWrite = ::write;
-
-bool writeFully(int fd, const void* buffer, std::size_t n) {
-    const auto* in = static_cast<const char*>(buffer);
-    while (n > 0) {
-        const ssize_t w = saveWrite(fd, in, n);
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            return false;
-        }
-        in += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
 
 void terminatePath(Path& field) {
     if (!std::memchr(field.data(), 0, field.size())) {
@@ -114,12 +98,15 @@ Status saveProject(const ProjectData& data, const ProjectExtension& extension,
         return opened;
     }
     const int fd = file.handle();
+    Status written;
+    const auto write = [fd, &written](const void* bytes, std::size_t n) {
+        written = writeAll(fd, bytes, n, saveWrite);
+        return written.ok();
+    };
     const std::uint8_t magic[4] = {0x33, 0x00, 0xEE, 0xFF};
-    if (!writeFully(fd, magic, sizeof magic) || !writeFully(fd, &data, sizeof data) ||
-        !writeProjectExtension(extension, [fd](const void* bytes, std::size_t n) {
-            return writeFully(fd, bytes, n);
-        })) {
-        return Status::writeFailed("write failed: " + errnoText());
+    if (!write(magic, sizeof magic) || !write(&data, sizeof data) ||
+        !writeProjectExtension(extension, write)) {
+        return written ? Status::writeFailed("the project could not be written") : written;
     }
     return file.commit();
 }

@@ -606,7 +606,7 @@ TEST(PictureWriter, JpegFilesAreTheGeneralWritersByteForByte) {
 }
 
 TEST(PictureWriter, WritesThroughLinksAndReplacesNothingButAFile) {
-    // The same rule as a project save, with the same reasons (model/save_target.h).
+    // The same rule as a project save, with the same reasons (base/save_target.h).
     test::TempDir dir;
     const RgbaPicture picture{2, 1, {255, 0, 0, 255, 0, 0, 255, 255}};
     test::writeBytes(dir.file("real.png"), {'o', 'l', 'd'});

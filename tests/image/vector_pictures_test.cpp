@@ -1,7 +1,6 @@
 // Vector documents as pictures: which paths name one, the sizes they are drawn at, what the slot
-// keeps, the refusals, and the child process that bounds the drawing.
+// keeps, and the refusals.
 
-#include "image/child_drawing.h"
 #include "image/image_loader.h"
 #include "image/picture_cache.h"
 #include "image/vector_pictures.h"
@@ -13,11 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <limits>
-#include <thread>
 #include <vector>
 
 #include <zlib.h>
@@ -365,84 +361,6 @@ TEST(VectorPictures, RefusalsSayWhyAndLeaveTheSlotAlone) {
         EXPECT_EQ(slot.imageWidth, 3);
         EXPECT_EQ(image.image.constBits(), before.constBits());
     }
-}
-
-TEST(ChildDrawing, BoundsTimeMemoryAndCrashesAndHandsBackStraightColours) {
-    const ChildLimits limits{QSize(64, 64), std::int64_t{256} << 20, 1};
-    struct Case {
-        const char* what;
-        ChildDrawing draw;
-        Status::Kind kind;
-        std::string says;
-    };
-    const std::vector<Case> cases = {
-        {"endless",
-         [](QImage&, QSize&) {
-             for (;;) {
-                 std::this_thread::sleep_for(std::chrono::seconds(1));
-             }
-             return Status();
-         },
-         Status::Kind::TooLarge, "took more than 1 s"},
-        {"greedy",
-         [](QImage&, QSize&) {
-             std::vector<std::vector<char>> held;
-             for (;;) {
-                 held.emplace_back(std::size_t{64} << 20, 'x');
-             }
-             return Status();
-         },
-         Status::Kind::TooLarge, "memory"},
-        {"crashing",
-         [](QImage&, QSize&) {
-             std::raise(SIGSEGV);
-             return Status();
-         },
-         Status::Kind::BadFormat, "signal 11"},
-        {"too large",
-         [](QImage& picture, QSize&) {
-             picture = QImage(65, 1, QImage::Format_RGB32);
-             return Status();
-         },
-         Status::Kind::TooLarge, "larger"},
-        {"refusing", [](QImage&, QSize&) { return Status::badFormat("no drawing"); },
-         Status::Kind::BadFormat, "no drawing"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizer turns running out of memory and a fault into a report and an abort of
-        // its own, so the child dies otherwise than it would.
-        if (c.what == std::string("greedy") || c.what == std::string("crashing")) {
-            continue;
-        }
-#endif
-        QImage picture;
-        QSize reported;
-        const auto start = std::chrono::steady_clock::now();
-        const Status drawn = drawInChild(c.draw, limits, picture, reported);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-        EXPECT_EQ(drawn.kind(), c.kind);
-        EXPECT_NE(drawn.message().find(c.says), std::string::npos) << drawn.message();
-        EXPECT_TRUE(picture.isNull());
-    }
-
-    // Half-transparent red, premultiplied, comes back straight and opaque.
-    QImage picture;
-    QSize reported;
-    const Status drawn = drawInChild(
-        [](QImage& drawing, QSize& size) {
-            drawing = QImage(40, 30, QImage::Format_ARGB32_Premultiplied);
-            drawing.fill(qRgba(100, 0, 0, 128));
-            size = QSize(7, 5);
-            return Status();
-        },
-        limits, picture, reported);
-    ASSERT_TRUE(drawn) << drawn.message();
-    EXPECT_EQ(reported, QSize(7, 5));
-    ASSERT_EQ(picture.size(), QSize(40, 30));
-    EXPECT_EQ(picture.format(), QImage::Format_RGBX8888);
-    expectRgbNear(rgbAt(picture, 39, 29), qRgb(199, 0, 0), "straight");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "model/save_target.h"
+#include "base/save_target.h"
 
 #include <cerrno>
 #include <climits>

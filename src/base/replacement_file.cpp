@@ -1,6 +1,6 @@
-#include "model/replacement_file.h"
+#include "base/replacement_file.h"
 
-#include "model/save_target.h"
+#include "base/save_target.h"
 
 #include <cerrno>
 #include <csignal>
