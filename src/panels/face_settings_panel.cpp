@@ -110,8 +110,8 @@ FaceSettingsPanel::FaceSettingsPanel(Project& project, SceneView& view, QWidget*
     nameControl(*preview_, kPreview);
     preview_->setGeometry(du.rect(7, 142, 174, 117));
     connect(preview_, &TexturePreview::pictureDropped, this, [this](const QString& path) {
-        if (!loadPicture(path)) {
-            showMessage(this, QString::fromLatin1(kLoadImageFailed));
+        if (const Status loaded = loadPicture(path); !loaded) {
+            refuse(path, loaded);
         }
     });
 
@@ -194,9 +194,16 @@ void FaceSettingsPanel::browseForImage() {
         return;
     }
     if (const Status loaded = loadPicture(face, path); !loaded) {
-        showMessage(this, QString::fromLatin1(kLoadImageFailed));
-        emit told(loadFailure(path, loaded));
+        refuse(path, loaded);
     }
+}
+
+void FaceSettingsPanel::refuse(const QString& path, const Status& why) {
+    // A drawing the user stopped needs no message box: the status bar says it stopped.
+    if (why.kind() != Status::Kind::Cancelled) {
+        showMessage(this, QString::fromLatin1(kLoadImageFailed));
+    }
+    emit told(loadFailure(path, why));
 }
 
 Status FaceSettingsPanel::loadPicture(const QString& path) {

@@ -79,6 +79,8 @@ private:
     void showTextureClicked(bool checked);
     void browseForImage();
     Status loadPicture(int face, const QString& path);
+    // Tells the user a picture could not be loaded: the message box, and why on the status bar.
+    void refuse(const QString& path, const Status& why);
 
     Project& project_;
     ProjectData& data_;

@@ -105,10 +105,15 @@ Status loadSlotPicture(Project& project, int slot, const QString& path) {
 }
 
 QString loadFailure(const QString& path, const Status& why) {
-    const QString name = QFileInfo(path).fileName();
+    QString name = QFileInfo(path).fileName();
+    if (name.isEmpty()) {
+        name = path;
+    }
+    if (why.kind() == Status::Kind::Cancelled) {
+        return QString("Stopped loading %1.").arg(name);
+    }
     return QString("Cannot load %1: %2.")
-        .arg(name.isEmpty() ? path : name,
-             QFile::decodeName(QByteArray::fromStdString(why.message())));
+        .arg(name, QFile::decodeName(QByteArray::fromStdString(why.message())));
 }
 
 } // namespace cartonic

@@ -65,7 +65,8 @@ bool isProjectFileName(const QString& path);
 // was and the Status says why. The cursor is restored before returning. UI thread.
 Status loadSlotPicture(Project& project, int slot, const QString& path);
 
-// The sentence that tells why the picture at path could not be had: "Cannot load NAME: why."
+// The sentence that tells why the picture at path could not be had: "Cannot load NAME: why.", or
+// "Stopped loading NAME." when the user stopped it.
 QString loadFailure(const QString& path, const Status& why);
 
 } // namespace cartonic

@@ -321,7 +321,10 @@ void SceneSettingsPanel::browseForFloorImage() {
 }
 
 void SceneSettingsPanel::refuse(const QString& path, const Status& why) {
-    showMessage(this, QString::fromLatin1(kLoadImageFailed));
+    // A drawing the user stopped needs no message box: the status bar says it stopped.
+    if (why.kind() != Status::Kind::Cancelled) {
+        showMessage(this, QString::fromLatin1(kLoadImageFailed));
+    }
     emit told(loadFailure(path, why));
 }
 
