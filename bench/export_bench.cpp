@@ -7,7 +7,7 @@
 
 #include "bench_support.h"
 
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 #include "gl/offscreen_target.h"
 #include "render/headless_renderer.h"
 #include "render/scene_renderer.h"

@@ -34,7 +34,7 @@
 #include "bench_support.h"
 
 #include "cli/render_job.h"
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "model/project_file.h"
@@ -267,8 +267,8 @@ void stripes() {
     std::fprintf(stderr, "stripes: %lld bytes at the peak, output %.0f and picture %.0f bytes\n",
                  peak, outputBytes, pictureBytes);
     {
-        const ExportTextures textures(s.data, s.renderer->names(), s.pictures, camera,
-                                      kStripeOutput, kStripeOutput, nullptr);
+        const FinalTextures textures(s.data, s.renderer->names(), s.pictures, camera, kStripeOutput,
+                                     kStripeOutput, nullptr);
         std::printf("export_texture_vs_output %.4f\n", double(textures.bytes()) / outputBytes);
     }
     picture = RgbaPicture{};
@@ -397,8 +397,8 @@ void composite() {
         // The scene over the backdrop, with the same samples and textures as the picture.
         const SceneTextures& own =
             s.renderer->textures(s.data, s.images, SceneResources::Pictures::Skip);
-        const ExportTextures textures(s.data, own, s.pictures, camera, kCompositeWidth,
-                                      kCompositeHeight, nullptr, picturePasses(kSmoothSamples));
+        const FinalTextures textures(s.data, own, s.pictures, camera, kCompositeWidth,
+                                     kCompositeHeight, nullptr, picturePasses(kSmoothSamples));
         const std::vector<std::uint8_t> expected =
             test::sceneOver(s.data, textures.over(own), camera, kCompositeWidth, kCompositeHeight,
                             kSmoothSamples, backdrop)

@@ -3,7 +3,7 @@
 #include "app/export_settings_dialog.h"
 #include "app/recent_projects.h"
 #include "app/splitters.h"
-#include "export/animation_writer.h"
+#include "formats/animation_writer.h"
 #include "render/turntable_frames.h"
 
 #include <QSettings>
@@ -17,10 +17,10 @@ constexpr const char* kRecentProjectsKey = "recentProjects";
 constexpr const char* kWindowGeometryKey = "window/geometry";
 constexpr const char* kNavigationProportionKey = "window/navigationProportion";
 constexpr const char* kViewSmoothEdgesKey = "view/smoothEdges";
-constexpr const char* kPictureSizeKey = "export/size";
-constexpr const char* kPictureSmoothEdgesKey = "export/smoothEdges";
-constexpr const char* kPictureTransparentKey = "export/transparent";
-constexpr const char* kExportFolderKey = "export/folder";
+constexpr const char* kPictureSizeKey = "formats/size";
+constexpr const char* kPictureSmoothEdgesKey = "formats/smoothEdges";
+constexpr const char* kPictureTransparentKey = "formats/transparent";
+constexpr const char* kExportFolderKey = "formats/folder";
 constexpr const char* kTurntableSizeKey = "turntable/size";
 constexpr const char* kTurntableFramesKey = "turntable/frames";
 constexpr const char* kTurntableFpsKey = "turntable/fps";

@@ -4,8 +4,8 @@
 // and Export 3D Model, and Edit > Copy. Each asks what it needs through the prompts, remembers
 // the last choices in the settings and says what it made on the window's status bar.
 
+#include "export/exports.h"
 #include "image/slot_pictures.h"
-#include "output/exports.h"
 
 #include <QObject>
 #include <QSize>

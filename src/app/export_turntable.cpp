@@ -5,7 +5,7 @@
 #include "app/export_commands.h"
 #include "app/ogl_view.h"
 #include "app/user_prompts.h"
-#include "output/exports.h"
+#include "export/exports.h"
 #include "panels/image_browse.h"
 #include "render/turntable_frames.h"
 

@@ -4,7 +4,7 @@
 // without modal dialogs. The defaults use the platform's dialogs.
 
 #include "app/dieline_dialog.h"
-#include "export/animation_writer.h"
+#include "formats/animation_writer.h"
 #include "model/project_file.h"
 #include "render/turntable_frames.h"
 

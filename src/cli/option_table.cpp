@@ -2,7 +2,7 @@
 
 #include "cli/option_values.h"
 #include "cli/render_options.h"
-#include "export/animation_writer.h"
+#include "formats/animation_writer.h"
 #include "model/product_presets.h"
 #include "model/scene_look.h"
 #include "render/turntable_frames.h"

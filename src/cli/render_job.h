@@ -10,7 +10,7 @@
 #include "image/picture_cache.h"
 #include "image/restore_images.h"
 #include "model/project.h"
-#include "render/export_textures.h"
+#include "render/final_textures.h"
 #include "render/headless_renderer.h"
 
 #include <cstdint>

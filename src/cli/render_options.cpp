@@ -2,8 +2,8 @@
 
 #include "cli/option_table.h"
 #include "cli/turntable_job.h"
-#include "export/frame_pattern.h"
-#include "export/model_writer.h"
+#include "formats/frame_pattern.h"
+#include "formats/model_writer.h"
 
 namespace cartonic {
 

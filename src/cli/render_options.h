@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/status.h"
-#include "export/animation_writer.h"
-#include "export/picture_writer.h"
+#include "formats/animation_writer.h"
+#include "formats/picture_writer.h"
 #include "image/dieline.h"
 #include "model/limits.h"
 #include "model/project_data.h"

@@ -3,7 +3,7 @@
 // cartonic-render's --turntable, as the export core takes it.
 
 #include "cli/render_options.h"
-#include "output/exports.h"
+#include "export/exports.h"
 
 namespace cartonic {
 

@@ -52,7 +52,7 @@ std::array<float, 2> passLightDisc(const PassPlan& plan, int pass);
 // for one pass.
 float passLodBias(const PassPlan& plan, int pass);
 
-// How many times the side of the picture its textures need texels for (export_textures.h): the
+// How many times the side of the picture its textures need texels for (final_textures.h): the
 // picture's sides times the square root of its passes, as the bias samples them, up to
 // kMaxTexelScale, beyond which pictures' textures would cost more memory than sharpness shows.
 inline constexpr double kMaxTexelScale = 4.0;

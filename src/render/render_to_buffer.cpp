@@ -231,7 +231,7 @@ Status renderToBuffer(const ProjectData& data, const SceneTextures& textures, co
                     0);
 
     const PassPlan plan = picturePasses(settings.samples);
-    std::optional<ExportTextures> exportTextures;
+    std::optional<FinalTextures> exportTextures;
     if (settings.pictures) {
         exportTextures.emplace(data, textures, *settings.pictures, camera, width, height,
                                settings.notes, plan);

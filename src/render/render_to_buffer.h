@@ -6,7 +6,7 @@
 #include "model/limits.h"
 #include "model/project_data.h"
 #include "model/scene_look.h"
-#include "render/export_textures.h"
+#include "render/final_textures.h"
 #include "render/frame_passes.h"
 #include "render/scene_textures.h"
 
@@ -25,8 +25,8 @@ struct RenderSettings {
     // The soft shadow and the fading mirror image.
     SceneLook look{};
     // With pictures, the faces and the floor are drawn from textures built for this picture
-    // (ExportTextures); without, from the ones the call is given (which may be an
-    // ExportTextures' alive for several pictures, as TurntableFrames keeps). What could not be done
+    // (FinalTextures); without, from the ones the call is given (which may be an
+    // FinalTextures' alive for several pictures, as TurntableFrames keeps). What could not be done
     // as asked (a picture file gone) is said in *notes, one sentence each.
     const SlotPictures* pictures = nullptr;
     std::vector<std::string>* notes = nullptr;

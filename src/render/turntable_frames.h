@@ -2,7 +2,7 @@
 
 // The frames of a turntable: the box seen from cameras evenly spaced around it, each the start
 // camera orbited about the vertical line through its target. The export's textures
-// (export_textures.h) are built once, for every frame, rather than for each.
+// (final_textures.h) are built once, for every frame, rather than for each.
 
 #include "model/limits.h"
 
@@ -46,7 +46,7 @@ private:
     int width_;
     int height_;
     RenderSettings settings_; // without pictures: the textures below serve every frame
-    std::optional<ExportTextures> exportTextures_;
+    std::optional<FinalTextures> exportTextures_;
 };
 
 } // namespace cartonic

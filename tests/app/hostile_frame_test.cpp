@@ -355,9 +355,9 @@ private slots:
             const char* key;
             QVariant value;
         } cases[] = {
-            {"export/size", QSize(0, 200)},
-            {"export/size", QSize(2048, 10)},
-            {"export/size", "large"},
+            {"formats/size", QSize(0, 200)},
+            {"formats/size", QSize(2048, 10)},
+            {"formats/size", "large"},
             {"turntable/size", QSize(10, -1)},
             {"turntable/frames", 0},
             {"turntable/frames", 3601},

@@ -3,7 +3,7 @@
 
 #include "camera/camera.h"
 #include "cli/render_options.h"
-#include "export/ffmpeg_video_writer.h"
+#include "formats/ffmpeg_video_writer.h"
 #include "model/project_file.h"
 #include "support/animation_files.h"
 #include "support/run_process.h"

@@ -1,4 +1,4 @@
-#include "export/frame_pattern.h"
+#include "formats/frame_pattern.h"
 
 #include <algorithm>
 

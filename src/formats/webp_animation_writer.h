@@ -4,7 +4,7 @@
 // quality, each frame shown 1/fps seconds (rounded to the millisecond the format counts in),
 // looping for ever. The encoder keeps the frames it has compressed until finish writes them.
 
-#include "export/animation_writer.h"
+#include "formats/animation_writer.h"
 
 #include <limits>
 

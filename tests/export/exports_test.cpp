@@ -1,4 +1,4 @@
-#include "output/exports.h"
+#include "export/exports.h"
 
 #include "render/headless_renderer.h"
 #include "render/turntable_frames.h"

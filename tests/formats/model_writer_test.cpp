@@ -1,7 +1,7 @@
 // The 3D model read back with tinygltf: its geometry, materials and pictures, as a viewer gets
 // them.
 
-#include "export/model_writer.h"
+#include "formats/model_writer.h"
 #include "image/image_loader.h"
 #include "support/kept_models.h"
 #include "support/temp_dir.h"

@@ -1,9 +1,9 @@
-#include "export/animation_writer.h"
+#include "formats/animation_writer.h"
 
-#include "export/ffmpeg_video_writer.h"
-#include "export/frame_pattern.h"
-#include "export/picture_writer.h"
-#include "export/webp_animation_writer.h"
+#include "formats/ffmpeg_video_writer.h"
+#include "formats/frame_pattern.h"
+#include "formats/picture_writer.h"
+#include "formats/webp_animation_writer.h"
 #include "image/rgba_picture.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 
 #include "base/file_descriptor.h"
 #include "base/replacement_file.h"
-#include "export/jpeg_encoder.h"
+#include "formats/jpeg_encoder.h"
 #include "image/rgba_picture.h"
 
 #include <QBuffer>

@@ -2,9 +2,9 @@
 // libwebp's decoder and ffprobe), what each leaves behind when it fails or is dropped, and the
 // frames themselves going round the box.
 
-#include "export/animation_writer.h"
-#include "export/ffmpeg_video_writer.h"
-#include "export/frame_pattern.h"
+#include "formats/animation_writer.h"
+#include "formats/ffmpeg_video_writer.h"
+#include "formats/frame_pattern.h"
 #include "gl/offscreen_target.h"
 #include "render/headless_renderer.h"
 #include "render/scene_renderer.h"

@@ -8,7 +8,7 @@
 // come; a failure part-way keeps the frames written before it.
 
 #include "base/status.h"
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 #include "model/limits.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
-#include "export/model_writer.h"
+#include "formats/model_writer.h"
 
 #include "base/file_descriptor.h"
 #include "base/replacement_file.h"
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 #include "model/box_geometry.h"
 
 #include <tiny_gltf.h>

@@ -1,4 +1,4 @@
-#include "export/jpeg_encoder.h"
+#include "formats/jpeg_encoder.h"
 
 #include "image/picture_reduction.h"
 #include "image/rgba_picture.h"

@@ -1,4 +1,4 @@
-#include "export/webp_animation_writer.h"
+#include "formats/webp_animation_writer.h"
 
 #include "base/file_descriptor.h"
 #include "base/replacement_file.h"

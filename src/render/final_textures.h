@@ -31,19 +31,19 @@ inline constexpr double kExportTextureBudget = 2.0;
 // drawn in plan's passes: with several, textures are built for a picture passTexelScale times as
 // large, as the passes sample them, and filtered without anisotropy, which the passes' own
 // spread stands in for.
-class ExportTextures {
+class FinalTextures {
 public:
-    ExportTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
-                   const Camera& camera, int width, int height, std::vector<std::string>* notes,
-                   const PassPlan& plan = {});
+    FinalTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
+                  const Camera& camera, int width, int height, std::vector<std::string>* notes,
+                  const PassPlan& plan = {});
     // For several pictures of width x height, one from each camera (a turntable's frames): each
     // texture has the texels the camera that needs most of it needs.
-    ExportTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
-                   const std::vector<Camera>& cameras, int width, int height,
-                   std::vector<std::string>* notes, const PassPlan& plan = {});
-    ~ExportTextures();
-    ExportTextures(const ExportTextures&) = delete;
-    ExportTextures& operator=(const ExportTextures&) = delete;
+    FinalTextures(const ProjectData& data, const SceneTextures& base, const SlotPictures& pictures,
+                  const std::vector<Camera>& cameras, int width, int height,
+                  std::vector<std::string>* notes, const PassPlan& plan = {});
+    ~FinalTextures();
+    FinalTextures(const FinalTextures&) = delete;
+    FinalTextures& operator=(const FinalTextures&) = delete;
 
     // Bytes of the textures built, mipmaps included.
     std::size_t bytes() const { return bytes_; }

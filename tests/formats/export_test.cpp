@@ -1,14 +1,14 @@
 // Rendering at a chosen size and writing the picture: exact sizes, orientation, no selection
 // outline, atomic writing, through symbolic links and never over what is not a file.
 
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 #include "gl/offscreen_target.h"
 #include "image/image_loader.h"
 #include "image/restore_images.h"
 #include "image/slot_pictures.h"
 #include "model/box_geometry.h"
 #include "model/project_file.h"
-#include "render/export_textures.h"
+#include "render/final_textures.h"
 #include "render/headless_renderer.h"
 #include "render/scene_renderer.h"
 #include "render/texel_need.h"
@@ -328,8 +328,8 @@ TEST_F(FacePictureExport, ShowsEveryPixelThePictureSizeCanHold) {
         SCOPED_TRACE(side);
         const auto bytes = [&](bool floor) {
             data_.floorTextureEnabled = floor ? 1 : 0;
-            return ExportTextures(data_, renderer_->names(), pictures_, test::facingFront(1.1f),
-                                  side, side, nullptr)
+            return FinalTextures(data_, renderer_->names(), pictures_, test::facingFront(1.1f),
+                                 side, side, nullptr)
                 .bytes();
         };
         const std::size_t faces = bytes(false);

@@ -1,4 +1,4 @@
-#include "export/ffmpeg_video_writer.h"
+#include "formats/ffmpeg_video_writer.h"
 
 #include "base/file_descriptor.h"
 #include "base/replacement_file.h"

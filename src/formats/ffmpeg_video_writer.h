@@ -8,7 +8,7 @@
 // error message. ffmpeg is trusted with nothing: every wait for it is bounded, and what it wrote
 // is looked at before it replaces anything.
 
-#include "export/animation_writer.h"
+#include "formats/animation_writer.h"
 
 #include <chrono>
 #include <optional>

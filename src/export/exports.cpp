@@ -1,6 +1,6 @@
-#include "output/exports.h"
+#include "export/exports.h"
 
-#include "export/model_writer.h"
+#include "formats/model_writer.h"
 #include "image/embedded_pictures.h"
 
 #include "render/turntable_frames.h"

@@ -1,10 +1,10 @@
 // The face pictures of the 3D model (model_writer.h): a file's own bytes where viewers show them
 // as the application does, a fresh JPEG or PNG where they would not.
 
-#include "export/model_writer.h"
+#include "formats/model_writer.h"
 
 #include "base/regular_file.h"
-#include "export/picture_writer.h"
+#include "formats/picture_writer.h"
 #include "image/image_loader.h"
 #include "image/rgba_picture.h"
 

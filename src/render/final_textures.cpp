@@ -1,4 +1,4 @@
-#include "render/export_textures.h"
+#include "render/final_textures.h"
 
 #include "gl/extensions.h"
 #include "gl/gl_errors.h"
@@ -93,16 +93,16 @@ GLuint uploadTexture(const QImage& picture, float anisotropy) {
 
 } // namespace
 
-ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
-                               const SlotPictures& pictures, const Camera& camera, int width,
-                               int height, std::vector<std::string>* notes, const PassPlan& plan)
-    : ExportTextures(data, base, pictures, std::vector<Camera>{camera}, width, height, notes,
-                     plan) {}
+FinalTextures::FinalTextures(const ProjectData& data, const SceneTextures& base,
+                             const SlotPictures& pictures, const Camera& camera, int width,
+                             int height, std::vector<std::string>* notes, const PassPlan& plan)
+    : FinalTextures(data, base, pictures, std::vector<Camera>{camera}, width, height, notes, plan) {
+}
 
-ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& base,
-                               const SlotPictures& pictures, const std::vector<Camera>& cameras,
-                               int outputWidth, int outputHeight, std::vector<std::string>* notes,
-                               const PassPlan& plan)
+FinalTextures::FinalTextures(const ProjectData& data, const SceneTextures& base,
+                             const SlotPictures& pictures, const std::vector<Camera>& cameras,
+                             int outputWidth, int outputHeight, std::vector<std::string>* notes,
+                             const PassPlan& plan)
     : floorPattern_(base.floorPattern) {
     // The picture as its passes sample textures.
     const double scale = passTexelScale(plan);
@@ -185,7 +185,7 @@ ExportTextures::ExportTextures(const ProjectData& data, const SceneTextures& bas
     }
 }
 
-ExportTextures::~ExportTextures() {
+FinalTextures::~FinalTextures() {
     if (patternFiltered_) {
         glBindTexture(GL_TEXTURE_2D, floorPattern_);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, previousPatternAnisotropy_);
@@ -197,7 +197,7 @@ ExportTextures::~ExportTextures() {
     }
 }
 
-SceneTextures ExportTextures::over(const SceneTextures& base) const {
+SceneTextures FinalTextures::over(const SceneTextures& base) const {
     SceneTextures drawn = base;
     for (int k = 0; k < kSlotCount; ++k) {
         if (built_[k] != 0) {

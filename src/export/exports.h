@@ -6,8 +6,8 @@
 
 #include "base/status.h"
 #include "camera/camera.h"
-#include "export/animation_writer.h"
-#include "export/picture_writer.h"
+#include "formats/animation_writer.h"
+#include "formats/picture_writer.h"
 #include "image/slot_pictures.h"
 #include "model/project.h"
 #include "render/headless_renderer.h"
