@@ -123,7 +123,8 @@ bool ProjectFiles::save() {
     if (project_.path.empty()) {
         return saveAs();
     }
-    return write(currentPath());
+    // The bytes it was opened or saved as: a name that is no valid text survives no round trip.
+    return write(project_.path, currentPath());
 }
 
 bool ProjectFiles::saveAs() {
@@ -131,12 +132,12 @@ bool ProjectFiles::saveAs() {
     if (path.isEmpty()) {
         return false;
     }
-    return write(path);
+    return write(localPath(path), path);
 }
 
-bool ProjectFiles::write(const QString& path) {
+bool ProjectFiles::write(const std::string& file, const QString& path) {
     std::vector<std::string> notes;
-    if (const Status written = saveProject(project_, localPath(path), &notes); !written) {
+    if (const Status written = saveProject(project_, file, &notes); !written) {
         prompts_.showError(&window_, QString("Cannot save the project to %1: %2")
                                          .arg(QDir::toNativeSeparators(path),
                                               QString::fromStdString(written.message())));

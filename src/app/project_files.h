@@ -63,7 +63,8 @@ signals:
     void told(const QString& line);
 
 private:
-    bool write(const QString& path);
+    // Saves to file (the bytes the file system takes), shown to the user as path.
+    bool write(const std::string& file, const QString& path);
     // Loads the pictures the opened project names, from inside it where their files are gone or
     // changed; tells of those it cannot.
     void restorePictures(QStringList& told);

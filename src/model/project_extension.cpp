@@ -187,89 +187,40 @@ bool keepUnread(const Source& source, std::int64_t at, ProjectExtension& extensi
     return true;
 }
 
-ProjectExtension readFrom(const Source& source, std::string* note) {
+// A tail that is not this version's extension (no tag, or another version): kept as it is, and
+// what *said says of it.
+ProjectExtension keepForeignTail(const Source& source, const std::uint8_t* header, bool tagged,
+                                 std::string& said) {
     ProjectExtension extension;
-    std::string said;
-    const std::int64_t size = source.size();
-    std::uint8_t header[kBlockHeaderBytes];
-    const bool tagged = size >= std::int64_t{kBlockHeaderBytes} &&
-                        source.read(0, header, sizeof header) && le32(header) == kExtensionTag;
-    const std::uint32_t version = tagged ? le32(header + kWordBytes) : 0;
-    if (!tagged || version != kExtensionVersion) {
-        // Not ours to read, but perhaps another version's to keep: written back as it was.
-        const std::string what =
-            tagged ? "the project's extension is of version " + std::to_string(version) +
-                         ", which this version does not read"
-                   : "the project has " + std::to_string(size) +
-                         " bytes after its record that this version does not read";
-        if (keepUnread(source, 0, extension)) {
-            extension.unreadIsWholeTail = true;
-            said = what + "; they are kept as they are";
-        } else {
-            said = what + ", and they cannot be read to be kept";
-        }
-        if (note) {
-            *note = said;
-        }
-        return extension;
+    const std::string what = tagged ? "the project's extension is of version " +
+                                          std::to_string(le32(header + kWordBytes)) +
+                                          ", which this version does not read"
+                                    : "the project has " + std::to_string(source.size()) +
+                                          " bytes after its record that this version does not read";
+    if (keepUnread(source, 0, extension)) {
+        extension.unreadIsWholeTail = true;
+        said = what + "; they are kept as they are";
+    } else {
+        said = what + ", and they cannot be read to be kept";
     }
+    return extension;
+}
 
+// The parts of an extension read so far, and the first reason any was dropped.
+struct ChunkReader {
+    ProjectExtension extension;
     int dropped = 0;
     std::string first;
-    const auto drop = [&](std::string why) {
+    bool sawLook = false;
+
+    void drop(std::string why) {
         if (dropped++ == 0) {
             first = std::move(why);
         }
-    };
-    bool sawLook = false;
-    int chunks = 0;
-    std::int64_t at = kBlockHeaderBytes;
-    while (at < size) {
-        if (chunks++ == kMaxExtensionChunks) {
-            if (keepUnread(source, at, extension)) {
-                said = "the project's extension has more than " +
-                       std::to_string(kMaxExtensionChunks) +
-                       " parts; the rest are kept as they are, unread";
-            } else {
-                drop("the parts after the " + std::to_string(kMaxExtensionChunks) +
-                     "th cannot be read");
-            }
-            break;
-        }
-        const std::int64_t left = size - at;
-        std::uint8_t chunk[kChunkHeaderBytes];
-        if (left < std::int64_t{kChunkHeaderBytes} || !source.read(at, chunk, sizeof chunk)) {
-            drop("a part is cut short");
-            break;
-        }
-        const std::uint32_t type = le32(chunk);
-        const std::int64_t length = le32(chunk + kWordBytes);
-        const std::string what = "a " + typeName(type) + " part ";
-        if (length > left - std::int64_t{kChunkHeaderBytes + kWordBytes}) {
-            drop(what + "claims more bytes than the file holds");
-            break;
-        }
-        const std::int64_t next = at + std::int64_t{kChunkHeaderBytes} + length + kWordBytes;
-        if (length > kMaxChunkBytes) {
-            drop(what + "is larger than " + std::to_string(kMaxChunkBytes / kBytesPerMegabyte) +
-                 " MB");
-            at = next;
-            continue;
-        }
-        QByteArray payload(static_cast<qsizetype>(length), Qt::Uninitialized);
-        std::uint8_t stored[kWordBytes];
-        if (!source.read(at + kChunkHeaderBytes, payload.data(), payload.size()) ||
-            !source.read(next - kWordBytes, stored, sizeof stored)) {
-            drop(what + "cannot be read");
-            break;
-        }
-        at = next;
-        const std::uint32_t crc = crcOf(crcOf(0, chunk, sizeof chunk), payload.constData(),
-                                        static_cast<std::size_t>(payload.size()));
-        if (crc != le32(stored)) {
-            drop(what + "fails its checksum");
-            continue;
-        }
+    }
+
+    // A whole chunk whose checksum held, of type and payload; what says which it is.
+    void take(std::uint32_t type, QByteArray& payload, const std::string& what) {
         if (type == kLookChunk) {
             if (payload.size() != qsizetype{kLookBytes}) {
                 drop(what + "has a bad length");
@@ -292,15 +243,83 @@ ProjectExtension readFrom(const Source& source, std::string* note) {
             extension.kept.push_back({type, std::move(payload)});
         }
     }
-    if (dropped > 0) {
-        said = "dropped " + std::to_string(dropped) + (dropped == 1 ? " part" : " parts") +
-               " of the project's extension that could not be read (" + first + ")" +
+};
+
+ProjectExtension readFrom(const Source& source, std::string* note) {
+    std::string said;
+    const std::int64_t size = source.size();
+    std::uint8_t header[kBlockHeaderBytes];
+    const bool tagged = size >= std::int64_t{kBlockHeaderBytes} &&
+                        source.read(0, header, sizeof header) && le32(header) == kExtensionTag;
+    if (!tagged || le32(header + kWordBytes) != kExtensionVersion) {
+        ProjectExtension kept = keepForeignTail(source, header, tagged, said);
+        if (note) {
+            *note = said;
+        }
+        return kept;
+    }
+
+    ChunkReader reader;
+    int chunks = 0;
+    std::int64_t at = kBlockHeaderBytes;
+    while (at < size) {
+        if (chunks++ == kMaxExtensionChunks) {
+            if (keepUnread(source, at, reader.extension)) {
+                said = "the project's extension has more than " +
+                       std::to_string(kMaxExtensionChunks) +
+                       " parts; the rest are kept as they are, unread";
+            } else {
+                reader.drop("the parts after the " + std::to_string(kMaxExtensionChunks) +
+                            "th cannot be read");
+            }
+            break;
+        }
+        const std::int64_t left = size - at;
+        std::uint8_t chunk[kChunkHeaderBytes];
+        if (left < std::int64_t{kChunkHeaderBytes} || !source.read(at, chunk, sizeof chunk)) {
+            reader.drop("a part is cut short");
+            break;
+        }
+        const std::uint32_t type = le32(chunk);
+        const std::int64_t length = le32(chunk + kWordBytes);
+        const std::string what = "a " + typeName(type) + " part ";
+        if (length > left - std::int64_t{kChunkHeaderBytes + kWordBytes}) {
+            reader.drop(what + "claims more bytes than the file holds");
+            break;
+        }
+        const std::int64_t next = at + std::int64_t{kChunkHeaderBytes} + length + kWordBytes;
+        if (length > kMaxChunkBytes) {
+            reader.drop(what + "is larger than " +
+                        std::to_string(kMaxChunkBytes / kBytesPerMegabyte) + " MB");
+            at = next;
+            continue;
+        }
+        QByteArray payload(static_cast<qsizetype>(length), Qt::Uninitialized);
+        std::uint8_t stored[kWordBytes];
+        if (!source.read(at + kChunkHeaderBytes, payload.data(), payload.size()) ||
+            !source.read(next - kWordBytes, stored, sizeof stored)) {
+            reader.drop(what + "cannot be read");
+            break;
+        }
+        at = next;
+        const std::uint32_t crc = crcOf(crcOf(0, chunk, sizeof chunk), payload.constData(),
+                                        static_cast<std::size_t>(payload.size()));
+        if (crc != le32(stored)) {
+            reader.drop(what + "fails its checksum");
+            continue;
+        }
+        reader.take(type, payload, what);
+    }
+    if (reader.dropped > 0) {
+        said = "dropped " + std::to_string(reader.dropped) +
+               (reader.dropped == 1 ? " part" : " parts") +
+               " of the project's extension that could not be read (" + reader.first + ")" +
                (said.empty() ? "" : "; " + said);
     }
     if (note) {
         *note = said;
     }
-    return extension;
+    return std::move(reader.extension);
 }
 
 // One chunk of the given type whose payload is parts, one after another.
