@@ -319,8 +319,6 @@ Status RenderJob::render(std::ostream& err) {
         }
     };
     const DrawIn drawIn = drawInHeadless(*renderer, project_);
-    // What a save of this job records as the names its frames were drawn with.
-    project_.drawnWith = renderer->names();
     if (options_.turntable) {
         TurntableRequest request = turntableRequestFor(options_);
         std::string rounded;
@@ -357,6 +355,10 @@ Status RenderJob::save(std::ostream& err) {
     const std::string workingDir = workingFolder();
     for (const PictureChoice& choice : options_.pictures) {
         bases[choice.slot] = workingDir;
+    }
+    if (session_.renderer) {
+        // The file's runtime fields hold the names this run drew with.
+        project_.drawnWith = session_.renderer->names();
     }
     std::vector<std::string> notes;
     const Status saved = saveProject(project_, *options_.save, &notes, &bases);
