@@ -28,8 +28,9 @@ constexpr int kIndicesPerFace = 6;
 constexpr std::size_t kBinaryAlignment = 4;
 // The roughness of a white specular colour. The view's highlight is one light's small spot; a
 // viewer lights the model with a whole room around it, which a smoother face mirrors across
-// itself as a white sheen over its picture.
-constexpr double kGlossiestRoughness = 0.5;
+// itself as a sheen that greys a dark picture. At 0.85 and above, a dark picture seen straight
+// on in a neutral room keeps its own colours.
+constexpr double kGlossiestRoughness = 0.85;
 
 using Vector = std::array<float, 3>;
 
@@ -114,9 +115,9 @@ bool finiteNumbers(const tinygltf::Model& model) {
                });
 }
 
-double linearFromSrgb(float value) {
+double linearFromSrgb(double value) {
     // A record may hold any number; none that is not one counts as 0.
-    const double v = std::isnan(value) ? 0.0 : std::clamp(double(value), 0.0, 1.0);
+    const double v = std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
     constexpr double kLinearPart = 0.04045;
     return v <= kLinearPart ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
 }
@@ -162,8 +163,23 @@ bool isModelPath(const std::string& path) {
 }
 
 std::array<double, 4> baseColorFactor(const FaceSlot& slot) {
-    const Rgba& c = slot.diffuseColor;
-    return {linearFromSrgb(c[0]), linearFromSrgb(c[1]), linearFromSrgb(c[2]), 1.0};
+    // The view multiplies a picture's display values by the light a face catches; facing the
+    // light, that is the light's ambient times the face's ambient plus the light's diffuse times
+    // the face's diffuse. A viewer's neutral room already shows a picture at its own colours
+    // under a factor of 1, so a default face gets 1 and any other face its light over the
+    // default's, a share of display values, taken to linear as glTF wants. A face lit more than
+    // the default cannot go above 1 and shows as a default one.
+    static const ProjectData defaults;
+    const FaceSlot& usual = defaults.faceSlots[0];
+    const auto lit = [](const FaceSlot& face, std::size_t c) {
+        return double(defaults.lightAmbient[c]) * face.ambientColor[c] +
+               double(defaults.lightDiffuse[c]) * face.diffuseColor[c];
+    };
+    std::array<double, 4> factor{0.0, 0.0, 0.0, 1.0};
+    for (std::size_t c = 0; c < 3; ++c) {
+        factor[c] = linearFromSrgb(lit(slot, c) / lit(usual, c));
+    }
+    return factor;
 }
 
 double roughnessFactor(const FaceSlot& slot) {

@@ -42,14 +42,17 @@ struct ModelPicture {
 Status modelPicture(const FaceSlot& slot, const SlotImage& kept, const std::string& path,
                     ModelPicture& out, std::string* note, const QByteArray& inside = {});
 
-// The base colour factor of a face's material: its diffuse colour, clamped to [0, 1], taken from
-// the display's (sRGB) values the colour chooser shows to the linear ones glTF wants; alpha 1.
+// The base colour factor of a face's material: the light the view's default light gives the face
+// where it faces the light (light ambient x ambient colour + light diffuse x diffuse colour, each
+// channel) over what it gives a face of the default colours, at most 1, taken from the display's
+// (sRGB) share to the linear one glTF wants; alpha 1. A default face gets 1, under which a
+// viewer's neutral lighting shows its picture at the file's colours; a darker face, less.
 std::array<double, 4> baseColorFactor(const FaceSlot& slot);
 
-// The roughness of a face's material, from its specular colour: 1 - half the colour's luminance
-// (Rec. 709 weights), in [0.5, 1]. A black specular, no highlight in the view, gives a matte
-// surface; a white one, the view's tight highlight, a satin one (0.55 for the default grey 0.9),
-// never so smooth that a viewer's surroundings mirror in it.
+// The roughness of a face's material, from its specular colour: 1 - 0.15 x the colour's luminance
+// (Rec. 709 weights), in [0.85, 1]. A black specular, no highlight in the view, gives a matte
+// surface; a white one, the view's tight highlight, a faint sheen (0.865 for the default grey
+// 0.9), never so smooth that a viewer's surroundings mirror in it and grey a dark picture.
 double roughnessFactor(const FaceSlot& slot);
 
 // The record's box as a GLB in out. A face with a picture in pictures.kept and its texture

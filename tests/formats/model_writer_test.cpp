@@ -140,29 +140,39 @@ TEST_F(ModelTest, MaterialsCarryTheFaceColours) {
     FaceSlot& front = data_.faceSlots[Front];
     front.diffuseColor = {1.0f, 0.5f, 0.0f, 1.0f};
     front.specularColor = {0.5f, 0.5f, 0.5f, 1.0f};
+    data_.faceSlots[Back].ambientColor = {0.0f, 0.0f, 0.0f, 1.0f};
     data_.faceSlots[Back].specularColor = {0.0f, 0.0f, 0.0f, 1.0f};
     data_.faceSlots[Top].specularColor = {1.0f, 1.0f, 1.0f, 1.0f};
     const tinygltf::Model model = build();
     ASSERT_EQ(model.materials.size(), std::size_t{kFaceCount});
-    const auto& pbr = model.materials[Front].pbrMetallicRoughness;
     EXPECT_EQ(model.materials[Front].name, "Front");
-    ASSERT_EQ(pbr.baseColorFactor.size(), 4u);
-    // sRGB 0.5 is linear 0.214.
-    EXPECT_NEAR(pbr.baseColorFactor[0], 1.0, 1e-6);
-    EXPECT_NEAR(pbr.baseColorFactor[1], 0.214, 1e-3);
-    EXPECT_NEAR(pbr.baseColorFactor[2], 0.0, 1e-6);
-    EXPECT_EQ(pbr.baseColorFactor[3], 1.0);
-    EXPECT_EQ(pbr.metallicFactor, 0.0);
-    // The specular colour's highlight as a satin sheen at most, the default 0.9 grey's included.
-    for (const auto& [face, roughness] : std::vector<std::pair<int, double>>{
-             {Front, 0.75}, {Back, 1.0}, {Top, 0.5}, {Left, 0.55}}) {
-        EXPECT_NEAR(model.materials[face].pbrMetallicRoughness.roughnessFactor, roughness, 1e-6)
-            << kFaceNames[face];
+    // A default face shows its picture as it is: factor 1, a sheen too faint to grey a dark
+    // picture. Others get the light the view's default light gives them over a default face's
+    // (0.5 x ambient + 0.9 x diffuse over 0.83), made linear: the front's red is lit beyond the
+    // default and stays 1, its green catches 0.65 / 0.83 (linear 0.576) and its blue only the
+    // ambient's 0.2 / 0.83; the back, with no ambient, 0.63 / 0.83.
+    struct Case {
+        int face;
+        std::array<double, 3> base;
+        double roughness;
+    };
+    for (const Case& c : std::vector<Case>{{Left, {1.0, 1.0, 1.0}, 0.865},
+                                           {Front, {1.0, 0.5756, 0.0473}, 0.925},
+                                           {Back, {0.5367, 0.5367, 0.5367}, 1.0},
+                                           {Top, {1.0, 1.0, 1.0}, 0.85}}) {
+        const auto& pbr = model.materials[c.face].pbrMetallicRoughness;
+        ASSERT_EQ(pbr.baseColorFactor.size(), 4u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(pbr.baseColorFactor[i], c.base[i], 1e-3) << kFaceNames[c.face] << " " << i;
+        }
+        EXPECT_EQ(pbr.baseColorFactor[3], 1.0);
+        EXPECT_EQ(pbr.metallicFactor, 0.0);
+        EXPECT_NEAR(pbr.roughnessFactor, c.roughness, 1e-6) << kFaceNames[c.face];
     }
     // No pictures: no textures, and no texture coordinates to go with none.
     EXPECT_TRUE(model.textures.empty());
     EXPECT_TRUE(model.images.empty());
-    EXPECT_EQ(pbr.baseColorTexture.index, -1);
+    EXPECT_EQ(model.materials[Front].pbrMetallicRoughness.baseColorTexture.index, -1);
     EXPECT_FALSE(model.meshes[0].primitives[Front].attributes.contains("TEXCOORD_0"));
 }
 
