@@ -19,7 +19,8 @@ std::string optionHelp(const OptionDefinition& option) {
         option.shortName.empty() ? "      " : "  " + std::string(option.shortName) + ", ";
     left += option.longName;
     if (!option.argument.empty()) {
-        left += " " + std::string(option.argument);
+        left += ' ';
+        left += option.argument;
     }
     std::string text;
     std::string_view help = option.help;
