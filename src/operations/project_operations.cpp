@@ -102,7 +102,10 @@ Status saveProject(Project& project, const std::string& path, std::vector<std::s
 Status setPicture(Project& project, int slot, const std::string& path,
                   const SlotPictureLoader& load) {
     // A path the record cannot hold whole would be saved cut short and name another file.
-    if (path.empty() || path.size() >= kPathSize) {
+    if (path.empty()) {
+        return Status::usage("no picture file is named");
+    }
+    if (path.size() >= kPathSize) {
         return Status::usage("the path is longer than the " + std::to_string(kPathSize - 1) +
                              " bytes a project can name");
     }
