@@ -139,6 +139,19 @@ void EditHistory::reset() {
     takePresentState();
 }
 
+void EditHistory::saved() {
+    const auto samePath = [](const Path& a, const Path& b) {
+        return std::equal(a.begin(), a.end(), b.begin());
+    };
+    bool same = samePath(record_->floorImagePath, data_.floorImagePath);
+    for (int k = 0; k < kFaceCount; ++k) {
+        same = same && samePath(record_->faceSlots[k].imagePath, data_.faceSlots[k].imagePath);
+    }
+    if (!same) {
+        reset();
+    }
+}
+
 void EditHistory::commit() {
     RecordDelta delta = diffRecords(*record_, data_);
     std::vector<PictureChange> pictures;

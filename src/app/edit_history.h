@@ -34,10 +34,10 @@ public:
     void commit();
     // Forgets every step and takes the present state as the start (New, Open).
     void reset();
-    // Takes the present state as the last step's, without a step of its own: a save that rewrote
-    // the pictures' relative paths for the project's new folder changed where they are taken
-    // from, not what they name.
-    void adoptPresent() { takePresentState(); }
+    // After a save: one to another folder rewrote the pictures' relative paths for it, and every
+    // step before holds them as they were, taken against the old folder, where undoing would
+    // make them name other files; the history then starts afresh.
+    void saved();
 
     // Counts presses of mouse buttons and keys, for telling one gesture's edits from the next
     // one's. Install on the application.

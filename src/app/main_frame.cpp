@@ -151,7 +151,8 @@ void MainFrame::connectCommands() {
     connect(files_, &ProjectFiles::cleared, this, &MainFrame::showNewProject);
     connect(files_, &ProjectFiles::opened, this, &MainFrame::showOpenedProject);
     connect(files_, &ProjectFiles::saved, recent_, &RecentProjectsMenu::remember);
-    connect(files_, &ProjectFiles::saved, history_, &EditHistory::adoptPresent);
+    connect(files_, &ProjectFiles::aboutToSave, history_, &EditHistory::commit);
+    connect(files_, &ProjectFiles::saved, history_, &EditHistory::saved);
     connect(recent_, &RecentProjectsMenu::projectChosen, this, &MainFrame::openRecent);
     const auto tell = [this](const QString& line) {
         statusBar()->showMessage(line);

@@ -136,6 +136,7 @@ bool ProjectFiles::saveAs() {
 }
 
 bool ProjectFiles::write(const std::string& file, const QString& path) {
+    emit aboutToSave();
     std::vector<std::string> notes;
     if (const Status written = saveProject(project_, file, &notes); !written) {
         prompts_.showError(&window_, QString("Cannot save the project to %1: %2")

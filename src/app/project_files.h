@@ -56,6 +56,9 @@ signals:
     void cleared();
     // The project at path was opened: record and pictures are the file's.
     void opened(const QString& path);
+    // The project is about to be written: what the last input changed should be a step of its
+    // own before a save rewrites anything.
+    void aboutToSave();
     // The project was written to path, which is now its path.
     void saved(const QString& path);
     // One line for the status bar: how many pictures an opened project drew from inside it,

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -230,20 +231,38 @@ Status writeNewFile(const std::string& folder, const std::string& name, const vo
         return errno == EEXIST ? nameTaken()
                                : Status::writeFailed("cannot create the file: " + errnoText());
     }
-    // O_EXCL fails on any entry by that name, a link included, and follows none.
-    file.reset(
-        ::openat(dir.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
+    // Without unnamed files: a named temporary, written whole, then given the name only if it is
+    // free. A link, or a rename that replaces nothing, fails on any entry by that name and
+    // follows none.
+    std::string temporary;
+    for (int tries = 0; !file.valid() && tries < kTemporaryNameTries; ++tries) {
+        temporary = temporaryName();
+        file.reset(::openat(dir.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            kNewFileMode));
+        if (!file.valid() && errno != EEXIST) {
+            break;
+        }
+    }
     if (!file.valid()) {
-        return errno == EEXIST ? nameTaken()
-                               : Status::writeFailed("cannot create the file: " + errnoText());
+        return Status::writeFailed("cannot create a file in " + folder + ": " + errnoText());
     }
     Status done = writeAll(file.get(), bytes, n);
     if (done && ::fsync(file.get()) != 0) {
         done = Status::writeFailed("flush failed: " + errnoText());
     }
-    if (!done) {
-        ::unlinkat(dir.get(), name.c_str(), 0);
+    file.reset();
+    if (done) {
+        const bool named =
+            ::linkat(dir.get(), temporary.c_str(), dir.get(), name.c_str(), 0) == 0 ||
+            (errno != EEXIST && ::renameat2(dir.get(), temporary.c_str(), dir.get(), name.c_str(),
+                                            RENAME_NOREPLACE) == 0);
+        if (!named) {
+            done = errno == EEXIST ? nameTaken()
+                                   : Status::writeFailed("cannot create the file: " + errnoText());
+        }
     }
+    // After a link the temporary is a second name; after a rename it is gone already.
+    ::unlinkat(dir.get(), temporary.c_str(), 0);
     return done;
 }
 

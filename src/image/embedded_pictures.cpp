@@ -142,7 +142,16 @@ void gatherEmbeddedPictures(const ProjectData& data, const SlotImages& images,
     std::vector<EmbeddedPicture> gathered;
     for (int k = 0; k < kSlotCount; ++k) {
         const std::string name = storedPath(data, k);
-        if (images[k].empty() || name.empty()) {
+        if (name.empty()) {
+            continue;
+        }
+        if (images[k].empty()) {
+            // A copy that could not be drawn when the project was opened (stopped, too large,
+            // no drawing program here) is still the slot's only picture: it goes on being kept.
+            if (const EmbeddedPicture* had = extension.pictureFor(k); had && had->shownAs == 0) {
+                gathered.push_back(*had);
+                gathered.back().name = name;
+            }
             continue;
         }
         if (const EmbeddedPicture* had = extension.pictureFor(k);
@@ -170,6 +179,8 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
     int inside = 0;
     for (EmbeddedPicture& picture : extension.pictures) {
         const int k = picture.slot;
+        // Shown by no slot until it is drawn, or its file found to be the same.
+        picture.shownAs = 0;
         const std::string stored = storedPath(data, k);
         if (stored.empty()) {
             continue;
@@ -184,9 +195,8 @@ int restoreEmbeddedPictures(ProjectData& data, SlotImages& images, ProjectExtens
         }
         FaceSlot slot = data.faceSlots[k];
         SlotImage image;
-        const auto failed =
-            std::find_if(unloaded.begin(), unloaded.end(),
-                         [&](const UnloadedPicture& u) { return u.path == stored; });
+        const auto failed = std::find_if(unloaded.begin(), unloaded.end(),
+                                         [&](const UnloadedPicture& u) { return u.slot == k; });
         if (const Status drawn = loadImageBytes(slot, image, picture.bytes, stored); !drawn) {
             // Why the slot is empty is now the copy's failure, not the file's absence.
             if (failed != unloaded.end()) {

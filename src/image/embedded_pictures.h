@@ -18,9 +18,10 @@ namespace cartonic {
 
 // Brings extension.pictures up to the slots for a save: a slot with a picture and a path keeps
 // the copy it already shows (by shownAs), else takes in the file at files[slot] as it is now; the
-// copy is named by the slot's path in data. A slot without a picture or a path keeps nothing. A
-// file that cannot be read or is over kMaxEmbeddedPictureBytes is left out and *notes gets a
-// line naming it. Does nothing while the switch is off.
+// copy is named by the slot's path in data. A slot without a path keeps nothing; one without a
+// picture keeps only a copy that could not be drawn when the project was opened (shown by no
+// picture), its only picture. A file that cannot be read or is over kMaxEmbeddedPictureBytes is
+// left out and *notes gets a line naming it. Does nothing while the switch is off.
 void gatherEmbeddedPictures(const ProjectData& data, const SlotImages& images,
                             const PicturePaths& files, ProjectExtension& extension,
                             std::vector<std::string>* notes);

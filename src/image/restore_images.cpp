@@ -40,7 +40,7 @@ std::vector<UnloadedPicture> restoreProjectImages(ProjectData& data, SlotImages&
         Status restored =
             restoreSlot(data.faceSlots[k], images[k], resolveAgainst(baseDir, path), load);
         if (!restored) {
-            unloaded.push_back({std::move(path), std::move(restored)});
+            unloaded.push_back({std::move(path), std::move(restored), k});
         }
     };
     for (int k = 0; k < kFaceCount; ++k) {

@@ -21,6 +21,7 @@ using SlotPictureLoader = std::function<Status(FaceSlot&, SlotImage&, const std:
 struct UnloadedPicture {
     std::string path;
     Status status;
+    int slot = 0; // a face, or kFloorSlot
 };
 
 // Reloads each face's picture from its imagePath and the floor picture (slot 6) from

@@ -312,6 +312,28 @@ private slots:
         QVERIFY(!redo->isEnabled());
     }
 
+    // Saved to another folder, a relative picture path is rewritten for it; the steps before
+    // could only bring back paths taken against the old folder, so the history starts afresh.
+    void aSaveThatRewritesPicturePathsStartsTheHistoryAfresh() {
+        picture("red.png", Qt::red);
+        QDir(q(dir_.path())).mkpath("away");
+        script_.files = {q(dir_.file("p.ctn")), q(dir_.file("p.ctn")), q(dir_.file("away/p.ctn"))};
+        frame_->selectFace(Front);
+        QVERIFY(frame_->facePanel().loadPicture(q(dir_.file("red.png"))));
+        frame_->dispatch(FileSaveAs);
+        // Relative to the project's folder from now on.
+        newGesture();
+        setPath(data_.faceSlots[Front].imagePath, "red.png");
+        frame_->view().requestRedraw();
+        QTRY_COMPARE(frame_->history().stack().count(), 2);
+        frame_->dispatch(FileSaveAs); // the same folder: nothing rewritten, nothing forgotten
+        QCOMPARE(pathText(data_.faceSlots[Front].imagePath), "red.png");
+        QCOMPARE(frame_->history().stack().count(), 2);
+        frame_->dispatch(FileSaveAs);
+        QCOMPARE(pathText(data_.faceSlots[Front].imagePath), "../red.png");
+        QCOMPARE(frame_->history().stack().count(), 0);
+    }
+
     void importDielineCutsTheNetOrSaysWhy() {
         test::writeBytes(dir_.file("bad.png"), {'n', 'o'});
         script_.files = {q(dir_.file("bad.png"))};

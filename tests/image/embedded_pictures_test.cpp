@@ -279,9 +279,16 @@ TEST(EmbeddedPictures, APdfPageIsKeptAsItsDocumentAndACopyThatCannotBeDrawnSaysS
     EXPECT_EQ(restoreEmbeddedPictures(data, opened, extension, dir.path(), unloaded), 1);
     EXPECT_EQ(opened[Back].image, page2) << "the page, drawn from inside";
     ASSERT_EQ(unloaded.size(), 1u);
+    EXPECT_EQ(unloaded[0].slot, Front);
     EXPECT_NE(unloaded[0].status.message().find("copy kept inside the project cannot be drawn"),
               std::string::npos)
         << unloaded[0].status.message();
+
+    // The copy that could not be drawn is still the face's only picture: a save keeps it.
+    gatherEmbeddedPictures(data, opened, storedPicturePaths(data, dir.path()), extension, &notes);
+    ASSERT_NE(extension.pictureFor(Front), nullptr);
+    EXPECT_EQ(extension.pictureFor(Front)->bytes, "damaged");
+    EXPECT_NE(extension.pictureFor(Back), nullptr);
 }
 
 } // namespace
