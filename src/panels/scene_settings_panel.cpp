@@ -1,7 +1,6 @@
 #include "panels/scene_settings_panel.h"
 
 #include "image/kept_pictures.h"
-#include "image/page_edges.h"
 #include "model/product_presets.h"
 #include "panels/color_button.h"
 #include "panels/color_channels.h"
