@@ -42,7 +42,7 @@ void MainFrame::importDieline() {
     // All or nothing: a picture that cannot be kept or loaded leaves the project as it was.
     if (const Status imported = cartonic::importDieline(
             project_, net, *cut, choice->sideWidth ? sides : std::optional<BoxSides>(),
-            localPath(pastedPicturesFolder()));
+            pastedPicturesFolder());
         !imported) {
         prompts_.fail(this, QString::fromLatin1(kLoadImageFailed),
                       QString::fromStdString(imported.message()));

@@ -185,10 +185,7 @@ void MainFrame::dropPictureOnFace(int face, const QString& path) {
     navigation_->faceList()->setCurrentRow(face);
     selectFace(face);
     if (const Status loaded = facePanel_->loadPicture(path); !loaded) {
-        if (loaded.kind() != Status::Kind::Cancelled) {
-            facePanel_->showMessage(facePanel_, QString::fromLatin1(kLoadImageFailed));
-        }
-        statusBar()->showMessage(loadFailure(path, loaded));
+        facePanel_->refuse(path, loaded);
     }
 }
 

@@ -15,8 +15,6 @@
 #include "operations/project_operations.h"
 #include "render/headless_renderer.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -208,7 +206,7 @@ void RenderJob::restorePictures(std::vector<LoadedPicture>& chosen, std::ostream
 }
 
 Status RenderJob::makePictures(std::ostream& err) {
-    const std::string folder = QFile::encodeName(keptPicturesFolder()).toStdString();
+    const QString folder = keptPicturesFolder();
     if (options_.preset) {
         if (const ProductPreset* preset = findProductPreset(*options_.preset)) {
             if (Status made = applyPreset(project_, *preset, folder, cachedLoader()); !made) {

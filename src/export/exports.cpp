@@ -113,27 +113,40 @@ Status renderPicture(const PictureRequest& request, const Project& project, cons
     });
 }
 
-Status exportPicture(const std::string& path, int quality, const PictureRequest& request,
-                     const Project& project, const Camera& camera, const SlotPictures& pictures,
-                     const DrawIn& drawIn, std::vector<std::string>* notes,
-                     const std::string& named) {
+namespace {
+
+// The picture request asks for, drawn as renderPicture draws it, then handed to write.
+Status drawAndWrite(const PictureRequest& request, const Project& project, const Camera& camera,
+                    const SlotPictures& pictures, const DrawIn& drawIn,
+                    std::vector<std::string>* notes,
+                    const std::function<Status(const RgbaPicture&)>& write) {
     RgbaPicture picture;
     if (Status drawn = renderPicture(request, project, camera, pictures, drawIn, picture, notes);
         !drawn) {
         return drawn;
     }
-    return writePicture(path, picture, request.format, quality).prefixed(named);
+    return write(picture);
+}
+
+} // namespace
+
+Status exportPicture(const std::string& path, int quality, const PictureRequest& request,
+                     const Project& project, const Camera& camera, const SlotPictures& pictures,
+                     const DrawIn& drawIn, std::vector<std::string>* notes,
+                     const std::string& named) {
+    return drawAndWrite(
+        request, project, camera, pictures, drawIn, notes, [&](const RgbaPicture& picture) {
+            return writePicture(path, picture, request.format, quality).prefixed(named);
+        });
 }
 
 Status exportPictureTo(int fd, int quality, const PictureRequest& request, const Project& project,
                        const Camera& camera, const SlotPictures& pictures, const DrawIn& drawIn,
                        std::vector<std::string>* notes) {
-    RgbaPicture picture;
-    if (Status drawn = renderPicture(request, project, camera, pictures, drawIn, picture, notes);
-        !drawn) {
-        return drawn;
-    }
-    return writePictureToDescriptor(fd, picture, request.format, quality);
+    return drawAndWrite(request, project, camera, pictures, drawIn, notes,
+                        [&](const RgbaPicture& picture) {
+                            return writePictureToDescriptor(fd, picture, request.format, quality);
+                        });
 }
 
 Status exportModel(const std::string& path, const Project& project, const SlotPictures& pictures,

@@ -383,11 +383,18 @@ bool forEachChunk(const ProjectExtension& extension, const ChunkVisitor& visit) 
     return true;
 }
 
-// Whether the extension holds anything of its own to write: settings, pictures or chunks.
-bool holdsOwnParts(const ProjectExtension& extension) {
+// Whether the extension holds settings, pictures to write or chunks of its own.
+bool holdsSettingsOrParts(const ProjectExtension& extension) {
     return extension.settings != ExtensionSettings{} ||
            (extension.settings.embedPictures && !extension.pictures.empty()) ||
-           !extension.kept.empty() || (!extension.unreadIsWholeTail && !extension.unread.isEmpty());
+           !extension.kept.empty();
+}
+
+// Whether an extension of this version is written: its settings and parts, or the chunks past
+// the most read.
+bool holdsOwnParts(const ProjectExtension& extension) {
+    return holdsSettingsOrParts(extension) ||
+           (!extension.unreadIsWholeTail && !extension.unread.isEmpty());
 }
 
 } // namespace
@@ -460,10 +467,7 @@ std::string extensionSaveNote(const ProjectExtension& extension) {
                " MB after the record of the file the project was opened from could not be read, "
                "and are not kept";
     }
-    if (extension.unreadIsWholeTail &&
-        (extension.settings != ExtensionSettings{} ||
-         (extension.settings.embedPictures && !extension.pictures.empty()) ||
-         !extension.kept.empty())) {
+    if (extension.unreadIsWholeTail && holdsSettingsOrParts(extension)) {
         return "the look settings and the pictures kept inside are not saved: the project holds "
                "parts after its record this version cannot read, which are kept as they were";
     }

@@ -22,10 +22,6 @@ Status loadWith(const SlotPictureLoader& load, FaceSlot& slot, SlotImage& image,
     return load ? load(slot, image, path) : loadImage(slot, image, path);
 }
 
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 } // namespace
 
 void newProject(Project& project) {
@@ -121,18 +117,19 @@ Status setPicture(Project& project, int slot, const std::string& path,
     return {};
 }
 
-Status applyPreset(Project& project, const ProductPreset& preset, const std::string& keptFolder,
+Status applyPreset(Project& project, const ProductPreset& preset, const QString& keptFolder,
                    const SlotPictureLoader& load) {
     Project next = project;
     proportionBox(next.record, preset.millimetres);
     if (preset.book) {
         for (const Face face : kPageFaces) {
-            const Result<QString> file =
-                keepPicture(pageEdgePicture(face), QFile::decodeName(keptFolder.c_str()));
+            const Result<QString> file = keepPicture(pageEdgePicture(face), keptFolder);
             if (!file) {
                 return file.status.prefixed("cannot keep the page edges' picture: ");
             }
-            if (Status set = setPicture(next, face, localPath(file.value), load); !set) {
+            if (Status set =
+                    setPicture(next, face, QFile::encodeName(file.value).toStdString(), load);
+                !set) {
                 return set.prefixed("cannot load the page edges' picture: ");
             }
         }
@@ -142,13 +139,13 @@ Status applyPreset(Project& project, const ProductPreset& preset, const std::str
 }
 
 Status importDieline(Project& project, const QImage& net, const DielineCut& cut,
-                     const std::optional<BoxSides>& proportions, const std::string& keptFolder,
+                     const std::optional<BoxSides>& proportions, const QString& keptFolder,
                      const SlotPictureLoader& load) {
     Project next = project;
     if (proportions) {
         proportionBox(next.record, *proportions);
     }
-    const auto kept = keepPanels(net, cut, next.record, QFile::decodeName(keptFolder.c_str()));
+    const auto kept = keepPanels(net, cut, next.record, keptFolder);
     if (!kept) {
         return kept.status;
     }

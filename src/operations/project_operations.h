@@ -14,6 +14,7 @@
 #include "model/project.h"
 
 #include <QImage>
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -59,13 +60,13 @@ Status setPicture(Project& project, int slot, const std::string& path,
 
 // A product preset: the box proportioned to its millimetres and, for a book, its page faces given
 // the page edges' picture, kept in keptFolder (kept_pictures.h).
-Status applyPreset(Project& project, const ProductPreset& preset, const std::string& keptFolder,
+Status applyPreset(Project& project, const ProductPreset& preset, const QString& keptFolder,
                    const SlotPictureLoader& load = {});
 
 // A dieline: the panels cut from net as cut says, each turned for its face's orientation, kept in
 // keptFolder and put on the six faces; the box proportioned to proportions first when given.
 Status importDieline(Project& project, const QImage& net, const DielineCut& cut,
-                     const std::optional<BoxSides>& proportions, const std::string& keptFolder,
+                     const std::optional<BoxSides>& proportions, const QString& keptFolder,
                      const SlotPictureLoader& load = {});
 
 } // namespace cartonic

@@ -61,6 +61,9 @@ public:
     // Puts the picture file at path on the selected face, as the "..." button does after its
     // dialog; on failure nothing is changed or shown, and the Status says why.
     Status loadPicture(const QString& path);
+    // Tells the user the picture at path could not be loaded: the message box (none for a
+    // drawing the user stopped), and why in told.
+    void refuse(const QString& path, const Status& why);
 
     // 188 x 319 dialog units in the panel's font.
     QSize sizeHint() const override;
@@ -79,8 +82,6 @@ private:
     void showTextureClicked(bool checked);
     void browseForImage();
     Status loadPicture(int face, const QString& path);
-    // Tells the user a picture could not be loaded: the message box, and why on the status bar.
-    void refuse(const QString& path, const Status& why);
 
     Project& project_;
     ProjectData& data_;

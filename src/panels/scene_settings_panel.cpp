@@ -334,8 +334,7 @@ void SceneSettingsPanel::productChosen(int index) {
     // The list offers a step, not a state of the record: it shows its prompt again.
     productBox_->setCurrentIndex(0);
     const ProductPreset& preset = kProductPresets[static_cast<std::size_t>(index - 1)];
-    if (const Status applied = applyPreset(project_, preset, localPath(keptPicturesFolder()));
-        !applied) {
+    if (const Status applied = applyPreset(project_, preset, keptPicturesFolder()); !applied) {
         showMessage(this, QString::fromLatin1(kLoadImageFailed));
         emit told(QString("Cannot make the %1: %2.")
                       .arg(QString::fromUtf8(preset.name.data(),

@@ -43,22 +43,20 @@ TEST(ProjectOperations, PresetsAndDielinesChangeAllOrNothing) {
     };
     struct Case {
         const char* name;
-        std::function<Status(Project&, const std::string& folder)> run;
+        std::function<Status(Project&, const QString& folder)> run;
         std::vector<int> faces; // given pictures
     };
     const Case cases[] = {
         {"hardcover",
-         [](Project& p, const std::string& f) {
+         [](Project& p, const QString& f) {
              return applyPreset(p, *findProductPreset("hardcover"), f);
          },
          {Top, Bottom, Left}},
         {"dvd",
-         [](Project& p, const std::string& f) {
-             return applyPreset(p, *findProductPreset("dvd"), f);
-         },
+         [](Project& p, const QString& f) { return applyPreset(p, *findProductPreset("dvd"), f); },
          {}},
         {"dieline",
-         [&](Project& p, const std::string& f) {
+         [&](Project& p, const QString& f) {
              return importDieline(p, net, cut(p), BoxSides{2.0, 3.0, 1.0}, f);
          },
          {Top, Bottom, Front, Back, Left, Right}},
@@ -69,11 +67,11 @@ TEST(ProjectOperations, PresetsAndDielinesChangeAllOrNothing) {
         const ProjectData before = project.record;
 
         // A folder that cannot be made: nothing changes, the box's size included.
-        const Status refused = c.run(project, blocked + "/kept");
+        const Status refused = c.run(project, QString::fromStdString(blocked + "/kept"));
         EXPECT_EQ(refused.ok(), c.faces.empty()) << c.name << ": " << refused.message();
         EXPECT_TRUE(c.faces.empty() || sameRecord(project.record, before)) << c.name;
 
-        ASSERT_TRUE(c.run(project, kept)) << c.name;
+        ASSERT_TRUE(c.run(project, QString::fromStdString(kept))) << c.name;
         EXPECT_NE(project.record.boxWidth, before.boxWidth) << c.name << ": proportioned";
         for (int face = 0; face < kFaceCount; ++face) {
             const bool given = std::find(c.faces.begin(), c.faces.end(), face) != c.faces.end();
